@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the test FTP servers on 127.0.0.1 and
+# runs every test under Wine on a virtual X display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+source "$root/scripts/wine-env.sh"
+
+state=$(mktemp -d)
+cleanup() {
+    [ -f "$state/pids" ] && xargs -r kill <"$state/pids" 2>/dev/null || true
+    rm -rf "$state"
+}
+trap cleanup EXIT
+if [ -f "$root/tests/fixtures/start_servers.sh" ]; then
+    source "$root/tests/fixtures/start_servers.sh" "$state"
+fi
+
+cd "$build"
+xvfb-run -a -s "-screen 0 800x700x24" ctest --output-on-failure "$@"
