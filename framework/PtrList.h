@@ -6,7 +6,7 @@
 // Walks use it as a stack (AddTail / RemoveTail); the tab strip inserts at the head.
 template <class T>
 class PtrList {
-public:
+  public:
     struct Node {
         T element;
         Node* next;
@@ -20,16 +20,20 @@ public:
 
     Node* AddTail(const T& element) {
         Node* node = new Node{element, nullptr, tail};
-        if (tail) tail->next = node;
-        else head = node;
+        if (tail)
+            tail->next = node;
+        else
+            head = node;
         tail = node;
         return node;
     }
 
     Node* AddHead(const T& element) {
         Node* node = new Node{element, head, nullptr};
-        if (head) head->prev = node;
-        else tail = node;
+        if (head)
+            head->prev = node;
+        else
+            tail = node;
         head = node;
         return node;
     }
@@ -70,7 +74,7 @@ public:
     Node* GetHead() const { return head; }
     Node* GetTail() const { return tail; }
 
-private:
+  private:
     Node* head;
     Node* tail;
 };

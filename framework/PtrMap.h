@@ -6,7 +6,7 @@
 // construction; look-ups and removals take the first match from the head.
 template <class Key, class Value>
 class PtrMap {
-public:
+  public:
     void SetAt(Key key, Value value) { pairs.AddTail(Pair{key, value}); }
 
     Value Lookup(Key key) const {
@@ -18,7 +18,7 @@ public:
 
     void RemoveAll() { pairs.RemoveAll(); }
 
-private:
+  private:
     struct Pair {
         Key key;
         Value value;

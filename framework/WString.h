@@ -3,7 +3,7 @@
 // A wide-character string owning one exactly-sized heap buffer, or null.
 // Null is a real state (an unset string); callers test for it themselves.
 class WString {
-public:
+  public:
     WString(const wchar_t* source = nullptr);
     WString(const WString& other);
     virtual ~WString();
@@ -14,7 +14,7 @@ public:
     wchar_t* GetText() { return text; }
     const wchar_t* GetText() const { return text; }
 
-private:
+  private:
     static wchar_t* Duplicate(const wchar_t* source);
 
     wchar_t* text;
