@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstddef>
+
+// A listing entry the walks may act on: not empty, not "." or "..", and no
+// separator or NUL inside, so a name can never lead outside its folder.
+bool IsSafeEntryName(const wchar_t* name, size_t capacity);
+
+// Text that can travel on one FTP command line: a line break inside would end
+// the command early and let the rest run as a command of its own.
+bool IsSafeCommandArgument(const wchar_t* text);

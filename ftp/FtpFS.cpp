@@ -1,0 +1,179 @@
+#include "ftp/FtpFS.h"
+
+#include "app/FtpClientApp.h"
+#include "framework/TextUtil.h"
+#include "ftp/EntryName.h"
+#include "ftp/InternetSession.h"
+#include "ftp/RemoteTreeDelete.h"
+
+namespace {
+const HRESULT kFailure = E_FAIL;
+
+HRESULT StatusOf(BOOL succeeded) { return succeeded ? S_OK : kFailure; }
+}  // namespace
+
+FtpFS::FtpFS()
+    : session(InternetSession::Acquire(&FtpFS::StatusCallback)),
+      connection(nullptr),
+      listing(nullptr),
+      busy(0),
+      statusWindow(nullptr),
+      localTargetDir(),
+      downloadNotifyWindow(nullptr),
+      downloadCounters(),
+      downloadLocalFile(nullptr),
+      downloadRemoteFile(nullptr),
+      downloadSavedDir(),
+      downloadDoneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      downloadCancel(0),
+      downloadIgnoreAll(0),
+      uploadNotifyWindow(nullptr),
+      uploadCounters(),
+      uploadRemoteFile(nullptr),
+      uploadLocalFile(nullptr),
+      uploadSavedDir(),
+      uploadDoneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      uploadCancel(0),
+      uploadIgnoreAll(0),
+      downloadThread(nullptr),
+      uploadThread(nullptr),
+      user(),
+      password(),
+      server(),
+      port(INTERNET_DEFAULT_FTP_PORT) {}
+
+FtpFS::~FtpFS() {
+    FindClose();
+    Disconnect();
+    InternetSession::Release();
+    CloseHandle(downloadDoneEvent);
+    CloseHandle(uploadDoneEvent);
+    ClearTransferList(downloadList);
+    ClearTransferList(uploadList);
+}
+
+void FtpFS::SetStatusWindow(HWND window) { statusWindow = window; }
+
+HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
+                       const wchar_t* userPassword, INTERNET_PORT serverPort) {
+    // A cut host or password would log in somewhere else: refuse instead.
+    if (!CopyText(server, serverName) || !CopyText(user, userName) ||
+        !CopyText(password, userPassword))
+        return kFailure;
+    if (!IsSafeCommandArgument(user) || !IsSafeCommandArgument(password)) return kFailure;
+    port = serverPort ? serverPort : INTERNET_DEFAULT_FTP_PORT;
+    if (!session) return kFailure;
+
+    DWORD flags = GetApp()->options.GetUsePassive() ? INTERNET_FLAG_PASSIVE : 0;
+    connection = InternetConnectW(session, server, port, user, password, INTERNET_SERVICE_FTP,
+                                  flags, reinterpret_cast<DWORD_PTR>(this));
+    // The status window serves one login; a later reconnect must not report
+    // to a dialog that is gone by then.
+    statusWindow = nullptr;
+    if (!connection) return kFailure;
+    InternetSetStatusCallback(connection, nullptr);
+    return S_OK;
+}
+
+void FtpFS::Disconnect() {
+    if (!connection) return;
+    InternetCloseHandle(connection);
+    connection = nullptr;
+}
+
+void CALLBACK FtpFS::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information,
+                                    DWORD informationLength) {
+    FtpFS* engine = reinterpret_cast<FtpFS*>(context);
+    if (!engine || !engine->statusWindow) return;
+    StatusReport report = {status, information, informationLength};
+    SendMessageW(engine->statusWindow, WM_FTP_CONNECT_STATUS, status,
+                 reinterpret_cast<LPARAM>(&report));
+}
+
+HRESULT FtpFS::FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern, DWORD flags) {
+    FindClose();
+    if (!IsSafeCommandArgument(pattern)) return kFailure;
+    listing =
+        FtpFindFirstFileW(connection, pattern, data, flags, reinterpret_cast<DWORD_PTR>(this));
+    if (!listing) return kFailure;
+    return SkipUnsafeEntries(data);
+}
+
+HRESULT FtpFS::FindNext(WIN32_FIND_DATAW* data) {
+    if (!listing) return kFailure;
+    if (!InternetFindNextFileW(listing, data)) {
+        FindClose();
+        return kFailure;
+    }
+    return SkipUnsafeEntries(data);
+}
+
+// Whatever the library below delivers, no walk ever sees a name that could
+// lead it out of the folder it works on.
+HRESULT FtpFS::SkipUnsafeEntries(WIN32_FIND_DATAW* data) {
+    while (!IsSafeEntryName(data->cFileName, MAX_PATH)) {
+        if (!InternetFindNextFileW(listing, data)) {
+            FindClose();
+            return kFailure;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT FtpFS::FindClose() {
+    if (!listing) return S_OK;
+    BOOL closed = InternetCloseHandle(listing);
+    listing = nullptr;
+    return StatusOf(closed);
+}
+
+HRESULT FtpFS::SetCurrentDir(const wchar_t* path) {
+    return StatusOf(IsSafeCommandArgument(path) && FtpSetCurrentDirectoryW(connection, path));
+}
+
+HRESULT FtpFS::GetCurrentDir(wchar_t* buffer, DWORD* length) {
+    return StatusOf(FtpGetCurrentDirectoryW(connection, buffer, length));
+}
+
+DWORD FtpFS::RemoteFileSize(const wchar_t* name) {
+    WIN32_FIND_DATAW record = {};
+    if (!IsSafeCommandArgument(name)) return 0;
+    HINTERNET find = FtpFindFirstFileW(connection, name, &record, INTERNET_FLAG_NO_CACHE_WRITE,
+                                       reinterpret_cast<DWORD_PTR>(this));
+    if (!find) return 0;
+    InternetCloseHandle(find);
+    return record.nFileSizeLow;
+}
+
+bool FtpFS::LocalFileExists(const wchar_t* path) {
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+HRESULT FtpFS::DeleteRemoteFile(const wchar_t* name) {
+    return StatusOf(IsSafeCommandArgument(name) && FtpDeleteFileW(connection, name));
+}
+
+bool FtpFS::CreateRemoteDir(const wchar_t* name) {
+    return IsSafeCommandArgument(name) && FtpCreateDirectoryW(connection, name);
+}
+
+bool FtpFS::RemoveRemoteDir(const wchar_t* name) {
+    return IsSafeCommandArgument(name) && FtpRemoveDirectoryW(connection, name);
+}
+
+HRESULT FtpFS::DeleteRemoteTree(const wchar_t* name) {
+    RemoteTreeDelete walk(*this);
+    walk.Run(name);
+    if (walk.FilesNotDeleted() != 0 || walk.FoldersNotDeleted() != 0) {
+        wchar_t text[128];
+        _snwprintf_s(text, _TRUNCATE, L"%d files and %d directories were not deleted\n",
+                     static_cast<int>(walk.FilesNotDeleted()),
+                     static_cast<int>(walk.FoldersNotDeleted()));
+        MessageBoxW(nullptr, text, L"Error", MB_ICONERROR);
+    }
+    return S_OK;
+}

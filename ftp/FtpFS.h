@@ -1,0 +1,88 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+
+#include "ftp/TransferTypes.h"
+
+// One FTP connection and everything done over it: directory access on the
+// caller's thread, the recursive remote delete, and the state of the download
+// and upload workers that later run on threads of their own.
+class FtpFS {
+  public:
+    static const size_t kTextCapacity = 512;
+
+    FtpFS();
+    FtpFS(const FtpFS&) = delete;
+    FtpFS& operator=(const FtpFS&) = delete;
+    virtual ~FtpFS();
+
+    void SetStatusWindow(HWND window);
+    HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
+                    INTERNET_PORT port = 0);
+    void Disconnect();
+
+    HRESULT FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern, DWORD flags);
+    HRESULT FindNext(WIN32_FIND_DATAW* data);
+    HRESULT FindClose();
+
+    HRESULT SetCurrentDir(const wchar_t* path);
+    HRESULT GetCurrentDir(wchar_t* buffer, DWORD* length);
+
+    DWORD RemoteFileSize(const wchar_t* name);
+    static bool LocalFileExists(const wchar_t* path);
+    HRESULT DeleteRemoteFile(const wchar_t* name);
+    bool CreateRemoteDir(const wchar_t* name);
+    HRESULT DeleteRemoteTree(const wchar_t* name);
+
+    bool IsBusy() const { return busy != 0; }
+    bool IsConnected() const { return connection != nullptr; }
+
+  private:
+    static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
+                                        LPVOID information, DWORD informationLength);
+    HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
+    bool RemoveRemoteDir(const wchar_t* name);
+
+    friend class RemoteTreeDelete;
+
+    HINTERNET session;
+    HINTERNET connection;
+    HINTERNET listing;
+    volatile BYTE busy;
+    HWND statusWindow;
+
+    // Download worker state.
+    TransferList downloadList;
+    wchar_t localTargetDir[128];
+    HWND downloadNotifyWindow;
+    DownloadCounters downloadCounters;
+    FILE* downloadLocalFile;
+    HINTERNET downloadRemoteFile;
+    wchar_t downloadSavedDir[kTextCapacity];
+    HANDLE downloadDoneEvent;
+    volatile BYTE downloadCancel;
+    volatile BYTE downloadIgnoreAll;
+
+    // Upload worker state.
+    TransferList uploadList;
+    HWND uploadNotifyWindow;
+    UploadCounters uploadCounters;
+    HINTERNET uploadRemoteFile;
+    FILE* uploadLocalFile;
+    wchar_t uploadSavedDir[kTextCapacity];
+    HANDLE uploadDoneEvent;
+    volatile BYTE uploadCancel;
+    volatile BYTE uploadIgnoreAll;
+
+    HANDLE downloadThread;
+    HANDLE uploadThread;
+
+    // Kept so that a cancelled transfer can log in again.
+    wchar_t user[kTextCapacity];
+    wchar_t password[kTextCapacity];
+    wchar_t server[kTextCapacity];
+    INTERNET_PORT port;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/PtrList.h"
+#include "framework/WString.h"
+
+// "F" (file) or "D" (folder) followed at once by the entry: a name relative to
+// the remote current directory, or a full local path for uploads.
+using TransferItem = WString;
+using TransferList = PtrList<TransferItem*>;
+
+// Handed by pointer to the download panel, which reads the words by position.
+struct DownloadCounters {
+    DWORD filesDone;
+    DWORD foldersEntered;
+    DWORD totalBytes;
+    DWORD currentFileSize;
+    DWORD currentFileBytes;
+    DWORD elapsedMs;
+};
+
+// The upload panel reads these by position too; the order differs on purpose.
+struct UploadCounters {
+    DWORD filesDone;
+    DWORD totalBytes;
+    DWORD currentFileSize;
+    DWORD currentFileBytes;
+    DWORD elapsedMs;
+    DWORD foldersCreated;
+};
+
+// One connect status, valid only while the message carrying it is handled.
+struct StatusReport {
+    DWORD statusCode;
+    LPVOID information;
+    DWORD informationLength;
+};
+
+// Sent to the status window during a connect: wParam status code, lParam StatusReport*.
+const UINT WM_FTP_CONNECT_STATUS = WM_USER + 100;
+
+// Frees every item and empties the list.
+inline void ClearTransferList(TransferList& list) {
+    while (!list.IsEmpty()) delete list.RemoveTail();
+}
