@@ -145,6 +145,11 @@ DWORD FtpFS::RemoteFileSize(const wchar_t* name) {
     return record.nFileSizeLow;
 }
 
+HINTERNET FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) {
+    if (!IsSafeCommandArgument(name)) return nullptr;
+    return FtpOpenFileW(connection, name, access, transferType, reinterpret_cast<DWORD_PTR>(this));
+}
+
 bool FtpFS::LocalFileExists(const wchar_t* path) {
     HANDLE file =
         CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

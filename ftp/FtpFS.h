@@ -32,6 +32,9 @@ class FtpFS {
     HRESULT GetCurrentDir(wchar_t* buffer, DWORD* length);
 
     DWORD RemoteFileSize(const wchar_t* name);
+    // A remote file opened for GENERIC_READ or GENERIC_WRITE, ASCII or binary;
+    // the transfer runs through InternetReadFile/InternetWriteFile until it is closed.
+    HINTERNET OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType);
     static bool LocalFileExists(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
     bool CreateRemoteDir(const wchar_t* name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -246,5 +247,57 @@ TEST_F(FtpConnectTest, PassiveModeFromTheOptionsStillLists) {
     ftp.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
     EXPECT_EQ(S_OK, ftp.FindClose());
 }
+
+}  // namespace
+
+namespace {
+
+std::string ReadRemote(FtpFS& engine, const wchar_t* name) {
+    std::string data;
+    HINTERNET file = engine.OpenRemoteFile(name, GENERIC_READ, FTP_TRANSFER_TYPE_BINARY);
+    if (!file) return "<open failed>";
+    char block[5120];
+    DWORD got = 0;
+    while (InternetReadFile(file, block, sizeof block, &got) && got > 0) data.append(block, got);
+    InternetCloseHandle(file);
+    return data;
+}
+
+bool WriteRemote(FtpFS& engine, const wchar_t* name, const std::string& data) {
+    HINTERNET file = engine.OpenRemoteFile(name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
+    if (!file) return false;
+    for (size_t offset = 0; offset < data.size(); offset += 5120) {
+        DWORD size = static_cast<DWORD>(std::min<size_t>(5120, data.size() - offset));
+        DWORD written = 0;
+        if (!InternetWriteFile(file, data.data() + offset, size, &written) || written != size)
+            return false;
+    }
+    return InternetCloseHandle(file) != FALSE;
+}
+
+std::string Pattern(size_t size) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 31 + i / 5120) & 0xFF);
+    return data;
+}
+
+class FtpTransferTest : public FtpFSTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FtpTransferTest, FilesRoundTripByteIdentical) {
+    app.options.SetUsePassive(GetParam());
+    FtpFS ftp;
+    ASSERT_EQ(S_OK, Connect(ftp));
+    ASSERT_EQ(S_OK, ftp.SetCurrentDir(folder.remote.c_str()));
+    for (size_t size : {0, 5120, 5121, 3 * 1024 * 1024 + 7}) {
+        std::string data = Pattern(size);
+        std::wstring name = L"round trip " + std::to_wstring(size);
+        ASSERT_TRUE(WriteRemote(ftp, name.c_str(), data)) << size;
+        EXPECT_EQ(size, ftp.RemoteFileSize(name.c_str()));
+        EXPECT_TRUE(ReadRemote(ftp, name.c_str()) == data) << size;
+    }
+    EXPECT_EQ(nullptr, ftp.OpenRemoteFile(L"missing", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY));
+}
+
+INSTANTIATE_TEST_SUITE_P(ActiveAndPassive, FtpTransferTest, ::testing::Bool());
 
 }  // namespace
