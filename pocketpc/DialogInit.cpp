@@ -1,0 +1,3 @@
+#include "aygshell.h"
+
+BOOL SHInitDialog(SHINITDLGINFO* info) { return info != nullptr; }
