@@ -15,6 +15,7 @@ namespace {
 const wchar_t kBarClass[] = L"CorvaneMenuBar";
 const int kBarHeight = 26;
 const UINT_PTR kSubclassId = 1;
+const wchar_t kBarProperty[] = L"CorvaneMenuBar";
 
 struct MenuBar {
     HWND frame = nullptr;
@@ -105,6 +106,8 @@ LRESULT OnBarNotify(MenuBar* menuBar, const NMHDR* header) {
 
 void DestroyMenuBar(MenuBar* menuBar) {
     RemoveWindowSubclass(menuBar->frame, FrameSubclassProc, kSubclassId);
+    if (GetPropW(menuBar->frame, kBarProperty) == menuBar->bar)
+        RemovePropW(menuBar->frame, kBarProperty);
     if (menuBar->menu != nullptr) DestroyMenu(menuBar->menu);
     delete menuBar;
 }
@@ -189,10 +192,8 @@ bool LoadBarResources(MenuBar* menuBar, const SHMENUBARINFO* info) {
 
 // A second bar on the same frame replaces the first.
 void DestroyPreviousBar(HWND frame) {
-    DWORD_PTR data = 0;
-    if (GetWindowSubclass(frame, FrameSubclassProc, kSubclassId, &data)) {
-        DestroyWindow(reinterpret_cast<MenuBar*>(data)->bar);
-    }
+    HWND previous = static_cast<HWND>(GetPropW(frame, kBarProperty));
+    if (previous != nullptr) DestroyWindow(previous);
 }
 
 HWND CreateBarWindow(MenuBar* menuBar, HINSTANCE module) {
@@ -215,7 +216,8 @@ bool BuildMenuBar(MenuBar* menuBar, const SHMENUBARINFO* info) {
                              16);
     }
     if (!SetWindowSubclass(menuBar->frame, FrameSubclassProc, kSubclassId,
-                           reinterpret_cast<DWORD_PTR>(menuBar))) {
+                           reinterpret_cast<DWORD_PTR>(menuBar)) ||
+        !SetPropW(menuBar->frame, kBarProperty, menuBar->bar)) {
         return false;
     }
     FollowFrame(menuBar);

@@ -9,26 +9,28 @@ namespace {
 
 const COLORREF kTransparent = RGB(255, 0, 255);
 const UINT_PTR kImagesSubclassId = 1;
+const wchar_t kImagesProperty[] = L"CorvaneBarImages";
 
 LRESULT CALLBACK ImagesSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                     DWORD_PTR data) {
     if (message == WM_NCDESTROY) {
         // A toolbar never frees an image list it was given.
         ImageList_Destroy(reinterpret_cast<HIMAGELIST>(data));
+        RemovePropW(hwnd, kImagesProperty);
         RemoveWindowSubclass(hwnd, ImagesSubclassProc, kImagesSubclassId);
     }
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 HIMAGELIST ImagesOf(HWND toolbar, int width, int height, int count) {
-    DWORD_PTR data = 0;
-    if (GetWindowSubclass(toolbar, ImagesSubclassProc, kImagesSubclassId, &data)) {
-        return reinterpret_cast<HIMAGELIST>(data);
-    }
+    HIMAGELIST own = static_cast<HIMAGELIST>(GetPropW(toolbar, kImagesProperty));
+    if (own != nullptr) return own;
     HIMAGELIST images = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, count, 4);
     if (images == nullptr) return nullptr;
     if (!SetWindowSubclass(toolbar, ImagesSubclassProc, kImagesSubclassId,
-                           reinterpret_cast<DWORD_PTR>(images))) {
+                           reinterpret_cast<DWORD_PTR>(images)) ||
+        !SetPropW(toolbar, kImagesProperty, images)) {
+        RemoveWindowSubclass(toolbar, ImagesSubclassProc, kImagesSubclassId);
         ImageList_Destroy(images);
         return nullptr;
     }

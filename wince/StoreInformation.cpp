@@ -30,7 +30,7 @@ std::wstring CurrentDirectory() {
 
 // The volume's root accepts any path on it, even one that no longer exists.
 bool VolumeRootOf(const std::wstring& path, std::wstring* root) {
-    std::wstring buffer(path.size() + 2, L'\0');
+    std::wstring buffer(path.size() + MAX_PATH, L'\0');
     if (!GetVolumePathNameW(path.c_str(), &buffer[0], static_cast<DWORD>(buffer.size()))) {
         return false;
     }
