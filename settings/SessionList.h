@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+
+#include "framework/PtrList.h"
+#include "framework/WString.h"
+#include "settings/SessionInfo.h"
+
+class RegStore;
+
+// The saved sessions, in registry enumeration order. The list owns its records;
+// names are unique and compared case-sensitively.
+class SessionList {
+  public:
+    SessionList();
+    SessionList(const SessionList&) = delete;
+    SessionList& operator=(const SessionList&) = delete;
+    virtual ~SessionList();
+
+    // False when the name is taken (the old record stays as it was) or cannot
+    // name a registry key (empty, holding a backslash, or too long).
+    bool AddIfAbsent(const SessionInfo& session);
+    SessionInfo* FindByName(const wchar_t* name);
+    bool RemoveByName(const wchar_t* name);
+    // Hands the first record to the caller, who deletes it; null when empty.
+    SessionInfo* RemoveHead();
+    size_t GetCount() const { return sessions.GetCount(); }
+    // Appends a heap copy of every name; the caller deletes them.
+    void CopyNames(PtrList<WString*>& names) const;
+
+    void Load(RegStore& store);
+    void Save(RegStore& store);
+
+    static bool IsStorableName(const wchar_t* name);
+
+  private:
+    using Sessions = PtrList<SessionInfo*>;
+    Sessions::Node* FindNode(const wchar_t* name) const;
+
+    Sessions sessions;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "aygshell.h"
+
+#include <vector>
+
+// A plain top-level window standing in for the program's frame: it records what
+// the shell layer sends it.
+class TestFrame {
+  public:
+    struct PopupInit {
+        HMENU menu;
+        LPARAM lParam;
+    };
+
+    TestFrame(int x, int y, int width, int height);
+    ~TestFrame();
+
+    HWND Handle() const { return hwnd; }
+
+    std::vector<PopupInit> popupInits;
+    std::vector<WORD> commands;
+    std::vector<NMRGINFO> contextMenus;
+    // Keys posted while the first pop-up opens, to walk and choose in it; none closes it.
+    std::vector<WPARAM> keysForPopup;
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND hwnd = nullptr;
+};
