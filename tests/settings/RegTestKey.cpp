@@ -1,0 +1,97 @@
+#include "RegTestKey.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+int keysMade = 0;
+
+}  // namespace
+
+// Short enough for the store's 63-character key names, unique per process and test.
+RegTestKey::RegTestKey() {
+    product = L"P" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++keysMade);
+    RegDeleteTreeW(HKEY_CURRENT_USER, Path().c_str());
+}
+
+RegTestKey::~RegTestKey() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, Path().c_str());
+    // Only goes when no other test's key is left below it.
+    RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\") + Maker()).c_str());
+}
+
+std::wstring RegTestKey::Path(const wchar_t* below) const {
+    std::wstring path = std::wstring(L"Software\\") + Maker() + L"\\" + product;
+    if (below && *below) path += std::wstring(L"\\") + below;
+    return path;
+}
+
+bool RegTestKey::Exists(const wchar_t* below) const {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void RegTestKey::SetRaw(const wchar_t* below, const wchar_t* name, DWORD type, const void* data,
+                        DWORD size) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, Path(below).c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
+    RegCloseKey(key);
+}
+
+void RegTestKey::SetDword(const wchar_t* below, const wchar_t* name, DWORD value) {
+    SetRaw(below, name, REG_DWORD, &value, sizeof(value));
+}
+
+void RegTestKey::SetString(const wchar_t* below, const wchar_t* name, const std::wstring& text) {
+    SetRaw(below, name, REG_SZ, text.c_str(),
+           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void RegTestKey::DeleteValue(const wchar_t* below, const wchar_t* name) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, Path(below).c_str(), name);
+}
+
+bool RegTestKey::GetRaw(const wchar_t* below, const wchar_t* name, DWORD* type, std::wstring* text,
+                        DWORD* bytes) const {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type,
+                     buffer, &size) != ERROR_SUCCESS)
+        return false;
+    if (text) *text = buffer;
+    if (bytes) *bytes = size;
+    return true;
+}
+
+DWORD RegTestKey::GetDword(const wchar_t* below, const wchar_t* name) const {
+    DWORD value = 0xDEADBEEF;
+    DWORD size = sizeof(value);
+    RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                 &size);
+    return value;
+}
+
+int RegTestKey::CountSubkeys(const wchar_t* below) const {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD count = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return static_cast<int>(count);
+}
+
+DWORD OpenHandleCount() {
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return count;
+}
