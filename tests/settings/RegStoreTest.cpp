@@ -44,7 +44,7 @@ TEST_F(RegStoreTest, FirstRunCreatesTheKeysAndReadsGiveDefaultsWithoutLeakingHan
     ASSERT_TRUE(OpenStore());
     EXPECT_TRUE(key.Exists(nullptr));
 
-    DWORD handlesBefore = OpenHandleCount();
+    UINT_PTR freeBefore = NextFreeHandle();
     for (int round = 0; round < 20; ++round) {
         EXPECT_EQ(7u, store.ReadDword(L"Runtime", nullptr, L"hWnd", 7));
         EXPECT_EQ(7u, store.ReadDword(nullptr, nullptr, L"hWnd", 7));
@@ -54,17 +54,17 @@ TEST_F(RegStoreTest, FirstRunCreatesTheKeysAndReadsGiveDefaultsWithoutLeakingHan
     key.SetDword(L"Runtime", L"other", 1);
     for (int round = 0; round < 20; ++round)
         EXPECT_EQ(3u, store.ReadDword(L"Runtime", nullptr, L"hWnd", 3));
-    EXPECT_EQ(handlesBefore, OpenHandleCount());
+    EXPECT_EQ(freeBefore, NextFreeHandle());
 }
 
 TEST_F(RegStoreTest, WritesCreateMissingKeysWithTheStoredTypesAndLengths) {
     ASSERT_TRUE(OpenStore());
-    DWORD handlesBefore = OpenHandleCount();
+    UINT_PTR freeBefore = NextFreeHandle();
     store.WriteDword(L"Runtime", nullptr, L"hWnd", 0x12345678);
     store.WriteString(L"Cfg", nullptr, L"Text", L"abc");
     store.WriteString(L"Sessions", L"host one", L"Host", L"ftp.example.org");
     store.WriteDword(nullptr, nullptr, L"AtRoot", 9);
-    EXPECT_EQ(handlesBefore, OpenHandleCount());
+    EXPECT_EQ(freeBefore, NextFreeHandle());
 
     DWORD type = 0, bytes = 0;
     std::wstring text;

@@ -90,8 +90,11 @@ int RegTestKey::CountSubkeys(const wchar_t* below) const {
     return static_cast<int>(count);
 }
 
-DWORD OpenHandleCount() {
-    DWORD count = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &count);
-    return count;
+UINT_PTR NextFreeHandle() {
+    // Handles come from the lowest free slot, so a key left open by the code
+    // under test moves this value.
+    HKEY probe = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &probe);
+    RegCloseKey(probe);
+    return reinterpret_cast<UINT_PTR>(probe);
 }

@@ -34,5 +34,5 @@ class RegTestKey {
     std::wstring product;
 };
 
-// Handles the process holds now; a read that forgets to close a key shows here.
-DWORD OpenHandleCount();
+// The handle value the next open would get; a key left open changes it.
+UINT_PTR NextFreeHandle();
