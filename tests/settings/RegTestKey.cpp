@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
 int keysMade = 0;
@@ -11,39 +9,28 @@ int keysMade = 0;
 }  // namespace
 
 // Short enough for the store's 63-character key names, unique per process and test.
-RegTestKey::RegTestKey() {
-    product = L"P" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++keysMade);
+RegTestKey::RegTestKey()
+    : product(L"P" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++keysMade)) {
     RegDeleteTreeW(HKEY_CURRENT_USER, Path().c_str());
 }
 
 RegTestKey::~RegTestKey() {
     RegDeleteTreeW(HKEY_CURRENT_USER, Path().c_str());
-    // Only goes when no other test's key is left below it.
+    // Goes only when no other test's key is left below it.
     RegDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\") + Maker()).c_str());
 }
 
 std::wstring RegTestKey::Path(const wchar_t* below) const {
     std::wstring path = std::wstring(L"Software\\") + Maker() + L"\\" + product;
-    if (below && *below) path += std::wstring(L"\\") + below;
-    return path;
+    return below ? path + L"\\" + below : path;
 }
 
-bool RegTestKey::Exists(const wchar_t* below) const {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, Path(below).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
+bool RegTestKey::Exists(const wchar_t* below) const { return CountSubkeys(below) >= 0; }
 
 void RegTestKey::SetRaw(const wchar_t* below, const wchar_t* name, DWORD type, const void* data,
                         DWORD size) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, Path(below).c_str(), 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
     EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
-    RegCloseKey(key);
+              RegSetKeyValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, type, data, size));
 }
 
 void RegTestKey::SetDword(const wchar_t* below, const wchar_t* name, DWORD value) {
@@ -59,21 +46,17 @@ void RegTestKey::DeleteValue(const wchar_t* below, const wchar_t* name) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, Path(below).c_str(), name);
 }
 
-bool RegTestKey::GetRaw(const wchar_t* below, const wchar_t* name, DWORD* type, std::wstring* text,
-                        DWORD* bytes) const {
-    wchar_t buffer[1024] = {};
-    DWORD size = sizeof(buffer) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, type,
-                     buffer, &size) != ERROR_SUCCESS)
-        return false;
-    if (text) *text = buffer;
+DWORD RegTestKey::GetType(const wchar_t* below, const wchar_t* name, DWORD* bytes) const {
+    DWORD type = 0, size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     nullptr, &size) != ERROR_SUCCESS)
+        return 0;
     if (bytes) *bytes = size;
-    return true;
+    return type;
 }
 
 DWORD RegTestKey::GetDword(const wchar_t* below, const wchar_t* name) const {
-    DWORD value = 0xDEADBEEF;
-    DWORD size = sizeof(value);
+    DWORD value = 0xDEADBEEF, size = sizeof(value);
     RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
                  &size);
     return value;
@@ -91,8 +74,7 @@ int RegTestKey::CountSubkeys(const wchar_t* below) const {
 }
 
 UINT_PTR NextFreeHandle() {
-    // Handles come from the lowest free slot, so a key left open by the code
-    // under test moves this value.
+    // Handles come from the lowest free slot.
     HKEY probe = nullptr;
     RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &probe);
     RegCloseKey(probe);
