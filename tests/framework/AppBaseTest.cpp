@@ -41,13 +41,17 @@ TEST(CWinApp, CommandIdsRunFrom50000AndStopAtTheTopOfTheRange) {
     EXPECT_TRUE(CWinApp::IsDynamicCommandId(50000));
 }
 
-TEST(CWinApp, WaitCursorIsShownAndThePreviousCursorRestored) {
+TEST(CWinApp, NestedWaitCursorsRestoreTheCursorFromBefore) {
     CWinApp app;
     app.SetInstance(GetModuleHandleW(nullptr));
     HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     SetCursor(arrow);
+    HCURSOR wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
     app.ShowWaitCursor();
-    EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)), GetCursor());
+    EXPECT_EQ(wait, GetCursor());
+    app.ShowWaitCursor();
+    app.HideWaitCursor();
+    EXPECT_EQ(wait, GetCursor());
     app.HideWaitCursor();
     EXPECT_EQ(arrow, GetCursor());
 }

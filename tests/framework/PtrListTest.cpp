@@ -37,8 +37,7 @@ TEST(PtrList, RemovalsAnywhereKeepTheLinks) {
     EXPECT_EQ(nullptr, list.GetTail()->next);
     EXPECT_EQ(&d, list.RemoveHead());
     list.RemoveNode(list.GetHead());
-    EXPECT_TRUE(list.IsEmpty());
-    EXPECT_EQ(nullptr, list.GetTail());
+    EXPECT_TRUE(list.GetHead() == nullptr && list.GetTail() == nullptr);
     // Taking from an empty list yields null rather than a crash.
     EXPECT_EQ(nullptr, list.RemoveHead());
     EXPECT_EQ(nullptr, list.RemoveTail());

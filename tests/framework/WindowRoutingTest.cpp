@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "dialogs/AboutDlg.h"
 #include "framework/BaseWnd.h"
 #include "framework/CWinApp.h"
+#include "framework/ListViewCtl.h"
 #include "resources/resource.h"
 
 namespace {
@@ -46,24 +48,29 @@ void CALLBACK PressOk(HWND, UINT, UINT_PTR, DWORD) {
 class WindowRouting : public ::testing::Test {
   protected:
     void SetUp() override {
+        InitCommonControls();
         app.SetInstance(GetModuleHandleW(nullptr));
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = SharedWindowProc;
         windowClass.hInstance = app.GetInstance();
         windowClass.lpszClassName = testClassName;
         RegisterClassW(&windowClass);
+        ASSERT_TRUE(parent.Create(testClassName, L"p", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr,
+                                  nullptr));
     }
-    void TearDown() override { UnregisterClassW(testClassName, app.GetInstance()); }
+    void TearDown() override {
+        parent.DestroyWnd();
+        UnregisterClassW(testClassName, app.GetInstance());
+    }
 
     CWinApp app;
+    RecordingWnd parent;
 };
 
 }  // namespace
 
 TEST_F(WindowRouting, ObjectSeesCreateWithHandleSetAndOutlivesItsWindow) {
-    RecordingWnd parent, child;
-    ASSERT_TRUE(
-        parent.Create(testClassName, L"p", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr));
+    RecordingWnd child;
     ASSERT_TRUE(child.Create(testClassName, L"c", WS_CHILD, 0, 0, 10, 10, &parent,
                              reinterpret_cast<HMENU>(7)));
     HWND handle = parent.GetHandle();
@@ -83,7 +90,7 @@ TEST_F(WindowRouting, ObjectSeesCreateWithHandleSetAndOutlivesItsWindow) {
 
 TEST_F(WindowRouting, DialogInitResultFollowsInitFlagsAndTheMapFollowsItsLife) {
     RecordingDlg plain(0);
-    ASSERT_TRUE(plain.CreateModeless(IDD_ABOUT, nullptr));
+    ASSERT_TRUE(plain.CreateModeless(IDD_ABOUT, &parent));
     EXPECT_EQ(FALSE, plain.initResult);
     HWND handle = plain.GetHandle();
     EXPECT_EQ(&plain, app.LookupDialog(handle));
@@ -94,17 +101,35 @@ TEST_F(WindowRouting, DialogInitResultFollowsInitFlagsAndTheMapFollowsItsLife) {
     ASSERT_TRUE(shell.CreateModeless(IDD_ABOUT, nullptr));
     EXPECT_EQ(TRUE, shell.initResult);
     EXPECT_TRUE(shell.DestroyDlg());
+    EXPECT_FALSE(shell.CreateModeless(9999, nullptr));
+    EXPECT_EQ(-1, shell.RunModal(9999, nullptr));
 
-    RecordingDlg missing(0);
-    EXPECT_FALSE(missing.CreateModeless(9999, nullptr));
-    EXPECT_EQ(-1, missing.RunModal(9999, nullptr));
-}
-
-TEST_F(WindowRouting, AboutBoxEndsWithOneOnOk) {
     AboutDlg about;
     aboutToClose = &about;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, PressOk);
-    EXPECT_EQ(1, about.RunModal(IDD_ABOUT, nullptr));
+    EXPECT_EQ(1, about.RunModal(IDD_ABOUT, &parent));
     KillTimer(nullptr, timer);
     aboutToClose = nullptr;
+}
+
+TEST_F(WindowRouting, ListViewColumnsItemDataAndFlags) {
+    ListViewCtl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | LVS_REPORT, 0, 0, 300, 200, &parent, 5));
+    EXPECT_EQ(0, list.InsertColumn(0, L"Name", LVCFMT_LEFT, 120, 0));
+    // -1 must not reach the control as a width of its own.
+    EXPECT_EQ(1, list.InsertColumn(1, L"Size", LVCFMT_RIGHT, -1, 1));
+    EXPECT_EQ(2, list.InsertColumn(2, L"Type", LVCFMT_LEFT, 0, 2));
+    EXPECT_EQ(120, list.Send(LVM_GETCOLUMNWIDTH, 0, 0));
+    EXPECT_EQ(list.Send(LVM_GETCOLUMNWIDTH, 2, 0), list.Send(LVM_GETCOLUMNWIDTH, 1, 0));
+
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(row, list.InsertItem(row, L"row", 1));
+    const LPARAM wide = static_cast<LPARAM>(0x123456789ABCLL);  // a pointer, whole
+    EXPECT_TRUE(list.SetItemData(1, wide));
+    EXPECT_EQ(wide, list.GetItemData(1));
+
+    EXPECT_TRUE(list.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED));
+    EXPECT_EQ(2, list.GetNextItem(-1, LVNI_SELECTED | 0xABCD0000));
+    EXPECT_EQ(-1, list.GetNextItem(2, LVNI_SELECTED | 0xABCD0000));
+    EXPECT_TRUE(list.SetItemState(-1, 0, LVIS_SELECTED));  // -1: every row
+    EXPECT_EQ(0u, list.GetSelectedCount());
 }

@@ -3,24 +3,19 @@
 #include <cwchar>
 #include <string>
 
-#include "RegTestKey.h"
+#include "RegistryTest.h"
 #include "settings/FtpOptions.h"
-#include "settings/RegStore.h"
 
 namespace {
 
 const wchar_t config[] = L"FtpConfig";
 
-class FtpOptionsTest : public ::testing::Test {
+class FtpOptionsTest : public RegistryTest {
   protected:
     void SetUp() override {
-        store.SetMakerKey(RegTestKey::Maker());
-        store.SetProductKey(key.Product());
+        RegistryTest::SetUp();
         ASSERT_TRUE(store.Open());
     }
-
-    RegTestKey key;
-    RegStore store;
 };
 
 }  // namespace
@@ -35,18 +30,18 @@ TEST_F(FtpOptionsTest, FirstRunKeepsDefaultsAndSavesAllSevenTyped) {
     EXPECT_FALSE(options.GetUseProxy() || options.GetUsePassive() || options.GetProxyPort());
     options.Save(store);
     for (const wchar_t* name : {L"Anonymous Password", L"Proxy Server"})
-        EXPECT_EQ(static_cast<DWORD>(REG_SZ), key.GetType(config, name)) << name;
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), GetType(config, name)) << name;
     for (const wchar_t* name : {L"Use Proxy", L"Transfer Type", L"Use Passive Semantics",
                                 L"Proxy Port", L"Existing File Option"})
-        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), key.GetType(config, name)) << name;
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), GetType(config, name)) << name;
 }
 
 TEST_F(FtpOptionsTest, OddStoredValuesAreNormalisedOrKept) {
-    key.SetDword(config, L"Use Proxy", 5);
-    key.SetDword(config, L"Use Passive Semantics", 0x100);
-    key.SetDword(config, L"Transfer Type", 7);
-    key.SetDword(config, L"Proxy Port", 8021);
-    key.SetString(config, L"Anonymous Password", std::wstring(200, L'p'));
+    SetDword(config, L"Use Proxy", 5);
+    SetDword(config, L"Use Passive Semantics", 0x100);
+    SetDword(config, L"Transfer Type", 7);
+    SetDword(config, L"Proxy Port", 8021);
+    SetString(config, L"Anonymous Password", std::wstring(200, L'p'));
     FtpOptions options;
     options.Load(store);
     EXPECT_TRUE(options.GetUseProxy());
@@ -55,9 +50,9 @@ TEST_F(FtpOptionsTest, OddStoredValuesAreNormalisedOrKept) {
     EXPECT_EQ(8021u, options.GetProxyPort());
     EXPECT_EQ(std::wstring(127, L'p'), options.GetAnonymousPassword());
     options.Save(store);
-    EXPECT_EQ(1u, key.GetDword(config, L"Use Proxy"));
-    EXPECT_EQ(1u, key.GetDword(config, L"Use Passive Semantics"));
-    EXPECT_EQ(7u, key.GetDword(config, L"Transfer Type"));
+    EXPECT_EQ(1u, GetDword(config, L"Use Proxy"));
+    EXPECT_EQ(1u, GetDword(config, L"Use Passive Semantics"));
+    EXPECT_EQ(7u, GetDword(config, L"Transfer Type"));
 }
 
 TEST_F(FtpOptionsTest, MissingOrBrokenValuesLeaveOnlyTheirOwnField) {
@@ -67,8 +62,8 @@ TEST_F(FtpOptionsTest, MissingOrBrokenValuesLeaveOnlyTheirOwnField) {
     saved.SetTransferType(transferPrompt);
     saved.SetExistingFileOption(existingSkip);
     saved.Save(store);
-    key.DeleteValue(config, L"Proxy Server");
-    key.SetString(config, L"Proxy Port", L"3128");  // wrong type
+    DeleteValue(config, L"Proxy Server");
+    SetString(config, L"Proxy Port", L"3128");  // wrong type
     FtpOptions loaded;
     loaded.Load(store);
     EXPECT_STREQ(L"", loaded.GetProxyServer());

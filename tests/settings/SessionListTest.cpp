@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "RegTestKey.h"
+#include "RegistryTest.h"
 #include "framework/TextUtil.h"
-#include "settings/RegStore.h"
 #include "settings/SessionList.h"
 
 namespace {
@@ -20,16 +19,12 @@ SessionInfo MakeSession(const wchar_t* name, const wchar_t* host, DWORD port = 2
     return session;
 }
 
-class SessionListTest : public ::testing::Test {
+class SessionListTest : public RegistryTest {
   protected:
     void SetUp() override {
-        store.SetMakerKey(RegTestKey::Maker());
-        store.SetProductKey(key.Product());
+        RegistryTest::SetUp();
         ASSERT_TRUE(store.Open());
     }
-
-    RegTestKey key;
-    RegStore store;
 };
 
 }  // namespace
@@ -62,9 +57,9 @@ TEST_F(SessionListTest, EmptyListLoadsNothingAndSavesNoKey) {
     SessionList list;
     list.Load(store);
     EXPECT_EQ(0u, list.GetCount());
-    key.SetDword(L"Sessions", L"stale", 1);
+    SetDword(L"Sessions", L"stale", 1);
     list.Save(store);
-    EXPECT_FALSE(key.Exists(L"Sessions"));
+    EXPECT_FALSE(Exists(L"Sessions"));
 }
 
 TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
@@ -86,15 +81,15 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     EXPECT_TRUE(loaded.RemoveByName(L"two"));
     EXPECT_FALSE(loaded.RemoveByName(L"two"));
     loaded.Save(store);
-    EXPECT_EQ(2, key.CountSubkeys(L"Sessions"));
-    EXPECT_FALSE(key.Exists(L"Sessions\\two"));
+    EXPECT_EQ(2, CountSubkeys(L"Sessions"));
+    EXPECT_FALSE(Exists(L"Sessions\\two"));
 }
 
 TEST_F(SessionListTest, PartialAndOversizedRecordsLoadSafely) {
-    key.SetString(L"Sessions\\bare", L"Host", L"only.host");
-    key.SetDword(L"Sessions\\empty", L"unrelated", 1);
-    key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
-    key.SetString(L"Sessions\\long", L"Port", L"21");
+    SetString(L"Sessions\\bare", L"Host", L"only.host");
+    SetDword(L"Sessions\\empty", L"unrelated", 1);
+    SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
+    SetString(L"Sessions\\long", L"Port", L"21");
     SessionList list;
     list.Load(store);
     ASSERT_EQ(3u, list.GetCount());
