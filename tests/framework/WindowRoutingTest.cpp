@@ -37,12 +37,15 @@ class RecordingDlg : public BaseDlg {
     }
 };
 
-// Presses OK on the About box once it is up, from the modal loop's own thread.
+// Taps OK, or the shell's Done box (which closes the window), on the About box
+// once it is up, from the modal loop's own thread.
 AboutDlg* aboutToClose = nullptr;
+UINT closingMessage = 0;
 
-void CALLBACK PressOk(HWND, UINT, UINT_PTR, DWORD) {
-    if (aboutToClose && aboutToClose->GetHandle())
-        PostMessageW(aboutToClose->GetHandle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+void CALLBACK CloseAbout(HWND, UINT, UINT_PTR, DWORD) {
+    if (!aboutToClose || !aboutToClose->GetHandle()) return;
+    WPARAM wParam = closingMessage == WM_COMMAND ? MAKEWPARAM(IDOK, BN_CLICKED) : 0;
+    PostMessageW(aboutToClose->GetHandle(), closingMessage, wParam, 0);
 }
 
 class WindowRouting : public ::testing::Test {
@@ -104,12 +107,15 @@ TEST_F(WindowRouting, DialogInitResultFollowsInitFlagsAndTheMapFollowsItsLife) {
     EXPECT_FALSE(shell.CreateModeless(9999, nullptr));
     EXPECT_EQ(-1, shell.RunModal(9999, nullptr));
 
-    AboutDlg about;
-    aboutToClose = &about;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, PressOk);
-    EXPECT_EQ(1, about.RunModal(IDD_ABOUT, &parent));
-    KillTimer(nullptr, timer);
-    aboutToClose = nullptr;
+    for (UINT message : {WM_COMMAND, WM_CLOSE}) {
+        AboutDlg about;
+        aboutToClose = &about;
+        closingMessage = message;
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseAbout);
+        EXPECT_EQ(1, about.RunModal(IDD_ABOUT, &parent)) << message;
+        KillTimer(nullptr, timer);
+        aboutToClose = nullptr;
+    }
 }
 
 TEST_F(WindowRouting, ListViewColumnsItemDataAndFlags) {
