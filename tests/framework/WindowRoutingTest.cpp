@@ -17,10 +17,12 @@ class RecordingWnd : public BaseWnd {
   public:
     HWND fieldAtCreate = nullptr;
     bool sawDestroy = false;
+    int posted = 0;
 
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_CREATE) fieldAtCreate = hwnd;
         if (message == WM_DESTROY) sawDestroy = true;
+        if (message == WM_USER) ++posted;
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     }
 };
@@ -89,6 +91,14 @@ TEST_F(WindowRouting, ObjectSeesCreateWithHandleSetAndOutlivesItsWindow) {
     // Both objects forget their handles, so a later destroy reaches no other window.
     EXPECT_EQ(nullptr, child.GetHandle());
     EXPECT_FALSE(parent.DestroyWnd());
+}
+
+TEST_F(WindowRouting, MessageLoopDispatchesUntilQuit) {
+    PostMessageW(parent.GetHandle(), WM_USER, 0, 0);
+    PostMessageW(parent.GetHandle(), WM_USER, 0, 0);
+    PostQuitMessage(0);
+    app.MessageLoop();
+    EXPECT_EQ(2, parent.posted);
 }
 
 TEST_F(WindowRouting, DialogInitResultFollowsInitFlagsAndTheMapFollowsItsLife) {
