@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+// An image list handle. The list belongs to whatever control it is attached
+// to, so the destructor leaves it alone.
+class ImageListObj {
+  public:
+    ImageListObj();
+    ImageListObj(const ImageListObj&) = delete;
+    ImageListObj& operator=(const ImageListObj&) = delete;
+    virtual ~ImageListObj();
+
+    bool Create(int cx, int cy, UINT flags, int initial, int grow);
+    HIMAGELIST GetHandle() const { return imageList; }
+    int AddIcon(HICON icon);
+    int AddMasked(HBITMAP bitmap, COLORREF maskColor);
+    COLORREF SetBkColor(COLORREF color);
+    bool SetIconSize(int cx, int cy);
+
+  private:
+    HIMAGELIST imageList;
+};

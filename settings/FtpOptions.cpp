@@ -1,0 +1,58 @@
+#include "settings/FtpOptions.h"
+
+#include "framework/TextUtil.h"
+#include "settings/RegStore.h"
+
+namespace {
+
+const wchar_t configKey[] = L"FtpConfig";
+const wchar_t anonymousPasswordValue[] = L"Anonymous Password";
+const wchar_t useProxyValue[] = L"Use Proxy";
+const wchar_t transferTypeValue[] = L"Transfer Type";
+const wchar_t usePassiveValue[] = L"Use Passive Semantics";
+const wchar_t proxyPortValue[] = L"Proxy Port";
+const wchar_t proxyServerValue[] = L"Proxy Server";
+const wchar_t existingFileValue[] = L"Existing File Option";
+
+const wchar_t defaultAnonymousPassword[] = L"guest@corvane.example";
+
+}  // namespace
+
+FtpOptions::FtpOptions()
+    : anonymousPassword(),
+      proxyServer(),
+      proxyPort(0),
+      useProxy(false),
+      transferType(transferBinary),
+      usePassive(false),
+      existingFileOption(existingPrompt) {
+    CopyTextCut(anonymousPassword, defaultAnonymousPassword);
+}
+
+FtpOptions::~FtpOptions() {}
+
+void FtpOptions::SetAnonymousPassword(const wchar_t* text) { CopyTextCut(anonymousPassword, text); }
+
+void FtpOptions::SetProxyServer(const wchar_t* text) { CopyTextCut(proxyServer, text); }
+
+// Each read falls back to the current value, so a missing value changes nothing.
+void FtpOptions::Load(RegStore& store) {
+    SetAnonymousPassword(
+        store.ReadString(configKey, nullptr, anonymousPasswordValue, anonymousPassword).GetText());
+    useProxy = store.ReadDword(configKey, nullptr, useProxyValue, useProxy) != 0;
+    transferType = store.ReadDword(configKey, nullptr, transferTypeValue, transferType);
+    usePassive = store.ReadDword(configKey, nullptr, usePassiveValue, usePassive) != 0;
+    proxyPort = store.ReadDword(configKey, nullptr, proxyPortValue, proxyPort);
+    SetProxyServer(store.ReadString(configKey, nullptr, proxyServerValue, proxyServer).GetText());
+    existingFileOption = store.ReadDword(configKey, nullptr, existingFileValue, existingFileOption);
+}
+
+void FtpOptions::Save(RegStore& store) {
+    store.WriteString(configKey, nullptr, anonymousPasswordValue, anonymousPassword);
+    store.WriteDword(configKey, nullptr, useProxyValue, useProxy ? 1 : 0);
+    store.WriteDword(configKey, nullptr, transferTypeValue, transferType);
+    store.WriteDword(configKey, nullptr, usePassiveValue, usePassive ? 1 : 0);
+    store.WriteDword(configKey, nullptr, proxyPortValue, proxyPort);
+    store.WriteString(configKey, nullptr, proxyServerValue, proxyServer);
+    store.WriteDword(configKey, nullptr, existingFileValue, existingFileOption);
+}

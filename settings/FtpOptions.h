@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+class RegStore;
+
+// Transfer type codes.
+enum : DWORD { transferAscii = 0, transferBinary = 1, transferPrompt = 2 };
+// Existing file option codes.
+enum : DWORD { existingResume = 0, existingSkip = 1, existingOverwrite = 2, existingPrompt = 3 };
+
+// The program-wide options, kept under FtpConfig. Codes outside the known
+// ones are kept as stored: a later version may have written them.
+class FtpOptions {
+  public:
+    FtpOptions();
+    virtual ~FtpOptions();
+
+    void Load(RegStore& store);
+    void Save(RegStore& store);
+
+    const wchar_t* GetAnonymousPassword() const { return anonymousPassword; }
+    void SetAnonymousPassword(const wchar_t* text);
+    const wchar_t* GetProxyServer() const { return proxyServer; }
+    void SetProxyServer(const wchar_t* text);
+    DWORD GetProxyPort() const { return proxyPort; }
+    void SetProxyPort(DWORD port) { proxyPort = port; }
+    bool GetUseProxy() const { return useProxy; }
+    void SetUseProxy(bool use) { useProxy = use; }
+    DWORD GetTransferType() const { return transferType; }
+    void SetTransferType(DWORD code) { transferType = code; }
+    bool GetUsePassive() const { return usePassive; }
+    void SetUsePassive(bool use) { usePassive = use; }
+    DWORD GetExistingFileOption() const { return existingFileOption; }
+    void SetExistingFileOption(DWORD code) { existingFileOption = code; }
+
+    static const size_t textCapacity = 128;
+
+  private:
+    wchar_t anonymousPassword[textCapacity];
+    wchar_t proxyServer[textCapacity];
+    DWORD proxyPort;
+    bool useProxy;
+    DWORD transferType;
+    bool usePassive;
+    DWORD existingFileOption;
+};

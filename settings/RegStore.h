@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/PtrList.h"
+#include "framework/WString.h"
+
+// The program's persistent state under HKEY_CURRENT_USER\Software\<maker>\<product>.
+// A key is named relative to the root and a subkey relative to that key; either
+// may be null. Reads fall back to the caller's default for anything missing,
+// unreadable or of the wrong type; writes create missing keys on the way.
+class RegStore {
+  public:
+    RegStore();
+    RegStore(const RegStore&) = delete;
+    RegStore& operator=(const RegStore&) = delete;
+    virtual ~RegStore();
+
+    void SetMakerKey(const wchar_t* name);
+    void SetProductKey(const wchar_t* name);
+    bool Open();
+    bool IsOpen() const { return root != nullptr; }
+
+    void WriteString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                     const wchar_t* text);
+    void WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                    DWORD value);
+    // Returns the stored text, or a copy of defaultText.
+    WString ReadString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                       const wchar_t* defaultText);
+    DWORD ReadDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                    DWORD defaultValue);
+    // Appends a heap copy of each subkey name; the caller deletes them.
+    void EnumSubkeys(const wchar_t* key, PtrList<WString*>& names);
+    // Deletes the key under the root with everything below it.
+    bool DeleteKey(const wchar_t* key);
+
+    static const size_t keyNameCapacity = 64;
+
+  private:
+    HKEY OpenForRead(const wchar_t* key, const wchar_t* subkey);
+    HKEY OpenForWrite(const wchar_t* key, const wchar_t* subkey);
+    void CloseUnlessRoot(HKEY handle);
+
+    wchar_t makerKey[keyNameCapacity];
+    wchar_t productKey[keyNameCapacity];
+    HKEY root;
+};

@@ -1,0 +1,120 @@
+#include "settings/SessionList.h"
+
+#include <cwchar>
+
+#include "framework/TextUtil.h"
+#include "settings/RegStore.h"
+
+namespace {
+
+const wchar_t sessionsKey[] = L"Sessions";
+const wchar_t hostValue[] = L"Host";
+const wchar_t passwordValue[] = L"Password";
+const wchar_t userValue[] = L"User";
+const wchar_t portValue[] = L"Port";
+const wchar_t saveHostValue[] = L"bSaveHost";
+const wchar_t savePasswordValue[] = L"bSavePassword";
+const wchar_t anonymousValue[] = L"bAnonymous";
+
+// The registry refuses key names longer than this.
+const size_t maxKeyNameLength = 255;
+
+void ReadText(RegStore& store, const wchar_t* name, const wchar_t* valueName, wchar_t* field,
+              size_t capacity) {
+    CopyTextCut(field, capacity, store.ReadString(sessionsKey, name, valueName, L"").GetText());
+}
+
+SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
+    SessionInfo session = {};
+    CopyTextCut(session.name, name);
+    ReadText(store, name, hostValue, session.host, ARRAYSIZE(session.host));
+    ReadText(store, name, passwordValue, session.password, ARRAYSIZE(session.password));
+    ReadText(store, name, userValue, session.user, ARRAYSIZE(session.user));
+    session.port = store.ReadDword(sessionsKey, name, portValue, 0);
+    session.bSaveHost = store.ReadDword(sessionsKey, name, saveHostValue, 0);
+    session.bSavePassword = store.ReadDword(sessionsKey, name, savePasswordValue, 0);
+    session.bAnonymous = store.ReadDword(sessionsKey, name, anonymousValue, 0);
+    return session;
+}
+
+void WriteSession(RegStore& store, const SessionInfo& session) {
+    const wchar_t* name = session.name;
+    store.WriteString(sessionsKey, name, hostValue, session.host);
+    store.WriteString(sessionsKey, name, passwordValue, session.password);
+    store.WriteString(sessionsKey, name, userValue, session.user);
+    store.WriteDword(sessionsKey, name, portValue, session.port);
+    store.WriteDword(sessionsKey, name, saveHostValue, session.bSaveHost);
+    store.WriteDword(sessionsKey, name, savePasswordValue, session.bSavePassword);
+    store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
+}
+
+}  // namespace
+
+SessionList::SessionList() {}
+
+SessionList::~SessionList() {
+    while (!sessions.IsEmpty()) delete sessions.RemoveHead();
+}
+
+bool SessionList::IsStorableName(const wchar_t* name) {
+    return name && name[0] != L'\0' && !wcschr(name, L'\\') &&
+           wcsnlen(name, maxKeyNameLength + 1) <= maxKeyNameLength;
+}
+
+SessionList::Sessions::Node* SessionList::FindNode(const wchar_t* name) const {
+    if (!name) return nullptr;
+    for (Sessions::Node* node = sessions.GetHead(); node; node = node->next)
+        if (wcscmp(node->element->name, name) == 0) return node;
+    return nullptr;
+}
+
+bool SessionList::HasKeyClash(const wchar_t* name) const {
+    for (Sessions::Node* node = sessions.GetHead(); node; node = node->next)
+        if (CompareStringOrdinal(node->element->name, -1, name, -1, TRUE) == CSTR_EQUAL)
+            return true;
+    return false;
+}
+
+bool SessionList::AddIfAbsent(const SessionInfo& session) {
+    if (!IsStorableName(session.name) || HasKeyClash(session.name)) return false;
+    sessions.AddTail(new SessionInfo(session));
+    return true;
+}
+
+SessionInfo* SessionList::FindByName(const wchar_t* name) {
+    Sessions::Node* node = FindNode(name);
+    return node ? node->element : nullptr;
+}
+
+bool SessionList::RemoveByName(const wchar_t* name) {
+    Sessions::Node* node = FindNode(name);
+    if (!node) return false;
+    delete node->element;
+    sessions.RemoveNode(node);
+    return true;
+}
+
+SessionInfo* SessionList::RemoveHead() {
+    return sessions.IsEmpty() ? nullptr : sessions.RemoveHead();
+}
+
+void SessionList::CopyNames(PtrList<WString*>& names) const {
+    for (Sessions::Node* node = sessions.GetHead(); node; node = node->next)
+        names.AddTail(new WString(node->element->name));
+}
+
+void SessionList::Load(RegStore& store) {
+    PtrList<WString*> names;
+    store.EnumSubkeys(sessionsKey, names);
+    while (!names.IsEmpty()) {
+        WString* name = names.RemoveHead();
+        AddIfAbsent(ReadSession(store, name->GetText()));
+        delete name;
+    }
+}
+
+void SessionList::Save(RegStore& store) {
+    store.DeleteKey(sessionsKey);
+    for (Sessions::Node* node = sessions.GetHead(); node; node = node->next)
+        WriteSession(store, *node->element);
+}
