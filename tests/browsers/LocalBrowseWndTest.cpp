@@ -153,7 +153,7 @@ TEST_F(LocalBrowseWndTest, PathHistoryKeepsTenNewestFirst) {
 }
 
 TEST_F(LocalBrowseWndTest, DoubleClickOpensFolderAndParentGoesBack) {
-    RECT cell = {LVIR_LABEL};
+    RECT cell = {LVIR_LABEL, 0, 0, 0};
     int row = RowOf(L"sub");
     Select({L"sub"});
     view.GetFileList().Send(LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
