@@ -41,6 +41,13 @@ LRESULT CALLBACK TestFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, L
                  : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+void TestFrame::ShowContextMenu(POINT at) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"Delete");
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN, at.x, at.y, hwnd, nullptr);
+    DestroyMenu(menu);
+}
+
 LRESULT TestFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITMENUPOPUP:
@@ -62,6 +69,7 @@ LRESULT TestFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             if (reinterpret_cast<NMHDR*>(lParam)->code == GN_CONTEXTMENU) {
                 contextMenus.push_back(*reinterpret_cast<NMRGINFO*>(lParam));
+                if (menuOnContext) ShowContextMenu(contextMenus.back().ptAction);
                 return 0;
             }
             break;

@@ -23,10 +23,13 @@ class TestFrame {
     std::vector<NMRGINFO> contextMenus;
     // Keys posted while the first pop-up opens, to walk and choose in it; none closes it.
     std::vector<WPARAM> keysForPopup;
+    // Answer a tap-and-hold as the views do, with a pop-up menu (closed again by a timer).
+    bool menuOnContext = false;
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowContextMenu(POINT at);
 
     HWND hwnd = nullptr;
 };
