@@ -1,129 +1,77 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
-#include "browsers/LocalBrowseWnd.h"
 #include "frame/FrameFixture.h"
-#include "resources/resource.h"
-#include "support/DialogAnswerer.h"
-#include "support/GuiApp.h"
 #include "support/ScratchFolder.h"
 
 using FrameWndTest = FrameFixture;
 
-TEST_F(FrameWndTest, StartsWithTheLocalViewListed) {
+TEST_F(FrameWndTest, ViewsSwitchAndTheTitleAndMenusFollow) {
     EXPECT_EQ(L"Ftp [Local]", Title());
-    BrowseWnd* local = frame.GetCurrentView();
-    ASSERT_NE(nullptr, local);
-    EXPECT_EQ(local, frame.GetLocalView());
-    EXPECT_STREQ(L"\\", frame.GetLocalPath());
-    EXPECT_GT(local->GetFileList().GetItemCount(), 0);
-    EXPECT_TRUE(IsWindowVisible(local->GetHandle()));
-    HMENU disconnect = FileSubmenu(1);
+    EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
+    EXPECT_GT(frame.GetLocalView()->GetFileList().GetItemCount(), 0);
     frame.PrepareMenuPopup(Popup(IDM_FILE), IDM_FILE, 0);
-    EXPECT_TRUE(IsGrayed(disconnect, 0));
-}
+    EXPECT_TRUE(HasState(FileSubmenu(1), 0, MF_GRAYED));
 
-TEST_F(FrameWndTest, ViewsSwitchAndTheTitleFollows) {
-    FrameTestView* a = AddRemoteView(L"alpha");
-    FrameTestView* b = AddRemoteView(L"beta");
+    StandInView* a = AddView(L"alpha");
+    StandInView* b = AddView(L"beta");
     EXPECT_EQ(L"Ftp [beta]", Title());
-    EXPECT_EQ(b, frame.GetCurrentView());
     EXPECT_FALSE(IsWindowVisible(a->GetHandle()));
     HMENU view = Popup(IDM_VIEW);
-    EXPECT_EQ(
-        (std::vector<std::wstring>{L"beta", L"alpha", L"Local", L"", L"Refresh", L"Options..."}),
-        ItemTexts(view));
-    EXPECT_EQ((std::vector<std::wstring>{L"Current View", L"", L"beta", L"alpha"}),
-              ItemTexts(FileSubmenu(1)));
+    EXPECT_EQ((Texts{L"beta", L"alpha", L"Local", L"", L"Refresh", L"Options..."}),
+              ItemTexts(view));
+    EXPECT_EQ((Texts{L"Current View", L"", L"beta", L"alpha"}), ItemTexts(FileSubmenu(1)));
     frame.PrepareMenuPopup(Popup(IDM_FILE), IDM_FILE, 0);
-    EXPECT_FALSE(IsGrayed(FileSubmenu(1), 0));
+    EXPECT_FALSE(HasState(FileSubmenu(1), 0, MF_GRAYED));
 
     frame.HandleCommand(IdOf(view, L"alpha"), 0, 0);
-    EXPECT_EQ(a, frame.GetCurrentView());
     EXPECT_EQ(L"Ftp [alpha]", Title());
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(view, 1, MF_BYPOSITION) & MF_CHECKED);
-    EXPECT_EQ(0u, GetMenuState(view, 2, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_TRUE(HasState(view, 1, MF_CHECKED));
+    EXPECT_FALSE(HasState(view, 0, MF_CHECKED));
 
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
     EXPECT_FALSE(IsWindowVisible(a->GetHandle()));
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_NE(0u, GetMenuState(view, 2, MF_BYPOSITION) & MF_CHECKED);
-    EXPECT_EQ(0u, GetMenuState(view, 1, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_TRUE(HasState(view, 2, MF_CHECKED));
+    EXPECT_FALSE(HasState(view, 1, MF_CHECKED));
 
-    frame.ShowView(b);
-    EXPECT_EQ(L"Ftp [beta]", Title());
-    PtrList<BrowseWnd*> remote;
-    frame.GetRemoteViews(remote);
-    ASSERT_EQ(2u, remote.GetCount());
-    EXPECT_EQ(a, remote.GetHead()->element);
-    EXPECT_EQ(b, remote.GetTail()->element);
+    // Hidden views are resized with the frame.
+    frame.Move(0, 0, 280, 300, true);
+    RECT client, hidden;
+    frame.GetClientRect(&client);
+    b->GetClientRect(&hidden);
+    EXPECT_EQ(client.right, hidden.right);
+    EXPECT_EQ(client.bottom, hidden.bottom);
 }
 
-TEST_F(FrameWndTest, CurrentViewFallsBackToThePreviousAndDisconnectItemToLocal) {
-    AddRemoteView(L"A");
-    FrameTestView* b = AddRemoteView(L"B");
-    AddRemoteView(L"C");
+TEST_F(FrameWndTest, ClosingViewsFallsBackAsEachWayIntends) {
+    StandInView* a = AddView(L"A");
+    StandInView* b = AddView(L"B");
+    AddView(L"C");
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
     EXPECT_EQ(b, frame.GetCurrentView());
-    EXPECT_EQ(L"Ftp [B]", Title());
-    EXPECT_EQ((std::vector<std::wstring>{L"Current View", L"", L"B", L"A"}),
-              ItemTexts(FileSubmenu(1)));
+    EXPECT_EQ((Texts{L"Current View", L"", L"B", L"A"}), ItemTexts(FileSubmenu(1)));
 
     frame.HandleCommand(IdOf(FileSubmenu(1), L"B"), 0, 0);
-    EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
     EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_EQ((std::vector<std::wstring>{L"A", L"Local", L"", L"Refresh", L"Options..."}),
-              ItemTexts(Popup(IDM_VIEW)));
-
-    // With the local view shown "Current View" closes nothing.
-    frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
+    EXPECT_EQ((Texts{L"A", L"Local", L"", L"Refresh", L"Options..."}), ItemTexts(Popup(IDM_VIEW)));
+    frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // the local view is never closed
     EXPECT_EQ(3, GetMenuItemCount(FileSubmenu(1)));
-}
 
-TEST_F(FrameWndTest, DroppedHiddenViewLeavesTheShownOne) {
-    FrameTestView* a = AddRemoteView(L"A");
-    FrameTestView* b = AddRemoteView(L"B");
-    PostMessageW(frame.GetHandle(), FrameWnd::kCloseViewMessage, reinterpret_cast<WPARAM>(a), 0);
-    PumpMessages();
-    EXPECT_EQ(b, frame.GetCurrentView());
-    EXPECT_EQ((std::vector<std::wstring>{L"Current View", L"", L"B"}), ItemTexts(FileSubmenu(1)));
-
-    // Neither the local view nor a view the frame does not hold is closed.
-    PostMessageW(frame.GetHandle(), FrameWnd::kCloseViewMessage,
-                 reinterpret_cast<WPARAM>(frame.GetLocalView()), 0);
-    PostMessageW(frame.GetHandle(), FrameWnd::kCloseViewMessage, 12345, 0);
-    PumpMessages();
-    EXPECT_TRUE(IsWindow(frame.GetLocalView()->GetHandle()));
-    EXPECT_EQ(b, frame.GetCurrentView());
-
-    // The shown view dropping falls back to the local view.
-    PostMessageW(frame.GetHandle(), FrameWnd::kCloseViewMessage, reinterpret_cast<WPARAM>(b), 0);
-    PumpMessages();
+    // A dropped connection: only views the frame holds, never the local one.
+    StandInView* d = AddView(L"D");
+    for (WPARAM gone : {reinterpret_cast<WPARAM>(a), reinterpret_cast<WPARAM>(frame.GetLocalView()),
+                        WPARAM(12345)})
+        frame.Send(FrameWnd::kCloseViewMessage, gone, 0);
+    EXPECT_EQ(d, frame.GetCurrentView());
+    EXPECT_EQ((Texts{L"Current View", L"", L"D"}), ItemTexts(FileSubmenu(1)));
+    frame.Send(FrameWnd::kCloseViewMessage, reinterpret_cast<WPARAM>(d), 0);
     EXPECT_EQ(L"Ftp [Local]", Title());
     EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
 }
 
-TEST_F(FrameWndTest, ResizingResizesHiddenViewsToo) {
-    FrameTestView* a = AddRemoteView(L"A");
-    frame.HandleCommand(IDM_LOCAL, 0, 0);
-    frame.Move(0, 0, 280, 300, true);
-    RECT client, hidden, shown;
-    frame.GetClientRect(&client);
-    a->GetClientRect(&hidden);
-    frame.GetLocalView()->GetClientRect(&shown);
-    EXPECT_EQ(client.right, hidden.right);
-    EXPECT_EQ(client.bottom, hidden.bottom);
-    EXPECT_EQ(client.right, shown.right);
-}
-
-TEST_F(FrameWndTest, UpAndEditCommandsGoToTheShownView) {
+TEST_F(FrameWndTest, UpEditAndToolButtonReachTheShownView) {
     ScratchFolder scratch;
     scratch.MakeFolder(L"inner");
     BrowseWnd* local = frame.GetLocalView();
@@ -133,29 +81,22 @@ TEST_F(FrameWndTest, UpAndEditCommandsGoToTheShownView) {
     frame.HandleCommand(IDM_SELECT_ALL, 0, 0);
     EXPECT_EQ(2u, local->GetFileList().GetSelectedCount());
 
-    FrameTestView* a = AddRemoteView(L"A");
+    StandInView* a = AddView(L"A");
     frame.HandleCommand(IDM_UP, 0, 0);
-    EXPECT_EQ(std::vector<std::wstring>{L".."}, a->opened);
-}
+    EXPECT_EQ(Texts{L".."}, a->opened);
 
-TEST_F(FrameWndTest, ToolButtonStateReachesTheUpButton) {
-    HWND bar = frame.GetMenuBar();
     frame.SetToolButtonState(0, 0);
-    EXPECT_EQ(0, SendMessageW(bar, TB_GETSTATE, IDM_UP, 0) & TBSTATE_ENABLED);
-    frame.SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
-    EXPECT_NE(0, SendMessageW(bar, TB_GETSTATE, IDM_UP, 0) & TBSTATE_ENABLED);
+    EXPECT_EQ(0, frame.SendTo(frame.GetMenuBar(), TB_GETSTATE, IDM_UP, 0) & TBSTATE_ENABLED);
 }
 
 TEST_F(FrameWndTest, UploadToListsConnectionsAndGreysBusyOnes) {
-    FrameTestView* a = AddRemoteView(L"A");
-    FrameTestView* b = AddRemoteView(L"B");
-    b->busy = true;
+    AddView(L"A");
+    AddView(L"B")->busy = true;
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     HMENU popup = frame.GetLocalView()->GetContextMenu();
     HMENU uploadTo = GetSubMenu(popup, 2);
-    EXPECT_FALSE(IsGrayed(popup, 2));
-    EXPECT_EQ((std::vector<std::wstring>{L"B", L"A"}), ItemTexts(uploadTo));
-    EXPECT_TRUE(IsGrayed(uploadTo, 0));
-    EXPECT_FALSE(IsGrayed(uploadTo, 1));
-    (void)a;
+    EXPECT_FALSE(HasState(popup, 2, MF_GRAYED));
+    EXPECT_EQ((Texts{L"B", L"A"}), ItemTexts(uploadTo));
+    EXPECT_TRUE(HasState(uploadTo, 0, MF_GRAYED));
+    EXPECT_FALSE(HasState(uploadTo, 1, MF_GRAYED));
 }
