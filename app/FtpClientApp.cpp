@@ -34,26 +34,28 @@ bool FtpClientApp::Startup() {
     RECT area = FrameRectangle();
     frame.CreateFrame(L"Corvane", WS_VISIBLE, area.left, area.top, area.right - area.left,
                       area.bottom - area.top, IDR_MENUBAR);
-    // The handle is stored as a DWORD; window handles fit in 32 bits on 64-bit Windows.
-    DWORD handle = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(frame.GetHandle()));
+    // Stored as a DWORD: window handles keep 32 significant bits on 64-bit Windows.
+    DWORD handle = static_cast<DWORD>(HandleToLong(frame.GetHandle()));
     registry.WriteDword(kRuntimeKey, nullptr, kWindowValue, handle);
     return true;
 }
 
 bool FtpClientApp::BringRunningInstanceForward() {
     DWORD stored = registry.ReadDword(kRuntimeKey, nullptr, kWindowValue, 0);
-    HWND running = reinterpret_cast<HWND>(static_cast<UINT_PTR>(stored));
+    HWND running = static_cast<HWND>(LongToHandle(static_cast<LONG>(stored)));
     if (stored == 0 || !IsWindow(running)) return false;
     SetForegroundWindow(running);
     return true;
 }
 
 // The visible desktop, less the input panel's bar while the panel is down.
+// Without an answer from the shell the work area stands in for it.
 RECT FtpClientApp::FrameRectangle() {
     SIPINFO sip = {};
     sip.cbSize = sizeof(sip);
-    SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
-    RECT area = sip.rcVisibleDesktop;
+    RECT area = {};
+    if (SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0)) area = sip.rcVisibleDesktop;
+    if (IsRectEmpty(&area)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     if (!(sip.fdwFlags & SIPF_ON)) area.bottom -= kSipBarHeight;
     return area;
 }
