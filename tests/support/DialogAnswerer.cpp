@@ -1,45 +1,29 @@
 #include "support/DialogAnswerer.h"
 
-#include <chrono>
-
-static BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
-    wchar_t className[16];
-    if (!IsWindowVisible(window) || !GetClassNameW(window, className, 16) ||
-        wcscmp(className, L"#32770") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
+static thread_local DialogAnswerer* activeAnswerer = nullptr;
 
 DialogAnswerer::DialogAnswerer(int button)
-    : button(button), threadId(GetCurrentThreadId()), watcher(&DialogAnswerer::Watch, this) {}
+    : button(button),
+      hook(SetWindowsHookExW(WH_CBT, OnWindowEvent, nullptr, GetCurrentThreadId())) {
+    activeAnswerer = this;
+}
 
 DialogAnswerer::~DialogAnswerer() {
-    stop = true;
-    watcher.join();
+    UnhookWindowsHookEx(hook);
+    activeAnswerer = nullptr;
 }
 
-std::wstring DialogAnswerer::LastText() {
-    std::lock_guard<std::mutex> hold(lock);
-    return lastText;
-}
-
-void DialogAnswerer::Watch() {
-    HWND answered = nullptr;
-    while (!stop) {
-        HWND box = nullptr;
-        EnumThreadWindows(threadId, FindMessageBox, reinterpret_cast<LPARAM>(&box));
-        if (box && box != answered) {
-            wchar_t text[512] = L"";
-            GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message text's control id
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                lastText = text;
-            }
-            ++count;
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-            answered = box;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+// A message box is answered once it is up and running its own message loop.
+LRESULT CALLBACK DialogAnswerer::OnWindowEvent(int code, WPARAM wParam, LPARAM lParam) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t className[16] = L"";
+    if (code == HCBT_ACTIVATE && activeAnswerer && GetClassNameW(window, className, 16) &&
+        wcscmp(className, L"#32770") == 0) {
+        wchar_t text[512] = L"";
+        GetDlgItemTextW(window, 0xFFFF, text, 512);  // the message text's control id
+        activeAnswerer->lastText = text;
+        ++activeAnswerer->count;
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(activeAnswerer->button, BN_CLICKED), 0);
     }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }

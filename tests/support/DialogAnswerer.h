@@ -2,30 +2,23 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 
-// Answers the message boxes that the calling thread shows while this object
-// lives: presses the given button (IDYES, IDNO, IDOK) and keeps the text of
-// the last box answered.
+// While it lives, answers each message box that the calling thread shows by
+// pressing the given button (IDYES, IDNO, IDOK), and keeps the box's text.
 class DialogAnswerer {
   public:
     explicit DialogAnswerer(int button);
     ~DialogAnswerer();
 
     int Count() const { return count; }
-    std::wstring LastText();
+    const std::wstring& LastText() const { return lastText; }
 
   private:
-    void Watch();
+    static LRESULT CALLBACK OnWindowEvent(int code, WPARAM wParam, LPARAM lParam);
 
     int button;
-    DWORD threadId;
-    std::atomic<bool> stop{false};
-    std::atomic<int> count{0};
-    std::mutex lock;
+    int count = 0;
     std::wstring lastText;
-    std::thread watcher;
+    HHOOK hook;
 };
