@@ -3,6 +3,8 @@
 #include <aygshell.h>
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "browsers/BrowseWnd.h"
 #include "resources/resource.h"
 
@@ -40,10 +42,15 @@ bool FtpClientApp::Startup() {
     return true;
 }
 
+// A handle left by an instance that never shut down may since have been
+// given to another program's window: only a frame of ours counts.
 bool FtpClientApp::BringRunningInstanceForward() {
     DWORD stored = registry.ReadDword(kRuntimeKey, nullptr, kWindowValue, 0);
     HWND running = static_cast<HWND>(LongToHandle(static_cast<LONG>(stored)));
-    if (stored == 0 || !IsWindow(running)) return false;
+    wchar_t className[16] = L"";
+    if (stored == 0 || !IsWindow(running) || !GetClassNameW(running, className, 16) ||
+        wcscmp(className, FrameWnd::kClassName) != 0)
+        return false;
     SetForegroundWindow(running);
     return true;
 }

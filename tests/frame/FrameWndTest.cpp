@@ -71,7 +71,7 @@ TEST_F(FrameWndTest, ClosingViewsFallsBackAsEachWayIntends) {
     EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
 }
 
-TEST_F(FrameWndTest, UpEditAndToolButtonReachTheShownView) {
+TEST_F(FrameWndTest, UpAndEditCommandsReachTheShownView) {
     ScratchFolder scratch;
     scratch.MakeFolder(L"inner");
     BrowseWnd* local = frame.GetLocalView();
@@ -84,9 +84,6 @@ TEST_F(FrameWndTest, UpEditAndToolButtonReachTheShownView) {
     StandInView* a = AddView(L"A");
     frame.HandleCommand(IDM_UP, 0, 0);
     EXPECT_EQ(Texts{L".."}, a->opened);
-
-    frame.SetToolButtonState(0, 0);
-    EXPECT_EQ(0, frame.SendTo(frame.GetMenuBar(), TB_GETSTATE, IDM_UP, 0) & TBSTATE_ENABLED);
 }
 
 TEST_F(FrameWndTest, UploadToListsConnectionsAndGreysBusyOnes) {
