@@ -1,0 +1,75 @@
+#include "app/FtpClientApp.h"
+
+#include <aygshell.h>
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "browsers/BrowseWnd.h"
+#include "resources/resource.h"
+
+namespace {
+
+const wchar_t kRuntimeKey[] = L"Runtime";
+const wchar_t kWindowValue[] = L"hWnd";
+// Room the handheld keeps for the input panel's button bar while the panel is down.
+const int kSipBarHeight = 26;
+
+}  // namespace
+
+FtpClientApp* GetApp() { return static_cast<FtpClientApp*>(GetWinApp()); }
+
+FtpClientApp::FtpClientApp() {}
+
+FtpClientApp::~FtpClientApp() {}
+
+bool FtpClientApp::Startup() {
+    BrowseWnd::RegisterWindowClass(instance);
+    FrameWnd::RegisterWindowClass(instance);
+    InitCommonControls();
+    registry.SetMakerKey(L"Ostrel");
+    registry.SetProductKey(L"Corvane");
+    registry.Open();
+    sessions.Load(registry);
+    options.Load(registry);
+    if (BringRunningInstanceForward()) return false;
+    RECT area = FrameRectangle();
+    frame.CreateFrame(L"Corvane", WS_VISIBLE, area.left, area.top, area.right - area.left,
+                      area.bottom - area.top, IDR_MENUBAR);
+    // Stored as a DWORD: window handles keep 32 significant bits on 64-bit Windows.
+    DWORD handle = static_cast<DWORD>(HandleToLong(frame.GetHandle()));
+    registry.WriteDword(kRuntimeKey, nullptr, kWindowValue, handle);
+    return true;
+}
+
+// A handle left by an instance that never shut down may since have been
+// given to another program's window: only a frame of ours counts.
+bool FtpClientApp::BringRunningInstanceForward() {
+    DWORD stored = registry.ReadDword(kRuntimeKey, nullptr, kWindowValue, 0);
+    HWND running = static_cast<HWND>(LongToHandle(static_cast<LONG>(stored)));
+    wchar_t className[16] = L"";
+    if (stored == 0 || !IsWindow(running) || !GetClassNameW(running, className, 16) ||
+        wcscmp(className, FrameWnd::kClassName) != 0)
+        return false;
+    SetForegroundWindow(running);
+    return true;
+}
+
+// The visible desktop, less the input panel's bar while the panel is down.
+// Without an answer from the shell the work area stands in for it.
+RECT FtpClientApp::FrameRectangle() {
+    SIPINFO sip = {};
+    sip.cbSize = sizeof(sip);
+    RECT area = {};
+    if (SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0)) area = sip.rcVisibleDesktop;
+    if (IsRectEmpty(&area)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    if (!(sip.fdwFlags & SIPF_ON)) area.bottom -= kSipBarHeight;
+    return area;
+}
+
+int FtpClientApp::Shutdown() {
+    sessions.Save(registry);
+    options.Save(registry);
+    registry.WriteDword(kRuntimeKey, nullptr, kWindowValue, 0);
+    return 0;
+}

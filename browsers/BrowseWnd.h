@@ -1,0 +1,91 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "framework/BaseWnd.h"
+#include "framework/ComboBoxCtl.h"
+#include "framework/ImageListObj.h"
+#include "framework/ListViewCtl.h"
+#include "framework/PtrList.h"
+#include "framework/WString.h"
+
+// A view of one file system inside the frame: the path box with the recently
+// visited folders above the Name/Size/Type list. Everything that touches a
+// file system is left to the derived views.
+class BrowseWnd : public BaseWnd {
+  public:
+    static const size_t kNameCapacity = 512;
+    static const int kFolderImage = 0;
+    static const int kFileImage = 1;
+
+    BrowseWnd();
+    ~BrowseWnd() override;
+
+    static bool RegisterWindowClass(HINSTANCE instance);
+
+    virtual bool CreateBrowser(const wchar_t* windowName, DWORD style, int x, int y, int width,
+                               int height, BaseWnd* parent);
+
+    // File-system operations of the derived views.
+    virtual int RenameItem(const wchar_t* oldName, const wchar_t* newName);
+    // Returns the new row, -1 on failure, another negative value when cancelled.
+    virtual int CreateFolder(wchar_t* name);
+    virtual void Refresh();
+    virtual const wchar_t* GetCurrentPath();
+    virtual void OpenFolder(const wchar_t* name);
+    virtual void DeleteFileItem(const wchar_t* name);
+    virtual void DeleteFolderItem(const wchar_t* name);
+    virtual HMENU GetContextMenu();
+    virtual void OnContextCommand(LPARAM lParam, WORD code, WORD id);
+    virtual void SetCurrentPath(const wchar_t* path);
+    virtual void UpdateMenuItems(HMENU menu, WORD buttonId, WORD high);
+    // The name the frame shows for this view in its title and menus.
+    virtual const wchar_t* GetSessionName();
+    // Upload targets: a view that is busy with a transfer takes no upload.
+    virtual bool IsIdle();
+    virtual void StartUpload(PtrList<WString*>& items);
+
+    void ClearItems();
+    int AddFolderItem(const wchar_t* name);
+    int AddFileItem(const wchar_t* name, uint32_t size);
+    void UpdatePathHistory();
+
+    void SelectAll();
+    void InvertSelection();
+    void BeginRename();
+    void DeleteSelection();
+
+    ListViewCtl& GetFileList() { return fileList; }
+    ComboBoxCtl& GetPathBox() { return pathBox; }
+
+  protected:
+    LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Reads a row's name (up to kNameCapacity characters) and image index.
+    bool GetRowEntry(int row, wchar_t* name, int* image);
+    bool IsParentRow(int row);
+    int CountSelectedEntries();
+    HMENU GetPendingContextPopup() const { return pendingContextPopup; }
+
+  private:
+    void BuildChildren();
+    void LayOutChildren();
+    void OnNotify(const NMHDR* header);
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void ShowContextMenu(POINT screenPoint);
+    void SortByColumn(int column);
+    void OpenSelectedFolder();
+    void FinishRename(const NMLVDISPINFOW* info);
+    void ChoosePathFromHistory();
+    int InsertRow(const wchar_t* name, int image, LPARAM id);
+    void ReportNewFolder(int result);
+    static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo);
+
+    ImageListObj imageList;
+    ListViewCtl fileList;
+    ComboBoxCtl pathBox;
+    HMENU pendingContextPopup;
+    uint32_t nextItemId;
+};
