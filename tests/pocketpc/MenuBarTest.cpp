@@ -8,6 +8,22 @@
 
 namespace {
 
+// Draws the image over green: a transparent pixel shows the green.
+bool Transparent(HIMAGELIST images, int index, int x, int y) {
+    const COLORREF green = RGB(0, 255, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), 16, 16, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    HBITMAP canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    ImageList_DrawEx(images, index, dc, 0, 0, 0, 0, green, CLR_NONE, ILD_NORMAL);
+    bool transparent = GetPixel(dc, x, y) == green;
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    return transparent;
+}
+
 const int kMenuButtons[] = {IDM_FILE, IDM_EDIT, IDM_VIEW, IDM_HELP};
 
 // The frame's menu bar with the Up button added the way the frame adds it.
@@ -68,7 +84,13 @@ TEST_F(MenuBarTest, StripBelowTheFrameFollowsItAndHoldsTheLabelledButtonsThenUp)
         EXPECT_EQ(button.idCommand, ids[i]);
         EXPECT_EQ(std::wstring(text), labels[i]);
     }
+    // The Up picture's corner is background, its middle the folder.
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
     EXPECT_EQ(upImage, 0);
+    EXPECT_TRUE(Transparent(images, upImage, 0, 0));
+    EXPECT_FALSE(Transparent(images, upImage, 8, 8));
+    EXPECT_EQ(CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), 999, 1, 16, 16), -1);
+    EXPECT_EQ(CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), IDB_FOLDER, 1, 16, 16), 1);
 
     MoveWindow(frame.hwnd, 100, 60, 300, 200, TRUE);
     ExpectBarBelowFrame();
