@@ -29,12 +29,4 @@ TEST(StoreInformationTest, SizesAreThoseOfTheFoldersVolumeCappedAt4GiB) {
     EXPECT_TRUE(GetStoreInformation(&current));
 }
 
-TEST(StoreInformationTest, PathOnNoVolumeFailsAndLeavesTheResultAlone) {
-    STORE_INFORMATION info = {7, 7};
-    SetStoreInformationPath(L"Q:\\nowhere");
-    EXPECT_FALSE(GetStoreInformation(&info));
-    EXPECT_EQ(info.dwStoreSize, 7u);
-    SetStoreInformationPath(nullptr);
-}
-
 }  // namespace
