@@ -63,6 +63,8 @@ void OpenPopup(MenuBar* menuBar, int commandId) {
     menuBar->openPopup = popup;
     menuBar->openButtonId = commandId;
     SendMessageW(menuBar->toolbar, TB_PRESSBUTTON, commandId, TRUE);
+    // A pop-up only closes on a tap elsewhere when its owner is in front.
+    SetForegroundWindow(menuBar->frame);
     // Owned by the frame, so its WM_INITMENUPOPUP and WM_COMMAND go there.
     TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_VERTICAL | TPM_LEFTBUTTON,
                      button.left, button.top, menuBar->frame, &avoid);
