@@ -81,6 +81,14 @@ LRESULT CALLBACK FrameSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
                 lParam = MAKELPARAM(menuBar->openButtonId, HIWORD(lParam));
             }
             break;
+        case WM_SYSCOMMAND:
+            // Alt or F10 alone opens the first menu, as a window menu would.
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 &&
+                !menuBar->definition.buttons.empty()) {
+                OpenPopup(menuBar, menuBar->definition.buttons[0].commandId);
+                return 0;
+            }
+            break;
         case WM_WINDOWPOSCHANGED: {
             LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
             FollowFrame(menuBar);

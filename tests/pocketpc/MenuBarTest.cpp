@@ -119,6 +119,11 @@ TEST_F(MenuBarTest, EachButtonOpensItsLivePopupForTheFrameWithTheButtonId) {
     EXPECT_TRUE(frame.commands.empty());
 
     frame.popupInits.clear();
+    SendMessageW(frame.hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);  // Alt or F10
+    ASSERT_EQ(frame.popupInits.size(), 1u);
+    EXPECT_EQ(frame.popupInits[0].lParam, MAKELPARAM(IDM_FILE, FALSE));
+
+    frame.popupInits.clear();
     frame.keysForPopup = {VK_DOWN, VK_RETURN};
     Click(IDM_HELP);
     EXPECT_TRUE(PumpUntil([&] { return !frame.commands.empty(); }));
