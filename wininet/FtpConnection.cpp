@@ -15,9 +15,21 @@ constexpr size_t kMaxListingBytes = 256u << 20;
 const wchar_t kAnonymousUser[] = L"anonymous";
 const wchar_t kAnonymousPassword[] = L"guest@";
 
-bool IsTransportError(DWORD error) {
-    return error != ERROR_INTERNET_EXTENDED_ERROR && error != ERROR_NO_MORE_FILES &&
-           error != ERROR_INTERNET_LOGIN_FAILURE;
+// Errors after which replies may still be on their way, so that the next
+// command could be answered by an old reply.
+bool LosesTrackOfReplies(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_TIMEOUT:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_OPERATION_CANCELLED:
+        case ERROR_INTERNET_INVALID_OPERATION:
+        case ERROR_INTERNET_CANNOT_CONNECT:
+        case ERROR_FTP_DROPPED:
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::wstring AddressToText(const sockaddr* address) {
@@ -64,15 +76,15 @@ DWORD FtpConnection::Usable() const {
 }
 
 DWORD FtpConnection::Failed(DWORD error) {
-    if (error && IsTransportError(error)) {
+    if (LosesTrackOfReplies(error)) {
         broken_ = true;
         control_.Abort();
     }
     return error;
 }
 
-DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port,
-                          const std::wstring& user, const std::wstring& password) {
+DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
+                          const std::wstring& password) {
     std::lock_guard<std::mutex> lock(mutex_);
     DWORD error = ConnectControl(server, port);
     if (!error) error = ReadGreeting();
@@ -126,10 +138,11 @@ DWORD FtpConnection::ReadGreeting() {
     return error;
 }
 
-void FtpConnection::ReadFeatures() {
+DWORD FtpConnection::ReadFeatures() {
     // Feature lines start with a blank; the first and last lines carry the code.
     FtpReply reply;
-    if (control_.Command("FEAT", reply) || reply.code != 211) return;
+    DWORD error = control_.Command("FEAT", reply);
+    if (error || reply.code != 211) return error;
     size_t start = 0;
     while ((start = reply.text.find("\r\n ", start)) != std::string::npos) {
         start += 3;
@@ -137,19 +150,20 @@ void FtpConnection::ReadFeatures() {
         if (_stricmp(feature.c_str(), "MLST") == 0) hasMlst_ = true;
         if (_stricmp(feature.c_str(), "UTF8") == 0) hasUtf8_ = true;
     }
+    return 0;
 }
 
 DWORD FtpConnection::Login(const std::wstring& user, const std::wstring& password) {
     bool anonymous = user.empty();
     std::string name = EncodeServerText(anonymous ? kAnonymousUser : user);
-    std::string secret = EncodeServerText(anonymous && password.empty() ? kAnonymousPassword
-                                                                         : password);
+    std::string secret =
+        EncodeServerText(anonymous && password.empty() ? kAnonymousPassword : password);
     FtpReply reply;
     DWORD error = control_.Command("USER " + name, reply);
     if (!error && reply.Class() == 3) error = control_.Command("PASS " + secret, reply);
     if (error) return error == ERROR_FTP_DROPPED ? ERROR_INTERNET_LOGIN_FAILURE : error;
     if (reply.Class() != 2) return ERROR_INTERNET_LOGIN_FAILURE;
-    ReadFeatures();
+    if ((error = ReadFeatures())) return error;
     if (hasUtf8_ && (error = control_.Command("OPTS UTF8 ON", reply))) return error;
     return SetType('I');
 }
@@ -166,8 +180,8 @@ DWORD FtpConnection::SetType(char type) {
 
 DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path, FtpReply& reply) {
     std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
-    if (!error) error = control_.Command(verb + (" " + EncodeServerText(path)), reply);
+    if (DWORD error = Usable()) return error;
+    DWORD error = control_.Command(verb + (" " + EncodeServerText(path)), reply);
     if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     return Failed(error);
 }
@@ -194,9 +208,9 @@ DWORD FtpConnection::MakeFolder(const std::wstring& name) {
 
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
+    if (DWORD error = Usable()) return error;
     FtpReply reply;
-    if (!error) error = control_.Command("PWD", reply);
+    DWORD error = control_.Command("PWD", reply);
     std::string quoted;
     if (!error && (reply.code != 257 || !ParseQuotedPath(reply.text, quoted)))
         error = ERROR_INTERNET_EXTENDED_ERROR;
@@ -251,8 +265,8 @@ DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
 
 DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries) {
     std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
-    if (error) return error;
+    if (DWORD error = Usable()) return error;
+    DWORD error = 0;
     size_t slash = pattern.rfind(L'/');
     std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash ? slash : 1);
     std::wstring leaf = slash == std::wstring::npos ? pattern : pattern.substr(slash + 1);
@@ -276,9 +290,10 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
 DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char type,
                                   FtpDataChannel& channel) {
     std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
-    if (!error) error = SetType(type);
-    if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodeServerText(name), channel);
+    if (DWORD error = Usable()) return error;
+    DWORD error = SetType(type);
+    if (!error)
+        error = StartTransfer((upload ? "STOR " : "RETR ") + EncodeServerText(name), channel);
     if (!error) transferOpen_ = true;
     return Failed(error);
 }

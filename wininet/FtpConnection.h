@@ -13,7 +13,7 @@
 // After the connection has failed mid-dialogue (a timeout, a drop) the
 // replies could no longer be matched to commands, so every later call fails.
 class FtpConnection : public InternetHandle {
-public:
+  public:
     FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags, DWORD_PTR context);
 
     DWORD Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
@@ -31,13 +31,13 @@ public:
     DWORD FinishTransfer();
     DWORD Close() override;
 
-private:
+  private:
     DWORD Usable() const;
     DWORD Failed(DWORD error);
     DWORD ConnectControl(const std::wstring& server, INTERNET_PORT port);
     DWORD ReadGreeting();
     DWORD Login(const std::wstring& user, const std::wstring& password);
-    void ReadFeatures();
+    DWORD ReadFeatures();
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path, FtpReply& reply);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);

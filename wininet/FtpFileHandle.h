@@ -9,7 +9,7 @@
 // An open RETR or STOR. Data moves through a large buffer so that small
 // calls cost a copy, not a trip to the network each.
 class FtpFileHandle : public InternetHandle {
-public:
+  public:
     FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upload, DWORD_PTR context);
 
     FtpDataChannel& Channel() { return channel_; }
@@ -21,7 +21,7 @@ public:
     // another thread is released at once and fails as cancelled.
     DWORD Close() override;
 
-private:
+  private:
     DWORD Refill();
     DWORD Flush();
     DWORD Finish(bool complete);

@@ -136,7 +136,9 @@ void SetYearOrClock(const std::string& text, const SYSTEMTIME& now, UnixDate& da
 
 bool MatchUnixDate(const std::string& line, const std::vector<Token>& tokens, size_t i,
                    const SYSTEMTIME& now, UnixDate& date) {
-    auto text = [&](size_t k) { return line.substr(tokens[k].begin, tokens[k].end - tokens[k].begin); };
+    auto text = [&](size_t k) {
+        return line.substr(tokens[k].begin, tokens[k].end - tokens[k].begin);
+    };
     if (i + 2 < tokens.size() && IsYearOrClock(text(i + 2))) {
         int month = MonthNumber(text(i)), day = ParseNumber(text(i + 1));
         if (!month) month = MonthNumber(text(i + 1)), day = ParseNumber(text(i));
@@ -167,13 +169,14 @@ bool ParseUnixLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry&
     char type = line[0];
     for (size_t i = 3; i + 1 < tokens.size(); ++i) {
         UnixDate date;
-        std::string sizeText = line.substr(tokens[i - 1].begin, tokens[i - 1].end - tokens[i - 1].begin);
+        std::string sizeText =
+            line.substr(tokens[i - 1].begin, tokens[i - 1].end - tokens[i - 1].begin);
         if (!IsDigits(sizeText) || !MatchUnixDate(line, tokens, i, now, date)) continue;
         // Devices show "major, minor" where files show their size.
         if (type != 'c' && type != 'b') ParseSize(sizeText, entry.size);
         entry.isDirectory = type == 'd' || type == 'D';
-        entry.hasTime = ToFileTime(date.year, date.month, date.day, date.hour, date.minute, 0,
-                                   entry.lastWrite);
+        entry.hasTime =
+            ToFileTime(date.year, date.month, date.day, date.hour, date.minute, 0, entry.lastWrite);
         // Exactly one blank separates the date from the name, which may itself begin with blanks.
         size_t nameStart = tokens[date.last].end + 1;
         if (nameStart >= line.size()) return false;
@@ -208,7 +211,9 @@ bool ParseDosClock(const std::string& text, int& hour, int& minute) {
 bool ParseDosLine(const std::string& line, FtpListEntry& entry) {
     std::vector<Token> tokens = SplitOnBlanks(line);
     if (tokens.size() < 4) return false;
-    auto text = [&](size_t k) { return line.substr(tokens[k].begin, tokens[k].end - tokens[k].begin); };
+    auto text = [&](size_t k) {
+        return line.substr(tokens[k].begin, tokens[k].end - tokens[k].begin);
+    };
     int year, month, day, hour, minute;
     if (!ParseDosDate(text(0), year, month, day) || !ParseDosClock(text(1), hour, minute))
         return false;
@@ -233,7 +238,7 @@ bool IsSafeEntryName(const std::wstring& name) {
 
 bool ParseMlsxLine(const std::string& line, FtpListEntry& entry) {
     size_t blank = line.find(' ');
-    if (blank == std::string::npos) return false;
+    if (blank == std::string::npos || line.find('=') > blank) return false;
     entry = FtpListEntry();
     bool isListingItself = false;
     size_t start = 0;

@@ -15,7 +15,7 @@ namespace {
 
 // Keeps Winsock started for as long as any session (or a handle below it) lives.
 class InternetSession : public InternetHandle {
-public:
+  public:
     InternetSession() : InternetHandle(INTERNET_HANDLE_TYPE_INTERNET, nullptr, 0) {
         WSADATA data;
         started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -25,7 +25,7 @@ public:
     }
     bool Started() const { return started_; }
 
-private:
+  private:
     bool started_ = false;
 };
 
@@ -127,10 +127,10 @@ BOOL WINAPI InternetFindNextFileW(HINTERNET hFind, LPVOID lpvFindData) {
 }
 
 BOOL WINAPI FtpSetCurrentDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
-    return OnConnection(hConnect, lpszDirectory, [](FtpConnection& connection,
-                                                    const std::wstring& path) {
-        return connection.ChangeDirectory(path);
-    });
+    return OnConnection(hConnect, lpszDirectory,
+                        [](FtpConnection& connection, const std::wstring& path) {
+                            return connection.ChangeDirectory(path);
+                        });
 }
 
 BOOL WINAPI FtpGetCurrentDirectoryW(HINTERNET hConnect, LPWSTR lpszCurrentDirectory,
@@ -192,24 +192,24 @@ BOOL WINAPI InternetWriteFile(HINTERNET hFile, LPCVOID lpBuffer, DWORD dwNumberO
 }
 
 BOOL WINAPI FtpDeleteFileW(HINTERNET hConnect, LPCWSTR lpszFileName) {
-    return OnConnection(hConnect, lpszFileName, [](FtpConnection& connection,
-                                                   const std::wstring& name) {
-        return connection.RemoveFile(name);
-    });
+    return OnConnection(hConnect, lpszFileName,
+                        [](FtpConnection& connection, const std::wstring& name) {
+                            return connection.RemoveFile(name);
+                        });
 }
 
 BOOL WINAPI FtpRemoveDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
-    return OnConnection(hConnect, lpszDirectory, [](FtpConnection& connection,
-                                                    const std::wstring& name) {
-        return connection.RemoveFolder(name);
-    });
+    return OnConnection(hConnect, lpszDirectory,
+                        [](FtpConnection& connection, const std::wstring& name) {
+                            return connection.RemoveFolder(name);
+                        });
 }
 
 BOOL WINAPI FtpCreateDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
-    return OnConnection(hConnect, lpszDirectory, [](FtpConnection& connection,
-                                                    const std::wstring& name) {
-        return connection.MakeFolder(name);
-    });
+    return OnConnection(hConnect, lpszDirectory,
+                        [](FtpConnection& connection, const std::wstring& name) {
+                            return connection.MakeFolder(name);
+                        });
 }
 
 BOOL WINAPI InternetCloseHandle(HINTERNET hInternet) {
