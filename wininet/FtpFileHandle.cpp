@@ -19,7 +19,7 @@ FtpFileHandle::FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upl
 DWORD FtpFileHandle::Refill() {
     size_t received = 0;
     DWORD error = channel_.Socket().Receive(buffer_.data(), buffer_.size(), received);
-    if (error) return failure_ = closing_ ? ERROR_INTERNET_OPERATION_CANCELLED : error;
+    if (error) return failure_ = error;
     begin_ = 0;
     end_ = received;
     endOfData_ = received == 0;
@@ -49,9 +49,8 @@ DWORD FtpFileHandle::Read(void* buffer, DWORD size, DWORD& read) {
 }
 
 DWORD FtpFileHandle::Flush() {
-    DWORD error = channel_.Socket().Send(buffer_.data(), end_);
+    failure_ = channel_.Socket().Send(buffer_.data(), end_);
     end_ = 0;
-    if (error) failure_ = closing_ ? ERROR_INTERNET_OPERATION_CANCELLED : error;
     return failure_;
 }
 
@@ -72,15 +71,18 @@ DWORD FtpFileHandle::Write(const void* data, DWORD size, DWORD& written) {
     return 0;
 }
 
-DWORD FtpFileHandle::Finish(bool complete) {
-    DWORD error = 0;
-    if (upload_ && complete && end_ > 0) error = Flush();
+DWORD FtpFileHandle::Finish(bool interrupted) {
+    // A download stopped before its end was stopped on purpose; the server's
+    // complaint about it is no failure.
+    bool stoppedEarly = interrupted || (!upload_ && !endOfData_ && !failure_);
+    DWORD error = failure_;
+    if (upload_ && !stoppedEarly && !error && end_ > 0) error = Flush();
     if (upload_) channel_.Socket().FinishSending();
     // Closing an unfinished download resets the data connection, which the
     // server answers with its own error reply.
     channel_.Socket().Close();
     DWORD verdict = connection_->FinishTransfer();
-    if (!complete) return 0;
+    if (stoppedEarly) return 0;
     return error ? error : verdict;
 }
 
@@ -92,6 +94,5 @@ DWORD FtpFileHandle::Close() {
         channel_.Socket().Abort();
         lock.lock();
     }
-    bool complete = !interrupted && !failure_ && (upload_ || endOfData_);
-    return Finish(complete);
+    return Finish(interrupted);
 }

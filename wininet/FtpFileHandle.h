@@ -24,7 +24,7 @@ class FtpFileHandle : public InternetHandle {
   private:
     DWORD Refill();
     DWORD Flush();
-    DWORD Finish(bool complete);
+    DWORD Finish(bool interrupted);
 
     std::shared_ptr<FtpConnection> connection_;
     FtpDataChannel channel_;

@@ -95,6 +95,7 @@ DWORD FtpSocket::Send(const char* data, size_t length) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int chunk = length > 0x40000000 ? 0x40000000 : static_cast<int>(length);
         int sent = send(socket_, data, chunk, 0);
+        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (sent > 0) {
             data += sent;
             length -= static_cast<size_t>(sent);
@@ -113,6 +114,8 @@ DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received) {
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int count = recv(socket_, buffer, chunk, 0);
+        // An abort shuts the socket down, which can look like the end of the data.
+        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (count >= 0) {
             received = static_cast<size_t>(count);
             return 0;

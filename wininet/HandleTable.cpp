@@ -24,6 +24,8 @@ int DepthBelow(const InternetHandle& handle, const InternetHandle* ancestor) {
 
 HINTERNET HandleTable::Add(const std::shared_ptr<InternetHandle>& handle) {
     std::lock_guard<std::mutex> lock(tableMutex);
+    const auto& parent = handle->Parent();
+    if (parent && !table.count(reinterpret_cast<uintptr_t>(parent->Value()))) return nullptr;
     uintptr_t value = nextValue;
     nextValue += 4;
     handle->SetValue(reinterpret_cast<HINTERNET>(value));

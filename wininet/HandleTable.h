@@ -11,6 +11,7 @@
 // never frees what a blocked call still uses.
 namespace HandleTable {
 
+// Null when the parent was closed meanwhile: the new handle is then the caller's to close.
 HINTERNET Add(const std::shared_ptr<InternetHandle>& handle);
 
 // Fails with ERROR_INVALID_HANDLE or ERROR_INTERNET_INCORRECT_HANDLE_TYPE.

@@ -41,6 +41,14 @@ HINTERNET FailHandle(DWORD error) {
 
 BOOL Result(DWORD error) { return error ? Fail(error) : TRUE; }
 
+// Lists a new child handle, or closes it when its parent was closed while it was made.
+HINTERNET AddChild(const std::shared_ptr<InternetHandle>& handle) {
+    HINTERNET value = HandleTable::Add(handle);
+    if (value) return value;
+    handle->Close();
+    return FailHandle(ERROR_INTERNET_OPERATION_CANCELLED);
+}
+
 // A line break in a name would end the command early and start another.
 bool IsSafeText(LPCWSTR text) { return !text || !wcspbrk(text, L"\r\n"); }
 
@@ -92,7 +100,8 @@ HINTERNET WINAPI InternetConnectW(HINTERNET hInternet, LPCWSTR lpszServerName,
         return FailHandle(ERROR_INVALID_PARAMETER);
     auto connection = std::make_shared<FtpConnection>(session, dwFlags, dwContext);
     // Listed before it connects, so that closing the session cuts a slow connect short.
-    HINTERNET value = HandleTable::Add(connection);
+    HINTERNET value = AddChild(connection);
+    if (!value) return nullptr;
     error = connection->Open(lpszServerName, nServerPort, lpszUserName ? lpszUserName : L"",
                              lpszPassword ? lpszPassword : L"");
     if (!error) return value;
@@ -114,7 +123,7 @@ HINTERNET WINAPI FtpFindFirstFileW(HINTERNET hConnect, LPCWSTR lpszSearchFile,
     WIN32_FIND_DATAW first;
     find->Next(first);
     if (lpFindFileData) *lpFindFileData = first;
-    return HandleTable::Add(find);
+    return AddChild(find);
 }
 
 BOOL WINAPI InternetFindNextFileW(HINTERNET hFind, LPVOID lpvFindData) {
@@ -166,7 +175,7 @@ HINTERNET WINAPI FtpOpenFileW(HINTERNET hConnect, LPCWSTR lpszFileName, DWORD dw
     auto file = std::make_shared<FtpFileHandle>(connection, upload, dwContext);
     if ((error = connection->OpenTransfer(lpszFileName, upload, type, file->Channel())))
         return FailHandle(error);
-    return HandleTable::Add(file);
+    return AddChild(file);
 }
 
 BOOL WINAPI InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,

@@ -115,6 +115,13 @@ TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
     EXPECT_EQ(nullptr, FtpOpenFileW(connection, L"x", GENERIC_READ | GENERIC_WRITE, 2, 1));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    HINTERNET anonymous = InternetConnectW(session_, Widen(host_).c_str(), port_, nullptr, nullptr,
+                                           INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1);
+    ASSERT_NE(nullptr, anonymous);
+    EXPECT_EQ(nullptr, FtpOpenFileW(anonymous, L"refused", GENERIC_WRITE, 2, 1));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
+    EXPECT_TRUE(FtpSetCurrentDirectoryW(anonymous, L"/"));
+    InternetCloseHandle(anonymous);
 
     ASSERT_TRUE(WriteTestFile(LocalPath(L"big"), 8u << 20, 7));
     HINTERNET file = FtpOpenFileW(connection, L"big", GENERIC_READ, 2, 1);
