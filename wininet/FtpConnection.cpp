@@ -83,6 +83,26 @@ DWORD FtpConnection::Failed(DWORD error) {
     return error;
 }
 
+std::string FtpConnection::EncodePath(const std::wstring& path) const {
+    std::string bytes;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = path.find(L'/', start);
+        std::wstring part = path.substr(start, slash - start);
+        bytes += legacyNames_.count(part) ? EncodeLatin1(part) : EncodeServerText(part);
+        if (slash == std::wstring::npos) return bytes;
+        bytes += '/';
+        start = slash + 1;
+    }
+}
+
+void FtpConnection::RememberLegacyNames(const std::wstring& path) {
+    size_t start = 0;
+    for (size_t slash; (slash = path.find(L'/', start)) != std::wstring::npos; start = slash + 1)
+        legacyNames_.insert(path.substr(start, slash - start));
+    legacyNames_.insert(path.substr(start));
+}
+
 DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
                           const std::wstring& password) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -181,7 +201,7 @@ DWORD FtpConnection::SetType(char type) {
 DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path, FtpReply& reply) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (DWORD error = Usable()) return error;
-    DWORD error = control_.Command(verb + (" " + EncodeServerText(path)), reply);
+    DWORD error = control_.Command(verb + (" " + EncodePath(path)), reply);
     if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     return Failed(error);
 }
@@ -214,7 +234,9 @@ DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     std::string quoted;
     if (!error && (reply.code != 257 || !ParseQuotedPath(reply.text, quoted)))
         error = ERROR_INTERNET_EXTENDED_ERROR;
-    if (!error) path = DecodeServerText(quoted);
+    bool legacy = false;
+    if (!error) path = DecodeServerText(quoted, &legacy);
+    if (legacy) RememberLegacyNames(path);
     return Failed(error);
 }
 
@@ -228,7 +250,7 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
 
 DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) {
     std::string command = hasMlst_ ? "MLSD" : "LIST";
-    if (!folder.empty()) command += " " + EncodeServerText(folder);
+    if (!folder.empty()) command += " " + EncodePath(folder);
     FtpDataChannel channel;
     DWORD error = StartTransfer(command, channel);
     if (error) return error;
@@ -248,7 +270,7 @@ DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) 
 DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
                              std::vector<FtpListEntry>& entries) {
     FtpReply reply;
-    DWORD error = control_.Command("MLST " + EncodeServerText(path), reply);
+    DWORD error = control_.Command("MLST " + EncodePath(path), reply);
     if (error) return error;
     if (reply.Class() != 2) return ERROR_NO_MORE_FILES;
     // The fact line starts with a blank; its name may be a full path, so the
@@ -258,7 +280,8 @@ DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
     std::string facts = reply.text.substr(line + 3);
     facts = facts.substr(0, std::min(facts.find(' '), facts.find("\r\n")));
     FtpListEntry entry;
-    if (!ParseMlsxLine(facts + " " + EncodeServerText(leaf), entry)) return ERROR_NO_MORE_FILES;
+    if (!ParseMlsxLine(facts + " " + EncodePath(leaf), entry)) return ERROR_NO_MORE_FILES;
+    entry.name = leaf;
     entries.push_back(std::move(entry));
     return 0;
 }
@@ -278,6 +301,8 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
     SYSTEMTIME now;
     GetSystemTime(&now);
     entries = ParseListing(data, hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    for (const FtpListEntry& entry : entries)
+        if (entry.legacyName) legacyNames_.insert(entry.name);
     if (!MeansWholeFolder(leaf)) {
         std::vector<FtpListEntry> matching;
         for (FtpListEntry& entry : entries)
@@ -292,8 +317,7 @@ DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char ty
     std::lock_guard<std::mutex> lock(mutex_);
     if (DWORD error = Usable()) return error;
     DWORD error = SetType(type);
-    if (!error)
-        error = StartTransfer((upload ? "STOR " : "RETR ") + EncodeServerText(name), channel);
+    if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodePath(name), channel);
     if (!error) transferOpen_ = true;
     return Failed(error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class FtpConnection : public InternetHandle {
     DWORD PathCommand(const char* verb, const std::wstring& path, FtpReply& reply);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
     DWORD ReadListing(const std::wstring& folder, std::string& data);
+    // A name listed in a legacy code page goes back in the bytes it came in.
+    std::string EncodePath(const std::wstring& path) const;
+    void RememberLegacyNames(const std::wstring& path);
     DWORD FindOne(const std::wstring& path, const std::wstring& leaf,
                   std::vector<FtpListEntry>& entries);
 
@@ -54,4 +58,5 @@ class FtpConnection : public InternetHandle {
     char type_ = 0;
     bool transferOpen_ = false;
     bool broken_ = false;
+    std::set<std::wstring> legacyNames_;
 };

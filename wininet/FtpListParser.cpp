@@ -80,7 +80,7 @@ bool ToFileTime(int year, int month, int day, int hour, int minute, int second, 
 }
 
 bool FinishEntry(const std::string& rawName, FtpListEntry& entry) {
-    entry.name = DecodeServerText(rawName);
+    entry.name = DecodeServerText(rawName, &entry.legacyName);
     return IsSafeEntryName(entry.name);
 }
 

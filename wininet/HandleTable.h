@@ -17,6 +17,9 @@ HINTERNET Add(const std::shared_ptr<InternetHandle>& handle);
 // Fails with ERROR_INVALID_HANDLE or ERROR_INTERNET_INCORRECT_HANDLE_TYPE.
 std::shared_ptr<InternetHandle> Find(HINTERNET value, DWORD type, DWORD& error);
 
+// Any handle, whatever its type; null for a value that is no open handle.
+std::shared_ptr<InternetHandle> FindAny(HINTERNET value);
+
 template <typename T>
 std::shared_ptr<T> FindAs(HINTERNET value, DWORD type, DWORD& error) {
     return std::static_pointer_cast<T>(Find(value, type, error));

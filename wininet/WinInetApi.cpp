@@ -76,13 +76,9 @@ HINTERNET WINAPI InternetOpenW(LPCWSTR, DWORD, LPCWSTR, LPCWSTR, DWORD) {
 
 INTERNET_STATUS_CALLBACK WINAPI InternetSetStatusCallbackW(HINTERNET hInternet,
                                                            INTERNET_STATUS_CALLBACK callback) {
-    DWORD error = 0;
-    std::shared_ptr<InternetHandle> handle;
-    for (DWORD type : {INTERNET_HANDLE_TYPE_INTERNET, INTERNET_HANDLE_TYPE_CONNECT_FTP,
-                       INTERNET_HANDLE_TYPE_FTP_FIND, INTERNET_HANDLE_TYPE_FTP_FILE})
-        if ((handle = HandleTable::Find(hInternet, type, error))) break;
+    std::shared_ptr<InternetHandle> handle = HandleTable::FindAny(hInternet);
     if (!handle) {
-        SetLastError(error);
+        SetLastError(ERROR_INVALID_HANDLE);
         return INTERNET_INVALID_STATUS_CALLBACK;
     }
     return handle->SetCallback(callback);

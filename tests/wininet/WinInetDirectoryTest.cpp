@@ -206,5 +206,15 @@ TEST_F(FtpVsftpd, ListsAndChangesDirectoryWithoutMachineListings) {
     std::vector<WIN32_FIND_DATAW> one = List(connection, L"caf\u00E9 file");
     ASSERT_EQ(1u, one.size());
     EXPECT_EQ(1234u, one[0].nFileSizeLow);
+
+    // A name listed in a legacy code page can be opened by the name it was listed as.
+    ASSERT_TRUE(std::count(names.begin(), names.end(), L"legacy-caf\u00E9"));
+    HINTERNET file = FtpOpenFileW(connection, L"legacy-caf\u00E9", GENERIC_READ, 2, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    char content[64];
+    DWORD read = 0;
+    EXPECT_TRUE(InternetReadFile(file, content, sizeof(content), &read));
+    EXPECT_EQ("legacy bytes", std::string(content, read));
+    EXPECT_TRUE(InternetCloseHandle(file));
     InternetCloseHandle(connection);
 }
