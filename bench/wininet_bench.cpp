@@ -3,8 +3,9 @@
 // as the transfer workers do.
 //
 // usage: wininet_bench host port user password remote-file local-download local-upload-source
-#include <wininet.h>
+#include <windows.h>
 #include <shellapi.h>
+#include <wininet.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -70,16 +70,22 @@ FtpConnection::FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flag
     : InternetHandle(INTERNET_HANDLE_TYPE_CONNECT_FTP, std::move(session), context),
       passive_((flags & INTERNET_FLAG_PASSIVE) != 0) {}
 
-DWORD FtpConnection::Usable() const {
-    if (transferOpen_) return ERROR_FTP_TRANSFER_IN_PROGRESS;
+FtpConnection::Lock FtpConnection::Acquire() {
+    return Lock(mutex_, std::chrono::milliseconds(kFtpTimeoutMs));
+}
+
+DWORD FtpConnection::Usable(const Lock& lock) const {
+    if (!lock.owns_lock() || transferOpen_) return ERROR_FTP_TRANSFER_IN_PROGRESS;
     return broken_ ? ERROR_FTP_DROPPED : 0;
 }
 
+void FtpConnection::Abandon() {
+    broken_ = true;
+    control_.Abort();
+}
+
 DWORD FtpConnection::Failed(DWORD error) {
-    if (LosesTrackOfReplies(error)) {
-        broken_ = true;
-        control_.Abort();
-    }
+    if (LosesTrackOfReplies(error)) Abandon();
     return error;
 }
 
@@ -105,7 +111,7 @@ void FtpConnection::RememberLegacyNames(const std::wstring& path) {
 
 DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
                           const std::wstring& password) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock = Acquire();
     DWORD error = ConnectControl(server, port);
     if (!error) error = ReadGreeting();
     if (!error) error = Login(user, password);
@@ -199,8 +205,8 @@ DWORD FtpConnection::SetType(char type) {
 }
 
 DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path, FtpReply& reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (DWORD error = Usable()) return error;
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
     DWORD error = control_.Command(verb + (" " + EncodePath(path)), reply);
     if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     return Failed(error);
@@ -227,8 +233,8 @@ DWORD FtpConnection::MakeFolder(const std::wstring& name) {
 }
 
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (DWORD error = Usable()) return error;
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
     FtpReply reply;
     DWORD error = control_.Command("PWD", reply);
     std::string quoted;
@@ -287,8 +293,8 @@ DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
 }
 
 DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (DWORD error = Usable()) return error;
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
     DWORD error = 0;
     size_t slash = pattern.rfind(L'/');
     std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash ? slash : 1);
@@ -314,8 +320,8 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
 
 DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char type,
                                   FtpDataChannel& channel) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (DWORD error = Usable()) return error;
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
     DWORD error = SetType(type);
     if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodePath(name), channel);
     if (!error) transferOpen_ = true;
@@ -323,7 +329,11 @@ DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char ty
 }
 
 DWORD FtpConnection::FinishTransfer() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock = Acquire();
+    if (!lock.owns_lock()) {
+        Abandon();
+        return ERROR_INTERNET_TIMEOUT;
+    }
     transferOpen_ = false;
     if (broken_) return ERROR_FTP_DROPPED;
     FtpReply reply;
@@ -333,7 +343,7 @@ DWORD FtpConnection::FinishTransfer() {
 }
 
 DWORD FtpConnection::Close() {
-    std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    Lock lock(mutex_, std::try_to_lock);
     // Polite when idle; a call blocked on another thread is cut short instead.
     if (lock.owns_lock() && !broken_ && control_.Socket().IsOpen()) control_.Send("QUIT");
     control_.Abort();

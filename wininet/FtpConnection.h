@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <set>
 #include <string>
@@ -30,10 +31,16 @@ class FtpConnection : public InternetHandle {
     DWORD OpenTransfer(const std::wstring& name, bool upload, char type, FtpDataChannel& channel);
     // Reads the reply that ends the open transfer.
     DWORD FinishTransfer();
+    // Gives the connection up without waiting for it, from any thread.
+    void Abandon();
     DWORD Close() override;
 
   private:
-    DWORD Usable() const;
+    // Waits a bounded time for the connection, so that a call stuck on another
+    // thread (or a thread terminated inside a call) cannot hang this one.
+    using Lock = std::unique_lock<std::timed_mutex>;
+    Lock Acquire();
+    DWORD Usable(const Lock& lock) const;
     DWORD Failed(DWORD error);
     DWORD ConnectControl(const std::wstring& server, INTERNET_PORT port);
     DWORD ReadGreeting();
@@ -49,7 +56,7 @@ class FtpConnection : public InternetHandle {
     DWORD FindOne(const std::wstring& path, const std::wstring& leaf,
                   std::vector<FtpListEntry>& entries);
 
-    std::mutex mutex_;
+    std::timed_mutex mutex_;
     FtpControl control_;
     FtpDataModes dataModes_;
     const bool passive_;
@@ -57,6 +64,6 @@ class FtpConnection : public InternetHandle {
     bool hasUtf8_ = false;
     char type_ = 0;
     bool transferOpen_ = false;
-    bool broken_ = false;
+    std::atomic<bool> broken_{false};
     std::set<std::wstring> legacyNames_;
 };

@@ -27,7 +27,7 @@ DWORD FtpFileHandle::Refill() {
 }
 
 DWORD FtpFileHandle::Read(void* buffer, DWORD size, DWORD& read) {
-    std::lock_guard<std::mutex> lock(ioMutex_);
+    std::lock_guard<std::timed_mutex> lock(ioMutex_);
     read = 0;
     if (closing_) return ERROR_INTERNET_OPERATION_CANCELLED;
     if (upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
@@ -55,7 +55,7 @@ DWORD FtpFileHandle::Flush() {
 }
 
 DWORD FtpFileHandle::Write(const void* data, DWORD size, DWORD& written) {
-    std::lock_guard<std::mutex> lock(ioMutex_);
+    std::lock_guard<std::timed_mutex> lock(ioMutex_);
     written = 0;
     if (closing_) return ERROR_INTERNET_OPERATION_CANCELLED;
     if (!upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
@@ -88,11 +88,16 @@ DWORD FtpFileHandle::Finish(bool interrupted) {
 
 DWORD FtpFileHandle::Close() {
     closing_ = true;
-    std::unique_lock<std::mutex> lock(ioMutex_, std::try_to_lock);
+    std::unique_lock<std::timed_mutex> lock(ioMutex_, std::try_to_lock);
     bool interrupted = !lock.owns_lock();
     if (interrupted) {
         channel_.Socket().Abort();
-        lock.lock();
+        // A call that does not return although its socket is shut down belongs
+        // to a thread that was terminated inside it: give the connection up.
+        if (!lock.try_lock_for(std::chrono::milliseconds(kFtpTimeoutMs))) {
+            connection_->Abandon();
+            return 0;
+        }
     }
     return Finish(interrupted);
 }

@@ -29,7 +29,7 @@ class FtpFileHandle : public InternetHandle {
     std::shared_ptr<FtpConnection> connection_;
     FtpDataChannel channel_;
     const bool upload_;
-    std::mutex ioMutex_;
+    std::timed_mutex ioMutex_;
     std::atomic<bool> closing_{false};
     std::vector<char> buffer_;
     size_t begin_ = 0;
