@@ -33,9 +33,13 @@ void FtpServerTest::TearDown() {
 }
 
 HINTERNET FtpServerTest::Connect(DWORD flags, INTERNET_PORT port) {
-    return InternetConnectW(session_, Widen(host_).c_str(), port ? port : port_,
-                            Widen(user_).c_str(), Widen(password_).c_str(), INTERNET_SERVICE_FTP,
-                            flags, 1);
+    return ConnectAs(Widen(user_).c_str(), Widen(password_).c_str(), port, flags);
+}
+
+HINTERNET FtpServerTest::ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port,
+                                   DWORD flags) {
+    return InternetConnectW(session_, Widen(host_).c_str(), port ? port : port_, user, password,
+                            INTERNET_SERVICE_FTP, flags, 1);
 }
 
 std::wstring FtpServerTest::LocalPath(const std::wstring& name) const {

@@ -16,6 +16,8 @@ class FtpServerTest : public ::testing::Test {
 
     // Connects as the fixture's user to the given port (the main server when 0).
     HINTERNET Connect(DWORD flags = INTERNET_FLAG_PASSIVE, INTERNET_PORT port = 0);
+    HINTERNET ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port = 0,
+                        DWORD flags = INTERNET_FLAG_PASSIVE);
     // Makes the test's own folder on the server's disk and changes into it.
     void EnterOwnFolder(HINTERNET connection);
     std::wstring LocalPath(const std::wstring& name) const;

@@ -59,12 +59,9 @@ TEST_F(FtpConnect, LogsInAndReportsStatusesInOrderOnTheCallingThread) {
 }
 
 TEST_F(FtpConnect, FailuresReturnPromptlyWithTheirOwnErrors) {
-    std::wstring host = Widen(host_);
     HINTERNET connection = nullptr;
-    double seconds = SecondsFor([&] {
-        connection = InternetConnectW(session_, host.c_str(), port_, Widen(user_).c_str(),
-                                      L"wrong password", INTERNET_SERVICE_FTP, 0, 1);
-    });
+    double seconds =
+        SecondsFor([&] { connection = ConnectAs(Widen(user_).c_str(), L"wrong password"); });
     EXPECT_EQ(nullptr, connection);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_LOGIN_FAILURE), GetLastError());
     DWORD code = 0, size = 256;
@@ -75,8 +72,7 @@ TEST_F(FtpConnect, FailuresReturnPromptlyWithTheirOwnErrors) {
     EXPECT_LT(seconds, kBoundedSeconds);
 
     // Nothing listens on port 1 of the loopback.
-    connection =
-        InternetConnectW(session_, host.c_str(), 1, nullptr, nullptr, INTERNET_SERVICE_FTP, 0, 1);
+    connection = ConnectAs(nullptr, nullptr, 1);
     EXPECT_EQ(nullptr, connection);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_CANNOT_CONNECT), GetLastError());
 
@@ -86,23 +82,11 @@ TEST_F(FtpConnect, FailuresReturnPromptlyWithTheirOwnErrors) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_NAME_NOT_RESOLVED), GetLastError());
 }
 
-TEST_F(FtpConnect, AnonymousLoginNeedsNoUser) {
-    HINTERNET connection = InternetConnectW(session_, Widen(host_).c_str(), port_, nullptr, nullptr,
-                                            INTERNET_SERVICE_FTP, 0, 1);
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    // The anonymous user may read but not write.
-    EXPECT_FALSE(FtpCreateDirectoryW(connection, L"anonymous was here"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
-    InternetCloseHandle(connection);
-}
-
 TEST_F(FtpConnect, ServerThatNeverGreetsTimesOut) {
     REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_FTP_SILENT_PORT");
     HINTERNET connection = nullptr;
-    double seconds = SecondsFor([&] {
-        connection = InternetConnectW(session_, Widen(host_).c_str(), PortFrom(silentPort), nullptr,
-                                      nullptr, INTERNET_SERVICE_FTP, 0, 1);
-    });
+    double seconds =
+        SecondsFor([&] { connection = ConnectAs(nullptr, nullptr, PortFrom(silentPort)); });
     EXPECT_EQ(nullptr, connection);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), GetLastError());
     EXPECT_LT(seconds, kBoundedSeconds);
@@ -110,9 +94,7 @@ TEST_F(FtpConnect, ServerThatNeverGreetsTimesOut) {
 
 TEST_F(FtpConnect, ServerThatFallsSilentAfterLoginTimesOutThenStaysFailed) {
     REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
-    HINTERNET connection =
-        InternetConnectW(session_, Widen(host_).c_str(), port_, Widen(muteUser).c_str(),
-                         Widen(password_).c_str(), INTERNET_SERVICE_FTP, 0, 1);
+    HINTERNET connection = ConnectAs(Widen(muteUser).c_str(), Widen(password_).c_str());
     ASSERT_NE(nullptr, connection) << GetLastError();
     wchar_t path[512];
     DWORD length = 512;
@@ -128,9 +110,7 @@ TEST_F(FtpConnect, ServerThatFallsSilentAfterLoginTimesOutThenStaysFailed) {
 
 TEST_F(FtpConnect, CloseFromAnotherThreadReleasesABlockedCall) {
     REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
-    HINTERNET connection =
-        InternetConnectW(session_, Widen(host_).c_str(), port_, Widen(muteUser).c_str(),
-                         Widen(password_).c_str(), INTERNET_SERVICE_FTP, 0, 1);
+    HINTERNET connection = ConnectAs(Widen(muteUser).c_str(), Widen(password_).c_str());
     ASSERT_NE(nullptr, connection) << GetLastError();
     DWORD error = 0;
     std::thread blocked([&] {
@@ -145,18 +125,18 @@ TEST_F(FtpConnect, CloseFromAnotherThreadReleasesABlockedCall) {
     EXPECT_LT(seconds, 5.0);
 }
 
-TEST_F(FtpConnect, Ipv6Loopback) {
+TEST_F(FtpConnect, Ipv6LoopbackInBothDataModes) {
     REQUIRE_FIXTURE_VARIABLE(port6, "CORVANE_FTP_PORT6");
+    CreateDirectoryW(LocalPath(L"").c_str(), nullptr);
+    ASSERT_TRUE(WriteTestFile(LocalPath(L"over six"), 6, 6));
     for (const wchar_t* host : {L"::1", L"[::1]"}) {
         for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
             HINTERNET connection =
                 InternetConnectW(session_, host, PortFrom(port6), Widen(user_).c_str(),
                                  Widen(password_).c_str(), INTERNET_SERVICE_FTP, flags, 1);
             ASSERT_NE(nullptr, connection) << GetLastError();
-            WIN32_FIND_DATAW data;
-            HINTERNET find = FtpFindFirstFileW(connection, nullptr, &data, 0, 1);
-            EXPECT_TRUE(find || GetLastError() == ERROR_NO_MORE_FILES) << GetLastError();
-            if (find) InternetCloseHandle(find);
+            EnterOwnFolder(connection);
+            EXPECT_EQ(std::vector<std::wstring>{L"over six"}, NamesOf(List(connection)));
             InternetCloseHandle(connection);
         }
     }

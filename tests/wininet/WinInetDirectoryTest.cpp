@@ -195,8 +195,7 @@ TEST_F(FtpVsftpd, ListsAndChangesDirectoryWithoutMachineListings) {
     REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
     CreateDirectoryW((WinePath(root) + L"\\pub\\folder with blanks").c_str(), nullptr);
     ASSERT_TRUE(WriteTestFile(WinePath(root) + L"\\pub\\caf\u00E9 file", 1234, 1));
-    HINTERNET connection = InternetConnectW(session_, Widen(host_).c_str(), PortFrom(port), nullptr,
-                                            nullptr, INTERNET_SERVICE_FTP, 0, 1);
+    HINTERNET connection = ConnectAs(nullptr, nullptr, PortFrom(port), 0);
     ASSERT_NE(nullptr, connection) << GetLastError();
     ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, L"pub"));
     std::vector<WIN32_FIND_DATAW> entries = List(connection);

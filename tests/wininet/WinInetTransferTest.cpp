@@ -82,8 +82,7 @@ TEST_F(FtpTransfer, VsftpdRoundTrip) {
     CreateDirectoryW(LocalPath(L"").c_str(), nullptr);
     for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
         SCOPED_TRACE(flags ? "passive" : "active");
-        HINTERNET connection = InternetConnectW(session_, Widen(host_).c_str(), PortFrom(port),
-                                                nullptr, nullptr, INTERNET_SERVICE_FTP, flags, 1);
+        HINTERNET connection = ConnectAs(nullptr, nullptr, PortFrom(port), flags);
         ASSERT_NE(nullptr, connection) << GetLastError();
         ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, L"pub"));
         RoundTrip(connection, WinePath(root) + L"\\pub");
@@ -115,8 +114,8 @@ TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
     EXPECT_EQ(nullptr, FtpOpenFileW(connection, L"x", GENERIC_READ | GENERIC_WRITE, 2, 1));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    HINTERNET anonymous = InternetConnectW(session_, Widen(host_).c_str(), port_, nullptr, nullptr,
-                                           INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1);
+    // Anonymous logins work and may read, but not write.
+    HINTERNET anonymous = ConnectAs(nullptr, nullptr);
     ASSERT_NE(nullptr, anonymous);
     EXPECT_EQ(nullptr, FtpOpenFileW(anonymous, L"refused", GENERIC_WRITE, 2, 1));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
@@ -165,4 +164,32 @@ TEST_F(FtpTransfer, CloseFromAnotherThreadReleasesABlockedRead) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_OPERATION_CANCELLED), error);
     EXPECT_LT(returnedAt - closedAt, 5000u);
     InternetCloseHandle(connection);
+}
+
+namespace {
+
+DWORD WINAPI ReadForever(LPVOID file) {
+    char block[kBlock];
+    DWORD read = 0;
+    InternetReadFile(static_cast<HINTERNET>(file), block, kBlock, &read);
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(FtpTransfer, CloseAfterTheReaderWasTerminatedStillReturns) {
+    // A cancelled transfer worker that does not stop in time is terminated
+    // inside its read; closing its handles afterwards must not hang.
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
+    HINTERNET connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    HINTERNET file = FtpOpenFileW(connection, L"stalled", GENERIC_READ, 2, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    HANDLE reader = CreateThread(nullptr, 0, ReadForever, file, 0, nullptr);
+    Sleep(300);
+    TerminateThread(reader, 0);
+    CloseHandle(reader);
+    EXPECT_TRUE(InternetCloseHandle(file));
+    EXPECT_FALSE(FtpSetCurrentDirectoryW(connection, L"/"));
+    EXPECT_TRUE(InternetCloseHandle(connection));
 }
