@@ -204,33 +204,22 @@ DWORD FtpConnection::SetType(char type) {
     return 0;
 }
 
-DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path, FtpReply& reply) {
+DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;
+    FtpReply reply;
     DWORD error = control_.Command(verb + (" " + EncodePath(path)), reply);
     if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     return Failed(error);
 }
 
-DWORD FtpConnection::ChangeDirectory(const std::wstring& path) {
-    FtpReply reply;
-    return PathCommand("CWD", path, reply);
-}
+DWORD FtpConnection::ChangeDirectory(const std::wstring& path) { return PathCommand("CWD", path); }
 
-DWORD FtpConnection::RemoveFile(const std::wstring& name) {
-    FtpReply reply;
-    return PathCommand("DELE", name, reply);
-}
+DWORD FtpConnection::RemoveFile(const std::wstring& name) { return PathCommand("DELE", name); }
 
-DWORD FtpConnection::RemoveFolder(const std::wstring& name) {
-    FtpReply reply;
-    return PathCommand("RMD", name, reply);
-}
+DWORD FtpConnection::RemoveFolder(const std::wstring& name) { return PathCommand("RMD", name); }
 
-DWORD FtpConnection::MakeFolder(const std::wstring& name) {
-    FtpReply reply;
-    return PathCommand("MKD", name, reply);
-}
+DWORD FtpConnection::MakeFolder(const std::wstring& name) { return PathCommand("MKD", name); }
 
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     Lock lock = Acquire();

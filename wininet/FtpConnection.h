@@ -47,7 +47,7 @@ class FtpConnection : public InternetHandle {
     DWORD Login(const std::wstring& user, const std::wstring& password);
     DWORD ReadFeatures();
     DWORD SetType(char type);
-    DWORD PathCommand(const char* verb, const std::wstring& path, FtpReply& reply);
+    DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
     DWORD ReadListing(const std::wstring& folder, std::string& data);
     // A name listed in a legacy code page goes back in the bytes it came in.
