@@ -173,7 +173,9 @@ TEST_F(FtpDirectory, TenThousandEntries) {
 
 class FtpHostileListing : public FtpServerTest {};
 
-TEST_F(FtpHostileListing, DeliversOnlySafeNames) {
+TEST_F(FtpHostileListing, DeliversOnlySafeNamesOverPasvAndPort) {
+    // This server offers neither EPSV nor EPRT, and its PASV replies name an
+    // address where nothing listens: the data connection must go to the server.
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
     for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
         HINTERNET connection = Connect(flags, PortFrom(port));
