@@ -45,7 +45,7 @@ DWORD FtpSocket::WaitFor(short events) {
     ULONGLONG deadline = GetTickCount64() + kFtpTimeoutMs;
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        WSAPOLLFD poll = {socket_, events, 0};
+        WSAPOLLFD poll = {socket_.load(), events, 0};
         int ready = WSAPoll(&poll, 1, kWaitSliceMs);
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (ready > 0) return 0;
@@ -132,13 +132,13 @@ void FtpSocket::FinishSending() {
 
 void FtpSocket::Abort() {
     aborted_ = true;
-    if (IsOpen()) shutdown(socket_, SD_BOTH);
+    SOCKET open = socket_;
+    if (open != INVALID_SOCKET) shutdown(open, SD_BOTH);
 }
 
 void FtpSocket::Close() {
-    if (!IsOpen()) return;
-    closesocket(socket_);
-    socket_ = INVALID_SOCKET;
+    SOCKET open = socket_.exchange(INVALID_SOCKET);
+    if (open != INVALID_SOCKET) closesocket(open);
 }
 
 bool FtpSocket::LocalAddress(sockaddr_storage& address) const {

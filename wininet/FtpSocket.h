@@ -41,7 +41,8 @@ class FtpSocket {
     DWORD Create(int family);
     DWORD WaitFor(short events);
 
-    SOCKET socket_ = INVALID_SOCKET;
+    // Atomic because an abort on another thread reads it while the owner sets it.
+    std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> aborted_{false};
 };
 
