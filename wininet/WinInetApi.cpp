@@ -169,8 +169,7 @@ HINTERNET WINAPI FtpOpenFileW(HINTERNET hConnect, LPCWSTR lpszFileName, DWORD dw
     bool upload = dwAccess == GENERIC_WRITE;
     char type = (dwFlags & FTP_TRANSFER_TYPE_MASK) == FTP_TRANSFER_TYPE_ASCII ? 'A' : 'I';
     auto file = std::make_shared<FtpFileHandle>(connection, upload, dwContext);
-    if ((error = connection->OpenTransfer(lpszFileName, upload, type, file->Channel())))
-        return FailHandle(error);
+    if ((error = file->Open(lpszFileName, type))) return FailHandle(error);
     return AddChild(file);
 }
 
