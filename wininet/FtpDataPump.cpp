@@ -159,7 +159,7 @@ void FtpDataPump::Stop() {
         changed_.notify_all();
     }
     socket_.Abort();
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+    if (thread_.joinable()) thread_.join();
 }
 
 bool FtpDataPump::Delivered() {

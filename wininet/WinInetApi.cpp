@@ -1,6 +1,5 @@
 // The WinINet FTP functions the program calls, with the system's names,
 // signatures and error codes, over our own FTP layer.
-#include <winsock2.h>
 #include <wininet.h>
 
 #include <cwchar>
@@ -9,25 +8,10 @@
 #include "wininet/FtpFileHandle.h"
 #include "wininet/FtpFindHandle.h"
 #include "wininet/HandleTable.h"
+#include "wininet/InternetSession.h"
 #include "wininet/LastResponse.h"
 
 namespace {
-
-// Keeps Winsock started for as long as any session (or a handle below it) lives.
-class InternetSession : public InternetHandle {
-  public:
-    InternetSession() : InternetHandle(INTERNET_HANDLE_TYPE_INTERNET, nullptr, 0) {
-        WSADATA data;
-        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~InternetSession() override {
-        if (started_) WSACleanup();
-    }
-    bool Started() const { return started_; }
-
-  private:
-    bool started_ = false;
-};
 
 BOOL Fail(DWORD error) {
     SetLastError(error);
