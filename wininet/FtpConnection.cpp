@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "wininet/NameResolver.h"
 #include "wininet/ServerText.h"
 #include "wininet/WildcardMatch.h"
 
@@ -32,12 +33,9 @@ bool LosesTrackOfReplies(DWORD error) {
     }
 }
 
-std::wstring AddressToText(const sockaddr* address) {
-    sockaddr_storage storage = {};
-    memcpy(&storage, address,
-           address->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
+std::wstring AddressToText(const sockaddr_storage& address) {
     char text[64] = "";
-    AddressText(storage, text, sizeof(text));
+    AddressText(address, text, sizeof(text));
     return DecodeServerText(text);
 }
 
@@ -124,26 +122,21 @@ DWORD FtpConnection::ConnectControl(const std::wstring& server, INTERNET_PORT po
         host = host.substr(1, host.size() - 2);
     ReportStatus(INTERNET_STATUS_RESOLVING_NAME, server.c_str(),
                  static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    char service[8];
-    snprintf(service, sizeof(service), "%u", port ? port : INTERNET_DEFAULT_FTP_PORT);
-    addrinfo* found = nullptr;
-    if (getaddrinfo(EncodeServerText(host).c_str(), service, &hints, &found) != 0 || !found)
+    std::vector<sockaddr_storage> addresses;
+    if (ResolveName(EncodeServerText(host), port ? port : INTERNET_DEFAULT_FTP_PORT, addresses))
         return ERROR_INTERNET_NAME_NOT_RESOLVED;
-    std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> addresses(found, freeaddrinfo);
-    std::wstring resolved = AddressToText(found->ai_addr);
+    std::wstring resolved = AddressToText(addresses.front());
     ReportStatus(INTERNET_STATUS_NAME_RESOLVED, resolved.c_str(),
                  static_cast<DWORD>((resolved.size() + 1) * sizeof(wchar_t)));
 
     DWORD error = ERROR_INTERNET_CANNOT_CONNECT;
-    for (addrinfo* address = found; address; address = address->ai_next) {
-        std::wstring text = AddressToText(address->ai_addr);
+    for (const sockaddr_storage& address : addresses) {
+        std::wstring text = AddressToText(address);
         DWORD length = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
         ReportStatus(INTERNET_STATUS_CONNECTING_TO_SERVER, text.c_str(), length);
-        error = control_.Connect(address->ai_addr, static_cast<int>(address->ai_addrlen));
+        error = control_.Connect(
+            reinterpret_cast<const sockaddr*>(&address),
+            address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
         if (!error) {
             ReportStatus(INTERNET_STATUS_CONNECTED_TO_SERVER, text.c_str(), length);
             return 0;
