@@ -9,7 +9,7 @@
 namespace {
 
 constexpr size_t kChunkCount = 4;
-constexpr size_t kChunkBytes = 256 * 1024;
+constexpr size_t kChunkBytes = 1024 * 1024;
 
 }  // namespace
 

@@ -49,7 +49,7 @@ class FtpTransfer : public FtpServerTest {
   protected:
     // Sends and fetches back files of awkward sizes, comparing checksums with the disk.
     void RoundTrip(HINTERNET connection, const std::wstring& serverFolder) {
-        const uint64_t sizes[] = {0, kBlock, kBlock + 1, 3 * 256 * 1024 + 7, 50u << 20};
+        const uint64_t sizes[] = {0, kBlock, kBlock + 1, (3u << 20) + 7, 50u << 20};
         for (uint64_t size : sizes) {
             std::wstring name = L"file " + std::to_wstring(size);
             std::wstring source = LocalPath(L"source " + std::to_wstring(size));
