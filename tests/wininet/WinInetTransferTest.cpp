@@ -139,6 +139,25 @@ TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
     InternetCloseHandle(connection);
 }
 
+TEST_F(FtpTransfer, DownloadTheServerReportsAsFailedFailsItsClose) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
+    HINTERNET connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    HINTERNET file = FtpOpenFileW(connection, L"truncated", GENERIC_READ, 2, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    char block[kBlock];
+    DWORD read = 0;
+    ASSERT_TRUE(InternetReadFile(file, block, kBlock, &read));
+    EXPECT_EQ("partial data", std::string(block, read));
+    EXPECT_FALSE(InternetCloseHandle(file));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
+    DWORD code = 0, size = 128;
+    wchar_t reply[128];
+    ASSERT_TRUE(InternetGetLastResponseInfoW(&code, reply, &size));
+    EXPECT_EQ(451u, code);
+    InternetCloseHandle(connection);
+}
+
 TEST_F(FtpTransfer, CloseFromAnotherThreadReleasesABlockedRead) {
     // The hostile server opens the data connection for RETR and then sends nothing.
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
