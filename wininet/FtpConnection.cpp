@@ -1,0 +1,333 @@
+#include "wininet/FtpConnection.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "wininet/NameResolver.h"
+#include "wininet/ServerText.h"
+#include "wininet/WildcardMatch.h"
+
+namespace {
+
+// A listing larger than this is refused rather than held in memory.
+constexpr size_t kMaxListingBytes = 256u << 20;
+
+// Anonymous logins send a placeholder mail address as the password.
+const wchar_t kAnonymousUser[] = L"anonymous";
+const wchar_t kAnonymousPassword[] = L"guest@";
+
+// Errors after which replies may still be on their way, so that the next
+// command could be answered by an old reply.
+bool LosesTrackOfReplies(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_TIMEOUT:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_OPERATION_CANCELLED:
+        case ERROR_INTERNET_INVALID_OPERATION:
+        case ERROR_INTERNET_CANNOT_CONNECT:
+        case ERROR_FTP_DROPPED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::wstring AddressToText(const sockaddr_storage& address) {
+    char text[64] = "";
+    AddressText(address, text, sizeof(text));
+    return DecodeServerText(text);
+}
+
+// The path in '257 "/a ""quoted"" name" is current', with doubled quotes undone.
+bool ParseQuotedPath(const std::string& reply, std::string& path) {
+    size_t i = reply.find('"');
+    if (i == std::string::npos) return false;
+    path.clear();
+    for (++i; i < reply.size(); ++i) {
+        if (reply[i] != '"') {
+            path += reply[i];
+        } else if (i + 1 < reply.size() && reply[i + 1] == '"') {
+            path += '"';
+            ++i;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MeansWholeFolder(const std::wstring& leaf) {
+    return leaf.empty() || leaf == L"*" || leaf == L"*.*";
+}
+
+}  // namespace
+
+FtpConnection::FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags,
+                             DWORD_PTR context)
+    : InternetHandle(INTERNET_HANDLE_TYPE_CONNECT_FTP, std::move(session), context),
+      passive_((flags & INTERNET_FLAG_PASSIVE) != 0) {}
+
+FtpConnection::Lock FtpConnection::Acquire() {
+    return Lock(mutex_, std::chrono::milliseconds(kFtpTimeoutMs));
+}
+
+DWORD FtpConnection::Usable(const Lock& lock) const {
+    if (!lock.owns_lock() || transferOpen_) return ERROR_FTP_TRANSFER_IN_PROGRESS;
+    return broken_ ? ERROR_FTP_DROPPED : 0;
+}
+
+void FtpConnection::Abandon() {
+    broken_ = true;
+    control_.Abort();
+}
+
+DWORD FtpConnection::Failed(DWORD error) {
+    if (LosesTrackOfReplies(error)) Abandon();
+    return error;
+}
+
+std::string FtpConnection::EncodePath(const std::wstring& path) const {
+    std::string bytes;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = path.find(L'/', start);
+        std::wstring part = path.substr(start, slash - start);
+        bytes += legacyNames_.count(part) ? EncodeLatin1(part) : EncodeServerText(part);
+        if (slash == std::wstring::npos) return bytes;
+        bytes += '/';
+        start = slash + 1;
+    }
+}
+
+void FtpConnection::RememberLegacyNames(const std::wstring& path) {
+    size_t start = 0;
+    for (size_t slash; (slash = path.find(L'/', start)) != std::wstring::npos; start = slash + 1)
+        legacyNames_.insert(path.substr(start, slash - start));
+    legacyNames_.insert(path.substr(start));
+}
+
+DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
+                          const std::wstring& password) {
+    Lock lock = Acquire();
+    DWORD error = ConnectControl(server, port);
+    if (!error) error = ReadGreeting();
+    if (!error) error = Login(user, password);
+    return Failed(error);
+}
+
+DWORD FtpConnection::ConnectControl(const std::wstring& server, INTERNET_PORT port) {
+    std::wstring host = server;
+    if (host.size() > 2 && host.front() == L'[' && host.back() == L']')
+        host = host.substr(1, host.size() - 2);
+    ReportStatus(INTERNET_STATUS_RESOLVING_NAME, server.c_str(),
+                 static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+    std::vector<sockaddr_storage> addresses;
+    if (ResolveName(EncodeServerText(host), port ? port : INTERNET_DEFAULT_FTP_PORT, addresses))
+        return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    std::wstring resolved = AddressToText(addresses.front());
+    ReportStatus(INTERNET_STATUS_NAME_RESOLVED, resolved.c_str(),
+                 static_cast<DWORD>((resolved.size() + 1) * sizeof(wchar_t)));
+
+    DWORD error = ERROR_INTERNET_CANNOT_CONNECT;
+    for (const sockaddr_storage& address : addresses) {
+        std::wstring text = AddressToText(address);
+        DWORD length = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        ReportStatus(INTERNET_STATUS_CONNECTING_TO_SERVER, text.c_str(), length);
+        error = control_.Connect(
+            reinterpret_cast<const sockaddr*>(&address),
+            address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
+        if (!error) {
+            ReportStatus(INTERNET_STATUS_CONNECTED_TO_SERVER, text.c_str(), length);
+            return 0;
+        }
+        if (error == ERROR_INTERNET_OPERATION_CANCELLED) break;
+    }
+    return error;
+}
+
+DWORD FtpConnection::ReadGreeting() {
+    FtpReply reply;
+    DWORD error;
+    do {
+        error = control_.ReadReply(reply);
+    } while (!error && reply.Class() == 1);
+    if (error == ERROR_FTP_DROPPED || (!error && reply.Class() != 2))
+        return ERROR_INTERNET_CANNOT_CONNECT;
+    return error;
+}
+
+DWORD FtpConnection::ReadFeatures() {
+    // Feature lines start with a blank; the first and last lines carry the code.
+    FtpReply reply;
+    DWORD error = control_.Command("FEAT", reply);
+    if (error || reply.code != 211) return error;
+    size_t start = 0;
+    while ((start = reply.text.find("\r\n ", start)) != std::string::npos) {
+        start += 3;
+        std::string feature = reply.text.substr(start, 4);
+        if (_stricmp(feature.c_str(), "MLST") == 0) hasMlst_ = true;
+        if (_stricmp(feature.c_str(), "UTF8") == 0) hasUtf8_ = true;
+    }
+    return 0;
+}
+
+DWORD FtpConnection::Login(const std::wstring& user, const std::wstring& password) {
+    bool anonymous = user.empty();
+    std::string name = EncodeServerText(anonymous ? kAnonymousUser : user);
+    std::string secret =
+        EncodeServerText(anonymous && password.empty() ? kAnonymousPassword : password);
+    FtpReply reply;
+    DWORD error = control_.Command("USER " + name, reply);
+    if (!error && reply.Class() == 3) error = control_.Command("PASS " + secret, reply);
+    if (error) return error == ERROR_FTP_DROPPED ? ERROR_INTERNET_LOGIN_FAILURE : error;
+    if (reply.Class() != 2) return ERROR_INTERNET_LOGIN_FAILURE;
+    if ((error = ReadFeatures())) return error;
+    if (hasUtf8_ && (error = control_.Command("OPTS UTF8 ON", reply))) return error;
+    return SetType('I');
+}
+
+DWORD FtpConnection::SetType(char type) {
+    if (type_ == type) return 0;
+    FtpReply reply;
+    DWORD error = control_.Command(std::string("TYPE ") + type, reply);
+    if (error) return error;
+    if (reply.Class() != 2) return ERROR_INTERNET_EXTENDED_ERROR;
+    type_ = type;
+    return 0;
+}
+
+DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    FtpReply reply;
+    DWORD error = control_.Command(verb + (" " + EncodePath(path)), reply);
+    if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return Failed(error);
+}
+
+DWORD FtpConnection::ChangeDirectory(const std::wstring& path) { return PathCommand("CWD", path); }
+
+DWORD FtpConnection::RemoveFile(const std::wstring& name) { return PathCommand("DELE", name); }
+
+DWORD FtpConnection::RemoveFolder(const std::wstring& name) { return PathCommand("RMD", name); }
+
+DWORD FtpConnection::MakeFolder(const std::wstring& name) { return PathCommand("MKD", name); }
+
+DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    FtpReply reply;
+    DWORD error = control_.Command("PWD", reply);
+    std::string quoted;
+    if (!error && (reply.code != 257 || !ParseQuotedPath(reply.text, quoted)))
+        error = ERROR_INTERNET_EXTENDED_ERROR;
+    bool legacy = false;
+    if (!error) path = DecodeServerText(quoted, &legacy);
+    if (legacy) RememberLegacyNames(path);
+    return Failed(error);
+}
+
+DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& channel) {
+    DWORD error = channel.Prepare(control_, passive_, dataModes_);
+    FtpReply reply;
+    if (!error) error = control_.Command(command, reply);
+    if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return error ? error : channel.Establish(control_);
+}
+
+DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) {
+    std::string command = hasMlst_ ? "MLSD" : "LIST";
+    if (!folder.empty()) command += " " + EncodePath(folder);
+    FtpDataChannel channel;
+    DWORD error = StartTransfer(command, channel);
+    if (error) return error;
+    char chunk[64 * 1024];
+    for (size_t received = 1; !error && received > 0;) {
+        error = channel.Socket().Receive(chunk, sizeof(chunk), received);
+        data.append(chunk, received);
+        if (data.size() > kMaxListingBytes) error = ERROR_INTERNET_INVALID_OPERATION;
+    }
+    channel.Socket().Close();
+    if (error) return error;
+    FtpReply reply;
+    error = control_.ReadReply(reply);
+    return !error && reply.Class() != 2 ? ERROR_INTERNET_EXTENDED_ERROR : error;
+}
+
+DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
+                             std::vector<FtpListEntry>& entries) {
+    FtpReply reply;
+    DWORD error = control_.Command("MLST " + EncodePath(path), reply);
+    if (error) return error;
+    if (reply.Class() != 2) return ERROR_NO_MORE_FILES;
+    // The fact line starts with a blank; its name may be a full path, so the
+    // entry is named by the leaf that was asked for.
+    size_t line = reply.text.find("\r\n ");
+    if (line == std::string::npos) return ERROR_NO_MORE_FILES;
+    std::string facts = reply.text.substr(line + 3);
+    facts = facts.substr(0, std::min(facts.find(' '), facts.find("\r\n")));
+    FtpListEntry entry;
+    if (!ParseMlsxLine(facts + " " + EncodePath(leaf), entry)) return ERROR_NO_MORE_FILES;
+    entry.name = leaf;
+    entries.push_back(std::move(entry));
+    return 0;
+}
+
+DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    DWORD error = 0;
+    size_t slash = pattern.rfind(L'/');
+    std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash ? slash : 1);
+    std::wstring leaf = slash == std::wstring::npos ? pattern : pattern.substr(slash + 1);
+    if (!MeansWholeFolder(leaf) && !HasWildcard(leaf) && hasMlst_)
+        return Failed(FindOne(pattern, leaf, entries));
+
+    std::string data;
+    if ((error = ReadListing(folder, data))) return Failed(error);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    entries = ParseListing(data, hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    for (const FtpListEntry& entry : entries)
+        if (entry.legacyName) legacyNames_.insert(entry.name);
+    if (!MeansWholeFolder(leaf)) {
+        std::vector<FtpListEntry> matching;
+        for (FtpListEntry& entry : entries)
+            if (MatchesWildcard(leaf, entry.name)) matching.push_back(std::move(entry));
+        entries.swap(matching);
+    }
+    return entries.empty() ? ERROR_NO_MORE_FILES : 0;
+}
+
+DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char type,
+                                  FtpDataChannel& channel) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    DWORD error = SetType(type);
+    if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodePath(name), channel);
+    if (!error) transferOpen_ = true;
+    return Failed(error);
+}
+
+DWORD FtpConnection::FinishTransfer() {
+    Lock lock = Acquire();
+    if (!lock.owns_lock()) {
+        Abandon();
+        return ERROR_INTERNET_TIMEOUT;
+    }
+    transferOpen_ = false;
+    if (broken_) return ERROR_FTP_DROPPED;
+    FtpReply reply;
+    DWORD error = control_.ReadReply(reply);
+    if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return Failed(error);
+}
+
+DWORD FtpConnection::Close() {
+    Lock lock(mutex_, std::try_to_lock);
+    // Polite when idle; a call blocked on another thread is cut short instead.
+    if (lock.owns_lock() && !broken_ && control_.Socket().IsOpen()) control_.Send("QUIT");
+    control_.Abort();
+    return 0;
+}

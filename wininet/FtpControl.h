@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "wininet/FtpSocket.h"
+
+struct FtpReply {
+    int code = 0;
+    std::string text;  // every line of the reply, CRLF-separated
+
+    int Class() const { return code / 100; }
+};
+
+// The control connection: commands out, numbered replies in. Results are
+// WinINet error codes; a reply of any code is a success at this level.
+class FtpControl {
+  public:
+    DWORD Connect(const sockaddr* address, int length) { return socket_.Connect(address, length); }
+    DWORD ReadReply(FtpReply& reply);
+    DWORD Command(const std::string& line, FtpReply& reply);
+    DWORD Send(const std::string& line);
+    void Abort() { socket_.Abort(); }
+    FtpSocket& Socket() { return socket_; }
+
+  private:
+    DWORD ReadLine(std::string& line);
+
+    FtpSocket socket_;
+    std::string pending_;  // received bytes not yet taken as lines
+};

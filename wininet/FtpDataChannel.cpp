@@ -1,0 +1,128 @@
+#include "wininet/FtpDataChannel.h"
+
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+unsigned short PortOf(const sockaddr_storage& address) {
+    return ntohs(address.ss_family == AF_INET6
+                     ? reinterpret_cast<const sockaddr_in6&>(address).sin6_port
+                     : reinterpret_cast<const sockaddr_in&>(address).sin_port);
+}
+
+void SetPort(sockaddr_storage& address, unsigned port) {
+    if (address.ss_family == AF_INET6)
+        reinterpret_cast<sockaddr_in6&>(address).sin6_port = htons(static_cast<u_short>(port));
+    else
+        reinterpret_cast<sockaddr_in&>(address).sin_port = htons(static_cast<u_short>(port));
+}
+
+bool SameHost(const sockaddr_storage& a, const sockaddr_storage& b) {
+    if (a.ss_family != b.ss_family) return false;
+    if (a.ss_family == AF_INET6)
+        return memcmp(&reinterpret_cast<const sockaddr_in6&>(a).sin6_addr,
+                      &reinterpret_cast<const sockaddr_in6&>(b).sin6_addr, sizeof(in6_addr)) == 0;
+    return reinterpret_cast<const sockaddr_in&>(a).sin_addr.s_addr ==
+           reinterpret_cast<const sockaddr_in&>(b).sin_addr.s_addr;
+}
+
+// "229 Entering Extended Passive Mode (|||port|)"
+bool ParseEpsvPort(const std::string& text, unsigned& port) {
+    size_t open = text.find('(');
+    if (open == std::string::npos || open + 4 >= text.size()) return false;
+    char delimiter = text[open + 1];
+    if (text[open + 2] != delimiter || text[open + 3] != delimiter) return false;
+    char close = 0;
+    return sscanf(text.c_str() + open + 4, "%u%c", &port, &close) == 2 && close == delimiter &&
+           port > 0 && port < 65536;
+}
+
+// "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": only the port is used.
+bool ParsePasvPort(const std::string& text, unsigned& port) {
+    size_t start = text.find_first_of("0123456789", 4);
+    if (start == std::string::npos) return false;
+    unsigned h[4], p1, p2;
+    if (sscanf(text.c_str() + start, "%u,%u,%u,%u,%u,%u", &h[0], &h[1], &h[2], &h[3], &p1, &p2) !=
+            6 ||
+        p1 > 255 || p2 > 255)
+        return false;
+    port = p1 * 256 + p2;
+    return port > 0;
+}
+
+}  // namespace
+
+DWORD FtpDataChannel::RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port) {
+    FtpReply reply;
+    if (!modes.epsvRefused) {
+        DWORD error = control.Command("EPSV", reply);
+        if (error) return error;
+        if (reply.code == 229)
+            return ParseEpsvPort(reply.text, port) ? 0 : ERROR_FTP_NO_PASSIVE_MODE;
+        modes.epsvRefused = true;
+    }
+    DWORD error = control.Command("PASV", reply);
+    if (error) return error;
+    if (reply.code != 227) return ERROR_INTERNET_EXTENDED_ERROR;
+    return ParsePasvPort(reply.text, port) ? 0 : ERROR_FTP_NO_PASSIVE_MODE;
+}
+
+DWORD FtpDataChannel::OfferActivePort(FtpControl& control, FtpDataModes& modes) {
+    sockaddr_storage local = {};
+    if (!control.Socket().LocalAddress(local)) return ERROR_INTERNET_CONNECTION_ABORTED;
+    DWORD error = listener_.Listen(local);
+    if (error) return error;
+    char host[64];
+    if (!listener_.LocalAddress(local) || !AddressText(local, host, sizeof(host)))
+        return ERROR_INTERNET_CANNOT_CONNECT;
+    unsigned port = PortOf(local);
+    bool ipv6 = local.ss_family == AF_INET6;
+    FtpReply reply;
+    if (!modes.eprtRefused) {
+        char command[128];
+        snprintf(command, sizeof(command), "EPRT |%d|%s|%u|", ipv6 ? 2 : 1, host, port);
+        error = control.Command(command, reply);
+        if (error) return error;
+        if (reply.Class() == 2) return 0;
+        modes.eprtRefused = true;
+    }
+    if (ipv6) return ERROR_INTERNET_EXTENDED_ERROR;
+    const unsigned char* bytes =
+        reinterpret_cast<const unsigned char*>(&reinterpret_cast<sockaddr_in&>(local).sin_addr);
+    char command[64];
+    snprintf(command, sizeof(command), "PORT %u,%u,%u,%u,%u,%u", bytes[0], bytes[1], bytes[2],
+             bytes[3], port / 256, port % 256);
+    error = control.Command(command, reply);
+    if (error) return error;
+    return reply.Class() == 2 ? 0 : ERROR_INTERNET_EXTENDED_ERROR;
+}
+
+DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& modes) {
+    passive_ = passive;
+    if (!passive) return OfferActivePort(control, modes);
+    unsigned port = 0;
+    DWORD error = RequestPassivePort(control, modes, port);
+    if (error) return error;
+    sockaddr_storage server = {};
+    if (!control.Socket().PeerAddress(server)) return ERROR_INTERNET_CONNECTION_ABORTED;
+    SetPort(server, port);
+    int length = server.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    return socket_.Connect(reinterpret_cast<sockaddr*>(&server), length);
+}
+
+DWORD FtpDataChannel::Establish(FtpControl& control) {
+    if (passive_) return 0;
+    DWORD error = socket_.AcceptFrom(listener_);
+    listener_.Close();
+    if (error) return error;
+    sockaddr_storage server = {}, peer = {};
+    if (!control.Socket().PeerAddress(server) || !socket_.PeerAddress(peer) ||
+        !SameHost(server, peer)) {
+        socket_.Close();
+        return ERROR_INTERNET_CANNOT_CONNECT;
+    }
+    return 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "wininet/FtpControl.h"
+
+// What the server refused once and is not asked again on this connection.
+struct FtpDataModes {
+    bool epsvRefused = false;
+    bool eprtRefused = false;
+};
+
+// One data connection. Passive mode connects to the control connection's
+// peer whatever address the server names, so a reply cannot point the
+// transfer at another host; active mode listens on the control connection's
+// local address and takes a connection only from the server's address.
+class FtpDataChannel {
+  public:
+    // Before the transfer command: passive connects, active listens and says where.
+    DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes);
+    // After the server's preliminary reply: active waits for the server.
+    DWORD Establish(FtpControl& control);
+    FtpSocket& Socket() { return socket_; }
+
+  private:
+    DWORD RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port);
+    DWORD OfferActivePort(FtpControl& control, FtpDataModes& modes);
+
+    FtpSocket socket_;
+    FtpSocket listener_;
+    bool passive_ = true;
+};

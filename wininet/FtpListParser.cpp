@@ -1,0 +1,279 @@
+#include "wininet/FtpListParser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "wininet/ServerText.h"
+
+namespace {
+
+struct Token {
+    size_t begin;
+    size_t end;
+    std::string text;
+};
+
+std::vector<Token> SplitOnBlanks(const std::string& line) {
+    std::vector<Token> tokens;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        if (i == line.size()) break;
+        size_t begin = i;
+        while (i < line.size() && line[i] != ' ') ++i;
+        tokens.push_back({begin, i, line.substr(begin, i - begin)});
+    }
+    return tokens;
+}
+
+bool IsDigits(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (!isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// Parses a decimal size; refuses values that do not fit in 64 bits.
+bool ParseSize(const std::string& text, unsigned long long& size) {
+    if (!IsDigits(text) || text.size() > 20) return false;
+    unsigned long long value = 0;
+    for (char c : text) {
+        unsigned digit = static_cast<unsigned>(c - '0');
+        if (value > (~0ULL - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    size = value;
+    return true;
+}
+
+int ParseNumber(const std::string& text) {
+    if (!IsDigits(text) || text.size() > 4) return -1;
+    return atoi(text.c_str());
+}
+
+int MonthNumber(const std::string& text) {
+    static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                          "jul", "aug", "sep", "oct", "nov", "dec"};
+    if (text.size() != 3) return 0;
+    for (int i = 0; i < 12; ++i)
+        if (_strnicmp(text.c_str(), kMonths[i], 3) == 0) return i + 1;
+    return 0;
+}
+
+bool ParseClock(const std::string& text, int& hour, int& minute) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    hour = ParseNumber(text.substr(0, colon));
+    minute = ParseNumber(text.substr(colon + 1, 2));
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60;
+}
+
+bool ToFileTime(int year, int month, int day, int hour, int minute, int second, FILETIME& time) {
+    SYSTEMTIME system = {};
+    system.wYear = static_cast<WORD>(year);
+    system.wMonth = static_cast<WORD>(month);
+    system.wDay = static_cast<WORD>(day);
+    system.wHour = static_cast<WORD>(hour);
+    system.wMinute = static_cast<WORD>(minute);
+    system.wSecond = static_cast<WORD>(second);
+    return year > 1600 && SystemTimeToFileTime(&system, &time);
+}
+
+bool FinishEntry(const std::string& rawName, FtpListEntry& entry) {
+    entry.name = DecodeServerText(rawName, &entry.legacyName);
+    return IsSafeEntryName(entry.name);
+}
+
+// ---- MLSD / MLST ----
+
+void ApplyMlsxFact(const std::string& name, const std::string& value, FtpListEntry& entry,
+                   bool& isListingItself) {
+    if (_stricmp(name.c_str(), "type") == 0) {
+        entry.isDirectory = _stricmp(value.c_str(), "dir") == 0;
+        isListingItself =
+            _stricmp(value.c_str(), "cdir") == 0 || _stricmp(value.c_str(), "pdir") == 0;
+    } else if (_stricmp(name.c_str(), "size") == 0 || _stricmp(name.c_str(), "sizd") == 0) {
+        ParseSize(value, entry.size);
+    } else if (_stricmp(name.c_str(), "modify") == 0 && value.size() >= 14 &&
+               IsDigits(value.substr(0, 14))) {
+        entry.hasTime = ToFileTime(
+            atoi(value.substr(0, 4).c_str()), atoi(value.substr(4, 2).c_str()),
+            atoi(value.substr(6, 2).c_str()), atoi(value.substr(8, 2).c_str()),
+            atoi(value.substr(10, 2).c_str()), atoi(value.substr(12, 2).c_str()), entry.lastWrite);
+    }
+}
+
+// ---- Unix "ls -l" ----
+
+bool IsUnixMode(const std::string& text) {
+    if (text.size() < 10 || !strchr("-dlcbpsD", text[0])) return false;
+    for (size_t i = 1; i < 10; ++i)
+        if (!strchr("-rwxsStTlL", text[i])) return false;
+    return true;
+}
+
+bool IsYearOrClock(const std::string& text) {
+    int hour, minute;
+    return ParseClock(text, hour, minute) || (text.size() == 4 && ParseNumber(text) > 1900);
+}
+
+struct UnixDate {
+    size_t last;  // index of the date's last token
+    int year, month, day, hour, minute;
+};
+
+void SetYearOrClock(const std::string& text, const SYSTEMTIME& now, UnixDate& date) {
+    date.hour = date.minute = 0;
+    if (ParseClock(text, date.hour, date.minute)) {
+        // "Mon dd hh:mm" is within the last year: a date ahead of today is last year's.
+        date.year = now.wYear;
+        if (date.month > now.wMonth || (date.month == now.wMonth && date.day > now.wDay + 1))
+            --date.year;
+    } else {
+        date.year = ParseNumber(text);
+    }
+}
+
+// "Jan 31 10:00", "31 Jan 2020" or "2020-01-31 10:00" starting at token i.
+bool MatchUnixDate(const std::vector<Token>& tokens, size_t i, const SYSTEMTIME& now,
+                   UnixDate& date) {
+    if (i + 2 < tokens.size() && IsYearOrClock(tokens[i + 2].text)) {
+        bool dayFirst = MonthNumber(tokens[i].text) == 0;
+        int month = MonthNumber(tokens[dayFirst ? i + 1 : i].text);
+        int day = ParseNumber(tokens[dayFirst ? i : i + 1].text);
+        if (month && day >= 1 && day <= 31) {
+            date.last = i + 2;
+            date.month = month;
+            date.day = day;
+            SetYearOrClock(tokens[i + 2].text, now, date);
+            return true;
+        }
+    }
+    std::string iso = tokens[i].text;
+    if (i + 1 < tokens.size() && iso.size() == 10 && iso[4] == '-' && iso[7] == '-' &&
+        ParseClock(tokens[i + 1].text, date.hour, date.minute)) {
+        date.year = ParseNumber(iso.substr(0, 4));
+        date.month = ParseNumber(iso.substr(5, 2));
+        date.day = ParseNumber(iso.substr(8, 2));
+        date.last = i + 1;
+        return date.year > 0 && date.month > 0 && date.day > 0;
+    }
+    return false;
+}
+
+bool ParseUnixLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry& entry) {
+    std::vector<Token> tokens = SplitOnBlanks(line);
+    if (tokens.size() < 5 || !IsUnixMode(tokens[0].text)) return false;
+    char type = tokens[0].text[0];
+    // The size is the number just before the date; owner and group may be missing.
+    for (size_t i = 3; i + 1 < tokens.size(); ++i) {
+        UnixDate date;
+        const std::string& sizeText = tokens[i - 1].text;
+        if (!IsDigits(sizeText) || !MatchUnixDate(tokens, i, now, date)) continue;
+        // Devices show "major, minor" where files show their size.
+        if (type != 'c' && type != 'b') ParseSize(sizeText, entry.size);
+        entry.isDirectory = type == 'd' || type == 'D';
+        entry.hasTime =
+            ToFileTime(date.year, date.month, date.day, date.hour, date.minute, 0, entry.lastWrite);
+        // Exactly one blank separates the date from the name, which may itself begin with blanks.
+        size_t nameStart = tokens[date.last].end + 1;
+        if (nameStart >= line.size()) return false;
+        std::string name = line.substr(nameStart);
+        size_t arrow = name.find(" -> ");
+        if (type == 'l' && arrow != std::string::npos) name.erase(arrow);
+        return FinishEntry(name, entry);
+    }
+    return false;
+}
+
+// ---- DOS / IIS ----
+
+bool ParseDosDate(const std::string& text, int& year, int& month, int& day) {
+    if (text.size() != 8 && text.size() != 10) return false;
+    if ((text[2] != '-' && text[2] != '/') || text[5] != text[2]) return false;
+    month = ParseNumber(text.substr(0, 2));
+    day = ParseNumber(text.substr(3, 2));
+    year = ParseNumber(text.substr(6));
+    if (text.size() == 8 && year >= 0) year += year < 70 ? 2000 : 1900;
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31 && year > 0;
+}
+
+bool ParseDosClock(const std::string& text, int& hour, int& minute) {
+    if (!ParseClock(text, hour, minute)) return false;
+    std::string suffix = text.size() > 5 ? text.substr(text.size() - 2) : std::string();
+    if (_stricmp(suffix.c_str(), "PM") == 0 && hour < 12) hour += 12;
+    if (_stricmp(suffix.c_str(), "AM") == 0 && hour == 12) hour = 0;
+    return true;
+}
+
+bool ParseDosLine(const std::string& line, FtpListEntry& entry) {
+    std::vector<Token> tokens = SplitOnBlanks(line);
+    if (tokens.size() < 4) return false;
+    int year, month, day, hour, minute;
+    if (!ParseDosDate(tokens[0].text, year, month, day) ||
+        !ParseDosClock(tokens[1].text, hour, minute))
+        return false;
+    std::string kind = tokens[2].text;
+    if (_stricmp(kind.c_str(), "<DIR>") == 0) {
+        entry.isDirectory = true;
+    } else {
+        kind.erase(std::remove(kind.begin(), kind.end(), ','), kind.end());
+        if (!ParseSize(kind, entry.size)) return false;
+    }
+    entry.hasTime = ToFileTime(year, month, day, hour, minute, 0, entry.lastWrite);
+    return FinishEntry(line.substr(tokens[3].begin), entry);
+}
+
+}  // namespace
+
+bool IsSafeEntryName(const std::wstring& name) {
+    if (name.empty() || name == L"." || name == L"..") return false;
+    if (name.size() > MAX_PATH - 1) return false;
+    return name.find_first_of(std::wstring(L"/\\\r\n\0", 5)) == std::wstring::npos;
+}
+
+bool ParseMlsxLine(const std::string& line, FtpListEntry& entry) {
+    size_t blank = line.find(' ');
+    if (blank == std::string::npos || line.find('=') > blank) return false;
+    entry = FtpListEntry();
+    bool isListingItself = false;
+    size_t start = 0;
+    while (start < blank) {
+        size_t end = line.find(';', start);
+        if (end == std::string::npos || end > blank) end = blank;
+        std::string fact = line.substr(start, end - start);
+        size_t equals = fact.find('=');
+        if (equals != std::string::npos)
+            ApplyMlsxFact(fact.substr(0, equals), fact.substr(equals + 1), entry, isListingItself);
+        start = end + 1;
+    }
+    if (isListingItself) return false;
+    return FinishEntry(line.substr(blank + 1), entry);
+}
+
+bool ParseListLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry& entry) {
+    entry = FtpListEntry();
+    if (ParseUnixLine(line, now, entry)) return true;
+    entry = FtpListEntry();
+    return ParseDosLine(line, entry);
+}
+
+std::vector<FtpListEntry> ParseListing(const std::string& data, FtpListStyle style,
+                                       const SYSTEMTIME& now) {
+    std::vector<FtpListEntry> entries;
+    FtpListEntry entry;
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t end = data.find('\n', start);
+        if (end == std::string::npos) end = data.size();
+        size_t length = end - start;
+        if (length > 0 && data[end - 1] == '\r') --length;
+        std::string line = data.substr(start, length);
+        bool parsed = style == FtpListStyle::kMlsd ? ParseMlsxLine(line, entry)
+                                                   : ParseListLine(line, now, entry);
+        if (parsed) entries.push_back(std::move(entry));
+        start = end + 1;
+    }
+    return entries;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// One entry of a remote listing, with a name that is safe to use as a single
+// path component on either side.
+struct FtpListEntry {
+    std::wstring name;
+    bool legacyName = false;  // not UTF-8: decoded as Latin-1
+    bool isDirectory = false;
+    unsigned long long size = 0;
+    bool hasTime = false;
+    FILETIME lastWrite = {};
+};
+
+enum class FtpListStyle { kList, kMlsd };
+
+// True for a name that can neither climb nor escape the folder it is listed in.
+bool IsSafeEntryName(const std::wstring& name);
+
+// One MLSD line ("facts; name") or an MLST fact line without its leading blank.
+// False for lines that are not entries, for "." and ".." and for unsafe names.
+bool ParseMlsxLine(const std::string& line, FtpListEntry& entry);
+
+// One LIST line in the Unix "ls -l" or the DOS/IIS style. Dates without a year
+// are placed in the year up to `now`.
+bool ParseListLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry& entry);
+
+// Splits a whole listing into lines and keeps the entries that parse.
+std::vector<FtpListEntry> ParseListing(const std::string& data, FtpListStyle style,
+                                       const SYSTEMTIME& now);
