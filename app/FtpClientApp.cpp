@@ -3,6 +3,8 @@
 #include <aygshell.h>
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "browsers/BrowseWnd.h"
 #include "resources/resource.h"
 
@@ -34,26 +36,33 @@ bool FtpClientApp::Startup() {
     RECT area = FrameRectangle();
     frame.CreateFrame(L"Corvane", WS_VISIBLE, area.left, area.top, area.right - area.left,
                       area.bottom - area.top, IDR_MENUBAR);
-    // The handle is stored as a DWORD; window handles fit in 32 bits on 64-bit Windows.
-    DWORD handle = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(frame.GetHandle()));
+    // Stored as a DWORD: window handles keep 32 significant bits on 64-bit Windows.
+    DWORD handle = static_cast<DWORD>(HandleToLong(frame.GetHandle()));
     registry.WriteDword(kRuntimeKey, nullptr, kWindowValue, handle);
     return true;
 }
 
+// A handle left by an instance that never shut down may since have been
+// given to another program's window: only a frame of ours counts.
 bool FtpClientApp::BringRunningInstanceForward() {
     DWORD stored = registry.ReadDword(kRuntimeKey, nullptr, kWindowValue, 0);
-    HWND running = reinterpret_cast<HWND>(static_cast<UINT_PTR>(stored));
-    if (stored == 0 || !IsWindow(running)) return false;
+    HWND running = static_cast<HWND>(LongToHandle(static_cast<LONG>(stored)));
+    wchar_t className[16] = L"";
+    if (stored == 0 || !IsWindow(running) || !GetClassNameW(running, className, 16) ||
+        wcscmp(className, FrameWnd::kClassName) != 0)
+        return false;
     SetForegroundWindow(running);
     return true;
 }
 
 // The visible desktop, less the input panel's bar while the panel is down.
+// Without an answer from the shell the work area stands in for it.
 RECT FtpClientApp::FrameRectangle() {
     SIPINFO sip = {};
     sip.cbSize = sizeof(sip);
-    SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0);
-    RECT area = sip.rcVisibleDesktop;
+    RECT area = {};
+    if (SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0)) area = sip.rcVisibleDesktop;
+    if (IsRectEmpty(&area)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     if (!(sip.fdwFlags & SIPF_ON)) area.bottom -= kSipBarHeight;
     return area;
 }

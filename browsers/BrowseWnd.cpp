@@ -245,16 +245,15 @@ void BrowseWnd::LayOutChildren() {
 }
 
 void BrowseWnd::OnNotify(const NMHDR* header) {
-    if (header->code == GN_CONTEXTMENU) {
+    if (header->hwndFrom != fileList.GetHandle()) return;
+    if (header->code == GN_CONTEXTMENU)
         ShowContextMenu(reinterpret_cast<const NMRGINFO*>(header)->ptAction);
-    } else if (header->code == LVN_ENDLABELEDITW) {
+    else if (header->code == LVN_ENDLABELEDITW)
         FinishRename(reinterpret_cast<const NMLVDISPINFOW*>(header));
-    } else if (header->code == LVN_COLUMNCLICK) {
+    else if (header->code == LVN_COLUMNCLICK)
         SortByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
-    } else if (header->code == static_cast<UINT>(NM_DBLCLK) &&
-               header->hwndFrom == fileList.GetHandle()) {
+    else if (header->code == static_cast<UINT>(NM_DBLCLK))
         OpenSelectedFolder();
-    }
 }
 
 // The chosen command is taken straight from the menu, so a dismissed menu

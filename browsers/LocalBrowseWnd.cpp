@@ -23,6 +23,12 @@ bool IsPlainName(const wchar_t* name) {
     return true;
 }
 
+// Sizes are shown from 32 bits; a file of 4 GiB or more shows the largest
+// size rather than what is left after dropping the high part.
+uint32_t DisplayedSize(const WIN32_FIND_DATAW& data) {
+    return data.nFileSizeHigh ? UINT32_MAX : data.nFileSizeLow;
+}
+
 class WaitCursor {
   public:
     WaitCursor() { GetWinApp()->ShowWaitCursor(); }
@@ -69,7 +75,7 @@ void LocalBrowseWnd::Refresh() {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             AddFolderItem(data.cFileName);
         else
-            AddFileItem(data.cFileName, data.nFileSizeLow);
+            AddFileItem(data.cFileName, DisplayedSize(data));
     }
     AddFolderItem(L"..");
     SetStoreInformationPath(directory.GetPath());

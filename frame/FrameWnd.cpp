@@ -12,7 +12,6 @@
 
 namespace {
 
-const wchar_t kClassName[] = L"FrameWnd";
 const size_t kTitleCapacity = 512;
 
 }  // namespace

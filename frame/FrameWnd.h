@@ -17,6 +17,7 @@ class FrameWnd : public BaseWnd {
     using ViewList = PtrList<BrowseWnd*>;
     using ViewNode = ViewList::Node;
 
+    static constexpr const wchar_t* kClassName = L"FrameWnd";
     // Posted by a view whose connection dropped; wParam is the view.
     static const UINT kCloseViewMessage = WM_USER + 100;
 

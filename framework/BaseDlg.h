@@ -5,7 +5,8 @@
 class BaseWnd;
 
 // Base of every dialog. initFlags holds the shell's dialog initialisation flags;
-// 0 means the dialog gets no shell initialisation.
+// 0 means the dialog gets no shell initialisation. As with windows, the object
+// forgets its handle once the dialog window is destroyed.
 class BaseDlg {
   public:
     BaseDlg();

@@ -7,7 +7,9 @@ class BaseDlg;
 
 // Base of every window of the program and of the system-control wrappers.
 // The object and its window live separately: destroying the window leaves the
-// object, deleting the object leaves the window.
+// object, deleting the object leaves the window. Once the window is destroyed
+// the object forgets its handle, so a stale handle never reaches a window that
+// reuses it; a handler therefore must not delete its own object in WM_DESTROY.
 class BaseWnd {
   public:
     BaseWnd();

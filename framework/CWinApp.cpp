@@ -28,7 +28,8 @@ CWinApp::CWinApp()
     : instance(nullptr),
       mapLock(SRWLOCK_INIT),
       nextCommandId(firstDynamicCommandId),
-      cursorBeforeWait(nullptr) {
+      cursorBeforeWait(nullptr),
+      waitDepth(0) {
     theApp = this;
 }
 
@@ -96,14 +97,16 @@ void CWinApp::ShowWaitCursor() {
     // The wait cursor is the system's on desktop Windows, not the module's.
     HCURSOR wait = LoadCursorResource(waitCursorId);
     if (!wait) wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(waitCursorId));
-    cursorBeforeWait = SetCursor(wait);
+    HCURSOR previous = SetCursor(wait);
+    if (waitDepth++ == 0) cursorBeforeWait = previous;
     ShowCursor(TRUE);
 }
 
 void CWinApp::HideWaitCursor() {
     ShowCursor(FALSE);
+    if (waitDepth > 0 && --waitDepth > 0) return;  // an outer wait goes on
     // Our window classes have no cursor of their own, so a null cursor would
-    // leave the pointer invisible over them until it left the window.
+    // leave the pointer invisible over them.
     SetCursor(cursorBeforeWait);
     cursorBeforeWait = nullptr;
 }

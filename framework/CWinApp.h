@@ -37,6 +37,7 @@ class CWinApp {
     HBITMAP LoadBitmapResource(int id);
     HCURSOR LoadCursorResource(int id);
 
+    // Pairs may nest; the cursor from before the outermost pair comes back.
     void ShowWaitCursor();
     void HideWaitCursor();
 
@@ -56,6 +57,7 @@ class CWinApp {
     SRWLOCK mapLock;
     UINT nextCommandId;
     HCURSOR cursorBeforeWait;
+    int waitDepth;
 };
 
 // The process's one application object; null when there is none.

@@ -51,14 +51,17 @@ class PtrList {
         while (head) RemoveNode(head);
     }
 
-    // Callers take from a non-empty list only.
+    // An empty list yields a value-initialised element (null for pointers)
+    // rather than a crash.
     T RemoveHead() {
+        if (!head) return T();
         T element = head->element;
         RemoveNode(head);
         return element;
     }
 
     T RemoveTail() {
+        if (!tail) return T();
         T element = tail->element;
         RemoveNode(tail);
         return element;

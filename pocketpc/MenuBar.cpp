@@ -63,6 +63,8 @@ void OpenPopup(MenuBar* menuBar, int commandId) {
     menuBar->openPopup = popup;
     menuBar->openButtonId = commandId;
     SendMessageW(menuBar->toolbar, TB_PRESSBUTTON, commandId, TRUE);
+    // A pop-up only closes on a tap elsewhere when its owner is in front.
+    SetForegroundWindow(menuBar->frame);
     // Owned by the frame, so its WM_INITMENUPOPUP and WM_COMMAND go there.
     TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN | TPM_VERTICAL | TPM_LEFTBUTTON,
                      button.left, button.top, menuBar->frame, &avoid);
@@ -77,6 +79,14 @@ LRESULT CALLBACK FrameSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         case WM_INITMENUPOPUP:
             if (reinterpret_cast<HMENU>(wParam) == menuBar->openPopup) {
                 lParam = MAKELPARAM(menuBar->openButtonId, HIWORD(lParam));
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // Alt or F10 alone opens the first menu, as a window menu would.
+            if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 &&
+                !menuBar->definition.buttons.empty()) {
+                OpenPopup(menuBar, menuBar->definition.buttons[0].commandId);
+                return 0;
             }
             break;
         case WM_WINDOWPOSCHANGED: {

@@ -30,14 +30,9 @@ MenuBarButton ReadButton(HINSTANCE module, const WORD* words) {
 
 }  // namespace
 
-bool LoadMenuBarDefinition(HINSTANCE module, UINT resourceId, MenuBarDefinition* definition) {
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
-    if (found == nullptr) return false;
-    HGLOBAL loaded = LoadResource(module, found);
-    const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
-    size_t wordCount = SizeofResource(module, found) / sizeof(WORD);
+bool ParseMenuBarDefinition(const WORD* words, size_t wordCount, HINSTANCE module,
+                            MenuBarDefinition* definition) {
     if (words == nullptr || wordCount < 2) return false;
-
     size_t buttonCount = words[1];
     if (wordCount - 2 < buttonCount * kWordsPerButton) return false;
     definition->menuId = words[0];
@@ -46,4 +41,13 @@ bool LoadMenuBarDefinition(HINSTANCE module, UINT resourceId, MenuBarDefinition*
         definition->buttons.push_back(ReadButton(module, words + 2 + i * kWordsPerButton));
     }
     return true;
+}
+
+bool LoadMenuBarDefinition(HINSTANCE module, UINT resourceId, MenuBarDefinition* definition) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
+    if (found == nullptr) return false;
+    HGLOBAL loaded = LoadResource(module, found);
+    const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+    return ParseMenuBarDefinition(words, SizeofResource(module, found) / sizeof(WORD), module,
+                                  definition);
 }

@@ -20,8 +20,12 @@ struct MenuBarDefinition {
     std::vector<MenuBarButton> buttons;
 };
 
-// Reads RCDATA resourceId of module: WORD menu id, WORD button count, then per
-// button seven WORDs (image, command, state, style, label string id, reserved,
-// pop-up index). Fails when the resource is missing or shorter than its count
-// says, so a damaged resource never reads past its end.
+// Reads a definition of wordCount WORDs: menu id, button count, then per button
+// seven WORDs (image, command, state, style, label string id, reserved, pop-up
+// index); labels are strings of module. Fails when the words are fewer than the
+// count needs, so a damaged resource never reads past its end.
+bool ParseMenuBarDefinition(const WORD* words, size_t wordCount, HINSTANCE module,
+                            MenuBarDefinition* definition);
+
+// Reads RCDATA resourceId of module as above; fails when it is missing or damaged.
 bool LoadMenuBarDefinition(HINSTANCE module, UINT resourceId, MenuBarDefinition* definition);

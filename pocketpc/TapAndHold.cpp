@@ -61,10 +61,13 @@ bool MovedTooFar(POINT from, POINT to) {
            std::abs(to.y - from.y) > GetSystemMetrics(SM_CYDRAG);
 }
 
+// Presses start a gesture only on a list view; later messages only matter for
+// the list a gesture started on, or end it wherever they arrive.
 void WatchMouse(const MSG* message) {
     switch (message->message) {
         case WM_LBUTTONDOWN:
             CancelHold();
+            if (!IsListView(message->hwnd)) break;
             threadState.hold = {message->hwnd, ScreenPointOf(message)};
             SetTimer(threadState.helper, kHoldTimerId, kHoldMilliseconds, nullptr);
             break;
@@ -78,11 +81,12 @@ void WatchMouse(const MSG* message) {
             }
             break;
         case WM_RBUTTONDOWN:
-            threadState.right = {message->hwnd, ScreenPointOf(message)};
+            threadState.right = {IsListView(message->hwnd) ? message->hwnd : nullptr,
+                                 ScreenPointOf(message)};
             break;
         case WM_RBUTTONUP:
             // Raised after the list has handled the click, so the tapped row is selected.
-            if (message->hwnd == threadState.right.list) {
+            if (threadState.right.list != nullptr && message->hwnd == threadState.right.list) {
                 PostRaise(threadState.right.list, threadState.right.point);
             }
             threadState.right.list = nullptr;
@@ -92,10 +96,8 @@ void WatchMouse(const MSG* message) {
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && message->message >= WM_MOUSEFIRST &&
-        message->message <= WM_MOUSELAST && message->hwnd != nullptr) {
-        // A release elsewhere still ends a press that began on a list.
-        if (message->message == WM_LBUTTONUP || IsListView(message->hwnd)) WatchMouse(message);
+    if (code == HC_ACTION && removal == PM_REMOVE && message->hwnd != nullptr) {
+        WatchMouse(message);
     }
     return CallNextHookEx(nullptr, code, removal, lParam);
 }

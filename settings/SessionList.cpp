@@ -68,8 +68,15 @@ SessionList::Sessions::Node* SessionList::FindNode(const wchar_t* name) const {
     return nullptr;
 }
 
+bool SessionList::HasKeyClash(const wchar_t* name) const {
+    for (Sessions::Node* node = sessions.GetHead(); node; node = node->next)
+        if (CompareStringOrdinal(node->element->name, -1, name, -1, TRUE) == CSTR_EQUAL)
+            return true;
+    return false;
+}
+
 bool SessionList::AddIfAbsent(const SessionInfo& session) {
-    if (!IsStorableName(session.name) || FindNode(session.name)) return false;
+    if (!IsStorableName(session.name) || HasKeyClash(session.name)) return false;
     sessions.AddTail(new SessionInfo(session));
     return true;
 }

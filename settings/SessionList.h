@@ -18,8 +18,11 @@ class SessionList {
     virtual ~SessionList();
 
     // False when the name is taken (the old record stays as it was) or cannot
-    // name a registry key (empty, holding a backslash, or too long).
+    // name a registry key of its own: empty, holding a backslash, too long, or
+    // differing from a listed name in letter case only (registry key names
+    // ignore case, so the two would be saved into one key).
     bool AddIfAbsent(const SessionInfo& session);
+    // Exact, case-sensitive match.
     SessionInfo* FindByName(const wchar_t* name);
     bool RemoveByName(const wchar_t* name);
     // Hands the first record to the caller, who deletes it; null when empty.
@@ -36,6 +39,7 @@ class SessionList {
   private:
     using Sessions = PtrList<SessionInfo*>;
     Sessions::Node* FindNode(const wchar_t* name) const;
+    bool HasKeyClash(const wchar_t* name) const;
 
     Sessions sessions;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "wininet/NameResolver.h"
 #include "wininet/ServerText.h"
 #include "wininet/WildcardMatch.h"
 
@@ -15,17 +16,26 @@ constexpr size_t kMaxListingBytes = 256u << 20;
 const wchar_t kAnonymousUser[] = L"anonymous";
 const wchar_t kAnonymousPassword[] = L"guest@";
 
-bool IsTransportError(DWORD error) {
-    return error != ERROR_INTERNET_EXTENDED_ERROR && error != ERROR_NO_MORE_FILES &&
-           error != ERROR_INTERNET_LOGIN_FAILURE;
+// Errors after which replies may still be on their way, so that the next
+// command could be answered by an old reply.
+bool LosesTrackOfReplies(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_TIMEOUT:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_OPERATION_CANCELLED:
+        case ERROR_INTERNET_INVALID_OPERATION:
+        case ERROR_INTERNET_CANNOT_CONNECT:
+        case ERROR_FTP_DROPPED:
+            return true;
+        default:
+            return false;
+    }
 }
 
-std::wstring AddressToText(const sockaddr* address) {
-    sockaddr_storage storage = {};
-    memcpy(&storage, address,
-           address->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
+std::wstring AddressToText(const sockaddr_storage& address) {
     char text[64] = "";
-    AddressText(storage, text, sizeof(text));
+    AddressText(address, text, sizeof(text));
     return DecodeServerText(text);
 }
 
@@ -58,22 +68,48 @@ FtpConnection::FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flag
     : InternetHandle(INTERNET_HANDLE_TYPE_CONNECT_FTP, std::move(session), context),
       passive_((flags & INTERNET_FLAG_PASSIVE) != 0) {}
 
-DWORD FtpConnection::Usable() const {
-    if (transferOpen_) return ERROR_FTP_TRANSFER_IN_PROGRESS;
+FtpConnection::Lock FtpConnection::Acquire() {
+    return Lock(mutex_, std::chrono::milliseconds(kFtpTimeoutMs));
+}
+
+DWORD FtpConnection::Usable(const Lock& lock) const {
+    if (!lock.owns_lock() || transferOpen_) return ERROR_FTP_TRANSFER_IN_PROGRESS;
     return broken_ ? ERROR_FTP_DROPPED : 0;
 }
 
+void FtpConnection::Abandon() {
+    broken_ = true;
+    control_.Abort();
+}
+
 DWORD FtpConnection::Failed(DWORD error) {
-    if (error && IsTransportError(error)) {
-        broken_ = true;
-        control_.Abort();
-    }
+    if (LosesTrackOfReplies(error)) Abandon();
     return error;
 }
 
-DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port,
-                          const std::wstring& user, const std::wstring& password) {
-    std::lock_guard<std::mutex> lock(mutex_);
+std::string FtpConnection::EncodePath(const std::wstring& path) const {
+    std::string bytes;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = path.find(L'/', start);
+        std::wstring part = path.substr(start, slash - start);
+        bytes += legacyNames_.count(part) ? EncodeLatin1(part) : EncodeServerText(part);
+        if (slash == std::wstring::npos) return bytes;
+        bytes += '/';
+        start = slash + 1;
+    }
+}
+
+void FtpConnection::RememberLegacyNames(const std::wstring& path) {
+    size_t start = 0;
+    for (size_t slash; (slash = path.find(L'/', start)) != std::wstring::npos; start = slash + 1)
+        legacyNames_.insert(path.substr(start, slash - start));
+    legacyNames_.insert(path.substr(start));
+}
+
+DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
+                          const std::wstring& password) {
+    Lock lock = Acquire();
     DWORD error = ConnectControl(server, port);
     if (!error) error = ReadGreeting();
     if (!error) error = Login(user, password);
@@ -86,26 +122,21 @@ DWORD FtpConnection::ConnectControl(const std::wstring& server, INTERNET_PORT po
         host = host.substr(1, host.size() - 2);
     ReportStatus(INTERNET_STATUS_RESOLVING_NAME, server.c_str(),
                  static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    char service[8];
-    snprintf(service, sizeof(service), "%u", port ? port : INTERNET_DEFAULT_FTP_PORT);
-    addrinfo* found = nullptr;
-    if (getaddrinfo(EncodeServerText(host).c_str(), service, &hints, &found) != 0 || !found)
+    std::vector<sockaddr_storage> addresses;
+    if (ResolveName(EncodeServerText(host), port ? port : INTERNET_DEFAULT_FTP_PORT, addresses))
         return ERROR_INTERNET_NAME_NOT_RESOLVED;
-    std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> addresses(found, freeaddrinfo);
-    std::wstring resolved = AddressToText(found->ai_addr);
+    std::wstring resolved = AddressToText(addresses.front());
     ReportStatus(INTERNET_STATUS_NAME_RESOLVED, resolved.c_str(),
                  static_cast<DWORD>((resolved.size() + 1) * sizeof(wchar_t)));
 
     DWORD error = ERROR_INTERNET_CANNOT_CONNECT;
-    for (addrinfo* address = found; address; address = address->ai_next) {
-        std::wstring text = AddressToText(address->ai_addr);
+    for (const sockaddr_storage& address : addresses) {
+        std::wstring text = AddressToText(address);
         DWORD length = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
         ReportStatus(INTERNET_STATUS_CONNECTING_TO_SERVER, text.c_str(), length);
-        error = control_.Connect(address->ai_addr, static_cast<int>(address->ai_addrlen));
+        error = control_.Connect(
+            reinterpret_cast<const sockaddr*>(&address),
+            address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in));
         if (!error) {
             ReportStatus(INTERNET_STATUS_CONNECTED_TO_SERVER, text.c_str(), length);
             return 0;
@@ -126,10 +157,11 @@ DWORD FtpConnection::ReadGreeting() {
     return error;
 }
 
-void FtpConnection::ReadFeatures() {
+DWORD FtpConnection::ReadFeatures() {
     // Feature lines start with a blank; the first and last lines carry the code.
     FtpReply reply;
-    if (control_.Command("FEAT", reply) || reply.code != 211) return;
+    DWORD error = control_.Command("FEAT", reply);
+    if (error || reply.code != 211) return error;
     size_t start = 0;
     while ((start = reply.text.find("\r\n ", start)) != std::string::npos) {
         start += 3;
@@ -137,19 +169,20 @@ void FtpConnection::ReadFeatures() {
         if (_stricmp(feature.c_str(), "MLST") == 0) hasMlst_ = true;
         if (_stricmp(feature.c_str(), "UTF8") == 0) hasUtf8_ = true;
     }
+    return 0;
 }
 
 DWORD FtpConnection::Login(const std::wstring& user, const std::wstring& password) {
     bool anonymous = user.empty();
     std::string name = EncodeServerText(anonymous ? kAnonymousUser : user);
-    std::string secret = EncodeServerText(anonymous && password.empty() ? kAnonymousPassword
-                                                                         : password);
+    std::string secret =
+        EncodeServerText(anonymous && password.empty() ? kAnonymousPassword : password);
     FtpReply reply;
     DWORD error = control_.Command("USER " + name, reply);
     if (!error && reply.Class() == 3) error = control_.Command("PASS " + secret, reply);
     if (error) return error == ERROR_FTP_DROPPED ? ERROR_INTERNET_LOGIN_FAILURE : error;
     if (reply.Class() != 2) return ERROR_INTERNET_LOGIN_FAILURE;
-    ReadFeatures();
+    if ((error = ReadFeatures())) return error;
     if (hasUtf8_ && (error = control_.Command("OPTS UTF8 ON", reply))) return error;
     return SetType('I');
 }
@@ -164,43 +197,34 @@ DWORD FtpConnection::SetType(char type) {
     return 0;
 }
 
-DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path, FtpReply& reply) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
-    if (!error) error = control_.Command(verb + (" " + EncodeServerText(path)), reply);
+DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    FtpReply reply;
+    DWORD error = control_.Command(verb + (" " + EncodePath(path)), reply);
     if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     return Failed(error);
 }
 
-DWORD FtpConnection::ChangeDirectory(const std::wstring& path) {
-    FtpReply reply;
-    return PathCommand("CWD", path, reply);
-}
+DWORD FtpConnection::ChangeDirectory(const std::wstring& path) { return PathCommand("CWD", path); }
 
-DWORD FtpConnection::RemoveFile(const std::wstring& name) {
-    FtpReply reply;
-    return PathCommand("DELE", name, reply);
-}
+DWORD FtpConnection::RemoveFile(const std::wstring& name) { return PathCommand("DELE", name); }
 
-DWORD FtpConnection::RemoveFolder(const std::wstring& name) {
-    FtpReply reply;
-    return PathCommand("RMD", name, reply);
-}
+DWORD FtpConnection::RemoveFolder(const std::wstring& name) { return PathCommand("RMD", name); }
 
-DWORD FtpConnection::MakeFolder(const std::wstring& name) {
-    FtpReply reply;
-    return PathCommand("MKD", name, reply);
-}
+DWORD FtpConnection::MakeFolder(const std::wstring& name) { return PathCommand("MKD", name); }
 
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
     FtpReply reply;
-    if (!error) error = control_.Command("PWD", reply);
+    DWORD error = control_.Command("PWD", reply);
     std::string quoted;
     if (!error && (reply.code != 257 || !ParseQuotedPath(reply.text, quoted)))
         error = ERROR_INTERNET_EXTENDED_ERROR;
-    if (!error) path = DecodeServerText(quoted);
+    bool legacy = false;
+    if (!error) path = DecodeServerText(quoted, &legacy);
+    if (legacy) RememberLegacyNames(path);
     return Failed(error);
 }
 
@@ -214,7 +238,7 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
 
 DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) {
     std::string command = hasMlst_ ? "MLSD" : "LIST";
-    if (!folder.empty()) command += " " + EncodeServerText(folder);
+    if (!folder.empty()) command += " " + EncodePath(folder);
     FtpDataChannel channel;
     DWORD error = StartTransfer(command, channel);
     if (error) return error;
@@ -234,7 +258,7 @@ DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) 
 DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
                              std::vector<FtpListEntry>& entries) {
     FtpReply reply;
-    DWORD error = control_.Command("MLST " + EncodeServerText(path), reply);
+    DWORD error = control_.Command("MLST " + EncodePath(path), reply);
     if (error) return error;
     if (reply.Class() != 2) return ERROR_NO_MORE_FILES;
     // The fact line starts with a blank; its name may be a full path, so the
@@ -244,15 +268,16 @@ DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
     std::string facts = reply.text.substr(line + 3);
     facts = facts.substr(0, std::min(facts.find(' '), facts.find("\r\n")));
     FtpListEntry entry;
-    if (!ParseMlsxLine(facts + " " + EncodeServerText(leaf), entry)) return ERROR_NO_MORE_FILES;
+    if (!ParseMlsxLine(facts + " " + EncodePath(leaf), entry)) return ERROR_NO_MORE_FILES;
+    entry.name = leaf;
     entries.push_back(std::move(entry));
     return 0;
 }
 
 DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
-    if (error) return error;
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    DWORD error = 0;
     size_t slash = pattern.rfind(L'/');
     std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash ? slash : 1);
     std::wstring leaf = slash == std::wstring::npos ? pattern : pattern.substr(slash + 1);
@@ -264,6 +289,8 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
     SYSTEMTIME now;
     GetSystemTime(&now);
     entries = ParseListing(data, hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    for (const FtpListEntry& entry : entries)
+        if (entry.legacyName) legacyNames_.insert(entry.name);
     if (!MeansWholeFolder(leaf)) {
         std::vector<FtpListEntry> matching;
         for (FtpListEntry& entry : entries)
@@ -275,16 +302,20 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
 
 DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char type,
                                   FtpDataChannel& channel) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    DWORD error = Usable();
-    if (!error) error = SetType(type);
-    if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodeServerText(name), channel);
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    DWORD error = SetType(type);
+    if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodePath(name), channel);
     if (!error) transferOpen_ = true;
     return Failed(error);
 }
 
 DWORD FtpConnection::FinishTransfer() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Lock lock = Acquire();
+    if (!lock.owns_lock()) {
+        Abandon();
+        return ERROR_INTERNET_TIMEOUT;
+    }
     transferOpen_ = false;
     if (broken_) return ERROR_FTP_DROPPED;
     FtpReply reply;
@@ -294,7 +325,7 @@ DWORD FtpConnection::FinishTransfer() {
 }
 
 DWORD FtpConnection::Close() {
-    std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    Lock lock(mutex_, std::try_to_lock);
     // Polite when idle; a call blocked on another thread is cut short instead.
     if (lock.owns_lock() && !broken_ && control_.Socket().IsOpen()) control_.Send("QUIT");
     control_.Abort();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,7 @@
 // After the connection has failed mid-dialogue (a timeout, a drop) the
 // replies could no longer be matched to commands, so every later call fails.
 class FtpConnection : public InternetHandle {
-public:
+  public:
     FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags, DWORD_PTR context);
 
     DWORD Open(const std::wstring& server, INTERNET_PORT port, const std::wstring& user,
@@ -29,23 +31,32 @@ public:
     DWORD OpenTransfer(const std::wstring& name, bool upload, char type, FtpDataChannel& channel);
     // Reads the reply that ends the open transfer.
     DWORD FinishTransfer();
+    // Gives the connection up without waiting for it, from any thread.
+    void Abandon();
     DWORD Close() override;
 
-private:
-    DWORD Usable() const;
+  private:
+    // Waits a bounded time for the connection, so that a call stuck on another
+    // thread (or a thread terminated inside a call) cannot hang this one.
+    using Lock = std::unique_lock<std::timed_mutex>;
+    Lock Acquire();
+    DWORD Usable(const Lock& lock) const;
     DWORD Failed(DWORD error);
     DWORD ConnectControl(const std::wstring& server, INTERNET_PORT port);
     DWORD ReadGreeting();
     DWORD Login(const std::wstring& user, const std::wstring& password);
-    void ReadFeatures();
+    DWORD ReadFeatures();
     DWORD SetType(char type);
-    DWORD PathCommand(const char* verb, const std::wstring& path, FtpReply& reply);
+    DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
     DWORD ReadListing(const std::wstring& folder, std::string& data);
+    // A name listed in a legacy code page goes back in the bytes it came in.
+    std::string EncodePath(const std::wstring& path) const;
+    void RememberLegacyNames(const std::wstring& path);
     DWORD FindOne(const std::wstring& path, const std::wstring& leaf,
                   std::vector<FtpListEntry>& entries);
 
-    std::mutex mutex_;
+    std::timed_mutex mutex_;
     FtpControl control_;
     FtpDataModes dataModes_;
     const bool passive_;
@@ -53,5 +64,6 @@ private:
     bool hasUtf8_ = false;
     char type_ = 0;
     bool transferOpen_ = false;
-    bool broken_ = false;
+    std::atomic<bool> broken_{false};
+    std::set<std::wstring> legacyNames_;
 };

@@ -14,7 +14,7 @@ struct FtpReply {
 // The control connection: commands out, numbered replies in. Results are
 // WinINet error codes; a reply of any code is a success at this level.
 class FtpControl {
-public:
+  public:
     DWORD Connect(const sockaddr* address, int length) { return socket_.Connect(address, length); }
     DWORD ReadReply(FtpReply& reply);
     DWORD Command(const std::string& line, FtpReply& reply);
@@ -22,7 +22,7 @@ public:
     void Abort() { socket_.Abort(); }
     FtpSocket& Socket() { return socket_; }
 
-private:
+  private:
     DWORD ReadLine(std::string& line);
 
     FtpSocket socket_;

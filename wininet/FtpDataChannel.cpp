@@ -55,13 +55,13 @@ bool ParsePasvPort(const std::string& text, unsigned& port) {
 
 }  // namespace
 
-DWORD FtpDataChannel::RequestPassivePort(FtpControl& control, FtpDataModes& modes,
-                                         unsigned& port) {
+DWORD FtpDataChannel::RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port) {
     FtpReply reply;
     if (!modes.epsvRefused) {
         DWORD error = control.Command("EPSV", reply);
         if (error) return error;
-        if (reply.code == 229) return ParseEpsvPort(reply.text, port) ? 0 : ERROR_FTP_NO_PASSIVE_MODE;
+        if (reply.code == 229)
+            return ParseEpsvPort(reply.text, port) ? 0 : ERROR_FTP_NO_PASSIVE_MODE;
         modes.epsvRefused = true;
     }
     DWORD error = control.Command("PASV", reply);

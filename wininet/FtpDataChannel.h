@@ -13,14 +13,14 @@ struct FtpDataModes {
 // transfer at another host; active mode listens on the control connection's
 // local address and takes a connection only from the server's address.
 class FtpDataChannel {
-public:
+  public:
     // Before the transfer command: passive connects, active listens and says where.
     DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes);
     // After the server's preliminary reply: active waits for the server.
     DWORD Establish(FtpControl& control);
     FtpSocket& Socket() { return socket_; }
 
-private:
+  private:
     DWORD RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port);
     DWORD OfferActivePort(FtpControl& control, FtpDataModes& modes);
 

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
-#include <vector>
 
 #include "wininet/FtpConnection.h"
+#include "wininet/FtpDataPump.h"
 
-// An open RETR or STOR. Data moves through a large buffer so that small
-// calls cost a copy, not a trip to the network each.
+// An open RETR or STOR. Its data moves on a pump thread in large chunks, so
+// small calls cost a copy, not a trip to the network each.
 class FtpFileHandle : public InternetHandle {
-public:
+  public:
     FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upload, DWORD_PTR context);
 
-    FtpDataChannel& Channel() { return channel_; }
-    bool IsUpload() const { return upload_; }
+    // Starts the transfer; type is 'A' or 'I'.
+    DWORD Open(const std::wstring& name, char type);
     // Fills the buffer unless the file ends; read == 0 at the end.
     DWORD Read(void* buffer, DWORD size, DWORD& read);
     DWORD Write(const void* data, DWORD size, DWORD& written);
@@ -21,19 +22,13 @@ public:
     // another thread is released at once and fails as cancelled.
     DWORD Close() override;
 
-private:
-    DWORD Refill();
-    DWORD Flush();
-    DWORD Finish(bool complete);
+  private:
+    DWORD Finish(bool interrupted);
 
     std::shared_ptr<FtpConnection> connection_;
     FtpDataChannel channel_;
+    std::unique_ptr<FtpDataPump> pump_;
     const bool upload_;
-    std::mutex ioMutex_;
+    std::timed_mutex ioMutex_;
     std::atomic<bool> closing_{false};
-    std::vector<char> buffer_;
-    size_t begin_ = 0;
-    size_t end_ = 0;
-    bool endOfData_ = false;
-    DWORD failure_ = 0;
 };

@@ -11,6 +11,7 @@ namespace {
 struct Token {
     size_t begin;
     size_t end;
+    std::string text;
 };
 
 std::vector<Token> SplitOnBlanks(const std::string& line) {
@@ -21,7 +22,7 @@ std::vector<Token> SplitOnBlanks(const std::string& line) {
         if (i == line.size()) break;
         size_t begin = i;
         while (i < line.size() && line[i] != ' ') ++i;
-        tokens.push_back({begin, i});
+        tokens.push_back({begin, i, line.substr(begin, i - begin)});
     }
     return tokens;
 }
@@ -80,7 +81,7 @@ bool ToFileTime(int year, int month, int day, int hour, int minute, int second, 
 }
 
 bool FinishEntry(const std::string& rawName, FtpListEntry& entry) {
-    entry.name = DecodeServerText(rawName);
+    entry.name = DecodeServerText(rawName, &entry.legacyName);
     return IsSafeEntryName(entry.name);
 }
 
@@ -134,24 +135,24 @@ void SetYearOrClock(const std::string& text, const SYSTEMTIME& now, UnixDate& da
     }
 }
 
-bool MatchUnixDate(const std::string& line, const std::vector<Token>& tokens, size_t i,
-                   const SYSTEMTIME& now, UnixDate& date) {
-    auto text = [&](size_t k) { return line.substr(tokens[k].begin, tokens[k].end - tokens[k].begin); };
-    if (i + 2 < tokens.size() && IsYearOrClock(text(i + 2))) {
-        int month = MonthNumber(text(i)), day = ParseNumber(text(i + 1));
-        if (!month) month = MonthNumber(text(i + 1)), day = ParseNumber(text(i));
+// "Jan 31 10:00", "31 Jan 2020" or "2020-01-31 10:00" starting at token i.
+bool MatchUnixDate(const std::vector<Token>& tokens, size_t i, const SYSTEMTIME& now,
+                   UnixDate& date) {
+    if (i + 2 < tokens.size() && IsYearOrClock(tokens[i + 2].text)) {
+        bool dayFirst = MonthNumber(tokens[i].text) == 0;
+        int month = MonthNumber(tokens[dayFirst ? i + 1 : i].text);
+        int day = ParseNumber(tokens[dayFirst ? i : i + 1].text);
         if (month && day >= 1 && day <= 31) {
             date.last = i + 2;
             date.month = month;
             date.day = day;
-            SetYearOrClock(text(i + 2), now, date);
+            SetYearOrClock(tokens[i + 2].text, now, date);
             return true;
         }
     }
-    // ISO form: "2020-01-31 10:00".
-    std::string iso = text(i);
+    std::string iso = tokens[i].text;
     if (i + 1 < tokens.size() && iso.size() == 10 && iso[4] == '-' && iso[7] == '-' &&
-        ParseClock(text(i + 1), date.hour, date.minute)) {
+        ParseClock(tokens[i + 1].text, date.hour, date.minute)) {
         date.year = ParseNumber(iso.substr(0, 4));
         date.month = ParseNumber(iso.substr(5, 2));
         date.day = ParseNumber(iso.substr(8, 2));
@@ -163,17 +164,18 @@ bool MatchUnixDate(const std::string& line, const std::vector<Token>& tokens, si
 
 bool ParseUnixLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry& entry) {
     std::vector<Token> tokens = SplitOnBlanks(line);
-    if (tokens.size() < 5 || !IsUnixMode(line.substr(0, tokens[0].end))) return false;
-    char type = line[0];
+    if (tokens.size() < 5 || !IsUnixMode(tokens[0].text)) return false;
+    char type = tokens[0].text[0];
+    // The size is the number just before the date; owner and group may be missing.
     for (size_t i = 3; i + 1 < tokens.size(); ++i) {
         UnixDate date;
-        std::string sizeText = line.substr(tokens[i - 1].begin, tokens[i - 1].end - tokens[i - 1].begin);
-        if (!IsDigits(sizeText) || !MatchUnixDate(line, tokens, i, now, date)) continue;
+        const std::string& sizeText = tokens[i - 1].text;
+        if (!IsDigits(sizeText) || !MatchUnixDate(tokens, i, now, date)) continue;
         // Devices show "major, minor" where files show their size.
         if (type != 'c' && type != 'b') ParseSize(sizeText, entry.size);
         entry.isDirectory = type == 'd' || type == 'D';
-        entry.hasTime = ToFileTime(date.year, date.month, date.day, date.hour, date.minute, 0,
-                                   entry.lastWrite);
+        entry.hasTime =
+            ToFileTime(date.year, date.month, date.day, date.hour, date.minute, 0, entry.lastWrite);
         // Exactly one blank separates the date from the name, which may itself begin with blanks.
         size_t nameStart = tokens[date.last].end + 1;
         if (nameStart >= line.size()) return false;
@@ -208,11 +210,11 @@ bool ParseDosClock(const std::string& text, int& hour, int& minute) {
 bool ParseDosLine(const std::string& line, FtpListEntry& entry) {
     std::vector<Token> tokens = SplitOnBlanks(line);
     if (tokens.size() < 4) return false;
-    auto text = [&](size_t k) { return line.substr(tokens[k].begin, tokens[k].end - tokens[k].begin); };
     int year, month, day, hour, minute;
-    if (!ParseDosDate(text(0), year, month, day) || !ParseDosClock(text(1), hour, minute))
+    if (!ParseDosDate(tokens[0].text, year, month, day) ||
+        !ParseDosClock(tokens[1].text, hour, minute))
         return false;
-    std::string kind = text(2);
+    std::string kind = tokens[2].text;
     if (_stricmp(kind.c_str(), "<DIR>") == 0) {
         entry.isDirectory = true;
     } else {
@@ -233,7 +235,7 @@ bool IsSafeEntryName(const std::wstring& name) {
 
 bool ParseMlsxLine(const std::string& line, FtpListEntry& entry) {
     size_t blank = line.find(' ');
-    if (blank == std::string::npos) return false;
+    if (blank == std::string::npos || line.find('=') > blank) return false;
     entry = FtpListEntry();
     bool isListingItself = false;
     size_t start = 0;

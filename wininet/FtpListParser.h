@@ -9,6 +9,7 @@
 // path component on either side.
 struct FtpListEntry {
     std::wstring name;
+    bool legacyName = false;  // not UTF-8: decoded as Latin-1
     bool isDirectory = false;
     unsigned long long size = 0;
     bool hasTime = false;

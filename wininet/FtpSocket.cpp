@@ -45,7 +45,7 @@ DWORD FtpSocket::WaitFor(short events) {
     ULONGLONG deadline = GetTickCount64() + kFtpTimeoutMs;
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        WSAPOLLFD poll = {socket_, events, 0};
+        WSAPOLLFD poll = {socket_.load(), events, 0};
         int ready = WSAPoll(&poll, 1, kWaitSliceMs);
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (ready > 0) return 0;
@@ -95,6 +95,7 @@ DWORD FtpSocket::Send(const char* data, size_t length) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int chunk = length > 0x40000000 ? 0x40000000 : static_cast<int>(length);
         int sent = send(socket_, data, chunk, 0);
+        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (sent > 0) {
             data += sent;
             length -= static_cast<size_t>(sent);
@@ -113,6 +114,8 @@ DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received) {
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int count = recv(socket_, buffer, chunk, 0);
+        // An abort shuts the socket down, which can look like the end of the data.
+        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (count >= 0) {
             received = static_cast<size_t>(count);
             return 0;
@@ -129,13 +132,13 @@ void FtpSocket::FinishSending() {
 
 void FtpSocket::Abort() {
     aborted_ = true;
-    if (IsOpen()) shutdown(socket_, SD_BOTH);
+    SOCKET open = socket_;
+    if (open != INVALID_SOCKET) shutdown(open, SD_BOTH);
 }
 
 void FtpSocket::Close() {
-    if (!IsOpen()) return;
-    closesocket(socket_);
-    socket_ = INVALID_SOCKET;
+    SOCKET open = socket_.exchange(INVALID_SOCKET);
+    if (open != INVALID_SOCKET) closesocket(open);
 }
 
 bool FtpSocket::LocalAddress(sockaddr_storage& address) const {

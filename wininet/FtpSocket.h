@@ -13,7 +13,7 @@ constexpr DWORD kFtpTimeoutMs = 10000;
 // A non-blocking TCP socket whose waits are bounded and can be cut short from
 // another thread. Results are WinINet error codes (0 for success).
 class FtpSocket {
-public:
+  public:
     FtpSocket() = default;
     ~FtpSocket();
     FtpSocket(const FtpSocket&) = delete;
@@ -37,11 +37,12 @@ public:
     bool LocalAddress(sockaddr_storage& address) const;
     bool PeerAddress(sockaddr_storage& address) const;
 
-private:
+  private:
     DWORD Create(int family);
     DWORD WaitFor(short events);
 
-    SOCKET socket_ = INVALID_SOCKET;
+    // Atomic because an abort on another thread reads it while the owner sets it.
+    std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> aborted_{false};
 };
 

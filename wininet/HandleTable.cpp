@@ -24,6 +24,8 @@ int DepthBelow(const InternetHandle& handle, const InternetHandle* ancestor) {
 
 HINTERNET HandleTable::Add(const std::shared_ptr<InternetHandle>& handle) {
     std::lock_guard<std::mutex> lock(tableMutex);
+    const auto& parent = handle->Parent();
+    if (parent && !table.count(reinterpret_cast<uintptr_t>(parent->Value()))) return nullptr;
     uintptr_t value = nextValue;
     nextValue += 4;
     handle->SetValue(reinterpret_cast<HINTERNET>(value));
@@ -32,17 +34,22 @@ HINTERNET HandleTable::Add(const std::shared_ptr<InternetHandle>& handle) {
 }
 
 std::shared_ptr<InternetHandle> HandleTable::Find(HINTERNET value, DWORD type, DWORD& error) {
-    std::lock_guard<std::mutex> lock(tableMutex);
-    auto found = table.find(reinterpret_cast<uintptr_t>(value));
-    if (found == table.end()) {
+    std::shared_ptr<InternetHandle> handle = FindAny(value);
+    if (!handle) {
         error = ERROR_INVALID_HANDLE;
         return nullptr;
     }
-    if (found->second->Type() != type) {
+    if (handle->Type() != type) {
         error = ERROR_INTERNET_INCORRECT_HANDLE_TYPE;
         return nullptr;
     }
-    return found->second;
+    return handle;
+}
+
+std::shared_ptr<InternetHandle> HandleTable::FindAny(HINTERNET value) {
+    std::lock_guard<std::mutex> lock(tableMutex);
+    auto found = table.find(reinterpret_cast<uintptr_t>(value));
+    return found == table.end() ? nullptr : found->second;
 }
 
 std::vector<std::shared_ptr<InternetHandle>> HandleTable::Remove(HINTERNET value) {

@@ -11,10 +11,14 @@
 // never frees what a blocked call still uses.
 namespace HandleTable {
 
+// Null when the parent was closed meanwhile: the new handle is then the caller's to close.
 HINTERNET Add(const std::shared_ptr<InternetHandle>& handle);
 
 // Fails with ERROR_INVALID_HANDLE or ERROR_INTERNET_INCORRECT_HANDLE_TYPE.
 std::shared_ptr<InternetHandle> Find(HINTERNET value, DWORD type, DWORD& error);
+
+// Any handle, whatever its type; null for a value that is no open handle.
+std::shared_ptr<InternetHandle> FindAny(HINTERNET value);
 
 template <typename T>
 std::shared_ptr<T> FindAs(HINTERNET value, DWORD type, DWORD& error) {

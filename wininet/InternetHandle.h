@@ -8,7 +8,7 @@
 // Base of every handle: session, connection, listing and file. A handle
 // inherits its parent's status callback when it is made.
 class InternetHandle {
-public:
+  public:
     InternetHandle(DWORD type, std::shared_ptr<InternetHandle> parent, DWORD_PTR context);
     virtual ~InternetHandle() = default;
     InternetHandle(const InternetHandle&) = delete;
@@ -28,7 +28,7 @@ public:
     // Blocked calls on other threads must return promptly afterwards.
     virtual DWORD Close() { return 0; }
 
-private:
+  private:
     const DWORD type_;
     const std::shared_ptr<InternetHandle> parent_;
     const DWORD_PTR context_;

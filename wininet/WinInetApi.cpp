@@ -1,6 +1,5 @@
 // The WinINet FTP functions the program calls, with the system's names,
 // signatures and error codes, over our own FTP layer.
-#include <winsock2.h>
 #include <wininet.h>
 
 #include <cwchar>
@@ -9,25 +8,10 @@
 #include "wininet/FtpFileHandle.h"
 #include "wininet/FtpFindHandle.h"
 #include "wininet/HandleTable.h"
+#include "wininet/InternetSession.h"
 #include "wininet/LastResponse.h"
 
 namespace {
-
-// Keeps Winsock started for as long as any session (or a handle below it) lives.
-class InternetSession : public InternetHandle {
-public:
-    InternetSession() : InternetHandle(INTERNET_HANDLE_TYPE_INTERNET, nullptr, 0) {
-        WSADATA data;
-        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~InternetSession() override {
-        if (started_) WSACleanup();
-    }
-    bool Started() const { return started_; }
-
-private:
-    bool started_ = false;
-};
 
 BOOL Fail(DWORD error) {
     SetLastError(error);
@@ -40,6 +24,14 @@ HINTERNET FailHandle(DWORD error) {
 }
 
 BOOL Result(DWORD error) { return error ? Fail(error) : TRUE; }
+
+// Lists a new child handle, or closes it when its parent was closed while it was made.
+HINTERNET AddChild(const std::shared_ptr<InternetHandle>& handle) {
+    HINTERNET value = HandleTable::Add(handle);
+    if (value) return value;
+    handle->Close();
+    return FailHandle(ERROR_INTERNET_OPERATION_CANCELLED);
+}
 
 // A line break in a name would end the command early and start another.
 bool IsSafeText(LPCWSTR text) { return !text || !wcspbrk(text, L"\r\n"); }
@@ -68,13 +60,9 @@ HINTERNET WINAPI InternetOpenW(LPCWSTR, DWORD, LPCWSTR, LPCWSTR, DWORD) {
 
 INTERNET_STATUS_CALLBACK WINAPI InternetSetStatusCallbackW(HINTERNET hInternet,
                                                            INTERNET_STATUS_CALLBACK callback) {
-    DWORD error = 0;
-    std::shared_ptr<InternetHandle> handle;
-    for (DWORD type : {INTERNET_HANDLE_TYPE_INTERNET, INTERNET_HANDLE_TYPE_CONNECT_FTP,
-                       INTERNET_HANDLE_TYPE_FTP_FIND, INTERNET_HANDLE_TYPE_FTP_FILE})
-        if ((handle = HandleTable::Find(hInternet, type, error))) break;
+    std::shared_ptr<InternetHandle> handle = HandleTable::FindAny(hInternet);
     if (!handle) {
-        SetLastError(error);
+        SetLastError(ERROR_INVALID_HANDLE);
         return INTERNET_INVALID_STATUS_CALLBACK;
     }
     return handle->SetCallback(callback);
@@ -92,7 +80,8 @@ HINTERNET WINAPI InternetConnectW(HINTERNET hInternet, LPCWSTR lpszServerName,
         return FailHandle(ERROR_INVALID_PARAMETER);
     auto connection = std::make_shared<FtpConnection>(session, dwFlags, dwContext);
     // Listed before it connects, so that closing the session cuts a slow connect short.
-    HINTERNET value = HandleTable::Add(connection);
+    HINTERNET value = AddChild(connection);
+    if (!value) return nullptr;
     error = connection->Open(lpszServerName, nServerPort, lpszUserName ? lpszUserName : L"",
                              lpszPassword ? lpszPassword : L"");
     if (!error) return value;
@@ -114,7 +103,7 @@ HINTERNET WINAPI FtpFindFirstFileW(HINTERNET hConnect, LPCWSTR lpszSearchFile,
     WIN32_FIND_DATAW first;
     find->Next(first);
     if (lpFindFileData) *lpFindFileData = first;
-    return HandleTable::Add(find);
+    return AddChild(find);
 }
 
 BOOL WINAPI InternetFindNextFileW(HINTERNET hFind, LPVOID lpvFindData) {
@@ -127,10 +116,10 @@ BOOL WINAPI InternetFindNextFileW(HINTERNET hFind, LPVOID lpvFindData) {
 }
 
 BOOL WINAPI FtpSetCurrentDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
-    return OnConnection(hConnect, lpszDirectory, [](FtpConnection& connection,
-                                                    const std::wstring& path) {
-        return connection.ChangeDirectory(path);
-    });
+    return OnConnection(hConnect, lpszDirectory,
+                        [](FtpConnection& connection, const std::wstring& path) {
+                            return connection.ChangeDirectory(path);
+                        });
 }
 
 BOOL WINAPI FtpGetCurrentDirectoryW(HINTERNET hConnect, LPWSTR lpszCurrentDirectory,
@@ -164,9 +153,8 @@ HINTERNET WINAPI FtpOpenFileW(HINTERNET hConnect, LPCWSTR lpszFileName, DWORD dw
     bool upload = dwAccess == GENERIC_WRITE;
     char type = (dwFlags & FTP_TRANSFER_TYPE_MASK) == FTP_TRANSFER_TYPE_ASCII ? 'A' : 'I';
     auto file = std::make_shared<FtpFileHandle>(connection, upload, dwContext);
-    if ((error = connection->OpenTransfer(lpszFileName, upload, type, file->Channel())))
-        return FailHandle(error);
-    return HandleTable::Add(file);
+    if ((error = file->Open(lpszFileName, type))) return FailHandle(error);
+    return AddChild(file);
 }
 
 BOOL WINAPI InternetReadFile(HINTERNET hFile, LPVOID lpBuffer, DWORD dwNumberOfBytesToRead,
@@ -192,24 +180,24 @@ BOOL WINAPI InternetWriteFile(HINTERNET hFile, LPCVOID lpBuffer, DWORD dwNumberO
 }
 
 BOOL WINAPI FtpDeleteFileW(HINTERNET hConnect, LPCWSTR lpszFileName) {
-    return OnConnection(hConnect, lpszFileName, [](FtpConnection& connection,
-                                                   const std::wstring& name) {
-        return connection.RemoveFile(name);
-    });
+    return OnConnection(hConnect, lpszFileName,
+                        [](FtpConnection& connection, const std::wstring& name) {
+                            return connection.RemoveFile(name);
+                        });
 }
 
 BOOL WINAPI FtpRemoveDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
-    return OnConnection(hConnect, lpszDirectory, [](FtpConnection& connection,
-                                                    const std::wstring& name) {
-        return connection.RemoveFolder(name);
-    });
+    return OnConnection(hConnect, lpszDirectory,
+                        [](FtpConnection& connection, const std::wstring& name) {
+                            return connection.RemoveFolder(name);
+                        });
 }
 
 BOOL WINAPI FtpCreateDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
-    return OnConnection(hConnect, lpszDirectory, [](FtpConnection& connection,
-                                                    const std::wstring& name) {
-        return connection.MakeFolder(name);
-    });
+    return OnConnection(hConnect, lpszDirectory,
+                        [](FtpConnection& connection, const std::wstring& name) {
+                            return connection.MakeFolder(name);
+                        });
 }
 
 BOOL WINAPI InternetCloseHandle(HINTERNET hInternet) {

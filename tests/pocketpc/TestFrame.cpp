@@ -1,42 +1,46 @@
 #include "pocketpc/TestFrame.h"
 
-#include "aygshell.h"
+#include "resources/resource.h"
 
 namespace {
 
-const wchar_t kClassName[] = L"ShellTestFrame";
 const UINT_PTR kCloseMenuTimer = 7;
 
-void RegisterTestFrameClass(WNDPROC procedure) {
-    WNDCLASSW windowClass = {};
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    if (GetClassInfoW(module, kClassName, &windowClass)) return;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = module;
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
+void ShowContextMenu(HWND owner, POINT at) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"Delete");
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN, at.x, at.y, owner, nullptr);
+    DestroyMenu(menu);
 }
 
 }  // namespace
 
 TestFrame::TestFrame(int x, int y, int width, int height) {
-    RegisterTestFrameClass(WindowProc);
-    hwnd = CreateWindowExW(0, kClassName, L"Test frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
-                           width, height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-}
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ShellTestFrame";
+    RegisterClassW(&windowClass);
+    CreateWindowExW(0, windowClass.lpszClassName, L"Test frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                    x, y, width, height, nullptr, nullptr, windowClass.hInstance, this);
 
-TestFrame::~TestFrame() {
-    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    SHMENUBARINFO info = {};
+    info.cbSize = sizeof(info);
+    info.hwndParent = hwnd;
+    info.nToolBarId = IDR_MENUBAR;
+    info.hInstRes = windowClass.hInstance;
+    if (SHCreateMenuBar(&info)) menuBar = info.hwndMB;
 }
 
 LRESULT CALLBACK TestFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<TestFrame*>(create->lpCreateParams)->hwnd = hwnd;
+        auto* frame =
+            static_cast<TestFrame*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        frame->hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
     }
     auto* frame = reinterpret_cast<TestFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     return frame ? frame->OnMessage(message, wParam, lParam)
                  : DefWindowProcW(hwnd, message, wParam, lParam);
 }
@@ -50,24 +54,19 @@ LRESULT TestFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (keysForPopup.empty()) SetTimer(hwnd, kCloseMenuTimer, 20, nullptr);
             break;
         case WM_TIMER:
-            if (wParam == kCloseMenuTimer) {
-                KillTimer(hwnd, kCloseMenuTimer);
-                EndMenu();
-                return 0;
-            }
-            break;
+            KillTimer(hwnd, wParam);
+            EndMenu();
+            return 0;
         case WM_COMMAND:
             commands.push_back(LOWORD(wParam));
             return 0;
-        case WM_NOTIFY:
-            if (reinterpret_cast<NMHDR*>(lParam)->code == GN_CONTEXTMENU) {
-                contextMenus.push_back(*reinterpret_cast<NMRGINFO*>(lParam));
-                return 0;
-            }
-            break;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            break;
+        case WM_NOTIFY: {
+            auto* info = reinterpret_cast<NMRGINFO*>(lParam);
+            if (info->hdr.code != GN_CONTEXTMENU) break;
+            contextMenus.push_back(*info);
+            if (menuOnContext) ShowContextMenu(hwnd, info->ptAction);
+            return 0;
+        }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

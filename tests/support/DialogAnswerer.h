@@ -2,34 +2,23 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 
-// Answers the message boxes that the calling thread shows while this object
-// lives: presses the given button (IDYES, IDNO, IDOK...) and records the
-// text and caption of each box it answered.
+// While it lives, answers each message box that the calling thread shows by
+// pressing the given button (IDYES, IDNO, IDOK), and keeps the box's text.
 class DialogAnswerer {
   public:
     explicit DialogAnswerer(int button);
     ~DialogAnswerer();
-    DialogAnswerer(const DialogAnswerer&) = delete;
-    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
     int Count() const { return count; }
-    std::wstring LastText();
-    std::wstring LastCaption();
+    const std::wstring& LastText() const { return lastText; }
 
   private:
-    void Watch();
-    void Answer(HWND dialog);
+    static LRESULT CALLBACK OnWindowEvent(int code, WPARAM wParam, LPARAM lParam);
 
     int button;
-    DWORD threadId;
-    std::atomic<bool> stop;
-    std::atomic<int> count;
-    std::mutex lock;
-    std::wstring lastText, lastCaption;
-    std::thread watcher;
+    int count = 0;
+    std::wstring lastText;
+    HHOOK hook;
 };

@@ -7,14 +7,6 @@
 
 namespace fs = std::filesystem;
 
-static void MakeWritable(const fs::path& root) {
-    std::error_code error;
-    fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, error);
-    if (!fs::is_directory(root, error) || fs::is_symlink(root, error)) return;
-    for (const auto& entry : fs::recursive_directory_iterator(root, error))
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-}
-
 ScratchFolder::ScratchFolder() {
     wchar_t current[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, current);
@@ -24,18 +16,12 @@ ScratchFolder::ScratchFolder() {
     }
 }
 
+// Read-only entries left by a test must not keep the folder alive.
 ScratchFolder::~ScratchFolder() {
     std::error_code error;
-    MakeWritable(path);
+    for (const auto& entry : fs::recursive_directory_iterator(path, error))
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
     fs::remove_all(path, error);
-}
-
-std::wstring ScratchFolder::RootedPath() const {
-    return path.size() > 1 && path[1] == L':' ? path.substr(2) : path;
-}
-
-std::wstring ScratchFolder::Join(const std::wstring& relative) const {
-    return path + L"\\" + relative;
 }
 
 void ScratchFolder::MakeFolder(const std::wstring& relative) const {
@@ -44,7 +30,10 @@ void ScratchFolder::MakeFolder(const std::wstring& relative) const {
 }
 
 void ScratchFolder::MakeFile(const std::wstring& relative, const std::string& content) const {
-    std::ofstream(fs::path(Join(relative)), std::ios::binary) << content;
+    fs::path file(Join(relative));
+    std::error_code error;
+    fs::create_directories(file.parent_path(), error);
+    std::ofstream(file, std::ios::binary) << content;
 }
 
 bool ScratchFolder::Exists(const std::wstring& relative) const {

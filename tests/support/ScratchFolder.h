@@ -2,22 +2,20 @@
 
 #include <string>
 
-// A real, uniquely named folder for one test, under the current directory (so
-// it lives on the current drive and can also be named without its drive
-// letter, the way the local view names paths). Removed with its contents.
+// A real, uniquely named folder for one test under the current directory, so
+// that it can also be named without its drive letter, as the local view names
+// paths. Removed with its contents.
 class ScratchFolder {
   public:
     ScratchFolder();
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::wstring& Path() const { return path; }
-    // The path without its drive letter: "\work\...\scratch-1".
-    std::wstring RootedPath() const;
-    std::wstring Join(const std::wstring& relative) const;
+    std::wstring RootedPath() const { return path.substr(2); }
+    std::wstring Join(const std::wstring& relative) const { return path + L"\\" + relative; }
 
     void MakeFolder(const std::wstring& relative) const;
+    // Creates missing parent folders too.
     void MakeFile(const std::wstring& relative, const std::string& content = "x") const;
     bool Exists(const std::wstring& relative) const;
 

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Downloads and uploads one file (1 GiB unless CORVANE_BENCH_MIB says otherwise)
+# from a local pyftpdlib, once through our WinINet layer with 5120-byte calls
+# and once with curl, and prints both times and their ratio.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh" >/dev/null
+source "$root/scripts/wine-env.sh"
+mib=${CORVANE_BENCH_MIB:-1024}
+
+state=$(mktemp -d)
+work=$(mktemp -d)
+cleanup() {
+    [ -f "$state/pids" ] && xargs -r kill <"$state/pids" 2>/dev/null || true
+    rm -rf "$state" "$work"
+}
+trap cleanup EXIT
+source "$root/tests/fixtures/start_servers.sh" "$state"
+
+head -c "$((mib * 1024 * 1024))" /dev/urandom >"$CORVANE_FTP_ROOT/bench.bin"
+cp "$CORVANE_FTP_ROOT/bench.bin" "$work/source.bin"
+url="ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FTP_PORT"
+
+# Three rounds, alternating the clients; each keeps its best time, so a busy
+# moment on the machine does not decide the ratio.
+best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+curl_down= curl_up= ours_down= ours_up=
+for round in 1 2 3; do
+    time=$(curl -s -o "$work/curl.bin" -w '%{time_total}' "$url/bench.bin")
+    curl_down=$(best "$curl_down" "$time")
+    time=$(curl -s -T "$work/source.bin" -w '%{time_total}' "$url/bench.curl-up")
+    curl_up=$(best "$curl_up" "$time")
+    cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
+    rm -f "$work/curl.bin" "$CORVANE_FTP_ROOT/bench.curl-up"
+
+    ours=$(wine "$build/wininet_bench.exe" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
+        "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" bench.bin "Z:$work/ours.bin" "Z:$work/source.bin")
+    echo "round $round, ours: $(tr '\n' ';' <<<"$ours")"
+    cmp -s "$work/ours.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
+    cmp -s "$CORVANE_FTP_ROOT/bench.bin.uploaded" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
+    rm -f "$work/ours.bin" "$CORVANE_FTP_ROOT/bench.bin.uploaded"
+    ours_down=$(best "$ours_down" "$(awk '/^download/ {print $2}' <<<"$ours")")
+    ours_up=$(best "$ours_up" "$(awk '/^upload/ {print $2}' <<<"$ours")")
+done
+
+awk -v mib="$mib" -v cd="$curl_down" -v cu="$curl_up" -v od="$ours_down" -v ou="$ours_up" 'BEGIN {
+    printf "file: %d MiB, best of three rounds\n", mib
+    printf "download: ours %.3f s, curl %.3f s, ratio %.2f\n", od, cd, od / cd
+    printf "upload:   ours %.3f s, curl %.3f s, ratio %.2f\n", ou, cu, ou / cu
+}'

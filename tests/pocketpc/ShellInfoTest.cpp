@@ -1,0 +1,19 @@
+#include <gtest/gtest.h>
+
+#include "aygshell.h"
+
+namespace {
+
+TEST(SipInfoTest, InputPanelIsDownAndTheWorkAreaIsTheVisibleDesktop) {
+    SIPINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fdwFlags = SIPF_ON;
+    ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &info, 0));
+    RECT workArea;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    EXPECT_EQ(info.fdwFlags, 0u);
+    EXPECT_TRUE(EqualRect(&info.rcVisibleDesktop, &workArea));
+    EXPECT_FALSE(SHSipInfo(SPI_GETWORKAREA, 0, &info, 0));
+}
+
+}  // namespace

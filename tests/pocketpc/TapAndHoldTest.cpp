@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "pocketpc/TestFrame.h"
+
+namespace {
+
+const int kListId = 77;
+
+// A frame (whose menu bar arms tap-and-hold for the thread) filled by a
+// report list of three rows.
+class TapAndHoldTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        list = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
+                               200, 150, frame.hwnd, reinterpret_cast<HMENU>(kListId),
+                               GetModuleHandleW(nullptr), nullptr);
+        LVCOLUMNW column = {};
+        column.mask = LVCF_WIDTH;
+        column.cx = 150;
+        SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+        for (int row = 0; row < 3; ++row) {
+            LVITEMW item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.pszText = const_cast<wchar_t*>(L"name");
+            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+
+    POINT Row(int row) {
+        RECT rect = {LVIR_LABEL, 0, 0, 0};
+        SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+        return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    }
+
+    void Post(UINT message, POINT at) {
+        WPARAM keys = message == WM_LBUTTONDOWN   ? MK_LBUTTON
+                      : message == WM_RBUTTONDOWN ? MK_RBUTTON
+                                                  : 0;
+        PostMessageW(list, message, keys, MAKELPARAM(at.x, at.y));
+    }
+
+    bool Selected(int row) { return SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED); }
+
+    // Exactly one notification, from the list, at the tapped point on the screen.
+    void ExpectOneContextMenuAt(POINT at) {
+        ASSERT_TRUE(PumpUntil([&] { return !frame.contextMenus.empty(); }));
+        PumpFor(300);
+        ASSERT_EQ(frame.contextMenus.size(), 1u);
+        const NMRGINFO& info = frame.contextMenus[0];
+        ClientToScreen(list, &at);
+        EXPECT_EQ(info.hdr.hwndFrom, list);
+        EXPECT_EQ(info.hdr.idFrom, static_cast<UINT_PTR>(kListId));
+        EXPECT_EQ(info.ptAction.x, at.x);
+        EXPECT_EQ(info.ptAction.y, at.y);
+    }
+
+    TestFrame frame{60, 40, 260, 240};
+    HWND list = nullptr;
+};
+
+TEST_F(TapAndHoldTest, RightClickSelectsTheRowThenNotifies) {
+    Post(WM_RBUTTONDOWN, Row(1));
+    Post(WM_RBUTTONUP, Row(1));
+    ExpectOneContextMenuAt(Row(1));
+    EXPECT_TRUE(Selected(1));
+}
+
+TEST_F(TapAndHoldTest, LongPressNotifiesOnceAndTheListStillWorksAfterTheMenu) {
+    frame.menuOnContext = true;
+    Post(WM_LBUTTONDOWN, Row(2));
+    ExpectOneContextMenuAt(Row(2));
+    EXPECT_TRUE(Selected(2));
+    Post(WM_LBUTTONUP, Row(2));
+    PumpFor(600);
+    EXPECT_EQ(frame.contextMenus.size(), 1u);
+
+    Post(WM_LBUTTONDOWN, Row(0));
+    Post(WM_LBUTTONUP, Row(0));
+    PumpFor(100);
+    EXPECT_TRUE(Selected(0));
+    EXPECT_FALSE(Selected(2));
+}
+
+TEST_F(TapAndHoldTest, ShortTapsDragsOtherWindowsAndDeadListsNotifyNothing) {
+    Post(WM_LBUTTONDOWN, Row(0));
+    Post(WM_LBUTTONUP, Row(0));
+    PumpFor(700);
+    Post(WM_LBUTTONDOWN, Row(0));
+    Post(WM_MOUSEMOVE, {Row(0).x + 30, Row(0).y + 30});
+    PumpFor(700);
+    Post(WM_LBUTTONUP, Row(0));
+    PostMessageW(frame.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(frame.hwnd, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    Post(WM_LBUTTONDOWN, Row(1));
+    PumpFor(100);
+    DestroyWindow(list);
+    PumpFor(700);
+    EXPECT_TRUE(frame.contextMenus.empty());
+}
+
+}  // namespace

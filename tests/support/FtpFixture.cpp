@@ -1,0 +1,62 @@
+#include "support/FtpFixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+bool FixtureVariable(const char* name, std::string& value) {
+    const char* text = getenv(name);
+    if (!text || !*text) return false;
+    value = text;
+    return true;
+}
+
+std::wstring Widen(const std::string& text) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
+    if (length > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
+    return wide;
+}
+
+std::wstring WinePath(const std::string& linuxPath) {
+    std::wstring path = L"Z:" + Widen(linuxPath);
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed) {
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (!file) return false;
+    std::vector<unsigned char> block(1 << 16);
+    uint32_t state = seed * 2654435761u + 1;
+    bool ok = true;
+    for (uint64_t left = size; ok && left > 0;) {
+        size_t count = left < block.size() ? static_cast<size_t>(left) : block.size();
+        for (size_t i = 0; i < count; ++i) {
+            state = state * 1664525u + 1013904223u;
+            block[i] = static_cast<unsigned char>(state >> 24);
+        }
+        ok = fwrite(block.data(), 1, count, file) == count;
+        left -= count;
+    }
+    return fclose(file) == 0 && ok;
+}
+
+uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i) checksum = (checksum ^ bytes[i]) * 1099511628211ULL;
+    return checksum;
+}
+
+uint64_t FileChecksum(const std::wstring& path) {
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file) return 0;
+    std::vector<unsigned char> block(1 << 16);
+    uint64_t checksum = BufferChecksum(nullptr, 0);
+    size_t count;
+    while ((count = fread(block.data(), 1, block.size(), file)) > 0)
+        checksum = BufferChecksum(block.data(), count, checksum);
+    fclose(file);
+    return checksum;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Helpers for tests that use the FTP servers of tests/fixtures/start_servers.sh.
+
+// The value of an environment variable the fixture exports; false when unset.
+bool FixtureVariable(const char* name, std::string& value);
+
+// Declares `var` from the named variable, or skips the test when the fixture did not set it.
+#define REQUIRE_FIXTURE_VARIABLE(var, name)                                      \
+    std::string var;                                                             \
+    if (!FixtureVariable(name, var))                                             \
+    GTEST_SKIP() << name                                                         \
+                 << " is not set: run the tests through scripts/test.sh, which " \
+                    "starts the FTP servers"
+
+std::wstring Widen(const std::string& text);
+
+// A Linux path as Wine's Z: drive shows it.
+std::wstring WinePath(const std::string& linuxPath);
+
+// Writes a file of the given size whose bytes depend on the seed.
+bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed);
+
+// FNV-1a over a file's bytes; 0 when the file cannot be read.
+uint64_t FileChecksum(const std::wstring& path);
+uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum = 14695981039346656037ULL);

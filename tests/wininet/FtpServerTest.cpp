@@ -1,0 +1,64 @@
+#include "FtpServerTest.h"
+
+#include <algorithm>
+
+INTERNET_PORT PortFrom(const std::string& text) {
+    return static_cast<INTERNET_PORT>(atoi(text.c_str()));
+}
+
+std::vector<std::wstring> NamesOf(const std::vector<WIN32_FIND_DATAW>& entries) {
+    std::vector<std::wstring> names;
+    for (const WIN32_FIND_DATAW& entry : entries) names.push_back(entry.cFileName);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void FtpServerTest::SetUp() {
+    std::string port;
+    if (!FixtureVariable("CORVANE_FTP_HOST", host_) || !FixtureVariable("CORVANE_FTP_PORT", port) ||
+        !FixtureVariable("CORVANE_FTP_USER", user_) ||
+        !FixtureVariable("CORVANE_FTP_PASSWORD", password_) ||
+        !FixtureVariable("CORVANE_FTP_ROOT", root_))
+        GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
+    port_ = PortFrom(port);
+    session_ = InternetOpenW(L"FtpFS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    ASSERT_NE(nullptr, session_);
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ = Widen(std::string(test->test_suite_name()) + "." + test->name());
+    ready_ = true;
+}
+
+void FtpServerTest::TearDown() {
+    if (session_) InternetCloseHandle(session_);
+}
+
+HINTERNET FtpServerTest::Connect(DWORD flags, INTERNET_PORT port) {
+    return ConnectAs(Widen(user_).c_str(), Widen(password_).c_str(), port, flags);
+}
+
+HINTERNET FtpServerTest::ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port,
+                                   DWORD flags) {
+    return InternetConnectW(session_, Widen(host_).c_str(), port ? port : port_, user, password,
+                            INTERNET_SERVICE_FTP, flags, 1);
+}
+
+std::wstring FtpServerTest::LocalPath(const std::wstring& name) const {
+    return WinePath(root_) + L"\\" + folder_ + (name.empty() ? L"" : L"\\" + name);
+}
+
+void FtpServerTest::EnterOwnFolder(HINTERNET connection) {
+    CreateDirectoryW(LocalPath(L"").c_str(), nullptr);
+    ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, (L"/" + folder_).c_str()));
+}
+
+std::vector<WIN32_FIND_DATAW> FtpServerTest::List(HINTERNET connection, LPCWSTR pattern) {
+    std::vector<WIN32_FIND_DATAW> entries;
+    WIN32_FIND_DATAW data;
+    HINTERNET find = FtpFindFirstFileW(connection, pattern, &data, INTERNET_FLAG_NO_CACHE_WRITE, 1);
+    if (!find) return entries;
+    do entries.push_back(data);
+    while (InternetFindNextFileW(find, &data));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), GetLastError());
+    InternetCloseHandle(find);
+    return entries;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <wininet.h>
+
+#include <string>
+
+#include "support/FtpFixture.h"
+
+// Opens a session for each test and connects to the fixture's servers. Each
+// test works in a folder of its own under the server's root.
+class FtpServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Connects as the fixture's user to the given port (the main server when 0).
+    HINTERNET Connect(DWORD flags = INTERNET_FLAG_PASSIVE, INTERNET_PORT port = 0);
+    HINTERNET ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port = 0,
+                        DWORD flags = INTERNET_FLAG_PASSIVE);
+    // Makes the test's own folder on the server's disk and changes into it.
+    void EnterOwnFolder(HINTERNET connection);
+    std::wstring LocalPath(const std::wstring& name) const;
+    // Every name FtpFindFirstFileW delivers for the pattern, with its find data.
+    std::vector<WIN32_FIND_DATAW> List(HINTERNET connection, LPCWSTR pattern = nullptr);
+
+    bool ready_ = false;
+    std::string host_, user_, password_, root_;
+    INTERNET_PORT port_ = 0;
+    HINTERNET session_ = nullptr;
+    std::wstring folder_;  // the test's folder, relative to the root
+};
+
+INTERNET_PORT PortFrom(const std::string& text);
+std::vector<std::wstring> NamesOf(const std::vector<WIN32_FIND_DATAW>& entries);
