@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Downloads and uploads one file (1 GiB unless CORVANE_BENCH_MIB says otherwise)
-# from a local pyftpdlib, once through our WinINet layer with 5120-byte calls
+# from a local pyftpdlib, once through the FTP engine and our WinINet layer with 5120-byte calls
 # and once with curl, and prints both times and their ratio.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,7 +33,7 @@ for round in 1 2 3; do
     cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
     rm -f "$work/curl.bin" "$CORVANE_FTP_ROOT/bench.curl-up"
 
-    ours=$(wine "$build/wininet_bench.exe" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
+    ours=$(wine "$build/ftp_transfer_bench.exe" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
         "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" bench.bin "Z:$work/ours.bin" "Z:$work/source.bin")
     echo "round $round, ours: $(tr '\n' ';' <<<"$ours")"
     cmp -s "$work/ours.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }

@@ -1,29 +1,69 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/FtpClientApp.h"
 #include "ftp/FtpFS.h"
-#include "ftp/RemoteTreeDelete.h"
-#include "EngineTestSupport.h"
+#include "support/DialogAnswerer.h"
+#include "support/FtpFixture.h"
 
 namespace {
 
-// The engine reads passive mode through the application object.
-class FtpFSTest : public ::testing::Test {
+// The fixture server's address, and a folder of the test's own on its disk.
+// The application object is there because the engine reads passive mode from it.
+class FtpServerFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!server.Load()) GTEST_SKIP() << "no test FTP server (start it with scripts/test.sh)";
-        folder = server.MakeFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        ASSERT_EQ(S_OK, Connect(engine));
-        ASSERT_EQ(S_OK, engine.SetCurrentDir(folder.remote.c_str()));
+        std::string port, root;
+        if (!FixtureVariable("CORVANE_FTP_HOST", host) ||
+            !FixtureVariable("CORVANE_FTP_PORT", port) ||
+            !FixtureVariable("CORVANE_FTP_USER", user) ||
+            !FixtureVariable("CORVANE_FTP_PASSWORD", password) ||
+            !FixtureVariable("CORVANE_FTP_ROOT", root))
+            GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
+        serverPort = static_cast<INTERNET_PORT>(atoi(port.c_str()));
+        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char& c : test)
+            if (c == '/') c = '-';
+        remoteFolder = L"/engine-" + Widen(test);
+        localFolder = WinePath(root) + L"\\engine-" + Widen(test);
+        CreateDirectoryW(localFolder.c_str(), nullptr);
     }
 
-    HRESULT Connect(FtpFS& ftp, const wchar_t* password = nullptr) {
-        return ftp.Connect(server.host.c_str(), server.user.c_str(),
-                           password ? password : server.password.c_str(), server.port);
+    HRESULT Connect(FtpFS& ftp, const std::string& withPassword) {
+        return ftp.Connect(Widen(host).c_str(), Widen(user).c_str(), Widen(withPassword).c_str(),
+                           serverPort);
+    }
+
+    std::wstring Local(const std::wstring& relative) const {
+        return localFolder + L"\\" + relative;
+    }
+    void MakeFolder(const std::wstring& relative) const {
+        CreateDirectoryW(Local(relative).c_str(), nullptr);
+    }
+    void MakeFile(const std::wstring& relative, uint64_t size) const {
+        ASSERT_TRUE(WriteTestFile(Local(relative), size, 1));
+    }
+    bool Exists(const std::wstring& relative) const {
+        return GetFileAttributesW(Local(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    FtpClientApp app;
+    std::string host, user, password;
+    INTERNET_PORT serverPort = 0;
+    std::wstring remoteFolder, localFolder;
+};
+
+// An engine logged in and standing in the test's folder.
+class FtpFSTest : public FtpServerFixture {
+  protected:
+    void SetUp() override {
+        FtpServerFixture::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_EQ(S_OK, Connect(engine, password));
+        ASSERT_EQ(S_OK, engine.SetCurrentDir(remoteFolder.c_str()));
     }
 
     std::wstring CurrentDir() {
@@ -33,268 +73,203 @@ class FtpFSTest : public ::testing::Test {
         return path;
     }
 
-    FtpClientApp app;
-    TestFtpServer server;
-    ServerFolder folder;
+    std::vector<std::wstring> ListNames() {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        if (engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE) != S_OK) return names;
+        do names.push_back(data.cFileName);
+        while (engine.FindNext(&data) == S_OK);
+        return names;
+    }
+
     FtpFS engine;
 };
 
-TEST_F(FtpFSTest, ListsNamesWithBlanksAndNonAsciiLetters) {
-    const std::vector<std::wstring> names = {L"dir with space", L"plain", L"caf\u00e9 \u65e5\u672c",
-                                             L" leading blank", L"trailing blank "};
-    for (const std::wstring& name : names) server.WriteFile(folder, name, 3);
-    server.MakeFolder(folder, L"sub folder");
-
-    std::vector<std::wstring> listed = ListNames(engine);
-    for (const std::wstring& name : names) EXPECT_TRUE(Contains(listed, name)) << name;
-    EXPECT_TRUE(Contains(listed, L"sub folder"));
-    EXPECT_EQ(names.size() + 1, listed.size());
-}
-
-TEST_F(FtpFSTest, ListingMarksFoldersAndSizes) {
-    server.WriteFile(folder, L"five", 5121);
-    server.MakeFolder(folder, L"inner");
+TEST_F(FtpFSTest, ListingMarksFoldersAndSizesAndClosesItselfAtTheEnd) {
+    MakeFile(L"five", 5121);
+    MakeFolder(L"inner");
     WIN32_FIND_DATAW data;
     ASSERT_EQ(S_OK, engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE));
     int seen = 0;
     do {
         bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (std::wstring(data.cFileName) == L"five") {
-            EXPECT_FALSE(isFolder);
+        EXPECT_EQ(std::wstring(data.cFileName) == L"inner", isFolder);
+        if (!isFolder) {
             EXPECT_EQ(5121u, data.nFileSizeLow);
-        } else {
-            EXPECT_TRUE(isFolder);
         }
         ++seen;
     } while (engine.FindNext(&data) == S_OK);
     EXPECT_EQ(2, seen);
-    // The failing FindNext closed the listing already.
     EXPECT_EQ(E_FAIL, engine.FindNext(&data));
     EXPECT_EQ(S_OK, engine.FindClose());
 }
 
-TEST_F(FtpFSTest, EmptyFolderAndTenThousandFiles) {
-    EXPECT_TRUE(ListNames(engine).empty());
-    server.MakeFolder(folder, L"many");
-    for (int i = 0; i < 10000; ++i) server.WriteFile(folder, L"many\\f" + std::to_wstring(i), 0);
-    ASSERT_EQ(S_OK, engine.SetCurrentDir(L"many"));
-    std::vector<std::wstring> listed = ListNames(engine);
-    EXPECT_EQ(10000u, listed.size());
-    EXPECT_TRUE(Contains(listed, L"f9999"));
-}
-
-TEST_F(FtpFSTest, ChangesDirectoryByNameParentRootAndAbsolutePath) {
-    server.MakeFolder(folder, L"a");
-    server.MakeFolder(folder, L"a\\b c");
-    ASSERT_EQ(S_OK, engine.SetCurrentDir(L"a"));
-    ASSERT_EQ(S_OK, engine.SetCurrentDir(L"b c"));
-    EXPECT_EQ(folder.remote + L"/a/b c", CurrentDir());
-    ASSERT_EQ(S_OK, engine.SetCurrentDir(L".."));
-    EXPECT_EQ(folder.remote + L"/a", CurrentDir());
-    ASSERT_EQ(S_OK, engine.SetCurrentDir(L"/"));
-    EXPECT_EQ(L"/", CurrentDir());
-    ASSERT_EQ(S_OK, engine.SetCurrentDir(L".."));  // the root's parent is the root
-    EXPECT_EQ(L"/", CurrentDir());
-    ASSERT_EQ(S_OK, engine.SetCurrentDir((folder.remote + L"/a/b c").c_str()));
-    EXPECT_EQ(folder.remote + L"/a/b c", CurrentDir());
-    EXPECT_EQ(E_FAIL, engine.SetCurrentDir(L"missing"));
-    EXPECT_EQ(folder.remote + L"/a/b c", CurrentDir());
-}
-
-TEST_F(FtpFSTest, MakesAndDeletesEntries) {
+TEST_F(FtpFSTest, MakesMeasuresAndDeletesEntries) {
     EXPECT_TRUE(engine.CreateRemoteDir(L"new folder"));
     EXPECT_FALSE(engine.CreateRemoteDir(L"new folder"));
-    EXPECT_TRUE(server.IsFolder(folder, L"new folder"));
+    EXPECT_TRUE(Exists(L"new folder"));
 
-    server.WriteFile(folder, L"doomed file", 10);
+    MakeFile(L"doomed file", 10);
     EXPECT_EQ(10u, engine.RemoteFileSize(L"doomed file"));
     EXPECT_EQ(0u, engine.RemoteFileSize(L"no such file"));
+    // A line break would end the command early and run the rest as a command.
+    EXPECT_FALSE(engine.CreateRemoteDir(L"x\r\nDELE doomed file"));
     EXPECT_EQ(S_OK, engine.DeleteRemoteFile(L"doomed file"));
-    EXPECT_FALSE(server.Exists(folder, L"doomed file"));
+    EXPECT_FALSE(Exists(L"doomed file"));
     EXPECT_EQ(E_FAIL, engine.DeleteRemoteFile(L"doomed file"));
 }
 
-TEST_F(FtpFSTest, NamesThatWouldInjectCommandsAreRefused) {
-    server.WriteFile(folder, L"victim", 1);
-    EXPECT_FALSE(engine.CreateRemoteDir(L"x\r\nDELE victim"));
-    EXPECT_TRUE(server.Exists(folder, L"victim"));
-}
-
-TEST_F(FtpFSTest, TreeDeleteRemovesEverythingAndReturnsToStart) {
-    server.MakeFolder(folder, L"tree");
-    server.MakeFolder(folder, L"tree\\A");
-    server.MakeFolder(folder, L"tree\\B b");
-    server.MakeFolder(folder, L"tree\\B b\\deep");
-    server.MakeFolder(folder, L"tree\\empty");
-    server.WriteFile(folder, L"tree\\top", 5);
-    server.WriteFile(folder, L"tree\\A\\one", 5120);
-    server.WriteFile(folder, L"tree\\B b\\deep\\two three", 0);
+TEST_F(FtpFSTest, TreeDeleteRemovesEverythingQuietlyAndReturnsToStart) {
+    for (const wchar_t* folder :
+         {L"tree", L"tree\\A", L"tree\\B b", L"tree\\B b\\deep", L"tree\\empty"})
+        MakeFolder(folder);
+    MakeFile(L"tree\\top", 5);
+    MakeFile(L"tree\\A\\one", 5120);
+    MakeFile(L"tree\\B b\\deep\\two three", 0);
     std::wstring start = CurrentDir();
 
-    RemoteTreeDelete walk(engine);
-    walk.Run(L"tree");
-    EXPECT_EQ(0u, walk.FilesNotDeleted());
-    EXPECT_EQ(0u, walk.FoldersNotDeleted());
-    EXPECT_FALSE(server.Exists(folder, L"tree"));
+    DialogAnswerer answerer(IDOK);
+    EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"tree"));
+    EXPECT_EQ(0, answerer.Count());
+    EXPECT_FALSE(Exists(L"tree"));
     EXPECT_EQ(start, CurrentDir());
 }
 
-TEST_F(FtpFSTest, TreeDeleteCountsWhatTheServerRefuses) {
-    server.MakeFolder(folder, L"tree");
-    server.MakeFolder(folder, L"tree\\keep");
-    server.MakeFolder(folder, L"tree\\gone");
-    server.WriteFile(folder, L"tree\\keep\\undeletable.txt", 4);
-    server.WriteFile(folder, L"tree\\keep\\ordinary", 4);
-    server.WriteFile(folder, L"tree\\gone\\ordinary", 4);
+TEST_F(FtpFSTest, TreeDeleteReportsWhatTheServerRefusedInOneMessage) {
+    for (const wchar_t* folder : {L"tree", L"tree\\keep", L"tree\\gone"}) MakeFolder(folder);
+    MakeFile(L"tree\\keep\\undeletable.txt", 4);
+    MakeFile(L"tree\\keep\\ordinary", 4);
+    MakeFile(L"tree\\gone\\ordinary", 4);
     std::wstring start = CurrentDir();
 
-    RemoteTreeDelete walk(engine);
-    walk.Run(L"tree");
+    DialogAnswerer answerer(IDOK);
+    EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"tree"));
     // The refused file keeps its folder and the folder above it.
-    EXPECT_EQ(1u, walk.FilesNotDeleted());
-    EXPECT_EQ(2u, walk.FoldersNotDeleted());
-    EXPECT_TRUE(server.Exists(folder, L"tree\\keep\\undeletable.txt"));
-    EXPECT_FALSE(server.Exists(folder, L"tree\\keep\\ordinary"));
-    EXPECT_FALSE(server.Exists(folder, L"tree\\gone"));
+    EXPECT_EQ(1, answerer.Count());
+    EXPECT_EQ(L"1 files and 2 directories were not deleted\n", answerer.LastText());
+    EXPECT_TRUE(Exists(L"tree\\keep\\undeletable.txt"));
+    EXPECT_FALSE(Exists(L"tree\\keep\\ordinary"));
+    EXPECT_FALSE(Exists(L"tree\\gone"));
     EXPECT_EQ(start, CurrentDir());
 }
 
-TEST_F(FtpFSTest, TreeDeleteReportsCountsInOneMessage) {
-    server.MakeFolder(folder, L"tree");
-    server.WriteFile(folder, L"tree\\undeletable", 1);
-    std::wstring text =
-        CaptureMessageBox([&] { EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"tree")); });
-    EXPECT_EQ(L"1 files and 1 directories were not deleted\n", text);
-}
-
-TEST_F(FtpFSTest, TreeDeleteOfMissingFolderTouchesNothingElse) {
-    server.WriteFile(folder, L"bystander", 1);
+TEST_F(FtpFSTest, TreeDeleteOfMissingOrParentFolderTouchesNothing) {
+    MakeFile(L"bystander", 1);
     std::wstring start = CurrentDir();
-    RemoteTreeDelete walk(engine);
-    walk.Run(L"missing");
-    EXPECT_EQ(1u, walk.FoldersNotDeleted());
-    EXPECT_TRUE(server.Exists(folder, L"bystander"));
-    EXPECT_EQ(start, CurrentDir());
-
-    RemoteTreeDelete escape(engine);
-    escape.Run(L"..");
-    EXPECT_EQ(1u, escape.FoldersNotDeleted());
-    EXPECT_EQ(start, CurrentDir());
-}
-
-TEST_F(FtpFSTest, EnginesShareOneSessionAndReopenItAfterTheLast) {
-    {
-        FtpFS second;
-        ASSERT_EQ(S_OK, Connect(second));
-        EXPECT_EQ(S_OK, second.SetCurrentDir(folder.remote.c_str()));
-        EXPECT_TRUE(ListNames(engine).empty());
+    for (const wchar_t* name : {L"missing", L"..", L"a/b"}) {
+        DialogAnswerer answerer(IDOK);
+        engine.DeleteRemoteTree(name);
+        EXPECT_EQ(L"0 files and 1 directories were not deleted\n", answerer.LastText()) << name;
+        EXPECT_EQ(start, CurrentDir()) << name;
     }
-    // The first engine still works after the second one has gone.
-    EXPECT_TRUE(ListNames(engine).empty());
+    EXPECT_TRUE(Exists(L"bystander"));
 }
 
 TEST_F(FtpFSTest, LocalFileExistsOnlyForFilesItCanOpen) {
-    std::wstring path = server.LocalPath(folder, L"local");
-    server.WriteFile(folder, L"local", 1);
+    MakeFile(L"local", 1);
+    std::wstring path = Local(L"local");
     EXPECT_TRUE(FtpFS::LocalFileExists(path.c_str()));
-    EXPECT_FALSE(FtpFS::LocalFileExists((path + L"-missing").c_str()));
+    EXPECT_FALSE(FtpFS::LocalFileExists(Local(L"missing").c_str()));
     HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     EXPECT_FALSE(FtpFS::LocalFileExists(path.c_str()));
     CloseHandle(held);
 }
 
-// Connecting: statuses and failures, each on a fresh engine.
-class FtpConnectTest : public FtpFSTest {
-  protected:
-    void SetUp() override {
-        if (!server.Load()) GTEST_SKIP() << "no test FTP server (start it with scripts/test.sh)";
+// A window of the test thread that records the connect statuses sent to it.
+class StatusRecorder {
+  public:
+    StatusRecorder() {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.lpszClassName = L"StatusRecorder";
+        RegisterClassW(&windowClass);
+        window = CreateWindowW(L"StatusRecorder", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+    }
+    ~StatusRecorder() { DestroyWindow(window); }
+
+    HWND window;
+    static std::vector<DWORD> codes;
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* report = reinterpret_cast<StatusReport*>(lParam);
+        if (message == WM_FTP_CONNECT_STATUS && report && report->statusCode == wParam)
+            codes.push_back(report->statusCode);
+        return DefWindowProcW(handle, message, wParam, lParam);
     }
 };
+std::vector<DWORD> StatusRecorder::codes;
 
-TEST_F(FtpConnectTest, ReportsResolvingConnectingConnectedInOrderThenNothing) {
+bool IsInOrder(const std::vector<DWORD>& seen, const std::vector<DWORD>& expected) {
+    size_t next = 0;
+    for (DWORD code : seen)
+        if (next < expected.size() && code == expected[next]) ++next;
+    return next == expected.size();
+}
+
+using FtpConnectTest = FtpServerFixture;
+
+TEST_F(FtpConnectTest, StatusesReachTheStatusWindowDuringOneConnectOnly) {
     StatusRecorder recorder;
+    StatusRecorder::codes.clear();
     FtpFS ftp;
-    ftp.SetStatusWindow(recorder.Window());
-    ASSERT_EQ(S_OK, Connect(ftp));
-    EXPECT_TRUE(IsInOrder(recorder.codes,
+    ftp.SetStatusWindow(recorder.window);
+    ASSERT_EQ(S_OK, Connect(ftp, password));
+    EXPECT_TRUE(IsInOrder(StatusRecorder::codes,
                           {INTERNET_STATUS_RESOLVING_NAME, INTERNET_STATUS_CONNECTING_TO_SERVER,
                            INTERNET_STATUS_CONNECTED_TO_SERVER}));
-    recorder.codes.clear();
-    ListNames(ftp);
-    ASSERT_EQ(S_OK, ftp.SetCurrentDir(L"/"));
-    EXPECT_TRUE(recorder.codes.empty());
-}
-
-TEST_F(FtpConnectTest, FailuresReturnPromptly) {
-    FtpFS wrongPassword;
-    EXPECT_EQ(E_FAIL, Connect(wrongPassword, L"not the password"));
-    EXPECT_FALSE(wrongPassword.IsConnected());
-
-    FtpFS unknownHost;
-    EXPECT_EQ(E_FAIL, unknownHost.Connect(L"no-such-host.invalid", L"u", L"p", 21));
-
-    FtpFS closedPort;
-    EXPECT_EQ(E_FAIL, closedPort.Connect(L"127.0.0.1", L"u", L"p", UnusedLocalPort()));
-}
-
-TEST_F(FtpConnectTest, PassiveModeFromTheOptionsStillLists) {
-    app.options.SetUsePassive(true);
-    FtpFS ftp;
-    ASSERT_EQ(S_OK, Connect(ftp));
-    EXPECT_EQ(S_OK, ftp.SetCurrentDir(L"/"));
+    // Neither later work nor a reconnect reports to a window meant for one login.
+    StatusRecorder::codes.clear();
     WIN32_FIND_DATAW data;
     ftp.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
-    EXPECT_EQ(S_OK, ftp.FindClose());
+    ftp.Disconnect();
+    ASSERT_EQ(S_OK, Connect(ftp, password));
+    EXPECT_TRUE(StatusRecorder::codes.empty());
 }
 
-}  // namespace
-
-namespace {
-
-std::string ReadRemote(FtpFS& engine, const wchar_t* name) {
-    std::string data;
-    HINTERNET file = engine.OpenRemoteFile(name, GENERIC_READ, FTP_TRANSFER_TYPE_BINARY);
-    if (!file) return "<open failed>";
-    char block[5120];
-    DWORD got = 0;
-    while (InternetReadFile(file, block, sizeof block, &got) && got > 0) data.append(block, got);
-    InternetCloseHandle(file);
-    return data;
+TEST_F(FtpConnectTest, FailedLoginLeavesTheEngineDisconnected) {
+    FtpFS ftp;
+    EXPECT_EQ(E_FAIL, Connect(ftp, "not the password"));
+    EXPECT_FALSE(ftp.IsConnected());
+    EXPECT_EQ(E_FAIL, ftp.SetCurrentDir(L"/"));
 }
 
-bool WriteRemote(FtpFS& engine, const wchar_t* name, const std::string& data) {
-    HINTERNET file = engine.OpenRemoteFile(name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
-    if (!file) return false;
-    for (size_t offset = 0; offset < data.size(); offset += 5120) {
-        DWORD size = static_cast<DWORD>(std::min<size_t>(5120, data.size() - offset));
-        DWORD written = 0;
-        if (!InternetWriteFile(file, data.data() + offset, size, &written) || written != size)
-            return false;
+TEST_F(FtpConnectTest, EnginesShareOneSessionThatOutlivesAllButTheLast) {
+    for (int round = 0; round < 2; ++round) {
+        auto first = std::make_unique<FtpFS>();
+        FtpFS second;
+        ASSERT_EQ(S_OK, Connect(*first, password));
+        first.reset();
+        // The session stays open for the engine still alive, and opens anew after the last.
+        EXPECT_EQ(S_OK, Connect(second, password)) << round;
     }
-    return InternetCloseHandle(file) != FALSE;
 }
 
-std::string Pattern(size_t size) {
-    std::string data(size, '\0');
-    for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 31 + i / 5120) & 0xFF);
-    return data;
-}
+class FtpTransferTest : public FtpServerFixture, public ::testing::WithParamInterface<bool> {};
 
-class FtpTransferTest : public FtpFSTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(FtpTransferTest, FilesRoundTripByteIdentical) {
+TEST_P(FtpTransferTest, RemoteFilesOpenForReadingAndWritingInTheOptionsMode) {
     app.options.SetUsePassive(GetParam());
     FtpFS ftp;
-    ASSERT_EQ(S_OK, Connect(ftp));
-    ASSERT_EQ(S_OK, ftp.SetCurrentDir(folder.remote.c_str()));
-    for (size_t size : {0, 5120, 5121, 3 * 1024 * 1024 + 7}) {
-        std::string data = Pattern(size);
-        std::wstring name = L"round trip " + std::to_wstring(size);
-        ASSERT_TRUE(WriteRemote(ftp, name.c_str(), data)) << size;
-        EXPECT_EQ(size, ftp.RemoteFileSize(name.c_str()));
-        EXPECT_TRUE(ReadRemote(ftp, name.c_str()) == data) << size;
-    }
+    ASSERT_EQ(S_OK, Connect(ftp, password));
+    ASSERT_EQ(S_OK, ftp.SetCurrentDir(remoteFolder.c_str()));
+    std::string data(5121, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 31);
+
+    HINTERNET file = ftp.OpenRemoteFile(L"round trip", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
+    ASSERT_NE(nullptr, file);
+    DWORD moved = 0;
+    EXPECT_TRUE(InternetWriteFile(file, data.data(), static_cast<DWORD>(data.size()), &moved));
+    EXPECT_TRUE(InternetCloseHandle(file));
+
+    file = ftp.OpenRemoteFile(L"round trip", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY);
+    ASSERT_NE(nullptr, file);
+    std::string back(6000, '\0');
+    EXPECT_TRUE(InternetReadFile(file, &back[0], static_cast<DWORD>(back.size()), &moved));
+    back.resize(moved);
+    EXPECT_TRUE(InternetCloseHandle(file));
+    EXPECT_TRUE(back == data);
     EXPECT_EQ(nullptr, ftp.OpenRemoteFile(L"missing", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY));
 }
 

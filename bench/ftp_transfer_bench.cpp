@@ -1,8 +1,8 @@
-// Times a download and an upload of one file through the WinINet FTP calls,
-// moving 5120-byte blocks between a WinINet file handle and a C runtime stream
-// as the transfer workers do.
+// Times a download and an upload of one file through the FTP engine and the
+// WinINet calls below it, moving 5120-byte blocks between a remote file and a
+// C runtime stream as the transfer workers do.
 //
-// usage: wininet_bench host port user password remote-file local-download local-upload-source
+// usage: ftp_transfer_bench host port user password remote-file local-download local-upload-source
 #include <windows.h>
 #include <shellapi.h>
 #include <wininet.h>
@@ -12,16 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "app/FtpClientApp.h"
+#include "ftp/FtpFS.h"
+
 namespace {
 
 constexpr DWORD kBlock = 5120;
 
 // The transfer loop: copies one file either way in kBlock-sized blocks and
 // returns the bytes moved, or -1 on failure.
-long long TransferFile(HINTERNET connection, const wchar_t* remote, const wchar_t* local,
-                       bool upload) {
-    HINTERNET file = FtpOpenFileW(connection, remote, upload ? GENERIC_WRITE : GENERIC_READ,
-                                  FTP_TRANSFER_TYPE_BINARY, 1);
+long long TransferFile(FtpFS& engine, const wchar_t* remote, const wchar_t* local, bool upload) {
+    HINTERNET file = engine.OpenRemoteFile(remote, upload ? GENERIC_WRITE : GENERIC_READ,
+                                           FTP_TRANSFER_TYPE_BINARY);
     FILE* stream = _wfopen(local, upload ? L"rb" : L"wb");
     std::vector<char> block(kBlock);
     long long total = 0;
@@ -45,12 +47,12 @@ long long TransferFile(HINTERNET connection, const wchar_t* remote, const wchar_
     return ok ? total : -1;
 }
 
-bool Report(const char* what, HINTERNET connection, const wchar_t* remote, const wchar_t* local,
+bool Report(const char* what, FtpFS& engine, const wchar_t* remote, const wchar_t* local,
             bool upload) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    long long bytes = TransferFile(connection, remote, local, upload);
+    long long bytes = TransferFile(engine, remote, local, upload);
     QueryPerformanceCounter(&end);
     double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     if (bytes < 0) {
@@ -68,21 +70,20 @@ int main() {
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc != 8) {
         fprintf(stderr,
-                "usage: wininet_bench host port user password remote-file local-download "
+                "usage: ftp_transfer_bench host port user password remote-file local-download "
                 "local-upload-source\n");
         return 2;
     }
-    HINTERNET session = InternetOpenW(L"FtpFS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    HINTERNET connection =
-        InternetConnectW(session, argv[1], static_cast<INTERNET_PORT>(_wtoi(argv[2])), argv[3],
-                         argv[4], INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1);
-    if (!connection) {
+    FtpClientApp app;
+    app.options.SetUsePassive(true);
+    FtpFS engine;
+    if (engine.Connect(argv[1], argv[3], argv[4], static_cast<INTERNET_PORT>(_wtoi(argv[2]))) !=
+        S_OK) {
         fprintf(stderr, "connect failed: error %lu\n", GetLastError());
         return 1;
     }
     std::wstring uploaded = std::wstring(argv[5]) + L".uploaded";
-    bool ok = Report("download", connection, argv[5], argv[6], false) &&
-              Report("upload", connection, uploaded.c_str(), argv[7], true);
-    InternetCloseHandle(session);
+    bool ok = Report("download", engine, argv[5], argv[6], false) &&
+              Report("upload", engine, uploaded.c_str(), argv[7], true);
     return ok ? 0 : 1;
 }
