@@ -276,3 +276,35 @@ TEST_P(FtpTransferTest, RemoteFilesOpenForReadingAndWritingInTheOptionsMode) {
 INSTANTIATE_TEST_SUITE_P(ActiveAndPassive, FtpTransferTest, ::testing::Bool());
 
 }  // namespace
+
+namespace {
+
+// A whole engine session against vsftpd: make a tree by upload, list it, delete it.
+TEST(FtpFSOnVsftpd, BuildsListsAndDeletesATree) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
+    FtpClientApp app;
+    app.options.SetUsePassive(true);
+    FtpFS engine;
+    ASSERT_EQ(S_OK, engine.Connect(L"127.0.0.1", L"anonymous", L"guest@",
+                                   static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+    ASSERT_EQ(S_OK, engine.SetCurrentDir(L"pub"));
+    ASSERT_TRUE(engine.CreateRemoteDir(L"engine tree"));
+    ASSERT_EQ(S_OK, engine.SetCurrentDir(L"engine tree"));
+    ASSERT_TRUE(engine.CreateRemoteDir(L"sub"));
+    for (const wchar_t* name : {L"a file", L"sub/inner"}) {
+        HINTERNET file = engine.OpenRemoteFile(name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
+        ASSERT_NE(nullptr, file);
+        DWORD written = 0;
+        EXPECT_TRUE(InternetWriteFile(file, "abc", 3, &written));
+        EXPECT_TRUE(InternetCloseHandle(file));
+    }
+    EXPECT_EQ(3u, engine.RemoteFileSize(L"a file"));
+    ASSERT_EQ(S_OK, engine.SetCurrentDir(L".."));
+
+    DialogAnswerer answerer(IDOK);
+    EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"engine tree"));
+    EXPECT_EQ(0, answerer.Count()) << answerer.LastText();
+    EXPECT_EQ(E_FAIL, engine.SetCurrentDir(L"engine tree"));
+}
+
+}  // namespace
