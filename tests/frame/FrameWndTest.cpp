@@ -1,63 +1,132 @@
 #include <gtest/gtest.h>
 
-#include "frame/FrameFixture.h"
-#include "support/ScratchFolder.h"
+#include <windows.h>
 
-using FrameWndTest = FrameFixture;
+#include <string>
+#include <vector>
+
+#include "browsers/BrowseWnd.h"
+#include "framework/TextUtil.h"
+#include "resources/resource.h"
+#include "support/DialogAnswerer.h"
+#include "support/GuiApp.h"
+
+using Texts = std::vector<std::wstring>;
+
+// A plain browse window standing in for a connection's view.
+class StandInView : public BrowseWnd {
+  public:
+    explicit StandInView(const wchar_t* name) : name(name) {}
+    const wchar_t* GetSessionName() override { return name; }
+    bool IsIdle() override { return !busy; }
+
+    const wchar_t* name;
+    bool busy = false;
+};
+
+// A frame created as start-up creates it, with three saved sessions.
+class FrameWndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const wchar_t* name : {L"alpha", L"beta", L"New Host"}) {
+            SessionInfo session = {};
+            CopyText(session.name, name);
+            app.sessions.AddIfAbsent(session);
+        }
+        ASSERT_TRUE(frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 320, 400, IDR_MENUBAR));
+    }
+    void TearDown() override {
+        frame.DestroyWnd();
+        PumpMessages();
+    }
+
+    StandInView* AddView(const wchar_t* name) {
+        auto* view = new StandInView(name);
+        view->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 10, 10, &frame);
+        frame.AddView(view, name);
+        return view;
+    }
+
+    std::wstring Title() {
+        wchar_t text[512] = L"";
+        GetWindowTextW(frame.GetHandle(), text, 512);
+        return text;
+    }
+
+    HMENU Popup(UINT buttonId) {
+        return reinterpret_cast<HMENU>(
+            frame.SendTo(frame.GetMenuBar(), SHCMBM_GETSUBMENU, 0, buttonId));
+    }
+    HMENU FileSubmenu(int position) { return GetSubMenu(Popup(IDM_FILE), position); }
+
+    // The item texts, each marked "+" when checked and "-" when greyed (so a
+    // separator reads "-").
+    static Texts ItemTexts(HMENU menu) {
+        Texts texts;
+        for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+            wchar_t text[256] = L"";
+            GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
+            UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+            const wchar_t* mark = state & MF_CHECKED ? L"+" : state & MF_GRAYED ? L"-" : L"";
+            texts.push_back(mark + std::wstring(text));
+        }
+        return texts;
+    }
+
+    GuiApp app;
+    FrameWnd& frame = app.frame;
+};
 
 TEST_F(FrameWndTest, ViewsSwitchAndTheTitleAndMenusFollow) {
     EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
     EXPECT_GT(frame.GetLocalView()->GetFileList().GetItemCount(), 0);
+    HMENU context = frame.GetLocalView()->GetContextMenu();
+    EXPECT_EQ(L"-Upload To", ItemTexts(context).at(2));  // nothing to upload to yet
     frame.PrepareMenuPopup(Popup(IDM_FILE), IDM_FILE, 0);
-    EXPECT_TRUE(HasState(FileSubmenu(1), 0, MF_GRAYED));
+    EXPECT_EQ((Texts{L"-Current View", L"-"}), ItemTexts(FileSubmenu(1)));
 
-    StandInView* a = AddView(L"alpha");
-    StandInView* b = AddView(L"beta");
+    StandInView* alpha = AddView(L"alpha");
+    StandInView* beta = AddView(L"beta");
     EXPECT_EQ(L"Ftp [beta]", Title());
-    EXPECT_FALSE(IsWindowVisible(a->GetHandle()));
-    HMENU view = Popup(IDM_VIEW);
-    EXPECT_EQ((Texts{L"beta", L"alpha", L"Local", L"", L"Refresh", L"Options..."}),
-              ItemTexts(view));
-    EXPECT_EQ((Texts{L"Current View", L"", L"beta", L"alpha"}), ItemTexts(FileSubmenu(1)));
-    frame.PrepareMenuPopup(Popup(IDM_FILE), IDM_FILE, 0);
-    EXPECT_FALSE(HasState(FileSubmenu(1), 0, MF_GRAYED));
+    EXPECT_FALSE(IsWindowVisible(alpha->GetHandle()));
 
-    frame.HandleCommand(IdOf(view, L"alpha"), 0, 0);
+    HMENU view = Popup(IDM_VIEW);
+    frame.HandleCommand(GetMenuItemID(view, 1), 0, 0);
     EXPECT_EQ(L"Ftp [alpha]", Title());
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_TRUE(HasState(view, 1, MF_CHECKED));
-    EXPECT_FALSE(HasState(view, 0, MF_CHECKED));
+    EXPECT_EQ((Texts{L"beta", L"+alpha", L"Local", L"-", L"Refresh", L"Options..."}),
+              ItemTexts(view));
 
+    beta->busy = true;
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_FALSE(IsWindowVisible(a->GetHandle()));
+    EXPECT_FALSE(IsWindowVisible(alpha->GetHandle()));
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_TRUE(HasState(view, 2, MF_CHECKED));
-    EXPECT_FALSE(HasState(view, 1, MF_CHECKED));
+    EXPECT_EQ((Texts{L"beta", L"alpha", L"+Local", L"-", L"Refresh", L"Options..."}),
+              ItemTexts(view));
+    // Upload To offers the connections, newest first, a busy one greyed.
+    context = frame.GetLocalView()->GetContextMenu();
+    EXPECT_EQ(L"Upload To", ItemTexts(context).at(2));
+    EXPECT_EQ((Texts{L"-beta", L"alpha"}), ItemTexts(GetSubMenu(context, 2)));
 
     // Hidden views are resized with the frame.
     frame.Move(0, 0, 280, 300, true);
     RECT client, hidden;
     frame.GetClientRect(&client);
-    b->GetClientRect(&hidden);
-    EXPECT_EQ(client.right, hidden.right);
-    EXPECT_EQ(client.bottom, hidden.bottom);
+    beta->GetClientRect(&hidden);
+    EXPECT_TRUE(EqualRect(&client, &hidden));
 }
 
 TEST_F(FrameWndTest, ClosingViewsFallsBackAsEachWayIntends) {
     StandInView* a = AddView(L"A");
     StandInView* b = AddView(L"B");
     AddView(L"C");
-    frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
+    frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // back to the view opened before
     EXPECT_EQ(b, frame.GetCurrentView());
-    EXPECT_EQ((Texts{L"Current View", L"", L"B", L"A"}), ItemTexts(FileSubmenu(1)));
-
-    frame.HandleCommand(IdOf(FileSubmenu(1), L"B"), 0, 0);
+    frame.HandleCommand(GetMenuItemID(FileSubmenu(1), 2), 0, 0);  // B by name: back to Local
     EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_EQ((Texts{L"A", L"Local", L"", L"Refresh", L"Options..."}), ItemTexts(Popup(IDM_VIEW)));
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // the local view is never closed
-    EXPECT_EQ(3, GetMenuItemCount(FileSubmenu(1)));
+    EXPECT_EQ((Texts{L"A", L"Local", L"-", L"Refresh", L"Options..."}), ItemTexts(Popup(IDM_VIEW)));
 
     // A dropped connection: only views the frame holds, never the local one.
     StandInView* d = AddView(L"D");
@@ -65,35 +134,37 @@ TEST_F(FrameWndTest, ClosingViewsFallsBackAsEachWayIntends) {
                         WPARAM(12345)})
         frame.Send(FrameWnd::kCloseViewMessage, gone, 0);
     EXPECT_EQ(d, frame.GetCurrentView());
-    EXPECT_EQ((Texts{L"Current View", L"", L"D"}), ItemTexts(FileSubmenu(1)));
+    frame.PrepareMenuPopup(Popup(IDM_FILE), IDM_FILE, 0);
+    EXPECT_EQ((Texts{L"Current View", L"-", L"D"}), ItemTexts(FileSubmenu(1)));
     frame.Send(FrameWnd::kCloseViewMessage, reinterpret_cast<WPARAM>(d), 0);
     EXPECT_EQ(L"Ftp [Local]", Title());
     EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
 }
 
-TEST_F(FrameWndTest, UpAndEditCommandsReachTheShownView) {
-    ScratchFolder scratch;
-    scratch.MakeFolder(L"inner");
-    BrowseWnd* local = frame.GetLocalView();
-    local->SetCurrentPath((scratch.RootedPath() + L"\\inner").c_str());
-    frame.HandleCommand(IDM_UP, 0, 0);
-    EXPECT_EQ(scratch.RootedPath(), local->GetCurrentPath());
-    frame.HandleCommand(IDM_SELECT_ALL, 0, 0);
-    EXPECT_EQ(2u, local->GetFileList().GetSelectedCount());
-
-    StandInView* a = AddView(L"A");
-    frame.HandleCommand(IDM_UP, 0, 0);
-    EXPECT_EQ(Texts{L".."}, a->opened);
+TEST_F(FrameWndTest, RemovingOneSessionRemovesOnlyItsItems) {
+    EXPECT_EQ((Texts{L"New Host", L"-", L"New Host", L"beta", L"alpha"}),
+              ItemTexts(FileSubmenu(0)));
+    UINT beta = GetMenuItemID(FileSubmenu(2), 3);
+    frame.HandleCommand(beta, 0, 0);
+    frame.HandleCommand(beta, 0, 0);  // a stale id is ignored
+    // A session named like a fixed item leaves the fixed item alone.
+    frame.HandleCommand(GetMenuItemID(FileSubmenu(2), 2), 0, 0);
+    EXPECT_EQ((Texts{L"New Host", L"-", L"alpha"}), ItemTexts(FileSubmenu(0)));
+    EXPECT_EQ(static_cast<UINT>(IDM_NEW_HOST), GetMenuItemID(FileSubmenu(0), 0));
+    EXPECT_EQ((Texts{L"All Sessions", L"-", L"alpha"}), ItemTexts(FileSubmenu(2)));
+    EXPECT_EQ(1u, app.sessions.GetCount());
 }
 
-TEST_F(FrameWndTest, UploadToListsConnectionsAndGreysBusyOnes) {
-    AddView(L"A");
-    AddView(L"B")->busy = true;
-    frame.HandleCommand(IDM_LOCAL, 0, 0);
-    HMENU popup = frame.GetLocalView()->GetContextMenu();
-    HMENU uploadTo = GetSubMenu(popup, 2);
-    EXPECT_FALSE(HasState(popup, 2, MF_GRAYED));
-    EXPECT_EQ((Texts{L"B", L"A"}), ItemTexts(uploadTo));
-    EXPECT_TRUE(HasState(uploadTo, 0, MF_GRAYED));
-    EXPECT_FALSE(HasState(uploadTo, 1, MF_GRAYED));
+TEST_F(FrameWndTest, AllSessionsAsksFirst) {
+    {
+        DialogAnswerer no(IDNO);
+        frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
+        EXPECT_EQ(L"Are you sure you want to remove ALL saved sessions?", no.LastText());
+    }
+    EXPECT_EQ(3u, app.sessions.GetCount());
+    DialogAnswerer yes(IDYES);
+    frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
+    EXPECT_EQ(0u, app.sessions.GetCount());
+    EXPECT_EQ((Texts{L"New Host", L"-"}), ItemTexts(FileSubmenu(0)));
+    EXPECT_EQ((Texts{L"All Sessions", L"-"}), ItemTexts(FileSubmenu(2)));
 }
