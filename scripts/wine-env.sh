@@ -1,4 +1,5 @@
 # Sourced by the scripts: a Wine prefix of the build's own, never the user's.
+root=${root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 build=${CORVANE_BUILD_DIR:-$root/build}
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
