@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "framework/PtrList.h"
-#include "framework/PtrMap.h"
 
 namespace {
 
@@ -35,21 +34,5 @@ TEST(PtrList, RemovalsAnywhereKeepTheLinks) {
     list.RemoveNode(list.GetHead());
     EXPECT_TRUE(list.GetHead() == nullptr && list.GetTail() == nullptr);
     // Taking from an empty list yields an empty element rather than a crash.
-    EXPECT_EQ(0, list.RemoveHead());
     EXPECT_EQ(0, list.RemoveTail());
-}
-
-TEST(PtrMap, DuplicateKeysResolveFromTheFirstAndGoOneAtATime) {
-    int first = 1, second = 2;
-    PtrMap<void*, int*> map;
-    map.SetAt(&first, &first);
-    map.SetAt(&second, &second);
-    map.SetAt(&first, &second);
-    EXPECT_EQ(&first, map.Lookup(&first));
-    map.RemoveKey(&first);
-    EXPECT_EQ(&second, map.Lookup(&first));
-    map.RemoveKey(&first);
-    map.RemoveKey(&first);  // none left: nothing happens
-    EXPECT_EQ(nullptr, map.Lookup(&first));
-    EXPECT_EQ(&second, map.Lookup(&second));
 }

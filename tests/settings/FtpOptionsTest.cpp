@@ -12,7 +12,7 @@ const wchar_t config[] = L"FtpConfig";
 
 }  // namespace
 
-TEST_F(FtpOptionsTest, FirstRunKeepsDefaultsAndSavesAllSevenTyped) {
+TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     ASSERT_TRUE(store.Open());
     FtpOptions options;
     options.Load(store);
@@ -27,28 +27,25 @@ TEST_F(FtpOptionsTest, FirstRunKeepsDefaultsAndSavesAllSevenTyped) {
     for (const wchar_t* name : {L"Use Proxy", L"Transfer Type", L"Use Passive Semantics",
                                 L"Proxy Port", L"Existing File Option"})
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), key.GetType(config, name)) << name;
-}
 
-TEST_F(FtpOptionsTest, StoredValuesAreNormalisedKeptOrCutAndABrokenOneLeavesOnlyItsField) {
-    ASSERT_TRUE(store.Open());
+    // Values stored by hand or by another version.
     key.SetString(config, L"Anonymous Password", std::wstring(200, L'p'));
     key.SetDword(config, L"Use Proxy", 5);
     key.SetDword(config, L"Transfer Type", 7);
     key.SetDword(config, L"Use Passive Semantics", 0x100);  // nothing in the low byte
     key.SetDword(config, L"Proxy Port", 8021);
     key.SetString(config, L"Proxy Server", L"proxy.example");
-    key.SetString(config, L"Existing File Option", L"1");  // wrong type
-    FtpOptions options;
-    options.Load(store);
-    EXPECT_EQ(std::wstring(127, L'p'), options.GetAnonymousPassword());
-    EXPECT_TRUE(options.GetUseProxy() && options.GetUsePassive());
-    EXPECT_EQ(7u, options.GetTransferType());
-    EXPECT_EQ(8021u, options.GetProxyPort());
-    EXPECT_STREQ(L"proxy.example", options.GetProxyServer());
-    EXPECT_EQ(static_cast<DWORD>(existingPrompt), options.GetExistingFileOption());
-    options.Save(store);
+    key.SetString(config, L"Existing File Option", L"1");  // wrong type: its default stays
+    FtpOptions stored;
+    stored.Load(store);
+    EXPECT_EQ(std::wstring(127, L'p'), stored.GetAnonymousPassword());
+    EXPECT_TRUE(stored.GetUseProxy() && stored.GetUsePassive());
+    EXPECT_EQ(7u, stored.GetTransferType());
+    EXPECT_EQ(8021u, stored.GetProxyPort());
+    EXPECT_STREQ(L"proxy.example", stored.GetProxyServer());
+    EXPECT_EQ(static_cast<DWORD>(existingPrompt), stored.GetExistingFileOption());
+    stored.Save(store);
     EXPECT_EQ(1u, key.GetDword(config, L"Use Proxy"));
     EXPECT_EQ(1u, key.GetDword(config, L"Use Passive Semantics"));
     EXPECT_EQ(7u, key.GetDword(config, L"Transfer Type"));
-    EXPECT_EQ(static_cast<DWORD>(existingPrompt), key.GetDword(config, L"Existing File Option"));
 }

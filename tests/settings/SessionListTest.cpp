@@ -9,14 +9,11 @@ namespace {
 
 using SessionListTest = RegistryTest;
 
-SessionInfo MakeSession(const std::wstring& name, const wchar_t* host, DWORD port = 21) {
+SessionInfo MakeSession(const std::wstring& name, DWORD port = 21) {
     SessionInfo session = {};
     CopyText(session.name, name.c_str());
-    CopyText(session.host, host);
-    CopyText(session.user, L"user");
-    CopyText(session.password, L"secret");
+    CopyText(session.host, L"host.example");
     session.port = port;
-    session.bSaveHost = 1;
     return session;
 }
 
@@ -24,15 +21,14 @@ SessionInfo MakeSession(const std::wstring& name, const wchar_t* host, DWORD por
 
 TEST(SessionList, NamesAreExactAndNeverShareARegistryKey) {
     SessionList list;
-    EXPECT_TRUE(list.AddIfAbsent(MakeSession(L"Home", L"home.example")));
+    EXPECT_TRUE(list.AddIfAbsent(MakeSession(L"Home")));
     // Taken; differing in case only (registry key names ignore case, so both
     // would be saved into one key); or no key name of its own.
     for (const std::wstring& refused :
          {std::wstring(L"Home"), std::wstring(L"home"), std::wstring(), std::wstring(L"dir\\sub"),
           std::wstring(256, L'x')})
-        EXPECT_FALSE(list.AddIfAbsent(MakeSession(refused, L"other.example", 2121))) << refused;
+        EXPECT_FALSE(list.AddIfAbsent(MakeSession(refused, 2121))) << refused;
     ASSERT_EQ(1u, list.GetCount());
-    EXPECT_STREQ(L"home.example", list.FindByName(L"Home")->host);
     EXPECT_EQ(21u, list.FindByName(L"Home")->port);
     EXPECT_EQ(nullptr, list.FindByName(L"home"));
 }
@@ -40,12 +36,13 @@ TEST(SessionList, NamesAreExactAndNeverShareARegistryKey) {
 TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     ASSERT_TRUE(store.Open());
     key.SetDword(L"Runtime", L"hWnd", 5);
-    SessionInfo work = MakeSession(L"Work", L"ftp.work.example", 2121);
-    work.bSavePassword = 0;  // the password is stored all the same
-    work.bAnonymous = 1;
+    SessionInfo work = MakeSession(L"Work", 2121);
+    CopyText(work.user, L"user");
+    CopyText(work.password, L"secret");  // stored even with "Save Password" off
+    work.bSaveHost = work.bAnonymous = 1;
     const std::wstring longest(255, L'n');  // the longest name a registry key takes
     SessionList list;
-    for (const SessionInfo& session : {work, MakeSession(L"two", L"h"), MakeSession(longest, L"h")})
+    for (const SessionInfo& session : {work, MakeSession(L"two"), MakeSession(longest)})
         EXPECT_TRUE(list.AddIfAbsent(session));
     list.Save(store);
 
@@ -81,7 +78,7 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     ASSERT_TRUE(bare && empty && longHost);
     EXPECT_STREQ(L"only.host", bare->host);
     EXPECT_EQ(0u, bare->port);
-    EXPECT_STREQ(L"", empty->user);
+    EXPECT_STREQ(L"", empty->host);
     EXPECT_EQ(std::wstring(511, L'h'), longHost->host);
     EXPECT_EQ(0u, longHost->port);
 

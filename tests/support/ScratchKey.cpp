@@ -65,8 +65,10 @@ void ScratchKey::SetString(const wchar_t* below, const wchar_t* name,
 
 DWORD ScratchKey::GetType(const wchar_t* below, const wchar_t* name, DWORD* bytes) const {
     DWORD type = 0, size = 0;
-    RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
-                 nullptr, &size);
+    // Wine leaves the type unset for a missing value.
+    if (RegGetValueW(HKEY_CURRENT_USER, Path(below).c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     nullptr, &size) != ERROR_SUCCESS)
+        type = size = 0;
     if (bytes) *bytes = size;
     return type;
 }
