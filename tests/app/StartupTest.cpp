@@ -13,11 +13,8 @@ namespace {
 
 DWORD HandleValue(HWND window) { return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window)); }
 
-// Each test starts on a machine without the program's key.
-class StartupTest : public ::testing::Test {
-  protected:
-    ScratchKey key{L"Software\\Ostrel\\Corvane"};
-};
+// The program's own key: each test starts without it, and what was there comes back.
+const wchar_t programKey[] = L"Software\\Ostrel\\Corvane";
 
 // Left to its own start-up; takes its frame down with it, as the process's end would.
 class StartedApp : public FtpClientApp {
@@ -31,7 +28,8 @@ class StartedApp : public FtpClientApp {
 
 }  // namespace
 
-TEST_F(StartupTest, StartRecordsTheFrameAndExitWritesEverythingBack) {
+TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
+    ScratchKey key(programKey);
     // Left by an instance that never shut down, and since reused by a window
     // that is not ours.
     HWND other =
@@ -59,7 +57,8 @@ TEST_F(StartupTest, StartRecordsTheFrameAndExitWritesEverythingBack) {
 
 // The real program, started while this process's instance runs, must end
 // at once with exit code 0, showing nothing and writing nothing.
-TEST_F(StartupTest, SecondProgramStartExitsAndLeavesTheFirst) {
+TEST(Startup, SecondProgramStartExitsAndLeavesTheFirst) {
+    ScratchKey key(programKey);
     StartedApp app;
     ASSERT_TRUE(app.Startup());
     wchar_t module[MAX_PATH];
