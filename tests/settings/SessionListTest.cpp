@@ -65,7 +65,6 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     SessionList list;
     list.Load(store);  // no Sessions key yet
     EXPECT_EQ(0u, list.GetCount());
-    key.SetDword(L"Sessions", L"loose", 1);  // a value, not a session
     key.SetString(L"Sessions\\bare", L"Host", L"only.host");
     key.SetDword(L"Sessions\\empty", L"unrelated", 1);
     key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
