@@ -1,117 +1,78 @@
-#include <algorithm>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "RegistryTest.h"
 
 namespace {
 
-class RegStoreTest : public RegistryTest {
-  protected:
-    std::wstring ReadCfg(const wchar_t* name) {
-        return store.ReadString(L"Cfg", nullptr, name, L"default").GetText();
-    }
-};
+using RegStoreTest = RegistryTest;
+
+// Handles come from the lowest free slot, so a key left open moves this value.
+UINT_PTR NextFreeHandle() {
+    HKEY probe = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &probe);
+    RegCloseKey(probe);
+    return reinterpret_cast<UINT_PTR>(probe);
+}
 
 }  // namespace
 
-TEST_F(RegStoreTest, FirstRunCreatesTheKeysAndReadsGiveDefaultsWithoutLeakingHandles) {
-    EXPECT_FALSE(Exists(nullptr));
+TEST_F(RegStoreTest, OpenCreatesTheKeysAndWritesGoTypedOnlyWhereTheNamesSay) {
+    store.SetProductKey(L"Store\\deeper");
+    EXPECT_FALSE(store.Open());
+    // Unopened: defaults, and nothing reaches the registry.
+    store.WriteDword(L"Runtime", nullptr, L"x", 1);
+    EXPECT_EQ(3u, store.ReadDword(L"Runtime", nullptr, L"x", 3));
+    EXPECT_FALSE(key.Exists(nullptr));
+
+    store.SetProductKey(L"Store");
     ASSERT_TRUE(store.Open());
-    EXPECT_TRUE(Exists(nullptr));
-    SetDword(L"Runtime", L"other", 1);
     UINT_PTR freeBefore = NextFreeHandle();
-    EXPECT_EQ(7u, store.ReadDword(L"Runtime", nullptr, L"hWnd", 7));
-    EXPECT_EQ(7u, store.ReadDword(nullptr, nullptr, L"hWnd", 7));
-    EXPECT_STREQ(L"none", store.ReadString(L"Sessions", L"x", L"Host", L"none").GetText());
-    EXPECT_EQ(nullptr, store.ReadString(L"Runtime", nullptr, L"v", nullptr).GetText());
     store.WriteDword(L"Runtime", nullptr, L"hWnd", 0x12345678);
     store.WriteString(L"Sessions", L"host one", L"Host", L"abc");
+    // A backslash or an empty name would address another key.
+    store.WriteString(L"Sessions", L"a\\b", L"Host", L"h");
+    store.WriteString(L"Sessions", L"", L"Host", L"h");
     EXPECT_EQ(freeBefore, NextFreeHandle());
-
     DWORD bytes = 0;
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), GetType(L"Runtime", L"hWnd", &bytes));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), key.GetType(L"Runtime", L"hWnd", &bytes));
     EXPECT_EQ(4u, bytes);
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), GetType(L"Sessions\\host one", L"Host", &bytes));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), key.GetType(L"Sessions\\host one", L"Host", &bytes));
     EXPECT_EQ(8u, bytes);
-    EXPECT_STREQ(L"abc", store.ReadString(L"Sessions", L"host one", L"Host", L"").GetText());
-    EXPECT_EQ(0x12345678u, store.ReadDword(L"Runtime", nullptr, L"hWnd", 0));
+    EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
+    EXPECT_EQ(0u, key.GetType(L"Sessions", L"Host"));
+    EXPECT_FALSE(store.DeleteKey(nullptr));
+    EXPECT_FALSE(store.DeleteKey(L""));
+    EXPECT_TRUE(key.Exists(L"Runtime"));
 }
 
 TEST_F(RegStoreTest, WrongTypesGiveTheDefaultAndBrokenStringsStayInTheirBytes) {
     ASSERT_TRUE(store.Open());
-    const BYTE eight[8] = {1, 0, 0, 0, 2, 0, 0, 0};
-    SetString(L"Cfg", L"Text", L"5");
-    SetRaw(L"Cfg", L"Binary", REG_BINARY, eight, 4);
-    SetRaw(L"Cfg", L"Short", REG_DWORD, eight, 2);
-    SetRaw(L"Cfg", L"Long", REG_DWORD, eight, 8);
-    SetRaw(L"Cfg", L"Multi", REG_MULTI_SZ, L"one\0two\0", 18);
-    for (const wchar_t* name : {L"Text", L"Binary", L"Short", L"Long"})
-        EXPECT_EQ(42u, store.ReadDword(L"Cfg", nullptr, name, 42)) << name;
-    for (const wchar_t* name : {L"Binary", L"Short", L"Multi"})
-        EXPECT_EQ(L"default", ReadCfg(name)) << name;
-
-    SetRaw(L"Cfg", L"Unterminated", REG_SZ, L"abc", 6);
-    SetRaw(L"Cfg", L"OddBytes", REG_SZ, L"abcd", 7);
-    SetRaw(L"Cfg", L"OneByte", REG_SZ, "x", 1);
-    SetRaw(L"Cfg", L"EmbeddedNull", REG_SZ, L"ab\0cd", 12);
-    SetRaw(L"Cfg", L"Expand", REG_EXPAND_SZ, L"%TEMP%", 12);
-    SetString(L"Cfg", L"Big", std::wstring(5000, L'z'));
-    EXPECT_EQ(L"abc", ReadCfg(L"Unterminated"));
-    EXPECT_EQ(L"abc", ReadCfg(L"OddBytes"));
-    EXPECT_EQ(L"", ReadCfg(L"OneByte"));
-    EXPECT_EQ(L"ab", ReadCfg(L"EmbeddedNull"));
-    EXPECT_EQ(L"%TEMP%", ReadCfg(L"Expand"));
-    EXPECT_EQ(std::wstring(5000, L'z'), ReadCfg(L"Big"));
-}
-
-TEST_F(RegStoreTest, NamesThatWouldAddressAnotherKeyAreRefused) {
-    store.SetProductKey((product + L"\\deeper").c_str());
-    EXPECT_FALSE(store.Open());
-    store.SetProductKey(L"");
-    EXPECT_FALSE(store.Open());
-    EXPECT_FALSE(Exists(nullptr));
-    // Unopened: defaults, and nothing reaches the registry.
-    store.WriteDword(nullptr, nullptr, L"x", 1);
-    EXPECT_EQ(3u, store.ReadDword(nullptr, nullptr, L"x", 3));
-    EXPECT_FALSE(store.DeleteKey(L"Sessions"));
-
-    store.SetProductKey(product.c_str());
-    ASSERT_TRUE(store.Open());
-    store.WriteString(L"Sessions", L"a\\b", L"Host", L"h");
-    store.WriteString(L"Sessions", L"", L"Host", L"h");
-    EXPECT_FALSE(Exists(L"Sessions"));
-    store.WriteDword(nullptr, nullptr, L"kept", 1);
-    EXPECT_FALSE(store.DeleteKey(nullptr));
-    EXPECT_FALSE(store.DeleteKey(L""));
-    EXPECT_EQ(1u, GetDword(nullptr, L"kept"));
-}
-
-TEST_F(RegStoreTest, EnumerationAppendsAndDeletionTakesTheWholeTree) {
-    ASSERT_TRUE(store.Open());
-    PtrList<WString*> names;
-    store.EnumSubkeys(L"Sessions", names);
-    store.WriteDword(L"Sessions", nullptr, L"loose", 1);
-    store.EnumSubkeys(L"Sessions", names);
-    EXPECT_TRUE(names.IsEmpty());
-
-    std::wstring longName(255, L'n');
-    for (const wchar_t* name : {L"Beta", L"alpha", longName.c_str()})
-        store.WriteString(L"Sessions", name, L"Host", L"h");
-    store.WriteDword(L"Runtime", nullptr, L"hWnd", 1);
-    names.AddTail(new WString(L"first"));
-    store.EnumSubkeys(L"Sessions", names);
-    std::vector<std::wstring> found;
-    while (!names.IsEmpty()) {
-        WString* name = names.RemoveHead();
-        found.push_back(name->GetText());
-        delete name;
+    const BYTE four[4] = {1, 0, 0, 0};
+    // Stored type, data and size; then what ReadString and ReadDword give,
+    // with the defaults "default" and 42.
+    // clang-format off
+    const std::tuple<DWORD, const void*, DWORD, const wchar_t*, DWORD> rows[] = {
+        {REG_DWORD, four, 4, L"default", 1},
+        {REG_DWORD, four, 2, L"default", 42},
+        {REG_MULTI_SZ, L"one\0two\0", 18, L"default", 42},
+        {REG_SZ, L"5", 4, L"5", 42},
+        {REG_SZ, L"abc", 6, L"abc", 42},  // no terminator
+        {REG_SZ, L"abcd", 7, L"abc", 42},  // odd byte count
+        {REG_SZ, "x", 1, L"", 42},
+        {REG_SZ, L"ab\0cd", 12, L"ab", 42},  // the text ends at the first null
+        {REG_EXPAND_SZ, L"%TEMP%", 12, L"%TEMP%", 42},
+    };
+    // clang-format on
+    UINT_PTR freeBefore = NextFreeHandle();
+    for (const auto& [type, data, size, text, number] : rows) {
+        key.SetRaw(L"Cfg", L"v", type, data, size);
+        std::wstring read = store.ReadString(L"Cfg", nullptr, L"v", L"default").GetText();
+        EXPECT_EQ(text, read) << type << "/" << size;
+        EXPECT_EQ(number, store.ReadDword(L"Cfg", nullptr, L"v", 42)) << type << "/" << size;
     }
-    ASSERT_EQ(4u, found.size());
-    std::sort(found.begin() + 1, found.end());
-    EXPECT_EQ((std::vector<std::wstring>{L"first", L"Beta", L"alpha", longName}), found);
-
-    EXPECT_TRUE(store.DeleteKey(L"Sessions"));
-    EXPECT_FALSE(Exists(L"Sessions"));
-    EXPECT_TRUE(Exists(L"Runtime"));
+    EXPECT_STREQ(L"none", store.ReadString(L"Cfg", nullptr, L"missing", L"none").GetText());
+    EXPECT_EQ(freeBefore, NextFreeHandle());
+    key.SetString(L"Cfg", L"v", std::wstring(5000, L'z'));
+    EXPECT_EQ(std::wstring(5000, L'z'), store.ReadString(L"Cfg", nullptr, L"v", L"").GetText());
 }

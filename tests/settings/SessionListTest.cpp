@@ -1,5 +1,4 @@
-#include <gtest/gtest.h>
-
+#include <cstring>
 #include <string>
 
 #include "RegistryTest.h"
@@ -8,97 +7,81 @@
 
 namespace {
 
-SessionInfo MakeSession(const wchar_t* name, const wchar_t* host, DWORD port = 21) {
+using SessionListTest = RegistryTest;
+
+SessionInfo MakeSession(const std::wstring& name, DWORD port = 21) {
     SessionInfo session = {};
-    CopyText(session.name, name);
-    CopyText(session.host, host);
-    CopyText(session.user, L"user");
-    CopyText(session.password, L"secret");
+    CopyText(session.name, name.c_str());
+    CopyText(session.host, L"host.example");
     session.port = port;
-    session.bSaveHost = 1;
     return session;
 }
-
-class SessionListTest : public RegistryTest {
-  protected:
-    void SetUp() override {
-        RegistryTest::SetUp();
-        ASSERT_TRUE(store.Open());
-    }
-};
 
 }  // namespace
 
 TEST(SessionList, NamesAreExactAndNeverShareARegistryKey) {
     SessionList list;
-    EXPECT_TRUE(list.AddIfAbsent(MakeSession(L"Home", L"home.example")));
-    EXPECT_FALSE(list.AddIfAbsent(MakeSession(L"Home", L"changed.example", 2121)));
-    // Registry key names ignore case: "home" would be saved over "Home".
-    EXPECT_FALSE(list.AddIfAbsent(MakeSession(L"home", L"other.example")));
-    EXPECT_FALSE(list.AddIfAbsent(MakeSession(L"", L"h")));
-    EXPECT_FALSE(list.AddIfAbsent(MakeSession(L"dir\\sub", L"h")));
-    EXPECT_FALSE(list.AddIfAbsent(MakeSession(std::wstring(256, L'x').c_str(), L"h")));
-    EXPECT_TRUE(list.AddIfAbsent(MakeSession(std::wstring(255, L'x').c_str(), L"h")));
-    EXPECT_EQ(2u, list.GetCount());
-    ASSERT_NE(nullptr, list.FindByName(L"Home"));
-    EXPECT_STREQ(L"home.example", list.FindByName(L"Home")->host);
+    EXPECT_TRUE(list.AddIfAbsent(MakeSession(L"Home")));
+    // Taken; differing in case only (registry key names ignore case, so both
+    // would be saved into one key); or no key name of its own.
+    for (const std::wstring& refused :
+         {std::wstring(L"Home"), std::wstring(L"home"), std::wstring(), std::wstring(L"dir\\sub"),
+          std::wstring(256, L'x')})
+        EXPECT_FALSE(list.AddIfAbsent(MakeSession(refused, 2121))) << refused;
+    ASSERT_EQ(1u, list.GetCount());
     EXPECT_EQ(21u, list.FindByName(L"Home")->port);
     EXPECT_EQ(nullptr, list.FindByName(L"home"));
-
-    SessionInfo* head = list.RemoveHead();
-    ASSERT_NE(nullptr, head);
-    EXPECT_STREQ(L"Home", head->name);
-    delete head;
-    delete list.RemoveHead();
-    EXPECT_EQ(nullptr, list.RemoveHead());
-}
-
-TEST_F(SessionListTest, EmptyListLoadsNothingAndSavesNoKey) {
-    SessionList list;
-    list.Load(store);
-    EXPECT_EQ(0u, list.GetCount());
-    SetDword(L"Sessions", L"stale", 1);
-    list.Save(store);
-    EXPECT_FALSE(Exists(L"Sessions"));
 }
 
 TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
+    ASSERT_TRUE(store.Open());
+    key.SetDword(L"Runtime", L"hWnd", 5);
+    SessionInfo work = MakeSession(L"Work", 2121);
+    CopyText(work.user, L"user");
+    CopyText(work.password, L"secret");  // stored even with "Save Password" off
+    work.bSaveHost = work.bAnonymous = 1;
+    const std::wstring longest(255, L'n');  // the longest name a registry key takes
     SessionList list;
-    SessionInfo work = MakeSession(L"Work", L"ftp.work.example", 2121);
-    work.bSavePassword = 0;  // the password is stored all the same
-    work.bAnonymous = 1;
-    list.AddIfAbsent(work);
-    list.AddIfAbsent(MakeSession(L"two", L"h"));
-    list.AddIfAbsent(MakeSession(L"three", L"h"));
+    for (const SessionInfo& session : {work, MakeSession(L"two"), MakeSession(longest)})
+        EXPECT_TRUE(list.AddIfAbsent(session));
     list.Save(store);
 
     SessionList loaded;
     loaded.Load(store);
     ASSERT_EQ(3u, loaded.GetCount());
-    SessionInfo* found = loaded.FindByName(L"Work");
-    ASSERT_NE(nullptr, found);
-    EXPECT_EQ(0, memcmp(&work, found, sizeof(work)));
+    EXPECT_NE(nullptr, loaded.FindByName(longest.c_str()));
+    ASSERT_NE(nullptr, loaded.FindByName(L"Work"));
+    EXPECT_EQ(0, memcmp(&work, loaded.FindByName(L"Work"), sizeof(work)));
     EXPECT_TRUE(loaded.RemoveByName(L"two"));
     EXPECT_FALSE(loaded.RemoveByName(L"two"));
     loaded.Save(store);
-    EXPECT_EQ(2, CountSubkeys(L"Sessions"));
-    EXPECT_FALSE(Exists(L"Sessions\\two"));
+    EXPECT_EQ(2, key.CountSubkeys(L"Sessions"));
+    EXPECT_FALSE(key.Exists(L"Sessions\\two"));
+    EXPECT_EQ(5u, key.GetDword(L"Runtime", L"hWnd"));  // only the sessions are rewritten
 }
 
-TEST_F(SessionListTest, PartialAndOversizedRecordsLoadSafely) {
-    SetString(L"Sessions\\bare", L"Host", L"only.host");
-    SetDword(L"Sessions\\empty", L"unrelated", 1);
-    SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
-    SetString(L"Sessions\\long", L"Port", L"21");
+TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
+    ASSERT_TRUE(store.Open());
     SessionList list;
+    list.Load(store);  // no Sessions key yet
+    EXPECT_EQ(0u, list.GetCount());
+    key.SetString(L"Sessions\\bare", L"Host", L"only.host");
+    key.SetDword(L"Sessions\\empty", L"unrelated", 1);
+    key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
+    key.SetString(L"Sessions\\long", L"Port", L"21");  // wrong type
     list.Load(store);
     ASSERT_EQ(3u, list.GetCount());
-    ASSERT_NE(nullptr, list.FindByName(L"bare"));
-    EXPECT_STREQ(L"only.host", list.FindByName(L"bare")->host);
-    EXPECT_EQ(0u, list.FindByName(L"bare")->port);
-    ASSERT_NE(nullptr, list.FindByName(L"empty"));
-    EXPECT_STREQ(L"", list.FindByName(L"empty")->user);
-    ASSERT_NE(nullptr, list.FindByName(L"long"));
-    EXPECT_EQ(std::wstring(511, L'h'), list.FindByName(L"long")->host);
-    EXPECT_EQ(0u, list.FindByName(L"long")->port);
+    SessionInfo* bare = list.FindByName(L"bare");
+    SessionInfo* empty = list.FindByName(L"empty");
+    SessionInfo* longHost = list.FindByName(L"long");
+    ASSERT_TRUE(bare && empty && longHost);
+    EXPECT_STREQ(L"only.host", bare->host);
+    EXPECT_EQ(0u, bare->port);
+    EXPECT_STREQ(L"", empty->host);
+    EXPECT_EQ(std::wstring(511, L'h'), longHost->host);
+    EXPECT_EQ(0u, longHost->port);
+
+    while (SessionInfo* session = list.RemoveHead()) delete session;
+    list.Save(store);
+    EXPECT_FALSE(key.Exists(L"Sessions"));
 }

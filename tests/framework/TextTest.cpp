@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "framework/TextUtil.h"
+#include "framework/WString.h"
+
+TEST(WString, NullStaysNullAndOwnTextSurvivesAssignment) {
+    WString text(nullptr);
+    EXPECT_EQ(nullptr, text.GetText());
+    text = L"hello world";
+    text = text;
+    EXPECT_STREQ(L"hello world", text.GetText());
+    text = text.GetText() + 6;  // text pointing into its own buffer
+    EXPECT_STREQ(L"world", text.GetText());
+    text = static_cast<const wchar_t*>(nullptr);
+    EXPECT_EQ(nullptr, text.GetText());
+}
+
+TEST(TextUtil, TextThatDoesNotFitIsRefusedWholeOrCutAsAsked) {
+    wchar_t buffer[6] = L"old";
+    EXPECT_FALSE(CopyText(buffer, L"sixsix"));
+    EXPECT_STREQ(L"old", buffer);
+    EXPECT_TRUE(AppendText(buffer, L"ab"));
+    EXPECT_FALSE(AppendText(buffer, L"c"));
+    EXPECT_STREQ(L"oldab", buffer);
+    EXPECT_TRUE(CopyText(buffer, L"fits!"));
+    EXPECT_STREQ(L"fits!", buffer);
+    CopyTextCut(buffer, L"abcdefgh");
+    EXPECT_STREQ(L"abcde", buffer);
+    CopyTextCut(buffer, nullptr);
+    EXPECT_STREQ(L"", buffer);
+}
