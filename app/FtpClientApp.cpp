@@ -34,8 +34,10 @@ bool FtpClientApp::Startup() {
     options.Load(registry);
     if (BringRunningInstanceForward()) return false;
     RECT area = FrameRectangle();
-    frame.CreateFrame(L"Corvane", WS_VISIBLE, area.left, area.top, area.right - area.left,
-                      area.bottom - area.top, IDR_MENUBAR);
+    // Without its window the program could only linger unseen: end instead.
+    if (!frame.CreateFrame(L"Corvane", WS_VISIBLE, area.left, area.top, area.right - area.left,
+                           area.bottom - area.top, IDR_MENUBAR))
+        return false;
     // Stored as a DWORD: window handles keep 32 significant bits on 64-bit Windows.
     DWORD handle = static_cast<DWORD>(HandleToLong(frame.GetHandle()));
     registry.WriteDword(kRuntimeKey, nullptr, kWindowValue, handle);

@@ -144,7 +144,9 @@ LRESULT CALLBACK BarWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             // Plain tool buttons (Up) report to the frame.
             return SendMessageW(menuBar->frame, WM_COMMAND, wParam, lParam);
         case WM_NCDESTROY:
-            if (menuBar) DestroyMenuBar(menuBar);
+            // Only a bar whose creation completed owns its state; when creation
+            // fails, the caller still holds it and frees it once.
+            if (menuBar && menuBar->bar == hwnd) DestroyMenuBar(menuBar);
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             break;
     }
