@@ -5,9 +5,7 @@
 namespace {
 
 TEST(SipInfoTest, InputPanelIsDownAndTheWorkAreaIsTheVisibleDesktop) {
-    SIPINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fdwFlags = SIPF_ON;
+    SIPINFO info = {sizeof(info), SIPF_ON, {}, {}, 0, nullptr};
     ASSERT_TRUE(SHSipInfo(SPI_GETSIPINFO, 0, &info, 0));
     RECT workArea;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
