@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "cecommandbar.h"
+#include "pocketpc/MenuBarDefinition.h"
 #include "pocketpc/TestFrame.h"
-#include "resources/resource.h"
-
-#include <string>
 
 namespace {
 
@@ -21,16 +18,8 @@ bool Transparent(HIMAGELIST images, int index, int x, int y) {
     return transparent;
 }
 
-// The frame's menu bar with the Up button added the way the frame adds it.
 class MenuBarTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_NE(toolbar, nullptr);
-        upImage = CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), IDB_UP, 1, 16, 16);
-        TBBUTTON up = {upImage, IDM_UP, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0};
-        ASSERT_TRUE(SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&up)));
-    }
-
     HMENU Popup(int buttonId) {
         return reinterpret_cast<HMENU>(SendMessageW(toolbar, SHCMBM_GETSUBMENU, 0, buttonId));
     }
@@ -50,52 +39,41 @@ class MenuBarTest : public ::testing::Test {
         PumpFor(50);
     }
 
-    void ExpectBarBelowFrame() {
-        RECT frameRect, bar;
-        GetWindowRect(frame.hwnd, &frameRect);
-        GetWindowRect(GetParent(toolbar), &bar);
-        EXPECT_EQ(bar.left, frameRect.left);
-        EXPECT_EQ(bar.top, frameRect.bottom);
-        EXPECT_EQ(bar.right, frameRect.right);
-        EXPECT_EQ(bar.bottom - bar.top, 26);
-    }
-
     TestFrame frame{40, 30, 240, 300};
     HWND toolbar = frame.menuBar;
-    int upImage = -1;
 };
 
+}  // namespace
+
 TEST_F(MenuBarTest, StripBelowTheFrameFollowsItAndHoldsTheLabelledButtonsThenUp) {
-    EXPECT_EQ(GetWindow(GetParent(toolbar), GW_OWNER), frame.hwnd);
-    ExpectBarBelowFrame();
-    const std::pair<int, std::wstring> buttons[] = {{IDM_FILE, L"File"},
-                                                    {IDM_EDIT, L"Edit"},
-                                                    {IDM_VIEW, L"View"},
-                                                    {IDM_HELP, L"Help"},
-                                                    {IDM_UP, L""}};
+    HWND bar = GetParent(toolbar);
+    EXPECT_EQ(GetWindow(bar, GW_OWNER), frame.hwnd);
+    EXPECT_TRUE(IsWindowVisible(bar));
+    const int ids[] = {IDM_FILE, IDM_EDIT, IDM_VIEW, IDM_HELP, IDM_UP};
+    const wchar_t* labels[] = {L"File", L"Edit", L"View", L"Help", L""};
     ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 5);
     for (int i = 0; i < 5; ++i) {
-        TBBUTTON button = {};
         wchar_t text[16] = L"";
-        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-        SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text));
-        EXPECT_EQ(button.idCommand, buttons[i].first);
-        EXPECT_EQ(text, buttons[i].second);
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, ids[i], reinterpret_cast<LPARAM>(text));
+        EXPECT_EQ(SendMessageW(toolbar, TB_COMMANDTOINDEX, ids[i], 0), i);
+        EXPECT_STREQ(text, labels[i]);
     }
-    // The Up picture's corner is background, its middle the folder.
+    // The Up picture, the bar's first, has a background corner and the folder in its middle.
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
-    EXPECT_EQ(upImage, 0);
-    EXPECT_TRUE(Transparent(images, upImage, 0, 0));
-    EXPECT_FALSE(Transparent(images, upImage, 8, 8));
+    EXPECT_TRUE(Transparent(images, 0, 0, 0));
+    EXPECT_FALSE(Transparent(images, 0, 8, 8));
     EXPECT_EQ(CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), 999, 1, 16, 16), -1);
     EXPECT_EQ(CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), IDB_FOLDER, 1, 16, 16), 1);
 
+    // The strip follows the frame's bottom edge, 26 high, and hides with it.
     MoveWindow(frame.hwnd, 100, 60, 300, 200, TRUE);
-    ExpectBarBelowFrame();
+    RECT placed, below = {100, 260, 400, 286};
+    GetWindowRect(bar, &placed);
+    EXPECT_TRUE(EqualRect(&placed, &below));
     ShowWindow(frame.hwnd, SW_HIDE);
-    EXPECT_FALSE(IsWindowVisible(GetParent(toolbar)));
+    EXPECT_FALSE(IsWindowVisible(bar));
     ShowWindow(frame.hwnd, SW_SHOWNORMAL);
-    EXPECT_TRUE(IsWindowVisible(GetParent(toolbar)));
+    EXPECT_TRUE(IsWindowVisible(bar));
 }
 
 TEST_F(MenuBarTest, ButtonsOpenTheirPopupsForTheFrameAndCommandsAndUpReachIt) {
@@ -124,4 +102,16 @@ TEST_F(MenuBarTest, ButtonsOpenTheirPopupsForTheFrameAndCommandsAndUpReachIt) {
     EXPECT_EQ(frame.commands, (std::vector<WORD>{IDM_ABOUT, IDM_UP}));
 }
 
-}  // namespace
+TEST(MenuBarDefinitionTest, DefinitionShorterThanItsCountOrMissingIsRefused) {
+    WORD words[] = {IDR_MENUBAR, 1, 0xFFFE, IDM_FILE, 4, 24, IDS_FILE, 0, 0};
+    MenuBarDefinition definition;
+    EXPECT_TRUE(ParseMenuBarDefinition(words, 9, nullptr, &definition));
+    EXPECT_FALSE(ParseMenuBarDefinition(words, 8, nullptr, &definition));
+    EXPECT_FALSE(ParseMenuBarDefinition(words, 1, nullptr, &definition));
+    words[1] = 0xFFFF;
+    EXPECT_FALSE(ParseMenuBarDefinition(words, 9, nullptr, &definition));
+
+    SHMENUBARINFO info = {
+        sizeof(info), GetDesktopWindow(), 0, 999, GetModuleHandleW(nullptr), 0, 0, nullptr, 0};
+    EXPECT_FALSE(SHCreateMenuBar(&info));
+}

@@ -10,13 +10,11 @@ const int kListId = 77;
 class TapAndHoldTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (int row = 0; row < 3; ++row) {
-            LVITEMW item = {};
-            item.mask = LVIF_TEXT;
-            item.iItem = row;
-            item.pszText = const_cast<wchar_t*>(L"name");
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(L"name");
+        for (int row = 0; row < 3; ++row)
             SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        }
     }
 
     POINT Row(int row) {
@@ -54,6 +52,8 @@ class TapAndHoldTest : public ::testing::Test {
                         frame.hwnd, reinterpret_cast<HMENU>(kListId), nullptr, nullptr);
 };
 
+}  // namespace
+
 TEST_F(TapAndHoldTest, RightClickOrLongPressSelectsTheRowAndNotifiesOnce) {
     Tap(WM_RBUTTONDOWN, Row(1));
     ExpectOneContextMenuAt(Row(1));
@@ -88,5 +88,3 @@ TEST_F(TapAndHoldTest, ShortTapsDragsOtherWindowsAndDeadListsNotifyNothing) {
     PumpFor(700);
     EXPECT_TRUE(frame.contextMenus.empty());
 }
-
-}  // namespace

@@ -3,10 +3,6 @@
 #include "cestore.h"
 #include "support/ScratchFolder.h"
 
-#include <string>
-
-namespace {
-
 TEST(StoreInformationTest, SizesAreThoseOfTheFoldersVolumeCappedAt4GiB) {
     ScratchFolder folder;
     ULARGE_INTEGER available, total;
@@ -22,5 +18,3 @@ TEST(StoreInformationTest, SizesAreThoseOfTheFoldersVolumeCappedAt4GiB) {
         EXPECT_LE(info.dwFreeSize, info.dwStoreSize);
     }
 }
-
-}  // namespace
