@@ -4,8 +4,6 @@
 
 namespace {
 
-const int kOtherDefaultId = 100;
-
 // What a test dialog is sent once shown, and what it looked like then.
 struct DialogScript {
     UINT message;
@@ -19,7 +17,7 @@ INT_PTR CALLBACK ScriptedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     if (message != WM_INITDIALOG) return message == WM_COMMAND;
     auto* script = reinterpret_cast<DialogScript*>(lParam);
     // A default other than OK, so Enter gives IDOK only if the shell makes it so.
-    SendMessageW(dialog, DM_SETDEFID, kOtherDefaultId, 0);
+    SendMessageW(dialog, DM_SETDEFID, 100, 0);
     // Initialised as the program initialises its dialogs.
     SHINITDLGINFO info = {SHIDIM_FLAGS, dialog,
                           SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};

@@ -77,7 +77,6 @@ TEST_F(MenuBarTest, StripBelowTheFrameFollowsItAndHoldsTheLabelledButtonsThenUp)
 }
 
 TEST_F(MenuBarTest, ButtonsOpenTheirPopupsForTheFrameAndCommandsAndUpReachIt) {
-    EXPECT_EQ(Popup(IDM_UP), nullptr);
     for (int buttonId : {IDM_FILE, IDM_EDIT, IDM_VIEW, IDM_HELP}) {
         frame.popupInits.clear();
         Click(buttonId);

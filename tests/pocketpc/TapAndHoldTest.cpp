@@ -36,7 +36,7 @@ class TapAndHoldTest : public ::testing::Test {
     // Exactly one notification, from the list, at the tapped point on the screen.
     void ExpectOneContextMenuAt(POINT at) {
         ASSERT_TRUE(PumpUntil([&] { return !frame.contextMenus.empty(); }));
-        PumpFor(300);
+        PumpFor(700);  // longer than a hold, so a second one would show
         ASSERT_EQ(frame.contextMenus.size(), 1u);
         const NMRGINFO& info = frame.contextMenus[0];
         ClientToScreen(list, &at);
@@ -80,8 +80,12 @@ TEST_F(TapAndHoldTest, ShortTapsDragsOtherWindowsAndDeadListsNotifyNothing) {
     Post(WM_MOUSEMOVE, {Row(0).x + 30, Row(0).y + 30});
     PumpFor(700);
     Post(WM_LBUTTONUP, Row(0));
-    PostMessageW(frame.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(frame.hwnd, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND other = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 160, 200, 40,
+                                 frame.hwnd, nullptr, nullptr, nullptr);
+    PostMessageW(other, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(other, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostMessageW(other, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PumpFor(700);
     Post(WM_LBUTTONDOWN, Row(1));
     PumpFor(100);
     DestroyWindow(list);

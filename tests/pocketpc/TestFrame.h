@@ -12,17 +12,13 @@
 // bar built from the program's resources and the Up button added as the frame
 // adds it. It records what the shell sends it, presses keysForPopup in each
 // pop-up it is shown (by default Escape closes it) and answers a tap-and-hold
-// with a pop-up menu, as the views do.
+// with a pop-up menu (its window menu), as the views answer it with theirs.
 class TestFrame {
   public:
     TestFrame(int x, int y, int width, int height) {
         HINSTANCE module = GetModuleHandleW(nullptr);
-        WNDCLASSW windowClass = {0,       DefWindowProcW, 0,       0,       module,
-                                 nullptr, nullptr,        nullptr, nullptr, L"ShellTestFrame"};
-        RegisterClassW(&windowClass);
-        hwnd = CreateWindowExW(0, windowClass.lpszClassName, L"Test frame",
-                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width, height, nullptr,
-                               nullptr, module, nullptr);
+        hwnd = CreateWindowExW(0, L"STATIC", L"Test frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y,
+                               width, height, nullptr, nullptr, module, nullptr);
         // Subclassed before the bar subclasses it, so it records what the bar lets through.
         SetWindowSubclass(hwnd, Record, 1, reinterpret_cast<DWORD_PTR>(this));
         SHMENUBARINFO info = {sizeof(info), hwnd, 0, IDR_MENUBAR, module, 0, 0, nullptr, 0};
@@ -53,11 +49,8 @@ class TestFrame {
             frame->commands.push_back(LOWORD(wParam));
         } else if (message == WM_NOTIFY && info->hdr.code == GN_CONTEXTMENU) {
             frame->contextMenus.push_back(*info);
-            HMENU menu = CreatePopupMenu();
-            AppendMenuW(menu, MF_STRING, 1, L"Delete");
-            TrackPopupMenuEx(menu, TPM_LEFTALIGN, info->ptAction.x, info->ptAction.y, hwnd,
-                             nullptr);
-            DestroyMenu(menu);
+            TrackPopupMenuEx(GetSystemMenu(hwnd, FALSE), TPM_LEFTALIGN, info->ptAction.x,
+                             info->ptAction.y, hwnd, nullptr);
         }
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
