@@ -18,6 +18,7 @@ bool Transparent(HIMAGELIST images, int index, int x, int y) {
     return transparent;
 }
 
+// The stand-in frame's bar, clicked as a user would click it.
 class MenuBarTest : public ::testing::Test {
   protected:
     HMENU Popup(int buttonId) {
