@@ -1,41 +1,26 @@
 #include <gtest/gtest.h>
 
-#include "cecommandbar.h"
+#include "pocketpc/MenuBarDefinition.h"
 #include "pocketpc/TestFrame.h"
-#include "resources/resource.h"
-
-#include <string>
 
 namespace {
 
 // Draws the image over green: a transparent pixel shows the green.
 bool Transparent(HIMAGELIST images, int index, int x, int y) {
-    const COLORREF green = RGB(0, 255, 0);
     HDC dc = CreateCompatibleDC(nullptr);
     BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), 16, 16, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
-    HBITMAP canvas = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, canvas);
-    ImageList_DrawEx(images, index, dc, 0, 0, 0, 0, green, CLR_NONE, ILD_NORMAL);
-    bool transparent = GetPixel(dc, x, y) == green;
-    SelectObject(dc, old);
-    DeleteObject(canvas);
+    HGDIOBJ old = SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ImageList_DrawEx(images, index, dc, 0, 0, 0, 0, RGB(0, 255, 0), CLR_NONE, ILD_NORMAL);
+    bool transparent = GetPixel(dc, x, y) == RGB(0, 255, 0);
+    DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
     return transparent;
 }
 
-const int kMenuButtons[] = {IDM_FILE, IDM_EDIT, IDM_VIEW, IDM_HELP};
-
-// The frame's menu bar with the Up button added the way the frame adds it.
+// The stand-in frame's bar, clicked as a user would click it.
 class MenuBarTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_NE(toolbar, nullptr);
-        upImage = CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), IDB_UP, 1, 16, 16);
-        TBBUTTON up = {upImage, IDM_UP, TBSTATE_ENABLED, TBSTYLE_BUTTON, {}, 0, 0};
-        ASSERT_TRUE(SendMessageW(toolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&up)));
-    }
-
     HMENU Popup(int buttonId) {
         return reinterpret_cast<HMENU>(SendMessageW(toolbar, SHCMBM_GETSUBMENU, 0, buttonId));
     }
@@ -55,105 +40,78 @@ class MenuBarTest : public ::testing::Test {
         PumpFor(50);
     }
 
-    void ExpectBarBelowFrame() {
-        RECT frame, bar;
-        GetWindowRect(this->frame.hwnd, &frame);
-        GetWindowRect(GetParent(toolbar), &bar);
-        EXPECT_EQ(bar.left, frame.left);
-        EXPECT_EQ(bar.top, frame.bottom);
-        EXPECT_EQ(bar.right, frame.right);
-        EXPECT_EQ(bar.bottom - bar.top, 26);
-    }
-
     TestFrame frame{40, 30, 240, 300};
     HWND toolbar = frame.menuBar;
-    int upImage = -1;
 };
 
+}  // namespace
+
 TEST_F(MenuBarTest, StripBelowTheFrameFollowsItAndHoldsTheLabelledButtonsThenUp) {
-    EXPECT_EQ(GetWindow(GetParent(toolbar), GW_OWNER), frame.hwnd);
-    ExpectBarBelowFrame();
-    const wchar_t* labels[] = {L"File", L"Edit", L"View", L"Help", L""};
+    HWND bar = GetParent(toolbar);
+    EXPECT_EQ(GetWindow(bar, GW_OWNER), frame.hwnd);
+    EXPECT_TRUE(IsWindowVisible(bar));
     const int ids[] = {IDM_FILE, IDM_EDIT, IDM_VIEW, IDM_HELP, IDM_UP};
+    const wchar_t* labels[] = {L"File", L"Edit", L"View", L"Help", L""};
     ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 5);
     for (int i = 0; i < 5; ++i) {
-        TBBUTTON button = {};
-        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
         wchar_t text[16] = L"";
         SendMessageW(toolbar, TB_GETBUTTONTEXTW, ids[i], reinterpret_cast<LPARAM>(text));
-        EXPECT_EQ(button.idCommand, ids[i]);
-        EXPECT_EQ(std::wstring(text), labels[i]);
+        EXPECT_EQ(SendMessageW(toolbar, TB_COMMANDTOINDEX, ids[i], 0), i);
+        EXPECT_STREQ(text, labels[i]);
     }
-    // The Up picture's corner is background, its middle the folder.
+    // The Up picture, the bar's first, has a background corner and the folder in its middle.
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
-    EXPECT_EQ(upImage, 0);
-    EXPECT_TRUE(Transparent(images, upImage, 0, 0));
-    EXPECT_FALSE(Transparent(images, upImage, 8, 8));
+    EXPECT_TRUE(Transparent(images, 0, 0, 0));
+    EXPECT_FALSE(Transparent(images, 0, 8, 8));
     EXPECT_EQ(CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), 999, 1, 16, 16), -1);
     EXPECT_EQ(CommandBar_AddBitmap(toolbar, GetModuleHandleW(nullptr), IDB_FOLDER, 1, 16, 16), 1);
 
+    // The strip follows the frame's bottom edge, 26 high, and hides with it.
     MoveWindow(frame.hwnd, 100, 60, 300, 200, TRUE);
-    ExpectBarBelowFrame();
+    RECT placed, below = {100, 260, 400, 286};
+    GetWindowRect(bar, &placed);
+    EXPECT_TRUE(EqualRect(&placed, &below));
     ShowWindow(frame.hwnd, SW_HIDE);
-    EXPECT_FALSE(IsWindowVisible(GetParent(toolbar)));
+    EXPECT_FALSE(IsWindowVisible(bar));
     ShowWindow(frame.hwnd, SW_SHOWNORMAL);
-    EXPECT_TRUE(IsWindowVisible(GetParent(toolbar)));
+    EXPECT_TRUE(IsWindowVisible(bar));
 }
 
-TEST_F(MenuBarTest, EachButtonOpensItsLivePopupForTheFrameWithTheButtonId) {
-    HMENU file = Popup(IDM_FILE);
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(file, 2), 0), static_cast<UINT>(IDM_ALL_SESSIONS));
-    EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(IDM_QUIT));
-    EXPECT_EQ(Popup(IDM_UP), nullptr);
-    // Items the program inserts stay in the pop-up the bar shows.
-    ASSERT_TRUE(InsertMenuW(Popup(IDM_VIEW), 0, MF_BYPOSITION, 50000, L"ftp.example"));
-    EXPECT_EQ(GetMenuItemID(Popup(IDM_VIEW), 0), 50000u);
-
-    for (int buttonId : kMenuButtons) {
+TEST_F(MenuBarTest, ButtonsOpenTheirPopupsForTheFrameAndCommandsAndUpReachIt) {
+    for (int buttonId : {IDM_FILE, IDM_EDIT, IDM_VIEW, IDM_HELP}) {
         frame.popupInits.clear();
         Click(buttonId);
         ASSERT_FALSE(frame.popupInits.empty()) << buttonId;
-        EXPECT_EQ(frame.popupInits[0].menu, Popup(buttonId));
-        EXPECT_EQ(frame.popupInits[0].lParam, MAKELPARAM(buttonId, FALSE));
+        EXPECT_EQ(frame.popupInits[0].first, Popup(buttonId));
+        EXPECT_EQ(frame.popupInits[0].second, MAKELPARAM(buttonId, FALSE));
     }
-    EXPECT_TRUE(frame.commands.empty());
-
     frame.popupInits.clear();
     SendMessageW(frame.hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);  // Alt or F10
     ASSERT_EQ(frame.popupInits.size(), 1u);
-    EXPECT_EQ(frame.popupInits[0].lParam, MAKELPARAM(IDM_FILE, FALSE));
+    EXPECT_EQ(frame.popupInits[0].second, MAKELPARAM(IDM_FILE, FALSE));
+    EXPECT_TRUE(frame.commands.empty());
 
-    frame.popupInits.clear();
     frame.keysForPopup = {VK_DOWN, VK_RETURN};
     Click(IDM_HELP);
     EXPECT_TRUE(PumpUntil([&] { return !frame.commands.empty(); }));
-    EXPECT_EQ(frame.commands, std::vector<WORD>{IDM_ABOUT});
+    // Up reports at once, but not while the frame has it greyed.
+    Click(IDM_UP);
+    TBBUTTONINFOW greyed = {sizeof(greyed), TBIF_STATE, 0, 0, 0, 0, 0, 0, nullptr, 0};
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_UP, reinterpret_cast<LPARAM>(&greyed));
+    Click(IDM_UP);
+    EXPECT_EQ(frame.commands, (std::vector<WORD>{IDM_ABOUT, IDM_UP}));
 }
 
-TEST_F(MenuBarTest, UpButtonReportsToTheFrameUnlessGreyed) {
-    TBBUTTONINFOW state = {};
-    state.cbSize = sizeof(state);
-    state.dwMask = TBIF_STATE;
-    Click(IDM_UP);
-    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_UP, reinterpret_cast<LPARAM>(&state));
-    EXPECT_EQ(SendMessageW(toolbar, TB_GETSTATE, IDM_UP, 0), 0);
-    Click(IDM_UP);
-    state.fsState = TBSTATE_ENABLED;
-    SendMessageW(toolbar, TB_SETBUTTONINFOW, IDM_UP, reinterpret_cast<LPARAM>(&state));
-    Click(IDM_UP);
-    EXPECT_EQ(frame.commands, (std::vector<WORD>{IDM_UP, IDM_UP}));
-}
+TEST(MenuBarDefinitionTest, DefinitionShorterThanItsCountOrMissingIsRefused) {
+    WORD words[] = {IDR_MENUBAR, 1, 0xFFFE, IDM_FILE, 4, 24, IDS_FILE, 0, 0};
+    MenuBarDefinition definition;
+    EXPECT_TRUE(ParseMenuBarDefinition(words, 9, nullptr, &definition));
+    EXPECT_FALSE(ParseMenuBarDefinition(words, 8, nullptr, &definition));
+    EXPECT_FALSE(ParseMenuBarDefinition(words, 1, nullptr, &definition));
+    words[1] = 0xFFFF;
+    EXPECT_FALSE(ParseMenuBarDefinition(words, 9, nullptr, &definition));
 
-TEST(MenuBarFailureTest, MissingResourcesOrParentFailWithoutABar) {
-    SHMENUBARINFO info = {};
-    info.hwndParent = GetDesktopWindow();
-    info.nToolBarId = 999;
-    info.hInstRes = GetModuleHandleW(nullptr);
-    EXPECT_FALSE(SHCreateMenuBar(&info));
-    EXPECT_EQ(info.hwndMB, nullptr);
-    info.nToolBarId = IDR_MENUBAR;
-    info.hwndParent = nullptr;
+    SHMENUBARINFO info = {
+        sizeof(info), GetDesktopWindow(), 0, 999, GetModuleHandleW(nullptr), 0, 0, nullptr, 0};
     EXPECT_FALSE(SHCreateMenuBar(&info));
 }
-
-}  // namespace

@@ -6,25 +6,15 @@ namespace {
 
 const int kListId = 77;
 
-// A frame (whose menu bar arms tap-and-hold for the thread) filled by a
-// report list of three rows.
+// A list of three rows on a frame whose menu bar arms tap-and-hold for the thread.
 class TapAndHoldTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        list = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0,
-                               200, 150, frame.hwnd, reinterpret_cast<HMENU>(kListId),
-                               GetModuleHandleW(nullptr), nullptr);
-        LVCOLUMNW column = {};
-        column.mask = LVCF_WIDTH;
-        column.cx = 150;
-        SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-        for (int row = 0; row < 3; ++row) {
-            LVITEMW item = {};
-            item.mask = LVIF_TEXT;
-            item.iItem = row;
-            item.pszText = const_cast<wchar_t*>(L"name");
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(L"name");
+        for (int row = 0; row < 3; ++row)
             SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        }
     }
 
     POINT Row(int row) {
@@ -33,11 +23,12 @@ class TapAndHoldTest : public ::testing::Test {
         return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
     }
 
-    void Post(UINT message, POINT at) {
-        WPARAM keys = message == WM_LBUTTONDOWN   ? MK_LBUTTON
-                      : message == WM_RBUTTONDOWN ? MK_RBUTTON
-                                                  : 0;
-        PostMessageW(list, message, keys, MAKELPARAM(at.x, at.y));
+    void Post(UINT message, POINT at) { PostMessageW(list, message, 0, MAKELPARAM(at.x, at.y)); }
+
+    // A button pressed and released on the point.
+    void Tap(UINT buttonDown, POINT at) {
+        Post(buttonDown, at);
+        Post(buttonDown + 1, at);
     }
 
     bool Selected(int row) { return SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED); }
@@ -45,7 +36,7 @@ class TapAndHoldTest : public ::testing::Test {
     // Exactly one notification, from the list, at the tapped point on the screen.
     void ExpectOneContextMenuAt(POINT at) {
         ASSERT_TRUE(PumpUntil([&] { return !frame.contextMenus.empty(); }));
-        PumpFor(300);
+        PumpFor(700);  // longer than a hold, so a second one would show
         ASSERT_EQ(frame.contextMenus.size(), 1u);
         const NMRGINFO& info = frame.contextMenus[0];
         ClientToScreen(list, &at);
@@ -56,47 +47,48 @@ class TapAndHoldTest : public ::testing::Test {
     }
 
     TestFrame frame{60, 40, 260, 240};
-    HWND list = nullptr;
+    HWND list =
+        CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | LVS_LIST, 0, 0, 200, 150,
+                        frame.hwnd, reinterpret_cast<HMENU>(kListId), nullptr, nullptr);
 };
 
-TEST_F(TapAndHoldTest, RightClickSelectsTheRowThenNotifies) {
-    Post(WM_RBUTTONDOWN, Row(1));
-    Post(WM_RBUTTONUP, Row(1));
+}  // namespace
+
+TEST_F(TapAndHoldTest, RightClickOrLongPressSelectsTheRowAndNotifiesOnce) {
+    Tap(WM_RBUTTONDOWN, Row(1));
     ExpectOneContextMenuAt(Row(1));
     EXPECT_TRUE(Selected(1));
-}
 
-TEST_F(TapAndHoldTest, LongPressNotifiesOnceAndTheListStillWorksAfterTheMenu) {
-    frame.menuOnContext = true;
+    frame.contextMenus.clear();
     Post(WM_LBUTTONDOWN, Row(2));
     ExpectOneContextMenuAt(Row(2));
     EXPECT_TRUE(Selected(2));
     Post(WM_LBUTTONUP, Row(2));
     PumpFor(600);
     EXPECT_EQ(frame.contextMenus.size(), 1u);
-
-    Post(WM_LBUTTONDOWN, Row(0));
-    Post(WM_LBUTTONUP, Row(0));
+    // Once the menu is gone the list answers taps as before.
+    Tap(WM_LBUTTONDOWN, Row(0));
     PumpFor(100);
     EXPECT_TRUE(Selected(0));
     EXPECT_FALSE(Selected(2));
 }
 
 TEST_F(TapAndHoldTest, ShortTapsDragsOtherWindowsAndDeadListsNotifyNothing) {
-    Post(WM_LBUTTONDOWN, Row(0));
-    Post(WM_LBUTTONUP, Row(0));
+    Tap(WM_LBUTTONDOWN, Row(0));
     PumpFor(700);
     Post(WM_LBUTTONDOWN, Row(0));
     Post(WM_MOUSEMOVE, {Row(0).x + 30, Row(0).y + 30});
     PumpFor(700);
     Post(WM_LBUTTONUP, Row(0));
-    PostMessageW(frame.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(frame.hwnd, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND other = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE, 0, 160, 200, 40,
+                                 frame.hwnd, nullptr, nullptr, nullptr);
+    PostMessageW(other, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(other, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostMessageW(other, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PumpFor(700);
     Post(WM_LBUTTONDOWN, Row(1));
     PumpFor(100);
     DestroyWindow(list);
     PumpFor(700);
     EXPECT_TRUE(frame.contextMenus.empty());
 }
-
-}  // namespace

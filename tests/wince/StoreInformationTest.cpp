@@ -1,22 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "cestore.h"
-
-#include <string>
-
-namespace {
-
-std::wstring TempFolder() {
-    wchar_t path[MAX_PATH + 1];
-    return std::wstring(path, GetTempPathW(MAX_PATH + 1, path));
-}
+#include "support/ScratchFolder.h"
 
 TEST(StoreInformationTest, SizesAreThoseOfTheFoldersVolumeCappedAt4GiB) {
-    std::wstring folder = TempFolder();
+    ScratchFolder folder;
     ULARGE_INTEGER available, total;
-    ASSERT_TRUE(GetDiskFreeSpaceExW(folder.c_str(), &available, &total, nullptr));
-    // A folder not made yet still names its volume.
-    for (std::wstring path : {folder, folder + L"not made\\deeper"}) {
+    ASSERT_TRUE(GetDiskFreeSpaceExW(folder.Path().c_str(), &available, &total, nullptr));
+    // A folder not made yet still names its volume; no folder names the current directory's.
+    for (const std::wstring& path :
+         {folder.Path(), folder.Join(L"not made\\deeper"), std::wstring()}) {
         SetStoreInformationPath(path.c_str());
         STORE_INFORMATION info = {};
         ASSERT_TRUE(GetStoreInformation(&info));
@@ -24,9 +17,4 @@ TEST(StoreInformationTest, SizesAreThoseOfTheFoldersVolumeCappedAt4GiB) {
         EXPECT_NE(info.dwFreeSize, 0u);
         EXPECT_LE(info.dwFreeSize, info.dwStoreSize);
     }
-    SetStoreInformationPath(nullptr);
-    STORE_INFORMATION current = {};
-    EXPECT_TRUE(GetStoreInformation(&current));
 }
-
-}  // namespace
