@@ -35,12 +35,7 @@ BrowseWnd::BrowseWnd() : pendingContextPopup(nullptr), nextItemId(1) {}
 BrowseWnd::~BrowseWnd() {}
 
 bool BrowseWnd::RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = SharedWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassW(&windowClass) != 0;
+    return RegisterProgramWindowClass(instance, kClassName);
 }
 
 bool BrowseWnd::CreateBrowser(const wchar_t* windowName, DWORD style, int x, int y, int width,

@@ -28,12 +28,7 @@ FrameWnd::FrameWnd()
 FrameWnd::~FrameWnd() {}
 
 bool FrameWnd::RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = SharedWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassW(&windowClass) != 0;
+    return RegisterProgramWindowClass(instance, kClassName);
 }
 
 bool FrameWnd::CreateFrame(const wchar_t* text, DWORD style, int x, int y, int width, int height,

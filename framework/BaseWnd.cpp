@@ -113,3 +113,12 @@ LRESULT CALLBACK SharedWindowProc(HWND handle, UINT message, WPARAM wParam, LPAR
     }
     return result;
 }
+
+bool RegisterProgramWindowClass(HINSTANCE instance, const wchar_t* className) {
+    WNDCLASSW windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = SharedWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = className;
+    return RegisterClassW(&windowClass) != 0;
+}

@@ -54,3 +54,7 @@ class BaseWnd {
 
 // The window procedure of every window class the program registers.
 LRESULT CALLBACK SharedWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Registers a window class of the program: redrawn on resize, no icon, cursor,
+// background or menu, every message through SharedWindowProc.
+bool RegisterProgramWindowClass(HINSTANCE instance, const wchar_t* className);
