@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth
-          googletest python3-pyftpdlib vsftpd fonts-wqy-microhei imagemagick xdotool curl)
+          googletest python3-pyftpdlib vsftpd fonts-wqy-microhei imagemagick xdotool x11-utils curl)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
