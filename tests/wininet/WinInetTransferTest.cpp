@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -33,8 +34,7 @@ bool Upload(HINTERNET connection, const std::wstring& name, const std::wstring& 
     FILE* local = _wfopen(localPath.c_str(), L"rb");
     std::vector<char> block(kBlock);
     bool ok = local != nullptr;
-    size_t count;
-    while (ok && (count = fread(block.data(), 1, kBlock, local)) > 0) {
+    for (size_t count; ok && (count = fread(block.data(), 1, kBlock, local)) > 0;) {
         DWORD written = 0;
         ok = InternetWriteFile(file, block.data(), static_cast<DWORD>(count), &written) &&
              written == count;
@@ -43,94 +43,116 @@ bool Upload(HINTERNET connection, const std::wstring& name, const std::wstring& 
     return InternetCloseHandle(file) && ok;
 }
 
+// Sends and fetches back files of awkward sizes in both data modes, comparing
+// checksums with the disk on both sides.
+template <typename Connect>
+void RoundTrip(Connect connect, const std::wstring& localFolder, const std::wstring& serverFolder) {
+    for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
+        HINTERNET connection = connect(flags);
+        ASSERT_NE(nullptr, connection) << GetLastError();
+        for (uint64_t size :
+             {uint64_t(0), uint64_t(kBlock), uint64_t(kBlock + 1), uint64_t(50) << 20}) {
+            SCOPED_TRACE((flags ? "passive, " : "active, ") + std::to_string(size));
+            std::wstring name = L"file " + std::to_wstring(size);
+            std::wstring source = localFolder + L"\\source " + std::to_wstring(size);
+            ASSERT_TRUE(WriteTestFile(source, size, static_cast<unsigned>(size)));
+            ASSERT_TRUE(Upload(connection, name, source)) << GetLastError();
+            EXPECT_EQ(FileChecksum(source), FileChecksum(serverFolder + L"\\" + name));
+            uint64_t checksum = 0, received = 0;
+            ASSERT_TRUE(Download(connection, name, FTP_TRANSFER_TYPE_BINARY, checksum, received))
+                << GetLastError();
+            EXPECT_EQ(size, received);
+            EXPECT_EQ(FileChecksum(source), checksum);
+        }
+        InternetCloseHandle(connection);
+    }
+}
+
 }  // namespace
 
 class FtpTransfer : public FtpServerTest {
   protected:
-    // Sends and fetches back files of awkward sizes, comparing checksums with the disk.
-    void RoundTrip(HINTERNET connection, const std::wstring& serverFolder) {
-        const uint64_t sizes[] = {0, kBlock, kBlock + 1, (3u << 20) + 7, 50u << 20};
-        for (uint64_t size : sizes) {
-            std::wstring name = L"file " + std::to_wstring(size);
-            std::wstring source = LocalPath(L"source " + std::to_wstring(size));
-            ASSERT_TRUE(WriteTestFile(source, size, static_cast<unsigned>(size)));
-            ASSERT_TRUE(Upload(connection, name, source)) << size << ": " << GetLastError();
-            EXPECT_EQ(FileChecksum(source), FileChecksum(serverFolder + L"\\" + name)) << size;
-            uint64_t checksum = 0, received = 0;
-            ASSERT_TRUE(Download(connection, name, FTP_TRANSFER_TYPE_BINARY, checksum, received))
-                << size << ": " << GetLastError();
-            EXPECT_EQ(size, received);
-            EXPECT_EQ(FileChecksum(source), checksum) << size;
-        }
+    // Opens on the hostile server a download that never sends a byte.
+    HINTERNET OpenStalled(HINTERNET& connection, const std::string& port) {
+        connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
+        EXPECT_NE(nullptr, connection) << GetLastError();
+        return connection ? FtpOpenFileW(connection, L"stalled", GENERIC_READ, 2, 1) : nullptr;
     }
 };
 
 TEST_F(FtpTransfer, FilesArriveByteIdenticalInPassiveAndActiveMode) {
-    for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
-        SCOPED_TRACE(flags ? "passive" : "active");
+    auto connect = [&](DWORD flags) {
         HINTERNET connection = Connect(flags);
-        ASSERT_NE(nullptr, connection) << GetLastError();
-        EnterOwnFolder(connection);
-        RoundTrip(connection, LocalPath(L""));
-        InternetCloseHandle(connection);
-    }
+        if (connection) EnterOwnFolder(connection);
+        return connection;
+    };
+    RoundTrip(connect, LocalPath(L""), LocalPath(L""));
 }
 
-TEST_F(FtpTransfer, VsftpdRoundTrip) {
+TEST_F(FtpTransfer, VsftpdListsLegacyNamesAndTransfersByteIdentical) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
     REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
-    CreateDirectoryW(LocalPath(L"").c_str(), nullptr);
-    for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
-        SCOPED_TRACE(flags ? "passive" : "active");
+    const std::wstring pub = WinePath(root) + L"\\pub";
+    CreateDirectoryW((pub + L"\\folder with blanks").c_str(), nullptr);
+    ASSERT_TRUE(WriteTestFile(pub + L"\\caf\u00E9 file", 1234, 1));
+    auto connect = [&](DWORD flags) {
         HINTERNET connection = ConnectAs(nullptr, nullptr, PortFrom(port), flags);
-        ASSERT_NE(nullptr, connection) << GetLastError();
-        ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, L"pub"));
-        RoundTrip(connection, WinePath(root) + L"\\pub");
-        InternetCloseHandle(connection);
-    }
+        EXPECT_TRUE(connection && FtpSetCurrentDirectoryW(connection, L"pub")) << GetLastError();
+        return connection;
+    };
+    HINTERNET connection = connect(0);
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    std::vector<std::wstring> names = NamesOf(List(connection));
+    for (LPCWSTR name : {L"folder with blanks", L"caf\u00E9 file", L"legacy-caf\u00E9"})
+        EXPECT_TRUE(std::count(names.begin(), names.end(), name)) << name;
+    std::vector<WIN32_FIND_DATAW> one = List(connection, L"caf\u00E9 file");
+    ASSERT_EQ(1u, one.size());
+    EXPECT_EQ(1234u, one[0].nFileSizeLow);
+    // A name listed in a legacy code page can be opened by the name it was listed as.
+    uint64_t checksum = 0, size = 0;
+    EXPECT_TRUE(
+        Download(connection, L"legacy-caf\u00E9", FTP_TRANSFER_TYPE_BINARY, checksum, size));
+    EXPECT_EQ(BufferChecksum("legacy bytes", 12), checksum);
+    InternetCloseHandle(connection);
+
+    CreateDirectoryW(LocalPath(L"").c_str(), nullptr);
+    RoundTrip(connect, LocalPath(L""), pub);
 }
 
-TEST_F(FtpTransfer, AsciiTypeConvertsLineEnds) {
+TEST_F(FtpTransfer, OpenFileConvertsTextBlocksOtherCommandsAndReportsFailures) {
     HINTERNET connection = Connect();
     ASSERT_NE(nullptr, connection);
     EnterOwnFolder(connection);
-    FILE* file = _wfopen(LocalPath(L"lines.txt").c_str(), L"wb");
-    ASSERT_NE(nullptr, file);
-    fputs("one\ntwo\n", file);
-    fclose(file);
+    FILE* text = _wfopen(LocalPath(L"lines.txt").c_str(), L"wb");
+    ASSERT_NE(nullptr, text);
+    fputs("one\ntwo\n", text);
+    fclose(text);
     uint64_t checksum = 0, size = 0;
     ASSERT_TRUE(Download(connection, L"lines.txt", FTP_TRANSFER_TYPE_ASCII, checksum, size));
     EXPECT_EQ(BufferChecksum("one\r\ntwo\r\n", 10), checksum);
     ASSERT_TRUE(Download(connection, L"lines.txt", FTP_TRANSFER_TYPE_BINARY, checksum, size));
     EXPECT_EQ(8u, size);
-    InternetCloseHandle(connection);
-}
 
-TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
-    HINTERNET connection = Connect();
-    ASSERT_NE(nullptr, connection);
-    EnterOwnFolder(connection);
-    EXPECT_EQ(nullptr, FtpOpenFileW(connection, L"missing", GENERIC_READ, 2, 1));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
-    EXPECT_EQ(nullptr, FtpOpenFileW(connection, L"x", GENERIC_READ | GENERIC_WRITE, 2, 1));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
+              FailureOf(FtpOpenFileW(connection, L"missing", GENERIC_READ, 2, 1)));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER,
+              FailureOf(FtpOpenFileW(connection, L"x", GENERIC_READ | GENERIC_WRITE, 2, 1)));
     // Anonymous logins work and may read, but not write.
     HINTERNET anonymous = ConnectAs(nullptr, nullptr);
     ASSERT_NE(nullptr, anonymous);
-    EXPECT_EQ(nullptr, FtpOpenFileW(anonymous, L"refused", GENERIC_WRITE, 2, 1));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
+              FailureOf(FtpOpenFileW(anonymous, L"refused", GENERIC_WRITE, 2, 1)));
     EXPECT_TRUE(FtpSetCurrentDirectoryW(anonymous, L"/"));
     InternetCloseHandle(anonymous);
 
     ASSERT_TRUE(WriteTestFile(LocalPath(L"big"), 8u << 20, 7));
     HINTERNET file = FtpOpenFileW(connection, L"big", GENERIC_READ, 2, 1);
     ASSERT_NE(nullptr, file);
-    EXPECT_FALSE(FtpCreateDirectoryW(connection, L"meanwhile"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FTP_TRANSFER_IN_PROGRESS), GetLastError());
-    DWORD written = 0;
+    EXPECT_EQ(ERROR_FTP_TRANSFER_IN_PROGRESS,
+              FailureOf(FtpCreateDirectoryW(connection, L"meanwhile")));
+    DWORD written = 0, read = 0;
     EXPECT_FALSE(InternetWriteFile(file, "x", 1, &written));
     char block[kBlock];
-    DWORD read = 0;
     ASSERT_TRUE(InternetReadFile(file, block, kBlock, &read));
     EXPECT_EQ(kBlock, read);
     // Closing a download early ends it; the connection is usable again.
@@ -149,65 +171,46 @@ TEST_F(FtpTransfer, DownloadTheServerReportsAsFailedFailsItsClose) {
     DWORD read = 0;
     ASSERT_TRUE(InternetReadFile(file, block, kBlock, &read));
     EXPECT_EQ("partial data", std::string(block, read));
-    EXPECT_FALSE(InternetCloseHandle(file));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_EXTENDED_ERROR), GetLastError());
-    DWORD code = 0, size = 128;
-    wchar_t reply[128];
-    ASSERT_TRUE(InternetGetLastResponseInfoW(&code, reply, &size));
-    EXPECT_EQ(451u, code);
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR, FailureOf(InternetCloseHandle(file)));
+    EXPECT_EQ(451u, LastReplyCode());
     InternetCloseHandle(connection);
 }
 
-TEST_F(FtpTransfer, CloseFromAnotherThreadReleasesABlockedRead) {
-    // The hostile server opens the data connection for RETR and then sends nothing.
+TEST_F(FtpTransfer, StalledReadIsReleasedByACloseFromAnotherThread) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
-    HINTERNET connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    HINTERNET file = FtpOpenFileW(connection, L"stalled", GENERIC_READ, 2, 1);
+    HINTERNET connection = nullptr, file = OpenStalled(connection, port);
     ASSERT_NE(nullptr, file) << GetLastError();
-    BOOL result = TRUE;
-    DWORD error = 0;
+    long error = NO_ERROR;
     ULONGLONG returnedAt = 0;
     std::thread reader([&] {
         char block[kBlock];
         DWORD read = 0;
-        result = InternetReadFile(file, block, kBlock, &read);
-        error = GetLastError();
+        error = FailureOf(InternetReadFile(file, block, kBlock, &read));
         returnedAt = GetTickCount64();
     });
     Sleep(300);
     ULONGLONG closedAt = GetTickCount64();
     InternetCloseHandle(file);
     reader.join();
-    EXPECT_FALSE(result);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_OPERATION_CANCELLED), error);
+    EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
     EXPECT_LT(returnedAt - closedAt, 5000u);
     InternetCloseHandle(connection);
-}
 
-namespace {
-
-DWORD WINAPI ReadForever(LPVOID file) {
-    char block[kBlock];
-    DWORD read = 0;
-    InternetReadFile(static_cast<HINTERNET>(file), block, kBlock, &read);
-    return 0;
-}
-
-}  // namespace
-
-TEST_F(FtpTransfer, CloseAfterTheReaderWasTerminatedStillReturns) {
     // A cancelled transfer worker that does not stop in time is terminated
     // inside its read; closing its handles afterwards must not hang.
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
-    HINTERNET connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    HINTERNET file = FtpOpenFileW(connection, L"stalled", GENERIC_READ, 2, 1);
+    file = OpenStalled(connection, port);
     ASSERT_NE(nullptr, file) << GetLastError();
-    HANDLE reader = CreateThread(nullptr, 0, ReadForever, file, 0, nullptr);
+    HANDLE stuck = CreateThread(
+        nullptr, 0,
+        [](LPVOID stalled) -> DWORD {
+            char block[kBlock];
+            DWORD read = 0;
+            return InternetReadFile(static_cast<HINTERNET>(stalled), block, kBlock, &read);
+        },
+        file, 0, nullptr);
     Sleep(300);
-    TerminateThread(reader, 0);
-    CloseHandle(reader);
+    TerminateThread(stuck, 0);
+    CloseHandle(stuck);
     EXPECT_TRUE(InternetCloseHandle(file));
     EXPECT_FALSE(FtpSetCurrentDirectoryW(connection, L"/"));
     EXPECT_TRUE(InternetCloseHandle(connection));
