@@ -18,10 +18,7 @@ struct KeptLine {
     std::string time;  // as MLSD writes it; empty when the line gives none
 };
 
-struct DroppedLine {
-    std::string line;
-    FtpListStyle style;
-};
+using DroppedLine = std::pair<std::string, FtpListStyle>;
 
 // Listings are read on 15 June 2024, so a date without a year after that is last year's.
 std::vector<FtpListEntry> Parse(const std::string& lines, FtpListStyle style) {
@@ -111,31 +108,29 @@ const std::vector<DroppedLine> kDropped = {
 
 }  // namespace
 
-TEST(FtpListParser, EachLineGivesItsEntryOrNothing) {
-    for (const KeptLine& row : kKept) {
+// Each line alone, and all lines of a style in one listing, where a dropped line
+// must not take its neighbour with it.
+TEST(FtpListParser, KeepsEntriesAndDropsTheRestLineByLineAndWithinOneListing) {
+    for (const DroppedLine& row : kDropped)
+        EXPECT_TRUE(Parse(row.first, row.second).empty()) << row.first;
+    std::string listings[2];
+    std::vector<std::wstring> expected[2], names[2];
+    for (size_t i = 0; i < kKept.size(); ++i) {
+        const KeptLine& row = kKept[i];
         SCOPED_TRACE(row.line);
         std::vector<FtpListEntry> entries = Parse(row.line, row.style);
         ASSERT_EQ(1u, entries.size());
         EXPECT_EQ(row.name, entries[0].name + (entries[0].isDirectory ? L"/" : L""));
         EXPECT_EQ(row.size, entries[0].size);
         EXPECT_EQ(row.time, TimeOf(entries[0]));
+        if (i < kDropped.size())
+            listings[static_cast<int>(kDropped[i].second)] += kDropped[i].first;
+        listings[static_cast<int>(row.style)] += row.line;
+        expected[static_cast<int>(row.style)].push_back(entries[0].name);
     }
-    for (const DroppedLine& row : kDropped)
-        EXPECT_TRUE(Parse(row.line, row.style).empty()) << row.line;
-}
-
-TEST(FtpListParser, WholeListingKeepsItsEntriesInOrderPastDroppedLines) {
     for (FtpListStyle style : {kMlsd, kList}) {
-        std::string listing;
-        std::vector<std::wstring> expected, names;
-        for (size_t i = 0; i < kKept.size() || i < kDropped.size(); ++i) {
-            if (i < kDropped.size() && kDropped[i].style == style) listing += kDropped[i].line;
-            if (i < kKept.size() && kKept[i].style == style) {
-                listing += kKept[i].line;
-                expected.push_back(kKept[i].name.substr(0, kKept[i].name.find(L'/')));
-            }
-        }
-        for (const FtpListEntry& entry : Parse(listing, style)) names.push_back(entry.name);
-        EXPECT_EQ(expected, names);
+        int i = static_cast<int>(style);
+        for (const FtpListEntry& entry : Parse(listings[i], style)) names[i].push_back(entry.name);
+        EXPECT_EQ(expected[i], names[i]);
     }
 }

@@ -33,10 +33,13 @@ void FtpServerTest::SetUp() {
     ASSERT_NE(nullptr, session_);
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     folder_ = Widen(std::string(test->test_suite_name()) + "." + test->name());
-    ready_ = true;
+    connection_ = Connect();
+    ASSERT_NE(nullptr, connection_) << GetLastError();
+    EnterOwnFolder(connection_);
 }
 
 void FtpServerTest::TearDown() {
+    if (connection_) InternetCloseHandle(connection_);
     if (session_) InternetCloseHandle(session_);
 }
 

@@ -8,8 +8,8 @@
 
 #include "support/FtpFixture.h"
 
-// Opens a session for each test and connects to the fixture's servers. Each
-// test works in a folder of its own under the server's root.
+// Opens a session for each test and a passive connection to the fixture's main
+// server, in a folder of the test's own under the server's root.
 class FtpServerTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -25,11 +25,10 @@ class FtpServerTest : public ::testing::Test {
     // Every name FtpFindFirstFileW delivers for the pattern, with its find data, by name.
     std::vector<WIN32_FIND_DATAW> List(HINTERNET connection, LPCWSTR pattern = nullptr);
 
-    bool ready_ = false;
     std::wstring host_, user_, password_;
     std::string root_;
     INTERNET_PORT port_ = 0;
-    HINTERNET session_ = nullptr;
+    HINTERNET session_ = nullptr, connection_ = nullptr;
     std::wstring folder_;  // the test's folder, relative to the root
 };
 
@@ -40,6 +39,14 @@ template <typename Result>
 long FailureOf(Result result) {
     long error = static_cast<long>(GetLastError());
     return result ? NO_ERROR : error;
+}
+
+// How long a call took, in seconds.
+template <typename Call>
+double SecondsFor(Call call) {
+    ULONGLONG start = GetTickCount64();
+    call();
+    return (GetTickCount64() - start) / 1000.0;
 }
 
 // The code of the last reply the server sent to this thread's calls.
