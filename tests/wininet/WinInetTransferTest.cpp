@@ -108,13 +108,6 @@ TEST_F(FtpTransfer, OpenFileConvertsTextBlocksOtherCommandsAndReportsFailures) {
               FailureOf(FtpOpenFileW(connection, L"missing", GENERIC_READ, 2, 1)));
     EXPECT_EQ(ERROR_INVALID_PARAMETER,
               FailureOf(FtpOpenFileW(connection, L"x", GENERIC_READ | GENERIC_WRITE, 2, 1)));
-    // Anonymous logins work and may read, but not write.
-    HINTERNET anonymous = ConnectAs(nullptr, nullptr);
-    ASSERT_NE(nullptr, anonymous);
-    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
-              FailureOf(FtpOpenFileW(anonymous, L"refused", GENERIC_WRITE, 2, 1)));
-    EXPECT_TRUE(FtpSetCurrentDirectoryW(anonymous, L"/"));
-    InternetCloseHandle(anonymous);
 
     ASSERT_TRUE(WriteTestFile(LocalPath(L"big"), 8u << 20, 7));
     HINTERNET file = FtpOpenFileW(connection, L"big", GENERIC_READ, 2, 1);
