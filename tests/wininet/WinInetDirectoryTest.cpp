@@ -41,19 +41,16 @@ TEST_F(FtpDirectory, ListsAnEmptyFolderNamesWithBlanksAndOtherScriptsOneNameOrAW
 }
 
 TEST_F(FtpDirectory, ChangesAndReportsTheCurrentDirectory) {
-    auto currentDirectory = [&] {
-        wchar_t path[512];
-        DWORD length = 512;
-        return std::wstring(FtpGetCurrentDirectoryW(connection_, path, &length) ? path
-                                                                                : L"<failed>");
-    };
     const std::wstring own = L"/" + folder_, sub = own + L"/sub \"quoted\"";
     ASSERT_TRUE(FtpCreateDirectoryW(connection_, L"sub \"quoted\""));
     const std::wstring steps[][2] = {
         {L"sub \"quoted\"", sub}, {L"..", own}, {L"/", L"/"}, {sub, sub}};
+    wchar_t path[512];
     for (const auto& step : steps) {
+        DWORD length = 512;
         EXPECT_TRUE(FtpSetCurrentDirectoryW(connection_, step[0].c_str())) << step[0];
-        EXPECT_EQ(step[1], currentDirectory());
+        ASSERT_TRUE(FtpGetCurrentDirectoryW(connection_, path, &length));
+        EXPECT_EQ(step[1], path);
     }
     EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
               FailureOf(FtpSetCurrentDirectoryW(connection_, L"no such folder")));
