@@ -9,37 +9,48 @@ INTERNET_PORT PortFrom(const std::string& text) {
 std::vector<std::wstring> NamesOf(const std::vector<WIN32_FIND_DATAW>& entries) {
     std::vector<std::wstring> names;
     for (const WIN32_FIND_DATAW& entry : entries) names.push_back(entry.cFileName);
-    std::sort(names.begin(), names.end());
     return names;
 }
 
+DWORD LastReplyCode() {
+    DWORD code = 0, size = 256;
+    wchar_t reply[256];
+    return InternetGetLastResponseInfoW(&code, reply, &size) ? code : 0;
+}
+
 void FtpServerTest::SetUp() {
-    std::string port;
-    if (!FixtureVariable("CORVANE_FTP_HOST", host_) || !FixtureVariable("CORVANE_FTP_PORT", port) ||
-        !FixtureVariable("CORVANE_FTP_USER", user_) ||
-        !FixtureVariable("CORVANE_FTP_PASSWORD", password_) ||
+    std::string host, port, user, password;
+    if (!FixtureVariable("CORVANE_FTP_HOST", host) || !FixtureVariable("CORVANE_FTP_PORT", port) ||
+        !FixtureVariable("CORVANE_FTP_USER", user) ||
+        !FixtureVariable("CORVANE_FTP_PASSWORD", password) ||
         !FixtureVariable("CORVANE_FTP_ROOT", root_))
         GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
+    host_ = Widen(host);
+    user_ = Widen(user);
+    password_ = Widen(password);
     port_ = PortFrom(port);
     session_ = InternetOpenW(L"FtpFS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     ASSERT_NE(nullptr, session_);
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     folder_ = Widen(std::string(test->test_suite_name()) + "." + test->name());
-    ready_ = true;
+    connection_ = Connect();
+    ASSERT_NE(nullptr, connection_) << GetLastError();
+    EnterOwnFolder(connection_);
 }
 
 void FtpServerTest::TearDown() {
+    if (connection_) InternetCloseHandle(connection_);
     if (session_) InternetCloseHandle(session_);
 }
 
 HINTERNET FtpServerTest::Connect(DWORD flags, INTERNET_PORT port) {
-    return ConnectAs(Widen(user_).c_str(), Widen(password_).c_str(), port, flags);
+    return ConnectAs(user_.c_str(), password_.c_str(), port, flags);
 }
 
-HINTERNET FtpServerTest::ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port,
-                                   DWORD flags) {
-    return InternetConnectW(session_, Widen(host_).c_str(), port ? port : port_, user, password,
-                            INTERNET_SERVICE_FTP, flags, 1);
+HINTERNET FtpServerTest::ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port, DWORD flags,
+                                   LPCWSTR host) {
+    return InternetConnectW(session_, host ? host : host_.c_str(), port ? port : port_, user,
+                            password, INTERNET_SERVICE_FTP, flags, 1);
 }
 
 std::wstring FtpServerTest::LocalPath(const std::wstring& name) const {
@@ -60,5 +71,7 @@ std::vector<WIN32_FIND_DATAW> FtpServerTest::List(HINTERNET connection, LPCWSTR 
     while (InternetFindNextFileW(find, &data));
     EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), GetLastError());
     InternetCloseHandle(find);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return wcscmp(a.cFileName, b.cFileName) < 0; });
     return entries;
 }

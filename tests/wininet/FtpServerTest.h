@@ -4,11 +4,12 @@
 #include <wininet.h>
 
 #include <string>
+#include <vector>
 
 #include "support/FtpFixture.h"
 
-// Opens a session for each test and connects to the fixture's servers. Each
-// test works in a folder of its own under the server's root.
+// Opens a session for each test and a passive connection to the fixture's main
+// server, in a folder of the test's own under the server's root.
 class FtpServerTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -17,19 +18,36 @@ class FtpServerTest : public ::testing::Test {
     // Connects as the fixture's user to the given port (the main server when 0).
     HINTERNET Connect(DWORD flags = INTERNET_FLAG_PASSIVE, INTERNET_PORT port = 0);
     HINTERNET ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port = 0,
-                        DWORD flags = INTERNET_FLAG_PASSIVE);
+                        DWORD flags = INTERNET_FLAG_PASSIVE, LPCWSTR host = nullptr);
     // Makes the test's own folder on the server's disk and changes into it.
     void EnterOwnFolder(HINTERNET connection);
     std::wstring LocalPath(const std::wstring& name) const;
-    // Every name FtpFindFirstFileW delivers for the pattern, with its find data.
+    // Every name FtpFindFirstFileW delivers for the pattern, with its find data, by name.
     std::vector<WIN32_FIND_DATAW> List(HINTERNET connection, LPCWSTR pattern = nullptr);
 
-    bool ready_ = false;
-    std::string host_, user_, password_, root_;
+    std::wstring host_, user_, password_;
+    std::string root_;
     INTERNET_PORT port_ = 0;
-    HINTERNET session_ = nullptr;
+    HINTERNET session_ = nullptr, connection_ = nullptr;
     std::wstring folder_;  // the test's folder, relative to the root
 };
 
 INTERNET_PORT PortFrom(const std::string& text);
 std::vector<std::wstring> NamesOf(const std::vector<WIN32_FIND_DATAW>& entries);
+// The error a call left when it failed, or NO_ERROR when it succeeded.
+template <typename Result>
+long FailureOf(Result result) {
+    long error = static_cast<long>(GetLastError());
+    return result ? NO_ERROR : error;
+}
+
+// How long a call took, in seconds.
+template <typename Call>
+double SecondsFor(Call call) {
+    ULONGLONG start = GetTickCount64();
+    call();
+    return (GetTickCount64() - start) / 1000.0;
+}
+
+// The code of the last reply the server sent to this thread's calls.
+DWORD LastReplyCode();

@@ -6,23 +6,15 @@
 namespace {
 
 struct StatusLog {
-    DWORD threadId = 0;
+    DWORD threadId = GetCurrentThreadId();
     std::vector<DWORD> statuses;
-    bool wrongContextOrThread = false;
+    bool wrongThread = false;
 };
 
 void CALLBACK RecordStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
     StatusLog* log = reinterpret_cast<StatusLog*>(context);
-    if (log->threadId != GetCurrentThreadId()) log->wrongContextOrThread = true;
+    if (log->threadId != GetCurrentThreadId()) log->wrongThread = true;
     log->statuses.push_back(status);
-}
-
-// How long a failing call took, in seconds.
-template <typename Call>
-double SecondsFor(Call call) {
-    ULONGLONG start = GetTickCount64();
-    call();
-    return (GetTickCount64() - start) / 1000.0;
 }
 
 // A generous bound: it tells a bounded wait from one that never ends.
@@ -32,134 +24,100 @@ constexpr double kBoundedSeconds = 30;
 
 class FtpConnect : public FtpServerTest {};
 
-TEST_F(FtpConnect, LogsInAndReportsStatusesInOrderOnTheCallingThread) {
-    StatusLog log;
-    log.threadId = GetCurrentThreadId();
-    InternetSetStatusCallbackW(session_, RecordStatus);
-    HINTERNET connection = InternetConnectW(
-        session_, Widen(host_).c_str(), port_, Widen(user_).c_str(), Widen(password_).c_str(),
-        INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, reinterpret_cast<DWORD_PTR>(&log));
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    EXPECT_FALSE(log.wrongContextOrThread);
-    std::vector<DWORD> expected = {INTERNET_STATUS_RESOLVING_NAME, INTERNET_STATUS_NAME_RESOLVED,
-                                   INTERNET_STATUS_CONNECTING_TO_SERVER,
-                                   INTERNET_STATUS_CONNECTED_TO_SERVER};
-    EXPECT_EQ(expected, log.statuses);
-
-    // The connection inherited the callback; clearing it silences later calls.
-    InternetSetStatusCallbackW(connection, nullptr);
-    log.statuses.clear();
-    wchar_t path[512];
-    DWORD length = 512;
-    ASSERT_TRUE(FtpGetCurrentDirectoryW(connection, path, &length));
-    EXPECT_STREQ(L"/", path);
-    EXPECT_EQ(1u, length);
-    EXPECT_TRUE(log.statuses.empty());
-    EXPECT_TRUE(InternetCloseHandle(connection));
-}
-
-TEST_F(FtpConnect, FailuresReturnPromptlyWithTheirOwnErrors) {
-    HINTERNET connection = nullptr;
-    double seconds =
-        SecondsFor([&] { connection = ConnectAs(Widen(user_).c_str(), L"wrong password"); });
-    EXPECT_EQ(nullptr, connection);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_LOGIN_FAILURE), GetLastError());
-    DWORD code = 0, size = 256;
-    wchar_t reply[256];
-    ASSERT_TRUE(InternetGetLastResponseInfoW(&code, reply, &size));
-    EXPECT_EQ(530u, code);
-    EXPECT_EQ(0, wcsncmp(reply, L"530", 3));
-    EXPECT_LT(seconds, kBoundedSeconds);
-
-    // Nothing listens on port 1 of the loopback.
-    connection = ConnectAs(nullptr, nullptr, 1);
-    EXPECT_EQ(nullptr, connection);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_CANNOT_CONNECT), GetLastError());
-
-    connection = InternetConnectW(session_, L"no-such-host.invalid", port_, nullptr, nullptr,
-                                  INTERNET_SERVICE_FTP, 0, 1);
-    EXPECT_EQ(nullptr, connection);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_NAME_NOT_RESOLVED), GetLastError());
-}
-
-TEST_F(FtpConnect, ServerThatNeverGreetsTimesOut) {
-    REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_FTP_SILENT_PORT");
-    HINTERNET connection = nullptr;
-    double seconds =
-        SecondsFor([&] { connection = ConnectAs(nullptr, nullptr, PortFrom(silentPort)); });
-    EXPECT_EQ(nullptr, connection);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), GetLastError());
-    EXPECT_LT(seconds, kBoundedSeconds);
-}
-
-TEST_F(FtpConnect, ServerThatFallsSilentAfterLoginTimesOutThenStaysFailed) {
-    REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
-    HINTERNET connection = ConnectAs(Widen(muteUser).c_str(), Widen(password_).c_str());
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    wchar_t path[512];
-    DWORD length = 512;
-    double seconds =
-        SecondsFor([&] { EXPECT_FALSE(FtpGetCurrentDirectoryW(connection, path, &length)); });
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), GetLastError());
-    EXPECT_LT(seconds, kBoundedSeconds);
-    // A late reply could be taken for the answer to the next command: the connection stays failed.
-    EXPECT_FALSE(FtpSetCurrentDirectoryW(connection, L"/"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FTP_DROPPED), GetLastError());
-    InternetCloseHandle(connection);
-}
-
-TEST_F(FtpConnect, CloseFromAnotherThreadReleasesABlockedCall) {
-    REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
-    HINTERNET connection = ConnectAs(Widen(muteUser).c_str(), Widen(password_).c_str());
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    DWORD error = 0;
-    std::thread blocked([&] {
-        if (!FtpSetCurrentDirectoryW(connection, L"/")) error = GetLastError();
-    });
-    Sleep(300);
-    double seconds = SecondsFor([&] {
-        EXPECT_TRUE(InternetCloseHandle(connection));
-        blocked.join();
-    });
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_OPERATION_CANCELLED), error);
-    EXPECT_LT(seconds, 5.0);
-}
-
-TEST_F(FtpConnect, Ipv6LoopbackInBothDataModes) {
+TEST_F(FtpConnect, LogsInOverIpv4AndIpv6ReportingStatusesInOrderOnTheCallingThread) {
     REQUIRE_FIXTURE_VARIABLE(port6, "CORVANE_FTP_PORT6");
-    CreateDirectoryW(LocalPath(L"").c_str(), nullptr);
-    ASSERT_TRUE(WriteTestFile(LocalPath(L"over six"), 6, 6));
-    for (const wchar_t* host : {L"::1", L"[::1]"}) {
+    ASSERT_TRUE(WriteTestFile(LocalPath(L"only file"), 6, 6));
+    InternetSetStatusCallbackW(session_, RecordStatus);
+    const std::vector<DWORD> expected = {
+        INTERNET_STATUS_RESOLVING_NAME, INTERNET_STATUS_NAME_RESOLVED,
+        INTERNET_STATUS_CONNECTING_TO_SERVER, INTERNET_STATUS_CONNECTED_TO_SERVER};
+    const std::pair<LPCWSTR, INTERNET_PORT> servers[] = {
+        {host_.c_str(), port_}, {L"::1", PortFrom(port6)}, {L"[::1]", PortFrom(port6)}};
+    for (const auto& server : servers) {
         for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
-            HINTERNET connection =
-                InternetConnectW(session_, host, PortFrom(port6), Widen(user_).c_str(),
-                                 Widen(password_).c_str(), INTERNET_SERVICE_FTP, flags, 1);
+            StatusLog log;
+            HINTERNET connection = InternetConnectW(
+                session_, server.first, server.second, user_.c_str(), password_.c_str(),
+                INTERNET_SERVICE_FTP, flags, reinterpret_cast<DWORD_PTR>(&log));
             ASSERT_NE(nullptr, connection) << GetLastError();
+            InternetSetStatusCallbackW(connection, nullptr);
+            EXPECT_FALSE(log.wrongThread);
+            EXPECT_EQ(expected, log.statuses);
             EnterOwnFolder(connection);
-            EXPECT_EQ(std::vector<std::wstring>{L"over six"}, NamesOf(List(connection)));
+            EXPECT_EQ(std::vector<std::wstring>{L"only file"}, NamesOf(List(connection)));
             InternetCloseHandle(connection);
         }
     }
 }
 
-TEST_F(FtpConnect, HandlesAreCheckedOnEveryCall) {
-    HINTERNET connection = Connect();
+TEST_F(FtpConnect, EachFailureReturnsPromptlyWithItsOwnError) {
+    REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_FTP_SILENT_PORT");
+    struct {
+        LPCWSTR host, password;
+        INTERNET_PORT port;
+        long error;
+    } failures[] = {
+        {nullptr, L"wrong password", 0, ERROR_INTERNET_LOGIN_FAILURE},
+        {nullptr, nullptr, 1, ERROR_INTERNET_CANNOT_CONNECT},  // nothing listens on port 1
+        {L"no-such-host.invalid", nullptr, 0, ERROR_INTERNET_NAME_NOT_RESOLVED},
+        {nullptr, nullptr, PortFrom(silentPort), ERROR_INTERNET_TIMEOUT},  // never greets
+    };
+    for (const auto& failure : failures) {
+        long error = NO_ERROR;
+        double seconds = SecondsFor([&] {
+            error = FailureOf(ConnectAs(user_.c_str(), failure.password, failure.port,
+                                        INTERNET_FLAG_PASSIVE, failure.host));
+        });
+        EXPECT_EQ(failure.error, error);
+        EXPECT_LT(seconds, kBoundedSeconds) << failure.error;
+        if (failure.password) {
+            EXPECT_EQ(530u, LastReplyCode());  // the server's refusal is there to show
+        }
+    }
+}
+
+TEST_F(FtpConnect, ServerThatFallsSilentTimesOutOrIsReleasedByACloseFromAnotherThread) {
+    REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
+    const std::wstring mute = Widen(muteUser);
+    HINTERNET connection = ConnectAs(mute.c_str(), password_.c_str());
     ASSERT_NE(nullptr, connection) << GetLastError();
+    wchar_t path[512];
+    DWORD length = 512;
+    long error = NO_ERROR;
+    double seconds =
+        SecondsFor([&] { error = FailureOf(FtpGetCurrentDirectoryW(connection, path, &length)); });
+    EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
+    EXPECT_LT(seconds, kBoundedSeconds);
+    // A late reply could be taken for the answer to the next command: the connection stays failed.
+    EXPECT_EQ(ERROR_FTP_DROPPED, FailureOf(FtpSetCurrentDirectoryW(connection, L"/")));
+    InternetCloseHandle(connection);
+
+    connection = ConnectAs(mute.c_str(), password_.c_str());
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    std::thread blocked([&] { error = FailureOf(FtpSetCurrentDirectoryW(connection, L"/")); });
+    Sleep(300);
+    seconds = SecondsFor([&] {
+        EXPECT_TRUE(InternetCloseHandle(connection));
+        blocked.join();
+    });
+    EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
+    EXPECT_LT(seconds, 5.0);
+}
+
+TEST_F(FtpConnect, HandlesAreCheckedOnEveryCall) {
+    HINTERNET connection = connection_;
+    connection_ = nullptr;  // closed with the session below
     char buffer[16];
     DWORD count = 0;
     HINTERNET forged = reinterpret_cast<HINTERNET>(static_cast<uintptr_t>(0x1234));
-    EXPECT_FALSE(InternetReadFile(forged, buffer, sizeof(buffer), &count));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    EXPECT_FALSE(InternetReadFile(connection, buffer, sizeof(buffer), &count));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_INCORRECT_HANDLE_TYPE), GetLastError());
-    EXPECT_FALSE(FtpSetCurrentDirectoryW(session_, L"/"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INTERNET_INCORRECT_HANDLE_TYPE), GetLastError());
-
+    EXPECT_EQ(ERROR_INVALID_HANDLE, FailureOf(InternetReadFile(forged, buffer, 16, &count)));
+    EXPECT_EQ(ERROR_INTERNET_INCORRECT_HANDLE_TYPE,
+              FailureOf(InternetReadFile(connection, buffer, 16, &count)));
+    EXPECT_EQ(ERROR_INTERNET_INCORRECT_HANDLE_TYPE,
+              FailureOf(FtpSetCurrentDirectoryW(session_, L"/")));
     // Closing the session closes what was opened under it.
     EXPECT_TRUE(InternetCloseHandle(session_));
     session_ = nullptr;
-    EXPECT_FALSE(FtpSetCurrentDirectoryW(connection, L"/"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
-    EXPECT_FALSE(InternetCloseHandle(connection));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    EXPECT_EQ(ERROR_INVALID_HANDLE, FailureOf(FtpSetCurrentDirectoryW(connection, L"/")));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, FailureOf(InternetCloseHandle(connection)));
 }
