@@ -16,25 +16,16 @@ namespace {
 class FtpServerFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string port, root;
-        if (!FixtureVariable("CORVANE_FTP_HOST", host) ||
-            !FixtureVariable("CORVANE_FTP_PORT", port) ||
-            !FixtureVariable("CORVANE_FTP_USER", user) ||
-            !FixtureVariable("CORVANE_FTP_PASSWORD", password) ||
-            !FixtureVariable("CORVANE_FTP_ROOT", root))
+        if (!server.Load())
             GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
-        serverPort = static_cast<INTERNET_PORT>(atoi(port.c_str()));
-        std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : test)
-            if (c == '/') c = '-';
-        remoteFolder = L"/engine-" + Widen(test);
-        localFolder = WinePath(root) + L"\\engine-" + Widen(test);
+        remoteFolder = L"/" + TestFolderName();
+        localFolder = WinePath(server.root) + L"\\" + TestFolderName();
         CreateDirectoryW(localFolder.c_str(), nullptr);
     }
 
-    HRESULT Connect(FtpFS& ftp, const std::string& withPassword) {
-        return ftp.Connect(Widen(host).c_str(), Widen(user).c_str(), Widen(withPassword).c_str(),
-                           serverPort);
+    HRESULT Connect(FtpFS& ftp, const std::wstring& withPassword) {
+        return ftp.Connect(server.host.c_str(), server.user.c_str(), withPassword.c_str(),
+                           server.port);
     }
 
     std::wstring Local(const std::wstring& relative) const {
@@ -51,8 +42,7 @@ class FtpServerFixture : public ::testing::Test {
     }
 
     FtpClientApp app;
-    std::string host, user, password;
-    INTERNET_PORT serverPort = 0;
+    FixtureServer server;
     std::wstring remoteFolder, localFolder;
 };
 
@@ -62,7 +52,7 @@ class FtpFSTest : public FtpServerFixture {
     void SetUp() override {
         FtpServerFixture::SetUp();
         if (IsSkipped()) return;
-        ASSERT_EQ(S_OK, Connect(engine, password));
+        ASSERT_EQ(S_OK, Connect(engine, server.password));
         ASSERT_EQ(S_OK, engine.SetCurrentDir(remoteFolder.c_str()));
     }
 
@@ -216,7 +206,7 @@ TEST_F(FtpConnectTest, StatusesReachTheStatusWindowDuringOneConnectOnly) {
     StatusRecorder::codes.clear();
     FtpFS ftp;
     ftp.SetStatusWindow(recorder.window);
-    ASSERT_EQ(S_OK, Connect(ftp, password));
+    ASSERT_EQ(S_OK, Connect(ftp, server.password));
     EXPECT_TRUE(IsInOrder(StatusRecorder::codes,
                           {INTERNET_STATUS_RESOLVING_NAME, INTERNET_STATUS_CONNECTING_TO_SERVER,
                            INTERNET_STATUS_CONNECTED_TO_SERVER}));
@@ -225,13 +215,13 @@ TEST_F(FtpConnectTest, StatusesReachTheStatusWindowDuringOneConnectOnly) {
     WIN32_FIND_DATAW data;
     ftp.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
     ftp.Disconnect();
-    ASSERT_EQ(S_OK, Connect(ftp, password));
+    ASSERT_EQ(S_OK, Connect(ftp, server.password));
     EXPECT_TRUE(StatusRecorder::codes.empty());
 }
 
 TEST_F(FtpConnectTest, FailedLoginLeavesTheEngineDisconnected) {
     FtpFS ftp;
-    EXPECT_EQ(E_FAIL, Connect(ftp, "not the password"));
+    EXPECT_EQ(E_FAIL, Connect(ftp, L"not the password"));
     EXPECT_FALSE(ftp.IsConnected());
     EXPECT_EQ(E_FAIL, ftp.SetCurrentDir(L"/"));
 }
@@ -240,10 +230,10 @@ TEST_F(FtpConnectTest, EnginesShareOneSessionThatOutlivesAllButTheLast) {
     for (int round = 0; round < 2; ++round) {
         auto first = std::make_unique<FtpFS>();
         FtpFS second;
-        ASSERT_EQ(S_OK, Connect(*first, password));
+        ASSERT_EQ(S_OK, Connect(*first, server.password));
         first.reset();
         // The session stays open for the engine still alive, and opens anew after the last.
-        EXPECT_EQ(S_OK, Connect(second, password)) << round;
+        EXPECT_EQ(S_OK, Connect(second, server.password)) << round;
     }
 }
 

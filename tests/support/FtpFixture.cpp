@@ -1,5 +1,7 @@
 #include "support/FtpFixture.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -16,6 +18,29 @@ std::wstring Widen(const std::string& text) {
     std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
     if (length > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
     return wide;
+}
+
+bool FixtureServer::Load() {
+    std::string hostText, portText, userText, passwordText;
+    if (!FixtureVariable("CORVANE_FTP_HOST", hostText) ||
+        !FixtureVariable("CORVANE_FTP_PORT", portText) ||
+        !FixtureVariable("CORVANE_FTP_USER", userText) ||
+        !FixtureVariable("CORVANE_FTP_PASSWORD", passwordText) ||
+        !FixtureVariable("CORVANE_FTP_ROOT", root))
+        return false;
+    host = Widen(hostText);
+    user = Widen(userText);
+    password = Widen(passwordText);
+    port = static_cast<WORD>(atoi(portText.c_str()));
+    return true;
+}
+
+std::wstring TestFolderName() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    for (char& c : name)
+        if (c == '/') c = '-';  // parameterised tests carry a slash
+    return Widen(name);
 }
 
 std::wstring WinePath(const std::string& linuxPath) {

@@ -20,6 +20,17 @@ bool FixtureVariable(const char* name, std::string& value);
 
 std::wstring Widen(const std::string& text);
 
+// The main fixture server as the start script exported it.
+struct FixtureServer {
+    std::wstring host, user, password;
+    std::string root;  // its folder on the Linux side
+    WORD port = 0;
+    bool Load();  // false when the fixture is not running
+};
+
+// A name of the running test's own, for its folder on the server.
+std::wstring TestFolderName();
+
 // A Linux path as Wine's Z: drive shows it.
 std::wstring WinePath(const std::string& linuxPath);
 

@@ -19,20 +19,11 @@ DWORD LastReplyCode() {
 }
 
 void FtpServerTest::SetUp() {
-    std::string host, port, user, password;
-    if (!FixtureVariable("CORVANE_FTP_HOST", host) || !FixtureVariable("CORVANE_FTP_PORT", port) ||
-        !FixtureVariable("CORVANE_FTP_USER", user) ||
-        !FixtureVariable("CORVANE_FTP_PASSWORD", password) ||
-        !FixtureVariable("CORVANE_FTP_ROOT", root_))
+    if (!server_.Load())
         GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
-    host_ = Widen(host);
-    user_ = Widen(user);
-    password_ = Widen(password);
-    port_ = PortFrom(port);
     session_ = InternetOpenW(L"FtpFS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     ASSERT_NE(nullptr, session_);
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = Widen(std::string(test->test_suite_name()) + "." + test->name());
+    folder_ = TestFolderName();
     connection_ = Connect();
     ASSERT_NE(nullptr, connection_) << GetLastError();
     EnterOwnFolder(connection_);
@@ -44,17 +35,18 @@ void FtpServerTest::TearDown() {
 }
 
 HINTERNET FtpServerTest::Connect(DWORD flags, INTERNET_PORT port) {
-    return ConnectAs(user_.c_str(), password_.c_str(), port, flags);
+    return ConnectAs(server_.user.c_str(), server_.password.c_str(), port, flags);
 }
 
 HINTERNET FtpServerTest::ConnectAs(LPCWSTR user, LPCWSTR password, INTERNET_PORT port, DWORD flags,
                                    LPCWSTR host) {
-    return InternetConnectW(session_, host ? host : host_.c_str(), port ? port : port_, user,
-                            password, INTERNET_SERVICE_FTP, flags, 1);
+    return InternetConnectW(session_, host ? host : server_.host.c_str(),
+                            port ? port : server_.port, user, password, INTERNET_SERVICE_FTP, flags,
+                            1);
 }
 
 std::wstring FtpServerTest::LocalPath(const std::wstring& name) const {
-    return WinePath(root_) + L"\\" + folder_ + (name.empty() ? L"" : L"\\" + name);
+    return WinePath(server_.root) + L"\\" + folder_ + (name.empty() ? L"" : L"\\" + name);
 }
 
 void FtpServerTest::EnterOwnFolder(HINTERNET connection) {

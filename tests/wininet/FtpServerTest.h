@@ -25,9 +25,7 @@ class FtpServerTest : public ::testing::Test {
     // Every name FtpFindFirstFileW delivers for the pattern, with its find data, by name.
     std::vector<WIN32_FIND_DATAW> List(HINTERNET connection, LPCWSTR pattern = nullptr);
 
-    std::wstring host_, user_, password_;
-    std::string root_;
-    INTERNET_PORT port_ = 0;
+    FixtureServer server_;
     HINTERNET session_ = nullptr, connection_ = nullptr;
     std::wstring folder_;  // the test's folder, relative to the root
 };

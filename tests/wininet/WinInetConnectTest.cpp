@@ -31,14 +31,16 @@ TEST_F(FtpConnect, LogsInOverIpv4AndIpv6ReportingStatusesInOrderOnTheCallingThre
     const std::vector<DWORD> expected = {
         INTERNET_STATUS_RESOLVING_NAME, INTERNET_STATUS_NAME_RESOLVED,
         INTERNET_STATUS_CONNECTING_TO_SERVER, INTERNET_STATUS_CONNECTED_TO_SERVER};
-    const std::pair<LPCWSTR, INTERNET_PORT> servers[] = {
-        {host_.c_str(), port_}, {L"::1", PortFrom(port6)}, {L"[::1]", PortFrom(port6)}};
+    const std::pair<LPCWSTR, INTERNET_PORT> servers[] = {{server_.host.c_str(), server_.port},
+                                                         {L"::1", PortFrom(port6)},
+                                                         {L"[::1]", PortFrom(port6)}};
     for (const auto& server : servers) {
         for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
             StatusLog log;
-            HINTERNET connection = InternetConnectW(
-                session_, server.first, server.second, user_.c_str(), password_.c_str(),
-                INTERNET_SERVICE_FTP, flags, reinterpret_cast<DWORD_PTR>(&log));
+            HINTERNET connection =
+                InternetConnectW(session_, server.first, server.second, server_.user.c_str(),
+                                 server_.password.c_str(), INTERNET_SERVICE_FTP, flags,
+                                 reinterpret_cast<DWORD_PTR>(&log));
             ASSERT_NE(nullptr, connection) << GetLastError();
             InternetSetStatusCallbackW(connection, nullptr);
             EXPECT_FALSE(log.wrongThread);
@@ -65,7 +67,7 @@ TEST_F(FtpConnect, EachFailureReturnsPromptlyWithItsOwnError) {
     for (const auto& failure : failures) {
         long error = NO_ERROR;
         double seconds = SecondsFor([&] {
-            error = FailureOf(ConnectAs(user_.c_str(), failure.password, failure.port,
+            error = FailureOf(ConnectAs(server_.user.c_str(), failure.password, failure.port,
                                         INTERNET_FLAG_PASSIVE, failure.host));
         });
         EXPECT_EQ(failure.error, error);
@@ -79,7 +81,7 @@ TEST_F(FtpConnect, EachFailureReturnsPromptlyWithItsOwnError) {
 TEST_F(FtpConnect, ServerThatFallsSilentTimesOutOrIsReleasedByACloseFromAnotherThread) {
     REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
     const std::wstring mute = Widen(muteUser);
-    HINTERNET connection = ConnectAs(mute.c_str(), password_.c_str());
+    HINTERNET connection = ConnectAs(mute.c_str(), server_.password.c_str());
     ASSERT_NE(nullptr, connection) << GetLastError();
     wchar_t path[512];
     DWORD length = 512;
@@ -92,7 +94,7 @@ TEST_F(FtpConnect, ServerThatFallsSilentTimesOutOrIsReleasedByACloseFromAnotherT
     EXPECT_EQ(ERROR_FTP_DROPPED, FailureOf(FtpSetCurrentDirectoryW(connection, L"/")));
     InternetCloseHandle(connection);
 
-    connection = ConnectAs(mute.c_str(), password_.c_str());
+    connection = ConnectAs(mute.c_str(), server_.password.c_str());
     ASSERT_NE(nullptr, connection) << GetLastError();
     std::thread blocked([&] { error = FailureOf(FtpSetCurrentDirectoryW(connection, L"/")); });
     Sleep(300);

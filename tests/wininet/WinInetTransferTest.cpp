@@ -70,7 +70,8 @@ class FtpTransfer : public FtpServerTest {
 };
 
 TEST_F(FtpTransfer, FilesArriveByteIdenticalInPassiveAndActiveMode) {
-    RoundTrip(user_.c_str(), password_.c_str(), port_, (L"/" + folder_).c_str(), LocalPath(L""));
+    RoundTrip(server_.user.c_str(), server_.password.c_str(), server_.port,
+              (L"/" + folder_).c_str(), LocalPath(L""));
 }
 
 TEST_F(FtpTransfer, VsftpdListsLegacyNamesAndTransfersByteIdentical) {
