@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <string>
 
+#include "ftp/TransferTypes.h"
+
 bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool EndsWithSeparator(const wchar_t* path) {
@@ -29,9 +31,7 @@ WString JoinedPath(const wchar_t* directory, const wchar_t* name) {
 }
 
 WString MakeEntryItem(wchar_t type, const wchar_t* directory, const wchar_t* name) {
-    std::wstring item(1, type);
-    item += Joined(directory, name);
-    return WString(item.c_str());
+    return MakeTransferItem(type, Joined(directory, name).c_str());
 }
 
 bool IsDotEntry(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }

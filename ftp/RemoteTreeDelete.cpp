@@ -1,7 +1,5 @@
 #include "ftp/RemoteTreeDelete.h"
 
-#include <cwchar>
-
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
 
@@ -10,13 +8,7 @@ const wchar_t* NameOf(const TransferItem* item) { return item->GetText() + 1; }
 bool IsFolder(const TransferItem* item) { return item->GetText()[0] == L'D'; }
 
 TransferItem* MakeItem(wchar_t type, const wchar_t* name) {
-    size_t length = wcslen(name);
-    wchar_t* text = new wchar_t[length + 2];
-    text[0] = type;
-    wmemcpy(text + 1, name, length + 1);
-    TransferItem* item = new TransferItem(text);
-    delete[] text;
-    return item;
+    return new TransferItem(MakeTransferItem(type, name));
 }
 }  // namespace
 

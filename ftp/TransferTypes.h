@@ -10,6 +10,9 @@
 using TransferItem = WString;
 using TransferList = PtrList<TransferItem*>;
 
+// The item for an entry: its type letter followed at once by its name or path.
+TransferItem MakeTransferItem(wchar_t type, const wchar_t* entry);
+
 // Handed by pointer to the download panel, which reads the words by position.
 struct DownloadCounters {
     DWORD filesDone;
