@@ -54,6 +54,8 @@ HMENU BrowseWnd::GetContextMenu() { return nullptr; }
 void BrowseWnd::SetCurrentPath(const wchar_t*) {}
 void BrowseWnd::UpdateMenuItems(HMENU, WORD, WORD) {}
 const wchar_t* BrowseWnd::GetSessionName() { return L""; }
+const wchar_t* BrowseWnd::GetHost() { return L""; }
+const wchar_t* BrowseWnd::GetUser() { return L""; }
 bool BrowseWnd::IsIdle() { return true; }
 void BrowseWnd::StartUpload(PtrList<WString*>&) {}
 
@@ -322,4 +324,25 @@ static RowKey KeyOf(const SortInfo& info, LPARAM id) {
 int CALLBACK BrowseWnd::CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo) {
     const SortInfo& info = *reinterpret_cast<const SortInfo*>(sortInfo);
     return CompareRows(info.column, KeyOf(info, first), KeyOf(info, second));
+}
+
+void BrowseWnd::ShowDownloadPanel(bool show) {
+    ShowPanel(downloadPanel, IDD_DOWNLOAD_PROGRESS, show);
+}
+
+void BrowseWnd::ShowUploadPanel(bool show) { ShowPanel(uploadPanel, IDD_UPLOAD_PROGRESS, show); }
+
+void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
+    if (show) {
+        // A second start message reuses the panel instead of stacking another.
+        if (!panel.GetHandle() && !panel.CreateModeless(resourceId, this)) return;
+        pathBox.Show(SW_HIDE);
+        fileList.Show(SW_HIDE);
+        panel.Show(SW_SHOW);
+        return;
+    }
+    if (panel.GetHandle()) panel.DestroyDlg();
+    if (downloadPanel.GetHandle() || uploadPanel.GetHandle()) return;
+    pathBox.Show(SW_SHOW);
+    fileList.Show(SW_SHOW);
 }

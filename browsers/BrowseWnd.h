@@ -10,6 +10,8 @@
 #include "framework/ListViewCtl.h"
 #include "framework/PtrList.h"
 #include "framework/WString.h"
+#include "transfer_ui/DownloadProgressDlg.h"
+#include "transfer_ui/UploadProgressDlg.h"
 
 // A view of one file system inside the frame: the path box with the recently
 // visited folders above the Name/Size/Type list. Everything that touches a
@@ -43,6 +45,9 @@ class BrowseWnd : public BaseWnd {
     virtual void UpdateMenuItems(HMENU menu, WORD buttonId, WORD high);
     // The name the frame shows for this view in its title and menus.
     virtual const wchar_t* GetSessionName();
+    // The server and login shown by the progress panels; empty for the local view.
+    virtual const wchar_t* GetHost();
+    virtual const wchar_t* GetUser();
     // Upload targets: a view that is busy with a transfer takes no upload.
     virtual bool IsIdle();
     virtual void StartUpload(PtrList<WString*>& items);
@@ -51,6 +56,12 @@ class BrowseWnd : public BaseWnd {
     int AddFolderItem(const wchar_t* name);
     int AddFileItem(const wchar_t* name, uint32_t size);
     void UpdatePathHistory();
+
+    // A transfer's panel takes the place of the path box and the list while it is shown.
+    void ShowDownloadPanel(bool show);
+    void ShowUploadPanel(bool show);
+    DownloadProgressDlg& GetDownloadPanel() { return downloadPanel; }
+    UploadProgressDlg& GetUploadPanel() { return uploadPanel; }
 
     void SelectAll();
     void InvertSelection();
@@ -81,11 +92,14 @@ class BrowseWnd : public BaseWnd {
     void ChoosePathFromHistory();
     int InsertRow(const wchar_t* name, int image, LPARAM id);
     void ReportNewFolder(int result);
+    void ShowPanel(ProgressPanel& panel, int resourceId, bool show);
     static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo);
 
     ImageListObj imageList;
     ListViewCtl fileList;
     ComboBoxCtl pathBox;
+    DownloadProgressDlg downloadPanel;
+    UploadProgressDlg uploadPanel;
     HMENU pendingContextPopup;
     uint32_t nextItemId;
 };

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <cestore.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "browsers/BrowseWnd.h"
+#include "resources/resource.h"
+#include "support/GuiApp.h"
+#include "transfer_ui/ProgressText.h"
+
+namespace {
+
+std::wstring FileText(DWORD bytes, DWORD size, DWORD total, DWORD elapsed) {
+    wchar_t text[128];
+    FormatFileProgress(text, 128, bytes, size, total, elapsed);
+    return text;
+}
+
+// A view as the FTP view will be: it names its session and records the panels' buttons.
+class PanelHostView : public BrowseWnd {
+  public:
+    const wchar_t* GetSessionName() override { return L"work"; }
+    const wchar_t* GetHost() override { return L"ftp.example.org"; }
+    const wchar_t* GetUser() override { return L"anna"; }
+
+    std::vector<std::pair<UINT, WPARAM>> buttons;
+
+  protected:
+    LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DOWNLOAD_PANEL_BUTTON || message == WM_UPLOAD_PANEL_BUTTON)
+            buttons.push_back({message, wParam});
+        return BrowseWnd::OnWindowMessage(handle, message, wParam, lParam);
+    }
+};
+
+class ProgressPanelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP | WS_VISIBLE, 0, 0, 300, 400, 0));
+    }
+    void TearDown() override { view.DestroyWnd(); }
+
+    std::wstring Text(ProgressPanel& panel, int id) {
+        wchar_t text[256] = L"";
+        GetDlgItemTextW(panel.GetHandle(), id, text, 256);
+        return text;
+    }
+    bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
+    bool ListShown() {
+        return Visible(view.GetFileList().GetHandle()) && Visible(view.GetPathBox().GetHandle());
+    }
+    int BarPosition(ProgressPanel& panel, int id) {
+        return static_cast<int>(SendMessageW(panel.GetItem(id), PBM_GETPOS, 0, 0));
+    }
+
+    GuiApp app;
+    PanelHostView view;
+};
+
+}  // namespace
+
+TEST(ProgressTextTest, FiguresForBarsAndTexts) {
+    EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", FileText(1024, 2048, 4096, 1000));
+    // The rate is the run's average, not the current file's.
+    EXPECT_EQ(L"0.00/512.00kb at 1000.00kb/sec", FileText(0, 524288, 10240000, 10000));
+    EXPECT_EQ(L"0.00/0.00kb at 0.00kb/sec", FileText(0, 0, 0, 0));
+    EXPECT_EQ(L"0.00/1.00kb at 0.00kb/sec", FileText(0, 1024, 5120, 0));
+
+    EXPECT_EQ(50u, FilePercent(1024, 2048));
+    EXPECT_EQ(3200u, FilePercent(0, 0));
+    EXPECT_EQ(50u, FilePercent(2000000000u, 4000000000u));  // no 32-bit overflow
+    EXPECT_EQ(100u, FilePercent(4000000000u, 4000000000u));
+
+    EXPECT_EQ(25u, FreeStorePercent(1024, 4096));
+    EXPECT_EQ(0u, FreeStorePercent(0, 0));
+    wchar_t storage[64];
+    FormatStorage(storage, 64, 1536, 4096);
+    EXPECT_STREQ(L"1.50/4.00kb", storage);
+}
+
+TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
+    ASSERT_TRUE(ListShown());
+    view.ShowDownloadPanel(true);
+    DownloadProgressDlg& panel = view.GetDownloadPanel();
+    ASSERT_TRUE(panel.GetHandle());
+    EXPECT_TRUE(Visible(panel.GetHandle()));
+    EXPECT_FALSE(Visible(view.GetFileList().GetHandle()));
+    EXPECT_FALSE(Visible(view.GetPathBox().GetHandle()));
+    EXPECT_EQ(L"work", Text(panel, IDC_PROGRESS_SESSION));
+    EXPECT_EQ(L"ftp.example.org", Text(panel, IDC_PROGRESS_HOST));
+    EXPECT_EQ(L"anna", Text(panel, IDC_PROGRESS_USER));
+
+    panel.ShowFolder(L"photos");
+    EXPECT_EQ(L"photos [Folder]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
+    DownloadCounters counters = {3, 2, 4096, 2048, 1024, 1000};
+    panel.ShowProgress(&counters);
+    EXPECT_EQ(50, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
+    EXPECT_EQ(L"3", Text(panel, IDC_PROGRESS_FILE_COUNT));
+    EXPECT_EQ(L"2", Text(panel, IDC_PROGRESS_DIR_COUNT));
+    EXPECT_EQ(L"4096", Text(panel, IDC_PROGRESS_BYTE_COUNT));
+
+    STORE_INFORMATION store = {};
+    ASSERT_TRUE(GetStoreInformation(&store));
+    wchar_t storage[64];
+    FormatStorage(storage, 64, store.dwFreeSize, store.dwStoreSize);
+    EXPECT_EQ(storage, Text(panel, IDC_DOWNLOAD_STORE_TEXT));
+    EXPECT_EQ(static_cast<int>(FreeStorePercent(store.dwFreeSize, store.dwStoreSize)),
+              BarPosition(panel, IDC_DOWNLOAD_STORE_BAR));
+
+    // A new file restarts the bar; an empty one shows it full.
+    panel.ShowFile(L"empty file.txt");
+    EXPECT_EQ(L"empty file.txt [File]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
+    EXPECT_EQ(0, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
+    DownloadCounters empty = {4, 2, 4096, 0, 0, 1000};
+    panel.ShowProgress(&empty);
+    EXPECT_EQ(100, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
+
+    view.ShowDownloadPanel(false);
+    EXPECT_FALSE(panel.GetHandle());
+    EXPECT_TRUE(ListShown());
+}
+
+TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheView) {
+    view.ShowDownloadPanel(true);
+    DownloadProgressDlg& download = view.GetDownloadPanel();
+    download.SetButtonMode(kPanelCancel);
+    EXPECT_TRUE(Visible(download.GetItem(IDCANCEL)));
+    EXPECT_FALSE(Visible(download.GetItem(IDOK)));
+    SendMessageW(download.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+    download.SetButtonMode(kPanelDone);
+    EXPECT_FALSE(Visible(download.GetItem(IDCANCEL)));
+    SendMessageW(download.GetItem(IDOK), BM_CLICK, 0, 0);
+
+    // The upload panel starts in Cancel mode by itself.
+    view.ShowUploadPanel(true);
+    UploadProgressDlg& upload = view.GetUploadPanel();
+    EXPECT_TRUE(Visible(upload.GetItem(IDCANCEL)));
+    EXPECT_FALSE(Visible(upload.GetItem(IDOK)));
+    SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+
+    using Button = std::pair<UINT, WPARAM>;
+    std::vector<Button> expected = {Button(WM_DOWNLOAD_PANEL_BUTTON, kPanelCancel),
+                                    Button(WM_DOWNLOAD_PANEL_BUTTON, kPanelDone),
+                                    Button(WM_UPLOAD_PANEL_BUTTON, kPanelCancel)};
+    EXPECT_EQ(expected, view.buttons);
+
+    // The list comes back only when no panel is left.
+    view.ShowDownloadPanel(false);
+    EXPECT_FALSE(ListShown());
+    view.ShowUploadPanel(false);
+    EXPECT_TRUE(ListShown());
+}
+
+TEST_F(ProgressPanelTest, UploadPanelReadsTheUploadCountersInTheirOwnOrder) {
+    view.ShowUploadPanel(true);
+    UploadProgressDlg& panel = view.GetUploadPanel();
+    EXPECT_EQ(L"work", Text(panel, IDC_PROGRESS_SESSION));
+    panel.ShowFile(L"r\u00e9sum\u00e9.txt");
+    EXPECT_EQ(L"r\u00e9sum\u00e9.txt [File]", Text(panel, IDC_UPLOAD_CURRENT_ITEM));
+    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7};
+    panel.ShowProgress(&counters);
+    EXPECT_EQ(L"5", Text(panel, IDC_PROGRESS_FILE_COUNT));
+    EXPECT_EQ(L"7", Text(panel, IDC_PROGRESS_DIR_COUNT));
+    EXPECT_EQ(L"8192", Text(panel, IDC_PROGRESS_BYTE_COUNT));
+    EXPECT_EQ(25, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ(L"1.00/4.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/BaseDlg.h"
+
+// Messages a panel sends to the view that hosts it when one of its buttons is pressed.
+const UINT WM_DOWNLOAD_PANEL_BUTTON = WM_USER + 100;
+const UINT WM_UPLOAD_PANEL_BUTTON = WM_USER + 101;
+// wParam of those messages, and the modes of SetButtonMode.
+const int kPanelDone = 1;
+const int kPanelCancel = 2;
+
+// The counters of either direction, named; the workers' records order them differently.
+struct PanelFigures {
+    DWORD filesDone;
+    DWORD folders;
+    DWORD totalBytes;
+    DWORD currentFileSize;
+    DWORD currentFileBytes;
+    DWORD elapsedMs;
+};
+
+// What the download and upload panels share: the session fields of the hosting
+// view, the current item, the per-file bar and figures, and the Cancel/Done button.
+class ProgressPanel : public BaseDlg {
+  public:
+    ProgressPanel(int currentItemId, UINT buttonMessage);
+
+    BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    void ShowFile(const wchar_t* name);
+    // kPanelDone shows Done in place of Cancel; any other mode shows Cancel.
+    void SetButtonMode(int mode);
+
+  protected:
+    void ShowItem(const wchar_t* name, const wchar_t* kind);
+    void ShowFigures(const PanelFigures& figures);
+    void SetItemNumber(int id, DWORD value);
+    virtual void OnInitPanel() {}
+
+  private:
+    void ShowHostView();
+
+    int currentItemId;
+    UINT buttonMessage;
+};

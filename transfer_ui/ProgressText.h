@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// The figures a progress panel shows, as pure functions of the counters.
+
+// Position of a 0..100 bar for the current file; past the range (a full bar)
+// for an empty file, whose few bytes are done as soon as it opens.
+UINT FilePercent(DWORD currentBytes, DWORD currentSize);
+
+// "done/sizekb at ratekb/sec": the rate is the average over the whole run.
+void FormatFileProgress(wchar_t* text, size_t capacity, DWORD currentBytes, DWORD currentSize,
+                        DWORD totalBytes, DWORD elapsedMs);
+
+// Position of a 0..100 bar for the free part of the store.
+UINT FreeStorePercent(DWORD freeBytes, DWORD storeBytes);
+
+// "free/totalkb".
+void FormatStorage(wchar_t* text, size_t capacity, DWORD freeBytes, DWORD storeBytes);
