@@ -6,7 +6,27 @@
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
 
-ConnectingDlg::ConnectingDlg() : host(nullptr), user(nullptr) {}
+namespace {
+
+struct WindowSet {
+    HWND* windows;
+    int capacity;
+    int count;
+    HWND except;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM set) {
+    WindowSet& found = *reinterpret_cast<WindowSet*>(set);
+    if (window != found.except && IsWindowVisible(window) && IsWindowEnabled(window) &&
+        found.count < found.capacity)
+        found.windows[found.count++] = window;
+    return TRUE;
+}
+
+}  // namespace
+
+ConnectingDlg::ConnectingDlg()
+    : host(nullptr), user(nullptr), outcome(kPending), disabled(), disabledCount(0) {}
 
 ConnectingDlg::~ConnectingDlg() {}
 
@@ -16,46 +36,57 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     if (!view || !hostName) return kFailed;
     host = hostName;
     user = userName;
+    outcome = kPending;
     if (!CreateModeless(resourceId, parent)) return kFailed;
     LoginAttempt* attempt = LoginAttempt::Start(hwnd, host, user, password, port);
     if (!attempt) {
         DestroyDlg();
         return kFailed;
     }
-    HWND owner = parent ? parent->GetHandle() : nullptr;
-    if (owner) EnableWindow(owner, FALSE);
+    EnableOtherWindows(false);
     Show(SW_SHOW);
-    int result = WaitForOutcome();
-    if (result == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
+    WaitForOutcome();
+    if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
     attempt->Abandon();
-    // The parent comes back before the dialog goes, so that it gets the activation.
-    if (owner) EnableWindow(owner, TRUE);
+    // The others come back before the dialog goes, so that its owner gets the activation.
+    EnableOtherWindows(true);
     if (hwnd) DestroyDlg();
-    return result;
+    return outcome;
 }
 
 // Every message of the thread is handled meanwhile, so the program keeps
-// painting; a quit request ends the wait and is passed on to the main loop.
-int ConnectingDlg::WaitForOutcome() {
+// painting; the outcome arrives through the dialog procedure, whichever loop
+// runs (a menu's, a message box's). A quit request ends the wait and is
+// passed on to the main loop.
+void ConnectingDlg::WaitForOutcome() {
     MSG message;
-    for (;;) {
+    while (outcome == kPending) {
         BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(message.wParam));
-            return kCancelled;
-        }
-        if (got == -1) return kFailed;
-        if (message.hwnd == hwnd) {
-            if (message.message == LoginAttempt::kLoggedIn) return kLoggedIn;
-            if (message.message == LoginAttempt::kFailed) return kFailed;
-            if (message.message == kCancelMessage) return kCancelled;
-        }
-        if (!IsDialogMessageW(hwnd, &message)) {
+            outcome = kCancelled;
+        } else if (got == -1) {
+            outcome = kFailed;
+        } else if (!IsDialogMessageW(hwnd, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        if (!hwnd) return kFailed;  // destroyed from elsewhere
+        if (!hwnd && outcome == kPending) outcome = kFailed;  // destroyed from elsewhere
     }
+}
+
+// Like a modal dialog, but for every window of the thread: the menu bar is
+// a window of its own beside the frame.
+void ConnectingDlg::EnableOtherWindows(bool enable) {
+    if (!enable) {
+        WindowSet set = {disabled, static_cast<int>(sizeof(disabled) / sizeof(disabled[0])), 0,
+                         hwnd};
+        EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
+                          reinterpret_cast<LPARAM>(&set));
+        disabledCount = set.count;
+    }
+    for (int i = 0; i < disabledCount; ++i) EnableWindow(disabled[i], enable);
+    if (enable) disabledCount = 0;
 }
 
 BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
@@ -70,8 +101,21 @@ BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
         case WM_FTP_CONNECT_STATUS:
             ShowStatus(static_cast<DWORD>(wParam));
             break;
+        case LoginAttempt::kLoggedIn:
+            return Conclude(kLoggedIn);
+        case LoginAttempt::kFailed:
+            return Conclude(kFailed);
+        case kCancelMessage:
+            return Conclude(kCancelled);
     }
     return FALSE;
+}
+
+// Handled here in full: the dialog manager reads these numbers as its own
+// messages (set the default button, reposition).
+BOOL ConnectingDlg::Conclude(int result) {
+    if (outcome == kPending) outcome = result;
+    return TRUE;
 }
 
 void ConnectingDlg::ShowStatus(DWORD status) {

@@ -13,7 +13,7 @@ class FtpBrowseWnd;
 // user has given it up.
 class ConnectingDlg : public BaseDlg {
   public:
-    enum Result { kLoggedIn = 0, kFailed = 1, kCancelled = 2 };
+    enum Result { kLoggedIn = 0, kFailed = 1, kCancelled = 2, kPending = -1 };
     static const UINT kCancelMessage = WM_USER + 3;
 
     ConnectingDlg();
@@ -21,15 +21,20 @@ class ConnectingDlg : public BaseDlg {
 
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // On success the view holds the logged-in connection. The parent takes no
-    // input meanwhile, as under a modal dialog.
+    // On success the view holds the logged-in connection. The thread's other
+    // windows take no input meanwhile, as under a modal dialog.
     int Run(FtpBrowseWnd* view, const wchar_t* host, const wchar_t* user, const wchar_t* password,
             const wchar_t* sessionName, INTERNET_PORT port, int resourceId, BaseWnd* parent);
 
   private:
-    int WaitForOutcome();
+    void WaitForOutcome();
     void ShowStatus(DWORD status);
+    void EnableOtherWindows(bool enable);
+    BOOL Conclude(int result);
 
     const wchar_t* host;
     const wchar_t* user;
+    int outcome;
+    HWND disabled[8];
+    int disabledCount;
 };

@@ -99,3 +99,15 @@ TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
     driver.On(L"Connecting...", nullptr);
     EXPECT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
 }
+
+// The result reaches the dialog even while another loop runs, as a menu's does.
+TEST_F(ConnectingDlgTest, OutcomeArrivesThroughAnyMessageLoop) {
+    DialogDriver driver;
+    driver.On(L"Connecting...", [](HWND) {
+        for (int i = 0; i < 100; ++i) {
+            Sleep(20);
+            PumpMessages();
+        }
+    });
+    EXPECT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
+}
