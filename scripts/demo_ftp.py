@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""A demo FTP server to try Corvane with: 127.0.0.1 on a free port, anonymous
+"""A demo FTP server to try Corvane with: 127.0.0.1 on port 2121 when it is
+free (so that a saved session finds it again next time), else on any free port; anonymous
 login (read only) and the user demo/demo (full rights), serving a small sample
 tree under ROOT. Writes what to type into "Connect..." to INFO once it listens.
 
@@ -13,6 +14,7 @@ from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
 USER, PASSWORD = "demo", "demo"
+PREFERRED_PORT = 2121
 
 SAMPLE_FILES = {
     "Read me.txt": "Welcome to the Corvane demo server.\n",
@@ -49,7 +51,10 @@ def main():
     authorizer.add_anonymous(root, perm="elr")
     DemoHandler.authorizer = authorizer
     DemoHandler.banner = "Corvane demo server ready."
-    server = FTPServer(("127.0.0.1", 0), DemoHandler)
+    try:
+        server = FTPServer(("127.0.0.1", PREFERRED_PORT), DemoHandler)
+    except OSError:
+        server = FTPServer(("127.0.0.1", 0), DemoHandler)
     port = server.socket.getsockname()[1]
     with open(info + ".tmp", "w") as out:
         out.write("Demo FTP server: host 127.0.0.1, port %d\n" % port)
