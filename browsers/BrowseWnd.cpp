@@ -52,10 +52,21 @@ void BrowseWnd::DeleteFileItem(const wchar_t*) {}
 void BrowseWnd::DeleteFolderItem(const wchar_t*) {}
 HMENU BrowseWnd::GetContextMenu() { return nullptr; }
 void BrowseWnd::SetCurrentPath(const wchar_t*) {}
-void BrowseWnd::UpdateMenuItems(HMENU, WORD, WORD) {}
 const wchar_t* BrowseWnd::GetSessionName() { return L""; }
 const wchar_t* BrowseWnd::GetHost() { return L""; }
 const wchar_t* BrowseWnd::GetUser() { return L""; }
+
+// The menus are shared by every view: what a busy view greyed comes back here.
+void BrowseWnd::UpdateMenuItems(HMENU menu, WORD buttonId, WORD) {
+    SetViewCommandsState(menu, buttonId, MF_ENABLED);
+}
+
+void BrowseWnd::SetViewCommandsState(HMENU menu, WORD buttonId, UINT state) {
+    if (buttonId == IDM_VIEW) EnableMenuItem(menu, IDM_REFRESH, MF_BYCOMMAND | state);
+    if (buttonId != IDM_EDIT) return;
+    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE})
+        EnableMenuItem(menu, id, MF_BYCOMMAND | state);
+}
 bool BrowseWnd::IsIdle() { return true; }
 void BrowseWnd::StartUpload(PtrList<WString*>&) {}
 
@@ -70,7 +81,8 @@ void BrowseWnd::OnContextCommand(LPARAM, WORD, WORD id) {
     }
 }
 
-// A new folder gets its name typed in place straight away; a failure is told.
+// A new folder is selected and, unless it was named already, gets its name
+// typed in place straight away; a failure is told.
 void BrowseWnd::ReportNewFolder(int result) {
     if (result == -1) {
         MessageBoxW(hwnd, L"Can't create directory", L"ERROR", MB_ICONHAND);
@@ -78,7 +90,7 @@ void BrowseWnd::ReportNewFolder(int result) {
         fileList.SetItemState(-1, 0, LVIS_SELECTED);
         fileList.SetItemState(result, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         fileList.Focus();
-        fileList.EditLabel(result);
+        if (EditsNewFolderName()) fileList.EditLabel(result);
     }
 }
 

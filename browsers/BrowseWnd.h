@@ -43,9 +43,9 @@ class BrowseWnd : public BaseWnd {
     virtual void OnContextCommand(LPARAM lParam, WORD code, WORD id);
     virtual void SetCurrentPath(const wchar_t* path);
     virtual void UpdateMenuItems(HMENU menu, WORD buttonId, WORD high);
-    // The name the frame shows for this view in its title and menus.
+    // The name the frame shows for this view in its title and menus, and the
+    // server and login the progress panels show.
     virtual const wchar_t* GetSessionName();
-    // The server and login shown by the progress panels; empty for the local view.
     virtual const wchar_t* GetHost();
     virtual const wchar_t* GetUser();
     // Upload targets: a view that is busy with a transfer takes no upload.
@@ -79,6 +79,10 @@ class BrowseWnd : public BaseWnd {
     bool IsParentRow(int row);
     int CountSelectedEntries();
     HMENU GetPendingContextPopup() const { return pendingContextPopup; }
+    // False for a view that asked for the name before creating the folder.
+    virtual bool EditsNewFolderName() { return true; }
+    // Enables or greys the commands of the frame's menus that act on the view.
+    static void SetViewCommandsState(HMENU menu, WORD buttonId, UINT state);
 
   private:
     void BuildChildren();

@@ -4,6 +4,7 @@
 #include "app/FtpClientApp.h"
 #include "browsers/BrowseWnd.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/ConnectDlg.h"
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "resources/resource.h"
@@ -11,6 +12,9 @@
 void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
     BrowseWnd* view = GetCurrentView();
     switch (id) {
+        case IDM_NEW_HOST:
+            ConnectNewHost();
+            break;
         case IDM_CURRENT_VIEW:
             CloseCurrentView();
             break;
@@ -45,6 +49,24 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
             if (CWinApp::IsDynamicCommandId(id)) HandleInsertedItem(id);
             break;
     }
+}
+
+// A new host with "Save Host" ticked is kept once its login succeeded.
+void FrameWnd::ConnectNewHost() {
+    ConnectDlg dialog;
+    if (!ConnectWithDialog(dialog)) return;
+    const SessionInfo& record = dialog.Record();
+    if (record.bSaveHost && GetApp()->sessions.AddIfAbsent(record)) AddSessionItems(record.name);
+}
+
+// The dialog opens filled in with the session; what the user changes there
+// serves this connection only.
+void FrameWnd::ConnectSavedSession(const wchar_t* name) {
+    const SessionInfo* session = GetApp()->sessions.FindByName(name);
+    if (!session) return;
+    ConnectDlg dialog;
+    dialog.Record() = *session;
+    ConnectWithDialog(dialog);
 }
 
 void FrameWnd::RemoveAllSessions() {

@@ -130,6 +130,8 @@ void FrameWnd::HandleInsertedItem(UINT id) {
             CloseNode(node);
         else
             UpdateTitle();
+    } else if (ReadItem(GetFileSubmenu(kConnectPosition), id, FALSE, &item)) {
+        ConnectSavedSession(item.text);
     } else if (ReadItem(removeSession, id, FALSE, &item)) {
         GetApp()->sessions.RemoveByName(item.text);
         RemoveMenu(removeSession, id, MF_BYCOMMAND);

@@ -5,7 +5,11 @@
 
 #include <string>
 
+#include "app/FtpClientApp.h"
+#include "browsers/FtpBrowseWnd.h"
 #include "browsers/LocalBrowseWnd.h"
+#include "dialogs/ConnectDlg.h"
+#include "dialogs/ConnectingDlg.h"
 #include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
@@ -103,6 +107,31 @@ void FrameWnd::ResizeViews() {
     for (ViewNode* node = views.GetHead(); node; node = node->next)
         node->element->Move(client.left, client.top, client.right - client.left,
                             client.bottom - client.top, true);
+}
+
+// The new view lies on top of the shown one while its login runs; a login
+// that fails or is given up leaves the frame as it was.
+bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
+    dialog.SetSessions(&GetApp()->sessions);
+    if (dialog.DoModal(this) != IDOK) return false;
+    const SessionInfo& record = dialog.Record();
+    RECT client;
+    GetClientRect(&client);
+    FtpBrowseWnd* view = new FtpBrowseWnd;
+    view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, client.left, client.top,
+                        client.right - client.left, client.bottom - client.top, this);
+    ConnectingDlg connecting;
+    int result = connecting.Run(view, record.host, record.user, record.password, record.name,
+                                static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);
+    if (result == ConnectingDlg::kLoggedIn) {
+        AddView(view, record.name[0] ? record.name : record.host);
+        return true;
+    }
+    if (result == ConnectingDlg::kFailed)
+        MessageBoxW(hwnd, L"Can't connect", L"Failed", MB_ICONHAND | MB_OK);
+    view->DestroyWnd();
+    delete view;
+    return false;
 }
 
 void FrameWnd::AddView(BrowseWnd* view, const wchar_t* menuText) {

@@ -7,6 +7,7 @@
 #include "framework/PtrList.h"
 
 class BrowseWnd;
+class ConnectDlg;
 
 // The program's one top-level window: the menu bar with its Up button along
 // the bottom and a body of views, of which exactly one is shown. The local
@@ -28,6 +29,9 @@ class FrameWnd : public BaseWnd {
     bool CreateFrame(const wchar_t* text, DWORD style, int x, int y, int width, int height,
                      UINT menuBarResource);
 
+    // Runs the Connect dialog and the login; a logged-in connection becomes
+    // the shown view. False when the user cancelled or the login failed.
+    bool ConnectWithDialog(ConnectDlg& dialog);
     // Makes a newly connected view part of the frame: appends it, lists it,
     // shows it and gives it its View and Disconnect items.
     void AddView(BrowseWnd* view, const wchar_t* menuText);
@@ -63,6 +67,8 @@ class FrameWnd : public BaseWnd {
     void CloseView(BrowseWnd* view);
     void CloseNode(ViewNode* node);
     void CloseCurrentView();
+    void ConnectNewHost();
+    void ConnectSavedSession(const wchar_t* name);
     void RemoveAllSessions();
     void ShowAbout();
     void HandleInsertedItem(UINT id);

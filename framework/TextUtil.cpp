@@ -24,3 +24,10 @@ void CopyTextCut(wchar_t* dest, size_t capacity, const wchar_t* source) {
     wmemmove(dest, source, length);
     dest[length] = L'\0';
 }
+
+void CopyTextEllipsis(wchar_t* dest, size_t capacity, const wchar_t* source) {
+    if (CopyText(dest, capacity, source) || capacity < 2) return;
+    CopyTextCut(dest, capacity - 1, source);
+    dest[capacity - 2] = L'\u2026';
+    dest[capacity - 1] = L'\0';
+}

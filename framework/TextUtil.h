@@ -17,6 +17,10 @@ bool AppendText(wchar_t* dest, size_t capacity, const wchar_t* source);
 // Copies at most capacity - 1 characters of source and terminates dest.
 void CopyTextCut(wchar_t* dest, size_t capacity, const wchar_t* source);
 
+// Copies source whole when it fits; otherwise its first capacity - 2
+// characters and an ellipsis, so that a shortened name is seen to be one.
+void CopyTextEllipsis(wchar_t* dest, size_t capacity, const wchar_t* source);
+
 template <size_t N>
 bool CopyText(wchar_t (&dest)[N], const wchar_t* source) {
     return CopyText(dest, N, source);
@@ -30,4 +34,9 @@ bool AppendText(wchar_t (&dest)[N], const wchar_t* source) {
 template <size_t N>
 void CopyTextCut(wchar_t (&dest)[N], const wchar_t* source) {
     CopyTextCut(dest, N, source);
+}
+
+template <size_t N>
+void CopyTextEllipsis(wchar_t (&dest)[N], const wchar_t* source) {
+    CopyTextEllipsis(dest, N, source);
 }

@@ -81,6 +81,17 @@ void FtpFS::Disconnect() {
     connection = nullptr;
 }
 
+void FtpFS::TakeConnectionOf(FtpFS& other) {
+    FindClose();
+    Disconnect();
+    connection = other.connection;
+    other.connection = nullptr;
+    CopyText(server, other.server);
+    CopyText(user, other.user);
+    CopyText(password, other.password);
+    port = other.port;
+}
+
 void CALLBACK FtpFS::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information,
                                     DWORD informationLength) {
     FtpFS* engine = reinterpret_cast<FtpFS*>(context);

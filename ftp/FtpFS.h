@@ -23,6 +23,9 @@ class FtpFS {
     HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
                     INTERNET_PORT port = 0);
     void Disconnect();
+    // Takes over another engine's logged-in connection together with what a
+    // reconnect needs; the other engine is left unconnected.
+    void TakeConnectionOf(FtpFS& other);
 
     HRESULT FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern, DWORD flags);
     HRESULT FindNext(WIN32_FIND_DATAW* data);

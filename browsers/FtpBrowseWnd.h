@@ -1,0 +1,55 @@
+#pragma once
+
+#include <wininet.h>
+
+#include "browsers/BrowseWnd.h"
+#include "ftp/FtpFS.h"
+
+// The view of one open connection: the server's current directory in the
+// file list, over the view's own engine.
+class FtpBrowseWnd : public BrowseWnd {
+  public:
+    static const size_t kLabelCapacity = 64;
+
+    FtpBrowseWnd();
+    ~FtpBrowseWnd() override;
+
+    // Logs the view's engine in on the calling thread; port 0 is the FTP port.
+    bool Connect(const wchar_t* host, const wchar_t* user, const wchar_t* password,
+                 const wchar_t* sessionName, INTERNET_PORT port);
+    // Takes over the connection of an engine that logged in elsewhere.
+    void AdoptLogin(FtpFS& loggedIn, const wchar_t* host, const wchar_t* user,
+                    const wchar_t* sessionName);
+    // Says once that the connection dropped and asks the frame to close the view.
+    void ReportDropped();
+    FtpFS& GetEngine() { return engine; }
+
+    const wchar_t* GetSessionName() override { return sessionName; }
+    const wchar_t* GetHost() override { return host; }
+    const wchar_t* GetUser() override { return user; }
+    bool IsIdle() override;
+
+    int CreateFolder(wchar_t* name) override;
+    void Refresh() override;
+    const wchar_t* GetCurrentPath() override;
+    void OpenFolder(const wchar_t* name) override;
+    void DeleteFileItem(const wchar_t* name) override;
+    void DeleteFolderItem(const wchar_t* name) override;
+    HMENU GetContextMenu() override;
+    void SetCurrentPath(const wchar_t* path) override;
+    void UpdateMenuItems(HMENU menu, WORD buttonId, WORD high) override;
+
+  protected:
+    bool EditsNewFolderName() override { return false; }
+
+  private:
+    void SetLabels(const wchar_t* hostName, const wchar_t* userName, const wchar_t* session);
+
+    DWORD dropped;
+    FtpFS engine;
+    wchar_t currentDir[FtpFS::kTextCapacity];
+    wchar_t sessionName[kLabelCapacity];
+    wchar_t host[kLabelCapacity];
+    wchar_t user[kLabelCapacity];
+    HMENU contextMenus;
+};

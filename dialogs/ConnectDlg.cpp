@@ -1,0 +1,172 @@
+#include "dialogs/ConnectDlg.h"
+
+#include <cwchar>
+#include <cwctype>
+
+#include "app/FtpClientApp.h"
+#include "framework/TextUtil.h"
+#include "resources/resource.h"
+#include "settings/SessionList.h"
+
+namespace {
+
+const int kTextCapacity = 512;
+const int kPortCapacity = 16;
+
+}  // namespace
+
+ConnectDlg::ConnectDlg() : record(), sessions(nullptr) { record.port = kNewHostPort; }
+
+ConnectDlg::~ConnectDlg() {}
+
+INT_PTR ConnectDlg::DoModal(BaseWnd* parent) { return RunModal(IDD_CONNECT, parent); }
+
+BOOL ConnectDlg::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        OnInitDialog();
+        return FALSE;
+    }
+    if (message != WM_COMMAND) return BaseDlg::OnDialogMessage(handle, message, wParam, lParam);
+    switch (LOWORD(wParam)) {
+        case IDOK:
+            OnConnect();
+            return TRUE;
+        case IDCANCEL:
+            EndWithResult(IDCANCEL);
+            return TRUE;
+        case IDC_CONNECT_SAVE_HOST:
+            OnSaveHost();
+            return TRUE;
+        case IDC_CONNECT_ANONYMOUS:
+            OnAnonymous();
+            return TRUE;
+        case IDC_CONNECT_SESSION:
+            if (HIWORD(wParam) != CBN_SELCHANGE) break;
+            OnSessionChosen();
+            return TRUE;
+    }
+    return BaseDlg::OnDialogMessage(handle, message, wParam, lParam);
+}
+
+// The focus goes to the host box, where a new connection starts.
+void ConnectDlg::OnInitDialog() {
+    if (sessions) {
+        PtrList<WString*> names;
+        sessions->CopyNames(names);
+        while (!names.IsEmpty()) {
+            WString* name = names.RemoveHead();
+            SendDlgItemMessageW(hwnd, IDC_CONNECT_SESSION, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(name->GetText()));
+            delete name;
+        }
+    }
+    ShowRecord(record);
+    SetFocus(GetItem(IDC_CONNECT_HOST));
+}
+
+void ConnectDlg::ShowRecord(const SessionInfo& shown) {
+    SetDlgItemTextW(hwnd, IDC_CONNECT_SESSION, shown.name);
+    SetDlgItemTextW(hwnd, IDC_CONNECT_HOST, shown.host);
+    SetDlgItemTextW(hwnd, IDC_CONNECT_USER, shown.user);
+    SetDlgItemTextW(hwnd, IDC_CONNECT_PASSWORD, shown.password);
+    wchar_t port[kPortCapacity];
+    swprintf(port, kPortCapacity, L"%u", static_cast<unsigned>(shown.port));
+    SetDlgItemTextW(hwnd, IDC_CONNECT_PORT, port);
+    CheckDlgButton(hwnd, IDC_CONNECT_ANONYMOUS, shown.bAnonymous ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd, IDC_CONNECT_SAVE_HOST, shown.bSaveHost ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd, IDC_CONNECT_SAVE_PASSWORD,
+                   shown.bSavePassword ? BST_CHECKED : BST_UNCHECKED);
+    UpdateEnabling();
+}
+
+// Taken from the boxes as they stand, so that a session picked from the list
+// enables what fits it, whatever the record held before.
+void ConnectDlg::UpdateEnabling() {
+    bool anonymous = IsChecked(IDC_CONNECT_ANONYMOUS);
+    EnableItem(IDC_CONNECT_USER, !anonymous);
+    EnableItem(IDC_CONNECT_PASSWORD, !anonymous);
+    EnableItem(IDC_CONNECT_SAVE_PASSWORD, !anonymous && IsChecked(IDC_CONNECT_SAVE_HOST));
+}
+
+void ConnectDlg::OnConnect() {
+    record.bSaveHost = IsChecked(IDC_CONNECT_SAVE_HOST);
+    record.bAnonymous = IsChecked(IDC_CONNECT_ANONYMOUS);
+    record.bSavePassword = IsChecked(IDC_CONNECT_SAVE_PASSWORD);
+    ReadItemText(IDC_CONNECT_SESSION, record.name, kTextCapacity);
+    if (record.bSaveHost && record.name[0] == L'\0') {
+        MessageBoxW(hwnd, L"Please enter some session name", L"Session name required",
+                    MB_ICONHAND | MB_OK);
+        return;
+    }
+    DWORD port = 0;
+    if (!ReadPort(&port)) {
+        MessageBoxW(hwnd, L"Please enter a port number up to 65535", L"Port required",
+                    MB_ICONHAND | MB_OK);
+        return;
+    }
+    record.port = port;
+    ReadItemText(IDC_CONNECT_HOST, record.host, kTextCapacity);
+    ReadItemText(IDC_CONNECT_USER, record.user, kTextCapacity);
+    ReadItemText(IDC_CONNECT_PASSWORD, record.password, kTextCapacity);
+    EndWithResult(IDOK);
+}
+
+// An empty box stands for the FTP port (so does 0, which a stored session may
+// hold); anything but a port number is refused.
+bool ConnectDlg::ReadPort(DWORD* port) {
+    wchar_t text[kPortCapacity];
+    ReadItemText(IDC_CONNECT_PORT, text, kPortCapacity);
+    if (text[0] == L'\0') {
+        *port = kNewHostPort;
+        return true;
+    }
+    DWORD value = 0;
+    for (const wchar_t* digit = text; *digit; ++digit) {
+        if (!iswdigit(*digit)) return false;
+        value = value * 10 + (*digit - L'0');
+        if (value > 65535) return false;
+    }
+    *port = value;
+    return true;
+}
+
+void ConnectDlg::OnSaveHost() {
+    record.bSaveHost = IsChecked(IDC_CONNECT_SAVE_HOST);
+    UpdateEnabling();
+    if (!record.bSaveHost) return;
+    ReadItemText(IDC_CONNECT_SESSION, record.name, kTextCapacity);
+    if (record.name[0] != L'\0') return;
+    ReadItemText(IDC_CONNECT_HOST, record.name, kTextCapacity);
+    SetDlgItemTextW(hwnd, IDC_CONNECT_SESSION, record.name);
+}
+
+// The texts put in for an anonymous login stay when the box is unticked.
+void ConnectDlg::OnAnonymous() {
+    record.bAnonymous = IsChecked(IDC_CONNECT_ANONYMOUS);
+    record.bSaveHost = IsChecked(IDC_CONNECT_SAVE_HOST);
+    if (record.bAnonymous) {
+        SetDlgItemTextW(hwnd, IDC_CONNECT_USER, L"Anonymous");
+        SetDlgItemTextW(hwnd, IDC_CONNECT_PASSWORD, GetApp()->options.GetAnonymousPassword());
+    }
+    UpdateEnabling();
+}
+
+void ConnectDlg::OnSessionChosen() {
+    if (!sessions) return;
+    LRESULT index = SendDlgItemMessageW(hwnd, IDC_CONNECT_SESSION, CB_GETCURSEL, 0, 0);
+    LRESULT length = SendDlgItemMessageW(hwnd, IDC_CONNECT_SESSION, CB_GETLBTEXTLEN, index, 0);
+    if (index == CB_ERR || length == CB_ERR || length >= kTextCapacity) return;
+    wchar_t name[kTextCapacity] = L"";
+    SendDlgItemMessageW(hwnd, IDC_CONNECT_SESSION, CB_GETLBTEXT, index,
+                        reinterpret_cast<LPARAM>(name));
+    if (const SessionInfo* session = sessions->FindByName(name)) ShowRecord(*session);
+}
+
+bool ConnectDlg::IsChecked(int id) { return IsDlgButtonChecked(hwnd, id) == BST_CHECKED; }
+
+void ConnectDlg::ReadItemText(int id, wchar_t* text, int capacity) {
+    text[0] = L'\0';
+    GetDlgItemTextW(hwnd, id, text, capacity);
+}
+
+void ConnectDlg::EnableItem(int id, bool enable) { EnableWindow(GetItem(id), enable); }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/BaseDlg.h"
+#include "settings/SessionInfo.h"
+
+class BaseWnd;
+class SessionList;
+
+// "Connect...": pick a saved session or type a host, port, user and password.
+// The dialog edits its own record; the caller reads it after "Connect".
+class ConnectDlg : public BaseDlg {
+  public:
+    static const DWORD kNewHostPort = 21;
+
+    ConnectDlg();
+    ~ConnectDlg() override;
+
+    BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // IDOK when the user pressed "Connect", IDCANCEL otherwise.
+    virtual INT_PTR DoModal(BaseWnd* parent);
+
+    void SetSessions(SessionList* list) { sessions = list; }
+    SessionInfo& Record() { return record; }
+    void ShowRecord(const SessionInfo& shown);
+
+  private:
+    void OnInitDialog();
+    void OnConnect();
+    void OnSaveHost();
+    void OnAnonymous();
+    void OnSessionChosen();
+    bool ReadPort(DWORD* port);
+    void UpdateEnabling();
+    bool IsChecked(int id);
+    void ReadItemText(int id, wchar_t* text, int capacity);
+    void EnableItem(int id, bool enable);
+
+    SessionInfo record;
+    SessionList* sessions;
+};

@@ -1,0 +1,127 @@
+#include "dialogs/ConnectingDlg.h"
+
+#include "browsers/FtpBrowseWnd.h"
+#include "dialogs/LoginAttempt.h"
+#include "framework/BaseWnd.h"
+#include "ftp/TransferTypes.h"
+#include "resources/resource.h"
+
+namespace {
+
+struct WindowSet {
+    HWND* windows;
+    int capacity;
+    int count;
+    HWND except;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM set) {
+    WindowSet& found = *reinterpret_cast<WindowSet*>(set);
+    if (window != found.except && IsWindowVisible(window) && IsWindowEnabled(window) &&
+        found.count < found.capacity)
+        found.windows[found.count++] = window;
+    return TRUE;
+}
+
+}  // namespace
+
+ConnectingDlg::ConnectingDlg()
+    : host(nullptr), user(nullptr), outcome(kPending), disabled(), disabledCount(0) {}
+
+ConnectingDlg::~ConnectingDlg() {}
+
+int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_t* userName,
+                       const wchar_t* password, const wchar_t* sessionName, INTERNET_PORT port,
+                       int resourceId, BaseWnd* parent) {
+    if (!view || !hostName) return kFailed;
+    host = hostName;
+    user = userName;
+    outcome = kPending;
+    if (!CreateModeless(resourceId, parent)) return kFailed;
+    LoginAttempt* attempt = LoginAttempt::Start(hwnd, host, user, password, port);
+    if (!attempt) {
+        DestroyDlg();
+        return kFailed;
+    }
+    EnableOtherWindows(false);
+    Show(SW_SHOW);
+    WaitForOutcome();
+    if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
+    attempt->Abandon();
+    // The others come back before the dialog goes, so that its owner gets the activation.
+    EnableOtherWindows(true);
+    if (hwnd) DestroyDlg();
+    return outcome;
+}
+
+// Every message of the thread is handled meanwhile, so the program keeps
+// painting; the outcome arrives through the dialog procedure, whichever loop
+// runs (a menu's, a message box's). A quit request ends the wait and is
+// passed on to the main loop.
+void ConnectingDlg::WaitForOutcome() {
+    MSG message;
+    while (outcome == kPending) {
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            outcome = kCancelled;
+        } else if (got == -1) {
+            outcome = kFailed;
+        } else if (!IsDialogMessageW(hwnd, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (!hwnd && outcome == kPending) outcome = kFailed;  // destroyed from elsewhere
+    }
+}
+
+// Like a modal dialog, but for every window of the thread: the menu bar is
+// a window of its own beside the frame.
+void ConnectingDlg::EnableOtherWindows(bool enable) {
+    if (!enable) {
+        WindowSet set = {disabled, static_cast<int>(sizeof(disabled) / sizeof(disabled[0])), 0,
+                         hwnd};
+        EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
+                          reinterpret_cast<LPARAM>(&set));
+        disabledCount = set.count;
+    }
+    for (int i = 0; i < disabledCount; ++i) EnableWindow(disabled[i], enable);
+    if (enable) disabledCount = 0;
+}
+
+BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            SetDlgItemTextW(hwnd, IDC_CONNECTING_HOST, host);
+            SetDlgItemTextW(hwnd, IDC_CONNECTING_USER, user);
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd, kCancelMessage, 0, 0);
+            break;
+        case WM_FTP_CONNECT_STATUS:
+            ShowStatus(static_cast<DWORD>(wParam));
+            break;
+        case LoginAttempt::kLoggedIn:
+            return Conclude(kLoggedIn);
+        case LoginAttempt::kFailed:
+            return Conclude(kFailed);
+        case kCancelMessage:
+            return Conclude(kCancelled);
+    }
+    return FALSE;
+}
+
+// Handled here in full: the dialog manager reads these numbers as its own
+// messages (set the default button, reposition).
+BOOL ConnectingDlg::Conclude(int result) {
+    if (outcome == kPending) outcome = result;
+    return TRUE;
+}
+
+void ConnectingDlg::ShowStatus(DWORD status) {
+    const wchar_t* text = nullptr;
+    if (status == INTERNET_STATUS_RESOLVING_NAME) text = L"Resolving name";
+    if (status == INTERNET_STATUS_CONNECTING_TO_SERVER) text = L"Connecting to server";
+    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER) text = L"Logging in";
+    if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "framework/BaseDlg.h"
+
+class BaseWnd;
+class FtpBrowseWnd;
+
+// "Connecting...": shows the host, the user and the step of a login that runs
+// on a worker, and offers Cancel. Run returns once the login has ended or the
+// user has given it up.
+class ConnectingDlg : public BaseDlg {
+  public:
+    enum Result { kLoggedIn = 0, kFailed = 1, kCancelled = 2, kPending = -1 };
+    static const UINT kCancelMessage = WM_USER + 3;
+
+    ConnectingDlg();
+    ~ConnectingDlg() override;
+
+    BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // On success the view holds the logged-in connection. The thread's other
+    // windows take no input meanwhile, as under a modal dialog.
+    int Run(FtpBrowseWnd* view, const wchar_t* host, const wchar_t* user, const wchar_t* password,
+            const wchar_t* sessionName, INTERNET_PORT port, int resourceId, BaseWnd* parent);
+
+  private:
+    void WaitForOutcome();
+    void ShowStatus(DWORD status);
+    void EnableOtherWindows(bool enable);
+    BOOL Conclude(int result);
+
+    const wchar_t* host;
+    const wchar_t* user;
+    int outcome;
+    HWND disabled[8];
+    int disabledCount;
+};

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "browsers/FtpBrowseWnd.h"
+#include "browsers/NameInputDlg.h"
+#include "frame/FrameWnd.h"
+#include "resources/resource.h"
+#include "support/DialogDriver.h"
+#include "support/FtpFixture.h"
+#include "support/GuiApp.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+// A view logged in to the fixture server and standing in a folder of the
+// test's own, the child of a plain window that receives its close request.
+class FtpBrowseWndTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+        ASSERT_TRUE(parent.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
+        ASSERT_TRUE(
+            view.CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, 300, 300, &parent));
+        ASSERT_TRUE(view.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                                 L"fixture", server.port));
+        folder = L"/" + TestFolderName();
+        local = WinePath(server.root) + L"\\" + TestFolderName();
+        CreateDirectoryW(local.c_str(), nullptr);
+        view.SetCurrentPath(folder.c_str());
+        view.Refresh();
+    }
+    void TearDown() override {
+        view.DestroyWnd();
+        parent.DestroyWnd();
+    }
+
+    void MakeFile(const std::wstring& relative) {
+        ASSERT_TRUE(WriteTestFile(local + L"\\" + relative, 10, 1));
+    }
+    bool Exists(const std::wstring& relative) {
+        return GetFileAttributesW((local + L"\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::wstring Cell(int row, int column) {
+        wchar_t text[512] = L"";
+        ListView_GetItemText(view.GetFileList().GetHandle(), row, column, text, 512);
+        return text;
+    }
+    Names Rows() {
+        Names names;
+        for (int row = 0; row < view.GetFileList().GetItemCount(); ++row)
+            names.push_back(Cell(row, 0));
+        return names;
+    }
+    void Select(std::initializer_list<const wchar_t*> names) {
+        ListViewCtl& list = view.GetFileList();
+        list.SetItemState(-1, 0, LVIS_SELECTED);
+        for (auto name : names)
+            for (int row = 0; row < list.GetItemCount(); ++row)
+                if (Cell(row, 0) == name) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+
+    GuiApp app;
+    FixtureServer server;
+    BrowseWnd parent;
+    FtpBrowseWnd view;
+    std::wstring folder, local;
+};
+
+}  // namespace
+
+TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
+    CreateDirectoryW((local + L"\\dir with blanks").c_str(), nullptr);
+    MakeFile(L"dir with blanks\\\u00e9t\u00e9.txt");
+    MakeFile(L"file.txt");
+    view.Refresh();
+    Names rows = Rows();
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ(L"..", rows[0]);
+    EXPECT_EQ(folder, view.GetCurrentPath());
+
+    Select({L"dir with blanks"});
+    NMHDR click = {view.GetFileList().GetHandle(), 0, static_cast<UINT>(NM_DBLCLK)};
+    view.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ((Names{L"..", L"\u00e9t\u00e9.txt"}), Rows());
+    EXPECT_EQ(L"10b", Cell(1, 1));
+    view.OpenFolder(L"missing");  // a failed change lists the same folder again
+    EXPECT_EQ(folder + L"/dir with blanks", view.GetCurrentPath());
+    view.OpenFolder(L"..");
+    EXPECT_EQ(folder, view.GetCurrentPath());
+    view.OpenFolder(L"..");
+    view.OpenFolder(L"..");  // the root still has its parent entry
+    EXPECT_STREQ(L"/", view.GetCurrentPath());
+    EXPECT_EQ(L"..", Cell(0, 0));
+    EXPECT_EQ(3, view.GetPathBox().GetCount());
+}
+
+TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
+    DialogDriver driver;
+    std::wstring typed = L"new dir";
+    int button = IDOK;
+    driver.On(L"", [&](HWND d) {
+        EXPECT_EQ(L"Directory name:", ItemText(d, IDC_NAME_INPUT_PROMPT));
+        SetDlgItemTextW(d, IDC_NAME_INPUT_VALUE, typed.c_str());
+        Click(d, button);
+    });
+    driver.On(L"ERROR", [](HWND box) { Click(box, IDOK); });
+    view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    EXPECT_TRUE(Exists(L"new dir"));
+    EXPECT_EQ(L"new dir", Cell(0, 0));
+    EXPECT_EQ(0, view.GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));  // named already
+
+    typed = L"cancelled";
+    button = IDCANCEL;
+    view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    typed = L"new dir";  // taken
+    button = IDOK;
+    view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    EXPECT_FALSE(Exists(L"cancelled"));
+    EXPECT_EQ((Names{L": ", L": ", L": ", L"ERROR: Can't create directory"}), driver.Seen());
+}
+
+TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
+    MakeFile(L"a.txt");
+    MakeFile(L"undeletable.txt");
+    CreateDirectoryW((local + L"\\tree").c_str(), nullptr);
+    CreateDirectoryW((local + L"\\tree\\inner").c_str(), nullptr);
+    MakeFile(L"tree\\inner\\deep.txt");
+    view.Refresh();
+    DialogDriver driver;
+    driver.On(L"Error", [](HWND box) {
+        Click(box, IDYES);
+        Click(box, IDOK);
+    });
+    Select({L"..", L"a.txt", L"tree", L"undeletable.txt"});
+    view.DeleteSelection();
+    EXPECT_FALSE(Exists(L"a.txt"));
+    EXPECT_FALSE(Exists(L"tree"));
+    EXPECT_TRUE(Exists(L"undeletable.txt"));
+    EXPECT_EQ((Names{L"..", L"undeletable.txt"}), Rows());
+    EXPECT_EQ((Names{L"Error: Are you sure you want to delete these 3 items?",
+                     L"Error: Can't delete file"}),
+              driver.Seen());
+}
+
+TEST_F(FtpBrowseWndTest, DroppedConnectionIsReportedOnceAndClosesTheView) {
+    DialogDriver driver;
+    driver.On(L"ERROR", [](HWND box) { Click(box, IDOK); });
+    view.OpenFolder(L"hang-up");
+    view.Refresh();
+    EXPECT_EQ((Names{L"ERROR: Server " + server.host + L", Session fixture dropped"}),
+              driver.Seen());
+    EXPECT_EQ(nullptr, view.GetCurrentPath());
+    MSG request = {};
+    ASSERT_TRUE(PeekMessageW(&request, parent.GetHandle(), FrameWnd::kCloseViewMessage,
+                             FrameWnd::kCloseViewMessage, PM_REMOVE));
+    EXPECT_EQ(reinterpret_cast<WPARAM>(&view), request.wParam);
+    EXPECT_FALSE(PeekMessageW(&request, parent.GetHandle(), FrameWnd::kCloseViewMessage,
+                              FrameWnd::kCloseViewMessage, PM_REMOVE));
+    EXPECT_EQ(Names{L".."}, Rows());
+}
+
+// Labels longer than their fields are shortened visibly; commands that use
+// the connection are greyed while it is busy and come back for other views.
+TEST(FtpBrowseWnd, LongLabelsAreShortenedAndBusyViewsGreyTheirCommands) {
+    class BusyView : public FtpBrowseWnd {
+      public:
+        bool IsIdle() override { return false; }
+    };
+    GuiApp app;
+    BusyView busy;
+    std::wstring longName(70, L's');
+    busy.Connect(L"", L"", L"", longName.c_str(), 0);
+    std::wstring shown = busy.GetSessionName();
+    EXPECT_EQ(longName.substr(0, 62) + L"\u2026", shown);
+
+    HMENU bar = app.LoadMenuResource(IDR_MENUBAR);
+    HMENU edit = GetSubMenu(bar, 1), viewMenu = GetSubMenu(bar, 2);
+    busy.UpdateMenuItems(edit, IDM_EDIT, 0);
+    busy.UpdateMenuItems(viewMenu, IDM_VIEW, 0);
+    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE})
+        EXPECT_TRUE(GetMenuState(edit, id, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(viewMenu, IDM_REFRESH, MF_BYCOMMAND) & MF_GRAYED);
+    FtpBrowseWnd idle;
+    idle.UpdateMenuItems(edit, IDM_EDIT, 0);
+    EXPECT_FALSE(GetMenuState(edit, IDM_DELETE, MF_BYCOMMAND) & MF_GRAYED);
+    BrowseWnd local;
+    local.UpdateMenuItems(viewMenu, IDM_VIEW, 0);
+    EXPECT_FALSE(GetMenuState(viewMenu, IDM_REFRESH, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(bar);
+}
+
+TEST(NameInputDlg, ReturnsTheTypedTextOrCancel) {
+    GuiApp app;
+    DialogDriver driver;
+    NameInputDlg dialog;
+    driver.On(L"", [](HWND d) {
+        EXPECT_EQ(L"Please enter value", ItemText(d, IDC_NAME_INPUT_PROMPT));
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_STREQ(L"", dialog.GetValue());
+    driver.On(L"", [](HWND d) {
+        SetDlgItemTextW(d, IDC_NAME_INPUT_VALUE, L"typed");
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+}

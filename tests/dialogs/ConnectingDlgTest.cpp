@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "browsers/FtpBrowseWnd.h"
+#include "dialogs/ConnectingDlg.h"
+#include "ftp/TransferTypes.h"
+#include "resources/resource.h"
+#include "support/DialogDriver.h"
+#include "support/FtpFixture.h"
+#include "support/GuiApp.h"
+
+namespace {
+
+using Texts = std::vector<std::wstring>;
+
+// Notes each status text the dialog comes to show, and its host and user fields.
+class WatchedConnectingDlg : public ConnectingDlg {
+  public:
+    BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override {
+        BOOL result = ConnectingDlg::OnDialogMessage(handle, message, wParam, lParam);
+        if (message == WM_FTP_CONNECT_STATUS) {
+            std::wstring status = ItemText(handle, IDC_CONNECTING_STATUS);
+            if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
+            fields = {ItemText(handle, IDC_CONNECTING_HOST), ItemText(handle, IDC_CONNECTING_USER)};
+        }
+        return result;
+    }
+
+    Texts statuses, fields;
+};
+
+class ConnectingDlgTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+        view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 200, 200, nullptr);
+    }
+    void TearDown() override { view.DestroyWnd(); }
+
+    int Run(const std::wstring& password, WORD port) {
+        return dialog.Run(&view, server.host.c_str(), server.user.c_str(), password.c_str(),
+                          L"session", port, IDD_CONNECTING, nullptr);
+    }
+
+    GuiApp app;
+    FixtureServer server;
+    FtpBrowseWnd view;
+    WatchedConnectingDlg dialog;
+};
+
+}  // namespace
+
+TEST_F(ConnectingDlgTest, LoginShowsEachStepAndHandsTheConnectionToTheView) {
+    ASSERT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
+    EXPECT_EQ((Texts{L"Resolving name", L"Connecting to server", L"Logging in"}), dialog.statuses);
+    EXPECT_EQ((Texts{server.host, server.user}), dialog.fields);
+    EXPECT_EQ(nullptr, dialog.GetHandle());
+    EXPECT_STREQ(L"/", view.GetCurrentPath());
+    EXPECT_STREQ(L"session", view.GetSessionName());
+    EXPECT_EQ(server.host, view.GetHost());
+}
+
+TEST_F(ConnectingDlgTest, RefusedLoginOrMissingHostFails) {
+    EXPECT_EQ(ConnectingDlg::kFailed, Run(L"wrong", server.port));
+    EXPECT_FALSE(view.GetEngine().IsConnected());
+    EXPECT_EQ(ConnectingDlg::kFailed,
+              dialog.Run(&view, nullptr, L"u", L"p", L"", 0, IDD_CONNECTING, nullptr));
+    EXPECT_EQ(ConnectingDlg::kFailed,
+              dialog.Run(nullptr, L"h", L"u", L"p", L"", 0, IDD_CONNECTING, nullptr));
+}
+
+// The silent server never greets, so the login could only end by the FTP
+// layer's own time limit; Cancel must not wait for it.
+TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
+    REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_FTP_SILENT_PORT");
+    DialogDriver driver;
+    DWORD pressed = 0;
+    driver.On(L"Connecting...", [&](HWND d) {
+        pressed = GetTickCount();
+        Click(d, IDCANCEL);
+    });
+    int result = Run(server.password, static_cast<WORD>(std::stoi(silentPort)));
+    DWORD waited = GetTickCount() - pressed;
+    EXPECT_EQ(ConnectingDlg::kCancelled, result);
+    EXPECT_LT(waited, 5000u);
+    EXPECT_FALSE(view.GetEngine().IsConnected());
+    EXPECT_EQ(nullptr, dialog.GetHandle());
+
+    // Once the abandoned login has timed out, nothing of it shows up anywhere.
+    for (int i = 0; i < 130; ++i) {
+        Sleep(100);
+        PumpMessages();
+    }
+    EXPECT_EQ((Texts{L"Connecting...: "}), driver.Seen());
+    driver.On(L"Connecting...", nullptr);
+    EXPECT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
+}
+
+// The result reaches the dialog even while another loop runs, as a menu's does.
+TEST_F(ConnectingDlgTest, OutcomeArrivesThroughAnyMessageLoop) {
+    DialogDriver driver;
+    driver.On(L"Connecting...", [](HWND) {
+        for (int i = 0; i < 100; ++i) {
+            Sleep(20);
+            PumpMessages();
+        }
+    });
+    EXPECT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
+}
