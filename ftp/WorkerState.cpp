@@ -1,0 +1,26 @@
+#include "ftp/WorkerState.h"
+
+WorkerState::WorkerState()
+    : notifyWindow(nullptr),
+      localFile(nullptr),
+      savedDir(),
+      doneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      thread(nullptr),
+      cancel(0),
+      ignoreAll(0),
+      remoteFile(nullptr) {}
+
+WorkerState::~WorkerState() {
+    ClearTransferList(items);
+    if (thread) CloseHandle(thread);
+    CloseHandle(doneEvent);
+}
+
+void WorkerState::PutRemoteFile(HINTERNET file) {
+    InterlockedExchangePointer(const_cast<void**>(&remoteFile), file);
+}
+
+bool WorkerState::CloseRemoteFile() {
+    HINTERNET file = InterlockedExchangePointer(const_cast<void**>(&remoteFile), nullptr);
+    return !file || InternetCloseHandle(file);
+}
