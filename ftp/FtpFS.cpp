@@ -28,10 +28,8 @@ FtpFS::FtpFS()
 
 // A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
-    if (busy) {
-        StopWorker(download);
-        StopWorker(upload);
-    }
+    StopWorker(download);
+    StopWorker(upload);
     FindClose();
     Disconnect();
     InternetSession::Release();

@@ -1,7 +1,5 @@
 // The engine's side of the transfer workers: starting them, and stopping them
 // on a cancel without freezing the user-interface thread.
-#include <ceevents.h>
-
 #include "framework/TextUtil.h"
 #include "ftp/DownloadWorker.h"
 #include "ftp/FtpFS.h"
@@ -37,8 +35,6 @@ HRESULT FtpFS::StartWorker(WorkerState& state, const TransferList& items, HWND n
     state.ignoreAll = 0;
     busy = 1;
     state.cancel = 0;
-    // The event of an earlier run that nobody waited for must not end this run's cancel.
-    EventModify(state.doneEvent, EVENT_RESET);
     if (state.thread) CloseHandle(state.thread);
     state.thread = CreateThread(nullptr, 0, procedure, this, 0, nullptr);
     if (state.thread) return S_OK;
@@ -67,7 +63,6 @@ DWORD FtpFS::RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage
         if (state.notifyWindow) SendMessageW(state.notifyWindow, endMessage, 0, 0);
         busy = 0;
     }
-    EventModify(state.doneEvent, EVENT_SET);
     return cancelled;
 }
 
@@ -88,14 +83,16 @@ HRESULT FtpFS::CancelWorker(WorkerState& state, UINT endMessage) {
 
 // Closing the remote file releases a worker blocked in a read or write, and
 // the worker's reports keep being served meanwhile, so it sees the flag and
-// ends by itself. Terminating it, which may leave a lock held, is the last resort.
+// ends by itself. Terminating it, which may leave a lock held, is the last
+// resort. The wait is for the thread itself, so that nothing of it still runs
+// when the engine goes.
 void FtpFS::StopWorker(WorkerState& state) {
     if (!state.thread || WaitForSingleObject(state.thread, 0) == WAIT_OBJECT_0) return;
     state.cancel = 1;
     state.CloseRemoteFile();
-    if (WaitServingSentMessages(state.doneEvent, kCancelWaitMs)) return;
+    if (WaitServingSentMessages(state.thread, kCancelWaitMs)) return;
     Disconnect();
-    if (WaitServingSentMessages(state.doneEvent, kCancelWaitMs)) return;
+    if (WaitServingSentMessages(state.thread, kCancelWaitMs)) return;
     TerminateThread(state.thread, 0);
     FindClose();
     // The local stream is left open: the dead thread may hold its lock.

@@ -4,7 +4,6 @@ WorkerState::WorkerState()
     : notifyWindow(nullptr),
       localFile(nullptr),
       savedDir(),
-      doneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       thread(nullptr),
       cancel(0),
       ignoreAll(0),
@@ -13,7 +12,6 @@ WorkerState::WorkerState()
 WorkerState::~WorkerState() {
     ClearTransferList(items);
     if (thread) CloseHandle(thread);
-    CloseHandle(doneEvent);
 }
 
 void WorkerState::PutRemoteFile(HINTERNET file) {

@@ -27,7 +27,6 @@ struct WorkerState {
     HWND notifyWindow;
     FILE* localFile;
     wchar_t savedDir[kPathCapacity];
-    HANDLE doneEvent;
     HANDLE thread;
     volatile BYTE cancel;
     volatile BYTE ignoreAll;
