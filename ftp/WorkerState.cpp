@@ -14,11 +14,9 @@ WorkerState::~WorkerState() {
     if (thread) CloseHandle(thread);
 }
 
-void WorkerState::PutRemoteFile(HINTERNET file) {
-    InterlockedExchangePointer(const_cast<void**>(&remoteFile), file);
-}
+void WorkerState::PutRemoteFile(HINTERNET file) { InterlockedExchangePointer(&remoteFile, file); }
 
 bool WorkerState::CloseRemoteFile() {
-    HINTERNET file = InterlockedExchangePointer(const_cast<void**>(&remoteFile), nullptr);
+    HINTERNET file = InterlockedExchangePointer(&remoteFile, nullptr);
     return !file || InternetCloseHandle(file);
 }

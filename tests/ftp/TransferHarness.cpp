@@ -1,96 +1,64 @@
 #include "TransferHarness.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "framework/CWinApp.h"
-
-namespace {
-
-const wchar_t kRecorderClass[] = L"TransferRecorder";
-
-bool IsProgress(UINT message) {
-    return message == WM_DOWNLOAD_PROGRESS || message == WM_UPLOAD_PROGRESS;
-}
-
-bool IsError(UINT message) { return message == WM_DOWNLOAD_ERROR || message == WM_UPLOAD_ERROR; }
-
-std::wstring TextOf(UINT message, WPARAM wParam) {
-    if (IsProgress(message) || !wParam) return L"";
-    return reinterpret_cast<const wchar_t*>(wParam);
-}
-
-}  // namespace
+namespace fs = std::filesystem;
 
 TransferRecorder::TransferRecorder() {
-    RegisterProgramWindowClass(GetWinApp()->GetInstance(), kRecorderClass);
-    Create(kRecorderClass, L"Transfer recorder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
+    RegisterProgramWindowClass(GetWinApp()->GetInstance(), L"TransferRecorder");
+    Create(L"TransferRecorder", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
 }
 
-TransferRecorder::~TransferRecorder() { DestroyWnd(); }
-
 LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    bool fromWorker = (message >= WM_DOWNLOAD_FILE && message <= WM_DOWNLOAD_ERROR);
-    if (!fromWorker) return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
-    Event event = {message, TextOf(message, wParam), L"", {}};
+    if (message < WM_DOWNLOAD_FILE || message > WM_DOWNLOAD_ERROR)
+        return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
+    bool progress = message == WM_DOWNLOAD_PROGRESS || message == WM_UPLOAD_PROGRESS;
+    Event event = {message, L"", L"", {}};
+    if (progress)
+        memcpy(event.counters, reinterpret_cast<const void*>(wParam), sizeof(event.counters));
+    else if (wParam)
+        event.text = reinterpret_cast<const wchar_t*>(wParam);
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);
-    if (IsProgress(message)) memcpy(event.counters, reinterpret_cast<const void*>(wParam), 24);
     events.push_back(event);
-    if (IsProgress(message) && onProgress) onProgress(event.counters);
-    if (!IsError(message)) return 0;
+    if (progress && onProgress) onProgress(event.counters);
+    if (message != WM_DOWNLOAD_ERROR && message != WM_UPLOAD_ERROR) return 0;
     LRESULT answer = answers.empty() ? answerIgnore : answers.front();
     if (!answers.empty()) answers.pop_front();
     return answer;
 }
 
-std::vector<std::wstring> TransferRecorder::Texts(UINT message) const {
-    std::vector<std::wstring> texts;
+Names TransferRecorder::TextsOf(UINT message) const {
+    Names texts;
     for (const Event& event : events)
         if (event.message == message) texts.push_back(event.text);
     return texts;
 }
 
-std::vector<std::wstring> TransferRecorder::Names(UINT message) const {
-    std::vector<std::wstring> names;
+Names TransferRecorder::NamesOf(UINT message) const {
+    Names names;
     for (const Event& event : events)
         if (event.message == message) names.push_back(event.name);
     return names;
 }
 
-int TransferRecorder::Count(UINT message) const { return static_cast<int>(Texts(message).size()); }
-
-std::vector<DWORD> TransferRecorder::LastCounters(UINT message) const {
-    std::vector<DWORD> counters(6, 0);
-    for (const Event& event : events)
-        if (event.message == message) counters.assign(event.counters, event.counters + 6);
-    return counters;
+const DWORD* TransferRecorder::LastCounters(UINT message) const {
+    static const DWORD none[6] = {};
+    for (auto event = events.rbegin(); event != events.rend(); ++event)
+        if (event->message == message) return event->counters;
+    return none;
 }
-
-bool PumpUntilIdle(FtpFS& engine, const std::vector<PromptAnswer>& prompts,
-                   std::map<std::wstring, int>* answered) {
-    return PumpUntil([&engine] { return !engine.IsBusy(); }, prompts, answered);
-}
-
-ItemList::ItemList(std::initializer_list<std::wstring> items) {
-    for (const std::wstring& item : items) list.AddTail(new TransferItem(item.c_str()));
-}
-
-ItemList::~ItemList() { ClearTransferList(list); }
 
 void TransferTest::SetUp() {
-    if (!server.Load())
-        GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
-    remoteFolder = WinePath(server.root) + L"\\" + TestFolderName();
-    CreateDirectoryW(remoteFolder.c_str(), nullptr);
+    if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running: use scripts/test.sh";
+    remote = WinePath(server.root) + L"\\" + TestFolderName();
+    CreateDirectoryW(remote.c_str(), nullptr);
     ASSERT_EQ(S_OK, engine.Connect(server.host.c_str(), server.user.c_str(),
                                    server.password.c_str(), server.port));
     ASSERT_EQ(S_OK, engine.SetCurrentDir((L"/" + TestFolderName()).c_str()));
     startDir = CurrentDir();
-}
-
-std::wstring TransferTest::Remote(const std::wstring& relative) const {
-    return remoteFolder + L"\\" + relative;
 }
 
 std::wstring TransferTest::CurrentDir() {
@@ -100,25 +68,37 @@ std::wstring TransferTest::CurrentDir() {
     return path;
 }
 
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
+                               const std::vector<PromptAnswer>& prompts,
+                               std::map<std::wstring, int>* answered) {
+    TransferList list;
+    for (const std::wstring& item : items)
+        list.AddTail(
+            new TransferItem(upload ? (item[0] + Local(item.substr(1))).c_str() : item.c_str()));
+    HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
+                            : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
+    ClearTransferList(list);
+    EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }, prompts, answered));
+    return result;
+}
+
 std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
     std::ostringstream bytes;
-    bytes << file.rdbuf();
+    bytes << std::ifstream(fs::path(path), std::ios::binary).rdbuf();
     return bytes.str();
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::filesystem::path file(path);
     std::error_code error;
-    std::filesystem::create_directories(file.parent_path(), error);
-    std::ofstream(file, std::ios::binary) << bytes;
+    fs::create_directories(fs::path(path).parent_path(), error);
+    std::ofstream(fs::path(path), std::ios::binary) << bytes;
 }
 
-std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
-    std::vector<std::wstring> files;
+Names FilesBelow(const std::wstring& folder) {
+    Names files;
     std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
-        if (entry.is_regular_file())
-            files.push_back(std::filesystem::relative(entry.path(), folder).wstring());
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).wstring());
+    std::sort(files.begin(), files.end());
     return files;
 }

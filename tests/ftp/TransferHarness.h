@@ -1,14 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <deque>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "framework/BaseWnd.h"
 #include "ftp/FtpFS.h"
@@ -18,73 +16,57 @@
 #include "support/PromptAnswerer.h"
 #include "support/ScratchFolder.h"
 
+using Names = std::vector<std::wstring>;
+
 // Stands in for the FTP view: a window of the test thread that records what
-// the workers send it and answers their error prompts from a script.
+// the workers send and answers their error prompts from a script (then Ignore).
 class TransferRecorder : public BaseWnd {
   public:
     struct Event {
         UINT message;
-        std::wstring text;  // wParam text: a local path or the error text
-        std::wstring name;  // lParam text: the remote name
-        DWORD counters[6];  // a progress message's counters, by position
+        std::wstring text, name;  // wParam and lParam texts
+        DWORD counters[6];        // a progress report's, by position
     };
 
     TransferRecorder();
-    ~TransferRecorder() override;
+    ~TransferRecorder() override { DestroyWnd(); }
 
-    std::vector<std::wstring> Texts(UINT message) const;
-    std::vector<std::wstring> Names(UINT message) const;
-    int Count(UINT message) const;
-    // The counters of the last progress message; zeros when there was none.
-    std::vector<DWORD> LastCounters(UINT message) const;
+    Names TextsOf(UINT message) const;
+    Names NamesOf(UINT message) const;
+    int Count(UINT message) const { return static_cast<int>(TextsOf(message).size()); }
+    const DWORD* LastCounters(UINT message) const;
 
     std::vector<Event> events;
-    // Answers to the error prompts, in order; Ignore once they are used up.
     std::deque<LRESULT> answers;
-    // Called on each progress message with its counters.
     std::function<void(const DWORD* counters)> onProgress;
 
   protected:
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-// Serves the test thread until the engine is idle again, answering the
-// worker's prompts; counts the prompts answered by caption. False on timeout.
-bool PumpUntilIdle(FtpFS& engine, const std::vector<PromptAnswer>& prompts = {},
-                   std::map<std::wstring, int>* answered = nullptr);
-
-// A work list from items such as L"Dfolder" or L"Ffile".
-class ItemList {
-  public:
-    ItemList(std::initializer_list<std::wstring> items);
-    ~ItemList();
-    const TransferList& Get() const { return list; }
-
-  private:
-    TransferList list;
-};
-
-// A logged-in engine standing in the test's own folder on the fixture server,
-// that folder as the Linux side shows it (Remote), a scratch folder on the
-// local side and the recorder standing in for the FTP view.
+// A logged-in engine in the test's own folder on the fixture server (Remote:
+// that folder as the Linux side shows it), a local scratch folder and the recorder.
 class TransferTest : public ::testing::Test {
   protected:
     void SetUp() override;
 
-    std::wstring Remote(const std::wstring& relative) const;
+    std::wstring Remote(const std::wstring& relative) const { return remote + L"\\" + relative; }
     std::wstring Local(const std::wstring& relative) const { return local.Join(relative); }
     std::wstring CurrentDir();
+    // Starts the transfer of the items ("D" or "F" and a name) and serves it to its end.
+    HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
+                     const std::vector<PromptAnswer>& prompts = {},
+                     std::map<std::wstring, int>* answered = nullptr);
 
     GuiApp app;
     FixtureServer server;
     ScratchFolder local;
     TransferRecorder recorder;
-    std::wstring remoteFolder, startDir;
+    std::wstring remote, startDir;
     FtpFS engine;  // last: its workers end before the recorder goes
 };
 
-// A file's bytes; empty when it cannot be read.
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
-// Every file below the folder, as paths relative to it.
-std::vector<std::wstring> FilesBelow(const std::wstring& folder);
+// Every file below the folder, relative to it, sorted.
+Names FilesBelow(const std::wstring& folder);

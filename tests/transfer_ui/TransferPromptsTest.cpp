@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <map>
-#include <string>
 #include <thread>
 
 #include "ftp/TransferMessages.h"
@@ -16,180 +14,81 @@
 
 namespace {
 
-// The decisions run on a thread of their own, as they do in a transfer, while
-// the test thread answers their prompts.
-class TransferPromptsTest : public ::testing::Test {
-  protected:
-    DWORD OnWorker(const std::function<DWORD()>& decision, const PromptAnswer& answer) {
-        DWORD result = 0;
-        bool done = false;
-        std::thread worker([&] {
-            result = decision();
-            done = true;
-        });
-        EXPECT_TRUE(PumpUntil([&done] { return done; }, {answer}, &answered));
-        worker.join();
-        return result;
-    }
-
-    DWORD ExistingFileAction(const PromptAnswer& answer) {
-        return OnWorker(
-            [this] { return app.options.ChooseExistingFileAction(L"File x exists.", nullptr); },
-            answer);
-    }
-
-    DWORD TransferType(const PromptAnswer& answer) {
-        return OnWorker([this] { return app.options.ChooseTransferType(L"notes.txt", nullptr); },
-                        answer);
-    }
-
-    GuiApp app;
+// The decisions run on a thread of their own, as in a transfer, while the
+// test thread answers their prompts. Returns the decision and the prompts shown.
+std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const PromptAnswer& answer) {
+    DWORD result = 0;
+    bool done = false;
     std::map<std::wstring, int> answered;
-};
-
-std::wstring ItemText(HWND dialog, int id) {
-    wchar_t text[600] = L"";
-    GetDlgItemTextW(dialog, id, text, 600);
-    return text;
+    std::thread worker([&] {
+        result = decision();
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil([&done] { return done; }, {answer}, &answered));
+    worker.join();
+    return {result, answered[answer.caption]};
 }
 
-TEST_F(TransferPromptsTest, FileExistsAnswerIsKeptWhileDontAskStaysTicked) {
-    struct Case {
-        std::vector<int> clicks;
-        DWORD action, storedAfter;
-    };
-    // Toggling the box leaves the prompt open; only a button closes it.
-    for (const Case& round :
-         {Case{{IDC_FILE_EXISTS_OVERWRITE}, existingOverwrite, existingOverwrite},
-          Case{{IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_SKIP}, existingSkip, existingPrompt},
-          Case{{IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_SKIP},
-               existingSkip,
-               existingSkip}}) {
-        app.options.SetExistingFileOption(existingPrompt);
-        bool resumeEnabled = true, ticked = false;
-        std::wstring shown;
-        PromptAnswer answer{L"File exist", round.clicks, [&](HWND prompt) {
-                                resumeEnabled =
-                                    IsWindowEnabled(GetDlgItem(prompt, IDC_FILE_EXISTS_RESUME));
-                                ticked = IsDlgButtonChecked(prompt, IDC_FILE_EXISTS_DONT_ASK);
-                                shown = ItemText(prompt, IDC_FILE_EXISTS_MESSAGE);
-                            }};
-        EXPECT_EQ(round.action, ExistingFileAction(answer));
-        EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
-        EXPECT_FALSE(resumeEnabled);
-        EXPECT_TRUE(ticked);
-        EXPECT_EQ(L"File x exists.", shown);
-    }
-    // A kept answer, and any stored code but "prompt", asks nothing.
-    answered.clear();
-    for (DWORD code :
-         {DWORD(existingResume), DWORD(existingSkip), DWORD(existingOverwrite), DWORD(7)}) {
-        app.options.SetExistingFileOption(code);
-        EXPECT_EQ(code, ExistingFileAction({L"File exist", {IDC_FILE_EXISTS_SKIP}}));
-    }
-    EXPECT_EQ(0, answered[L"File exist"]);
-}
-
-TEST_F(TransferPromptsTest, TransferTypeIsBinaryUnlessAsciiIsChosen) {
-    struct Case {
-        std::vector<int> clicks;
-        DWORD type, storedAfter;
-    };
-    for (const Case& round :
-         {Case{{IDOK}, FTP_TRANSFER_TYPE_BINARY, transferPrompt},
-          Case{{IDC_TRANSFER_TYPE_ASCII, IDOK}, FTP_TRANSFER_TYPE_ASCII, transferPrompt},
-          Case{
-              {IDC_TRANSFER_TYPE_ASCII, IDC_TRANSFER_TYPE_BINARY, IDC_TRANSFER_TYPE_DONT_ASK, IDOK},
-              FTP_TRANSFER_TYPE_BINARY,
-              transferBinary},
-          Case{{IDC_TRANSFER_TYPE_ASCII, IDC_TRANSFER_TYPE_DONT_ASK, IDOK},
-               FTP_TRANSFER_TYPE_ASCII,
-               transferAscii}}) {
-        app.options.SetTransferType(transferPrompt);
-        std::wstring shown;
-        PromptAnswer answer{L"Transfer Type?", round.clicks, [&shown](HWND prompt) {
-                                shown = ItemText(prompt, IDC_TRANSFER_TYPE_MESSAGE);
-                            }};
-        EXPECT_EQ(round.type, TransferType(answer));
-        EXPECT_EQ(round.storedAfter, app.options.GetTransferType());
-        EXPECT_EQ(L"Please select a transfer type for notes.txt...", shown);
-    }
-    answered.clear();
-    struct Stored {
-        DWORD code, type;
-    };
-    for (Stored stored :
-         {Stored{transferAscii, FTP_TRANSFER_TYPE_ASCII},
-          Stored{transferBinary, FTP_TRANSFER_TYPE_BINARY}, Stored{7, 0xFFFFFFFF}}) {
-        app.options.SetTransferType(stored.code);
-        EXPECT_EQ(stored.type, TransferType({L"Transfer Type?", {IDOK}}));
-    }
-    EXPECT_EQ(0, answered[L"Transfer Type?"]);
+TEST(TransferDecisionsTest, TheDontAskBoxClosesNoPromptAndUnknownTypesPassThrough) {
+    GuiApp app;
+    auto existing = [&app] { return app.options.ChooseExistingFileAction(L"File x", nullptr); };
+    auto type = [&app] { return app.options.ChooseTransferType(L"x", nullptr); };
+    app.options.SetExistingFileOption(existingPrompt);
+    bool resumeEnabled = true;
+    PromptAnswer toggled{L"File exist",
+                         {IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_SKIP},
+                         [&resumeEnabled](HWND prompt) {
+                             resumeEnabled =
+                                 IsWindowEnabled(GetDlgItem(prompt, IDC_FILE_EXISTS_RESUME));
+                         }};
+    EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, toggled));
+    EXPECT_EQ(existingSkip, app.options.GetExistingFileOption());
+    EXPECT_FALSE(resumeEnabled);
+    // A stored code outside the known ones opens with flags that name no type.
+    app.options.SetTransferType(7);
+    EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0), Decide(type, {L"Transfer Type?", {IDOK}}));
 }
 
 TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
     GuiApp app;
-    struct Case {
-        int button;
-        LRESULT answer;
-    };
-    for (Case round : {Case{IDC_TRANSFER_ERROR_RETRY, answerRetry},
-                       Case{IDC_TRANSFER_ERROR_IGNORE, answerIgnore},
-                       Case{IDC_TRANSFER_ERROR_ABORT, answerAbort},
-                       Case{IDC_TRANSFER_ERROR_IGNORE_ALL, answerIgnoreAll}}) {
-        DialogAnswerer answerer(round.button);
-        EXPECT_EQ(round.answer, TransferErrorDlg::Ask(nullptr, L"Can't download file x"));
-        EXPECT_EQ(1, answerer.Count());
+    for (auto [button, answer] : {std::pair<int, LRESULT>{IDC_TRANSFER_ERROR_RETRY, answerRetry},
+                                  {IDC_TRANSFER_ERROR_IGNORE, answerIgnore},
+                                  {IDC_TRANSFER_ERROR_ABORT, answerAbort},
+                                  {IDC_TRANSFER_ERROR_IGNORE_ALL, answerIgnoreAll}}) {
+        DialogAnswerer answerer(button);
+        EXPECT_EQ(answer, TransferErrorDlg::Ask(nullptr, L"Can't download file x"));
     }
 }
 
-// The prompt's rectangles, in the dialog's client coordinates.
-struct Layout {
-    RECT text, retry, client;
-    std::wstring shown;
-};
-
-Layout LayoutFor(const wchar_t* message) {
-    TransferErrorDlg dialog;
-    dialog.SetMessage(message);
-    EXPECT_TRUE(dialog.CreateModeless(IDD_TRANSFER_ERROR, nullptr));
-    HWND handle = dialog.GetHandle();
-    Layout layout;
-    for (auto [id, rect] : {std::pair<int, RECT*>{IDC_TRANSFER_ERROR_MESSAGE, &layout.text},
-                            std::pair<int, RECT*>{IDC_TRANSFER_ERROR_RETRY, &layout.retry}}) {
-        GetWindowRect(GetDlgItem(handle, id), rect);
-        MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(rect), 2);
-    }
-    GetClientRect(handle, &layout.client);
-    layout.shown = ItemText(handle, IDC_TRANSFER_ERROR_MESSAGE);
-    dialog.DestroyDlg();
-    return layout;
-}
-
-TEST(TransferErrorDlgTest, MessageTakesOneLineAndTheDialogFitsIt) {
+TEST(TransferErrorDlgTest, ALongMessageStaysOnOneClippedLine) {
     GuiApp app;
-    std::wstring longText = L"Can't download file " + std::wstring(300, L'w') + L" end";
-    Layout shortLayout = LayoutFor(L"Can't upload file a");
-    Layout longLayout = LayoutFor(longText.c_str());
-
-    EXPECT_EQ(longText, longLayout.shown);
-    // A long text is clipped at the control's width, never given a second line.
-    EXPECT_EQ(shortLayout.text.right - shortLayout.text.left,
-              longLayout.text.right - longLayout.text.left);
-    EXPECT_EQ(shortLayout.text.bottom - shortLayout.text.top,
-              longLayout.text.bottom - longLayout.text.top);
-    // The dialog ends where it did in the template below the buttons, which keep their gap to the
-    // text.
-    for (const Layout& layout : {shortLayout, longLayout}) {
-        RECT units = {0, 0, 7, 4};  // text-to-button gap, button-to-edge gap
-        HWND probe = CreateDialogParamW(
-            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TRANSFER_ERROR), nullptr,
-            [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return 0; }, 0);
-        MapDialogRect(probe, &units);
-        DestroyWindow(probe);
-        EXPECT_NEAR(units.right, layout.retry.top - layout.text.bottom, 1);
-        EXPECT_NEAR(units.bottom, layout.client.bottom - layout.retry.bottom, 1);
+    std::wstring longText = L"Can't download file " + std::wstring(300, L'w');
+    RECT rects[2][3];  // per message: the text, the Retry button, the dialog
+    for (int i = 0; i < 2; ++i) {
+        std::wstring text = i == 0 ? L"Can't upload file a" : longText;
+        TransferErrorDlg dialog;
+        dialog.SetMessage(text.c_str());
+        ASSERT_TRUE(dialog.CreateModeless(IDD_TRANSFER_ERROR, nullptr));
+        GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_MESSAGE), &rects[i][0]);
+        GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_RETRY), &rects[i][1]);
+        dialog.GetWindowRect(&rects[i][2]);
+        wchar_t shown[400] = L"";
+        GetWindowTextW(dialog.GetItem(IDC_TRANSFER_ERROR_MESSAGE), shown, 400);
+        EXPECT_EQ(text, shown);
+        dialog.DestroyDlg();
     }
+    // The same one-line layout whatever the length of the text.
+    for (int part = 0; part < 3; ++part) {
+        EXPECT_EQ(rects[0][part].right - rects[0][part].left,
+                  rects[1][part].right - rects[1][part].left);
+        EXPECT_EQ(rects[0][part].bottom - rects[0][part].top,
+                  rects[1][part].bottom - rects[1][part].top);
+    }
+    HDC screen = GetDC(nullptr);
+    TEXTMETRICW metrics;
+    GetTextMetricsW(screen, &metrics);
+    ReleaseDC(nullptr, screen);
+    EXPECT_LT(rects[1][0].bottom - rects[1][0].top, 2 * metrics.tmHeight);
 }
 
 }  // namespace
