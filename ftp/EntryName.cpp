@@ -12,3 +12,22 @@ bool IsSafeEntryName(const wchar_t* name, size_t capacity) {
 bool IsSafeCommandArgument(const wchar_t* text) {
     return !text || wcspbrk(text, L"\r\n") == nullptr;
 }
+
+namespace {
+bool IsDeviceName(const wchar_t* name) {
+    static const wchar_t* const devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    size_t stem = wcscspn(name, L".");
+    for (const wchar_t* device : devices)
+        if (stem == wcslen(device) && _wcsnicmp(name, device, stem) == 0) return true;
+    bool numbered = _wcsnicmp(name, L"COM", 3) == 0 || _wcsnicmp(name, L"LPT", 3) == 0;
+    return numbered && stem == 4 && name[3] >= L'0' && name[3] <= L'9';
+}
+}  // namespace
+
+bool IsStorableLocalName(const wchar_t* name) {
+    size_t length = wcslen(name);
+    if (length == 0 || name[length - 1] == L'.' || name[length - 1] == L' ') return false;
+    for (const wchar_t* c = name; *c; ++c)
+        if (*c < 32 || wcschr(L"<>:\"/\\|?*", *c)) return false;
+    return !IsDeviceName(name);
+}

@@ -9,3 +9,8 @@ bool IsSafeEntryName(const wchar_t* name, size_t capacity);
 // Text that can travel on one FTP command line: a line break inside would end
 // the command early and let the rest run as a command of its own.
 bool IsSafeCommandArgument(const wchar_t* text);
+
+// A name the local file system stores as it stands: no character that Windows
+// refuses or reads as a stream (":") or wildcard, no trailing dot or blank
+// (silently dropped), and no device name such as "CON" or "lpt1.txt".
+bool IsStorableLocalName(const wchar_t* name);

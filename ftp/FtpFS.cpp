@@ -19,37 +19,20 @@ FtpFS::FtpFS()
       busy(0),
       statusWindow(nullptr),
       localTargetDir(),
-      downloadNotifyWindow(nullptr),
       downloadCounters(),
-      downloadLocalFile(nullptr),
-      downloadRemoteFile(nullptr),
-      downloadSavedDir(),
-      downloadDoneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      downloadCancel(0),
-      downloadIgnoreAll(0),
-      uploadNotifyWindow(nullptr),
       uploadCounters(),
-      uploadRemoteFile(nullptr),
-      uploadLocalFile(nullptr),
-      uploadSavedDir(),
-      uploadDoneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      uploadCancel(0),
-      uploadIgnoreAll(0),
-      downloadThread(nullptr),
-      uploadThread(nullptr),
       user(),
       password(),
       server(),
       port(INTERNET_DEFAULT_FTP_PORT) {}
 
+// A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
+    StopWorker(download);
+    StopWorker(upload);
     FindClose();
     Disconnect();
     InternetSession::Release();
-    CloseHandle(downloadDoneEvent);
-    CloseHandle(uploadDoneEvent);
-    ClearTransferList(downloadList);
-    ClearTransferList(uploadList);
 }
 
 void FtpFS::SetStatusWindow(HWND window) { statusWindow = window; }

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "ftp/TransferTypes.h"
+#include "ftp/WorkerState.h"
 
 // One FTP connection and everything done over it: directory access on the
 // caller's thread, the recursive remote delete, and the state of the download
@@ -43,6 +44,16 @@ class FtpFS {
     bool CreateRemoteDir(const wchar_t* name);
     HRESULT DeleteRemoteTree(const wchar_t* name);
 
+    // Starts copying the items (remote names) into the local directory on a
+    // worker thread that reports to notifyWindow. Fails while a transfer runs.
+    HRESULT StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow);
+    // Starts copying the items (full local paths) into the remote current directory.
+    HRESULT StartUpload(const TransferList& items, HWND notifyWindow);
+    // Stop the worker, keep what was written, log in again and return to the
+    // remote directory where the transfer started; the result is that return's.
+    HRESULT CancelDownload();
+    HRESULT CancelUpload();
+
     bool IsBusy() const { return busy != 0; }
     bool IsConnected() const { return connection != nullptr; }
 
@@ -52,6 +63,15 @@ class FtpFS {
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
     bool RemoveRemoteDir(const wchar_t* name);
 
+    static DWORD WINAPI DownloadThread(LPVOID engine);
+    static DWORD WINAPI UploadThread(LPVOID engine);
+    HRESULT StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
+                        LPTHREAD_START_ROUTINE procedure);
+    DWORD RunWorker(WorkerState& state, class TransferWalk& walk, UINT startMessage,
+                    UINT endMessage);
+    HRESULT CancelWorker(WorkerState& state, UINT endMessage);
+    void StopWorker(WorkerState& state);
+
     friend class RemoteTreeDelete;
 
     HINTERNET session;
@@ -60,31 +80,12 @@ class FtpFS {
     volatile BYTE busy;
     HWND statusWindow;
 
-    // Download worker state.
-    TransferList downloadList;
-    wchar_t localTargetDir[128];
-    HWND downloadNotifyWindow;
+    // The workers' state; the counters are handed to the progress panels by pointer.
+    WorkerState download;
+    wchar_t localTargetDir[WorkerState::kPathCapacity];
     DownloadCounters downloadCounters;
-    FILE* downloadLocalFile;
-    HINTERNET downloadRemoteFile;
-    wchar_t downloadSavedDir[kTextCapacity];
-    HANDLE downloadDoneEvent;
-    volatile BYTE downloadCancel;
-    volatile BYTE downloadIgnoreAll;
-
-    // Upload worker state.
-    TransferList uploadList;
-    HWND uploadNotifyWindow;
+    WorkerState upload;
     UploadCounters uploadCounters;
-    HINTERNET uploadRemoteFile;
-    FILE* uploadLocalFile;
-    wchar_t uploadSavedDir[kTextCapacity];
-    HANDLE uploadDoneEvent;
-    volatile BYTE uploadCancel;
-    volatile BYTE uploadIgnoreAll;
-
-    HANDLE downloadThread;
-    HANDLE uploadThread;
 
     // Kept so that a cancelled transfer can log in again.
     wchar_t user[kTextCapacity];

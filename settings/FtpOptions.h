@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+class BaseWnd;
 class RegStore;
 
 // Transfer type codes.
@@ -33,6 +34,14 @@ class FtpOptions {
     void SetUsePassive(bool use) { usePassive = use; }
     DWORD GetExistingFileOption() const { return existingFileOption; }
     void SetExistingFileOption(DWORD code) { existingFileOption = code; }
+
+    // The per-file decisions of a running transfer, made on its worker thread.
+    // Each asks the user, in a prompt owned by owner, when its stored code says
+    // so, and keeps the answer when the prompt's "don't ask" box is ticked.
+    // Existing file: 0 resume, 1 skip, 2 overwrite; another stored code as it is.
+    DWORD ChooseExistingFileAction(const wchar_t* text, BaseWnd* owner);
+    // FTP_TRANSFER_TYPE_ASCII or _BINARY, or 0xFFFFFFFF for an unknown stored code.
+    DWORD ChooseTransferType(const wchar_t* name, BaseWnd* owner);
 
     static const size_t textCapacity = 128;
 

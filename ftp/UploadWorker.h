@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ftp/TransferWalk.h"
+
+// Copies local files and folder trees into the remote current directory. Items
+// carry full local paths; the remote side follows the walk folder by folder.
+class UploadWorker : public TransferWalk {
+  public:
+    UploadWorker(FtpFS& engine, WorkerState& state, UploadCounters& counters);
+
+  protected:
+    void EnterFolder(Node* node) override;
+    void TransferFile(Node* node) override;
+
+  private:
+    enum class CopyEnd { complete, stopped, readFailed };
+    CopyEnd Copy(HINTERNET remote, FILE* local, const wchar_t* remoteName);
+    bool WriteBlock(HINTERNET remote, const char* block, DWORD count, const wchar_t* remoteName);
+    void ListFolder(const wchar_t* path);
+    void ReportProgress(bool force);
+
+    UploadCounters& counters;
+};

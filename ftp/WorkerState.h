@@ -1,0 +1,36 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+
+#include "ftp/TransferTypes.h"
+
+// What the engine keeps of one transfer direction while its worker runs: the
+// work list, the open files and the flags that the worker thread and the
+// cancel on the user-interface thread share.
+struct WorkerState {
+    static const size_t kPathCapacity = 512;
+
+    WorkerState();
+    ~WorkerState();
+    WorkerState(const WorkerState&) = delete;
+    WorkerState& operator=(const WorkerState&) = delete;
+
+    // Whoever takes the remote file first (the worker at the end of a file,
+    // the cancel to release a blocked call) closes it; the other finds null.
+    void PutRemoteFile(HINTERNET file);
+    bool CloseRemoteFile();
+
+    TransferList items;
+    HWND notifyWindow;
+    FILE* localFile;
+    wchar_t savedDir[kPathCapacity];
+    HANDLE thread;
+    volatile BYTE cancel;
+    volatile BYTE ignoreAll;
+
+  private:
+    HINTERNET volatile remoteFile;
+};

@@ -1,0 +1,104 @@
+#include "TransferHarness.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+TransferRecorder::TransferRecorder() {
+    RegisterProgramWindowClass(GetWinApp()->GetInstance(), L"TransferRecorder");
+    Create(L"TransferRecorder", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
+}
+
+LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message < WM_DOWNLOAD_FILE || message > WM_DOWNLOAD_ERROR)
+        return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
+    bool progress = message == WM_DOWNLOAD_PROGRESS || message == WM_UPLOAD_PROGRESS;
+    Event event = {message, L"", L"", {}};
+    if (progress)
+        memcpy(event.counters, reinterpret_cast<const void*>(wParam), sizeof(event.counters));
+    else if (wParam)
+        event.text = reinterpret_cast<const wchar_t*>(wParam);
+    if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);
+    events.push_back(event);
+    if (progress && onProgress) onProgress(event.counters);
+    if (message != WM_DOWNLOAD_ERROR && message != WM_UPLOAD_ERROR) return 0;
+    LRESULT answer = answers.empty() ? answerIgnore : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return answer;
+}
+
+Names TransferRecorder::TextsOf(UINT message) const {
+    Names texts;
+    for (const Event& event : events)
+        if (event.message == message) texts.push_back(event.text);
+    return texts;
+}
+
+Names TransferRecorder::NamesOf(UINT message) const {
+    Names names;
+    for (const Event& event : events)
+        if (event.message == message) names.push_back(event.name);
+    return names;
+}
+
+const DWORD* TransferRecorder::LastCounters(UINT message) const {
+    static const DWORD none[6] = {};
+    for (auto event = events.rbegin(); event != events.rend(); ++event)
+        if (event->message == message) return event->counters;
+    return none;
+}
+
+void TransferTest::SetUp() {
+    if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running: use scripts/test.sh";
+    remote = WinePath(server.root) + L"\\" + TestFolderName();
+    CreateDirectoryW(remote.c_str(), nullptr);
+    ASSERT_EQ(S_OK, engine.Connect(server.host.c_str(), server.user.c_str(),
+                                   server.password.c_str(), server.port));
+    ASSERT_EQ(S_OK, engine.SetCurrentDir((L"/" + TestFolderName()).c_str()));
+    startDir = CurrentDir();
+}
+
+std::wstring TransferTest::CurrentDir() {
+    wchar_t path[512] = L"";
+    DWORD length = 512;
+    engine.GetCurrentDir(path, &length);
+    return path;
+}
+
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
+                               const std::vector<PromptAnswer>& prompts,
+                               std::map<std::wstring, int>* answered) {
+    TransferList list;
+    for (const std::wstring& item : items)
+        list.AddTail(
+            new TransferItem(upload ? (item[0] + Local(item.substr(1))).c_str() : item.c_str()));
+    HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
+                            : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
+    ClearTransferList(list);
+    EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }, prompts, answered));
+    return result;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(fs::path(path), std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::error_code error;
+    fs::create_directories(fs::path(path).parent_path(), error);
+    std::ofstream(fs::path(path), std::ios::binary) << bytes;
+}
+
+Names FilesBelow(const std::wstring& folder) {
+    Names files;
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).wstring());
+    std::sort(files.begin(), files.end());
+    return files;
+}

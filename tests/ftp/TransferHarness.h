@@ -1,0 +1,72 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/BaseWnd.h"
+#include "ftp/FtpFS.h"
+#include "ftp/TransferMessages.h"
+#include "support/FtpFixture.h"
+#include "support/GuiApp.h"
+#include "support/PromptAnswerer.h"
+#include "support/ScratchFolder.h"
+
+using Names = std::vector<std::wstring>;
+
+// Stands in for the FTP view: a window of the test thread that records what
+// the workers send and answers their error prompts from a script (then Ignore).
+class TransferRecorder : public BaseWnd {
+  public:
+    struct Event {
+        UINT message;
+        std::wstring text, name;  // wParam and lParam texts
+        DWORD counters[6];        // a progress report's, by position
+    };
+
+    TransferRecorder();
+    ~TransferRecorder() override { DestroyWnd(); }
+
+    Names TextsOf(UINT message) const;
+    Names NamesOf(UINT message) const;
+    int Count(UINT message) const { return static_cast<int>(TextsOf(message).size()); }
+    const DWORD* LastCounters(UINT message) const;
+
+    std::vector<Event> events;
+    std::deque<LRESULT> answers;
+    std::function<void(const DWORD* counters)> onProgress;
+
+  protected:
+    LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+// A logged-in engine in the test's own folder on the fixture server (Remote:
+// that folder as the Linux side shows it), a local scratch folder and the recorder.
+class TransferTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+
+    std::wstring Remote(const std::wstring& relative) const { return remote + L"\\" + relative; }
+    std::wstring Local(const std::wstring& relative) const { return local.Join(relative); }
+    std::wstring CurrentDir();
+    // Starts the transfer of the items ("D" or "F" and a name) and serves it to its end.
+    HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
+                     const std::vector<PromptAnswer>& prompts = {},
+                     std::map<std::wstring, int>* answered = nullptr);
+
+    GuiApp app;
+    FixtureServer server;
+    ScratchFolder local;
+    TransferRecorder recorder;
+    std::wstring remote, startDir;
+    FtpFS engine;  // last: its workers end before the recorder goes
+};
+
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+// Every file below the folder, relative to it, sorted.
+Names FilesBelow(const std::wstring& folder);

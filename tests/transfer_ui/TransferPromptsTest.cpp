@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <thread>
+
+#include "ftp/TransferMessages.h"
+#include "resources/resource.h"
+#include "support/DialogAnswerer.h"
+#include "support/GuiApp.h"
+#include "support/PromptAnswerer.h"
+#include "transfer_ui/TransferErrorDlg.h"
+
+namespace {
+
+// The decisions run on a thread of their own, as in a transfer, while the
+// test thread answers their prompts. Returns the decision and the prompts shown.
+std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const PromptAnswer& answer) {
+    DWORD result = 0;
+    bool done = false;
+    std::map<std::wstring, int> answered;
+    std::thread worker([&] {
+        result = decision();
+        done = true;
+    });
+    EXPECT_TRUE(PumpUntil([&done] { return done; }, {answer}, &answered));
+    worker.join();
+    return {result, answered[answer.caption]};
+}
+
+TEST(TransferDecisionsTest, TheDontAskBoxClosesNoPromptAndUnknownTypesPassThrough) {
+    GuiApp app;
+    auto existing = [&app] { return app.options.ChooseExistingFileAction(L"File x", nullptr); };
+    auto type = [&app] { return app.options.ChooseTransferType(L"x", nullptr); };
+    app.options.SetExistingFileOption(existingPrompt);
+    bool resumeEnabled = true;
+    PromptAnswer toggled{L"File exist",
+                         {IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_SKIP},
+                         [&resumeEnabled](HWND prompt) {
+                             resumeEnabled =
+                                 IsWindowEnabled(GetDlgItem(prompt, IDC_FILE_EXISTS_RESUME));
+                         }};
+    EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, toggled));
+    EXPECT_EQ(existingSkip, app.options.GetExistingFileOption());
+    EXPECT_FALSE(resumeEnabled);
+    // A stored code outside the known ones opens with flags that name no type.
+    app.options.SetTransferType(7);
+    EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0), Decide(type, {L"Transfer Type?", {IDOK}}));
+}
+
+TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
+    GuiApp app;
+    for (auto [button, answer] : {std::pair<int, LRESULT>{IDC_TRANSFER_ERROR_RETRY, answerRetry},
+                                  {IDC_TRANSFER_ERROR_IGNORE, answerIgnore},
+                                  {IDC_TRANSFER_ERROR_ABORT, answerAbort},
+                                  {IDC_TRANSFER_ERROR_IGNORE_ALL, answerIgnoreAll}}) {
+        DialogAnswerer answerer(button);
+        EXPECT_EQ(answer, TransferErrorDlg::Ask(nullptr, L"Can't download file x"));
+    }
+}
+
+TEST(TransferErrorDlgTest, ALongMessageStaysOnOneClippedLine) {
+    GuiApp app;
+    std::wstring longText = L"Can't download file " + std::wstring(300, L'w');
+    RECT rects[2][3];  // per message: the text, the Retry button, the dialog
+    for (int i = 0; i < 2; ++i) {
+        std::wstring text = i == 0 ? L"Can't upload file a" : longText;
+        TransferErrorDlg dialog;
+        dialog.SetMessage(text.c_str());
+        ASSERT_TRUE(dialog.CreateModeless(IDD_TRANSFER_ERROR, nullptr));
+        GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_MESSAGE), &rects[i][0]);
+        GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_RETRY), &rects[i][1]);
+        dialog.GetWindowRect(&rects[i][2]);
+        wchar_t shown[400] = L"";
+        GetWindowTextW(dialog.GetItem(IDC_TRANSFER_ERROR_MESSAGE), shown, 400);
+        EXPECT_EQ(text, shown);
+        dialog.DestroyDlg();
+    }
+    // The same one-line layout whatever the length of the text.
+    for (int part = 0; part < 3; ++part) {
+        EXPECT_EQ(rects[0][part].right - rects[0][part].left,
+                  rects[1][part].right - rects[1][part].left);
+        EXPECT_EQ(rects[0][part].bottom - rects[0][part].top,
+                  rects[1][part].bottom - rects[1][part].top);
+    }
+    HDC screen = GetDC(nullptr);
+    TEXTMETRICW metrics;
+    GetTextMetricsW(screen, &metrics);
+    ReleaseDC(nullptr, screen);
+    EXPECT_LT(rects[1][0].bottom - rects[1][0].top, 2 * metrics.tmHeight);
+}
+
+}  // namespace

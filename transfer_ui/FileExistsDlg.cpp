@@ -1,0 +1,24 @@
+#include "transfer_ui/FileExistsDlg.h"
+
+#include "framework/TextUtil.h"
+#include "resources/resource.h"
+
+FileExistsDlg::FileExistsDlg() : message(), dontAsk(1) {
+    CopyTextCut(message, L"File exists.  What would you like to do?");
+}
+
+void FileExistsDlg::SetMessage(const wchar_t* text) { CopyTextCut(message, text); }
+
+BOOL FileExistsDlg::OnDialogMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            CheckDlgButton(handle, IDC_FILE_EXISTS_DONT_ASK, dontAsk ? BST_CHECKED : BST_UNCHECKED);
+            SetDlgItemTextW(handle, IDC_FILE_EXISTS_MESSAGE, message);
+            break;
+        case WM_COMMAND:
+            dontAsk = (IsDlgButtonChecked(handle, IDC_FILE_EXISTS_DONT_ASK) & BST_CHECKED) != 0;
+            if (LOWORD(wParam) != IDC_FILE_EXISTS_DONT_ASK) EndWithResult(LOWORD(wParam));
+            return TRUE;
+    }
+    return BaseDlg::OnDialogMessage(handle, msg, wParam, lParam);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "framework/BaseDlg.h"
+
+// "File exist": asks what to do with a local file a download would replace.
+// Ends with the id of the button pressed: Overwrite or Skip (Resume stays
+// disabled). "Don't ask again" starts ticked.
+class FileExistsDlg : public BaseDlg {
+  public:
+    FileExistsDlg();
+
+    void SetMessage(const wchar_t* text);
+    bool GetDontAsk() const { return dontAsk != 0; }
+
+    BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    wchar_t message[512];
+    BYTE dontAsk;
+};

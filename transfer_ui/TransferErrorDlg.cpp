@@ -1,0 +1,90 @@
+#include "transfer_ui/TransferErrorDlg.h"
+
+#include <cwchar>
+
+#include "ftp/TransferMessages.h"
+#include "resources/resource.h"
+
+namespace {
+
+bool IsAnswerButton(WORD id) {
+    return id == IDC_TRANSFER_ERROR_RETRY || id == IDC_TRANSFER_ERROR_IGNORE ||
+           id == IDC_TRANSFER_ERROR_ABORT || id == IDC_TRANSFER_ERROR_IGNORE_ALL;
+}
+
+// A prompt that could not be shown aborts: taking it as Retry would ask forever.
+LRESULT AnswerOf(INT_PTR button) {
+    switch (button) {
+        case IDC_TRANSFER_ERROR_RETRY:
+            return answerRetry;
+        case IDC_TRANSFER_ERROR_IGNORE:
+            return answerIgnore;
+        case IDC_TRANSFER_ERROR_IGNORE_ALL:
+            return answerIgnoreAll;
+        default:
+            return answerAbort;
+    }
+}
+
+SIZE MeasureText(HWND control, const wchar_t* text) {
+    HDC context = GetDC(control);
+    HGDIOBJ oldFont =
+        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentExPointW(context, text, static_cast<int>(wcslen(text)), 0, nullptr, nullptr,
+                          &size);
+    SelectObject(context, oldFont);
+    ReleaseDC(control, context);
+    return size;
+}
+
+}  // namespace
+
+TransferErrorDlg::TransferErrorDlg() : message(L"Error") {}
+
+LRESULT TransferErrorDlg::Ask(BaseWnd* owner, const wchar_t* text) {
+    TransferErrorDlg dialog;
+    dialog.SetMessage(text);
+    return AnswerOf(dialog.RunModal(IDD_TRANSFER_ERROR, owner));
+}
+
+BOOL TransferErrorDlg::OnDialogMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        SendDlgItemMessageW(handle, IDC_TRANSFER_ERROR_ICON, STM_SETICON,
+                            reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
+        FitToOneLine(handle);
+    } else if (msg == WM_COMMAND && IsAnswerButton(LOWORD(wParam))) {
+        EndWithResult(LOWORD(wParam));
+        return TRUE;
+    }
+    return BaseDlg::OnDialogMessage(handle, msg, wParam, lParam);
+}
+
+// The text keeps its control's width and gets one line's height; the dialog
+// and the controls below follow by the difference. A long text is clipped.
+void TransferErrorDlg::FitToOneLine(HWND handle) {
+    HWND text = GetDlgItem(handle, IDC_TRANSFER_ERROR_MESSAGE);
+    const wchar_t* content = message.GetText() ? message.GetText() : L"";
+    SIZE measured = MeasureText(text, content);
+    RECT textRect, dialogRect;
+    ::GetWindowRect(text, &textRect);
+    ::GetWindowRect(handle, &dialogRect);
+    POINT topLeft = {textRect.left, textRect.top};
+    ScreenToClient(handle, &topLeft);
+    int width = textRect.right - textRect.left;
+    MoveWindow(text, topLeft.x, topLeft.y, width, measured.cy, FALSE);
+    SetWindowTextW(text, content);
+
+    int shrink = (textRect.bottom - textRect.top) - measured.cy;
+    MoveWindow(handle, dialogRect.left, dialogRect.top, dialogRect.right - dialogRect.left,
+               dialogRect.bottom - dialogRect.top - shrink, FALSE);
+    for (HWND child = GetWindow(handle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == text) continue;
+        RECT childRect;
+        ::GetWindowRect(child, &childRect);
+        POINT corner = {childRect.left, childRect.top};
+        ScreenToClient(handle, &corner);
+        MoveWindow(child, corner.x, corner.y - shrink, childRect.right - childRect.left,
+                   childRect.bottom - childRect.top, FALSE);
+    }
+}
