@@ -6,8 +6,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "browsers/LocalPath.h"
 #include "browsers/RowOrder.h"
 #include "browsers/SizeText.h"
+#include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
@@ -153,6 +155,22 @@ int BrowseWnd::CountSelectedEntries() {
          row = fileList.GetNextItem(row, LVNI_SELECTED))
         if (!IsParentRow(row)) ++count;
     return count;
+}
+
+void BrowseWnd::CollectSelection(PtrList<WString*>& items, const wchar_t* folder) {
+    wchar_t name[kNameCapacity];
+    int image = 0;
+    for (int row = fileList.GetNextItem(-1, LVNI_SELECTED); row != -1;
+         row = fileList.GetNextItem(row, LVNI_SELECTED)) {
+        if (IsParentRow(row) || !GetRowEntry(row, name, &image) || IsDotEntry(name)) continue;
+        wchar_t type = image == kFolderImage ? L'D' : L'F';
+        items.AddTail(
+            new WString(folder ? MakeEntryItem(type, folder, name) : MakeTransferItem(type, name)));
+    }
+}
+
+FrameWnd* BrowseWnd::GetFrame() {
+    return dynamic_cast<FrameWnd*>(GetWinApp()->LookupWindow(GetParent(hwnd)));
 }
 
 void BrowseWnd::SelectAll() {

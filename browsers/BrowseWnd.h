@@ -13,6 +13,8 @@
 #include "transfer_ui/DownloadProgressDlg.h"
 #include "transfer_ui/UploadProgressDlg.h"
 
+class FrameWnd;
+
 // A view of one file system inside the frame: the path box with the recently
 // visited folders above the Name/Size/Type list. Everything that touches a
 // file system is left to the derived views.
@@ -78,6 +80,11 @@ class BrowseWnd : public BaseWnd {
     bool GetRowEntry(int row, wchar_t* name, int* image);
     bool IsParentRow(int row);
     int CountSelectedEntries();
+    // The selected entries as transfer items, the parent entry left out: names
+    // alone, or joined to the folder when one is given.
+    void CollectSelection(PtrList<WString*>& items, const wchar_t* folder);
+    // The frame that holds this view; null for a view outside one.
+    FrameWnd* GetFrame();
     HMENU GetPendingContextPopup() const { return pendingContextPopup; }
     // False for a view that asked for the name before creating the folder.
     virtual bool EditsNewFolderName() { return true; }

@@ -6,7 +6,9 @@
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
+#include "ftp/TransferMessages.h"
 #include "resources/resource.h"
+#include "transfer_ui/TransferErrorDlg.h"
 
 namespace {
 
@@ -90,7 +92,9 @@ void FtpBrowseWnd::ReportDropped() {
 }
 
 // The server resolves ".."; a failed change lists the old directory again.
+// While a transfer runs the worker owns the connection and its directory.
 void FtpBrowseWnd::OpenFolder(const wchar_t* name) {
+    if (!IsIdle()) return;
     engine.SetCurrentDir(name);
     Refresh();
 }
@@ -125,4 +129,95 @@ HMENU FtpBrowseWnd::GetContextMenu() {
 // While a transfer runs, the worker is the connection's only user.
 void FtpBrowseWnd::UpdateMenuItems(HMENU menu, WORD buttonId, WORD) {
     SetViewCommandsState(menu, buttonId, IsIdle() ? MF_ENABLED : MF_GRAYED);
+}
+
+void FtpBrowseWnd::OnContextCommand(LPARAM lParam, WORD code, WORD id) {
+    BrowseWnd::OnContextCommand(lParam, code, id);
+    if (id == IDM_DOWNLOAD) DownloadSelection();
+}
+
+// Everything selected goes into the local view's folder; Up stays off until Done.
+void FtpBrowseWnd::DownloadSelection() {
+    FrameWnd* frame = GetFrame();
+    if (!frame || !IsIdle()) return;
+    TransferList items;
+    CollectSelection(items, nullptr);
+    if (!items.IsEmpty()) {
+        frame->SetToolButtonState(IDM_UP, 0);
+        if (engine.StartDownload(items, frame->GetLocalPath(), hwnd) != S_OK)
+            frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
+    }
+    ClearTransferList(items);
+}
+
+void FtpBrowseWnd::StartUpload(PtrList<WString*>& items) {
+    if (!items.IsEmpty()) engine.StartUpload(items, hwnd);
+}
+
+LRESULT FtpBrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    // An answered error prompt returns the answer itself to the waiting worker.
+    if (message == WM_DOWNLOAD_ERROR || message == WM_UPLOAD_ERROR)
+        return TransferErrorDlg::Ask(this, reinterpret_cast<const wchar_t*>(wParam));
+    OnTransferMessage(message, wParam, lParam);
+    return BrowseWnd::OnWindowMessage(handle, message, wParam, lParam);
+}
+
+void FtpBrowseWnd::OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    DownloadProgressDlg& download = GetDownloadPanel();
+    UploadProgressDlg& upload = GetUploadPanel();
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(lParam);
+    switch (message) {
+        case WM_DOWNLOAD_STARTED:
+            ShowDownloadPanel(true);
+            download.SetButtonMode(panelCancel);
+            return;
+        case WM_DOWNLOAD_FILE:
+            download.ShowFile(name);
+            return;
+        case WM_DOWNLOAD_FOLDER:
+            download.ShowFolder(name);
+            return;
+        case WM_DOWNLOAD_PROGRESS:
+            download.ShowProgress(reinterpret_cast<const DownloadCounters*>(wParam));
+            return;
+        case WM_DOWNLOAD_ENDED:
+            download.SetButtonMode(panelDone);
+            return;
+        case WM_UPLOAD_STARTED:
+            ShowUploadPanel(true);
+            return;
+        case WM_UPLOAD_FILE:
+            upload.ShowFile(name);
+            return;
+        case WM_UPLOAD_PROGRESS:
+            upload.ShowProgress(reinterpret_cast<const UploadCounters*>(wParam));
+            return;
+        case WM_UPLOAD_ENDED:
+            upload.SetButtonMode(panelDone);
+            return;
+        case WM_DOWNLOAD_PANEL_BUTTON:
+        case WM_UPLOAD_PANEL_BUTTON:
+            OnPanelButton(message == WM_DOWNLOAD_PANEL_BUTTON, wParam);
+            return;
+    }
+}
+
+// Cancel keeps the panel until the stopped run has switched it to Done.
+void FtpBrowseWnd::OnPanelButton(bool download, WPARAM button) {
+    if (button == panelCancel) {
+        if (download)
+            engine.CancelDownload();
+        else
+            engine.CancelUpload();
+        return;
+    }
+    if (button != panelDone) return;
+    if (download)
+        ShowDownloadPanel(false);
+    else
+        ShowUploadPanel(false);
+    Refresh();
+    FrameWnd* frame = GetFrame();
+    if (frame && frame->GetCurrentView() == this)
+        frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
 }

@@ -28,6 +28,7 @@ class FtpBrowseWnd : public BrowseWnd {
     const wchar_t* GetHost() override { return host; }
     const wchar_t* GetUser() override { return user; }
     bool IsIdle() override;
+    void StartUpload(PtrList<WString*>& items) override;
 
     int CreateFolder(wchar_t* name) override;
     void Refresh() override;
@@ -38,11 +39,17 @@ class FtpBrowseWnd : public BrowseWnd {
     HMENU GetContextMenu() override;
     void SetCurrentPath(const wchar_t* path) override;
     void UpdateMenuItems(HMENU menu, WORD buttonId, WORD high) override;
+    void OnContextCommand(LPARAM lParam, WORD code, WORD id) override;
 
   protected:
+    LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
     bool EditsNewFolderName() override { return false; }
 
   private:
+    void DownloadSelection();
+    // Worker reports go to the panels; the panels' buttons end or cancel the run.
+    void OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPanelButton(bool download, WPARAM button);
     void SetLabels(const wchar_t* hostName, const wchar_t* userName, const wchar_t* session);
 
     DWORD dropped;

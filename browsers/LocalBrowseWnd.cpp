@@ -43,10 +43,6 @@ LocalBrowseWnd::~LocalBrowseWnd() {
     if (contextMenus) DestroyMenu(contextMenus);
 }
 
-FrameWnd* LocalBrowseWnd::GetFrame() {
-    return dynamic_cast<FrameWnd*>(GetWinApp()->LookupWindow(GetParent(hwnd)));
-}
-
 void LocalBrowseWnd::ShowError(const wchar_t* text) {
     MessageBoxW(hwnd, text, L"Error", MB_ICONHAND);
 }
@@ -174,14 +170,7 @@ void LocalBrowseWnd::UploadSelection(BrowseWnd* target) {
     FrameWnd* frame = GetFrame();
     const wchar_t* folder = frame ? frame->GetLocalPath() : GetCurrentPath();
     PtrList<WString*> items;
-    wchar_t name[kNameCapacity];
-    int image = 0;
-    for (int row = GetFileList().GetNextItem(-1, LVNI_SELECTED); row != -1;
-         row = GetFileList().GetNextItem(row, LVNI_SELECTED)) {
-        if (IsParentRow(row) || !GetRowEntry(row, name, &image) || IsDotEntry(name)) continue;
-        wchar_t type = image == kFolderImage ? L'D' : L'F';
-        items.AddTail(new WString(MakeEntryItem(type, folder, name)));
-    }
+    CollectSelection(items, folder);
     target->StartUpload(items);
     if (frame) frame->ShowView(target);
     while (!items.IsEmpty()) delete items.RemoveHead();

@@ -27,7 +27,6 @@ class LocalBrowseWnd : public BrowseWnd {
     BrowseWnd* GetUploadTarget(WORD id);
 
   private:
-    FrameWnd* GetFrame();
     void ShowError(const wchar_t* text);
     bool ChangeDirectory(const wchar_t* name);
     void FillUploadMenu(HMENU popup);

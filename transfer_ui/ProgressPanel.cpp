@@ -19,7 +19,7 @@ BOOL ProgressPanel::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LP
         ShowHostView();
         OnInitPanel();
     } else if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        WPARAM button = LOWORD(wParam) == IDOK ? kPanelDone : kPanelCancel;
+        WPARAM button = LOWORD(wParam) == IDOK ? panelDone : panelCancel;
         SendMessageW(GetParent(handle), buttonMessage, button, 0);
         return TRUE;
     }
@@ -71,7 +71,7 @@ void ProgressPanel::SetItemNumber(int id, DWORD value) {
 }
 
 void ProgressPanel::SetButtonMode(int mode) {
-    bool done = mode == kPanelDone;
+    bool done = mode == panelDone;
     ShowWindow(GetItem(IDOK), done ? SW_SHOW : SW_HIDE);
     ShowWindow(GetItem(IDCANCEL), done ? SW_HIDE : SW_SHOW);
 }

@@ -3,13 +3,7 @@
 #include <windows.h>
 
 #include "framework/BaseDlg.h"
-
-// Messages a panel sends to the view that hosts it when one of its buttons is pressed.
-const UINT WM_DOWNLOAD_PANEL_BUTTON = WM_USER + 100;
-const UINT WM_UPLOAD_PANEL_BUTTON = WM_USER + 101;
-// wParam of those messages, and the modes of SetButtonMode.
-const int kPanelDone = 1;
-const int kPanelCancel = 2;
+#include "ftp/TransferMessages.h"
 
 // The counters of either direction, named; the workers' records order them differently.
 struct PanelFigures {
@@ -30,7 +24,7 @@ class ProgressPanel : public BaseDlg {
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void ShowFile(const wchar_t* name);
-    // kPanelDone shows Done in place of Cancel; any other mode shows Cancel.
+    // panelDone shows Done in place of Cancel; any other mode shows Cancel.
     void SetButtonMode(int mode);
 
   protected:

@@ -128,11 +128,11 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
 TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheView) {
     view.ShowDownloadPanel(true);
     DownloadProgressDlg& download = view.GetDownloadPanel();
-    download.SetButtonMode(kPanelCancel);
+    download.SetButtonMode(panelCancel);
     EXPECT_TRUE(Visible(download.GetItem(IDCANCEL)));
     EXPECT_FALSE(Visible(download.GetItem(IDOK)));
     SendMessageW(download.GetItem(IDCANCEL), BM_CLICK, 0, 0);
-    download.SetButtonMode(kPanelDone);
+    download.SetButtonMode(panelDone);
     EXPECT_FALSE(Visible(download.GetItem(IDCANCEL)));
     SendMessageW(download.GetItem(IDOK), BM_CLICK, 0, 0);
 
@@ -144,9 +144,9 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheView) {
     SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);
 
     using Button = std::pair<UINT, WPARAM>;
-    std::vector<Button> expected = {Button(WM_DOWNLOAD_PANEL_BUTTON, kPanelCancel),
-                                    Button(WM_DOWNLOAD_PANEL_BUTTON, kPanelDone),
-                                    Button(WM_UPLOAD_PANEL_BUTTON, kPanelCancel)};
+    std::vector<Button> expected = {Button(WM_DOWNLOAD_PANEL_BUTTON, panelCancel),
+                                    Button(WM_DOWNLOAD_PANEL_BUTTON, panelDone),
+                                    Button(WM_UPLOAD_PANEL_BUTTON, panelCancel)};
     EXPECT_EQ(expected, view.buttons);
 
     // The list comes back only when no panel is left.
