@@ -8,6 +8,8 @@
 #include "ftp/TransferTypes.h"
 #include "ftp/WorkerState.h"
 
+class TransferWalk;
+
 // One FTP connection and everything done over it: directory access on the
 // caller's thread, the recursive remote delete, and the state of the download
 // and upload workers that later run on threads of their own.
@@ -49,8 +51,8 @@ class FtpFS {
     HRESULT StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow);
     // Starts copying the items (full local paths) into the remote current directory.
     HRESULT StartUpload(const TransferList& items, HWND notifyWindow);
-    // Stop the worker, keep what was written, log in again and return to the
-    // remote directory where the transfer started; the result is that return's.
+    // Stop the worker, keep what was written, log in again and go back to the
+    // remote directory where the transfer started; the result is that step's.
     HRESULT CancelDownload();
     HRESULT CancelUpload();
 
@@ -67,8 +69,7 @@ class FtpFS {
     static DWORD WINAPI UploadThread(LPVOID engine);
     HRESULT StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
                         LPTHREAD_START_ROUTINE procedure);
-    DWORD RunWorker(WorkerState& state, class TransferWalk& walk, UINT startMessage,
-                    UINT endMessage);
+    DWORD RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage, UINT endMessage);
     HRESULT CancelWorker(WorkerState& state, UINT endMessage);
     void StopWorker(WorkerState& state);
 
