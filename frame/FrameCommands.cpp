@@ -4,6 +4,7 @@
 #include "app/FtpClientApp.h"
 #include "browsers/BrowseWnd.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/OptionsDlg.h"
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "resources/resource.h"
@@ -35,6 +36,11 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
         case IDM_REFRESH:
             if (view) view->Refresh();
             break;
+        case IDM_OPTIONS: {
+            OptionsDlg options;
+            options.RunModal(IDD_OPTIONS, this);
+            break;
+        }
         case IDM_ABOUT:
             ShowAbout();
             break;
