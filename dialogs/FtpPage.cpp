@@ -9,7 +9,6 @@
 
 namespace {
 
-const size_t kServerCapacity = 512;
 const size_t kPortTextCapacity = 32;
 
 int TransferButton(DWORD code) {

@@ -23,6 +23,8 @@ class FtpPage : public BaseDlg {
     DWORD GetProxyPort();
 
   private:
+    static const size_t kServerCapacity = 512;
+
     void ShowValues();
     void OnCommand(int id);
     void EnableProxyBoxes();
@@ -31,5 +33,5 @@ class FtpPage : public BaseDlg {
     DWORD transferType;
     bool useProxy;
     DWORD proxyPort;
-    wchar_t proxyServer[512];
+    wchar_t proxyServer[kServerCapacity];
 };

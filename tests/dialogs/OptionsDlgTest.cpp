@@ -4,18 +4,70 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
-#include "DialogControls.h"
 #include "dialogs/OptionsDlg.h"
 #include "resources/resource.h"
-#include "settings/RegStore.h"
 #include "support/GuiApp.h"
 #include "support/ModalScript.h"
-#include "support/ScratchKey.h"
 
 namespace {
 
 const int kFtpTab = 1;
+
+HWND TabControl(HWND dialog) {
+    return FindWindowExW(FindWindowExW(dialog, nullptr, L"SmartTab", nullptr), nullptr,
+                         WC_TABCONTROLW, nullptr);
+}
+
+// A control of the dialog or of one of its pages, which sit inside the tab control.
+HWND Control(HWND dialog, int id) {
+    HWND tabs = TabControl(dialog);
+    for (HWND page = nullptr; (page = FindWindowExW(tabs, page, L"#32770", nullptr));)
+        if (HWND control = GetDlgItem(page, id)) return control;
+    return GetDlgItem(dialog, id);
+}
+
+// Presses a button as a tap would: check boxes and radio buttons change and notify.
+void Click(HWND dialog, int id) { SendMessageW(Control(dialog, id), BM_CLICK, 0, 0); }
+
+bool IsChecked(HWND dialog, int id) {
+    return SendMessageW(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsEditable(HWND dialog, int id) {
+    HWND box = Control(dialog, id);
+    return IsWindowEnabled(box) && !(GetWindowLongW(box, GWL_STYLE) & ES_READONLY);
+}
+
+std::wstring TextOf(HWND dialog, int id) {
+    wchar_t text[128] = L"";
+    GetWindowTextW(Control(dialog, id), text, 128);
+    return text;
+}
+
+void Type(HWND dialog, int id, const wchar_t* text) { SetWindowTextW(Control(dialog, id), text); }
+
+void ClickTab(HWND dialog, int index) {
+    HWND tabs = TabControl(dialog);
+    RECT tab = {};
+    TabCtrl_GetItemRect(tabs, index, &tab);
+    LPARAM middle = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    SendMessageW(tabs, WM_LBUTTONUP, 0, middle);
+}
+
+// Every control set away from the defaults, the Ftp tab shown last.
+void ChangeEverything(HWND dialog) {
+    Type(dialog, IDC_GENERAL_EMAIL, L"me@example.org");
+    Click(dialog, IDC_GENERAL_OVERWRITE);
+    ClickTab(dialog, kFtpTab);
+    Click(dialog, IDC_FTPPAGE_USE_PROXY);
+    Type(dialog, IDC_FTPPAGE_PROXY_SERVER, L"proxy.example");
+    Type(dialog, IDC_FTPPAGE_PROXY_PORT, L"8021");
+    Click(dialog, IDC_FTPPAGE_ASCII);
+    Click(dialog, IDC_FTPPAGE_PASSIVE);
+}
 
 void ExpectSameOptions(const FtpOptions& expected, const FtpOptions& actual) {
     EXPECT_STREQ(expected.GetAnonymousPassword(), actual.GetAnonymousPassword());
@@ -25,29 +77,6 @@ void ExpectSameOptions(const FtpOptions& expected, const FtpOptions& actual) {
     EXPECT_EQ(expected.GetProxyPort(), actual.GetProxyPort());
     EXPECT_EQ(expected.GetTransferType(), actual.GetTransferType());
     EXPECT_EQ(expected.GetUsePassive(), actual.GetUsePassive());
-}
-
-void ShowTab(HWND dialog, int index) {
-    ClickTab(FindWindowExW(FindWindowExW(dialog, nullptr, L"SmartTab", nullptr), nullptr,
-                           WC_TABCONTROLW, nullptr),
-             index);
-}
-
-bool IsEditable(HWND dialog, int id) {
-    HWND box = FindControl(dialog, id);
-    return IsWindowEnabled(box) && !(GetWindowLongW(box, GWL_STYLE) & ES_READONLY);
-}
-
-// Every control set away from the defaults, the Ftp tab last.
-void ChangeEverything(HWND dialog) {
-    SetWindowTextW(FindControl(dialog, IDC_GENERAL_EMAIL), L"me@example.org");
-    Click(dialog, IDC_GENERAL_OVERWRITE);
-    ShowTab(dialog, kFtpTab);
-    Click(dialog, IDC_FTPPAGE_USE_PROXY);
-    SetWindowTextW(FindControl(dialog, IDC_FTPPAGE_PROXY_SERVER), L"proxy.example");
-    SetWindowTextW(FindControl(dialog, IDC_FTPPAGE_PROXY_PORT), L"8021");
-    Click(dialog, IDC_FTPPAGE_ASCII);
-    Click(dialog, IDC_FTPPAGE_PASSIVE);
 }
 
 }  // namespace
@@ -73,14 +102,49 @@ class OptionsDlgTest : public ::testing::Test {
     FtpOptions& options = app.options;
 };
 
-TEST_F(OptionsDlgTest, DefaultsShowAndOkAtOnceKeepsThem) {
+TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
+    OpenOptions([](HWND dialog) {
+        HWND tabs = TabControl(dialog);
+        HWND general = GetParent(Control(dialog, IDC_GENERAL_EMAIL));
+        HWND ftp = GetParent(Control(dialog, IDC_FTPPAGE_PASSIVE));
+        auto shown = [&] { return std::pair(!!IsWindowVisible(general), !!IsWindowVisible(ftp)); };
+        EXPECT_EQ(std::pair(true, false), shown());
+        ClickTab(dialog, kFtpTab);
+        EXPECT_EQ(std::pair(false, true), shown());
+        // A selection change while no tab is selected leaves the page shown.
+        TabCtrl_SetCurSel(tabs, -1);
+        NMHDR change = {tabs, 0, static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageW(GetParent(tabs), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+        EXPECT_EQ(std::pair(false, true), shown());
+        ClickTab(dialog, 0);
+        EXPECT_EQ(std::pair(true, false), shown());
+
+        // The dialog grew to the frame's size after the pages were placed: the
+        // tabs fill it above the buttons, the pages 5 pixels inside the tabs' body.
+        RECT client, body, row, placed;
+        GetClientRect(dialog, &client);
+        GetClientRect(tabs, &body);
+        EXPECT_EQ(client.right, body.right);
+        EXPECT_EQ(client.bottom - 30, body.bottom);
+        TabCtrl_GetItemRect(tabs, 0, &row);
+        RECT expected = {5, row.bottom + 5, body.right - 5, body.bottom - 5};
+        for (HWND page : {general, ftp}) {
+            GetWindowRect(page, &placed);
+            MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&placed), 2);
+            EXPECT_TRUE(EqualRect(&expected, &placed));
+        }
+        Click(dialog, IDOK);
+    });
+}
+
+TEST_F(OptionsDlgTest, OkAtOnceKeepsEveryOptionEvenCodesThatNoButtonStandsFor) {
     OpenOptions([](HWND dialog) {
         EXPECT_EQ(L"guest@corvane.example", TextOf(dialog, IDC_GENERAL_EMAIL));
         EXPECT_TRUE(IsChecked(dialog, IDC_GENERAL_PROMPT));
         EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_BINARY));
         EXPECT_EQ(L"0", TextOf(dialog, IDC_FTPPAGE_PROXY_PORT));
         // The proxy boxes are open only while the check box is ticked.
-        ShowTab(dialog, kFtpTab);
+        ClickTab(dialog, kFtpTab);
         EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
         EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
         Click(dialog, IDC_FTPPAGE_USE_PROXY);
@@ -91,9 +155,31 @@ TEST_F(OptionsDlgTest, DefaultsShowAndOkAtOnceKeepsThem) {
         Click(dialog, IDOK);
     });
     ExpectSameOptions(FtpOptions(), options);
+
+    // Codes that another version may have stored, and a port too large for a
+    // signed conversion, come back unchanged.
+    options.SetExistingFileOption(9);
+    options.SetTransferType(7);
+    options.SetProxyPort(4000000000u);
+    OpenOptions([](HWND dialog) {
+        for (int button :
+             {IDC_GENERAL_RESUME, IDC_GENERAL_SKIP, IDC_GENERAL_OVERWRITE, IDC_GENERAL_PROMPT,
+              IDC_FTPPAGE_ASCII, IDC_FTPPAGE_BINARY, IDC_FTPPAGE_PROMPT})
+            EXPECT_FALSE(IsChecked(dialog, button)) << button;
+        Click(dialog, IDOK);
+    });
+    EXPECT_EQ(9u, options.GetExistingFileOption());
+    EXPECT_EQ(7u, options.GetTransferType());
+    EXPECT_EQ(4000000000u, options.GetProxyPort());
 }
 
-TEST_F(OptionsDlgTest, EveryChangeReachesTheOptionsOnDoneAndShowsNextTime) {
+TEST_F(OptionsDlgTest, CancelKeepsTheOptionsAndDoneTakesEveryChange) {
+    OpenOptions([](HWND dialog) {
+        ChangeEverything(dialog);
+        Click(dialog, IDCANCEL);
+    });
+    ExpectSameOptions(FtpOptions(), options);
+
     OpenOptions([](HWND dialog) {
         ChangeEverything(dialog);
         SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // the shell's Done button
@@ -105,84 +191,43 @@ TEST_F(OptionsDlgTest, EveryChangeReachesTheOptionsOnDoneAndShowsNextTime) {
     EXPECT_EQ(8021u, options.GetProxyPort());
     EXPECT_EQ(static_cast<DWORD>(transferAscii), options.GetTransferType());
 
-    FtpOptions stored = options;
+    // Shown again as stored.
     OpenOptions([](HWND dialog) {
         EXPECT_EQ(L"me@example.org", TextOf(dialog, IDC_GENERAL_EMAIL));
         EXPECT_TRUE(IsChecked(dialog, IDC_GENERAL_OVERWRITE));
-        EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_USE_PROXY));
         EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
         EXPECT_EQ(L"8021", TextOf(dialog, IDC_FTPPAGE_PROXY_PORT));
         EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_ASCII) && IsChecked(dialog, IDC_FTPPAGE_PASSIVE));
-        Click(dialog, IDOK);
+        Click(dialog, IDCANCEL);
     });
-    ExpectSameOptions(stored, options);
 }
 
-TEST_F(OptionsDlgTest, EachRadioButtonStoresItsCode) {
+// Every radio button gives its own code; the port box gives what it reads as a
+// number, 0 when it holds none.
+TEST_F(OptionsDlgTest, EachRadioButtonAndThePortTextReachTheOptions) {
     struct {
         int generalButton;
         DWORD existingFile;
         int ftpButton;
         DWORD transfer;
+        const wchar_t* portText;
+        DWORD port;
     } const cases[] = {
-        {IDC_GENERAL_RESUME, existingResume, IDC_FTPPAGE_ASCII, transferAscii},
-        {IDC_GENERAL_SKIP, existingSkip, IDC_FTPPAGE_PROMPT, transferPrompt},
-        {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_BINARY, transferBinary},
-        {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii},
+        {IDC_GENERAL_RESUME, existingResume, IDC_FTPPAGE_ASCII, transferAscii, L"8021", 8021},
+        {IDC_GENERAL_SKIP, existingSkip, IDC_FTPPAGE_PROMPT, transferPrompt, L"abc", 0},
+        {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_BINARY, transferBinary, L" 21", 21},
+        {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii, L"", 0},
     };
     for (const auto& each : cases) {
         OpenOptions([&](HWND dialog) {
             Click(dialog, each.generalButton);
-            ShowTab(dialog, kFtpTab);
+            ClickTab(dialog, kFtpTab);
             Click(dialog, each.ftpButton);
+            Type(dialog, IDC_FTPPAGE_PROXY_PORT, each.portText);
             Click(dialog, IDOK);
         });
         EXPECT_EQ(each.existingFile, options.GetExistingFileOption()) << each.generalButton;
         EXPECT_EQ(each.transfer, options.GetTransferType()) << each.ftpButton;
+        EXPECT_EQ(each.port, options.GetProxyPort()) << each.portText;
     }
-}
-
-TEST_F(OptionsDlgTest, PortTextBecomesANumberAndLettersGiveZero) {
-    for (const auto& [text, port] : {std::pair{L"8021", 8021u}, {L"abc", 0u}, {L"", 0u}}) {
-        options.SetProxyPort(99);
-        OpenOptions([&](HWND dialog) {
-            SetWindowTextW(FindControl(dialog, IDC_FTPPAGE_PROXY_PORT), text);
-            Click(dialog, IDOK);
-        });
-        EXPECT_EQ(port, options.GetProxyPort()) << text;
-    }
-}
-
-TEST_F(OptionsDlgTest, CancelAfterChangingEverythingKeepsTheOptions) {
-    FtpOptions before = options;
-    OpenOptions([](HWND dialog) {
-        ChangeEverything(dialog);
-        Click(dialog, IDCANCEL);
-    });
-    ExpectSameOptions(before, options);
-}
-
-// Codes another version may have stored, and a port beyond what a signed
-// conversion keeps, come back from the registry as they went in.
-TEST_F(OptionsDlgTest, UnknownStoredCodesShowNothingCheckedAndSurviveOk) {
-    ScratchKey key(L"Software\\CorvaneTest\\Options");
-    RegStore store;
-    store.SetMakerKey(L"CorvaneTest");
-    store.SetProductKey(L"Options");
-    ASSERT_TRUE(store.Open());
-    key.SetDword(L"FtpConfig", L"Existing File Option", 9);
-    key.SetDword(L"FtpConfig", L"Transfer Type", 7);
-    key.SetDword(L"FtpConfig", L"Proxy Port", 4000000000u);
-    options.Load(store);
-    OpenOptions([](HWND dialog) {
-        for (int button :
-             {IDC_GENERAL_RESUME, IDC_GENERAL_SKIP, IDC_GENERAL_OVERWRITE, IDC_GENERAL_PROMPT,
-              IDC_FTPPAGE_ASCII, IDC_FTPPAGE_BINARY, IDC_FTPPAGE_PROMPT})
-            EXPECT_FALSE(IsChecked(dialog, button)) << button;
-        Click(dialog, IDOK);
-    });
-    options.Save(store);
-    EXPECT_EQ(9u, key.GetDword(L"FtpConfig", L"Existing File Option"));
-    EXPECT_EQ(7u, key.GetDword(L"FtpConfig", L"Transfer Type"));
-    EXPECT_EQ(4000000000u, key.GetDword(L"FtpConfig", L"Proxy Port"));
 }

@@ -29,9 +29,11 @@ LRESULT CALLBACK ModalScript::OnWindowEvent(int code, WPARAM wParam, LPARAM lPar
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The loop shows the dialog only once its queue is empty: until then the timer goes on.
 void CALLBACK ModalScript::RunSteps(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
     ModalScript* script = activeScript;
+    if (script && !script->ran && !IsWindowVisible(script->dialog)) return;
+    KillTimer(nullptr, timer);
     if (!script || script->ran) return;
     script->ran = true;
     script->steps(script->dialog);
