@@ -7,8 +7,6 @@ namespace {
 
 const int kPageMargin = 5;
 
-HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
-
 }  // namespace
 
 SmartTab::SmartTab() : currentPage(nullptr) {}
@@ -20,14 +18,10 @@ bool SmartTab::RegisterWindowClass(HINSTANCE instance) {
     return RegisterProgramWindowClass(instance, kClassName);
 }
 
-bool SmartTab::Create(DWORD style, int x, int y, int width, int height, BaseWnd* parent, int id) {
-    return BaseWnd::Create(kClassName, nullptr, style, x, y, width, height, parent, ControlId(id));
-}
-
 bool SmartTab::CreateInDialog(DWORD style, int x, int y, int width, int height, BaseDlg* parent,
                               int id) {
     return BaseWnd::CreateInDialog(kClassName, nullptr, style, x, y, width, height, parent,
-                                   ControlId(id));
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 LRESULT SmartTab::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -29,9 +29,7 @@ class SmartTab : public BaseWnd {
 
     static bool RegisterWindowClass(HINSTANCE instance);
 
-    using BaseWnd::Create;
     using BaseWnd::CreateInDialog;
-    bool Create(DWORD style, int x, int y, int width, int height, BaseWnd* parent, int id);
     bool CreateInDialog(DWORD style, int x, int y, int width, int height, BaseDlg* parent, int id);
 
     // Creates the page from its dialog resource as the first tab, selected and shown.

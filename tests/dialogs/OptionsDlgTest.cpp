@@ -16,7 +16,7 @@ namespace {
 const int kFtpTab = 1;
 
 HWND TabControl(HWND dialog) {
-    return FindWindowExW(FindWindowExW(dialog, nullptr, L"SmartTab", nullptr), nullptr,
+    return FindWindowExW(FindWindowExW(dialog, nullptr, SmartTab::kClassName, nullptr), nullptr,
                          WC_TABCONTROLW, nullptr);
 }
 
