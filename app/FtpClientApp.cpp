@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "browsers/BrowseWnd.h"
+#include "dialogs/SmartTab.h"
 #include "resources/resource.h"
 
 namespace {
@@ -26,6 +27,7 @@ FtpClientApp::~FtpClientApp() {}
 bool FtpClientApp::Startup() {
     BrowseWnd::RegisterWindowClass(instance);
     FrameWnd::RegisterWindowClass(instance);
+    SmartTab::RegisterWindowClass(instance);
     InitCommonControls();
     registry.SetMakerKey(L"Ostrel");
     registry.SetProductKey(L"Corvane");

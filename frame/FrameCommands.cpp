@@ -5,6 +5,7 @@
 #include "browsers/BrowseWnd.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/ConnectDlg.h"
+#include "dialogs/OptionsDlg.h"
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "resources/resource.h"
@@ -39,6 +40,11 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
         case IDM_REFRESH:
             if (view) view->Refresh();
             break;
+        case IDM_OPTIONS: {
+            OptionsDlg options;
+            options.RunModal(IDD_OPTIONS, this);
+            break;
+        }
         case IDM_ABOUT:
             ShowAbout();
             break;

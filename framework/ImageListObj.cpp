@@ -9,6 +9,12 @@ bool ImageListObj::Create(int cx, int cy, UINT flags, int initial, int grow) {
     return imageList != nullptr;
 }
 
+bool ImageListObj::Destroy() {
+    bool destroyed = ImageList_Destroy(imageList) != FALSE;
+    imageList = nullptr;
+    return destroyed;
+}
+
 int ImageListObj::AddIcon(HICON icon) { return ImageList_ReplaceIcon(imageList, -1, icon); }
 
 int ImageListObj::AddMasked(HBITMAP bitmap, COLORREF maskColor) {

@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include "browsers/BrowseWnd.h"
+#include "dialogs/SmartTab.h"
 
 GuiApp::GuiApp() {
     SetInstance(GetModuleHandleW(nullptr));
     BrowseWnd::RegisterWindowClass(instance);
     FrameWnd::RegisterWindowClass(instance);
+    SmartTab::RegisterWindowClass(instance);
     InitCommonControls();
 }
 

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
+#include "dialogs/OptionsDlg.h"
+#include "resources/resource.h"
+#include "support/GuiApp.h"
+#include "support/ModalScript.h"
+
+namespace {
+
+const int kFtpTab = 1;
+
+HWND TabControl(HWND dialog) {
+    return FindWindowExW(FindWindowExW(dialog, nullptr, SmartTab::kClassName, nullptr), nullptr,
+                         WC_TABCONTROLW, nullptr);
+}
+
+// A control of the dialog or of one of its pages, which sit inside the tab control.
+HWND Control(HWND dialog, int id) {
+    HWND tabs = TabControl(dialog);
+    for (HWND page = nullptr; (page = FindWindowExW(tabs, page, L"#32770", nullptr));)
+        if (HWND control = GetDlgItem(page, id)) return control;
+    return GetDlgItem(dialog, id);
+}
+
+// Presses a button as a tap would: check boxes and radio buttons change and notify.
+void Click(HWND dialog, int id) { SendMessageW(Control(dialog, id), BM_CLICK, 0, 0); }
+
+bool IsChecked(HWND dialog, int id) {
+    return SendMessageW(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool IsEditable(HWND dialog, int id) {
+    HWND box = Control(dialog, id);
+    return IsWindowEnabled(box) && !(GetWindowLongW(box, GWL_STYLE) & ES_READONLY);
+}
+
+std::wstring TextOf(HWND dialog, int id) {
+    wchar_t text[128] = L"";
+    GetWindowTextW(Control(dialog, id), text, 128);
+    return text;
+}
+
+void Type(HWND dialog, int id, const wchar_t* text) { SetWindowTextW(Control(dialog, id), text); }
+
+void ClickTab(HWND dialog, int index) {
+    HWND tabs = TabControl(dialog);
+    RECT tab = {};
+    TabCtrl_GetItemRect(tabs, index, &tab);
+    LPARAM middle = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    SendMessageW(tabs, WM_LBUTTONUP, 0, middle);
+}
+
+// Every control set away from the defaults, the Ftp tab shown last.
+void ChangeEverything(HWND dialog) {
+    Type(dialog, IDC_GENERAL_EMAIL, L"me@example.org");
+    Click(dialog, IDC_GENERAL_OVERWRITE);
+    ClickTab(dialog, kFtpTab);
+    Click(dialog, IDC_FTPPAGE_USE_PROXY);
+    Type(dialog, IDC_FTPPAGE_PROXY_SERVER, L"proxy.example");
+    Type(dialog, IDC_FTPPAGE_PROXY_PORT, L"8021");
+    Click(dialog, IDC_FTPPAGE_ASCII);
+    Click(dialog, IDC_FTPPAGE_PASSIVE);
+}
+
+void ExpectSameOptions(const FtpOptions& expected, const FtpOptions& actual) {
+    EXPECT_STREQ(expected.GetAnonymousPassword(), actual.GetAnonymousPassword());
+    EXPECT_EQ(expected.GetExistingFileOption(), actual.GetExistingFileOption());
+    EXPECT_EQ(expected.GetUseProxy(), actual.GetUseProxy());
+    EXPECT_STREQ(expected.GetProxyServer(), actual.GetProxyServer());
+    EXPECT_EQ(expected.GetProxyPort(), actual.GetProxyPort());
+    EXPECT_EQ(expected.GetTransferType(), actual.GetTransferType());
+    EXPECT_EQ(expected.GetUsePassive(), actual.GetUsePassive());
+}
+
+}  // namespace
+
+// The dialog is opened as the user opens it: View > Options... on the frame.
+class OptionsDlgTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 320, 400, IDR_MENUBAR));
+    }
+    void TearDown() override {
+        app.frame.DestroyWnd();
+        PumpMessages();
+    }
+
+    void OpenOptions(ModalScript::Steps steps) {
+        ModalScript script(steps);
+        app.frame.HandleCommand(IDM_OPTIONS, 0, 0);
+        EXPECT_TRUE(script.Ran());
+    }
+
+    GuiApp app;
+    FtpOptions& options = app.options;
+};
+
+TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
+    OpenOptions([](HWND dialog) {
+        HWND tabs = TabControl(dialog);
+        HWND general = GetParent(Control(dialog, IDC_GENERAL_EMAIL));
+        HWND ftp = GetParent(Control(dialog, IDC_FTPPAGE_PASSIVE));
+        auto shown = [&] { return std::pair(!!IsWindowVisible(general), !!IsWindowVisible(ftp)); };
+        EXPECT_EQ(std::pair(true, false), shown());
+        ClickTab(dialog, kFtpTab);
+        EXPECT_EQ(std::pair(false, true), shown());
+        // A selection change while no tab is selected leaves the page shown.
+        TabCtrl_SetCurSel(tabs, -1);
+        NMHDR change = {tabs, 0, static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageW(GetParent(tabs), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change));
+        EXPECT_EQ(std::pair(false, true), shown());
+        ClickTab(dialog, 0);
+        EXPECT_EQ(std::pair(true, false), shown());
+
+        // The dialog grew to the frame's size after the pages were placed: the
+        // tabs fill it above the buttons, the pages 5 pixels inside the tabs' body.
+        RECT client, body, row, placed;
+        GetClientRect(dialog, &client);
+        GetClientRect(tabs, &body);
+        EXPECT_EQ(client.right, body.right);
+        EXPECT_EQ(client.bottom - 30, body.bottom);
+        TabCtrl_GetItemRect(tabs, 0, &row);
+        RECT expected = {5, row.bottom + 5, body.right - 5, body.bottom - 5};
+        for (HWND page : {general, ftp}) {
+            GetWindowRect(page, &placed);
+            MapWindowPoints(nullptr, tabs, reinterpret_cast<POINT*>(&placed), 2);
+            EXPECT_TRUE(EqualRect(&expected, &placed));
+        }
+        Click(dialog, IDOK);
+    });
+}
+
+TEST_F(OptionsDlgTest, OkAtOnceKeepsEveryOptionEvenCodesThatNoButtonStandsFor) {
+    OpenOptions([](HWND dialog) {
+        EXPECT_EQ(L"guest@corvane.example", TextOf(dialog, IDC_GENERAL_EMAIL));
+        EXPECT_TRUE(IsChecked(dialog, IDC_GENERAL_PROMPT));
+        EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_BINARY));
+        EXPECT_EQ(L"0", TextOf(dialog, IDC_FTPPAGE_PROXY_PORT));
+        // The proxy boxes are open only while the check box is ticked.
+        ClickTab(dialog, kFtpTab);
+        EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
+        EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
+        Click(dialog, IDC_FTPPAGE_USE_PROXY);
+        EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
+        EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
+        Click(dialog, IDC_FTPPAGE_USE_PROXY);
+        EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
+        Click(dialog, IDOK);
+    });
+    ExpectSameOptions(FtpOptions(), options);
+
+    // Codes that another version may have stored, and a port too large for a
+    // signed conversion, come back unchanged.
+    options.SetExistingFileOption(9);
+    options.SetTransferType(7);
+    options.SetProxyPort(4000000000u);
+    OpenOptions([](HWND dialog) {
+        for (int button :
+             {IDC_GENERAL_RESUME, IDC_GENERAL_SKIP, IDC_GENERAL_OVERWRITE, IDC_GENERAL_PROMPT,
+              IDC_FTPPAGE_ASCII, IDC_FTPPAGE_BINARY, IDC_FTPPAGE_PROMPT})
+            EXPECT_FALSE(IsChecked(dialog, button)) << button;
+        Click(dialog, IDOK);
+    });
+    EXPECT_EQ(9u, options.GetExistingFileOption());
+    EXPECT_EQ(7u, options.GetTransferType());
+    EXPECT_EQ(4000000000u, options.GetProxyPort());
+}
+
+TEST_F(OptionsDlgTest, CancelKeepsTheOptionsAndDoneTakesEveryChange) {
+    OpenOptions([](HWND dialog) {
+        ChangeEverything(dialog);
+        Click(dialog, IDCANCEL);
+    });
+    ExpectSameOptions(FtpOptions(), options);
+
+    OpenOptions([](HWND dialog) {
+        ChangeEverything(dialog);
+        SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // the shell's Done button
+    });
+    EXPECT_STREQ(L"me@example.org", options.GetAnonymousPassword());
+    EXPECT_EQ(static_cast<DWORD>(existingOverwrite), options.GetExistingFileOption());
+    EXPECT_TRUE(options.GetUseProxy() && options.GetUsePassive());
+    EXPECT_STREQ(L"proxy.example", options.GetProxyServer());
+    EXPECT_EQ(8021u, options.GetProxyPort());
+    EXPECT_EQ(static_cast<DWORD>(transferAscii), options.GetTransferType());
+
+    // Shown again as stored.
+    OpenOptions([](HWND dialog) {
+        EXPECT_EQ(L"me@example.org", TextOf(dialog, IDC_GENERAL_EMAIL));
+        EXPECT_TRUE(IsChecked(dialog, IDC_GENERAL_OVERWRITE));
+        EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
+        EXPECT_EQ(L"8021", TextOf(dialog, IDC_FTPPAGE_PROXY_PORT));
+        EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_ASCII) && IsChecked(dialog, IDC_FTPPAGE_PASSIVE));
+        Click(dialog, IDCANCEL);
+    });
+}
+
+// Every radio button gives its own code; the port box gives what it reads as a
+// number, 0 when it holds none.
+TEST_F(OptionsDlgTest, EachRadioButtonAndThePortTextReachTheOptions) {
+    struct {
+        int generalButton;
+        DWORD existingFile;
+        int ftpButton;
+        DWORD transfer;
+        const wchar_t* portText;
+        DWORD port;
+    } const cases[] = {
+        {IDC_GENERAL_RESUME, existingResume, IDC_FTPPAGE_ASCII, transferAscii, L"8021", 8021},
+        {IDC_GENERAL_SKIP, existingSkip, IDC_FTPPAGE_PROMPT, transferPrompt, L"abc", 0},
+        {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_BINARY, transferBinary, L" 21", 21},
+        {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii, L"", 0},
+    };
+    for (const auto& each : cases) {
+        OpenOptions([&](HWND dialog) {
+            Click(dialog, each.generalButton);
+            ClickTab(dialog, kFtpTab);
+            Click(dialog, each.ftpButton);
+            Type(dialog, IDC_FTPPAGE_PROXY_PORT, each.portText);
+            Click(dialog, IDOK);
+        });
+        EXPECT_EQ(each.existingFile, options.GetExistingFileOption()) << each.generalButton;
+        EXPECT_EQ(each.transfer, options.GetTransferType()) << each.ftpButton;
+        EXPECT_EQ(each.port, options.GetProxyPort()) << each.portText;
+    }
+}
