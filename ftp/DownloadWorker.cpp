@@ -132,6 +132,8 @@ void DownloadWorker::OpenAndCopy(Node* node) {
         return;
     }
     ++counters.filesDone;
+    // The panel ends on the finished count, not on the count before this file.
+    ReportProgress(true);
     DropItem(node);
 }
 
@@ -151,7 +153,7 @@ DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, DWORD size) {
         counters.totalBytes += count;
         counters.currentFileBytes += count;
         counters.elapsedMs = ElapsedMs();
-        ReportProgress(last);
+        ReportProgress(false);
         if (last) return CopyEnd::complete;
     }
     return CopyEnd::stopped;

@@ -92,6 +92,8 @@ void UploadWorker::TransferFile(Node* node) {
         return;
     }
     ++counters.filesDone;
+    // The panel ends on the finished count, not on the count before this file.
+    ReportProgress(true);
     DropItem(node);
 }
 
@@ -104,7 +106,7 @@ UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, const wc
         if (!WriteBlock(remote, block.get(), count, remoteName)) return CopyEnd::stopped;
         bool last = count != kBlockSize;
         counters.elapsedMs = ElapsedMs();
-        ReportProgress(first || last);
+        ReportProgress(first);
         if (last) return CopyEnd::complete;
     }
     return CopyEnd::stopped;

@@ -37,9 +37,9 @@ TEST_F(DownloadWorkerTest, WalksTheSelectionAsAStackAndCopiesTreesByteForByte) {
     EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
     EXPECT_EQ(WM_DOWNLOAD_ENDED, recorder.events.back().message);
     EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
-    // Files done, folders entered, total bytes; the last report precedes the last count.
+    // Files done, folders entered, total bytes: the last report follows the last count.
     const DWORD* counters = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
-    EXPECT_EQ(5u, counters[0]);
+    EXPECT_EQ(6u, counters[0]);
     EXPECT_EQ(5u, counters[1]);
     EXPECT_EQ(5120u + 12345 + 1 + 70000 + 5121, counters[2]);
     EXPECT_EQ(startDir, CurrentDir());

@@ -38,9 +38,9 @@ TEST_F(UploadWorkerTest, CopiesTreesByteForByteInStackOrderAndReplacesWhatExists
     EXPECT_EQ((Names{L"Grüße 名前.bin", L"x"}), fromB);
     EXPECT_EQ(WM_UPLOAD_ENDED, recorder.events.back().message);
     EXPECT_EQ(1, recorder.Count(WM_UPLOAD_ENDED));
-    // Files done (before the last is counted), total bytes, folders created.
+    // Files done (the last one counted), total bytes, folders created.
     const DWORD* counters = recorder.LastCounters(WM_UPLOAD_PROGRESS);
-    EXPECT_EQ(5u, counters[0]);
+    EXPECT_EQ(6u, counters[0]);
     EXPECT_EQ(5120u + 12345 + 1 + 70000 + 5121, counters[1]);
     EXPECT_EQ(3u, counters[5]);
     EXPECT_EQ(startDir, CurrentDir());
