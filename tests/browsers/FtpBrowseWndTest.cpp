@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "browsers/FtpBrowseWnd.h"
-#include "browsers/NameInputDlg.h"
 #include "frame/FrameWnd.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
@@ -193,21 +192,4 @@ TEST(FtpBrowseWnd, LongLabelsAreShortenedAndBusyViewsGreyTheirCommands) {
     local.UpdateMenuItems(viewMenu, IDM_VIEW, 0);
     EXPECT_FALSE(GetMenuState(viewMenu, IDM_REFRESH, MF_BYCOMMAND) & MF_GRAYED);
     DestroyMenu(bar);
-}
-
-TEST(NameInputDlg, ReturnsTheTypedTextOrCancel) {
-    GuiApp app;
-    DialogDriver driver;
-    NameInputDlg dialog;
-    driver.On(L"", [](HWND d) {
-        EXPECT_EQ(L"Please enter value", ItemText(d, IDC_NAME_INPUT_PROMPT));
-        Click(d, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
-    EXPECT_STREQ(L"", dialog.GetValue());
-    driver.On(L"", [](HWND d) {
-        SetDlgItemTextW(d, IDC_NAME_INPUT_VALUE, L"typed");
-        Click(d, IDCANCEL);
-    });
-    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
 }

@@ -64,15 +64,6 @@ TEST_F(ConnectingDlgTest, LoginShowsEachStepAndHandsTheConnectionToTheView) {
     EXPECT_EQ(server.host, view.GetHost());
 }
 
-TEST_F(ConnectingDlgTest, RefusedLoginOrMissingHostFails) {
-    EXPECT_EQ(ConnectingDlg::kFailed, Run(L"wrong", server.port));
-    EXPECT_FALSE(view.GetEngine().IsConnected());
-    EXPECT_EQ(ConnectingDlg::kFailed,
-              dialog.Run(&view, nullptr, L"u", L"p", L"", 0, IDD_CONNECTING, nullptr));
-    EXPECT_EQ(ConnectingDlg::kFailed,
-              dialog.Run(nullptr, L"h", L"u", L"p", L"", 0, IDD_CONNECTING, nullptr));
-}
-
 // The silent server never greets, so the login could only end by the FTP
 // layer's own time limit; Cancel must not wait for it.
 TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
