@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Downloads and uploads one file (1 GiB unless CORVANE_BENCH_MIB says otherwise)
-# from a local pyftpdlib, once through the FTP engine and our WinINet layer with 5120-byte calls
-# and once with curl, and prints both times and their ratio.
+# from a local pyftpdlib, once through the program's own path (the FTP view's commands,
+# the transfer workers and the progress panels, on a virtual display) and once with curl,
+# and prints both times and their ratio.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -33,12 +34,14 @@ for round in 1 2 3; do
     cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
     rm -f "$work/curl.bin" "$CORVANE_FTP_ROOT/bench.curl-up"
 
-    ours=$(wine "$build/ftp_transfer_bench.exe" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
-        "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" bench.bin "Z:$work/ours.bin" "Z:$work/source.bin")
+    mkdir -p "$work/ours"
+    ours=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+        "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" \
+        bench.bin "Z:$work/ours" "Z:$work/source.bin")
     echo "round $round, ours: $(tr '\n' ';' <<<"$ours")"
-    cmp -s "$work/ours.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
-    cmp -s "$CORVANE_FTP_ROOT/bench.bin.uploaded" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
-    rm -f "$work/ours.bin" "$CORVANE_FTP_ROOT/bench.bin.uploaded"
+    cmp -s "$work/ours/bench.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
+    cmp -s "$CORVANE_FTP_ROOT/source.bin" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
+    rm -rf "$work/ours" "$CORVANE_FTP_ROOT/source.bin"
     ours_down=$(best "$ours_down" "$(awk '/^download/ {print $2}' <<<"$ours")")
     ours_up=$(best "$ours_up" "$(awk '/^upload/ {print $2}' <<<"$ours")")
 done

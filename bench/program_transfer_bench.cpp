@@ -1,0 +1,109 @@
+// Times one download and one upload through the program's own path: the FTP
+// view's Download command and its upload entry, the worker threads, and the
+// progress panels they report to, shown in a frame on the display.
+//
+// usage: program_transfer_bench host port user password remote-file local-folder upload-file
+// The remote file lands in local-folder; upload-file goes to the server's start folder.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <functional>
+
+#include "app/FtpClientApp.h"
+#include "browsers/FtpBrowseWnd.h"
+#include "resources/resource.h"
+
+namespace {
+
+const DWORD kTimeoutMs = 30 * 60 * 1000;
+
+double SecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER end, frequency;
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
+// Serves the user-interface thread, as the program's loop would, until the panel shows Done.
+bool ServeUntilDone(ProgressPanel& panel) {
+    DWORD start = GetTickCount();
+    while (!(panel.GetHandle() && IsWindowVisible(panel.GetItem(IDOK)))) {
+        if (GetTickCount() - start > kTimeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+bool Time(const char* what, ProgressPanel& panel, const std::function<void()>& start) {
+    LARGE_INTEGER begin;
+    QueryPerformanceCounter(&begin);
+    start();
+    if (!ServeUntilDone(panel)) {
+        fprintf(stderr, "%s did not end\n", what);
+        return false;
+    }
+    printf("%s %.3f s\n", what, SecondsSince(begin));
+    // Done, as the user would press it: the panel goes and the list is read again.
+    SendMessageW(panel.GetHandle(), WM_COMMAND, IDOK, 0);
+    return true;
+}
+
+void SelectOnly(ListViewCtl& list, const wchar_t* name) {
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        wchar_t text[512] = L"";
+        ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
+        list.SetItemState(row, wcscmp(text, name) == 0 ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    }
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc != 8) {
+        fprintf(stderr,
+                "usage: program_transfer_bench host port user password remote-file "
+                "local-folder upload-file\n");
+        return 2;
+    }
+    FtpClientApp app;
+    app.SetInstance(GetModuleHandleW(nullptr));
+    BrowseWnd::RegisterWindowClass(app.GetInstance());
+    FrameWnd::RegisterWindowClass(app.GetInstance());
+    InitCommonControls();
+    app.options.SetExistingFileOption(2);  // overwrite: no prompt between rounds
+    if (!app.frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 480, 640, IDR_MENUBAR)) return 1;
+    app.frame.GetLocalView()->SetCurrentPath(argv[6]);
+
+    RECT client;
+    app.frame.GetClientRect(&client);
+    auto* view = new FtpBrowseWnd;
+    INTERNET_PORT port = static_cast<INTERNET_PORT>(_wtoi(argv[2]));
+    if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
+                             &app.frame) ||
+        !view->Connect(argv[1], argv[3], argv[4], L"bench", port)) {
+        fprintf(stderr, "connect failed: error %lu\n", GetLastError());
+        return 1;
+    }
+    app.frame.AddView(view, L"bench");
+
+    bool ok = Time("download", view->GetDownloadPanel(), [&] {
+        SelectOnly(view->GetFileList(), argv[5]);
+        view->OnContextCommand(0, 0, IDM_DOWNLOAD);
+    });
+    ok = ok && Time("upload", view->GetUploadPanel(), [&] {
+             PtrList<WString*> items;
+             WString item = MakeTransferItem(L'F', argv[7]);
+             items.AddTail(&item);
+             view->StartUpload(items);
+         });
+    return ok ? 0 : 1;
+}
