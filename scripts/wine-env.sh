@@ -9,3 +9,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w || true
 fi
+# Without a window manager (a bare Xvfb) Wine waits 2 s on every hidden
+# top-level window for a state change that no one makes; unmanaged windows
+# skip the wait. The virtual desktop that scripts/run.sh opens never waits.
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w || true
+fi

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/ProgramEntry.h"
-#include "support/DialogAnswerer.h"
+#include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "support/ScratchKey.h"
 
@@ -15,16 +15,6 @@ DWORD HandleValue(HWND window) { return static_cast<DWORD>(reinterpret_cast<UINT
 
 // The program's own key: each test starts without it, and what was there comes back.
 const wchar_t programKey[] = L"Software\\Ostrel\\Corvane";
-
-// Left to its own start-up; takes its frame down with it, as the process's end would.
-class StartedApp : public FtpClientApp {
-  public:
-    StartedApp() { SetInstance(GetModuleHandleW(nullptr)); }
-    ~StartedApp() override {
-        frame.DestroyWnd();
-        PumpMessages();
-    }
-};
 
 }  // namespace
 
@@ -85,7 +75,7 @@ TEST(Startup, SecondProgramStartExitsAndLeavesTheFirst) {
 
 TEST(ProgramEntry, WithoutApplicationObjectSaysSoAndEnds) {
     ASSERT_EQ(nullptr, GetWinApp());
-    DialogAnswerer answerer(IDOK);
+    DialogDriver answerer(Pressing({IDOK}));
     EXPECT_EQ(0, RunProgram(GetModuleHandleW(nullptr)));
     EXPECT_EQ(L"This application needs a CWinApp", answerer.LastText());
 }

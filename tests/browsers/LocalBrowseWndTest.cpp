@@ -7,7 +7,7 @@
 
 #include "browsers/LocalBrowseWnd.h"
 #include "resources/resource.h"
-#include "support/DialogAnswerer.h"
+#include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "support/ScratchFolder.h"
 
@@ -123,7 +123,7 @@ TEST_F(LocalBrowseWndTest, DoubleClickOpensFoldersOnly) {
     Notify(NM_DBLCLK);
     EXPECT_EQ(scratch.RootedPath() + L"\\sub", view.GetCurrentPath());
 
-    DialogAnswerer answerer(IDOK);
+    DialogDriver answerer(Pressing({IDOK}));
     view.OpenFolder(std::wstring(600, L'x').c_str());
     EXPECT_EQ(L"Path too long", answerer.LastText());
     EXPECT_EQ(scratch.RootedPath() + L"\\sub", view.GetCurrentPath());
@@ -141,7 +141,7 @@ TEST_F(LocalBrowseWndTest, NewFolderIsNumberedAndRenamedInPlace) {
     EXPECT_TRUE(scratch.Exists(L"named"));
     EXPECT_NE(-1, RowOf(L"named"));
 
-    DialogAnswerer answerer(IDOK);
+    DialogDriver answerer(Pressing({IDOK}));
     view.RenameItem(L"small.txt", L"small.txt");  // unchanged or cancelled: nothing to say
     view.RenameItem(L"small.txt", nullptr);
     EXPECT_EQ(0, answerer.Count());
@@ -162,12 +162,12 @@ TEST_F(LocalBrowseWndTest, NewFolderIsNumberedAndRenamedInPlace) {
 TEST_F(LocalBrowseWndTest, DeleteAsksAndHonoursTheAnswer) {
     Select({L"..", L"small.txt", L"sub"});
     {
-        DialogAnswerer no(IDNO);
+        DialogDriver no(Pressing({IDNO}));
         view.DeleteSelection();
         EXPECT_EQ(L"Are you sure you want to delete these 2 items?", no.LastText());
     }
     EXPECT_TRUE(scratch.Exists(L"sub\\inner\\deep.txt"));
-    DialogAnswerer yes(IDYES);
+    DialogDriver yes(Pressing({IDYES}));
     view.DeleteSelection();
     EXPECT_EQ((Names{L"..", L"big.bin"}), Rows());
     EXPECT_FALSE(scratch.Exists(L"sub"));

@@ -9,7 +9,7 @@
 #include "dialogs/OptionsDlg.h"
 #include "resources/resource.h"
 #include "support/GuiApp.h"
-#include "support/ModalScript.h"
+#include "support/DialogDriver.h"
 
 namespace {
 
@@ -20,33 +20,10 @@ HWND TabControl(HWND dialog) {
                          WC_TABCONTROLW, nullptr);
 }
 
-// A control of the dialog or of one of its pages, which sit inside the tab control.
-HWND Control(HWND dialog, int id) {
-    HWND tabs = TabControl(dialog);
-    for (HWND page = nullptr; (page = FindWindowExW(tabs, page, L"#32770", nullptr));)
-        if (HWND control = GetDlgItem(page, id)) return control;
-    return GetDlgItem(dialog, id);
-}
-
-// Presses a button as a tap would: check boxes and radio buttons change and notify.
-void Click(HWND dialog, int id) { SendMessageW(Control(dialog, id), BM_CLICK, 0, 0); }
-
-bool IsChecked(HWND dialog, int id) {
-    return SendMessageW(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 bool IsEditable(HWND dialog, int id) {
-    HWND box = Control(dialog, id);
+    HWND box = Item(dialog, id);
     return IsWindowEnabled(box) && !(GetWindowLongW(box, GWL_STYLE) & ES_READONLY);
 }
-
-std::wstring TextOf(HWND dialog, int id) {
-    wchar_t text[128] = L"";
-    GetWindowTextW(Control(dialog, id), text, 128);
-    return text;
-}
-
-void Type(HWND dialog, int id, const wchar_t* text) { SetWindowTextW(Control(dialog, id), text); }
 
 void ClickTab(HWND dialog, int index) {
     HWND tabs = TabControl(dialog);
@@ -59,12 +36,12 @@ void ClickTab(HWND dialog, int index) {
 
 // Every control set away from the defaults, the Ftp tab shown last.
 void ChangeEverything(HWND dialog) {
-    Type(dialog, IDC_GENERAL_EMAIL, L"me@example.org");
+    SetItemText(dialog, IDC_GENERAL_EMAIL, L"me@example.org");
     Click(dialog, IDC_GENERAL_OVERWRITE);
     ClickTab(dialog, kFtpTab);
     Click(dialog, IDC_FTPPAGE_USE_PROXY);
-    Type(dialog, IDC_FTPPAGE_PROXY_SERVER, L"proxy.example");
-    Type(dialog, IDC_FTPPAGE_PROXY_PORT, L"8021");
+    SetItemText(dialog, IDC_FTPPAGE_PROXY_SERVER, L"proxy.example");
+    SetItemText(dialog, IDC_FTPPAGE_PROXY_PORT, L"8021");
     Click(dialog, IDC_FTPPAGE_ASCII);
     Click(dialog, IDC_FTPPAGE_PASSIVE);
 }
@@ -92,10 +69,16 @@ class OptionsDlgTest : public ::testing::Test {
         PumpMessages();
     }
 
-    void OpenOptions(ModalScript::Steps steps) {
-        ModalScript script(steps);
+    // The steps run inside the dialog's own loop, as a user meets it, and end it.
+    void OpenOptions(DialogDriver::Action steps) {
+        DialogDriver driver([&steps](HWND dialog) {
+            steps(dialog);
+            if (!IsWindowVisible(dialog)) return;
+            ADD_FAILURE() << "the steps left the dialog open";
+            EndDialog(dialog, 0);
+        });
         app.frame.HandleCommand(IDM_OPTIONS, 0, 0);
-        EXPECT_TRUE(script.Ran());
+        EXPECT_EQ(1, driver.Count());
     }
 
     GuiApp app;
@@ -105,8 +88,8 @@ class OptionsDlgTest : public ::testing::Test {
 TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
     OpenOptions([](HWND dialog) {
         HWND tabs = TabControl(dialog);
-        HWND general = GetParent(Control(dialog, IDC_GENERAL_EMAIL));
-        HWND ftp = GetParent(Control(dialog, IDC_FTPPAGE_PASSIVE));
+        HWND general = GetParent(Item(dialog, IDC_GENERAL_EMAIL));
+        HWND ftp = GetParent(Item(dialog, IDC_FTPPAGE_PASSIVE));
         auto shown = [&] { return std::pair(!!IsWindowVisible(general), !!IsWindowVisible(ftp)); };
         EXPECT_EQ(std::pair(true, false), shown());
         ClickTab(dialog, kFtpTab);
@@ -139,10 +122,10 @@ TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
 
 TEST_F(OptionsDlgTest, OkAtOnceKeepsEveryOptionEvenCodesThatNoButtonStandsFor) {
     OpenOptions([](HWND dialog) {
-        EXPECT_EQ(L"guest@corvane.example", TextOf(dialog, IDC_GENERAL_EMAIL));
-        EXPECT_TRUE(IsChecked(dialog, IDC_GENERAL_PROMPT));
-        EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_BINARY));
-        EXPECT_EQ(L"0", TextOf(dialog, IDC_FTPPAGE_PROXY_PORT));
+        EXPECT_EQ(L"guest@corvane.example", ItemText(dialog, IDC_GENERAL_EMAIL));
+        EXPECT_TRUE(IsItemChecked(dialog, IDC_GENERAL_PROMPT));
+        EXPECT_TRUE(IsItemChecked(dialog, IDC_FTPPAGE_BINARY));
+        EXPECT_EQ(L"0", ItemText(dialog, IDC_FTPPAGE_PROXY_PORT));
         // The proxy boxes are open only while the check box is ticked.
         ClickTab(dialog, kFtpTab);
         EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
@@ -165,7 +148,7 @@ TEST_F(OptionsDlgTest, OkAtOnceKeepsEveryOptionEvenCodesThatNoButtonStandsFor) {
         for (int button :
              {IDC_GENERAL_RESUME, IDC_GENERAL_SKIP, IDC_GENERAL_OVERWRITE, IDC_GENERAL_PROMPT,
               IDC_FTPPAGE_ASCII, IDC_FTPPAGE_BINARY, IDC_FTPPAGE_PROMPT})
-            EXPECT_FALSE(IsChecked(dialog, button)) << button;
+            EXPECT_FALSE(IsItemChecked(dialog, button)) << button;
         Click(dialog, IDOK);
     });
     EXPECT_EQ(9u, options.GetExistingFileOption());
@@ -193,11 +176,12 @@ TEST_F(OptionsDlgTest, CancelKeepsTheOptionsAndDoneTakesEveryChange) {
 
     // Shown again as stored.
     OpenOptions([](HWND dialog) {
-        EXPECT_EQ(L"me@example.org", TextOf(dialog, IDC_GENERAL_EMAIL));
-        EXPECT_TRUE(IsChecked(dialog, IDC_GENERAL_OVERWRITE));
+        EXPECT_EQ(L"me@example.org", ItemText(dialog, IDC_GENERAL_EMAIL));
+        EXPECT_TRUE(IsItemChecked(dialog, IDC_GENERAL_OVERWRITE));
         EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
-        EXPECT_EQ(L"8021", TextOf(dialog, IDC_FTPPAGE_PROXY_PORT));
-        EXPECT_TRUE(IsChecked(dialog, IDC_FTPPAGE_ASCII) && IsChecked(dialog, IDC_FTPPAGE_PASSIVE));
+        EXPECT_EQ(L"8021", ItemText(dialog, IDC_FTPPAGE_PROXY_PORT));
+        EXPECT_TRUE(IsItemChecked(dialog, IDC_FTPPAGE_ASCII) &&
+                    IsItemChecked(dialog, IDC_FTPPAGE_PASSIVE));
         Click(dialog, IDCANCEL);
     });
 }
@@ -223,7 +207,7 @@ TEST_F(OptionsDlgTest, EachRadioButtonAndThePortTextReachTheOptions) {
             Click(dialog, each.generalButton);
             ClickTab(dialog, kFtpTab);
             Click(dialog, each.ftpButton);
-            Type(dialog, IDC_FTPPAGE_PROXY_PORT, each.portText);
+            SetItemText(dialog, IDC_FTPPAGE_PROXY_PORT, each.portText);
             Click(dialog, IDOK);
         });
         EXPECT_EQ(each.existingFile, options.GetExistingFileOption()) << each.generalButton;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "browsers/FtpBrowseWnd.h"
+#include "FrameProbe.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
@@ -14,26 +15,11 @@
 
 namespace {
 
-using Texts = std::vector<std::wstring>;
-
 // What the user types into "Connect...".
 struct Login {
     std::wstring session, host, port, user, password;
     bool saveHost = false;
 };
-
-// Menu texts, the greyed ones and separators marked "-".
-Texts ItemTexts(HMENU menu) {
-    Texts texts;
-    for (int position = 0; position < GetMenuItemCount(menu); ++position) {
-        wchar_t text[256] = L"";
-        GetMenuStringW(menu, position, text, 256, MF_BYPOSITION);
-        UINT state = GetMenuState(menu, position, MF_BYPOSITION);
-        bool greyed = state & (MF_GRAYED | MF_SEPARATOR);
-        texts.push_back((greyed ? L"-" : L"") + std::wstring(text));
-    }
-    return texts;
-}
 
 // Drives the frame's connect commands through its real dialogs against the
 // fixture server; every dialog and message box shown is noted by the driver.
@@ -60,17 +46,6 @@ class ConnectFixture {
         });
         frame.HandleCommand(IDM_NEW_HOST, 0, 0);
     }
-
-    std::wstring Title() {
-        wchar_t text[512] = L"";
-        GetWindowTextW(frame.GetHandle(), text, 512);
-        return text;
-    }
-    HMENU Popup(UINT buttonId) {
-        return reinterpret_cast<HMENU>(
-            frame.SendTo(frame.GetMenuBar(), SHCMBM_GETSUBMENU, 0, buttonId));
-    }
-    HMENU FileSubmenu(int position) { return GetSubMenu(Popup(IDM_FILE), position); }
 
     // The message boxes shown so far; a quick login's "Connecting..." may come
     // and go unseen, so the dialogs are left out.
@@ -105,33 +80,35 @@ class ConnectTest : public ::testing::Test, public ConnectFixture {
 
 TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     TypeAndConnect(Valid(L"one"));
-    EXPECT_EQ(L"Ftp [one]", Title());
+    EXPECT_EQ(L"Ftp [one]", Title(frame));
     auto* one = dynamic_cast<FtpBrowseWnd*>(frame.GetCurrentView());
     ASSERT_NE(nullptr, one);
     EXPECT_STREQ(L"/", one->GetCurrentPath());
     EXPECT_GT(one->GetFileList().GetItemCount(), 0);
     TypeAndConnect(Valid(L""));  // no session name: the menus carry the host
-    EXPECT_EQ(L"Ftp []", Title());
+    EXPECT_EQ(L"Ftp []", Title(frame));
     TypeAndConnect(Valid(L"three"));
     EXPECT_EQ((Texts{L"three", server.host, L"one", L"Local", L"-", L"Refresh", L"Options..."}),
-              ItemTexts(Popup(IDM_VIEW)));
+              ItemTexts(Popup(frame, IDM_VIEW)));
     EXPECT_EQ((Texts{L"Current View", L"-", L"three", server.host, L"one"}),
-              ItemTexts(FileSubmenu(1)));
+              ItemTexts(FileSubmenu(frame, 1)));
 
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // the view opened before comes back
-    EXPECT_EQ(L"Ftp []", Title());
-    frame.HandleCommand(GetMenuItemID(FileSubmenu(1), 2), 0, 0);  // by its item: back to Local
-    EXPECT_EQ(L"Ftp [Local]", Title());
+    EXPECT_EQ(L"Ftp []", Title(frame));
+    frame.HandleCommand(GetMenuItemID(FileSubmenu(frame, 1), 2), 0,
+                        0);  // by its item: back to Local
+    EXPECT_EQ(L"Ftp [Local]", Title(frame));
     EXPECT_EQ((Texts{L"one", L"Local", L"-", L"Refresh", L"Options..."}),
-              ItemTexts(Popup(IDM_VIEW)));
+              ItemTexts(Popup(frame, IDM_VIEW)));
 
     // A hidden view whose server hangs up says so once and goes.
     one->OpenFolder(L"hang-up");
     one->Refresh();
     PumpMessages();
-    EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}), ItemTexts(Popup(IDM_VIEW)));
-    EXPECT_EQ((Texts{L"Current View", L"-"}), ItemTexts(FileSubmenu(1)));
+    EXPECT_EQ(L"Ftp [Local]", Title(frame));
+    EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}),
+              ItemTexts(Popup(frame, IDM_VIEW)));
+    EXPECT_EQ((Texts{L"Current View", L"-"}), ItemTexts(FileSubmenu(frame, 1)));
     EXPECT_EQ(Texts{L"ERROR: Server " + server.host + L", Session one dropped"}, Messages());
 }
 
@@ -147,27 +124,20 @@ TEST_F(ConnectTest, FailedOrCancelledLoginsLeaveNoTrace) {
     driver.On(L"Connecting...", [](HWND d) { Click(d, IDCANCEL); });
     TypeAndConnect(silent);
     EXPECT_EQ(Texts{L"Failed: Can't connect"}, Messages());  // none for the cancel
-    EXPECT_EQ(L"Ftp [Local]", Title());
-    EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}), ItemTexts(Popup(IDM_VIEW)));
+    EXPECT_EQ(L"Ftp [Local]", Title(frame));
+    EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}),
+              ItemTexts(Popup(frame, IDM_VIEW)));
     EXPECT_TRUE(IsWindowEnabled(frame.GetHandle()));
     EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
 
     driver.On(L"Connecting...", nullptr);
     TypeAndConnect(Valid(L"after"));
-    EXPECT_EQ(L"Ftp [after]", Title());
+    EXPECT_EQ(L"Ftp [after]", Title(frame));
 }
 
 // The program's own registry key, as in a real run: saved at exit, read at start.
 TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
     ScratchKey key(L"Software\\Ostrel\\Corvane");
-    class StartedApp : public FtpClientApp {
-      public:
-        StartedApp() { SetInstance(GetModuleHandleW(nullptr)); }
-        ~StartedApp() override {
-            frame.DestroyWnd();
-            PumpMessages();
-        }
-    };
     std::wstring host;
     {
         StartedApp app;
@@ -181,10 +151,12 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         saved.session = L"work";
         user.TypeAndConnect(saved);
         user.TypeAndConnect(saved);  // the same name again is not added twice
-        EXPECT_EQ((Texts{L"New Host", L"-", L"work", host}), ItemTexts(user.FileSubmenu(0)));
-        EXPECT_EQ((Texts{L"All Sessions", L"-", L"work", host}), ItemTexts(user.FileSubmenu(2)));
-        app.frame.HandleCommand(GetMenuItemID(user.FileSubmenu(2), 3), 0, 0);  // remove the host's
-        EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(user.FileSubmenu(0)));
+        EXPECT_EQ((Texts{L"New Host", L"-", L"work", host}), ItemTexts(FileSubmenu(app.frame, 0)));
+        EXPECT_EQ((Texts{L"All Sessions", L"-", L"work", host}),
+                  ItemTexts(FileSubmenu(app.frame, 2)));
+        app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 3), 0,
+                                0);  // remove the host's
+        EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(FileSubmenu(app.frame, 0)));
         app.Shutdown();
     }
     EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
@@ -193,7 +165,7 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
     ASSERT_TRUE(app.Startup());
     ConnectFixture user(app.frame);
     ASSERT_TRUE(user.server.Load());
-    EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(user.FileSubmenu(0)));
+    EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(FileSubmenu(app.frame, 0)));
     user.driver.On(L"Connect...", [&](HWND d) {
         EXPECT_EQ(L"work", ItemText(d, IDC_CONNECT_SESSION));
         EXPECT_EQ(host, ItemText(d, IDC_CONNECT_HOST));
@@ -201,8 +173,8 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         EXPECT_TRUE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST));
         Click(d, IDOK);
     });
-    app.frame.HandleCommand(GetMenuItemID(user.FileSubmenu(0), 2), 0, 0);
-    EXPECT_EQ(L"Ftp [work]", user.Title());
+    app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 0), 2), 0, 0);
+    EXPECT_EQ(L"Ftp [work]", Title(app.frame));
     EXPECT_EQ(1u, app.sessions.GetCount());
     app.Shutdown();
 }

@@ -10,7 +10,6 @@
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 #include "support/GuiApp.h"
-#include "support/PromptAnswerer.h"
 #include "support/ScratchFolder.h"
 
 namespace {

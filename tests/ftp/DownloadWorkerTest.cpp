@@ -9,10 +9,8 @@ namespace {
 
 class DownloadWorkerTest : public TransferTest {
   protected:
-    HRESULT Download(const Names& items, const std::wstring& into = L"",
-                     const std::vector<PromptAnswer>& prompts = {},
-                     std::map<std::wstring, int>* answered = nullptr) {
-        return Transfer(false, items, into.empty() ? local.Path() : Local(into), prompts, answered);
+    HRESULT Download(const Names& items, const std::wstring& into = L"") {
+        return Transfer(false, items, into.empty() ? local.Path() : Local(into));
     }
 };
 
@@ -75,16 +73,15 @@ TEST_F(DownloadWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
         app.options.SetExistingFileOption(round.code);
         std::wstring caption = round.code == existingResume ? L"Error" : L"File exist";
         std::wstring shown;
-        PromptAnswer answer{caption, round.clicks, [&shown](HWND prompt) {
-                                wchar_t text[600] = L"";
-                                GetDlgItemTextW(prompt, IDC_FILE_EXISTS_MESSAGE, text, 600);
-                                if (shown.empty()) shown = text;
-                            }};
-        std::map<std::wstring, int> answered;
-        Download({L"Fone", L"Ftwo"}, folder, {answer}, &answered);
+        int asked = prompts.Count(caption);
+        prompts.On(caption, [&shown, &round](HWND prompt) {
+            if (shown.empty()) shown = ItemText(prompt, IDC_FILE_EXISTS_MESSAGE);
+            Pressing(round.clicks)(prompt);
+        });
+        Download({L"Fone", L"Ftwo"}, folder);
 
         EXPECT_EQ(round.result, ReadBytes(Local(folder + L"\\one")));
-        EXPECT_EQ(round.prompts, answered[caption]);
+        EXPECT_EQ(round.prompts, prompts.Count(caption) - asked);
         EXPECT_EQ(round.errors, recorder.Count(WM_DOWNLOAD_ERROR));
         EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
         EXPECT_EQ(round.opened, recorder.Count(WM_DOWNLOAD_FILE));  // none for a skipped file
@@ -105,9 +102,10 @@ TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAscii) {
            "one\r\ntwo\r\n",
            transferAscii}}) {
         app.options.SetTransferType(transferPrompt);
-        std::map<std::wstring, int> answered;
-        Download({L"Flines.txt"}, L"", {{L"Transfer Type?", clicks}}, &answered);
-        EXPECT_EQ(1, answered[L"Transfer Type?"]);
+        int asked = prompts.Count(L"Transfer Type?");
+        prompts.On(L"Transfer Type?", Pressing(clicks));
+        Download({L"Flines.txt"});
+        EXPECT_EQ(asked + 1, prompts.Count(L"Transfer Type?"));
         EXPECT_EQ(result, ReadBytes(Local(L"lines.txt")));
         EXPECT_EQ(storedAfter, app.options.GetTransferType());
     }

@@ -6,7 +6,7 @@
 
 #include "app/FtpClientApp.h"
 #include "ftp/FtpFS.h"
-#include "support/DialogAnswerer.h"
+#include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 
 namespace {
@@ -118,7 +118,7 @@ TEST_F(FtpFSTest, TreeDeleteRemovesEverythingQuietlyAndReturnsToStart) {
     MakeFile(L"tree\\B b\\deep\\two three", 0);
     std::wstring start = CurrentDir();
 
-    DialogAnswerer answerer(IDOK);
+    DialogDriver answerer(Pressing({IDOK}));
     EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"tree"));
     EXPECT_EQ(0, answerer.Count());
     EXPECT_FALSE(Exists(L"tree"));
@@ -132,7 +132,7 @@ TEST_F(FtpFSTest, TreeDeleteReportsWhatTheServerRefusedInOneMessage) {
     MakeFile(L"tree\\gone\\ordinary", 4);
     std::wstring start = CurrentDir();
 
-    DialogAnswerer answerer(IDOK);
+    DialogDriver answerer(Pressing({IDOK}));
     EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"tree"));
     // The refused file keeps its folder and the folder above it.
     EXPECT_EQ(1, answerer.Count());
@@ -147,7 +147,7 @@ TEST_F(FtpFSTest, TreeDeleteOfMissingOrParentFolderTouchesNothing) {
     MakeFile(L"bystander", 1);
     std::wstring start = CurrentDir();
     for (const wchar_t* name : {L"missing", L"..", L"a/b"}) {
-        DialogAnswerer answerer(IDOK);
+        DialogDriver answerer(Pressing({IDOK}));
         engine.DeleteRemoteTree(name);
         EXPECT_EQ(L"0 files and 1 directories were not deleted\n", answerer.LastText()) << name;
         EXPECT_EQ(start, CurrentDir()) << name;
@@ -271,7 +271,7 @@ TEST(FtpFSOnVsftpd, BuildsListsAndDeletesATree) {
     EXPECT_EQ(nullptr, engine.OpenRemoteFile(L"missing", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY));
     ASSERT_EQ(S_OK, engine.SetCurrentDir(L".."));
 
-    DialogAnswerer answerer(IDOK);
+    DialogDriver answerer(Pressing({IDOK}));
     EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"engine tree"));
     EXPECT_EQ(0, answerer.Count()) << answerer.LastText();
     EXPECT_EQ(E_FAIL, engine.SetCurrentDir(L"engine tree"));

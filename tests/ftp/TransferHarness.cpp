@@ -68,9 +68,7 @@ std::wstring TransferTest::CurrentDir() {
     return path;
 }
 
-HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
-                               const std::vector<PromptAnswer>& prompts,
-                               std::map<std::wstring, int>* answered) {
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target) {
     TransferList list;
     for (const std::wstring& item : items)
         list.AddTail(
@@ -78,7 +76,7 @@ HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstri
     HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
                             : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
     ClearTransferList(list);
-    EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }, prompts, answered));
+    EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }));
     return result;
 }
 

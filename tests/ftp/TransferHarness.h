@@ -11,9 +11,9 @@
 #include "framework/BaseWnd.h"
 #include "ftp/FtpFS.h"
 #include "ftp/TransferMessages.h"
+#include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 #include "support/GuiApp.h"
-#include "support/PromptAnswerer.h"
 #include "support/ScratchFolder.h"
 
 using Names = std::vector<std::wstring>;
@@ -45,7 +45,8 @@ class TransferRecorder : public BaseWnd {
 };
 
 // A logged-in engine in the test's own folder on the fixture server (Remote:
-// that folder as the Linux side shows it), a local scratch folder and the recorder.
+// that folder as the Linux side shows it), a local scratch folder, the recorder
+// and the driver that answers the workers' prompts.
 class TransferTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -54,15 +55,14 @@ class TransferTest : public ::testing::Test {
     std::wstring Local(const std::wstring& relative) const { return local.Join(relative); }
     std::wstring CurrentDir();
     // Starts the transfer of the items ("D" or "F" and a name) and serves it to its end.
-    HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
-                     const std::vector<PromptAnswer>& prompts = {},
-                     std::map<std::wstring, int>* answered = nullptr);
+    HRESULT Transfer(bool upload, const Names& items, const std::wstring& target);
 
     GuiApp app;
     FixtureServer server;
     ScratchFolder local;
     TransferRecorder recorder;
     std::wstring remote, startDir;
+    DialogDriver prompts;
     FtpFS engine;  // last: its workers end before the recorder goes
 };
 

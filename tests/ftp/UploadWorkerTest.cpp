@@ -9,10 +9,7 @@ namespace {
 
 class UploadWorkerTest : public TransferTest {
   protected:
-    HRESULT Upload(const Names& items, const std::vector<PromptAnswer>& prompts = {},
-                   std::map<std::wstring, int>* answered = nullptr) {
-        return Transfer(true, items, L"", prompts, answered);
-    }
+    HRESULT Upload(const Names& items) { return Transfer(true, items, L""); }
 };
 
 TEST_F(UploadWorkerTest, CopiesTreesByteForByteInStackOrderAndReplacesWhatExists) {
@@ -52,12 +49,11 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     // Ignore All tries the file once more, then skips failures silently. Every file asks its type.
     recorder.answers = {answerIgnoreAll};
     app.options.SetTransferType(transferPrompt);
-    std::map<std::wstring, int> answered;
-    Upload({L"Funwritable-b", L"Ffine.txt", L"Funwritable-a"},
-           {{L"Transfer Type?", {IDC_TRANSFER_TYPE_ASCII, IDOK}}}, &answered);
+    prompts.On(L"Transfer Type?", Pressing({IDC_TRANSFER_TYPE_ASCII, IDOK}));
+    Upload({L"Funwritable-b", L"Ffine.txt", L"Funwritable-a"});
     EXPECT_EQ((Names{L"unwritable-a", L"unwritable-a", L"fine.txt", L"unwritable-b"}),
               recorder.NamesOf(WM_UPLOAD_FILE));
-    EXPECT_EQ(4, answered[L"Transfer Type?"]);
+    EXPECT_EQ(4, prompts.Count(L"Transfer Type?"));
     EXPECT_EQ(Names{L"Can't upload file unwritable-a"}, recorder.TextsOf(WM_UPLOAD_ERROR));
     EXPECT_EQ("one\ntwo\n", ReadBytes(Remote(L"fine.txt")));
 

@@ -56,16 +56,6 @@ class TestFrame {
     }
 };
 
-// Handles this thread's messages until done() holds or the wait runs out.
-template <typename Condition>
-bool PumpUntil(Condition done, DWORD timeoutMs = 3000) {
-    for (DWORD start = GetTickCount(); !done(); PumpMessages()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
 inline void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }

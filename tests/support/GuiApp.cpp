@@ -13,6 +13,13 @@ GuiApp::GuiApp() {
     InitCommonControls();
 }
 
+StartedApp::StartedApp() { SetInstance(GetModuleHandleW(nullptr)); }
+
+StartedApp::~StartedApp() {
+    frame.DestroyWnd();
+    PumpMessages();
+}
+
 void PumpMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -20,4 +27,13 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    for (DWORD start = GetTickCount(); !done(); PumpMessages()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    PumpMessages();  // what the last step queued
+    return true;
 }

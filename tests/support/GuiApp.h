@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/FtpClientApp.h"
 
 // The application object of a window test: registers the program's window
@@ -11,6 +13,17 @@ class GuiApp : public FtpClientApp {
     GuiApp();
 };
 
+// Left to the program's own start-up, registry included; takes its frame down
+// with it, as the process's end would.
+class StartedApp : public FtpClientApp {
+  public:
+    StartedApp();
+    ~StartedApp() override;
+};
+
 // Handles what is queued for the calling thread (posted commands, paints);
 // a quit message posted by a frame is taken out of the queue too.
 void PumpMessages();
+
+// Handles the calling thread's messages until done() holds, then what is left; false on timeout.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 120000);

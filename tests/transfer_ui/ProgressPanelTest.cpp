@@ -9,6 +9,7 @@
 
 #include "browsers/BrowseWnd.h"
 #include "resources/resource.h"
+#include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "transfer_ui/ProgressText.h"
 
@@ -44,11 +45,7 @@ class ProgressPanelTest : public ::testing::Test {
     }
     void TearDown() override { view.DestroyWnd(); }
 
-    std::wstring Text(ProgressPanel& panel, int id) {
-        wchar_t text[256] = L"";
-        GetDlgItemTextW(panel.GetHandle(), id, text, 256);
-        return text;
-    }
+    std::wstring Text(ProgressPanel& panel, int id) { return ItemText(panel.GetHandle(), id); }
     bool Visible(HWND window) { return IsWindowVisible(window) != FALSE; }
     bool ListShown() {
         return Visible(view.GetFileList().GetHandle()) && Visible(view.GetPathBox().GetHandle());

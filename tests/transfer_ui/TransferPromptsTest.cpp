@@ -7,26 +7,27 @@
 
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
-#include "support/DialogAnswerer.h"
+#include "support/DialogDriver.h"
 #include "support/GuiApp.h"
-#include "support/PromptAnswerer.h"
 #include "transfer_ui/TransferErrorDlg.h"
 
 namespace {
 
 // The decisions run on a thread of their own, as in a transfer, while the
 // test thread answers their prompts. Returns the decision and the prompts shown.
-std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const PromptAnswer& answer) {
+std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const std::wstring& caption,
+                             DialogDriver::Action answer) {
+    DialogDriver driver;
+    driver.On(caption, std::move(answer));
     DWORD result = 0;
     bool done = false;
-    std::map<std::wstring, int> answered;
     std::thread worker([&] {
         result = decision();
         done = true;
     });
-    EXPECT_TRUE(PumpUntil([&done] { return done; }, {answer}, &answered));
+    EXPECT_TRUE(PumpUntil([&done] { return done; }));
     worker.join();
-    return {result, answered[answer.caption]};
+    return {result, driver.Count(caption)};
 }
 
 TEST(TransferDecisionsTest, TheDontAskBoxClosesNoPromptAndUnknownTypesPassThrough) {
@@ -35,18 +36,18 @@ TEST(TransferDecisionsTest, TheDontAskBoxClosesNoPromptAndUnknownTypesPassThroug
     auto type = [&app] { return app.options.ChooseTransferType(L"x", nullptr); };
     app.options.SetExistingFileOption(existingPrompt);
     bool resumeEnabled = true;
-    PromptAnswer toggled{L"File exist",
-                         {IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_SKIP},
-                         [&resumeEnabled](HWND prompt) {
-                             resumeEnabled =
-                                 IsWindowEnabled(GetDlgItem(prompt, IDC_FILE_EXISTS_RESUME));
-                         }};
-    EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, toggled));
+    auto toggled = [&resumeEnabled](HWND prompt) {
+        resumeEnabled = IsItemEnabled(prompt, IDC_FILE_EXISTS_RESUME);
+        Pressing({IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_SKIP})(
+            prompt);
+    };
+    EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, L"File exist", toggled));
     EXPECT_EQ(existingSkip, app.options.GetExistingFileOption());
     EXPECT_FALSE(resumeEnabled);
     // A stored code outside the known ones opens with flags that name no type.
     app.options.SetTransferType(7);
-    EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0), Decide(type, {L"Transfer Type?", {IDOK}}));
+    EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0),
+              Decide(type, L"Transfer Type?", Pressing({IDOK})));
 }
 
 TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
@@ -55,7 +56,7 @@ TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
                                   {IDC_TRANSFER_ERROR_IGNORE, answerIgnore},
                                   {IDC_TRANSFER_ERROR_ABORT, answerAbort},
                                   {IDC_TRANSFER_ERROR_IGNORE_ALL, answerIgnoreAll}}) {
-        DialogAnswerer answerer(button);
+        DialogDriver answerer(Pressing({button}));
         EXPECT_EQ(answer, TransferErrorDlg::Ask(nullptr, L"Can't download file x"));
     }
 }

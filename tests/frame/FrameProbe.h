@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/FrameWnd.h"
+
+using Texts = std::vector<std::wstring>;
+
+// What the user reads off the frame: its title and its menus.
+std::wstring Title(FrameWnd& frame);
+HMENU Popup(FrameWnd& frame, UINT buttonId);
+HMENU FileSubmenu(FrameWnd& frame, int position);
+// The item texts, each marked "+" when checked and "-" when greyed (so a
+// separator reads "-").
+Texts ItemTexts(HMENU menu);
