@@ -266,6 +266,11 @@ void BrowseWnd::LayOutChildren() {
     if (pathBox.GetWindowRect(&field) && field.bottom - field.top > fieldHeight)
         fieldHeight = field.bottom - field.top;
     int width = client.right - client.left;
+    // A panel covers the whole view, so nothing of the hidden list shows beside it.
+    for (ProgressPanel* panel :
+         {static_cast<ProgressPanel*>(&downloadPanel), static_cast<ProgressPanel*>(&uploadPanel)})
+        if (panel->GetHandle())
+            panel->Move(client.left, client.top, width, client.bottom - client.top, true);
     pathBox.Move(client.left, client.top, width, kPathBoxDropHeight, true);
     fileList.Move(client.left, client.top + fieldHeight, width,
                   client.bottom - client.top - fieldHeight, true);
@@ -366,6 +371,7 @@ void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
     if (show) {
         // A second start message reuses the panel instead of stacking another.
         if (!panel.GetHandle() && !panel.CreateModeless(resourceId, this)) return;
+        LayOutChildren();
         pathBox.Show(SW_HIDE);
         fileList.Show(SW_HIDE);
         panel.Show(SW_SHOW);

@@ -34,10 +34,11 @@ for round in 1 2 3; do
     cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
     rm -f "$work/curl.bin" "$CORVANE_FTP_ROOT/bench.curl-up"
 
+    # The local view names folders without a drive letter, as the handheld does.
     mkdir -p "$work/ours"
     ours=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
         "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" \
-        bench.bin "Z:$work/ours" "Z:$work/source.bin")
+        bench.bin "${work//\//\\}\\ours" "Z:$work/source.bin")
     echo "round $round, ours: $(tr '\n' ';' <<<"$ours")"
     cmp -s "$work/ours/bench.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
     cmp -s "$CORVANE_FTP_ROOT/source.bin" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }

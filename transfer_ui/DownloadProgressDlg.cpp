@@ -11,6 +11,7 @@ DownloadProgressDlg::DownloadProgressDlg()
 
 void DownloadProgressDlg::OnInitPanel() {
     SendMessageW(GetItem(IDC_DOWNLOAD_STORE_BAR), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    ShowStorage();  // the room left is worth knowing before the first file starts
 }
 
 void DownloadProgressDlg::ShowFolder(const wchar_t* name) { ShowItem(name, L" [Folder]"); }

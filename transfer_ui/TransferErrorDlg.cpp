@@ -60,23 +60,31 @@ BOOL TransferErrorDlg::OnDialogMessage(HWND handle, UINT msg, WPARAM wParam, LPA
     return BaseDlg::OnDialogMessage(handle, msg, wParam, lParam);
 }
 
-// The text keeps its control's width and gets one line's height; the dialog
-// and the controls below follow by the difference. A long text is clipped.
+// The text gets one line's height and as much width as it needs, up to the
+// screen's; the dialog grows with it and the buttons follow the height change.
+// What is still too long loses the middle of its path, keeping the file name.
 void TransferErrorDlg::FitToOneLine(HWND handle) {
     HWND text = GetDlgItem(handle, IDC_TRANSFER_ERROR_MESSAGE);
     const wchar_t* content = message.GetText() ? message.GetText() : L"";
     SIZE measured = MeasureText(text, content);
-    RECT textRect, dialogRect;
+    RECT textRect, dialogRect, workArea;
     ::GetWindowRect(text, &textRect);
     ::GetWindowRect(handle, &dialogRect);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    int dialogWidth = dialogRect.right - dialogRect.left;
+    int room = (workArea.right - workArea.left) - dialogWidth;
+    int widen = measured.cx - (textRect.right - textRect.left);
+    widen = widen < 0 ? 0 : (widen > room ? room : widen);
     POINT topLeft = {textRect.left, textRect.top};
     ScreenToClient(handle, &topLeft);
-    int width = textRect.right - textRect.left;
-    MoveWindow(text, topLeft.x, topLeft.y, width, measured.cy, FALSE);
+    MoveWindow(text, topLeft.x, topLeft.y, textRect.right - textRect.left + widen, measured.cy,
+               FALSE);
     SetWindowTextW(text, content);
 
     int shrink = (textRect.bottom - textRect.top) - measured.cy;
-    MoveWindow(handle, dialogRect.left, dialogRect.top, dialogRect.right - dialogRect.left,
+    int left = dialogRect.left - widen / 2;
+    if (left < workArea.left) left = workArea.left;
+    MoveWindow(handle, left, dialogRect.top, dialogWidth + widen,
                dialogRect.bottom - dialogRect.top - shrink, FALSE);
     for (HWND child = GetWindow(handle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (child == text) continue;
