@@ -14,9 +14,6 @@ namespace {
 const wchar_t kFileFailure[] = L"Can't download file %s";
 const wchar_t kFolderFailure[] = L"Can't download folder %s";
 
-// Local streams buffer this much, so the 5120-byte blocks reach the disk in large writes.
-const size_t kLocalBufferSize = 256 * 1024;
-
 bool MakeLocalFolder(const wchar_t* path) {
     CreateDirectoryW(path, nullptr);  // an existing folder is simply reused
     DWORD attributes = GetFileAttributesW(path);

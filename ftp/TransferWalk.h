@@ -20,6 +20,9 @@ class TransferWalk {
   public:
     // Blocks are 5120 bytes: a shorter read or fread marks the end of a file.
     static const DWORD kBlockSize = 5120;
+    // Local streams buffer this much, so the blocks reach the disk in large
+    // reads and writes instead of a system call or two per block.
+    static const size_t kLocalBufferSize = 256 * 1024;
 
     TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage);
     virtual ~TransferWalk();

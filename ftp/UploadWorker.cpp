@@ -72,6 +72,7 @@ void UploadWorker::TransferFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
+    setvbuf(local, nullptr, _IOFBF, kLocalBufferSize);
     engineState.localFile = local;
     Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
