@@ -218,6 +218,8 @@ void FtpBrowseWnd::OnPanelButton(bool download, WPARAM button) {
         ShowUploadPanel(false);
     Refresh();
     FrameWnd* frame = GetFrame();
-    if (frame && frame->GetCurrentView() == this)
-        frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
+    if (!frame) return;
+    // The downloaded entries show in the local view, their destination, too.
+    if (download) frame->GetLocalView()->Refresh();
+    if (frame->GetCurrentView() == this) frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
 }

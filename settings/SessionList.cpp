@@ -40,7 +40,9 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
 void WriteSession(RegStore& store, const SessionInfo& session) {
     const wchar_t* name = session.name;
     store.WriteString(sessionsKey, name, hostValue, session.host);
-    store.WriteString(sessionsKey, name, passwordValue, session.password);
+    // A password the user chose not to save never reaches the registry.
+    store.WriteString(sessionsKey, name, passwordValue,
+                      session.bSavePassword ? session.password : L"");
     store.WriteString(sessionsKey, name, userValue, session.user);
     store.WriteDword(sessionsKey, name, portValue, session.port);
     store.WriteDword(sessionsKey, name, saveHostValue, session.bSaveHost);

@@ -42,6 +42,8 @@ class ConnectFixture {
             SetDlgItemTextW(d, IDC_CONNECT_USER, login.user.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_PASSWORD, login.password.c_str());
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_HOST);
+            // The password is kept only on request; the restart below logs in with it.
+            if (login.saveHost) Click(d, IDC_CONNECT_SAVE_PASSWORD);
             Click(d, IDOK);
         });
         frame.HandleCommand(IDM_NEW_HOST, 0, 0);

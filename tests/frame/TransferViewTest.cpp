@@ -92,6 +92,7 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanels) {
     EXPECT_FALSE(download.GetHandle());
     EXPECT_TRUE(ListShown());
     EXPECT_TRUE(UpEnabled());
+    EXPECT_EQ(3, frame.GetLocalView()->GetFileList().GetItemCount());  // "..", the file, "sub"
 
     // Upload a local file under another name back into the same folder.
     ASSERT_TRUE(WriteTestFile(local.Join(L"up.bin"), 12345, 3));

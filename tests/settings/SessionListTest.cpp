@@ -38,11 +38,13 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     key.SetDword(L"Runtime", L"hWnd", 5);
     SessionInfo work = MakeSession(L"Work", 2121);
     CopyText(work.user, L"user");
-    CopyText(work.password, L"secret");  // stored even with "Save Password" off
-    work.bSaveHost = work.bAnonymous = 1;
+    CopyText(work.password, L"secret");
+    work.bSaveHost = work.bAnonymous = work.bSavePassword = 1;
+    SessionInfo two = MakeSession(L"two");
+    CopyText(two.password, L"not kept");    // "Save Password" off
     const std::wstring longest(255, L'n');  // the longest name a registry key takes
     SessionList list;
-    for (const SessionInfo& session : {work, MakeSession(L"two"), MakeSession(longest)})
+    for (const SessionInfo& session : {work, two, MakeSession(longest)})
         EXPECT_TRUE(list.AddIfAbsent(session));
     list.Save(store);
 
@@ -52,6 +54,7 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     EXPECT_NE(nullptr, loaded.FindByName(longest.c_str()));
     ASSERT_NE(nullptr, loaded.FindByName(L"Work"));
     EXPECT_EQ(0, memcmp(&work, loaded.FindByName(L"Work"), sizeof(work)));
+    EXPECT_STREQ(L"", loaded.FindByName(L"two")->password);
     EXPECT_TRUE(loaded.RemoveByName(L"two"));
     EXPECT_FALSE(loaded.RemoveByName(L"two"));
     loaded.Save(store);
