@@ -61,7 +61,7 @@ TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
     }
 }
 
-TEST(TransferErrorDlgTest, ALongMessageStaysOnOneClippedLine) {
+TEST(TransferErrorDlgTest, ALongMessageWidensThePromptUpToTheScreenOnOneLine) {
     GuiApp app;
     std::wstring longText = L"Can't download file " + std::wstring(300, L'w');
     RECT rects[2][3];  // per message: the text, the Retry button, the dialog
@@ -78,13 +78,16 @@ TEST(TransferErrorDlgTest, ALongMessageStaysOnOneClippedLine) {
         EXPECT_EQ(text, shown);
         dialog.DestroyDlg();
     }
-    // The same one-line layout whatever the length of the text.
-    for (int part = 0; part < 3; ++part) {
-        EXPECT_EQ(rects[0][part].right - rects[0][part].left,
-                  rects[1][part].right - rects[1][part].left);
-        EXPECT_EQ(rects[0][part].bottom - rects[0][part].top,
-                  rects[1][part].bottom - rects[1][part].top);
-    }
+    // One line whatever the length; a long text widens the prompt, never past the screen.
+    auto width = [](const RECT& r) { return r.right - r.left; };
+    auto height = [](const RECT& r) { return r.bottom - r.top; };
+    RECT workArea;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    for (int part = 0; part < 3; ++part) EXPECT_EQ(height(rects[0][part]), height(rects[1][part]));
+    EXPECT_EQ(width(rects[0][1]), width(rects[1][1]));
+    EXPECT_GT(width(rects[1][2]), width(rects[0][2]));
+    EXPECT_LE(width(rects[1][2]), width(workArea));
+    EXPECT_GE(rects[1][2].left, workArea.left);
     HDC screen = GetDC(nullptr);
     TEXTMETRICW metrics;
     GetTextMetricsW(screen, &metrics);
