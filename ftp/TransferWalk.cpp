@@ -123,6 +123,8 @@ TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject) 
     _snwprintf_s(text, _TRUNCATE, format, subject);
     // A cancel may have come while the failure was found: ask nothing then.
     if (Cancelled()) return answerIgnore;
+    // A view closed in the middle of the run cannot answer; its 0 would mean Retry, for ever.
+    if (!IsWindow(engineState.notifyWindow)) return answerAbort;
     return static_cast<TransferAnswer>(
         SendMessageW(engineState.notifyWindow, errorMessage, reinterpret_cast<WPARAM>(text), 0));
 }
