@@ -147,22 +147,7 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
               driver.Seen());
 }
 
-TEST_F(FtpBrowseWndTest, DroppedConnectionIsReportedOnceAndClosesTheView) {
-    DialogDriver driver;
-    driver.On(L"ERROR", [](HWND box) { Click(box, IDOK); });
-    view.OpenFolder(L"hang-up");
-    view.Refresh();
-    EXPECT_EQ((Names{L"ERROR: Server " + server.host + L", Session fixture dropped"}),
-              driver.Seen());
-    EXPECT_EQ(nullptr, view.GetCurrentPath());
-    MSG request = {};
-    ASSERT_TRUE(PeekMessageW(&request, parent.GetHandle(), FrameWnd::kCloseViewMessage,
-                             FrameWnd::kCloseViewMessage, PM_REMOVE));
-    EXPECT_EQ(reinterpret_cast<WPARAM>(&view), request.wParam);
-    EXPECT_FALSE(PeekMessageW(&request, parent.GetHandle(), FrameWnd::kCloseViewMessage,
-                              FrameWnd::kCloseViewMessage, PM_REMOVE));
-    EXPECT_EQ(Names{L".."}, Rows());
-}
+// A dropped connection is reported and its view closed in the frame's ConnectTest.
 
 // Labels longer than their fields are shortened visibly; commands that use
 // the connection are greyed while it is busy and come back for other views.
