@@ -6,18 +6,18 @@
 #include <vector>
 
 #include "browsers/FtpBrowseWnd.h"
-#include "frame/FrameWnd.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 #include "support/GuiApp.h"
+#include "support/ListRows.h"
 
 namespace {
 
 using Names = std::vector<std::wstring>;
 
 // A view logged in to the fixture server and standing in a folder of the
-// test's own, the child of a plain window that receives its close request.
+// test's own, the child of a plain window.
 class FtpBrowseWndTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -45,23 +45,10 @@ class FtpBrowseWndTest : public ::testing::Test {
         return GetFileAttributesW((local + L"\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
-    std::wstring Cell(int row, int column) {
-        wchar_t text[512] = L"";
-        ListView_GetItemText(view.GetFileList().GetHandle(), row, column, text, 512);
-        return text;
-    }
-    Names Rows() {
-        Names names;
-        for (int row = 0; row < view.GetFileList().GetItemCount(); ++row)
-            names.push_back(Cell(row, 0));
-        return names;
-    }
+    std::wstring Cell(int row, int column) { return CellText(view.GetFileList(), row, column); }
+    Names Rows() { return RowNames(view.GetFileList()); }
     void Select(std::initializer_list<const wchar_t*> names) {
-        ListViewCtl& list = view.GetFileList();
-        list.SetItemState(-1, 0, LVIS_SELECTED);
-        for (auto name : names)
-            for (int row = 0; row < list.GetItemCount(); ++row)
-                if (Cell(row, 0) == name) list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+        SelectRows(view.GetFileList(), names);
     }
 
     GuiApp app;
@@ -147,22 +134,7 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
               driver.Seen());
 }
 
-TEST_F(FtpBrowseWndTest, DroppedConnectionIsReportedOnceAndClosesTheView) {
-    DialogDriver driver;
-    driver.On(L"ERROR", [](HWND box) { Click(box, IDOK); });
-    view.OpenFolder(L"hang-up");
-    view.Refresh();
-    EXPECT_EQ((Names{L"ERROR: Server " + server.host + L", Session fixture dropped"}),
-              driver.Seen());
-    EXPECT_EQ(nullptr, view.GetCurrentPath());
-    MSG request = {};
-    ASSERT_TRUE(PeekMessageW(&request, parent.GetHandle(), FrameWnd::kCloseViewMessage,
-                             FrameWnd::kCloseViewMessage, PM_REMOVE));
-    EXPECT_EQ(reinterpret_cast<WPARAM>(&view), request.wParam);
-    EXPECT_FALSE(PeekMessageW(&request, parent.GetHandle(), FrameWnd::kCloseViewMessage,
-                              FrameWnd::kCloseViewMessage, PM_REMOVE));
-    EXPECT_EQ(Names{L".."}, Rows());
-}
+// A dropped connection is reported and its view closed in the frame's ConnectTest.
 
 // Labels longer than their fields are shortened visibly; commands that use
 // the connection are greyed while it is busy and come back for other views.

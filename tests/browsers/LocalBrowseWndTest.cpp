@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
+#include "support/ListRows.h"
 #include "support/ScratchFolder.h"
 
 using Names = std::vector<std::wstring>;
@@ -31,17 +32,8 @@ class LocalBrowseWndTest : public ::testing::Test {
 
     ListViewCtl& List() { return view.GetFileList(); }
 
-    std::wstring Cell(int row, int column) {
-        wchar_t text[512] = L"";
-        ListView_GetItemText(List().GetHandle(), row, column, text, 512);
-        return text;
-    }
-
-    Names Rows() {
-        Names names;
-        for (int row = 0; row < List().GetItemCount(); ++row) names.push_back(Cell(row, 0));
-        return names;
-    }
+    std::wstring Cell(int row, int column) { return CellText(List(), row, column); }
+    Names Rows() { return RowNames(List()); }
 
     int RowOf(const std::wstring& name) {
         for (int row = 0; row < List().GetItemCount(); ++row)
@@ -49,10 +41,7 @@ class LocalBrowseWndTest : public ::testing::Test {
         return -1;
     }
 
-    void Select(std::initializer_list<const wchar_t*> names) {
-        List().SetItemState(-1, 0, LVIS_SELECTED);
-        for (auto name : names) List().SetItemState(RowOf(name), LVIS_SELECTED, LVIS_SELECTED);
-    }
+    void Select(std::initializer_list<const wchar_t*> names) { SelectRows(List(), names); }
 
     void Notify(UINT code, int subItem = 0) {
         NMLISTVIEW notice = {};

@@ -77,14 +77,11 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
 
 TEST_F(ConnectDlgTest, SaveHostKeepsATypedNameAndRefusesAnEmptyOneOrABadPort) {
     std::vector<std::wstring> refusals;
-    driver.On(L"Session name required", [&](HWND box) {
-        refusals.push_back(ItemText(box, 0xFFFF));
-        Click(box, IDOK);
-    });
-    driver.On(L"Port required", [&](HWND box) {
-        refusals.push_back(ItemText(box, 0xFFFF));
-        Click(box, IDOK);
-    });
+    for (const wchar_t* title : {L"Session name required", L"Port required"})
+        driver.On(title, [&](HWND box) {
+            refusals.push_back(ItemText(box, 0xFFFF));
+            Click(box, IDOK);
+        });
     INT_PTR result = Run([](HWND d) {
         Click(d, IDC_CONNECT_SAVE_HOST);  // neither name nor host
         Click(d, IDOK);

@@ -34,18 +34,6 @@ void ClickTab(HWND dialog, int index) {
     SendMessageW(tabs, WM_LBUTTONUP, 0, middle);
 }
 
-// Every control set away from the defaults, the Ftp tab shown last.
-void ChangeEverything(HWND dialog) {
-    SetItemText(dialog, IDC_GENERAL_EMAIL, L"me@example.org");
-    Click(dialog, IDC_GENERAL_OVERWRITE);
-    ClickTab(dialog, kFtpTab);
-    Click(dialog, IDC_FTPPAGE_USE_PROXY);
-    SetItemText(dialog, IDC_FTPPAGE_PROXY_SERVER, L"proxy.example");
-    SetItemText(dialog, IDC_FTPPAGE_PROXY_PORT, L"8021");
-    Click(dialog, IDC_FTPPAGE_ASCII);
-    Click(dialog, IDC_FTPPAGE_PASSIVE);
-}
-
 void ExpectSameOptions(const FtpOptions& expected, const FtpOptions& actual) {
     EXPECT_STREQ(expected.GetAnonymousPassword(), actual.GetAnonymousPassword());
     EXPECT_EQ(expected.GetExistingFileOption(), actual.GetExistingFileOption());
@@ -156,39 +144,10 @@ TEST_F(OptionsDlgTest, OkAtOnceKeepsEveryOptionEvenCodesThatNoButtonStandsFor) {
     EXPECT_EQ(4000000000u, options.GetProxyPort());
 }
 
-TEST_F(OptionsDlgTest, CancelKeepsTheOptionsAndDoneTakesEveryChange) {
-    OpenOptions([](HWND dialog) {
-        ChangeEverything(dialog);
-        Click(dialog, IDCANCEL);
-    });
-    ExpectSameOptions(FtpOptions(), options);
-
-    OpenOptions([](HWND dialog) {
-        ChangeEverything(dialog);
-        SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // the shell's Done button
-    });
-    EXPECT_STREQ(L"me@example.org", options.GetAnonymousPassword());
-    EXPECT_EQ(static_cast<DWORD>(existingOverwrite), options.GetExistingFileOption());
-    EXPECT_TRUE(options.GetUseProxy() && options.GetUsePassive());
-    EXPECT_STREQ(L"proxy.example", options.GetProxyServer());
-    EXPECT_EQ(8021u, options.GetProxyPort());
-    EXPECT_EQ(static_cast<DWORD>(transferAscii), options.GetTransferType());
-
-    // Shown again as stored.
-    OpenOptions([](HWND dialog) {
-        EXPECT_EQ(L"me@example.org", ItemText(dialog, IDC_GENERAL_EMAIL));
-        EXPECT_TRUE(IsItemChecked(dialog, IDC_GENERAL_OVERWRITE));
-        EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
-        EXPECT_EQ(L"8021", ItemText(dialog, IDC_FTPPAGE_PROXY_PORT));
-        EXPECT_TRUE(IsItemChecked(dialog, IDC_FTPPAGE_ASCII) &&
-                    IsItemChecked(dialog, IDC_FTPPAGE_PASSIVE));
-        Click(dialog, IDCANCEL);
-    });
-}
-
-// Every radio button gives its own code; the port box gives what it reads as a
-// number, 0 when it holds none.
-TEST_F(OptionsDlgTest, EachRadioButtonAndThePortTextReachTheOptions) {
+// Every control reaches the record on OK or the shell's Done and none on
+// Cancel; every radio button gives its own code, the port box what it reads as
+// a number (0 when it holds none). Opened again, the dialog shows what is stored.
+TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
     struct {
         int generalButton;
         DWORD existingFile;
@@ -196,22 +155,45 @@ TEST_F(OptionsDlgTest, EachRadioButtonAndThePortTextReachTheOptions) {
         DWORD transfer;
         const wchar_t* portText;
         DWORD port;
-    } const cases[] = {
-        {IDC_GENERAL_RESUME, existingResume, IDC_FTPPAGE_ASCII, transferAscii, L"8021", 8021},
-        {IDC_GENERAL_SKIP, existingSkip, IDC_FTPPAGE_PROMPT, transferPrompt, L"abc", 0},
-        {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_BINARY, transferBinary, L" 21", 21},
-        {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii, L"", 0},
+        int close;  // a button, or 0 for the shell's Done
+    } const rows[] = {
+        {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_ASCII, transferAscii, L"1", 1,
+         IDCANCEL},
+        {IDC_GENERAL_RESUME, existingResume, IDC_FTPPAGE_ASCII, transferAscii, L"8021", 8021, 0},
+        {IDC_GENERAL_SKIP, existingSkip, IDC_FTPPAGE_PROMPT, transferPrompt, L"abc", 0, IDOK},
+        {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_BINARY, transferBinary, L" 21", 21,
+         IDOK},
+        {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii, L"", 0, IDOK},
     };
-    for (const auto& each : cases) {
+    FtpOptions expected;
+    for (const auto& row : rows) {
+        std::wstring text = L"row" + std::to_wstring(&row - rows) + L"@example.org";
+        SCOPED_TRACE(text);
         OpenOptions([&](HWND dialog) {
-            Click(dialog, each.generalButton);
+            SetItemText(dialog, IDC_GENERAL_EMAIL, text);
+            Click(dialog, row.generalButton);
             ClickTab(dialog, kFtpTab);
-            Click(dialog, each.ftpButton);
-            SetItemText(dialog, IDC_FTPPAGE_PROXY_PORT, each.portText);
-            Click(dialog, IDOK);
+            Click(dialog, IDC_FTPPAGE_USE_PROXY);  // each row flips both boxes
+            Click(dialog, IDC_FTPPAGE_PASSIVE);
+            SetItemText(dialog, IDC_FTPPAGE_PROXY_SERVER, text);
+            SetItemText(dialog, IDC_FTPPAGE_PROXY_PORT, row.portText);
+            Click(dialog, row.ftpButton);
+            if (row.close)
+                Click(dialog, row.close);
+            else
+                SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         });
-        EXPECT_EQ(each.existingFile, options.GetExistingFileOption()) << each.generalButton;
-        EXPECT_EQ(each.transfer, options.GetTransferType()) << each.ftpButton;
-        EXPECT_EQ(each.port, options.GetProxyPort()) << each.portText;
+        if (row.close != IDCANCEL) {
+            expected.SetAnonymousPassword(text.c_str());
+            expected.SetExistingFileOption(row.existingFile);
+            expected.SetUseProxy(!expected.GetUseProxy());
+            expected.SetUsePassive(!expected.GetUsePassive());
+            expected.SetProxyServer(text.c_str());
+            expected.SetProxyPort(row.port);
+            expected.SetTransferType(row.transfer);
+        }
+        ExpectSameOptions(expected, options);
+        OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
+        ExpectSameOptions(expected, options);
     }
 }

@@ -114,25 +114,18 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     EXPECT_EQ(Texts{L"ERROR: Server " + server.host + L", Session one dropped"}, Messages());
 }
 
-TEST_F(ConnectTest, FailedOrCancelledLoginsLeaveNoTrace) {
+// A cancelled login runs through the Connecting dialog's tests.
+TEST_F(ConnectTest, FailedLoginLeavesNoTrace) {
     Login refused = Valid(L"bad");
     refused.password = L"wrong";
     TypeAndConnect(refused);
     EXPECT_EQ(Texts{L"Failed: Can't connect"}, Messages());
-
-    REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_FTP_SILENT_PORT");
-    Login silent = Valid(L"silent");
-    silent.port = Widen(silentPort);
-    driver.On(L"Connecting...", [](HWND d) { Click(d, IDCANCEL); });
-    TypeAndConnect(silent);
-    EXPECT_EQ(Texts{L"Failed: Can't connect"}, Messages());  // none for the cancel
     EXPECT_EQ(L"Ftp [Local]", Title(frame));
     EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));
     EXPECT_TRUE(IsWindowEnabled(frame.GetHandle()));
     EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
 
-    driver.On(L"Connecting...", nullptr);
     TypeAndConnect(Valid(L"after"));
     EXPECT_EQ(L"Ftp [after]", Title(frame));
 }

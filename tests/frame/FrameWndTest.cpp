@@ -106,7 +106,7 @@ TEST_F(FrameWndTest, TheLocalViewAndUnknownViewsStayOpen) {
     EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
 }
 
-TEST_F(FrameWndTest, RemovingOneSessionRemovesOnlyItsItems) {
+TEST_F(FrameWndTest, RemovingOneSessionRemovesOnlyItsItemsAndAllSessionsAsksFirst) {
     EXPECT_EQ((Texts{L"New Host", L"-", L"New Host", L"beta", L"alpha"}),
               ItemTexts(FileSubmenu(frame, 0)));
     UINT beta = GetMenuItemID(FileSubmenu(frame, 2), 3);
@@ -117,19 +117,13 @@ TEST_F(FrameWndTest, RemovingOneSessionRemovesOnlyItsItems) {
     EXPECT_EQ((Texts{L"New Host", L"-", L"alpha"}), ItemTexts(FileSubmenu(frame, 0)));
     EXPECT_EQ(static_cast<UINT>(IDM_NEW_HOST), GetMenuItemID(FileSubmenu(frame, 0), 0));
     EXPECT_EQ((Texts{L"All Sessions", L"-", L"alpha"}), ItemTexts(FileSubmenu(frame, 2)));
-    EXPECT_EQ(1u, app.sessions.GetCount());
-}
 
-TEST_F(FrameWndTest, AllSessionsAsksFirst) {
-    {
-        DialogDriver no(Pressing({IDNO}));
+    for (int answer : {IDNO, IDYES}) {
+        DialogDriver answerer(Pressing({answer}));
         frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
-        EXPECT_EQ(L"Are you sure you want to remove ALL saved sessions?", no.LastText());
+        EXPECT_EQ(L"Are you sure you want to remove ALL saved sessions?", answerer.LastText());
+        EXPECT_EQ(answer == IDNO ? 1u : 0u, app.sessions.GetCount());
     }
-    EXPECT_EQ(3u, app.sessions.GetCount());
-    DialogDriver yes(Pressing({IDYES}));
-    frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
-    EXPECT_EQ(0u, app.sessions.GetCount());
     EXPECT_EQ((Texts{L"New Host", L"-"}), ItemTexts(FileSubmenu(frame, 0)));
     EXPECT_EQ((Texts{L"All Sessions", L"-"}), ItemTexts(FileSubmenu(frame, 2)));
 }

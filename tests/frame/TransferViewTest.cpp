@@ -10,6 +10,7 @@
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 #include "support/GuiApp.h"
+#include "support/ListRows.h"
 #include "support/ScratchFolder.h"
 
 namespace {
@@ -41,15 +42,7 @@ class TransferViewTest : public ::testing::Test {
     }
 
     void Select(std::initializer_list<const wchar_t*> names) {
-        ListViewCtl& list = view->GetFileList();
-        list.SetItemState(-1, 0, LVIS_SELECTED);
-        for (int row = 0; row < list.GetItemCount(); ++row) {
-            wchar_t text[512] = L"";
-            ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
-            for (auto name : names)
-                if (std::wstring(text) == name)
-                    list.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
-        }
+        SelectRows(view->GetFileList(), names);
     }
     bool UpEnabled() {
         LRESULT state = SendMessageW(frame.GetMenuBar(), TB_GETSTATE, IDM_UP, 0);

@@ -29,11 +29,3 @@ TEST(TextUtil, TextThatDoesNotFitIsRefusedWholeOrCutAsAsked) {
     CopyTextCut(buffer, nullptr);
     EXPECT_STREQ(L"", buffer);
 }
-
-TEST(TextUtil, LongTextIsShortenedWithAnEllipsis) {
-    wchar_t buffer[6];
-    CopyTextEllipsis(buffer, L"short");
-    EXPECT_STREQ(L"short", buffer);
-    CopyTextEllipsis(buffer, L"longer");
-    EXPECT_STREQ(L"long\u2026", buffer);
-}

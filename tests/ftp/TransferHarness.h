@@ -56,6 +56,12 @@ class TransferTest : public ::testing::Test {
     std::wstring CurrentDir();
     // Starts the transfer of the items ("D" or "F" and a name) and serves it to its end.
     HRESULT Transfer(bool upload, const Names& items, const std::wstring& target);
+    // Into the local folder, or the named folder below it.
+    HRESULT Download(const Names& items, const std::wstring& into = L"") {
+        return Transfer(false, items, into.empty() ? local.Path() : Local(into));
+    }
+    // Local names, relative to the local folder.
+    HRESULT Upload(const Names& items) { return Transfer(true, items, L""); }
 
     GuiApp app;
     FixtureServer server;

@@ -122,7 +122,7 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     EXPECT_TRUE(ListShown());
 }
 
-TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheView) {
+TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsItsCounters) {
     view.ShowDownloadPanel(true);
     DownloadProgressDlg& download = view.GetDownloadPanel();
     download.SetButtonMode(panelCancel);
@@ -133,9 +133,20 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheView) {
     EXPECT_FALSE(Visible(download.GetItem(IDCANCEL)));
     SendMessageW(download.GetItem(IDOK), BM_CLICK, 0, 0);
 
-    // The upload panel starts in Cancel mode by itself.
+    // The upload panel starts in Cancel mode by itself and reads the upload
+    // counters in their own order.
     view.ShowUploadPanel(true);
     UploadProgressDlg& upload = view.GetUploadPanel();
+    upload.ShowFile(L"r\u00e9sum\u00e9.txt");
+    EXPECT_EQ(L"r\u00e9sum\u00e9.txt [File]", Text(upload, IDC_UPLOAD_CURRENT_ITEM));
+    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7};
+    upload.ShowProgress(&counters);
+    EXPECT_EQ((std::vector<std::wstring>{L"5", L"7", L"8192"}),
+              (std::vector<std::wstring>{Text(upload, IDC_PROGRESS_FILE_COUNT),
+                                         Text(upload, IDC_PROGRESS_DIR_COUNT),
+                                         Text(upload, IDC_PROGRESS_BYTE_COUNT)}));
+    EXPECT_EQ(25, BarPosition(upload, IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ(L"1.00/4.00kb at 4.00kb/sec", Text(upload, IDC_PROGRESS_FILE_TEXT));
     EXPECT_TRUE(Visible(upload.GetItem(IDCANCEL)));
     EXPECT_FALSE(Visible(upload.GetItem(IDOK)));
     SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);
@@ -151,19 +162,4 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheView) {
     EXPECT_FALSE(ListShown());
     view.ShowUploadPanel(false);
     EXPECT_TRUE(ListShown());
-}
-
-TEST_F(ProgressPanelTest, UploadPanelReadsTheUploadCountersInTheirOwnOrder) {
-    view.ShowUploadPanel(true);
-    UploadProgressDlg& panel = view.GetUploadPanel();
-    EXPECT_EQ(L"work", Text(panel, IDC_PROGRESS_SESSION));
-    panel.ShowFile(L"r\u00e9sum\u00e9.txt");
-    EXPECT_EQ(L"r\u00e9sum\u00e9.txt [File]", Text(panel, IDC_UPLOAD_CURRENT_ITEM));
-    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7};
-    panel.ShowProgress(&counters);
-    EXPECT_EQ(L"5", Text(panel, IDC_PROGRESS_FILE_COUNT));
-    EXPECT_EQ(L"7", Text(panel, IDC_PROGRESS_DIR_COUNT));
-    EXPECT_EQ(L"8192", Text(panel, IDC_PROGRESS_BYTE_COUNT));
-    EXPECT_EQ(25, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
-    EXPECT_EQ(L"1.00/4.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
 }

@@ -64,25 +64,6 @@ TEST_F(FtpDirectory, ChangesAndReportsTheCurrentDirectory) {
     EXPECT_STREQ(L"old", small);
 }
 
-TEST_F(FtpDirectory, MakesRemovesAndDeletesAndReportsRefusals) {
-    ASSERT_TRUE(FtpCreateDirectoryW(connection_, L"made"));
-    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesW(LocalPath(L"made").c_str()));
-    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR, FailureOf(FtpCreateDirectoryW(connection_, L"made")));
-    ASSERT_TRUE(FtpRemoveDirectoryW(connection_, L"made"));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LocalPath(L"made").c_str()));
-
-    ASSERT_TRUE(WriteTestFile(LocalPath(L"gone"), 1, 1));
-    ASSERT_TRUE(FtpDeleteFileW(connection_, L"gone"));
-    EXPECT_FALSE(FtpDeleteFileW(connection_, L"gone"));
-
-    ASSERT_TRUE(WriteTestFile(LocalPath(L"undeletable file"), 1, 1));
-    ASSERT_TRUE(CreateDirectoryW(LocalPath(L"undeletable folder").c_str(), nullptr));
-    EXPECT_FALSE(FtpDeleteFileW(connection_, L"undeletable file"));
-    EXPECT_FALSE(FtpRemoveDirectoryW(connection_, L"undeletable folder"));
-    EXPECT_EQ(550u, LastReplyCode());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LocalPath(L"undeletable file").c_str()));
-}
-
 TEST_F(FtpDirectory, NamesWithLineBreaksAreRefusedBeforeAnythingIsSent) {
     ASSERT_TRUE(WriteTestFile(LocalPath(L"victim"), 1, 1));
     for (LPCWSTR name : {L"x\r\nDELE victim", L"x\nDELE victim", L"x\rDELE victim"}) {

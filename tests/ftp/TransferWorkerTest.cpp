@@ -1,47 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "TransferHarness.h"
 #include "resources/resource.h"
 
 namespace {
 
-class DownloadWorkerTest : public TransferTest {
-  protected:
-    HRESULT Download(const Names& items, const std::wstring& into = L"") {
-        return Transfer(false, items, into.empty() ? local.Path() : Local(into));
-    }
-};
-
-const Names kTree = {L"A\\one", L"A\\empty",          L"A\\inner\\name with blanks",
-                     L"top",    L"B\\Grüße 名前.bin", L"B\\deep\\deeper\\x"};
-const uint64_t kTreeSizes[] = {5120, 0, 12345, 1, 70000, 5121};
-
-TEST_F(DownloadWorkerTest, WalksTheSelectionAsAStackAndCopiesTreesByteForByte) {
-    for (size_t i = 0; i < kTree.size(); ++i) {
-        WriteBytes(Remote(kTree[i]), "");
-        ASSERT_TRUE(WriteTestFile(Remote(kTree[i]), kTreeSizes[i], static_cast<unsigned>(i)));
-    }
-    EXPECT_EQ(S_OK, Download({L"DA", L"DB", L"Ftop"}));
-
-    for (const std::wstring& file : kTree)
-        EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(file))) << file;
-    // The last selected first; a folder's whole tree before what was selected earlier.
-    EXPECT_EQ(L"top", recorder.NamesOf(WM_DOWNLOAD_FILE)[0]);
-    EXPECT_EQ((Names{L"B", L"deep", L"deeper", L"A", L"inner"}),
-              recorder.NamesOf(WM_DOWNLOAD_FOLDER));
-    EXPECT_EQ(Local(L"B\\deep\\deeper"), recorder.TextsOf(WM_DOWNLOAD_FOLDER)[2]);
-    EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
-    EXPECT_EQ(WM_DOWNLOAD_ENDED, recorder.events.back().message);
-    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
-    // Files done, folders entered, total bytes: the last report follows the last count.
-    const DWORD* counters = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
-    EXPECT_EQ(6u, counters[0]);
-    EXPECT_EQ(5u, counters[1]);
-    EXPECT_EQ(5120u + 12345 + 1 + 70000 + 5121, counters[2]);
-    EXPECT_EQ(startDir, CurrentDir());
-}
+using DownloadWorkerTest = TransferTest;
+using UploadWorkerTest = TransferTest;
+using TransferWorkerTest = TransferTest;  // both ways
 
 TEST_F(DownloadWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
     WriteBytes(Remote(L"one"), "new one");
@@ -153,31 +122,6 @@ TEST_F(DownloadWorkerTest, ErrorPromptAnswersSteerTheWalk) {
     }
 }
 
-TEST_F(DownloadWorkerTest, CancelInTheMiddleOfAFileKeepsItAndReturnsWhereItStarted) {
-    const size_t size = 16 << 20;  // the server sends "slow" files at about 1.5 MB/s
-    WriteBytes(Remote(L"big\\slow.bin"), "");
-    ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), size, 7));
-    bool midway = false;
-    recorder.onProgress = [&midway](const DWORD* counters) { midway = counters[4] > 100000; };
-    TransferList items;
-    items.AddTail(new TransferItem(L"Dbig"));
-    ASSERT_EQ(S_OK, engine.StartDownload(items, local.Path().c_str(), recorder.GetHandle()));
-    ClearTransferList(items);
-    ASSERT_TRUE(PumpUntil([&midway] { return midway; }));
-
-    DWORD start = GetTickCount();
-    EXPECT_EQ(S_OK, engine.CancelDownload());
-    EXPECT_LT(GetTickCount() - start, 1000u);
-    EXPECT_FALSE(engine.IsBusy());
-    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
-    EXPECT_EQ(startDir, CurrentDir());  // on a new login
-    // What arrived stays, closed, and is the start of the remote file.
-    std::string partial = ReadBytes(Local(L"big\\slow.bin"));
-    ASSERT_GT(partial.size(), 100000u);
-    ASSERT_LT(partial.size(), size);
-    EXPECT_EQ(ReadBytes(Remote(L"big\\slow.bin")).substr(0, partial.size()), partial);
-}
-
 TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget) {
     WriteBytes(Remote(L"fine"), "fine");
     local.MakeFolder(L"to");
@@ -211,6 +155,125 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col:on"),
                      L"Can't download folder " + Local(L"to\\tree\\ghost")}),
               errors);
+}
+
+// Up to the server and back into another folder: both walks in their stack
+// order, both copies byte for byte, an existing remote folder and file replaced.
+TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
+    const Names files = {L"A\\one", L"A\\empty",          L"A\\inner\\name with blanks",
+                         L"top",    L"B\\Grüße 名前.bin", L"B\\deep\\deeper\\x"};
+    const uint64_t sizes[] = {5120, 0, 12345, 1, 70000, 5121};
+    const DWORD totalBytes = 5120 + 12345 + 1 + 70000 + 5121;
+    for (size_t i = 0; i < files.size(); ++i) {
+        WriteBytes(Local(files[i]), "");
+        ASSERT_TRUE(WriteTestFile(Local(files[i]), sizes[i], static_cast<unsigned>(i)));
+    }
+    WriteBytes(Remote(L"A\\one"), "older and other");
+    const Names selection = {L"DA", L"DB", L"Ftop"};
+
+    EXPECT_EQ(S_OK, Upload(selection));
+    for (const std::wstring& file : files)
+        EXPECT_EQ(FileChecksum(Local(file)), FileChecksum(Remote(file))) << file;
+    Names sent = recorder.NamesOf(WM_UPLOAD_FILE);
+    ASSERT_EQ(6u, sent.size());
+    EXPECT_EQ(L"top", sent[0]);
+    EXPECT_EQ(Local(L"top"), recorder.TextsOf(WM_UPLOAD_FILE)[0]);
+    Names fromB = {sent[1], sent[2]};
+    std::sort(fromB.begin(), fromB.end());
+    EXPECT_EQ((Names{L"Grüße 名前.bin", L"x"}), fromB);
+    // Files done (the last one counted), total bytes, folders created.
+    const DWORD* up = recorder.LastCounters(WM_UPLOAD_PROGRESS);
+    EXPECT_EQ(6u, up[0]);
+    EXPECT_EQ(totalBytes, up[1]);
+    EXPECT_EQ(5u, up[5]);
+    EXPECT_EQ(1, recorder.Count(WM_UPLOAD_ENDED));
+
+    recorder.events.clear();
+    local.MakeFolder(L"back");
+    EXPECT_EQ(S_OK, Download(selection, L"back"));
+    for (const std::wstring& file : files)
+        EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(L"back\\" + file))) << file;
+    // The last selected first; a folder's whole tree before what was selected earlier.
+    EXPECT_EQ(L"top", recorder.NamesOf(WM_DOWNLOAD_FILE)[0]);
+    ASSERT_EQ((Names{L"B", L"deep", L"deeper", L"A", L"inner"}),
+              recorder.NamesOf(WM_DOWNLOAD_FOLDER));
+    EXPECT_EQ(Local(L"back\\B\\deep\\deeper"), recorder.TextsOf(WM_DOWNLOAD_FOLDER)[2]);
+    EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
+    // Files done, folders entered, total bytes: the last report follows the last count.
+    const DWORD* down = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
+    EXPECT_EQ(6u, down[0]);
+    EXPECT_EQ(5u, down[1]);
+    EXPECT_EQ(totalBytes, down[2]);
+    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
+    EXPECT_EQ(WM_DOWNLOAD_ENDED, recorder.events.back().message);
+    EXPECT_EQ(startDir, CurrentDir());
+}
+
+TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
+    for (const wchar_t* name : {L"fine.txt", L"unwritable-a", L"unwritable-b", L"locked"})
+        WriteBytes(Local(name), "one\r\ntwo\r\n");
+    // Ignore All tries the file once more, then skips failures silently. Every file asks its type.
+    recorder.answers = {answerIgnoreAll};
+    app.options.SetTransferType(transferPrompt);
+    prompts.On(L"Transfer Type?", Pressing({IDC_TRANSFER_TYPE_ASCII, IDOK}));
+    Upload({L"Funwritable-b", L"Ffine.txt", L"Funwritable-a"});
+    EXPECT_EQ((Names{L"unwritable-a", L"unwritable-a", L"fine.txt", L"unwritable-b"}),
+              recorder.NamesOf(WM_UPLOAD_FILE));
+    EXPECT_EQ(4, prompts.Count(L"Transfer Type?"));
+    EXPECT_EQ(Names{L"Can't upload file unwritable-a"}, recorder.TextsOf(WM_UPLOAD_ERROR));
+    EXPECT_EQ("one\ntwo\n", ReadBytes(Remote(L"fine.txt")));
+
+    // A local file that cannot be read replaces nothing on the server.
+    WriteBytes(Remote(L"locked"), "server copy");
+    HANDLE held =
+        CreateFileW(Local(L"locked").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    recorder.events.clear();
+    recorder.answers = {answerRetry, answerIgnore};
+    Upload({L"Flocked"});
+    CloseHandle(held);
+    EXPECT_EQ(2, recorder.Count(WM_UPLOAD_ERROR));
+    EXPECT_EQ("server copy", ReadBytes(Remote(L"locked")));
+    EXPECT_EQ(startDir, CurrentDir());
+}
+
+// Cancel in the middle of a file, both ways: control comes back within a
+// second, what arrived stays and is the start of the file sent, and the engine
+// stands where it started (on a new login).
+TEST_F(TransferWorkerTest, CancelMidwayReturnsAtOnceAndKeepsWhatArrived) {
+    WriteBytes(Remote(L"big\\slow.bin"), "");  // the server sends "slow" files at about 1.5 MB/s
+    ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), 16 << 20, 7));
+    WriteBytes(Local(L"up\\large.bin"), "");
+    ASSERT_TRUE(WriteTestFile(Local(L"up\\large.bin"), 256 << 20, 3));
+    for (bool upload : {false, true}) {
+        SCOPED_TRACE(upload ? "upload" : "download");
+        bool midway = false;  // by the bytes of the current file, at their place in each report
+        recorder.onProgress = [&midway, upload](const DWORD* counters) {
+            midway = counters[upload ? 3 : 4] > 100000;
+        };
+        TransferList items;
+        items.AddTail(new TransferItem(upload ? (L"D" + Local(L"up")).c_str() : L"Dbig"));
+        ASSERT_EQ(S_OK,
+                  upload ? engine.StartUpload(items, recorder.GetHandle())
+                         : engine.StartDownload(items, local.Path().c_str(), recorder.GetHandle()));
+        ClearTransferList(items);
+        ASSERT_TRUE(PumpUntil([&midway] { return midway; }));
+
+        DWORD start = GetTickCount();
+        EXPECT_EQ(S_OK, upload ? engine.CancelUpload() : engine.CancelDownload());
+        EXPECT_LT(GetTickCount() - start, 1000u);
+        EXPECT_FALSE(engine.IsBusy());
+        EXPECT_EQ(1, recorder.Count(upload ? WM_UPLOAD_ENDED : WM_DOWNLOAD_ENDED));
+        EXPECT_EQ(startDir, CurrentDir());
+        std::wstring from = upload ? Local(L"up\\large.bin") : Remote(L"big\\slow.bin");
+        std::wstring to = upload ? Remote(L"up\\large.bin") : Local(L"big\\slow.bin");
+        EXPECT_TRUE(std::filesystem::exists(to));  // no delete is sent
+        std::string partial = ReadBytes(to), whole = ReadBytes(from);
+        EXPECT_LT(partial.size(), whole.size());
+        EXPECT_TRUE(whole.compare(0, partial.size(), partial) == 0);
+        if (!upload) {
+            EXPECT_GT(partial.size(), 100000u);
+        }
+    }
 }
 
 }  // namespace
