@@ -124,6 +124,28 @@ TEST_F(FtpConnectTest, FailedLoginLeavesTheEngineDisconnected) {
     EXPECT_EQ(E_FAIL, ftp.SetCurrentDir(L"/"));
 }
 
+int statusesSeen = 0;
+LRESULT CALLBACK CountStatuses(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_FTP_CONNECT_STATUS) ++statusesSeen;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The status window serves one login: a later reconnect must not report to a dialog that is gone.
+TEST_F(FtpConnectTest, StatusesReachTheStatusWindowDuringOneLoginOnly) {
+    HWND window =
+        CreateWindowW(L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountStatuses));
+    FtpFS ftp;
+    ftp.SetStatusWindow(window);
+    ASSERT_EQ(S_OK, Connect(ftp, server.password));
+    EXPECT_GT(statusesSeen, 0);
+    statusesSeen = 0;
+    ftp.Disconnect();
+    ASSERT_EQ(S_OK, Connect(ftp, server.password));
+    EXPECT_EQ(0, statusesSeen);
+    DestroyWindow(window);
+}
+
 TEST_F(FtpConnectTest, EnginesShareOneSessionThatOutlivesAllButTheLast) {
     for (int round = 0; round < 2; ++round) {
         auto first = std::make_unique<FtpFS>();
