@@ -4,7 +4,7 @@
 
 // Bounded copies into fixed wide-character buffers. Text that does not fit is
 // either refused (paths: a cut path could name another, valid entry) or cut
-// (display and option texts, where the design keeps the first characters).
+// (display and option texts, where the first characters are what counts).
 
 // Copies source into dest when it fits with its terminator; otherwise leaves
 // dest unchanged and returns false. A null source counts as empty text.
