@@ -6,6 +6,7 @@
 #include <string>
 
 #include "browsers/FtpBrowseWnd.h"
+#include "frame/FrameProbe.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
@@ -112,6 +113,10 @@ TEST_F(TransferViewTest, CancelFromThePanelKeepsThePartAndTheFolder) {
         return GetFileAttributesW(local.Join(L"slow.bin").c_str()) != INVALID_FILE_ATTRIBUTES &&
                ItemText(download.GetHandle(), IDC_PROGRESS_BYTE_COUNT) != L"0";
     }));
+    // While the worker owns the connection, the view's commands are greyed.
+    HMENU edit = Popup(frame, IDM_EDIT);
+    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
+    EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete"}), ItemTexts(edit));
     Click(download.GetHandle(), IDCANCEL);
     EXPECT_TRUE(ShowsDone(download));
     EXPECT_TRUE(view->IsIdle());
