@@ -116,8 +116,9 @@ int FtpBrowseWnd::CreateFolder(wchar_t* name) {
     NameInputDlg input;
     input.SetPrompt(L"Directory name:");
     if (input.DoModal(this) != IDOK) return -2;
-    CopyTextCut(name, kNameCapacity, input.GetValue());
-    if (!engine.CreateRemoteDir(name)) return -1;
+    // A name that does not fit is refused: a cut one would make another folder.
+    if (!CopyText(name, kNameCapacity, input.GetValue()) || !engine.CreateRemoteDir(name))
+        return -1;
     return AddFolderItem(name);
 }
 
@@ -156,8 +157,11 @@ void FtpBrowseWnd::StartUpload(PtrList<WString*>& items) {
 
 LRESULT FtpBrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     // An answered error prompt returns the answer itself to the waiting worker.
+    // A failure that arrives while a cancel waits for the worker is not asked about.
     if (message == WM_DOWNLOAD_ERROR || message == WM_UPLOAD_ERROR)
-        return TransferErrorDlg::Ask(this, reinterpret_cast<const wchar_t*>(wParam));
+        return engine.IsCancelling()
+                   ? answerAbort
+                   : TransferErrorDlg::Ask(this, reinterpret_cast<const wchar_t*>(wParam));
     OnTransferMessage(message, wParam, lParam);
     return BrowseWnd::OnWindowMessage(handle, message, wParam, lParam);
 }
@@ -185,6 +189,7 @@ void FtpBrowseWnd::OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return;
         case WM_UPLOAD_STARTED:
             ShowUploadPanel(true);
+            upload.SetButtonMode(panelCancel);
             return;
         case WM_UPLOAD_FILE:
             upload.ShowFile(name);
@@ -211,7 +216,8 @@ void FtpBrowseWnd::OnPanelButton(bool download, WPARAM button) {
             engine.CancelUpload();
         return;
     }
-    if (button != panelDone) return;
+    // Done belongs to a finished run: the list must not be read while a worker owns the connection.
+    if (button != panelDone || !IsIdle()) return;
     if (download)
         ShowDownloadPanel(false);
     else

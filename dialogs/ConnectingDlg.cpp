@@ -46,6 +46,7 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     EnableOtherWindows(false);
     Show(SW_SHOW);
     WaitForOutcome();
+    if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
     if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
     attempt->Abandon();
     // The others come back before the dialog goes, so that its owner gets the activation.

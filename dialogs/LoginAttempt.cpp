@@ -8,6 +8,7 @@ LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t
       password(password ? password : L""),
       port(port),
       abandoned(false),
+      loggedIn(false),
       holders(2) {}
 
 LoginAttempt::~LoginAttempt() {}
@@ -29,6 +30,7 @@ DWORD WINAPI LoginAttempt::Work(LPVOID parameter) {
     attempt->engine.SetStatusWindow(attempt->notifyWindow);
     HRESULT result = attempt->engine.Connect(attempt->host.c_str(), attempt->user.c_str(),
                                              attempt->password.c_str(), attempt->port);
+    attempt->loggedIn = result == S_OK;
     if (!attempt->abandoned)
         PostMessageW(attempt->notifyWindow, result == S_OK ? kLoggedIn : kFailed, 0, 0);
     attempt->Release();

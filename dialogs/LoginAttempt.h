@@ -24,6 +24,9 @@ class LoginAttempt {
 
     // The logged-in engine, once kLoggedIn has arrived and until Abandon.
     FtpFS& Engine() { return engine; }
+    // The result messages share their numbers with dialog-manager messages;
+    // only a login that really ended counts.
+    bool LoggedIn() const { return loggedIn; }
     // The caller's last use of the attempt.
     void Abandon();
 
@@ -39,5 +42,6 @@ class LoginAttempt {
     const std::wstring host, user, password;
     const INTERNET_PORT port;
     std::atomic<bool> abandoned;
+    std::atomic<bool> loggedIn;
     std::atomic<int> holders;
 };

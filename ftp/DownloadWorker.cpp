@@ -87,6 +87,7 @@ void DownloadWorker::TransferFile(Node* node) {
 // Asks the existing-file rule; a skipped file is dropped here, anything but
 // overwrite goes to the error prompt.
 bool DownloadWorker::MayWriteLocalFile(Node* node) {
+    if (Cancelled()) return false;
     wchar_t text[WorkerState::kPathCapacity + 64];
     _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", localFile);
     DWORD action = GetApp()->options.ChooseExistingFileAction(text, PromptOwner());
@@ -107,6 +108,7 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     const wchar_t* name = ItemText(node);
     DWORD size = engine.RemoteFileSize(name);
     Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
+    if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
     HINTERNET remote = engine.OpenRemoteFile(name, GENERIC_READ, type);
     FILE* local = remote ? _wfopen(localFile, L"wb") : nullptr;
@@ -123,12 +125,12 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     bool closed = engineState.CloseRemoteFile();
     closed = fclose(local) == 0 && closed;
     engineState.localFile = nullptr;
-    // A file stopped by the user or a cancel keeps what was written and counts as done.
+    // A file stopped by the user or a cancel keeps what was written but is not counted.
     if (end == CopyEnd::writeFailed || (end == CopyEnd::complete && !closed)) {
         Failed(node, kFileFailure, localFile);
         return;
     }
-    ++counters.filesDone;
+    if (end == CopyEnd::complete) ++counters.filesDone;
     // The panel ends on the finished count, not on the count before this file.
     ReportProgress(true);
     DropItem(node);

@@ -57,6 +57,8 @@ class FtpFS {
     HRESULT CancelUpload();
 
     bool IsBusy() const { return busy != 0; }
+    // A transfer's cancel has begun and its worker has not yet ended.
+    bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
 
   private:

@@ -75,8 +75,9 @@ void UploadWorker::TransferFile(Node* node) {
     setvbuf(local, nullptr, _IOFBF, kLocalBufferSize);
     engineState.localFile = local;
     Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
-    DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
-    HINTERNET remote = engine.OpenRemoteFile(name, GENERIC_WRITE, type);
+    DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
+                             : GetApp()->options.ChooseTransferType(name, PromptOwner());
+    HINTERNET remote = Cancelled() ? nullptr : engine.OpenRemoteFile(name, GENERIC_WRITE, type);
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
     if (remote) {
@@ -92,7 +93,7 @@ void UploadWorker::TransferFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
-    ++counters.filesDone;
+    if (end == CopyEnd::complete) ++counters.filesDone;
     // The panel ends on the finished count, not on the count before this file.
     ReportProgress(true);
     DropItem(node);
