@@ -70,8 +70,9 @@ HRESULT FtpFS::CancelDownload() { return CancelWorker(download, WM_DOWNLOAD_ENDE
 
 HRESULT FtpFS::CancelUpload() { return CancelWorker(upload, WM_UPLOAD_ENDED); }
 
+// A run that already ended by itself has nothing to stop: no second end message, no new login.
 HRESULT FtpFS::CancelWorker(WorkerState& state, UINT endMessage) {
-    if (!state.thread) return E_FAIL;
+    if (!state.thread || !busy) return E_FAIL;
     StopWorker(state);
     if (state.notifyWindow) SendMessageW(state.notifyWindow, endMessage, 0, 0);
     // The connection may be in the middle of a transfer: a fresh login leaves no doubt.
