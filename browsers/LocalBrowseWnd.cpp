@@ -8,6 +8,7 @@
 #include "browsers/LocalPath.h"
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
+#include "ftp/TransferTypes.h"
 #include "resources/resource.h"
 
 namespace {
@@ -169,9 +170,9 @@ void LocalBrowseWnd::UploadSelection(BrowseWnd* target) {
     if (CountSelectedEntries() == 0) return;
     FrameWnd* frame = GetFrame();
     const wchar_t* folder = frame ? frame->GetLocalPath() : GetCurrentPath();
-    PtrList<WString*> items;
+    TransferList items;
     CollectSelection(items, folder);
     target->StartUpload(items);
     if (frame) frame->ShowView(target);
-    while (!items.IsEmpty()) delete items.RemoveHead();
+    ClearTransferList(items);
 }
