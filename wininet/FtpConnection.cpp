@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "wininet/LastResponse.h"
 #include "wininet/NameResolver.h"
 #include "wininet/ServerText.h"
 #include "wininet/WildcardMatch.h"
@@ -11,6 +12,10 @@ namespace {
 
 // A listing larger than this is refused rather than held in memory.
 constexpr size_t kMaxListingBytes = 256u << 20;
+
+// How long the replies to an abort may take. A cancel waits for them, so a
+// server that does not answer at once loses the connection instead.
+constexpr DWORD kAbortReplyMs = 1000;
 
 // Anonymous logins send a placeholder mail address as the password.
 const wchar_t kAnonymousUser[] = L"anonymous";
@@ -80,6 +85,17 @@ DWORD FtpConnection::Usable(const Lock& lock) const {
 void FtpConnection::Abandon() {
     broken_ = true;
     control_.Abort();
+    CutWatchedData();
+}
+
+void FtpConnection::WatchData(FtpSocket* socket) {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    watchedData_ = socket;
+}
+
+void FtpConnection::CutWatchedData() {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    if (watchedData_) watchedData_->Abort();
 }
 
 DWORD FtpConnection::Failed(DWORD error) {
@@ -228,25 +244,58 @@ DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     return Failed(error);
 }
 
+// The command goes out while a passive connect completes: one wait instead of two.
 DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& channel) {
     DWORD error = channel.Prepare(control_, passive_, dataModes_);
+    if (!error) error = control_.Send(command);
+    if (!error) error = channel.FinishPassive();
     FtpReply reply;
-    if (!error) error = control_.Command(command, reply);
+    if (!error) error = control_.ReadReply(reply);
     if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
     return error ? error : channel.Establish(control_);
 }
 
-DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) {
+// The server answers an abort twice: for the transfer (426, or 226 when it
+// had ended) and for ABOR itself. The transfer's reply is the one to show.
+DWORD FtpConnection::CutTransfer() {
+    FtpReply transfer, abort;
+    DWORD error = control_.Send("ABOR");
+    if (!error) error = control_.ReadReplyWithin(kAbortReplyMs, transfer);
+    if (!error) error = control_.ReadReplyWithin(kAbortReplyMs, abort);
+    if (!error) RecordLastResponse(transfer.code, DecodeServerText(transfer.text + "\r\n"));
+    return error;
+}
+
+DWORD FtpConnection::ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries) {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    FtpListingReader reader(hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    char chunk[64 * 1024];
+    size_t total = 0;
+    for (size_t received = 1; received > 0; total += received) {
+        if (DWORD error = data.Receive(chunk, sizeof(chunk), received)) return error;
+        if (total > kMaxListingBytes || !reader.Add(chunk, received))
+            return ERROR_INTERNET_INCORRECT_FORMAT;
+    }
+    entries = reader.Finish();
+    return 0;
+}
+
+// A listing the server garbles is cut short, and the connection stays usable.
+DWORD FtpConnection::ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries) {
     std::string command = hasMlst_ ? "MLSD" : "LIST";
     if (!folder.empty()) command += " " + EncodePath(folder);
     FtpDataChannel channel;
     DWORD error = StartTransfer(command, channel);
     if (error) return error;
-    char chunk[64 * 1024];
-    for (size_t received = 1; !error && received > 0;) {
-        error = channel.Socket().Receive(chunk, sizeof(chunk), received);
-        data.append(chunk, received);
-        if (data.size() > kMaxListingBytes) error = ERROR_INTERNET_INVALID_OPERATION;
+    WatchData(&channel.Socket());
+    error = ReceiveListing(channel.Socket(), entries);
+    WatchData(nullptr);
+    if (error == ERROR_INTERNET_INCORRECT_FORMAT) {
+        channel.Socket().AbortWithReset();
+        channel.Socket().Close();
+        DWORD cut = CutTransfer();
+        return cut ? cut : error;
     }
     channel.Socket().Close();
     if (error) return error;
@@ -284,11 +333,7 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
     if (!MeansWholeFolder(leaf) && !HasWildcard(leaf) && hasMlst_)
         return Failed(FindOne(pattern, leaf, entries));
 
-    std::string data;
-    if ((error = ReadListing(folder, data))) return Failed(error);
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    entries = ParseListing(data, hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    if ((error = ReadListing(folder, entries))) return Failed(error);
     for (const FtpListEntry& entry : entries)
         if (entry.legacyName) legacyNames_.insert(entry.name);
     if (!MeansWholeFolder(leaf)) {
@@ -324,10 +369,21 @@ DWORD FtpConnection::FinishTransfer() {
     return Failed(error);
 }
 
+DWORD FtpConnection::AbortTransfer() {
+    Lock lock = Acquire();
+    if (!lock.owns_lock()) {
+        Abandon();
+        return ERROR_INTERNET_TIMEOUT;
+    }
+    transferOpen_ = false;
+    return broken_ ? ERROR_FTP_DROPPED : Failed(CutTransfer());
+}
+
 DWORD FtpConnection::Close() {
     Lock lock(mutex_, std::try_to_lock);
     // Polite when idle; a call blocked on another thread is cut short instead.
     if (lock.owns_lock() && !broken_ && control_.Socket().IsOpen()) control_.Send("QUIT");
     control_.Abort();
+    CutWatchedData();
     return 0;
 }

@@ -31,6 +31,8 @@ class FtpConnection : public InternetHandle {
     DWORD OpenTransfer(const std::wstring& name, bool upload, char type, FtpDataChannel& channel);
     // Reads the reply that ends the open transfer.
     DWORD FinishTransfer();
+    // Ends the open transfer as cut short, once its data connection was reset.
+    DWORD AbortTransfer();
     // Gives the connection up without waiting for it, from any thread.
     void Abandon();
     DWORD Close() override;
@@ -49,7 +51,12 @@ class FtpConnection : public InternetHandle {
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
-    DWORD ReadListing(const std::wstring& folder, std::string& data);
+    DWORD CutTransfer();
+    DWORD ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries);
+    DWORD ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries);
+    // The data connection a listing is read from, so that a close can cut it short.
+    void WatchData(FtpSocket* socket);
+    void CutWatchedData();
     // A name listed in a legacy code page goes back in the bytes it came in.
     std::string EncodePath(const std::wstring& path) const;
     void RememberLegacyNames(const std::wstring& path);
@@ -58,6 +65,8 @@ class FtpConnection : public InternetHandle {
 
     std::timed_mutex mutex_;
     FtpControl control_;
+    std::mutex watchMutex_;
+    FtpSocket* watchedData_ = nullptr;
     FtpDataModes dataModes_;
     const bool passive_;
     bool hasMlst_ = false;
