@@ -255,13 +255,23 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
     return error ? error : channel.Establish(control_);
 }
 
-// The server answers an abort twice: for the transfer (426, or 226 when it
-// had ended) and for ABOR itself. The transfer's reply is the one to show.
-DWORD FtpConnection::CutTransfer() {
+// The server answers an abort twice, for the transfer (426, or 226 when it
+// had ended) and for ABOR itself (226 or 225), or only with 225 when no data
+// had moved yet. The transfer's reply is the one to show. An upload's data
+// connection is reset only once the server took the ABOR (or did not in
+// time): a server that saw the reset first could take it for the end of a
+// complete file. A download's goes at once, so the server stops sending.
+DWORD FtpConnection::CutTransfer(FtpSocket& data, bool upload) {
+    data.AbortWithReset();
+    if (!upload) data.Close();
     FtpReply transfer, abort;
-    DWORD error = control_.Send("ABOR");
+    DWORD error = control_.SendAbort();
     if (!error) error = control_.ReadReplyWithin(kAbortReplyMs, transfer);
-    if (!error) error = control_.ReadReplyWithin(kAbortReplyMs, abort);
+    bool waited = upload && error == ERROR_INTERNET_TIMEOUT;
+    data.Close();
+    // A server that reads no command during a transfer answers once the reset ended it.
+    if (waited) error = control_.ReadReplyWithin(kAbortReplyMs, transfer);
+    if (!error && transfer.code != 225) error = control_.ReadReplyWithin(kAbortReplyMs, abort);
     if (!error) RecordLastResponse(transfer.code, DecodeServerText(transfer.text + "\r\n"));
     return error;
 }
@@ -292,9 +302,7 @@ DWORD FtpConnection::ReadListing(const std::wstring& folder, std::vector<FtpList
     error = ReceiveListing(channel.Socket(), entries);
     WatchData(nullptr);
     if (error == ERROR_INTERNET_INCORRECT_FORMAT) {
-        channel.Socket().AbortWithReset();
-        channel.Socket().Close();
-        DWORD cut = CutTransfer();
+        DWORD cut = CutTransfer(channel.Socket(), false);
         return cut ? cut : error;
     }
     channel.Socket().Close();
@@ -369,14 +377,15 @@ DWORD FtpConnection::FinishTransfer() {
     return Failed(error);
 }
 
-DWORD FtpConnection::AbortTransfer() {
+DWORD FtpConnection::AbortTransfer(FtpSocket& data, bool upload) {
     Lock lock = Acquire();
-    if (!lock.owns_lock()) {
+    if (!lock.owns_lock() || broken_) {
+        data.Close();
         Abandon();
-        return ERROR_INTERNET_TIMEOUT;
+        return lock.owns_lock() ? ERROR_FTP_DROPPED : ERROR_INTERNET_TIMEOUT;
     }
     transferOpen_ = false;
-    return broken_ ? ERROR_FTP_DROPPED : Failed(CutTransfer());
+    return Failed(CutTransfer(data, upload));
 }
 
 DWORD FtpConnection::Close() {

@@ -31,8 +31,9 @@ class FtpConnection : public InternetHandle {
     DWORD OpenTransfer(const std::wstring& name, bool upload, char type, FtpDataChannel& channel);
     // Reads the reply that ends the open transfer.
     DWORD FinishTransfer();
-    // Ends the open transfer as cut short, once its data connection was reset.
-    DWORD AbortTransfer();
+    // Ends the open transfer as cut short (ABOR, and its data connection reset),
+    // so that the server keeps no partial upload as a complete file.
+    DWORD AbortTransfer(FtpSocket& data, bool upload);
     // Gives the connection up without waiting for it, from any thread.
     void Abandon();
     DWORD Close() override;
@@ -51,7 +52,7 @@ class FtpConnection : public InternetHandle {
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
-    DWORD CutTransfer();
+    DWORD CutTransfer(FtpSocket& data, bool upload);
     DWORD ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries);
     DWORD ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries);
     // The data connection a listing is read from, so that a close can cut it short.

@@ -71,6 +71,13 @@ DWORD FtpControl::Send(const std::string& line) {
     return socket_.Send(command.data(), command.size());
 }
 
+DWORD FtpControl::SendAbort() {
+    static const char kInterrupt[] = "\xFF\xF4\xFF", kDataMark = '\xF2';
+    DWORD error = socket_.Send(kInterrupt, sizeof(kInterrupt) - 1);
+    if (!error) error = socket_.SendUrgent(kDataMark);
+    return error ? error : Send("ABOR");
+}
+
 DWORD FtpControl::Command(const std::string& line, FtpReply& reply) {
     DWORD error = Send(line);
     return error ? error : ReadReply(reply);

@@ -23,6 +23,9 @@ class FtpControl {
     DWORD ReadReplyWithin(DWORD boundMs, FtpReply& reply);
     DWORD Command(const std::string& line, FtpReply& reply);
     DWORD Send(const std::string& line);
+    // ABOR after the Telnet interrupt and an urgent Synch, which a server busy
+    // with a transfer notices although it reads no commands meanwhile.
+    DWORD SendAbort();
     void Abort() { socket_.Abort(); }
     FtpSocket& Socket() { return socket_; }
 

@@ -53,8 +53,7 @@ DWORD FtpFileHandle::Finish() {
 
 DWORD FtpFileHandle::CutShort() {
     pump_->Stop();
-    channel_.Socket().Close();
-    return connection_->AbortTransfer();
+    return connection_->AbortTransfer(channel_.Socket(), upload_);
 }
 
 DWORD FtpFileHandle::Close() {

@@ -148,6 +148,11 @@ DWORD FtpSocket::Send(const char* data, size_t length) {
     return 0;
 }
 
+DWORD FtpSocket::SendUrgent(char byte) {
+    if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    return send(socket_, &byte, 1, MSG_OOB) == 1 ? 0 : ErrorFromSocket(WSAGetLastError());
+}
+
 DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
     received = 0;
     int chunk = capacity > 0x40000000 ? 0x40000000 : static_cast<int>(capacity);

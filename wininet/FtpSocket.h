@@ -36,6 +36,8 @@ class FtpSocket {
     // Waits for one connection on a listening socket and takes it over.
     DWORD AcceptFrom(FtpSocket& listener);
     DWORD Send(const char* data, size_t length);
+    // One byte as urgent (out-of-band) data.
+    DWORD SendUrgent(char byte);
     // Receives what is there (at least one byte); received == 0 at the end of
     // the stream. A deadline (GetTickCount64) bounds the wait beyond the idle bound.
     DWORD Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);

@@ -107,6 +107,11 @@ TEST_F(FtpServerTest, HostileServerDeliversOnlySafeNamesOverPasvAndPort) {
         for (const WIN32_FIND_DATAW& entry : entries)
             EXPECT_EQ(std::wstring(entry.cFileName) == L"folder",
                       entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY);
+        // A line without end fails its listing; the connection stays in step.
+        WIN32_FIND_DATAW data;
+        EXPECT_EQ(ERROR_INTERNET_INCORRECT_FORMAT,
+                  FailureOf(FtpFindFirstFileW(connection, L"endless/*", &data, 0, 1)));
+        EXPECT_EQ(expected, NamesOf(List(connection)));
         InternetCloseHandle(connection);
     }
 }

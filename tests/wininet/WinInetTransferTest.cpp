@@ -31,6 +31,21 @@ bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data)
     return InternetCloseHandle(file) && ok;
 }
 
+// What the fixture's server made of each upload it took: "complete NAME" or "incomplete NAME".
+std::string ServerUploadLog(const std::string& path) {
+    std::string log;
+    HANDLE file =
+        CreateFileW(WinePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    char buffer[4096];
+    DWORD read = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &read, nullptr) &&
+           read > 0)
+        log.append(buffer, read);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return log;
+}
+
 bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
     HINTERNET file = FtpOpenFileW(connection, name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
     bool ok = file != nullptr;
@@ -166,4 +181,60 @@ TEST_F(FtpTransfer, HostileDownloadsFailTheirCloseOrAreReleasedByACloseFromAnoth
     EXPECT_TRUE(InternetCloseHandle(files[2]));
     EXPECT_FALSE(FtpSetCurrentDirectoryW(connections[2], L"/"));
     for (HINTERNET connection : connections) EXPECT_TRUE(InternetCloseHandle(connection));
+}
+
+TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
+    REQUIRE_FIXTURE_VARIABLE(log, "CORVANE_FTP_UPLOAD_LOG");
+    // Cut before and after the point where the data starts moving on a thread of its own.
+    struct {
+        const char* name;
+        size_t size;
+        bool abort;
+    } uploads[] = {
+        {"cut-early", 100 << 10, true}, {"cut-late", 3 << 20, true}, {"whole", 3 << 20, false}};
+    for (const auto& upload : uploads) {
+        SCOPED_TRACE(upload.name);
+        std::wstring name = Widen(upload.name);
+        HINTERNET file =
+            FtpOpenFileW(connection_, name.c_str(), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
+        ASSERT_NE(nullptr, file) << GetLastError();
+        std::string data = Pattern(upload.size);
+        DWORD written = 0;
+        ASSERT_TRUE(
+            InternetWriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written));
+        if (upload.abort) {
+            ASSERT_TRUE(FtpAbortFile(file));
+            EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED,
+                      FailureOf(InternetWriteFile(file, "x", 1, &written)));
+        }
+        EXPECT_TRUE(InternetCloseHandle(file));
+        if (upload.abort) {
+            EXPECT_EQ(426u, LastReplyCode());
+        }
+        std::string outcome =
+            (upload.abort ? "incomplete " : "complete ") + std::string(upload.name);
+        EXPECT_NE(std::string::npos, ServerUploadLog(log).find(outcome + "\n"))
+            << ServerUploadLog(log);
+    }
+    // The connection stays in step after each cut.
+    EXPECT_TRUE(FtpCreateDirectoryW(connection_, L"afterwards"));
+}
+
+TEST_F(FtpTransfer, DataConnectionResetMidFileFailsTheDownloadAndLeavesTheConnectionUsable) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
+    HINTERNET connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    HINTERNET file = FtpOpenFileW(connection, L"dies-midway", GENERIC_READ, 2, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    std::vector<char> block(kBlock);
+    DWORD read = 0;
+    size_t total = 0;
+    BOOL ok;
+    while ((ok = InternetReadFile(file, block.data(), kBlock, &read)) && read > 0) total += read;
+    // The reset shows in the read, or, where it looked like an end, in the close.
+    BOOL closed = InternetCloseHandle(file);
+    EXPECT_FALSE(ok && closed) << total;
+    EXPECT_LT(total, size_t(4) << 20);
+    EXPECT_EQ(3u, NamesOf(List(connection)).size());
+    InternetCloseHandle(connection);
 }
