@@ -16,6 +16,10 @@ constexpr size_t kMaxListingBytes = 256u << 20;
 // How long the replies to an abort may take. A cancel waits for them, so a
 // server that does not answer at once loses the connection instead.
 constexpr DWORD kAbortReplyMs = 1000;
+// How long an upload's data connection stays open after ABOR: long enough
+// for a server that reads commands during a transfer to take the ABOR before
+// it sees the reset; one that reads none (vsftpd) answers after the reset.
+constexpr DWORD kAbortBeforeResetMs = 300;
 
 // Anonymous logins send a placeholder mail address as the password.
 const wchar_t kAnonymousUser[] = L"anonymous";
@@ -266,7 +270,8 @@ DWORD FtpConnection::CutTransfer(FtpSocket& data, bool upload) {
     if (!upload) data.Close();
     FtpReply transfer, abort;
     DWORD error = control_.SendAbort();
-    if (!error) error = control_.ReadReplyWithin(kAbortReplyMs, transfer);
+    if (!error)
+        error = control_.ReadReplyWithin(upload ? kAbortBeforeResetMs : kAbortReplyMs, transfer);
     bool waited = upload && error == ERROR_INTERNET_TIMEOUT;
     data.Close();
     // A server that reads no command during a transfer answers once the reset ended it.
