@@ -64,6 +64,16 @@ layer_files=${CORVANE_BENCH_FILES:-2000}
 layer() { wine "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
 seconds_of() { awk '{print $2}' <<<"$1"; }
 
+# Thousands of closed data connections wait out TIME_WAIT and slow the next
+# client's binds and connects; each client starts once most have gone.
+settle() {
+    local tries=70
+    while [ "$(ss -tan state time-wait 2>/dev/null | wc -l)" -gt 5000 ] && [ $tries -gt 0 ]; do
+        sleep 1
+        tries=$((tries - 1))
+    done
+}
+
 make_flat() {
     mkdir -p "$1/flat"
     for i in $(seq 1 "$layer_files"); do head -c 1024 /dev/zero >"$1/flat/f$i.bin"; done
@@ -76,10 +86,13 @@ if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
 fi
 echo "folder of $layer_files files of 1 KiB, one login, files read one after another:"
 while read -r name port user password folder; do
+    settle
     ours=$(seconds_of "$(layer "$CORVANE_FTP_HOST" "$port" "$user" "$password" files "$folder")")
+    settle
     ftplib=$(seconds_of "$(/usr/bin/python3 "$root/bench/ftplib_files.py" \
         "$CORVANE_FTP_HOST" "$port" "$user" "$password" "$folder")")
     rm -rf "$work/lftp"
+    settle
     start=$(date +%s.%N)
     lftp -u "$user,$password" -p "$port" -e "mirror $folder $work/lftp; quit" "$CORVANE_FTP_HOST"
     lftp=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
@@ -96,6 +109,8 @@ for round in 1 2 3; do
     layer_down=$(best "$layer_down" "$(seconds_of "$out")")
     out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" upload bench.layer-up "$mib")
     layer_up=$(best "$layer_up" "$(seconds_of "$out")")
+    [ "$(stat -c %s "$CORVANE_FTP_ROOT/bench.layer-up")" = $((mib << 20)) ] ||
+        { echo "layer upload is incomplete" >&2; exit 1; }
     rm -f "$CORVANE_FTP_ROOT/bench.layer-up"
     time=$(curl -s -o /dev/null -w '%{time_total}' "$url/bench.bin")
     curl_null_down=$(best "$curl_null_down" "$time")
