@@ -234,6 +234,31 @@ DWORD FtpConnection::RemoveFolder(const std::wstring& name) { return PathCommand
 
 DWORD FtpConnection::MakeFolder(const std::wstring& name) { return PathCommand("MKD", name); }
 
+DWORD FtpConnection::Rename(const std::wstring& from, const std::wstring& to) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    FtpReply reply;
+    DWORD error = control_.Command("RNFR " + EncodePath(from), reply);
+    if (!error && reply.Class() != 3) error = ERROR_INTERNET_EXTENDED_ERROR;
+    if (!error) error = control_.Command("RNTO " + EncodePath(to), reply);
+    if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return Failed(error);
+}
+
+DWORD FtpConnection::Command(const std::wstring& command) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    // The command may change the type; the next transfer sets it again.
+    type_ = 0;
+    FtpReply reply;
+    DWORD error = control_.Command(EncodeServerText(command), reply);
+    // A preliminary reply announces a transfer without a data connection:
+    // its final reply would answer the next command.
+    if (!error && reply.Class() == 1) error = ERROR_INTERNET_INVALID_OPERATION;
+    if (!error && reply.Class() != 2 && reply.Class() != 3) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return Failed(error);
+}
+
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;

@@ -25,6 +25,10 @@ class FtpConnection : public InternetHandle {
     DWORD RemoveFile(const std::wstring& name);
     DWORD RemoveFolder(const std::wstring& name);
     DWORD MakeFolder(const std::wstring& name);
+    DWORD Rename(const std::wstring& from, const std::wstring& to);
+    // A command of the caller's (SIZE, REST, SITE, ...) answered on the
+    // control connection alone; a reply of class 2 or 3 is a success.
+    DWORD Command(const std::wstring& command);
     // The entries a pattern names: all of a folder, those matching wildcards, or one name.
     DWORD Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries);
     // Starts RETR or STOR on the channel; type is 'A' or 'I'.

@@ -261,3 +261,56 @@ TEST_F(FtpTransfer, DataConnectionResetMidFileFailsTheDownloadAndLeavesTheConnec
     EXPECT_EQ(3u, NamesOf(List(connection)).size());
     InternetCloseHandle(connection);
 }
+
+TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReports) {
+    struct Server {
+        HINTERNET connection;
+        std::wstring folderOnDisk;
+    };
+    std::vector<Server> servers = {{connection_, LocalPath(L"")}};
+    std::string vsftpdPort, vsftpdRoot;
+    if (FixtureVariable("CORVANE_VSFTPD_PORT", vsftpdPort) &&
+        FixtureVariable("CORVANE_VSFTPD_ROOT", vsftpdRoot)) {
+        servers.push_back(
+            {ConnectAs(nullptr, nullptr, PortFrom(vsftpdPort)), WinePath(vsftpdRoot) + L"\\pub"});
+        ASSERT_TRUE(FtpSetCurrentDirectoryW(servers.back().connection, L"pub"));
+    }
+    const std::string whole = Pattern(3 << 20);
+    const size_t half = whole.size() / 2 + 7;
+    for (const Server& server : servers) {
+        SCOPED_TRACE(server.folderOnDisk);
+        HINTERNET connection = server.connection;
+        ASSERT_TRUE(Upload(connection, L"resumed", whole.substr(0, half)));
+        // The size comes as WinINet gives it: the reply to SIZE, read back as the last response.
+        ASSERT_TRUE(
+            FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"SIZE resumed", 0, nullptr));
+        wchar_t reply[256];
+        DWORD code = 0, length = 256;
+        ASSERT_TRUE(InternetGetLastResponseInfoW(&code, reply, &length));
+        EXPECT_EQ(213u, code);
+        EXPECT_EQ(half, static_cast<size_t>(_wtoi64(reply + 4)));
+
+        std::wstring rest = L"REST " + std::to_wstring(half);
+        ASSERT_TRUE(
+            FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, rest.c_str(), 0, nullptr));
+        ASSERT_TRUE(Upload(connection, L"resumed", whole.substr(half)));
+        EXPECT_EQ(BufferChecksum(whole.data(), whole.size()),
+                  FileChecksum(server.folderOnDisk + L"\\resumed"));
+
+        ASSERT_TRUE(
+            FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, rest.c_str(), 0, nullptr));
+        std::string tail;
+        ASSERT_TRUE(Download(connection, L"resumed", FTP_TRANSFER_TYPE_BINARY, tail));
+        EXPECT_TRUE(tail == whole.substr(half)) << tail.size();
+    }
+    // A command with a data connection of its own is not offered; a refusal keeps its reply.
+    HINTERNET data = nullptr;
+    EXPECT_EQ(
+        ERROR_INVALID_PARAMETER,
+        FailureOf(FtpCommandW(connection_, TRUE, FTP_TRANSFER_TYPE_BINARY, L"NLST", 0, &data)));
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
+              FailureOf(FtpCommandW(connection_, FALSE, FTP_TRANSFER_TYPE_BINARY, L"SIZE missing",
+                                    0, nullptr)));
+    EXPECT_EQ(550u, LastReplyCode());
+    if (servers.size() > 1) InternetCloseHandle(servers.back().connection);
+}
