@@ -262,7 +262,7 @@ TEST_F(FtpTransfer, DataConnectionResetMidFileFailsTheDownloadAndLeavesTheConnec
     InternetCloseHandle(connection);
 }
 
-TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReports) {
+TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReportsAndRenames) {
     struct Server {
         HINTERNET connection;
         std::wstring folderOnDisk;
@@ -302,6 +302,9 @@ TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReports) {
         std::string tail;
         ASSERT_TRUE(Download(connection, L"resumed", FTP_TRANSFER_TYPE_BINARY, tail));
         EXPECT_TRUE(tail == whole.substr(half)) << tail.size();
+        EXPECT_TRUE(FtpRenameFileW(connection, L"resumed", L"resumed, renamed"));
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+                  GetFileAttributesW((server.folderOnDisk + L"\\resumed, renamed").c_str()));
     }
     // A command with a data connection of its own is not offered; a refusal keeps its reply.
     HINTERNET data = nullptr;
