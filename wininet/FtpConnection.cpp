@@ -78,7 +78,7 @@ FtpConnection::FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flag
       passive_((flags & INTERNET_FLAG_PASSIVE) != 0) {}
 
 FtpConnection::Lock FtpConnection::Acquire() {
-    return Lock(mutex_, std::chrono::milliseconds(kFtpTimeoutMs));
+    return Lock(mutex_, std::chrono::milliseconds(FtpIdleBoundMs()));
 }
 
 DWORD FtpConnection::Usable(const Lock& lock) const {

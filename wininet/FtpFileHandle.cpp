@@ -63,7 +63,7 @@ DWORD FtpFileHandle::Close() {
         Abort();
         // A call that does not return although its transfer is stopped belongs
         // to a thread that was terminated inside it: give the connection up.
-        if (!lock.try_lock_for(std::chrono::milliseconds(kFtpTimeoutMs))) {
+        if (!lock.try_lock_for(std::chrono::milliseconds(FtpIdleBoundMs()))) {
             connection_->Abandon();
             return 0;
         }

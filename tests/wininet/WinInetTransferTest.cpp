@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -33,22 +34,10 @@ bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data)
 
 // Whether a server's log holds a line with both texts ("OK UPLOAD" or "FAIL UPLOAD" and a name).
 bool LogHas(const std::string& path, const std::string& outcome, const std::string& name) {
-    std::string log;
-    HANDLE file =
-        CreateFileW(WinePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
-    char buffer[4096];
-    DWORD read = 0;
-    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &read, nullptr) &&
-           read > 0)
-        log.append(buffer, read);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    for (size_t start = 0, end; start < log.size(); start = end + 1) {
-        end = std::min(log.find('\n', start), log.size());
-        std::string line = log.substr(start, end - start);
+    std::ifstream log(WinePath(path).c_str());
+    for (std::string line; std::getline(log, line);)
         if (line.find(outcome) != std::string::npos && line.find(name) != std::string::npos)
             return true;
-    }
     return false;
 }
 
@@ -66,6 +55,30 @@ bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
 
 class FtpTransfer : public FtpServerTest {
   protected:
+    // The test's folder on pyftpdlib and, where it runs, vsftpd's upload folder,
+    // each with its folder on disk and the server's own log of uploads.
+    struct Server {
+        HINTERNET connection;
+        std::wstring folderOnDisk;
+        std::string uploadLog;
+    };
+    std::vector<Server> WritableServers() {
+        std::string log, port, root;
+        FixtureVariable("CORVANE_FTP_UPLOAD_LOG", log);
+        std::vector<Server> servers = {{connection_, LocalPath(L""), log}};
+        if (FixtureVariable("CORVANE_VSFTPD_PORT", port) &&
+            FixtureVariable("CORVANE_VSFTPD_ROOT", root) &&
+            (vsftpd_ = ConnectAs(nullptr, nullptr, PortFrom(port))) &&
+            FtpSetCurrentDirectoryW(vsftpd_, L"pub"))
+            servers.push_back({vsftpd_, WinePath(root) + L"\\pub", root + "/../vsftpd.log"});
+        return servers;
+    }
+    void TearDown() override {
+        if (vsftpd_) InternetCloseHandle(vsftpd_);
+        FtpServerTest::TearDown();
+    }
+    HINTERNET vsftpd_ = nullptr;
+
     // Sends and fetches back files of awkward sizes in both data modes, comparing
     // them with what arrived on the server's disk and back here.
     void RoundTrip(LPCWSTR user, LPCWSTR password, INTERNET_PORT port, LPCWSTR folder,
@@ -173,6 +186,7 @@ TEST_F(FtpTransfer, HostileDownloadsFailTheirCloseOrAreReleasedByACloseFromAnoth
 
     // A cancelled transfer worker that does not stop in time is terminated
     // inside its read; closing its handles afterwards must not hang.
+    ShortWaitBounds bounds;
     HANDLE stuck = CreateThread(
         nullptr, 0,
         [](LPVOID stalled) -> DWORD {
@@ -190,19 +204,6 @@ TEST_F(FtpTransfer, HostileDownloadsFailTheirCloseOrAreReleasedByACloseFromAnoth
 }
 
 TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
-    REQUIRE_FIXTURE_VARIABLE(log, "CORVANE_FTP_UPLOAD_LOG");
-    struct Server {
-        HINTERNET connection;
-        std::string log;
-    };
-    std::vector<Server> servers = {{connection_, log}};
-    std::string vsftpdPort, vsftpdRoot;
-    if (FixtureVariable("CORVANE_VSFTPD_PORT", vsftpdPort) &&
-        FixtureVariable("CORVANE_VSFTPD_ROOT", vsftpdRoot)) {
-        servers.push_back(
-            {ConnectAs(nullptr, nullptr, PortFrom(vsftpdPort)), vsftpdRoot + "/../vsftpd.log"});
-        ASSERT_TRUE(FtpSetCurrentDirectoryW(servers.back().connection, L"pub"));
-    }
     // Cut before and after the point where the data starts moving on a thread of its own.
     struct {
         const char* name;
@@ -210,9 +211,9 @@ TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
         bool abort;
     } uploads[] = {
         {"cut-early", 100 << 10, true}, {"cut-late", 3 << 20, true}, {"whole", 3 << 20, false}};
-    for (const Server& server : servers) {
+    for (const Server& server : WritableServers()) {
         for (const auto& upload : uploads) {
-            SCOPED_TRACE(server.log + ", " + upload.name);
+            SCOPED_TRACE(server.uploadLog + ", " + upload.name);
             std::wstring name = Widen(upload.name);
             HINTERNET file = FtpOpenFileW(server.connection, name.c_str(), GENERIC_WRITE,
                                           FTP_TRANSFER_TYPE_BINARY, 1);
@@ -231,16 +232,15 @@ TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
                 EXPECT_EQ(426u, LastReplyCode());
             }
             EXPECT_TRUE(
-                LogHas(server.log, upload.abort ? "FAIL UPLOAD" : "OK UPLOAD", upload.name));
+                LogHas(server.uploadLog, upload.abort ? "FAIL UPLOAD" : "OK UPLOAD", upload.name));
             EXPECT_FALSE(
-                LogHas(server.log, upload.abort ? "OK UPLOAD" : "FAIL UPLOAD", upload.name));
+                LogHas(server.uploadLog, upload.abort ? "OK UPLOAD" : "FAIL UPLOAD", upload.name));
         }
         // The connection stays in step after each cut.
         wchar_t path[512];
         DWORD length = 512;
         EXPECT_TRUE(FtpGetCurrentDirectoryW(server.connection, path, &length));
     }
-    if (servers.size() > 1) InternetCloseHandle(servers.back().connection);
 }
 
 TEST_F(FtpTransfer, DataConnectionResetMidFileFailsTheDownloadAndLeavesTheConnectionUsable) {
@@ -263,21 +263,9 @@ TEST_F(FtpTransfer, DataConnectionResetMidFileFailsTheDownloadAndLeavesTheConnec
 }
 
 TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReportsAndRenames) {
-    struct Server {
-        HINTERNET connection;
-        std::wstring folderOnDisk;
-    };
-    std::vector<Server> servers = {{connection_, LocalPath(L"")}};
-    std::string vsftpdPort, vsftpdRoot;
-    if (FixtureVariable("CORVANE_VSFTPD_PORT", vsftpdPort) &&
-        FixtureVariable("CORVANE_VSFTPD_ROOT", vsftpdRoot)) {
-        servers.push_back(
-            {ConnectAs(nullptr, nullptr, PortFrom(vsftpdPort)), WinePath(vsftpdRoot) + L"\\pub"});
-        ASSERT_TRUE(FtpSetCurrentDirectoryW(servers.back().connection, L"pub"));
-    }
     const std::string whole = Pattern(3 << 20);
     const size_t half = whole.size() / 2 + 7;
-    for (const Server& server : servers) {
+    for (const Server& server : WritableServers()) {
         SCOPED_TRACE(server.folderOnDisk);
         HINTERNET connection = server.connection;
         ASSERT_TRUE(Upload(connection, L"resumed", whole.substr(0, half)));
@@ -315,5 +303,4 @@ TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReportsAndRenames) {
               FailureOf(FtpCommandW(connection_, FALSE, FTP_TRANSFER_TYPE_BINARY, L"SIZE missing",
                                     0, nullptr)));
     EXPECT_EQ(550u, LastReplyCode());
-    if (servers.size() > 1) InternetCloseHandle(servers.back().connection);
 }
