@@ -369,6 +369,7 @@ void BrowseWnd::ShowUploadPanel(bool show) { ShowPanel(uploadPanel, IDD_UPLOAD_P
 
 void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
     if (show) {
+        panel.SetLabels(GetSessionName(), GetHost(), GetUser());
         // A second start message reuses the panel instead of stacking another.
         if (!panel.GetHandle() && !panel.CreateModeless(resourceId, this)) return;
         LayOutChildren();

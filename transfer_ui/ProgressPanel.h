@@ -23,6 +23,9 @@ class ProgressPanel : public BaseDlg {
 
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // What the hosting view names itself: its session, server and login. Kept
+    // for a panel created later, shown at once on one already up.
+    void SetLabels(const wchar_t* session, const wchar_t* host, const wchar_t* user);
     void ShowFile(const wchar_t* name);
     // panelDone shows Done in place of Cancel; any other mode shows Cancel.
     void SetButtonMode(int mode);
@@ -34,8 +37,13 @@ class ProgressPanel : public BaseDlg {
     virtual void OnInitPanel() {}
 
   private:
-    void ShowHostView();
+    static const size_t kLabelCapacity = 64;
+
+    void ShowLabels();
 
     int currentItemId;
     UINT buttonMessage;
+    wchar_t sessionLabel[kLabelCapacity];
+    wchar_t hostLabel[kLabelCapacity];
+    wchar_t userLabel[kLabelCapacity];
 };

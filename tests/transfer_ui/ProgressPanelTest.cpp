@@ -60,15 +60,13 @@ class ProgressPanelTest : public ::testing::Test {
 
 }  // namespace
 
+// What the panels' own tests below leave out: the run's average rate, no time
+// yet, and counts too large for 32-bit arithmetic.
 TEST(ProgressTextTest, FiguresForBarsAndTexts) {
-    EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", FileText(1024, 2048, 4096, 1000));
-    // The rate is the run's average, not the current file's.
     EXPECT_EQ(L"0.00/512.00kb at 1000.00kb/sec", FileText(0, 524288, 10240000, 10000));
     EXPECT_EQ(L"0.00/0.00kb at 0.00kb/sec", FileText(0, 0, 0, 0));
     EXPECT_EQ(L"0.00/1.00kb at 0.00kb/sec", FileText(0, 1024, 5120, 0));
 
-    EXPECT_EQ(50u, FilePercent(1024, 2048));
-    EXPECT_EQ(3200u, FilePercent(0, 0));
     EXPECT_EQ(50u, FilePercent(2000000000u, 4000000000u));  // no 32-bit overflow
     EXPECT_EQ(100u, FilePercent(4000000000u, 4000000000u));
 
