@@ -23,16 +23,19 @@ const int kPathBoxFieldHeight = 20;
 const int kHistoryLength = 10;
 const COLORREF kMaskColour = RGB(255, 0, 255);
 
-// Texts of the sorted column by item id, read once before the sort: the list
+// Keys of the sorted column by item id, read once before the sort: the list
 // must not be queried while it reorders itself.
 struct SortInfo {
-    int column;
-    std::unordered_map<uintptr_t, std::wstring> texts;
+    bool byNumber;
+    bool descending;
+    std::vector<std::wstring> texts;
+    std::unordered_map<uintptr_t, RowKey> keys;
 };
 
 }  // namespace
 
-BrowseWnd::BrowseWnd() : pendingContextPopup(nullptr), nextItemId(1) {}
+BrowseWnd::BrowseWnd()
+    : pendingContextPopup(nullptr), nextItemId(1), sortColumn(-1), sortDescending(false) {}
 
 BrowseWnd::~BrowseWnd() {}
 
@@ -96,30 +99,47 @@ void BrowseWnd::ReportNewFolder(int result) {
     }
 }
 
-void BrowseWnd::ClearItems() { fileList.DeleteAllItems(); }
+// Under Wine a shown list repaints on every row it takes, which made a large
+// folder cost seconds per thousand rows; rows are appended (an insertion at
+// the top shifts every row below it) with painting off.
+void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries) {
+    sortColumn = -1;
+    fileList.SetRedraw(false);
+    fileList.DeleteAllItems();
+    fileList.SetItemCount(static_cast<int>(entries.size()) + 1);
+    uint32_t firstId = nextItemId;
+    nextItemId += static_cast<uint32_t>(entries.size());
+    InsertRow(0, kParentName, kFolderImage, 0);
+    fileList.SetItemText(0, 2, L"Folder");
+    for (size_t i = entries.size(); i-- > 0;)
+        InsertEntry(fileList.GetItemCount(), entries[i], firstId + static_cast<uint32_t>(i));
+    fileList.SetRedraw(true);
+    InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
+}
 
-int BrowseWnd::InsertRow(const wchar_t* name, int image, LPARAM id) {
+int BrowseWnd::InsertRow(int index, const wchar_t* name, int image, LPARAM id) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
     item.pszText = const_cast<wchar_t*>(name);
     item.iImage = image;
     item.lParam = id;
     return fileList.InsertItem(&item);
 }
 
-int BrowseWnd::AddFolderItem(const wchar_t* name) {
-    bool parent = wcscmp(name, kParentName) == 0;
-    int row = InsertRow(name, kFolderImage, parent ? 0 : nextItemId++);
-    fileList.SetItemText(row, 2, L"Folder");
-    return row;
+void BrowseWnd::InsertEntry(int index, const ListedEntry& entry, LPARAM id) {
+    int row = InsertRow(index, entry.name.c_str(), entry.folder ? kFolderImage : kFileImage, id);
+    if (!entry.folder) {
+        wchar_t sizeText[32];
+        FormatSizeText(static_cast<uint32_t>(entry.size), sizeText, 32);
+        fileList.SetItemText(row, 1, sizeText);
+    }
+    fileList.SetItemText(row, 2, entry.folder ? L"Folder" : L"File");
 }
 
-int BrowseWnd::AddFileItem(const wchar_t* name, uint32_t size) {
-    int row = InsertRow(name, kFileImage, nextItemId++);
-    wchar_t sizeText[32];
-    FormatSizeText(size, sizeText, 32);
-    fileList.SetItemText(row, 1, sizeText);
-    fileList.SetItemText(row, 2, L"File");
+int BrowseWnd::AddFolderItem(const wchar_t* name) {
+    int row = InsertRow(0, name, kFolderImage, nextItemId++);
+    fileList.SetItemText(row, 2, L"Folder");
     return row;
 }
 
@@ -332,33 +352,43 @@ void BrowseWnd::FinishRename(const NMLVDISPINFOW* info) {
     RenameItem(oldName, newName.c_str());
 }
 
+// A second click on the same header reverses the order; a new listing
+// forgets it.
 void BrowseWnd::SortByColumn(int column) {
+    sortDescending = column == sortColumn && !sortDescending;
+    sortColumn = column;
+    int rows = fileList.GetItemCount();
     SortInfo info;
-    info.column = column;
+    info.byNumber = column == kSizeColumn;
+    info.descending = sortDescending;
+    info.texts.resize(static_cast<size_t>(rows));
+    info.keys.reserve(static_cast<size_t>(rows));
     wchar_t text[kNameCapacity];
-    for (int row = 0; row < fileList.GetItemCount(); ++row) {
+    for (int row = 0; row < rows; ++row) {
         LVITEMW item = {};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = row;
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = kNameCapacity;
         text[0] = L'\0';
         fileList.GetItem(&item);
-        info.texts[static_cast<uintptr_t>(fileList.GetItemData(row))] = text;
+        std::wstring& kept = info.texts[static_cast<size_t>(row)];
+        kept = text;
+        uint64_t number = info.byNumber ? ParseSizeText(text) : 0;
+        info.keys[static_cast<uintptr_t>(item.lParam)] =
+            RowKey{static_cast<uintptr_t>(item.lParam), kept.c_str(), number};
     }
     fileList.SortItems(CompareItems, reinterpret_cast<LPARAM>(&info));
 }
 
-static RowKey KeyOf(const SortInfo& info, LPARAM id) {
-    auto found = info.texts.find(static_cast<uintptr_t>(id));
-    return RowKey{static_cast<uintptr_t>(id),
-                  found == info.texts.end() ? L"" : found->second.c_str()};
-}
-
 int CALLBACK BrowseWnd::CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo) {
     const SortInfo& info = *reinterpret_cast<const SortInfo*>(sortInfo);
-    return CompareRows(info.column, KeyOf(info, first), KeyOf(info, second));
+    static const RowKey kMissing = {UINTPTR_MAX, L"", 0};
+    auto a = info.keys.find(static_cast<uintptr_t>(first));
+    auto b = info.keys.find(static_cast<uintptr_t>(second));
+    return CompareRows(a == info.keys.end() ? kMissing : a->second,
+                       b == info.keys.end() ? kMissing : b->second, info.byNumber, info.descending);
 }
 
 void BrowseWnd::ShowDownloadPanel(bool show) {

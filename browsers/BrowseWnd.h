@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
+#include "browsers/ListedEntry.h"
 #include "framework/BaseWnd.h"
 #include "framework/ComboBoxCtl.h"
 #include "framework/ImageListObj.h"
@@ -54,7 +56,10 @@ class BrowseWnd : public BaseWnd {
     virtual bool IsIdle();
     virtual void StartUpload(PtrList<WString*>& items);
 
-    void ClearItems();
+    // Replaces the rows by the parent entry on top and the entries below it,
+    // the last listed first, as if each had been inserted at the top in turn;
+    // ids follow the listing's order. The list paints once, when all are in.
+    void ShowListing(const std::vector<ListedEntry>& entries);
     int AddFolderItem(const wchar_t* name);
     int AddFileItem(const wchar_t* name, uint32_t size);
     void UpdatePathHistory();
@@ -101,7 +106,8 @@ class BrowseWnd : public BaseWnd {
     void OpenSelectedFolder();
     void FinishRename(const NMLVDISPINFOW* info);
     void ChoosePathFromHistory();
-    int InsertRow(const wchar_t* name, int image, LPARAM id);
+    int InsertRow(int index, const wchar_t* name, int image, LPARAM id);
+    void InsertEntry(int index, const ListedEntry& entry, LPARAM id);
     void ReportNewFolder(int result);
     void ShowPanel(ProgressPanel& panel, int resourceId, bool show);
     static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo);
@@ -113,4 +119,6 @@ class BrowseWnd : public BaseWnd {
     UploadProgressDlg uploadPanel;
     HMENU pendingContextPopup;
     uint32_t nextItemId;
+    int sortColumn;
+    bool sortDescending;
 };

@@ -52,17 +52,17 @@ bool FtpBrowseWnd::IsIdle() { return !engine.IsBusy(); }
 
 void FtpBrowseWnd::Refresh() {
     WaitCursor wait;
-    ClearItems();
+    // A listing that breaks off shows what arrived; a dropped connection is
+    // told when the path is asked for below.
+    std::vector<ListedEntry> entries;
     WIN32_FIND_DATAW data;
     for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
          found == S_OK; found = engine.FindNext(&data)) {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AddFolderItem(data.cFileName);
-        else
-            AddFileItem(data.cFileName, data.nFileSizeLow);
+        entries.push_back(ListedEntry::Of(data));
+        entries.back().size = data.nFileSizeLow;
     }
     engine.FindClose();
-    AddFolderItem(L"..");
+    ShowListing(entries);
     UpdatePathHistory();
 }
 

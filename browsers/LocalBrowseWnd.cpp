@@ -64,17 +64,15 @@ void LocalBrowseWnd::SetCurrentPath(const wchar_t* path) { ChangeDirectory(path)
 
 void LocalBrowseWnd::Refresh() {
     WaitCursor wait;
-    ClearItems();
+    std::vector<ListedEntry> entries;
     WIN32_FIND_DATAW data;
     for (HRESULT found = directory.FindFirst(&data, nullptr); found == S_OK;
          found = directory.FindNext(&data)) {
         if (IsDotEntry(data.cFileName)) continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AddFolderItem(data.cFileName);
-        else
-            AddFileItem(data.cFileName, DisplayedSize(data));
+        entries.push_back(ListedEntry::Of(data));
+        entries.back().size = DisplayedSize(data);
     }
-    AddFolderItem(L"..");
+    ShowListing(entries);
     SetStoreInformationPath(directory.GetPath());
     UpdatePathHistory();
 }

@@ -70,6 +70,10 @@ TEST_F(LocalBrowseWndTest, ListsNewestFirstUnderTheParentAndSortsByColumn) {
     while (FindNextFileW(search, &data));
     FindClose(search);
     EXPECT_EQ(listed, Rows());
+    // Ids follow the listing's order: the parent entry 0, the last listed (on top) highest.
+    EXPECT_EQ(0, List().GetItemData(0));
+    for (int row = 2; row < List().GetItemCount(); ++row)
+        EXPECT_EQ(List().GetItemData(row - 1), List().GetItemData(row) + 1);
     int big = RowOf(L"big.bin");
     EXPECT_EQ((Names{L"1.50kb", L"File", L"Folder"}),
               (Names{Cell(big, 1), Cell(big, 2), Cell(RowOf(L"sub"), 2)}));
@@ -77,6 +81,11 @@ TEST_F(LocalBrowseWndTest, ListsNewestFirstUnderTheParentAndSortsByColumn) {
     Notify(LVN_COLUMNCLICK, 1);  // by the size shown, so "10b" comes before "1.50kb"
     EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
     Notify(LVN_COLUMNCLICK, 0);
+    EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
+    Notify(LVN_COLUMNCLICK, 0);  // the same header again: reversed, the parent still on top
+    EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
+    Notify(LVN_COLUMNCLICK, 1);
+    Notify(LVN_COLUMNCLICK, 1);
     EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
 }
 
