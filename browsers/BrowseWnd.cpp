@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "browsers/LocalPath.h"
+#include "browsers/ModifiedText.h"
 #include "browsers/RowOrder.h"
 #include "browsers/SizeText.h"
 #include "frame/FrameWnd.h"
@@ -22,6 +23,8 @@ const int kPathBoxDropHeight = 120;
 const int kPathBoxFieldHeight = 20;
 const int kHistoryLength = 10;
 const COLORREF kMaskColour = RGB(255, 0, 255);
+const int kTypeColumn = 2;
+const int kModifiedColumn = 3;
 
 // Keys of the sorted column by item id, read once before the sort: the list
 // must not be queried while it reorders itself.
@@ -35,7 +38,11 @@ struct SortInfo {
 }  // namespace
 
 BrowseWnd::BrowseWnd()
-    : pendingContextPopup(nullptr), nextItemId(1), sortColumn(-1), sortDescending(false) {}
+    : pendingContextPopup(nullptr),
+      nextItemId(1),
+      sortColumn(-1),
+      sortDescending(false),
+      firstListedId(0) {}
 
 BrowseWnd::~BrowseWnd() {}
 
@@ -78,7 +85,7 @@ void BrowseWnd::StartUpload(PtrList<WString*>&) {}
 void BrowseWnd::OnContextCommand(LPARAM, WORD, WORD id) {
     if (id == IDM_RENAME) {
         BeginRename();
-    } else if (id == IDM_NEW_FOLDER) {
+    } else if (id == IDM_NEW_FOLDER && ListsFolderContents()) {
         wchar_t name[kNameCapacity] = L"";
         ReportNewFolder(CreateFolder(name));
     } else if (id == IDM_CONTEXT_DELETE) {
@@ -102,15 +109,20 @@ void BrowseWnd::ReportNewFolder(int result) {
 // Under Wine a shown list repaints on every row it takes, which made a large
 // folder cost seconds per thousand rows; rows are appended (an insertion at
 // the top shifts every row below it) with painting off.
-void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries) {
+void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries, bool withParent) {
     sortColumn = -1;
     fileList.SetRedraw(false);
     fileList.DeleteAllItems();
     fileList.SetItemCount(static_cast<int>(entries.size()) + 1);
     uint32_t firstId = nextItemId;
     nextItemId += static_cast<uint32_t>(entries.size());
-    InsertRow(0, kParentName, kFolderImage, 0);
-    fileList.SetItemText(0, 2, L"Folder");
+    firstListedId = firstId;
+    listedTimes.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) listedTimes[i] = entries[i].modified;
+    if (withParent) {
+        InsertRow(0, kParentName, kFolderImage, 0);
+        fileList.SetItemText(0, kTypeColumn, L"Folder");
+    }
     for (size_t i = entries.size(); i-- > 0;)
         InsertEntry(fileList.GetItemCount(), entries[i], firstId + static_cast<uint32_t>(i));
     fileList.SetRedraw(true);
@@ -129,17 +141,24 @@ int BrowseWnd::InsertRow(int index, const wchar_t* name, int image, LPARAM id) {
 
 void BrowseWnd::InsertEntry(int index, const ListedEntry& entry, LPARAM id) {
     int row = InsertRow(index, entry.name.c_str(), entry.folder ? kFolderImage : kFileImage, id);
+    wchar_t text[64];
     if (!entry.folder) {
-        wchar_t sizeText[32];
-        FormatSizeText(static_cast<uint32_t>(entry.size), sizeText, 32);
-        fileList.SetItemText(row, 1, sizeText);
+        FormatSizeText(entry.size, text, 64);
+        fileList.SetItemText(row, kSizeColumn, text);
     }
-    fileList.SetItemText(row, 2, entry.folder ? L"Folder" : L"File");
+    fileList.SetItemText(row, kTypeColumn, entry.folder ? L"Folder" : L"File");
+    FormatModifiedText(entry.modified, text, 64);
+    if (text[0]) fileList.SetItemText(row, kModifiedColumn, text);
+}
+
+uint64_t BrowseWnd::ListedTime(LPARAM id) const {
+    uint64_t index = static_cast<uint64_t>(id) - firstListedId;
+    return id != 0 && index < listedTimes.size() ? listedTimes[index] : 0;
 }
 
 int BrowseWnd::AddFolderItem(const wchar_t* name) {
     int row = InsertRow(0, name, kFolderImage, nextItemId++);
-    fileList.SetItemText(row, 2, L"Folder");
+    fileList.SetItemText(row, kTypeColumn, L"Folder");
     return row;
 }
 
@@ -210,14 +229,14 @@ void BrowseWnd::InvertSelection() {
 
 void BrowseWnd::BeginRename() {
     int row = fileList.GetNextItem(-1, LVNI_SELECTED);
-    if (row == -1 || IsParentRow(row)) return;
+    if (row == -1 || IsParentRow(row) || !ListsFolderContents()) return;
     fileList.Focus();
     fileList.EditLabel(row);
 }
 
 void BrowseWnd::DeleteSelection() {
     int count = CountSelectedEntries();
-    if (count == 0) return;
+    if (count == 0 || !ListsFolderContents()) return;
     wchar_t question[96];
     if (count > 1)
         swprintf(question, 96, L"Are you sure you want to delete these %d items?", count);
@@ -272,9 +291,11 @@ void BrowseWnd::BuildChildren() {
                     client.top + kPathBoxFieldHeight, client.right, client.bottom, this, -1);
     fileList.SetImageList(imageList.GetHandle(), LVSIL_SMALL);
     int width = client.right - client.left;
-    fileList.InsertColumn(0, L"Name", LVCFMT_LEFT, 2 * width / 4, 0);
-    fileList.InsertColumn(1, L"Size", LVCFMT_LEFT, width / 4, 1);
-    fileList.InsertColumn(2, L"Type", LVCFMT_LEFT, width / 4 - 2, 2);
+    fileList.InsertColumn(0, L"Name", LVCFMT_LEFT, 3 * width / 8, 0);
+    fileList.InsertColumn(kSizeColumn, L"Size", LVCFMT_LEFT, width / 6, kSizeColumn);
+    fileList.InsertColumn(kTypeColumn, L"Type", LVCFMT_LEFT, width / 8, kTypeColumn);
+    fileList.InsertColumn(kModifiedColumn, L"Modified", LVCFMT_LEFT, width / 3 - 2,
+                          kModifiedColumn);
 }
 
 // The list starts below the path box's field, whatever height the font gives
@@ -306,6 +327,33 @@ void BrowseWnd::OnNotify(const NMHDR* header) {
         SortByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
     else if (header->code == static_cast<UINT>(NM_DBLCLK))
         OpenSelectedFolder();
+    else if (header->code == LVN_KEYDOWN)
+        OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+}
+
+// The keys of the menus' commands, for the list that has the focus. A view
+// whose connection is busy with a transfer leaves them alone, as its menus do.
+void BrowseWnd::OnListKey(WORD key) {
+    if (!IsIdle()) return;
+    if (key == VK_RETURN)
+        OpenFocusedFolder();
+    else if (key == VK_BACK)
+        OpenFolder(kParentName);
+    else if (key == VK_DELETE)
+        DeleteSelection();
+    else if (key == VK_F2)
+        BeginRename();
+    else if (key == VK_F5)
+        Refresh();
+    else if (key == 'A' && GetKeyState(VK_CONTROL) < 0)
+        SelectAll();
+}
+
+void BrowseWnd::OpenFocusedFolder() {
+    int row = fileList.GetNextItem(-1, LVNI_FOCUSED);
+    wchar_t name[kNameCapacity];
+    int image = 0;
+    if (row != -1 && GetRowEntry(row, name, &image) && image == kFolderImage) OpenFolder(name);
 }
 
 // The chosen command is taken straight from the menu, so a dismissed menu
@@ -359,7 +407,7 @@ void BrowseWnd::SortByColumn(int column) {
     sortColumn = column;
     int rows = fileList.GetItemCount();
     SortInfo info;
-    info.byNumber = column == kSizeColumn;
+    info.byNumber = column == kSizeColumn || column == kModifiedColumn;
     info.descending = sortDescending;
     info.texts.resize(static_cast<size_t>(rows));
     info.keys.reserve(static_cast<size_t>(rows));
@@ -375,7 +423,9 @@ void BrowseWnd::SortByColumn(int column) {
         fileList.GetItem(&item);
         std::wstring& kept = info.texts[static_cast<size_t>(row)];
         kept = text;
-        uint64_t number = info.byNumber ? ParseSizeText(text) : 0;
+        uint64_t number = column == kSizeColumn       ? ParseSizeText(text)
+                          : column == kModifiedColumn ? ListedTime(item.lParam)
+                                                      : 0;
         info.keys[static_cast<uintptr_t>(item.lParam)] =
             RowKey{static_cast<uintptr_t>(item.lParam), kept.c_str(), number};
     }

@@ -59,7 +59,8 @@ class BrowseWnd : public BaseWnd {
     // Replaces the rows by the parent entry on top and the entries below it,
     // the last listed first, as if each had been inserted at the top in turn;
     // ids follow the listing's order. The list paints once, when all are in.
-    void ShowListing(const std::vector<ListedEntry>& entries);
+    // A list of places rather than a folder (the drives) has no parent entry.
+    void ShowListing(const std::vector<ListedEntry>& entries, bool withParent = true);
     int AddFolderItem(const wchar_t* name);
     int AddFileItem(const wchar_t* name, uint32_t size);
     void UpdatePathHistory();
@@ -91,6 +92,9 @@ class BrowseWnd : public BaseWnd {
     // The frame that holds this view; null for a view outside one.
     FrameWnd* GetFrame();
     HMENU GetPendingContextPopup() const { return pendingContextPopup; }
+    // False where the rows are places rather than a folder's entries (the
+    // drives): nothing there is renamed, deleted, made or uploaded.
+    virtual bool ListsFolderContents() { return true; }
     // False for a view that asked for the name before creating the folder.
     virtual bool EditsNewFolderName() { return true; }
     // Enables or greys the commands of the frame's menus that act on the view.
@@ -104,6 +108,9 @@ class BrowseWnd : public BaseWnd {
     void ShowContextMenu(POINT screenPoint);
     void SortByColumn(int column);
     void OpenSelectedFolder();
+    void OpenFocusedFolder();
+    void OnListKey(WORD key);
+    uint64_t ListedTime(LPARAM id) const;
     void FinishRename(const NMLVDISPINFOW* info);
     void ChoosePathFromHistory();
     int InsertRow(int index, const wchar_t* name, int image, LPARAM id);
@@ -121,4 +128,7 @@ class BrowseWnd : public BaseWnd {
     uint32_t nextItemId;
     int sortColumn;
     bool sortDescending;
+    // Modified times of the listing shown, by item id from the first listed.
+    uint32_t firstListedId;
+    std::vector<uint64_t> listedTimes;
 };

@@ -59,7 +59,6 @@ void FtpBrowseWnd::Refresh() {
     for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
          found == S_OK; found = engine.FindNext(&data)) {
         entries.push_back(ListedEntry::Of(data));
-        entries.back().size = data.nFileSizeLow;
     }
     engine.FindClose();
     ShowListing(entries);
@@ -141,11 +140,18 @@ void FtpBrowseWnd::OnContextCommand(LPARAM lParam, WORD code, WORD id) {
 void FtpBrowseWnd::DownloadSelection() {
     FrameWnd* frame = GetFrame();
     if (!frame || !IsIdle()) return;
+    const wchar_t* destination = frame->GetLocalPath();
+    // The drives are no folder to write into.
+    if (!destination || !destination[0]) {
+        MessageBoxW(hwnd, L"Open a local folder to download into", L"Error", MB_ICONHAND);
+        return;
+    }
     TransferList items;
     CollectSelection(items, nullptr);
     if (!items.IsEmpty()) {
         frame->SetToolButtonState(IDM_UP, 0);
-        if (engine.StartDownload(items, frame->GetLocalPath(), hwnd) != S_OK)
+        GetDownloadPanel().SetStorageFolder(destination);
+        if (engine.StartDownload(items, destination, hwnd) != S_OK)
             frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
     }
     ClearTransferList(items);

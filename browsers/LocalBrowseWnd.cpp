@@ -1,7 +1,5 @@
 #include "browsers/LocalBrowseWnd.h"
 
-#include <cestore.h>
-
 #include <cwchar>
 
 #include "browsers/FolderTreeDelete.h"
@@ -22,12 +20,6 @@ bool IsPlainName(const wchar_t* name) {
     for (const wchar_t* c = name; *c; ++c)
         if (IsPathSeparator(*c)) return false;
     return true;
-}
-
-// Sizes are shown from 32 bits; a file of 4 GiB or more shows the largest
-// size rather than what is left after dropping the high part.
-uint32_t DisplayedSize(const WIN32_FIND_DATAW& data) {
-    return data.nFileSizeHigh ? UINT32_MAX : data.nFileSizeLow;
 }
 
 class WaitCursor {
@@ -70,10 +62,8 @@ void LocalBrowseWnd::Refresh() {
          found = directory.FindNext(&data)) {
         if (IsDotEntry(data.cFileName)) continue;
         entries.push_back(ListedEntry::Of(data));
-        entries.back().size = DisplayedSize(data);
     }
-    ShowListing(entries);
-    SetStoreInformationPath(directory.GetPath());
+    ShowListing(entries, !directory.IsDriveList());
     UpdatePathHistory();
 }
 
@@ -165,7 +155,7 @@ void LocalBrowseWnd::OnContextCommand(LPARAM lParam, WORD code, WORD id) {
 }
 
 void LocalBrowseWnd::UploadSelection(BrowseWnd* target) {
-    if (CountSelectedEntries() == 0) return;
+    if (CountSelectedEntries() == 0 || !ListsFolderContents()) return;
     FrameWnd* frame = GetFrame();
     const wchar_t* folder = frame ? frame->GetLocalPath() : GetCurrentPath();
     TransferList items;

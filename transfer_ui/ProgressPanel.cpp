@@ -74,9 +74,9 @@ void ProgressPanel::ShowFigures(const PanelFigures& figures) {
     SetItemNumber(IDC_PROGRESS_DIR_COUNT, figures.folders);
 }
 
-void ProgressPanel::SetItemNumber(int id, DWORD value) {
-    wchar_t text[16];
-    swprintf(text, 16, L"%lu", static_cast<unsigned long>(value));
+void ProgressPanel::SetItemNumber(int id, ULONGLONG value) {
+    wchar_t text[24];
+    swprintf(text, 24, L"%llu", value);
     SetDlgItemTextW(hwnd, id, text);
 }
 

@@ -9,9 +9,9 @@
 struct PanelFigures {
     DWORD filesDone;
     DWORD folders;
-    DWORD totalBytes;
-    DWORD currentFileSize;
-    DWORD currentFileBytes;
+    ULONGLONG totalBytes;
+    ULONGLONG currentFileSize;
+    ULONGLONG currentFileBytes;
     DWORD elapsedMs;
 };
 
@@ -33,7 +33,7 @@ class ProgressPanel : public BaseDlg {
   protected:
     void ShowItem(const wchar_t* name, const wchar_t* kind);
     void ShowFigures(const PanelFigures& figures);
-    void SetItemNumber(int id, DWORD value);
+    void SetItemNumber(int id, ULONGLONG value);
     virtual void OnInitPanel() {}
 
   private:

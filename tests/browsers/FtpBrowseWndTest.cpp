@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "browsers/FtpBrowseWnd.h"
+#include "browsers/ModifiedText.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
@@ -64,11 +66,34 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
     CreateDirectoryW((local + L"\\dir with blanks").c_str(), nullptr);
     MakeFile(L"dir with blanks\\\u00e9t\u00e9.txt");
     MakeFile(L"file.txt");
+    // A sparse file past 4 GiB: its size and time as the listing gives them.
+    HANDLE huge = CreateFileW((local + L"\\huge.iso").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = 5ll << 30;
+    SYSTEMTIME date = {2021, 1, 0, 5, 12, 30, 0, 0};
+    FILETIME time;
+    SystemTimeToFileTime(&date, &time);
+    EXPECT_TRUE(SetFilePointerEx(huge, end, nullptr, FILE_BEGIN) && SetEndOfFile(huge) &&
+                SetFileTime(huge, nullptr, nullptr, &time));
+    CloseHandle(huge);
     view.Refresh();
     Names rows = Rows();
-    ASSERT_EQ(3u, rows.size());
+    ASSERT_EQ(4u, rows.size());
     EXPECT_EQ(L"..", rows[0]);
     EXPECT_EQ(folder, view.GetCurrentPath());
+    wchar_t shown[64];
+    FormatModifiedText((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime, shown, 64);
+    int row = static_cast<int>(std::find(rows.begin(), rows.end(), L"huge.iso") - rows.begin());
+    EXPECT_EQ((Names{L"5.00gb", L"File", shown}),
+              (Names{Cell(row, 1), Cell(row, 2), Cell(row, 3)}));
+
+    // F2 starts the in-place edit here too.
+    Select({L"file.txt"});
+    view.GetFileList().Send(WM_KEYDOWN, VK_F2, 0);
+    HWND edit = reinterpret_cast<HWND>(view.GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
 
     Select({L"dir with blanks"});
     NMHDR click = {view.GetFileList().GetHandle(), 0, static_cast<UINT>(NM_DBLCLK)};

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "browsers/LocalBrowseWnd.h"
+#include "browsers/ModifiedText.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
@@ -13,6 +15,31 @@
 #include "support/ScratchFolder.h"
 
 using Names = std::vector<std::wstring>;
+
+namespace {
+
+uint64_t FileTimeOf(WORD year, WORD month, WORD day) {
+    SYSTEMTIME date = {year, month, 0, day, 12, 30, 0, 0};
+    FILETIME time;
+    SystemTimeToFileTime(&date, &time);
+    return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Sets a file's last-write time, or with a size its length too (sparse, so no real bytes).
+void SetFile(const std::wstring& path, uint64_t time, int64_t size = -1) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    if (size >= 0) {
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    }
+    FILETIME written = {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+    CloseHandle(file);
+}
+
+}  // namespace
 
 class LocalBrowseWndTest : public ::testing::Test {
   protected:
@@ -42,6 +69,8 @@ class LocalBrowseWndTest : public ::testing::Test {
     }
 
     void Select(std::initializer_list<const wchar_t*> names) { SelectRows(List(), names); }
+
+    void Key(WORD key) { List().Send(WM_KEYDOWN, key, 0); }
 
     void Notify(UINT code, int subItem = 0) {
         NMLISTVIEW notice = {};
@@ -184,4 +213,89 @@ TEST_F(LocalBrowseWndTest, SelectAllAndInvert) {
     Select({L"sub"});
     view.InvertSelection();
     EXPECT_EQ(3u, List().GetSelectedCount());
+}
+
+// A sparse file past 4 GiB, and dates whose texts sort otherwise than the times do.
+TEST_F(LocalBrowseWndTest, RealSizesAndModifiedTimesShowAndSort) {
+    SetFile(scratch.Join(L"huge.iso"), FileTimeOf(2021, 1, 5), 5ll << 30);
+    SetFile(scratch.Join(L"small.txt"), FileTimeOf(2020, 9, 1));
+    SetFile(scratch.Join(L"big.bin"), FileTimeOf(2020, 10, 1));
+    view.Refresh();
+    int huge = RowOf(L"huge.iso");
+    EXPECT_EQ(L"5.00gb", Cell(huge, 1));
+    wchar_t shown[64];
+    FormatModifiedText(FileTimeOf(2021, 1, 5), shown, 64);
+    EXPECT_NE(L"", std::wstring(shown));
+    EXPECT_EQ(shown, Cell(huge, 3));
+
+    Notify(LVN_COLUMNCLICK, 1);
+    EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin", L"huge.iso"}), Rows());
+    Notify(LVN_COLUMNCLICK, 3);  // "sub" was made today
+    EXPECT_EQ((Names{L"..", L"small.txt", L"big.bin", L"huge.iso", L"sub"}), Rows());
+    Notify(LVN_COLUMNCLICK, 3);
+    EXPECT_EQ((Names{L"..", L"sub", L"huge.iso", L"big.bin", L"small.txt"}), Rows());
+}
+
+TEST_F(LocalBrowseWndTest, KeysDoWhatTheirMenuItemsSay) {
+    scratch.MakeFile(L"later.txt");
+    Key(VK_F5);
+    EXPECT_NE(-1, RowOf(L"later.txt"));
+    List().SetItemState(RowOf(L"sub"), LVIS_FOCUSED, LVIS_FOCUSED);
+    Key(VK_RETURN);
+    EXPECT_EQ((Names{L"..", L"inner"}), Rows());
+    Key(VK_BACK);
+    EXPECT_EQ(scratch.RootedPath(), view.GetCurrentPath());
+
+    Select({L"small.txt"});
+    Key(VK_F2);
+    HWND edit = reinterpret_cast<HWND>(List().Send(LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    {
+        DialogDriver no(Pressing({IDNO}));
+        Key(VK_DELETE);
+        EXPECT_EQ(L"Are you sure you want to delete this item?", no.LastText());
+    }
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Key('A');
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(static_cast<UINT>(List().GetItemCount()), List().GetSelectedCount());
+
+    // The menus name the keys.
+    HMENU bar = app.LoadMenuResource(IDR_MENUBAR);
+    wchar_t label[64];
+    GetMenuStringW(bar, IDM_REFRESH, label, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(L"Refresh\tF5", label);
+    DestroyMenu(bar);
+}
+
+// Above a root are the drives; nothing there can be deleted, renamed or made.
+TEST_F(LocalBrowseWndTest, GoingUpFromARootListsTheDrives) {
+    view.SetCurrentPath(L"\\");
+    view.OpenFolder(L"..");
+    EXPECT_STREQ(L"", view.GetCurrentPath());
+    Names rows = Rows();
+    EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), L"C:"));
+    EXPECT_EQ(rows.end(), std::find(rows.begin(), rows.end(), L".."));
+    EXPECT_EQ(L"Folder", Cell(0, 2));
+
+    DialogDriver nothing(Pressing({IDOK}));
+    Select({L"C:"});
+    view.DeleteSelection();
+    view.BeginRename();
+    view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    EXPECT_EQ(0, nothing.Count());
+    EXPECT_EQ(0, List().Send(LVM_GETEDITCONTROL, 0, 0));
+
+    std::wstring drive = scratch.Path().substr(0, 2);  // the scratch folder's own, e.g. "Z:"
+    Select({drive.c_str()});
+    Notify(NM_DBLCLK);
+    EXPECT_EQ(drive + L"\\", view.GetCurrentPath());
+    EXPECT_EQ(L"..", Cell(0, 0));
+    Key(VK_BACK);
+    EXPECT_STREQ(L"", view.GetCurrentPath());
 }
