@@ -117,8 +117,9 @@ void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries, bool withPa
     uint32_t firstId = nextItemId;
     nextItemId += static_cast<uint32_t>(entries.size());
     firstListedId = firstId;
-    listedTimes.resize(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) listedTimes[i] = entries[i].modified;
+    listedFacts.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        listedFacts[i] = RowFacts{entries[i].size, entries[i].modified, entries[i].folder};
     if (withParent) {
         InsertRow(0, kParentName, kFolderImage, 0);
         fileList.SetItemText(0, kTypeColumn, L"Folder");
@@ -139,21 +140,34 @@ int BrowseWnd::InsertRow(int index, const wchar_t* name, int image, LPARAM id) {
     return fileList.InsertItem(&item);
 }
 
+// Only the name is kept by the list; the other cells are written when the
+// list asks for them (a few dozen rows on screen), from the listing's facts,
+// which hold a large folder in a fraction of the memory.
 void BrowseWnd::InsertEntry(int index, const ListedEntry& entry, LPARAM id) {
     int row = InsertRow(index, entry.name.c_str(), entry.folder ? kFolderImage : kFileImage, id);
-    wchar_t text[64];
-    if (!entry.folder) {
-        FormatSizeText(entry.size, text, 64);
-        fileList.SetItemText(row, kSizeColumn, text);
-    }
-    fileList.SetItemText(row, kTypeColumn, entry.folder ? L"Folder" : L"File");
-    FormatModifiedText(entry.modified, text, 64);
-    if (text[0]) fileList.SetItemText(row, kModifiedColumn, text);
+    for (int column : {kSizeColumn, kTypeColumn, kModifiedColumn})
+        fileList.SetItemText(row, column, LPSTR_TEXTCALLBACKW);
 }
 
-uint64_t BrowseWnd::ListedTime(LPARAM id) const {
+const BrowseWnd::RowFacts* BrowseWnd::ListedFacts(LPARAM id) const {
     uint64_t index = static_cast<uint64_t>(id) - firstListedId;
-    return id != 0 && index < listedTimes.size() ? listedTimes[index] : 0;
+    return id != 0 && index < listedFacts.size() ? &listedFacts[index] : nullptr;
+}
+
+void BrowseWnd::WriteListedCell(NMLVDISPINFOW* info) {
+    LVITEMW& item = info->item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    item.pszText[0] = L'\0';
+    LPARAM id = item.lParam ? item.lParam : fileList.GetItemData(item.iItem);
+    const RowFacts* facts = ListedFacts(id);
+    if (!facts) return;
+    size_t room = static_cast<size_t>(item.cchTextMax);
+    if (item.iSubItem == kSizeColumn && !facts->folder)
+        FormatSizeText(facts->size, item.pszText, room);
+    else if (item.iSubItem == kTypeColumn)
+        CopyTextCut(item.pszText, room, facts->folder ? L"Folder" : L"File");
+    else if (item.iSubItem == kModifiedColumn)
+        FormatModifiedText(facts->modified, item.pszText, room);
 }
 
 int BrowseWnd::AddFolderItem(const wchar_t* name) {
@@ -327,6 +341,8 @@ void BrowseWnd::OnNotify(const NMHDR* header) {
         SortByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
     else if (header->code == static_cast<UINT>(NM_DBLCLK))
         OpenSelectedFolder();
+    else if (header->code == LVN_GETDISPINFOW)
+        WriteListedCell(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
     else if (header->code == LVN_KEYDOWN)
         OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
 }
@@ -424,12 +440,17 @@ void BrowseWnd::SortByColumn(int column) {
         std::wstring& kept = info.texts[static_cast<size_t>(row)];
         kept = text;
         uint64_t number = column == kSizeColumn       ? ParseSizeText(text)
-                          : column == kModifiedColumn ? ListedTime(item.lParam)
+                          : column == kModifiedColumn ? ModifiedTime(item.lParam)
                                                       : 0;
         info.keys[static_cast<uintptr_t>(item.lParam)] =
             RowKey{static_cast<uintptr_t>(item.lParam), kept.c_str(), number};
     }
     fileList.SortItems(CompareItems, reinterpret_cast<LPARAM>(&info));
+}
+
+uint64_t BrowseWnd::ModifiedTime(LPARAM id) const {
+    const RowFacts* facts = ListedFacts(id);
+    return facts ? facts->modified : 0;
 }
 
 int CALLBACK BrowseWnd::CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo) {

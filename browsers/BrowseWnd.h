@@ -110,7 +110,16 @@ class BrowseWnd : public BaseWnd {
     void OpenSelectedFolder();
     void OpenFocusedFolder();
     void OnListKey(WORD key);
-    uint64_t ListedTime(LPARAM id) const;
+    // What the listing said of a row that is still as listed; null for the
+    // parent entry and for rows added since.
+    struct RowFacts {
+        uint64_t size;
+        uint64_t modified;
+        bool folder;
+    };
+    const RowFacts* ListedFacts(LPARAM id) const;
+    uint64_t ModifiedTime(LPARAM id) const;
+    void WriteListedCell(NMLVDISPINFOW* info);
     void FinishRename(const NMLVDISPINFOW* info);
     void ChoosePathFromHistory();
     int InsertRow(int index, const wchar_t* name, int image, LPARAM id);
@@ -128,7 +137,7 @@ class BrowseWnd : public BaseWnd {
     uint32_t nextItemId;
     int sortColumn;
     bool sortDescending;
-    // Modified times of the listing shown, by item id from the first listed.
+    // The facts of the listing shown, by item id from the first listed.
     uint32_t firstListedId;
-    std::vector<uint64_t> listedTimes;
+    std::vector<RowFacts> listedFacts;
 };
