@@ -20,7 +20,7 @@ bool IsRoot(const wchar_t* path) {
 
 }  // namespace
 
-LocalDirEnum::LocalDirEnum() : search(nullptr), nextDrive(0) { CopyText(path, L"\\"); }
+LocalDirEnum::LocalDirEnum() : search(nullptr) { CopyText(path, L"\\"); }
 
 LocalDirEnum::~LocalDirEnum() { CloseSearch(); }
 
@@ -33,9 +33,11 @@ HRESULT LocalDirEnum::FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern) 
     CloseSearch();
     if (!pattern && IsDriveList()) {
         DWORD length = GetLogicalDriveStringsW(0, nullptr);
-        drives.assign(length, L'\0');
-        if (length == 0 || GetLogicalDriveStringsW(length, &drives[0]) >= length) drives.clear();
-        nextDrive = 0;
+        std::wstring roots(length, L'\0');
+        drives.clear();
+        if (length != 0 && GetLogicalDriveStringsW(length, &roots[0]) < length)
+            for (const wchar_t* root = roots.c_str(); *root; root += wcslen(root) + 1)
+                drives.push_back(root);
         return NextDrive(data);
     }
     wchar_t ownPattern[kPathCapacity + 4];
@@ -47,15 +49,15 @@ HRESULT LocalDirEnum::FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern) 
     return search == INVALID_HANDLE_VALUE ? E_FAIL : S_OK;
 }
 
-// Each drive as a folder named by its letter and colon.
+// Each drive as a folder named by its letter and colon, the last letter
+// first: a view shows the last listed on top, so the drives read C:, D:, ...
 HRESULT LocalDirEnum::NextDrive(WIN32_FIND_DATAW* data) {
-    if (nextDrive >= drives.size() || drives[nextDrive] == L'\0') return E_FAIL;
-    const wchar_t* root = drives.c_str() + nextDrive;
-    nextDrive += wcslen(root) + 1;
+    if (drives.empty()) return E_FAIL;
     *data = WIN32_FIND_DATAW();
     data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
-    CopyTextCut(data->cFileName, root);
-    if (NamesDrive(root)) data->cFileName[2] = L'\0';
+    CopyTextCut(data->cFileName, drives.back().c_str());
+    if (NamesDrive(data->cFileName)) data->cFileName[2] = L'\0';
+    drives.pop_back();
     return S_OK;
 }
 

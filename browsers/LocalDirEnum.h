@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Walks one local directory at a time and keeps the view's current path.
 // Paths are absolute, start at the root "\" (of the current drive) or at a
@@ -37,7 +38,6 @@ class LocalDirEnum {
 
     wchar_t path[kPathCapacity];
     HANDLE search;
-    // The drive list's roots ("C:\", "D:\", ...) and how far it was listed.
-    std::wstring drives;
-    size_t nextDrive;
+    // The drive list's roots ("C:\", "D:\", ...) not listed yet.
+    std::vector<std::wstring> drives;
 };
