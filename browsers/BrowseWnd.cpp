@@ -308,7 +308,10 @@ void BrowseWnd::BuildChildren() {
     fileList.InsertColumn(0, L"Name", LVCFMT_LEFT, 3 * width / 8, 0);
     fileList.InsertColumn(kSizeColumn, L"Size", LVCFMT_LEFT, width / 6, kSizeColumn);
     fileList.InsertColumn(kTypeColumn, L"Type", LVCFMT_LEFT, width / 8, kTypeColumn);
-    fileList.InsertColumn(kModifiedColumn, L"Modified", LVCFMT_LEFT, width / 3 - 2,
+    // The last column leaves room for the scroll bar a long list shows.
+    int modifiedWidth =
+        width - 3 * width / 8 - width / 6 - width / 8 - GetSystemMetrics(SM_CXVSCROLL) - 4;
+    fileList.InsertColumn(kModifiedColumn, L"Modified", LVCFMT_LEFT, modifiedWidth,
                           kModifiedColumn);
 }
 
