@@ -92,16 +92,17 @@ make_folders "$CORVANE_FTP_ROOT/list"
 run_list() {
     xvfb-run -a -s "-screen 0 800x700x24" wine "$build/list_view_bench.exe" "$@"
 }
-run_list local "${work//\//\\}\\list" $names
+results=$work/list-results
+run_list local "${work//\//\\}\\list" $names | tee "$results"
 run_list ftp "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" \
-    /list $names | sed 's/^ftp /pyftpdlib /'
+    /list $names | sed 's/^ftp /pyftpdlib /' | tee -a "$results"
 servers="pyftpdlib"
 if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
     make_folders "$CORVANE_VSFTPD_ROOT/pub/list"
     # vsftpd runs without chroot as the launching user: its folders are named relative to
     # where the login starts.
     run_list ftp 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous bench@example.org pub/list $names |
-        sed 's/^ftp /vsftpd /'
+        sed 's/^ftp /vsftpd /' | tee -a "$results"
     servers="pyftpdlib vsftpd"
 fi
 # The reference clients read the same listings (lftp's "cls -l" formats every entry).
@@ -117,10 +118,24 @@ for server in $servers; do
     fi
     for name in $names; do
         time=$(curl -s -o /dev/null -w '%{time_total}' "$base/$name/")
-        echo "$server $name curl-list $time s"
+        echo "$server $name curl-list rows=- $time s" | tee -a "$results"
         start=$(date +%s.%N)
         lftp "${login[@]}" -e "cls -l $dir/$name >/dev/null; quit" </dev/null
-        echo "$server $name lftp-cls $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }') s"
+        time=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }')
+        echo "$server $name lftp-cls rows=- $time s" | tee -a "$results"
     done
 done
+# Opening a folder against the reference clients' listing of it; the slowest sort.
+awk '$3 ~ /^(open|curl-list|lftp-cls)$/ { t[$1 " " $2, $3] = $5 }
+     $3 ~ /^sort-/ && $5 > s[$1 " " $2] { s[$1 " " $2] = $5 }
+     $3 == "open" { key[++n] = $1 " " $2 }
+     END {
+         print "summary: open (s), slowest sort (s), curl's and lftp's listing (s), ratios"
+         for (i = 1; i <= n; i++) {
+             k = key[i]; c = t[k, "curl-list"]; l = t[k, "lftp-cls"]
+             printf "%-20s open %.3f sort %.3f", k, t[k, "open"], s[k]
+             if (c != "") printf "  curl %.3f (x%.2f)  lftp %.3f (x%.2f)", c, t[k, "open"] / c, l, t[k, "open"] / l
+             printf "\n"
+         }
+     }' "$results"
 fi
