@@ -119,7 +119,8 @@ void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries, bool withPa
     firstListedId = firstId;
     listedFacts.resize(entries.size());
     for (size_t i = 0; i < entries.size(); ++i)
-        listedFacts[i] = RowFacts{entries[i].size, entries[i].modified, entries[i].folder};
+        listedFacts[i] =
+            RowFacts{entries[i].size, entries[i].modified, entries[i].folder, entries[i].dateOnly};
     if (withParent) {
         InsertRow(0, kParentName, kFolderImage, 0);
         fileList.SetItemText(0, kTypeColumn, L"Folder");
@@ -167,7 +168,7 @@ void BrowseWnd::WriteListedCell(NMLVDISPINFOW* info) {
     else if (item.iSubItem == kTypeColumn)
         CopyTextCut(item.pszText, room, facts->folder ? L"Folder" : L"File");
     else if (item.iSubItem == kModifiedColumn)
-        FormatModifiedText(facts->modified, item.pszText, room);
+        FormatModifiedText(facts->modified, facts->dateOnly, item.pszText, room);
 }
 
 int BrowseWnd::AddFolderItem(const wchar_t* name) {

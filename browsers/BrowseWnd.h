@@ -116,6 +116,7 @@ class BrowseWnd : public BaseWnd {
         uint64_t size;
         uint64_t modified;
         bool folder;
+        bool dateOnly;
     };
     const RowFacts* ListedFacts(LPARAM id) const;
     uint64_t ModifiedTime(LPARAM id) const;

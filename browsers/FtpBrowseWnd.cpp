@@ -20,6 +20,13 @@ class WaitCursor {
     ~WaitCursor() { GetWinApp()->HideWaitCursor(); }
 };
 
+// A LIST line of an older file gives its day and year but no time, which the
+// listing reads as midnight: shown as the day alone rather than a made-up time.
+bool IsDayOnly(uint64_t fileTime) {
+    const uint64_t kDay = 24ull * 60 * 60 * 10000000;
+    return fileTime != 0 && fileTime % kDay == 0;
+}
+
 }  // namespace
 
 FtpBrowseWnd::FtpBrowseWnd()
@@ -59,6 +66,7 @@ void FtpBrowseWnd::Refresh() {
     for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
          found == S_OK; found = engine.FindNext(&data)) {
         entries.push_back(ListedEntry::Of(data));
+        entries.back().dateOnly = IsDayOnly(entries.back().modified);
     }
     engine.FindClose();
     ShowListing(entries);

@@ -13,6 +13,8 @@ struct ListedEntry {
     uint64_t size;
     // Zero when the file system gave no time.
     uint64_t modified;
+    // The file system gave a day without its time (a server's LIST of older files).
+    bool dateOnly;
 
     static ListedEntry Of(const WIN32_FIND_DATAW& data) {
         ListedEntry entry;
@@ -21,6 +23,7 @@ struct ListedEntry {
         entry.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         entry.modified = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
                          data.ftLastWriteTime.dwLowDateTime;
+        entry.dateOnly = false;
         return entry;
     }
 };

@@ -83,7 +83,8 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
     EXPECT_EQ(L"..", rows[0]);
     EXPECT_EQ(folder, view.GetCurrentPath());
     wchar_t shown[64];
-    FormatModifiedText((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime, shown, 64);
+    FormatModifiedText((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime, false, shown,
+                       64);
     int row = static_cast<int>(std::find(rows.begin(), rows.end(), L"huge.iso") - rows.begin());
     EXPECT_EQ((Names{L"5.00gb", L"File", shown}),
               (Names{Cell(row, 1), Cell(row, 2), Cell(row, 3)}));
@@ -157,6 +158,44 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     EXPECT_EQ((Names{L"Error: Are you sure you want to delete these 3 items?",
                      L"Error: Can't delete file"}),
               driver.Seen());
+}
+
+// vsftpd lists with LIST: an older file's line gives its day without a time.
+TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
+    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+    GuiApp app;
+    std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
+    CreateDirectoryW(local.c_str(), nullptr);
+    SYSTEMTIME old = {2021, 1, 0, 5, 12, 30, 0, 0}, recent;
+    GetSystemTime(&recent);
+    for (auto* file : {&old, &recent}) {
+        std::wstring path = local + (file == &old ? L"\\old.txt" : L"\\recent.txt");
+        HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
+        FILETIME time;
+        SystemTimeToFileTime(file, &time);
+        SetFileTime(handle, nullptr, nullptr, &time);
+        CloseHandle(handle);
+    }
+    FtpBrowseWnd view;
+    ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
+    ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
+                             static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+    view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
+    view.Refresh();
+    Names rows = RowNames(view.GetFileList());
+    auto cell = [&](const wchar_t* name) {
+        int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+        return CellText(view.GetFileList(), row, 3);
+    };
+    old.wHour = old.wMinute = 0;
+    FILETIME day;
+    SystemTimeToFileTime(&old, &day);
+    wchar_t shown[64];
+    FormatModifiedText((uint64_t(day.dwHighDateTime) << 32) | day.dwLowDateTime, true, shown, 64);
+    EXPECT_EQ(shown, cell(L"old.txt"));
+    EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
+    view.DestroyWnd();
 }
 
 // A dropped connection is reported and its view closed in the frame's ConnectTest.

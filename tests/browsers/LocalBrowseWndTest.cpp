@@ -224,7 +224,7 @@ TEST_F(LocalBrowseWndTest, RealSizesAndModifiedTimesShowAndSort) {
     int huge = RowOf(L"huge.iso");
     EXPECT_EQ(L"5.00gb", Cell(huge, 1));
     wchar_t shown[64];
-    FormatModifiedText(FileTimeOf(2021, 1, 5), shown, 64);
+    FormatModifiedText(FileTimeOf(2021, 1, 5), false, shown, 64);
     EXPECT_NE(L"", std::wstring(shown));
     EXPECT_EQ(shown, Cell(huge, 3));
 
