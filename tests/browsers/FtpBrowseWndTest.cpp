@@ -67,24 +67,14 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
     MakeFile(L"dir with blanks\\\u00e9t\u00e9.txt");
     MakeFile(L"file.txt");
     // A sparse file past 4 GiB: its size and time as the listing gives them.
-    HANDLE huge = CreateFileW((local + L"\\huge.iso").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER end;
-    end.QuadPart = 5ll << 30;
-    SYSTEMTIME date = {2021, 1, 0, 5, 12, 30, 0, 0};
-    FILETIME time;
-    SystemTimeToFileTime(&date, &time);
-    EXPECT_TRUE(SetFilePointerEx(huge, end, nullptr, FILE_BEGIN) && SetEndOfFile(huge) &&
-                SetFileTime(huge, nullptr, nullptr, &time));
-    CloseHandle(huge);
+    ASSERT_TRUE(SetFileFacts(local + L"\\huge.iso", FileTimeOf(2021, 1, 5), 5ll << 30));
     view.Refresh();
     Names rows = Rows();
     ASSERT_EQ(4u, rows.size());
     EXPECT_EQ(L"..", rows[0]);
     EXPECT_EQ(folder, view.GetCurrentPath());
     wchar_t shown[64];
-    FormatModifiedText((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime, false, shown,
-                       64);
+    FormatModifiedText(FileTimeOf(2021, 1, 5), false, shown, 64);
     int row = static_cast<int>(std::find(rows.begin(), rows.end(), L"huge.iso") - rows.begin());
     EXPECT_EQ((Names{L"5.00gb", L"File", shown}),
               (Names{Cell(row, 1), Cell(row, 2), Cell(row, 3)}));
@@ -167,16 +157,11 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
     GuiApp app;
     std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
     CreateDirectoryW(local.c_str(), nullptr);
-    SYSTEMTIME old = {2021, 1, 0, 5, 12, 30, 0, 0}, recent;
-    GetSystemTime(&recent);
-    for (auto* file : {&old, &recent}) {
-        std::wstring path = local + (file == &old ? L"\\old.txt" : L"\\recent.txt");
-        HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
-        FILETIME time;
-        SystemTimeToFileTime(file, &time);
-        SetFileTime(handle, nullptr, nullptr, &time);
-        CloseHandle(handle);
-    }
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    ASSERT_TRUE(SetFileFacts(local + L"\\old.txt", FileTimeOf(2021, 1, 5)));
+    ASSERT_TRUE(SetFileFacts(local + L"\\recent.txt",
+                             FileTimeOf(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute)));
     FtpBrowseWnd view;
     ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
     ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
@@ -188,11 +173,8 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
         int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
         return CellText(view.GetFileList(), row, 3);
     };
-    old.wHour = old.wMinute = 0;
-    FILETIME day;
-    SystemTimeToFileTime(&old, &day);
     wchar_t shown[64];
-    FormatModifiedText((uint64_t(day.dwHighDateTime) << 32) | day.dwLowDateTime, true, shown, 64);
+    FormatModifiedText(FileTimeOf(2021, 1, 5, 0, 0), true, shown, 64);
     EXPECT_EQ(shown, cell(L"old.txt"));
     EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
     view.DestroyWnd();

@@ -10,36 +10,12 @@
 #include "browsers/ModifiedText.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
+#include "support/FtpFixture.h"
 #include "support/GuiApp.h"
 #include "support/ListRows.h"
 #include "support/ScratchFolder.h"
 
 using Names = std::vector<std::wstring>;
-
-namespace {
-
-uint64_t FileTimeOf(WORD year, WORD month, WORD day) {
-    SYSTEMTIME date = {year, month, 0, day, 12, 30, 0, 0};
-    FILETIME time;
-    SystemTimeToFileTime(&date, &time);
-    return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// Sets a file's last-write time, or with a size its length too (sparse, so no real bytes).
-void SetFile(const std::wstring& path, uint64_t time, int64_t size = -1) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    if (size >= 0) {
-        LARGE_INTEGER end;
-        end.QuadPart = size;
-        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
-    }
-    FILETIME written = {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
-    CloseHandle(file);
-}
-
-}  // namespace
 
 class LocalBrowseWndTest : public ::testing::Test {
   protected:
@@ -217,9 +193,9 @@ TEST_F(LocalBrowseWndTest, SelectAllAndInvert) {
 
 // A sparse file past 4 GiB, and dates whose texts sort otherwise than the times do.
 TEST_F(LocalBrowseWndTest, RealSizesAndModifiedTimesShowAndSort) {
-    SetFile(scratch.Join(L"huge.iso"), FileTimeOf(2021, 1, 5), 5ll << 30);
-    SetFile(scratch.Join(L"small.txt"), FileTimeOf(2020, 9, 1));
-    SetFile(scratch.Join(L"big.bin"), FileTimeOf(2020, 10, 1));
+    ASSERT_TRUE(SetFileFacts(scratch.Join(L"huge.iso"), FileTimeOf(2021, 1, 5), 5ll << 30));
+    ASSERT_TRUE(SetFileFacts(scratch.Join(L"small.txt"), FileTimeOf(2020, 9, 1)));
+    ASSERT_TRUE(SetFileFacts(scratch.Join(L"big.bin"), FileTimeOf(2020, 10, 1)));
     view.Refresh();
     int huge = RowOf(L"huge.iso");
     EXPECT_EQ(L"5.00gb", Cell(huge, 1));
