@@ -287,6 +287,11 @@ LRESULT BrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPA
         case WM_COMMAND:
             OnCommand(wParam, lParam);
             break;
+        case WM_SETFOCUS:
+            // The keys work on the list: focus given back to the view (after a
+            // question, say) goes on to it.
+            if (IsWindowVisible(fileList.GetHandle())) fileList.Focus();
+            break;
     }
     return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
 }

@@ -227,6 +227,8 @@ TEST_F(LocalBrowseWndTest, KeysDoWhatTheirMenuItemsSay) {
     HWND edit = reinterpret_cast<HWND>(List().Send(LVM_GETEDITCONTROL, 0, 0));
     ASSERT_NE(nullptr, edit);
     SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    SetFocus(view.GetHandle());  // as a closed message box gives it back
+    EXPECT_EQ(List().GetHandle(), GetFocus());
     {
         DialogDriver no(Pressing({IDNO}));
         Key(VK_DELETE);
