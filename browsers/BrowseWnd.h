@@ -62,7 +62,6 @@ class BrowseWnd : public BaseWnd {
     // A list of places rather than a folder (the drives) has no parent entry.
     void ShowListing(const std::vector<ListedEntry>& entries, bool withParent = true);
     int AddFolderItem(const wchar_t* name);
-    int AddFileItem(const wchar_t* name, uint32_t size);
     void UpdatePathHistory();
 
     // A transfer's panel takes the place of the path box and the list while it is shown.
