@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "browsers/RowOrder.h"
 #include "browsers/SizeText.h"
 #include "frame/FrameWnd.h"

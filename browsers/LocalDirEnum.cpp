@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 
 LocalDirEnum::LocalDirEnum() : search(nullptr) { CopyText(path, L"\\"); }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/FtpClientApp.h"
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
 #include "ftp/TransferMessages.h"
@@ -60,23 +60,15 @@ void DownloadWorker::EnterFolder(Node* node) {
     Notify(WM_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
     ++counters.foldersEntered;
-    ListFolder();
+    ListRemoteFolder();
 }
 
-void DownloadWorker::ListFolder() {
-    WIN32_FIND_DATAW data;
-    if (FAILED(engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE))) return;
-    do AddItem((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.cFileName);
-    while (!Cancelled() && SUCCEEDED(engine.FindNext(&data)));
-    engine.FindClose();
-}
-
-void DownloadWorker::FolderLeft() {
+void DownloadWorker::LocalFolderLeft() {
     localFolder[parentLengths.back()] = L'\0';
     parentLengths.pop_back();
 }
 
-void DownloadWorker::TransferFile(Node* node) {
+void DownloadWorker::HandleFile(Node* node) {
     if (!LocalPathFor(ItemText(node), localFile)) {
         Failed(node, kFileFailure, localFile);
         return;

@@ -14,8 +14,8 @@ class DownloadWorker : public TransferWalk {
 
   protected:
     void EnterFolder(Node* node) override;
-    void TransferFile(Node* node) override;
-    void FolderLeft() override;
+    void HandleFile(Node* node) override;
+    void LocalFolderLeft() override;
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
@@ -25,7 +25,6 @@ class DownloadWorker : public TransferWalk {
     // stopped: by a cancel or by the user's answer to a failed read.
     CopyEnd Copy(HINTERNET remote, DWORD size);
     bool WriteBlock(const char* block, DWORD count, bool last);
-    void ListFolder();
     void ReportProgress(bool force);
 
     DownloadCounters& counters;

@@ -3,7 +3,7 @@
 #include "app/FtpClientApp.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
-#include "ftp/InternetSession.h"
+#include "ftp/SharedSession.h"
 #include "ftp/RemoteTreeDelete.h"
 
 namespace {
@@ -13,10 +13,10 @@ HRESULT StatusOf(BOOL succeeded) { return succeeded ? S_OK : kFailure; }
 }  // namespace
 
 FtpFS::FtpFS()
-    : session(InternetSession::Acquire(&FtpFS::StatusCallback)),
+    : session(SharedSession::Acquire(&FtpFS::StatusCallback)),
       connection(nullptr),
       listing(nullptr),
-      busy(0),
+      busy(false),
       statusWindow(nullptr),
       localTargetDir(),
       downloadCounters(),
@@ -32,7 +32,7 @@ FtpFS::~FtpFS() {
     StopWorker(upload);
     FindClose();
     Disconnect();
-    InternetSession::Release();
+    SharedSession::Release();
 }
 
 void FtpFS::SetStatusWindow(HWND window) { statusWindow = window; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "ftp/TransferTypes.h"
@@ -44,6 +45,7 @@ class FtpFS {
     static bool LocalFileExists(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
     bool CreateRemoteDir(const wchar_t* name);
+    bool RemoveRemoteDir(const wchar_t* name);
     HRESULT DeleteRemoteTree(const wchar_t* name);
 
     // Starts copying the items (remote names) into the local directory on a
@@ -56,7 +58,7 @@ class FtpFS {
     HRESULT CancelDownload();
     HRESULT CancelUpload();
 
-    bool IsBusy() const { return busy != 0; }
+    bool IsBusy() const { return busy; }
     // A transfer's cancel has begun and its worker has not yet ended.
     bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
@@ -65,7 +67,6 @@ class FtpFS {
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
                                         LPVOID information, DWORD informationLength);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
-    bool RemoveRemoteDir(const wchar_t* name);
 
     static DWORD WINAPI DownloadThread(LPVOID engine);
     static DWORD WINAPI UploadThread(LPVOID engine);
@@ -75,12 +76,10 @@ class FtpFS {
     HRESULT CancelWorker(WorkerState& state, UINT endMessage);
     void StopWorker(WorkerState& state);
 
-    friend class RemoteTreeDelete;
-
     HINTERNET session;
     HINTERNET connection;
     HINTERNET listing;
-    volatile BYTE busy;
+    std::atomic<bool> busy;
     HWND statusWindow;
 
     // The workers' state; the counters are handed to the progress panels by pointer.

@@ -26,19 +26,19 @@ HRESULT FtpFS::StartUpload(const TransferList& items, HWND notifyWindow) {
 
 HRESULT FtpFS::StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
                            LPTHREAD_START_ROUTINE procedure) {
-    ClearTransferList(state.items);
+    ClearWalkList(state.items);
     for (TransferList::Node* node = items.GetHead(); node; node = node->next)
-        state.items.AddTail(new TransferItem(*node->element));
+        state.items.AddTail(new WalkItem{*node->element, 0, false});
     state.notifyWindow = notifyWindow;
     DWORD length = WorkerState::kPathCapacity;
     if (FAILED(GetCurrentDir(state.savedDir, &length))) state.savedDir[0] = L'\0';
-    state.ignoreAll = 0;
-    busy = 1;
-    state.cancel = 0;
+    state.ignoreAll = false;
+    busy = true;
+    state.cancel = false;
     if (state.thread) CloseHandle(state.thread);
     state.thread = CreateThread(nullptr, 0, procedure, this, 0, nullptr);
     if (state.thread) return S_OK;
-    busy = 0;
+    busy = false;
     return E_FAIL;
 }
 
@@ -61,7 +61,7 @@ DWORD FtpFS::RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage
     bool cancelled = walk.Run();
     if (!cancelled) {
         if (state.notifyWindow) SendMessageW(state.notifyWindow, endMessage, 0, 0);
-        busy = 0;
+        busy = false;
     }
     return cancelled;
 }
@@ -78,7 +78,7 @@ HRESULT FtpFS::CancelWorker(WorkerState& state, UINT endMessage) {
     // The connection may be in the middle of a transfer: a fresh login leaves no doubt.
     Disconnect();
     Connect(server, user, password, port);
-    busy = 0;
+    busy = false;
     return SetCurrentDir(state.savedDir);
 }
 
@@ -89,7 +89,7 @@ HRESULT FtpFS::CancelWorker(WorkerState& state, UINT endMessage) {
 // when the engine goes.
 void FtpFS::StopWorker(WorkerState& state) {
     if (!state.thread || WaitForSingleObject(state.thread, 0) == WAIT_OBJECT_0) return;
-    state.cancel = 1;
+    state.cancel = true;
     state.CloseRemoteFile();
     if (WaitServingSentMessages(state.thread, kCancelWaitMs)) return;
     Disconnect();

@@ -3,82 +3,25 @@
 #include <cwchar>
 
 #include "app/FtpClientApp.h"
-#include "framework/TextUtil.h"
 #include "ftp/TransferMessages.h"
 
-namespace {
-bool IsFolderItem(const TransferItem* item) { return item->GetText()[0] == L'D'; }
-}  // namespace
-
 TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message)
-    : engine(ftp),
+    : FolderWalk(ftp, state.items),
       engineState(state),
       errorMessage(message),
-      currentPath(),
       startTick(GetTickCount()),
-      lastProgressTick(0),
-      aborted(false) {}
-
-TransferWalk::~TransferWalk() {
-    while (!marks.IsEmpty()) delete marks.RemoveTail();
-}
+      lastProgressTick(0) {}
 
 bool TransferWalk::Run() {
-    CopyText(currentPath, engineState.savedDir);
-    while (!engineState.items.IsEmpty() && !Cancelled() && !aborted) {
-        Node* node = engineState.items.GetTail();
-        if (!marks.IsEmpty() && marks.GetTail()->element->item == node) {
-            LeaveRemoteFolder();
-            FolderLeft();
-            DropItem(node);
-        } else if (IsFolderItem(node->element)) {
-            EnterFolder(node);
-        } else {
-            TransferFile(node);
-        }
-    }
+    Walk(engineState.savedDir);
     // A cancel reconnects and goes back by itself; the connection is not ours then.
     if (!Cancelled()) ReturnToStart();
     return Cancelled();
 }
 
-// Only an abort, or a parent that could not be reached, leaves the walk elsewhere.
-void TransferWalk::ReturnToStart() {
-    bool inside = !marks.IsEmpty() || wcscmp(currentPath, engineState.savedDir) != 0;
-    while (!marks.IsEmpty()) delete marks.RemoveTail();
-    if (inside) engine.SetCurrentDir(engineState.savedDir);
-}
-
-bool TransferWalk::EnterRemoteFolder(Node* node, const wchar_t* name) {
-    // Without the parent's path the folder could not be left safely.
-    if (!currentPath[0] || FAILED(engine.SetCurrentDir(name))) return false;
-    wchar_t folderPath[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
-    if (FAILED(engine.GetCurrentDir(folderPath, &length))) {
-        if (FAILED(engine.SetCurrentDir(currentPath))) aborted = true;
-        return false;
-    }
-    marks.AddTail(new FolderMark{node, currentPath});
-    CopyText(currentPath, folderPath);
-    return true;
-}
-
-void TransferWalk::LeaveRemoteFolder() {
-    FolderMark* mark = marks.RemoveTail();
-    if (SUCCEEDED(engine.SetCurrentDir(mark->parentPath.GetText())))
-        CopyText(currentPath, mark->parentPath.GetText());
-    else
-        aborted = true;  // nowhere known to go on from
-    delete mark;
-}
-
-void TransferWalk::AddItem(bool folder, const wchar_t* text) {
-    engineState.items.AddTail(new TransferItem(MakeTransferItem(folder ? L'D' : L'F', text)));
-}
-
-void TransferWalk::DropItem(Node* node) {
-    delete node->element;
-    engineState.items.RemoveNode(node);
+void TransferWalk::FolderLeft(Node* node, bool) {
+    LocalFolderLeft();
+    DropItem(node);
 }
 
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject) {
@@ -95,7 +38,7 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
             aborted = true;
             break;
         case answerIgnoreAll:
-            engineState.ignoreAll = 1;
+            engineState.ignoreAll = true;
             break;
         default:
             break;
@@ -111,7 +54,7 @@ bool TransferWalk::RetryBlock(const wchar_t* format, const wchar_t* subject) {
             aborted = true;
             return false;
         case answerIgnoreAll:
-            engineState.ignoreAll = 1;
+            engineState.ignoreAll = true;
             return false;
         default:
             return false;

@@ -2,21 +2,16 @@
 
 #include <windows.h>
 
-#include "framework/PtrList.h"
-#include "framework/WString.h"
-#include "ftp/FtpFS.h"
+#include "ftp/FolderWalk.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/WorkerState.h"
 
 class BaseWnd;
 
-// The walk both transfer workers share. Items are taken from the tail of the
-// work list and a folder's entries are appended to it, so the last selected
-// item goes first and a folder is finished before anything selected earlier.
-// Remote folders are left by their parent's absolute path, never by "..", so
-// the walk cannot climb above where it started; after an abort it goes back
-// there too. Failures go to the user through the error prompt.
-class TransferWalk {
+// The folder walk as both transfer workers run it: on the worker's list, until
+// it is empty, cancelled or aborted, with failures going to the user through
+// the error prompt and progress going to the notify window.
+class TransferWalk : public FolderWalk {
   public:
     // Blocks are 5120 bytes: a shorter read or fread marks the end of a file.
     static const DWORD kBlockSize = 5120;
@@ -25,31 +20,17 @@ class TransferWalk {
     static const size_t kLocalBufferSize = 256 * 1024;
 
     TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage);
-    virtual ~TransferWalk();
-    TransferWalk(const TransferWalk&) = delete;
-    TransferWalk& operator=(const TransferWalk&) = delete;
 
     // Works the list until it is empty, cancelled or aborted; true when cancelled.
     bool Run();
 
   protected:
-    using Node = TransferList::Node;
+    static const wchar_t* ItemText(const Node* node) { return node->element->Name(); }
 
-    static const wchar_t* ItemText(const Node* node) { return node->element->GetText() + 1; }
-
-    virtual void EnterFolder(Node* node) = 0;
-    virtual void TransferFile(Node* node) = 0;
+    bool Stopped() const override { return aborted || Cancelled(); }
+    void FolderLeft(Node* node, bool returned) override;
     // Called once the remote side is back in the folder's parent.
-    virtual void FolderLeft() {}
-
-    // Changes into the remote folder and marks node as the folder being walked
-    // until its entries are done. False (and still in the parent) on failure.
-    bool EnterRemoteFolder(Node* node, const wchar_t* name);
-    // Undoes the last EnterRemoteFolder.
-    void LeaveRemoteFolder();
-
-    void AddItem(bool folder, const wchar_t* text);
-    void DropItem(Node* node);
+    virtual void LocalFolderLeft() {}
 
     // A file or folder that could not be handled: unless cancelled, asks the
     // user (Ignore All answers for every later failure) and keeps the item for
@@ -58,7 +39,7 @@ class TransferWalk {
     // A block that failed inside a file: true when the user wants it tried again.
     bool RetryBlock(const wchar_t* format, const wchar_t* subject);
 
-    bool Cancelled() const { return engineState.cancel != 0; }
+    bool Cancelled() const { return engineState.cancel; }
     void Notify(UINT message, WPARAM wParam, LPARAM lParam);
     // The window object the prompts are owned by; null when the notify window has none.
     BaseWnd* PromptOwner();
@@ -68,24 +49,14 @@ class TransferWalk {
     // to the other thread, which a report per block would pay 200000 times a GiB.
     bool ProgressDue(bool force);
 
-    FtpFS& engine;
     WorkerState& engineState;
 
   private:
     static const DWORD kProgressIntervalMs = 50;
 
-    struct FolderMark {
-        Node* item;
-        WString parentPath;
-    };
-
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject);
-    void ReturnToStart();
 
     const UINT errorMessage;
-    PtrList<FolderMark*> marks;
-    wchar_t currentPath[FtpFS::kTextCapacity];
     DWORD startTick;
     DWORD lastProgressTick;
-    bool aborted;
 };

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/FtpClientApp.h"
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "ftp/EntryName.h"
 #include "ftp/TransferMessages.h"
 
@@ -64,7 +64,7 @@ void UploadWorker::ListFolder(const wchar_t* path) {
 
 // The local file is opened first: one that cannot be read must not replace
 // the server's copy with an empty file.
-void UploadWorker::TransferFile(Node* node) {
+void UploadWorker::HandleFile(Node* node) {
     const wchar_t* path = ItemText(node);
     const wchar_t* name = LeafName(path);
     FILE* local = IsSafeEntryName(name, MAX_PATH) ? _wfopen(path, L"rb") : nullptr;

@@ -10,7 +10,7 @@ class UploadWorker : public TransferWalk {
 
   protected:
     void EnterFolder(Node* node) override;
-    void TransferFile(Node* node) override;
+    void HandleFile(Node* node) override;
 
   private:
     enum class CopyEnd { complete, stopped, readFailed };
