@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 #include "app/FtpClientApp.h"
 #include "framework/LocalPath.h"
@@ -98,7 +100,9 @@ bool DownloadWorker::MayWriteLocalFile(Node* node) {
 // server refuses leaves an existing local copy as it was.
 void DownloadWorker::OpenAndCopy(Node* node) {
     const wchar_t* name = ItemText(node);
-    DWORD size = engine.RemoteFileSize(name);
+    if (!node->element->sized) SizeSelectedFiles();
+    // The panel's figures are 32-bit: a larger file shows its low part.
+    DWORD size = static_cast<DWORD>(node->element->size);
     Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
@@ -123,15 +127,37 @@ void DownloadWorker::OpenAndCopy(Node* node) {
         return;
     }
     if (end == CopyEnd::complete) ++counters.filesDone;
-    // The panel ends on the finished count, not on the count before this file.
-    ReportProgress(true);
+    ReportProgress(false);
     DropItem(node);
+}
+
+// Files found in listings carry their sizes; the selected ones do not. A single
+// one is asked for, several are looked up in one listing of the start folder,
+// where the walk stands whenever it comes to a selected file.
+void DownloadWorker::SizeSelectedFiles() {
+    std::vector<WalkItem*> unsized;
+    for (Node* node = work.GetHead(); node; node = node->next)
+        if (!node->element->sized && !node->element->IsFolder()) unsized.push_back(node->element);
+    if (unsized.size() == 1) {
+        unsized[0]->size = engine.RemoteFileSize(unsized[0]->Name());
+    } else {
+        std::unordered_map<std::wstring, ULONGLONG> sizes;
+        WIN32_FIND_DATAW data;
+        HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+        for (; SUCCEEDED(found); found = engine.FindNext(&data))
+            sizes[data.cFileName] = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        for (WalkItem* item : unsized) {
+            auto listed = sizes.find(item->Name());
+            if (listed != sizes.end()) item->size = listed->second;
+        }
+    }
+    for (WalkItem* item : unsized) item->sized = true;
 }
 
 DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, DWORD size) {
     counters.currentFileBytes = 0;
     counters.currentFileSize = size;
-    ReportProgress(true);
+    ReportProgress(false);
     std::unique_ptr<char[]> block(new char[kBlockSize]);
     while (!Cancelled()) {
         DWORD count = 0;

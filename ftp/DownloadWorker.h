@@ -21,11 +21,12 @@ class DownloadWorker : public TransferWalk {
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
     bool MayWriteLocalFile(Node* node);
     void OpenAndCopy(Node* node);
+    void SizeSelectedFiles();
     enum class CopyEnd { complete, stopped, writeFailed };
     // stopped: by a cancel or by the user's answer to a failed read.
     CopyEnd Copy(HINTERNET remote, DWORD size);
     bool WriteBlock(const char* block, DWORD count, bool last);
-    void ReportProgress(bool force);
+    void ReportProgress(bool force) override;
 
     DownloadCounters& counters;
     wchar_t localFolder[WorkerState::kPathCapacity];

@@ -14,6 +14,7 @@ TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message)
 
 bool TransferWalk::Run() {
     Walk(engineState.savedDir);
+    ReportProgress(true);
     // A cancel reconnects and goes back by itself; the connection is not ours then.
     if (!Cancelled()) ReturnToStart();
     return Cancelled();

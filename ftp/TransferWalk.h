@@ -44,10 +44,13 @@ class TransferWalk : public FolderWalk {
     // The window object the prompts are owned by; null when the notify window has none.
     BaseWnd* PromptOwner();
     DWORD ElapsedMs() const { return GetTickCount() - startTick; }
-    // Progress goes out when forced (a file's start and end) and otherwise at
-    // most every kProgressIntervalMs: a sent message costs the worker a trip
-    // to the other thread, which a report per block would pay 200000 times a GiB.
+    // Progress goes out when forced (the run's end, so that the counts shown
+    // at Done are exact) and otherwise at most every kProgressIntervalMs: a sent
+    // message costs the worker a trip to the other thread, which a report per
+    // block would pay 200000 times a GiB, and a report per file paces a tree
+    // of small files by the window's updates.
     bool ProgressDue(bool force);
+    virtual void ReportProgress(bool force) = 0;
 
     WorkerState& engineState;
 

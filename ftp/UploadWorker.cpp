@@ -21,9 +21,10 @@ const wchar_t* LeafName(const wchar_t* path) {
     return leaf;
 }
 
-DWORD LocalFileSize(const wchar_t* path) {
+ULONGLONG LocalFileSize(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExW(path, GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 }  // namespace
@@ -57,7 +58,8 @@ void UploadWorker::ListFolder(const wchar_t* path) {
     do {
         if (IsDotEntry(data.cFileName)) continue;
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        AddItem(folder, JoinedPath(path, data.cFileName).GetText());
+        ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        AddItem(folder, JoinedPath(path, data.cFileName).GetText(), size, true);
     } while (!Cancelled() && FindNextFileW(search, &data));
     FindClose(search);
 }
@@ -82,7 +84,9 @@ void UploadWorker::HandleFile(Node* node) {
     bool closed = false;
     if (remote) {
         engineState.PutRemoteFile(remote);
-        counters.currentFileSize = LocalFileSize(path);
+        const WalkItem* item = node->element;
+        counters.currentFileSize =
+            static_cast<DWORD>(item->sized ? item->size : LocalFileSize(path));
         end = Copy(remote, local, name);
         // The close reports whether the server stored the whole file.
         closed = engineState.CloseRemoteFile();
@@ -94,21 +98,20 @@ void UploadWorker::HandleFile(Node* node) {
         return;
     }
     if (end == CopyEnd::complete) ++counters.filesDone;
-    // The panel ends on the finished count, not on the count before this file.
-    ReportProgress(true);
+    ReportProgress(false);
     DropItem(node);
 }
 
 UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, const wchar_t* remoteName) {
     counters.currentFileBytes = 0;
     std::unique_ptr<char[]> block(new char[kBlockSize]);
-    for (bool first = true; !Cancelled(); first = false) {
+    while (!Cancelled()) {
         DWORD count = static_cast<DWORD>(fread(block.get(), 1, kBlockSize, local));
         if (ferror(local)) return CopyEnd::readFailed;
         if (!WriteBlock(remote, block.get(), count, remoteName)) return CopyEnd::stopped;
         bool last = count != kBlockSize;
         counters.elapsedMs = ElapsedMs();
-        ReportProgress(first);
+        ReportProgress(false);
         if (last) return CopyEnd::complete;
     }
     return CopyEnd::stopped;

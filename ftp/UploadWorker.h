@@ -17,7 +17,7 @@ class UploadWorker : public TransferWalk {
     CopyEnd Copy(HINTERNET remote, FILE* local, const wchar_t* remoteName);
     bool WriteBlock(HINTERNET remote, const char* block, DWORD count, const wchar_t* remoteName);
     void ListFolder(const wchar_t* path);
-    void ReportProgress(bool force);
+    void ReportProgress(bool force) override;
 
     UploadCounters& counters;
 };
