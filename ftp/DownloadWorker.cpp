@@ -15,6 +15,13 @@ namespace {
 
 const wchar_t kFileFailure[] = L"Can't download file %s";
 const wchar_t kFolderFailure[] = L"Can't download folder %s";
+const wchar_t kLoopFailure[] = L"Can't download folder %s: it leads back into a folder above it";
+const wchar_t kDepthFailure[] = L"Can't download folder %s: it lies more than 32 folders deep";
+// Followed links could lead down for ever (a server may list a link to a
+// folder above as a folder again at every level); real trees stay shallower.
+const size_t kMaxDepth = 32;
+// Beside the target until the server confirmed the whole file.
+const wchar_t kPartSuffix[] = L".corvane-part";
 
 bool MakeLocalFolder(const wchar_t* path) {
     CreateDirectoryW(path, nullptr);  // an existing folder is simply reused
@@ -26,10 +33,12 @@ bool MakeLocalFolder(const wchar_t* path) {
 
 DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters& downloadCounters,
                                const wchar_t* targetDir)
-    : TransferWalk(ftp, state, WM_DOWNLOAD_ERROR),
+    : TransferWalk(ftp, state, WM_DOWNLOAD_ERROR, downloadCounters.failures),
       counters(downloadCounters),
       localFolder(),
-      localFile() {
+      localFile(),
+      partFile(),
+      refusal(nullptr) {
     CopyText(localFolder, targetDir);
     counters = DownloadCounters();
 }
@@ -45,14 +54,17 @@ bool DownloadWorker::LocalPathFor(const wchar_t* name,
     return false;
 }
 
+// The local folder is made before the listing is read, so that a listing
+// that fails leaves nothing half done but an empty local folder.
 void DownloadWorker::EnterFolder(Node* node) {
     const wchar_t* name = ItemText(node);
     wchar_t folderPath[WorkerState::kPathCapacity];
+    refusal = nullptr;
     if (!LocalPathFor(name, folderPath) || !EnterRemoteFolder(node, name)) {
-        Failed(node, kFolderFailure, folderPath);
+        Failed(node, refusal ? refusal : kFolderFailure, folderPath);
         return;
     }
-    if (!MakeLocalFolder(folderPath)) {
+    if (!MakeLocalFolder(folderPath) || !ListRemoteFolder()) {
         LeaveRemoteFolder();
         Failed(node, kFolderFailure, folderPath);
         return;
@@ -62,7 +74,16 @@ void DownloadWorker::EnterFolder(Node* node) {
     Notify(WM_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
     ++counters.foldersEntered;
-    ListRemoteFolder();
+}
+
+// A link to a folder may be followed, but never back up the walk's own way
+// (a loop) and never without end.
+bool DownloadWorker::MayEnter(const wchar_t*, const wchar_t* folderPath) {
+    if (Depth() >= kMaxDepth)
+        refusal = kDepthFailure;
+    else if (IsOnWalkPath(folderPath))
+        refusal = kLoopFailure;
+    return refusal == nullptr;
 }
 
 void DownloadWorker::LocalFolderLeft() {
@@ -71,7 +92,8 @@ void DownloadWorker::LocalFolderLeft() {
 }
 
 void DownloadWorker::HandleFile(Node* node) {
-    if (!LocalPathFor(ItemText(node), localFile)) {
+    if (!LocalPathFor(ItemText(node), localFile) ||
+        !CopyText(partFile, (std::wstring(localFile) + kPartSuffix).c_str())) {
         Failed(node, kFileFailure, localFile);
         return;
     }
@@ -96,8 +118,9 @@ bool DownloadWorker::MayWriteLocalFile(Node* node) {
     return false;
 }
 
-// The remote file is opened before the local one is created, so a file the
-// server refuses leaves an existing local copy as it was.
+// The data goes into a part file beside the target, which replaces the target
+// only once the server confirmed the whole file: a failed, refused, ignored or
+// cancelled file leaves an existing local copy as it was.
 void DownloadWorker::OpenAndCopy(Node* node) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
@@ -107,7 +130,7 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
     HINTERNET remote = engine.OpenRemoteFile(name, GENERIC_READ, type);
-    FILE* local = remote ? _wfopen(localFile, L"wb") : nullptr;
+    FILE* local = remote ? _wfopen(partFile, L"wb") : nullptr;
     if (!local) {
         if (remote) InternetCloseHandle(remote);
         Failed(node, kFileFailure, localFile);
@@ -121,14 +144,16 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     bool closed = engineState.CloseRemoteFile();
     closed = fclose(local) == 0 && closed;
     engineState.localFile = nullptr;
-    // A file stopped by the user or a cancel keeps what was written but is not counted.
-    if (end == CopyEnd::writeFailed || (end == CopyEnd::complete && !closed)) {
-        Failed(node, kFileFailure, localFile);
+    if (end == CopyEnd::complete && closed &&
+        MoveFileExW(partFile, localFile, MOVEFILE_REPLACE_EXISTING)) {
+        ++counters.filesDone;
+        ReportProgress(false);
+        DropItem(node);
         return;
     }
-    if (end == CopyEnd::complete) ++counters.filesDone;
-    ReportProgress(false);
-    DropItem(node);
+    // A cancelled file is not counted and not asked about; its part stays.
+    if (Cancelled()) return;
+    Failed(node, kFileFailure, localFile);
 }
 
 // Files found in listings carry their sizes; the selected ones do not. A single
@@ -161,12 +186,10 @@ DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, DWORD size) {
     std::unique_ptr<char[]> block(new char[kBlockSize]);
     while (!Cancelled()) {
         DWORD count = 0;
-        if (!InternetReadFile(remote, block.get(), kBlockSize, &count)) {
-            if (RetryBlock(kFileFailure, localFile)) continue;
-            return CopyEnd::stopped;
-        }
+        // A failed read fails the file: a Retry opens a fresh data connection.
+        if (!InternetReadFile(remote, block.get(), kBlockSize, &count)) return CopyEnd::failed;
         bool last = count != kBlockSize;
-        if (!WriteBlock(block.get(), count, last)) return CopyEnd::writeFailed;
+        if (!WriteBlock(block.get(), count, last)) return CopyEnd::failed;
         counters.totalBytes += count;
         counters.currentFileBytes += count;
         counters.elapsedMs = ElapsedMs();

@@ -34,13 +34,26 @@ class FolderWalk {
     // parent; returned tells whether it is there. The hook drops the node.
     virtual void FolderLeft(Node* node, bool returned) = 0;
 
+    // Whether the walk may stay in the folder it just changed into, now that
+    // its absolute path is known; the walk's current path is still the parent's.
+    virtual bool MayEnter(const wchar_t*, const wchar_t*) { return true; }
+
     // Changes into the remote folder and marks node as the folder being walked
-    // until its entries are done. False (and still in the parent) on failure.
+    // until its entries are done. False (and still in the parent) on failure
+    // or when MayEnter refused it.
     bool EnterRemoteFolder(Node* node, const wchar_t* name);
     // Undoes the last EnterRemoteFolder; false when the parent could not be reached.
     bool LeaveRemoteFolder();
-    // Appends the current remote folder's entries, with their sizes.
-    void ListRemoteFolder();
+    // Appends the current remote folder's entries, with their sizes; false
+    // when the folder could not be listed (an empty one is no failure).
+    bool ListRemoteFolder();
+
+    // A folder whose path is its parent's plus its name: not a link that leads elsewhere.
+    bool IsChildOfCurrent(const wchar_t* folderPath, const wchar_t* name) const;
+    // The folder is the current one or one above it on the walk's way down.
+    bool IsOnWalkPath(const wchar_t* folderPath) const;
+    // How many folders the walk has entered below where it started.
+    size_t Depth() const { return depth; }
     // Back to where the walk started, when it stopped elsewhere.
     void ReturnToStart();
 
@@ -59,6 +72,7 @@ class FolderWalk {
     };
 
     PtrList<FolderMark*> marks;
+    size_t depth;
     wchar_t startPath[FtpFS::kTextCapacity];
     wchar_t currentPath[FtpFS::kTextCapacity];
 };

@@ -17,6 +17,7 @@ FtpFS::FtpFS()
       connection(nullptr),
       listing(nullptr),
       busy(false),
+      closing(false),
       statusWindow(nullptr),
       localTargetDir(),
       downloadCounters(),
@@ -28,6 +29,7 @@ FtpFS::FtpFS()
 
 // A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
+    closing = true;
     StopWorker(download);
     StopWorker(upload);
     FindClose();
@@ -59,16 +61,14 @@ HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
 }
 
 void FtpFS::Disconnect() {
-    if (!connection) return;
-    InternetCloseHandle(connection);
-    connection = nullptr;
+    HINTERNET closed = connection.exchange(nullptr);
+    if (closed) InternetCloseHandle(closed);
 }
 
 void FtpFS::TakeConnectionOf(FtpFS& other) {
     FindClose();
     Disconnect();
-    connection = other.connection;
-    other.connection = nullptr;
+    connection = other.connection.exchange(nullptr);
     CopyText(server, other.server);
     CopyText(user, other.user);
     CopyText(password, other.password);

@@ -19,14 +19,24 @@ void RemoteTreeDelete::Run(const wchar_t* name) {
     if (aborted) CountRemainingAsNotDeleted();
 }
 
-// A folder that cannot be entered keeps its contents and counts as not deleted.
+// A link goes with a file's delete, which a real folder refuses. A folder
+// that cannot be entered keeps its contents and counts as not deleted.
 void RemoteTreeDelete::EnterFolder(Node* node) {
-    if (!EnterRemoteFolder(node, node->element->Name())) {
+    const wchar_t* name = node->element->Name();
+    if (SUCCEEDED(engine.DeleteRemoteFile(name))) {
+        DropItem(node);
+        return;
+    }
+    if (!EnterRemoteFolder(node, name)) {
         ++foldersNotDeleted;
         DropItem(node);
         return;
     }
     ListRemoteFolder();
+}
+
+bool RemoteTreeDelete::MayEnter(const wchar_t* name, const wchar_t* folderPath) {
+    return IsChildOfCurrent(folderPath, name);
 }
 
 void RemoteTreeDelete::HandleFile(Node* node) {

@@ -13,6 +13,14 @@ using TransferList = PtrList<TransferItem*>;
 // The item for an entry: its type letter followed at once by its name or path.
 TransferItem MakeTransferItem(wchar_t type, const wchar_t* entry);
 
+// What a run could not do, shown by the panel at its end: the files and
+// folders that failed, and whether the run itself failed (the connection was lost).
+struct FailureCounts {
+    DWORD files;
+    DWORD folders;
+    DWORD runFailed;
+};
+
 // Handed by pointer to the download panel, which reads the words by position.
 struct DownloadCounters {
     DWORD filesDone;
@@ -21,6 +29,7 @@ struct DownloadCounters {
     DWORD currentFileSize;
     DWORD currentFileBytes;
     DWORD elapsedMs;
+    FailureCounts failures;
 };
 
 // The upload panel reads these by position too; the order differs on purpose.
@@ -31,6 +40,7 @@ struct UploadCounters {
     DWORD currentFileBytes;
     DWORD elapsedMs;
     DWORD foldersCreated;
+    FailureCounts failures;
 };
 
 // One connect status, valid only while the message carrying it is handled.

@@ -5,10 +5,11 @@
 #include "app/FtpClientApp.h"
 #include "ftp/TransferMessages.h"
 
-TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message)
+TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts)
     : FolderWalk(ftp, state.items),
       engineState(state),
       errorMessage(message),
+      failures(counts),
       startTick(GetTickCount()),
       lastProgressTick(0) {}
 
@@ -27,15 +28,23 @@ void TransferWalk::FolderLeft(Node* node, bool) {
 
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject) {
     if (Cancelled()) return;
+    if (!ConnectionAlive()) {
+        failures.runFailed = 1;
+        aborted = true;
+        return;
+    }
     if (engineState.ignoreAll) {
+        CountFailure(node);
         DropItem(node);
         return;
     }
     switch (Ask(format, subject)) {
         case answerIgnore:
+            CountFailure(node);
             DropItem(node);
             break;
         case answerAbort:
+            CountFailure(node);
             aborted = true;
             break;
         case answerIgnoreAll:
@@ -46,20 +55,18 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
     }
 }
 
-bool TransferWalk::RetryBlock(const wchar_t* format, const wchar_t* subject) {
-    if (Cancelled() || engineState.ignoreAll) return false;
-    switch (Ask(format, subject)) {
-        case answerRetry:
-            return true;
-        case answerAbort:
-            aborted = true;
-            return false;
-        case answerIgnoreAll:
-            engineState.ignoreAll = true;
-            return false;
-        default:
-            return false;
-    }
+// One command's round trip, paid only when something failed.
+bool TransferWalk::ConnectionAlive() {
+    wchar_t path[FtpFS::kTextCapacity];
+    DWORD length = FtpFS::kTextCapacity;
+    return SUCCEEDED(engine.GetCurrentDir(path, &length));
+}
+
+void TransferWalk::CountFailure(const Node* node) {
+    if (node->element->IsFolder())
+        ++failures.folders;
+    else
+        ++failures.files;
 }
 
 TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject) {

@@ -19,7 +19,7 @@ class TransferWalk : public FolderWalk {
     // reads and writes instead of a system call or two per block.
     static const size_t kLocalBufferSize = 256 * 1024;
 
-    TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage);
+    TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage, FailureCounts& failures);
 
     // Works the list until it is empty, cancelled or aborted; true when cancelled.
     bool Run();
@@ -34,10 +34,10 @@ class TransferWalk : public FolderWalk {
 
     // A file or folder that could not be handled: unless cancelled, asks the
     // user (Ignore All answers for every later failure) and keeps the item for
-    // another try (Retry, the first Ignore All) or drops it.
+    // another try (Retry, the first Ignore All) or drops it and counts it as
+    // failed. A lost connection ends the run as failed instead: nothing after
+    // it could succeed.
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject);
-    // A block that failed inside a file: true when the user wants it tried again.
-    bool RetryBlock(const wchar_t* format, const wchar_t* subject);
 
     bool Cancelled() const { return engineState.cancel; }
     void Notify(UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,8 +58,11 @@ class TransferWalk : public FolderWalk {
     static const DWORD kProgressIntervalMs = 50;
 
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject);
+    bool ConnectionAlive();
+    void CountFailure(const Node* node);
 
     const UINT errorMessage;
+    FailureCounts& failures;
     DWORD startTick;
     DWORD lastProgressTick;
 };

@@ -30,7 +30,7 @@ ULONGLONG LocalFileSize(const wchar_t* path) {
 }  // namespace
 
 UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
-    : TransferWalk(ftp, state, WM_UPLOAD_ERROR), counters(uploadCounters) {
+    : TransferWalk(ftp, state, WM_UPLOAD_ERROR, uploadCounters.failures), counters(uploadCounters) {
     counters = UploadCounters();
 }
 
@@ -87,28 +87,28 @@ void UploadWorker::HandleFile(Node* node) {
         const WalkItem* item = node->element;
         counters.currentFileSize =
             static_cast<DWORD>(item->sized ? item->size : LocalFileSize(path));
-        end = Copy(remote, local, name);
+        end = Copy(remote, local);
         // The close reports whether the server stored the whole file.
         closed = engineState.CloseRemoteFile();
     }
     fclose(local);
     engineState.localFile = nullptr;
-    if (!remote || end == CopyEnd::readFailed || (end == CopyEnd::complete && !closed)) {
-        Failed(node, kFileFailure, name);
+    if (end == CopyEnd::complete && closed) {
+        ++counters.filesDone;
+        ReportProgress(false);
+        DropItem(node);
         return;
     }
-    if (end == CopyEnd::complete) ++counters.filesDone;
-    ReportProgress(false);
-    DropItem(node);
+    // A cancelled file is not counted and not asked about.
+    if (!Cancelled()) Failed(node, kFileFailure, name);
 }
 
-UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, const wchar_t* remoteName) {
+UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local) {
     counters.currentFileBytes = 0;
     std::unique_ptr<char[]> block(new char[kBlockSize]);
     while (!Cancelled()) {
         DWORD count = static_cast<DWORD>(fread(block.get(), 1, kBlockSize, local));
-        if (ferror(local)) return CopyEnd::readFailed;
-        if (!WriteBlock(remote, block.get(), count, remoteName)) return CopyEnd::stopped;
+        if (ferror(local) || !WriteBlock(remote, block.get(), count)) return CopyEnd::failed;
         bool last = count != kBlockSize;
         counters.elapsedMs = ElapsedMs();
         ReportProgress(false);
@@ -117,18 +117,14 @@ UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, const wc
     return CopyEnd::stopped;
 }
 
-// False when the user (or a cancel) stopped the file after a failed write.
-bool UploadWorker::WriteBlock(HINTERNET remote, const char* block, DWORD count,
-                              const wchar_t* remoteName) {
+// A failed write fails the file: a Retry opens a fresh data connection.
+bool UploadWorker::WriteBlock(HINTERNET remote, const char* block, DWORD count) {
     if (count == 0) return true;
-    for (;;) {
-        DWORD written = 0;
-        bool wrote = InternetWriteFile(remote, block, count, &written) != FALSE;
-        counters.currentFileBytes += written;
-        counters.totalBytes += written;
-        if (wrote) return true;
-        if (!RetryBlock(kFileFailure, remoteName)) return false;
-    }
+    DWORD written = 0;
+    bool wrote = InternetWriteFile(remote, block, count, &written) != FALSE;
+    counters.currentFileBytes += written;
+    counters.totalBytes += written;
+    return wrote;
 }
 
 void UploadWorker::ReportProgress(bool force) {

@@ -6,6 +6,7 @@ WorkerState::WorkerState()
       savedDir(),
       thread(nullptr),
       cancel(false),
+      walkEnded(false),
       ignoreAll(false),
       remoteFile(nullptr) {}
 

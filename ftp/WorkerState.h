@@ -30,6 +30,8 @@ struct WorkerState {
     wchar_t savedDir[kPathCapacity];
     HANDLE thread;
     std::atomic<bool> cancel;
+    // The walk has returned: a cancel from then on has nothing left to stop.
+    bool walkEnded;
     std::atomic<bool> ignoreAll;
 
   private:

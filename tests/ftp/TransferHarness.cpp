@@ -45,7 +45,7 @@ Names TransferRecorder::NamesOf(UINT message) const {
 }
 
 const DWORD* TransferRecorder::LastCounters(UINT message) const {
-    static const DWORD none[6] = {};
+    static const DWORD none[9] = {};
     for (auto event = events.rbegin(); event != events.rend(); ++event)
         if (event->message == message) return event->counters;
     return none;
@@ -68,7 +68,9 @@ std::wstring TransferTest::CurrentDir() {
     return path;
 }
 
-HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target) {
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
+                               FtpFS* through) {
+    FtpFS& engine = through ? *through : this->engine;
     TransferList list;
     for (const std::wstring& item : items)
         list.AddTail(
@@ -76,8 +78,15 @@ HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstri
     HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
                             : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
     ClearTransferList(list);
-    EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }));
+    EXPECT_TRUE(PumpUntil([&engine] { return !engine.IsBusy(); }));
     return result;
+}
+
+bool TransferTest::ConnectHostile(FtpFS& hostile) {
+    std::string port;
+    return FixtureVariable("CORVANE_FTP_HOSTILE_PORT", port) &&
+           hostile.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                           static_cast<WORD>(atoi(port.c_str()))) == S_OK;
 }
 
 std::string ReadBytes(const std::wstring& path) {
