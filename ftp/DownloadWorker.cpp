@@ -136,7 +136,7 @@ void DownloadWorker::OpenAndCopy(Node* node) {
         Failed(node, kFileFailure, localFile);
         return;
     }
-    setvbuf(local, nullptr, _IOFBF, kLocalBufferSize);
+    BufferLocalStream(local);
     engineState.PutRemoteFile(remote);
     engineState.localFile = local;
     CopyEnd end = Copy(remote, size);

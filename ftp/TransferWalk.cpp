@@ -26,6 +26,11 @@ void TransferWalk::FolderLeft(Node* node, bool) {
     DropItem(node);
 }
 
+void TransferWalk::BufferLocalStream(FILE* stream) {
+    if (!streamBuffer) streamBuffer.reset(new char[kLocalBufferSize]);
+    setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalBufferSize);
+}
+
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject) {
     if (Cancelled()) return;
     if (!ConnectionAlive()) {

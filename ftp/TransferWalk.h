@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <memory>
+
 #include "ftp/FolderWalk.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/WorkerState.h"
@@ -39,6 +42,10 @@ class TransferWalk : public FolderWalk {
     // it could succeed.
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject);
 
+    // The one stream buffer of the walk, lent to each local file in turn: a
+    // fresh one per file would cost an allocation of its size every file.
+    void BufferLocalStream(FILE* stream);
+
     bool Cancelled() const { return engineState.cancel; }
     void Notify(UINT message, WPARAM wParam, LPARAM lParam);
     // The window object the prompts are owned by; null when the notify window has none.
@@ -63,6 +70,7 @@ class TransferWalk : public FolderWalk {
 
     const UINT errorMessage;
     FailureCounts& failures;
+    std::unique_ptr<char[]> streamBuffer;
     DWORD startTick;
     DWORD lastProgressTick;
 };

@@ -74,7 +74,7 @@ void UploadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
-    setvbuf(local, nullptr, _IOFBF, kLocalBufferSize);
+    BufferLocalStream(local);
     engineState.localFile = local;
     Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
     DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
