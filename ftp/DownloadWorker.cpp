@@ -124,8 +124,7 @@ bool DownloadWorker::MayWriteLocalFile(Node* node) {
 void DownloadWorker::OpenAndCopy(Node* node) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
-    // The panel's figures are 32-bit: a larger file shows its low part.
-    DWORD size = static_cast<DWORD>(node->element->size);
+    ULONGLONG size = node->element->size;
     Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
@@ -179,7 +178,7 @@ void DownloadWorker::SizeSelectedFiles() {
     for (WalkItem* item : unsized) item->sized = true;
 }
 
-DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, DWORD size) {
+DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size) {
     counters.currentFileBytes = 0;
     counters.currentFileSize = size;
     ReportProgress(false);

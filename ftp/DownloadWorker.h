@@ -26,7 +26,7 @@ class DownloadWorker : public TransferWalk {
     void OpenAndCopy(Node* node);
     void SizeSelectedFiles();
     enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
-    CopyEnd Copy(HINTERNET remote, DWORD size);
+    CopyEnd Copy(HINTERNET remote, ULONGLONG size);
     bool WriteBlock(const char* block, DWORD count, bool last);
     void ReportProgress(bool force) override;
 

@@ -21,23 +21,24 @@ struct FailureCounts {
     DWORD runFailed;
 };
 
-// Handed by pointer to the download panel, which reads the words by position.
+// Handed by pointer to the download panel. Bytes count in 64 bits: files and
+// runs of 4 GiB and more are common.
 struct DownloadCounters {
     DWORD filesDone;
     DWORD foldersEntered;
-    DWORD totalBytes;
-    DWORD currentFileSize;
-    DWORD currentFileBytes;
+    ULONGLONG totalBytes;
+    ULONGLONG currentFileSize;
+    ULONGLONG currentFileBytes;
     DWORD elapsedMs;
     FailureCounts failures;
 };
 
-// The upload panel reads these by position too; the order differs on purpose.
+// The same for the upload panel; the order differs on purpose.
 struct UploadCounters {
     DWORD filesDone;
-    DWORD totalBytes;
-    DWORD currentFileSize;
-    DWORD currentFileBytes;
+    ULONGLONG totalBytes;
+    ULONGLONG currentFileSize;
+    ULONGLONG currentFileBytes;
     DWORD elapsedMs;
     DWORD foldersCreated;
     FailureCounts failures;

@@ -85,8 +85,7 @@ void UploadWorker::HandleFile(Node* node) {
     if (remote) {
         engineState.PutRemoteFile(remote);
         const WalkItem* item = node->element;
-        counters.currentFileSize =
-            static_cast<DWORD>(item->sized ? item->size : LocalFileSize(path));
+        counters.currentFileSize = item->sized ? item->size : LocalFileSize(path);
         end = Copy(remote, local);
         // The close reports whether the server stored the whole file.
         closed = engineState.CloseRemoteFile();
