@@ -25,8 +25,6 @@ TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
     HWND other =
         CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     key.SetDword(L"Runtime", L"hWnd", HandleValue(other));
-    key.SetString(L"Sessions\\home", L"Host", L"h");
-    key.SetString(L"Sessions\\work", L"Host", L"w");
     StartedApp app;
     ASSERT_TRUE(app.Startup());
     HWND frame = app.frame.GetHandle();
@@ -36,12 +34,9 @@ TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
     GetWindowRect(frame, &placed);
     EXPECT_EQ(work.bottom - work.top - 26, placed.bottom - placed.top);
 
-    EXPECT_TRUE(app.sessions.RemoveByName(L"home"));
     EXPECT_EQ(0, app.Shutdown());
     EXPECT_EQ(0u, key.GetDword(L"Runtime", L"hWnd"));
     EXPECT_EQ(1u, key.GetDword(L"FtpConfig", L"Transfer Type"));
-    EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
-    EXPECT_TRUE(key.Exists(L"Sessions\\work"));
     DestroyWindow(other);
 }
 

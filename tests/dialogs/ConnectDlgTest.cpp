@@ -41,8 +41,17 @@ class ConnectDlgTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) {
+// A new host: empty on the FTP port; "Save Host" names the session after the
+// host but keeps a typed name; an empty name or a bad port is refused and the
+// dialog stays; "Anonymous" fills the login with the options' e-mail address.
+TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
     app.options.SetAnonymousPassword(L"guest@example.org");
+    std::vector<std::wstring> refusals;
+    for (const wchar_t* title : {L"Session name required", L"Port required"})
+        driver.On(title, [&](HWND box) {
+            refusals.push_back(ItemText(box, 0xFFFF));
+            Click(box, IDOK);
+        });
     INT_PTR result = Run([](HWND d) {
         for (int id :
              {IDC_CONNECT_SESSION, IDC_CONNECT_HOST, IDC_CONNECT_USER, IDC_CONNECT_PASSWORD})
@@ -51,12 +60,24 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
         EXPECT_FALSE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST) ||
                      IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
         EXPECT_FALSE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
+        Click(d, IDC_CONNECT_SAVE_HOST);  // neither name nor host
+        Click(d, IDOK);
+        EXPECT_TRUE(IsWindowVisible(d));
 
         SetDlgItemTextW(d, IDC_CONNECT_HOST, L"ftp.example.org");
-        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"2121");
+        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"70000");
+        Click(d, IDC_CONNECT_SAVE_HOST);
         Click(d, IDC_CONNECT_SAVE_HOST);  // no name yet: the host becomes the name
         EXPECT_EQ(L"ftp.example.org", ItemText(d, IDC_CONNECT_SESSION));
         EXPECT_TRUE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
+        Click(d, IDOK);
+        EXPECT_TRUE(IsWindowVisible(d));
+        SetDlgItemTextW(d, IDC_CONNECT_SESSION, L"mine");
+        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"");  // empty: the FTP port
+        Click(d, IDC_CONNECT_SAVE_HOST);
+        Click(d, IDC_CONNECT_SAVE_HOST);
+        EXPECT_EQ(L"mine", ItemText(d, IDC_CONNECT_SESSION));
+
         Click(d, IDC_CONNECT_ANONYMOUS);
         EXPECT_EQ(L"Anonymous", ItemText(d, IDC_CONNECT_USER));
         EXPECT_EQ(L"guest@example.org", ItemText(d, IDC_CONNECT_PASSWORD));
@@ -65,44 +86,17 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
         Click(d, IDOK);
     });
     ASSERT_EQ(IDOK, result);
-    const SessionInfo& record = dialog.Record();
-    EXPECT_STREQ(L"ftp.example.org", record.name);
-    EXPECT_STREQ(L"ftp.example.org", record.host);
-    EXPECT_STREQ(L"Anonymous", record.user);
-    EXPECT_STREQ(L"guest@example.org", record.password);
-    EXPECT_EQ(2121u, record.port);
-    EXPECT_EQ(1u, record.bSaveHost);
-    EXPECT_EQ(1u, record.bAnonymous);
-}
-
-TEST_F(ConnectDlgTest, SaveHostKeepsATypedNameAndRefusesAnEmptyOneOrABadPort) {
-    std::vector<std::wstring> refusals;
-    for (const wchar_t* title : {L"Session name required", L"Port required"})
-        driver.On(title, [&](HWND box) {
-            refusals.push_back(ItemText(box, 0xFFFF));
-            Click(box, IDOK);
-        });
-    INT_PTR result = Run([](HWND d) {
-        Click(d, IDC_CONNECT_SAVE_HOST);  // neither name nor host
-        Click(d, IDOK);
-        EXPECT_TRUE(IsWindowVisible(d));
-        SetDlgItemTextW(d, IDC_CONNECT_SESSION, L"mine");
-        SetDlgItemTextW(d, IDC_CONNECT_HOST, L"h");
-        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"70000");
-        Click(d, IDOK);
-        EXPECT_TRUE(IsWindowVisible(d));
-        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"");  // empty: the FTP port
-        Click(d, IDC_CONNECT_SAVE_HOST);
-        Click(d, IDC_CONNECT_SAVE_HOST);
-        EXPECT_EQ(L"mine", ItemText(d, IDC_CONNECT_SESSION));
-        Click(d, IDOK);
-    });
-    EXPECT_EQ(IDOK, result);
     EXPECT_EQ((std::vector<std::wstring>{L"Please enter some session name",
                                          L"Please enter a port number up to 65535"}),
               refusals);
-    EXPECT_STREQ(L"mine", dialog.Record().name);
-    EXPECT_EQ(21u, dialog.Record().port);
+    const SessionInfo& record = dialog.Record();
+    EXPECT_STREQ(L"mine", record.name);
+    EXPECT_STREQ(L"ftp.example.org", record.host);
+    EXPECT_STREQ(L"Anonymous", record.user);
+    EXPECT_STREQ(L"guest@example.org", record.password);
+    EXPECT_EQ(21u, record.port);
+    EXPECT_EQ(1u, record.bSaveHost);
+    EXPECT_EQ(1u, record.bAnonymous);
 }
 
 TEST_F(ConnectDlgTest, PickingASavedSessionShowsItAndCancelKeepsTheRecord) {
