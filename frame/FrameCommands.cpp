@@ -42,7 +42,7 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
             break;
         case IDM_OPTIONS: {
             OptionsDlg options;
-            options.RunModal(IDD_OPTIONS, this);
+            if (options.RunModal(IDD_OPTIONS, this) == IDOK) GetApp()->SaveOptions();
             break;
         }
         case IDM_ABOUT:
@@ -57,12 +57,18 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
     }
 }
 
-// A new host with "Save Host" ticked is kept once its login succeeded.
+// A new host with "Save Host" ticked is kept, in the registry at once, once its
+// login succeeded.
 void FrameWnd::ConnectNewHost() {
     ConnectDlg dialog;
-    if (!ConnectWithDialog(dialog)) return;
-    const SessionInfo& record = dialog.Record();
-    if (record.bSaveHost && GetApp()->sessions.AddIfAbsent(record)) AddSessionItems(record.name);
+    if (ConnectWithDialog(dialog) && dialog.Record().bSaveHost) KeepNewSession(dialog.Record());
+}
+
+// A name already taken keeps its session as it was.
+void FrameWnd::KeepNewSession(const SessionInfo& record) {
+    if (!GetApp()->sessions.AddIfAbsent(record)) return;
+    AddSessionItems(record.name);
+    GetApp()->SaveSessions();
 }
 
 // The dialog opens filled in with the session; what the user changes there
@@ -85,6 +91,7 @@ void FrameWnd::RemoveAllSessions() {
         RemoveSessionItems(session->name);
         delete session;
     }
+    GetApp()->SaveSessions();
 }
 
 void FrameWnd::ShowAbout() {

@@ -32,7 +32,8 @@ class SessionList {
     void CopyNames(PtrList<WString*>& names) const;
 
     void Load(RegStore& store);
-    void Save(RegStore& store);
+    // False when a write failed; the store keeps the reason.
+    bool Save(RegStore& store);
 
     static bool IsStorableName(const wchar_t* name);
 

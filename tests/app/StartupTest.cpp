@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/ProgramEntry.h"
+#include "framework/TextUtil.h"
+#include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "support/ScratchKey.h"
@@ -38,6 +40,35 @@ TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
     EXPECT_EQ(0u, key.GetDword(L"Runtime", L"hWnd"));
     EXPECT_EQ(1u, key.GetDword(L"FtpConfig", L"Transfer Type"));
     DestroyWindow(other);
+}
+
+// Nothing waits for the exit: each change is in the registry at once, the exit
+// still writes everything, and a write that fails is told with its reason.
+TEST(Startup, ChangedSettingsReachTheRegistryAtOnceAndAFailedWriteIsTold) {
+    ScratchKey key(programKey);
+    key.SetString(L"Sessions\\home", L"Host", L"h");
+    StartedApp app;
+    ASSERT_TRUE(app.Startup());
+    DialogDriver answerer(Pressing({IDYES, IDOK}));  // OK in Options, Yes to "remove ALL"
+    app.options.SetTransferType(transferAscii);
+    app.frame.HandleCommand(IDM_OPTIONS, 0, 0);
+    EXPECT_EQ(0u, key.GetDword(L"FtpConfig", L"Transfer Type"));
+    app.frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
+    EXPECT_EQ(0, key.CountSubkeys(L"Sessions"));
+
+    HKEY sessions = nullptr;  // a volatile key takes no lasting subkeys
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Corvane\\Sessions");
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Ostrel\\Corvane\\Sessions", 0, nullptr,
+                    REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &sessions, nullptr);
+    RegCloseKey(sessions);
+    SessionInfo session = {};
+    CopyText(session.name, L"kept");
+    app.sessions.AddIfAbsent(session);
+    app.Shutdown();
+    EXPECT_EQ(0u, key.GetDword(L"Runtime", L"hWnd"));
+    std::wstring told = answerer.LastText();
+    EXPECT_EQ(0u, told.find(L"Can't save the sessions in the registry")) << told;
+    EXPECT_NE(std::wstring::npos, told.find(L"(error 1021)")) << told;
 }
 
 // The real program, started while this process's instance runs, must end
