@@ -71,14 +71,23 @@ void FrameWnd::KeepNewSession(const SessionInfo& record) {
     GetApp()->SaveSessions();
 }
 
-// The dialog opens filled in with the session; what the user changes there
-// serves this connection only.
+// The dialog opens filled in with the session. With "Save Host" ticked, what
+// the user typed there replaces the session once the login succeeded (a new
+// name keeps the old session and saves a new one); unticked, it serves this
+// connection only.
 void FrameWnd::ConnectSavedSession(const wchar_t* name) {
-    const SessionInfo* session = GetApp()->sessions.FindByName(name);
+    SessionList& sessions = GetApp()->sessions;
+    const SessionInfo* session = sessions.FindByName(name);
     if (!session) return;
     ConnectDlg dialog;
     dialog.Record() = *session;
-    ConnectWithDialog(dialog);
+    if (!ConnectWithDialog(dialog)) return;
+    const SessionInfo& record = dialog.Record();
+    if (!record.bSaveHost) return;
+    if (sessions.Replace(record))
+        GetApp()->SaveSessions();
+    else
+        KeepNewSession(record);
 }
 
 void FrameWnd::RemoveAllSessions() {

@@ -97,6 +97,12 @@ bool SessionList::RemoveByName(const wchar_t* name) {
     return true;
 }
 
+bool SessionList::Replace(const SessionInfo& session) {
+    SessionInfo* listed = FindByName(session.name);
+    if (listed) *listed = session;
+    return listed != nullptr;
+}
+
 SessionInfo* SessionList::RemoveHead() {
     return sessions.IsEmpty() ? nullptr : sessions.RemoveHead();
 }

@@ -25,6 +25,8 @@ class SessionList {
     // Exact, case-sensitive match.
     SessionInfo* FindByName(const wchar_t* name);
     bool RemoveByName(const wchar_t* name);
+    // Copies the record over the listed one of the same name; false when there is none.
+    bool Replace(const SessionInfo& session);
     // Hands the first record to the caller, who deletes it; null when empty.
     SessionInfo* RemoveHead();
     size_t GetCount() const { return sessions.GetCount(); }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,28 +100,56 @@ TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
     EXPECT_EQ(1u, record.bAnonymous);
 }
 
-TEST_F(ConnectDlgTest, PickingASavedSessionShowsItAndCancelKeepsTheRecord) {
-    app.sessions.AddIfAbsent(MakeSession(L"work", L"w.example.org", L"Anonymous", 2121, true));
+// The dialog opens on an anonymous session, as File > Connect opens it: its
+// login is the options' e-mail address, since no password is saved for it.
+TEST_F(ConnectDlgTest, SavedSessionsShowWhatFitsThemAndCancelKeepsTheRecord) {
+    app.options.SetAnonymousPassword(L"me@example.org");
+    SessionInfo anonymous = MakeSession(L"work", L"w.example.org", L"", 2121, true);
+    anonymous.password[0] = L'\0';
+    app.sessions.AddIfAbsent(anonymous);
     app.sessions.AddIfAbsent(MakeSession(L"home", L"h.example.org", L"me", 0, false));
     dialog.SetSessions(&app.sessions);
+    dialog.Record() = anonymous;
     INT_PTR result = Run([](HWND d) {
-        HWND box = GetDlgItem(d, IDC_CONNECT_SESSION);
-        ASSERT_EQ(2, SendMessageW(box, CB_GETCOUNT, 0, 0));
-        SendMessageW(box, CB_SETCURSEL, 1, 0);  // sorted: "work" is second
-        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(box));
-        EXPECT_EQ(L"w.example.org", ItemText(d, IDC_CONNECT_HOST));
-        EXPECT_EQ(L"2121", ItemText(d, IDC_CONNECT_PORT));
-        EXPECT_TRUE(IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
-        for (int id : {IDC_CONNECT_USER, IDC_CONNECT_PASSWORD, IDC_CONNECT_SAVE_PASSWORD})
-            EXPECT_FALSE(IsItemEnabled(d, id));
-        SendMessageW(box, CB_SETCURSEL, 0, 0);
-        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(box));
-        EXPECT_EQ(L"me", ItemText(d, IDC_CONNECT_USER));
-        EXPECT_TRUE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
+        auto pick = [d](int index) {
+            HWND box = GetDlgItem(d, IDC_CONNECT_SESSION);
+            SendMessageW(box, CB_SETCURSEL, index, 0);  // sorted: "home", "work"
+            SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(box));
+        };
+        for (int index : {-1, 0, 1}) {
+            if (index >= 0) pick(index);
+            bool isAnonymous = index != 0;
+            EXPECT_EQ(isAnonymous ? L"2121" : L"0", ItemText(d, IDC_CONNECT_PORT));
+            EXPECT_EQ(isAnonymous ? L"Anonymous" : L"me", ItemText(d, IDC_CONNECT_USER));
+            EXPECT_EQ(isAnonymous ? L"me@example.org" : L"pw", ItemText(d, IDC_CONNECT_PASSWORD));
+            for (int id : {IDC_CONNECT_USER, IDC_CONNECT_PASSWORD, IDC_CONNECT_SAVE_PASSWORD})
+                EXPECT_EQ(!isAnonymous, IsItemEnabled(d, id));
+        }
         Click(d, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, result);
-    EXPECT_STREQ(L"", dialog.Record().host);
+    EXPECT_STREQ(L"", dialog.Record().password);
+}
+
+// Tab visits every field that can take it once, top to bottom and left to
+// right, and comes round again: whatever the template adds keeps to that.
+TEST_F(ConnectDlgTest, TabReachesEveryFieldInReadingOrder) {
+    Run([](HWND d) {
+        std::vector<std::pair<std::pair<LONG, LONG>, HWND>> stops;
+        for (HWND child = GetWindow(d, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!(GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) || !IsWindowEnabled(child))
+                continue;
+            RECT at;
+            GetWindowRect(child, &at);
+            stops.push_back({{at.top, at.left}, child});
+        }
+        std::sort(stops.begin(), stops.end());
+        ASSERT_GE(stops.size(), 9u);
+        for (size_t i = 0; i < stops.size(); ++i)
+            EXPECT_EQ(stops[(i + 1) % stops.size()].second,
+                      GetNextDlgTabItem(d, stops[i].second, FALSE))
+                << GetDlgCtrlID(stops[i].second);
+        Click(d, IDCANCEL);
+    });
 }

@@ -166,10 +166,11 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         EXPECT_EQ(host, ItemText(d, IDC_CONNECT_HOST));
         EXPECT_EQ(std::to_wstring(user.server.port), ItemText(d, IDC_CONNECT_PORT));
         EXPECT_TRUE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST));
+        Click(d, IDC_CONNECT_SAVE_PASSWORD);  // "Save Host" stays: the change is kept
         Click(d, IDOK);
     });
     app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 0), 2), 0, 0);
     EXPECT_EQ(L"Ftp [work]", Title(app.frame));
     EXPECT_EQ(1u, app.sessions.GetCount());
-    app.Shutdown();
+    EXPECT_EQ(0u, key.GetDword(L"Sessions\\work", L"bSavePassword"));
 }
