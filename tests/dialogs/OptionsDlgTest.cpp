@@ -74,7 +74,7 @@ class OptionsDlgTest : public ::testing::Test {
 };
 
 TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
-    OpenOptions([](HWND dialog) {
+    OpenOptions([this](HWND dialog) {
         HWND tabs = TabControl(dialog);
         HWND general = GetParent(Item(dialog, IDC_GENERAL_EMAIL));
         HWND ftp = GetParent(Item(dialog, IDC_FTPPAGE_PASSIVE));
@@ -90,9 +90,14 @@ TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
         ClickTab(dialog, 0);
         EXPECT_EQ(std::pair(true, false), shown());
 
-        // The dialog grew to the frame's size after the pages were placed: the
-        // tabs fill it above the buttons, the pages 5 pixels inside the tabs' body.
-        RECT client, body, row, placed;
+        // The dialog grew to cover the frame, with a close box for Done, after
+        // the pages were placed: the tabs fill it above the buttons, the pages
+        // 5 pixels inside the tabs' body.
+        RECT frame, client, body, row, placed;
+        app.frame.GetWindowRect(&frame);
+        GetWindowRect(dialog, &placed);
+        EXPECT_TRUE(EqualRect(&frame, &placed));
+        EXPECT_TRUE(GetWindowLongW(dialog, GWL_STYLE) & WS_SYSMENU);
         GetClientRect(dialog, &client);
         GetClientRect(tabs, &body);
         EXPECT_EQ(client.right, body.right);

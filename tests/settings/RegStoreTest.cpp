@@ -2,9 +2,6 @@
 #include <tuple>
 
 #include "RegistryTest.h"
-#include "framework/TextUtil.h"
-#include "settings/FtpOptions.h"
-#include "settings/SessionList.h"
 
 namespace {
 
@@ -78,25 +75,4 @@ TEST_F(RegStoreTest, WrongTypesGiveTheDefaultAndBrokenStringsStayInTheirBytes) {
     EXPECT_EQ(freeBefore, NextFreeHandle());
     key.SetString(L"Cfg", L"v", std::wstring(5000, L'z'));
     EXPECT_EQ(std::wstring(5000, L'z'), store.ReadString(L"Cfg", nullptr, L"v", L"").GetText());
-}
-
-// A volatile key takes no lasting subkey: every save under it fails and says why.
-TEST_F(RegStoreTest, SavesThatFailSaySoWithTheSystemsReason) {
-    HKEY product = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\CorvaneTest\\Store", 0, nullptr,
-                                 REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &product, nullptr));
-    RegCloseKey(product);
-    ASSERT_TRUE(store.Open());
-    EXPECT_TRUE(store.WriteDword(nullptr, nullptr, L"v", 1));
-    EXPECT_EQ(0, store.GetLastFailure());
-    SessionInfo session = {};
-    CopyText(session.name, L"s");
-    SessionList sessions;
-    sessions.AddIfAbsent(session);
-    EXPECT_FALSE(sessions.Save(store));
-    EXPECT_FALSE(FtpOptions().Save(store));
-    EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE, store.GetLastFailure());
-    std::wstring reason = store.DescribeLastFailure();
-    EXPECT_NE(std::wstring::npos, reason.find(L"(error 1021)")) << reason;
-    EXPECT_GT(reason.size(), 14u) << "the system's own words come first";
 }
