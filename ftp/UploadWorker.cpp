@@ -76,7 +76,7 @@ void UploadWorker::HandleFile(Node* node) {
     }
     BufferLocalStream(local);
     engineState.localFile = local;
-    Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
+    AnnounceFile(WM_UPLOAD_FILE, path, name);
     DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
                              : GetApp()->options.ChooseTransferType(name, PromptOwner());
     HINTERNET remote = Cancelled() ? nullptr : engine.OpenRemoteFile(name, GENERIC_WRITE, type);
