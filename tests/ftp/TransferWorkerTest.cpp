@@ -80,14 +80,16 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
     }
 }
 
-TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAscii) {
+// A resumed binary file keeps the bytes there; an ASCII one starts over.
+TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAsciiAndOnlyBinaryResumes) {
     WriteBytes(Remote(L"lines.txt"), "one\ntwo\n");
-    app.options.SetExistingFileOption(existingOverwrite);
+    app.options.SetExistingFileOption(existingResume);
     for (auto [clicks, result, storedAfter] :
-         {std::tuple<std::vector<int>, std::string, DWORD>{{IDOK}, "one\ntwo\n", transferPrompt},
+         {std::tuple<std::vector<int>, std::string, DWORD>{{IDOK}, "cut\ntwo\n", transferPrompt},
           {{IDC_TRANSFER_TYPE_ASCII, IDC_TRANSFER_TYPE_DONT_ASK, IDOK},
            "one\r\ntwo\r\n",
            transferAscii}}) {
+        WriteBytes(Local(L"lines.txt"), "cut");
         app.options.SetTransferType(transferPrompt);
         int asked = prompts.Count(L"Transfer Type?");
         prompts.On(L"Transfer Type?", Pressing(clicks));
@@ -349,9 +351,9 @@ TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
     }
 }
 
-// vsftpd both ways from a cut copy; an ASCII transfer starts over; a server
-// without REST gets the error prompt and the part file stays as it was.
-TEST_F(TransferWorkerTest, ResumeOnVsftpdAsciiStartsOverAndARefusedRestIsAsked) {
+// vsftpd both ways from a cut copy; a server without REST gets the error
+// prompt and the part file stays as it was.
+TEST_F(TransferWorkerTest, ResumeOnVsftpdAndARefusedRestIsAsked) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
     REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
     FtpFS vsftpd;
@@ -367,25 +369,16 @@ TEST_F(TransferWorkerTest, ResumeOnVsftpdAsciiStartsOverAndARefusedRestIsAsked) 
     ASSERT_TRUE(WriteTestFile(Local(L"up.bin"), (3 << 20) + 7, 6));
     std::string up = ReadBytes(Local(L"up.bin"));
     WriteBytes(onDisk + L"\\up.bin", up.substr(0, up.size() / 3));
-    WriteBytes(onDisk + L"\\lines.txt", "one\ntwo\n");
-    WriteBytes(Local(L"lines.txt"), "cut");
     app.options.SetExistingFileOption(existingResume);
-    app.options.SetTransferType(transferPrompt);  // asked for each file: only lines.txt in ASCII
-    prompts.On(L"Transfer Type?", [](HWND prompt) {
-        bool text =
-            ItemText(prompt, IDC_TRANSFER_TYPE_MESSAGE).find(L"lines.txt") != std::wstring::npos;
-        Pressing({text ? IDC_TRANSFER_TYPE_ASCII : IDC_TRANSFER_TYPE_BINARY, IDOK})(prompt);
-    });
-    Download({L"Fdown.bin", L"Flines.txt"}, L"", &vsftpd);
+    app.options.SetTransferType(transferBinary);
+    Download({L"Fdown.bin"}, L"", &vsftpd);
     Transfer(true, {L"Fup.bin"}, L"", &vsftpd);
     EXPECT_TRUE(down == ReadBytes(Local(L"down.bin")));
-    EXPECT_EQ("one\ntwo\n", ReadBytes(Local(L"lines.txt")));  // vsftpd sends ASCII unchanged
     EXPECT_TRUE(up == ReadBytes(onDisk + L"\\up.bin"));
     EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR) + recorder.Count(WM_UPLOAD_ERROR));
 
     FtpFS hostile;
     if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
-    app.options.SetTransferType(transferBinary);
     WriteBytes(Local(L"served.bin.corvane-part"), "cut");
     ASSERT_EQ(S_OK, hostile.SetCurrentDir(L"tree"));
     // Two selected files: their sizes come from the folder's listing.
