@@ -90,6 +90,7 @@ HRESULT FtpFS::CancelWorker(WorkerState& state, UINT endMessage) {
 void FtpFS::StopWorker(WorkerState& state) {
     if (!state.thread || WaitForSingleObject(state.thread, 0) == WAIT_OBJECT_0) return;
     state.cancel = 1;
+    state.AbortRemoteFile();
     state.CloseRemoteFile();
     if (WaitServingSentMessages(state.thread, kCancelWaitMs)) return;
     Disconnect();

@@ -85,6 +85,8 @@ void UploadWorker::TransferFile(Node* node) {
         engineState.PutRemoteFile(remote);
         counters.currentFileSize = LocalFileSize(path);
         end = Copy(remote, local, name);
+        // A file not sent whole is aborted: the server must not keep it as complete.
+        if (end != CopyEnd::complete) engineState.AbortRemoteFile();
         // The close reports whether the server stored the whole file.
         closed = engineState.CloseRemoteFile();
     }

@@ -20,3 +20,10 @@ bool WorkerState::CloseRemoteFile() {
     HINTERNET file = InterlockedExchangePointer(&remoteFile, nullptr);
     return !file || InternetCloseHandle(file);
 }
+
+void WorkerState::AbortRemoteFile() {
+#ifdef CORVANE_HAS_FTP_ABORT_FILE
+    HINTERNET file = remoteFile;
+    if (file) FtpAbortFile(file);
+#endif
+}
