@@ -4,6 +4,7 @@
 
 #include "app/FtpClientApp.h"
 #include "framework/TextUtil.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 
 namespace {
@@ -81,13 +82,15 @@ void TransferWalk::DropItem(Node* node) {
     engineState.items.RemoveNode(node);
 }
 
+// The server's reason is taken first: anything sent after the failure would replace its reply.
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject) {
+    std::wstring reason = TakeServerReason();
     if (Cancelled()) return;
     if (engineState.ignoreAll) {
         DropItem(node);
         return;
     }
-    switch (Ask(format, subject)) {
+    switch (Ask(format, subject, reason)) {
         case answerIgnore:
             DropItem(node);
             break;
@@ -103,8 +106,9 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
 }
 
 bool TransferWalk::RetryBlock(const wchar_t* format, const wchar_t* subject) {
+    std::wstring reason = TakeServerReason();
     if (Cancelled() || engineState.ignoreAll) return false;
-    switch (Ask(format, subject)) {
+    switch (Ask(format, subject, reason)) {
         case answerRetry:
             return true;
         case answerAbort:
@@ -118,15 +122,17 @@ bool TransferWalk::RetryBlock(const wchar_t* format, const wchar_t* subject) {
     }
 }
 
-TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject) {
-    wchar_t text[FtpFS::kTextCapacity + 64];
-    _snwprintf_s(text, _TRUNCATE, format, subject);
+TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,
+                                 const std::wstring& reason) {
+    wchar_t failure[FtpFS::kTextCapacity + 64];
+    _snwprintf_s(failure, _TRUNCATE, format, subject);
+    std::wstring text = WithServerReason(failure, reason);
     // A cancel may have come while the failure was found: ask nothing then.
     if (Cancelled()) return answerIgnore;
     // A view closed in the middle of the run cannot answer; its 0 would mean Retry, for ever.
     if (!IsWindow(engineState.notifyWindow)) return answerAbort;
-    return static_cast<TransferAnswer>(
-        SendMessageW(engineState.notifyWindow, errorMessage, reinterpret_cast<WPARAM>(text), 0));
+    return static_cast<TransferAnswer>(SendMessageW(engineState.notifyWindow, errorMessage,
+                                                    reinterpret_cast<WPARAM>(text.c_str()), 0));
 }
 
 void TransferWalk::Notify(UINT message, WPARAM wParam, LPARAM lParam) {

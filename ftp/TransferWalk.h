@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/PtrList.h"
 #include "framework/WString.h"
 #include "ftp/FtpFS.h"
@@ -52,8 +54,9 @@ class TransferWalk {
     void DropItem(Node* node);
 
     // A file or folder that could not be handled: unless cancelled, asks the
-    // user (Ignore All answers for every later failure) and keeps the item for
-    // another try (Retry, the first Ignore All) or drops it.
+    // user (with the server's reason where it refused; Ignore All answers for
+    // every later failure) and keeps the item for another try (Retry, the
+    // first Ignore All) or drops it.
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject);
     // A block that failed inside a file: true when the user wants it tried again.
     bool RetryBlock(const wchar_t* format, const wchar_t* subject);
@@ -79,7 +82,7 @@ class TransferWalk {
         WString parentPath;
     };
 
-    TransferAnswer Ask(const wchar_t* format, const wchar_t* subject);
+    TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
     void ReturnToStart();
 
     const UINT errorMessage;
