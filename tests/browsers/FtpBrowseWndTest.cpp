@@ -117,7 +117,8 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
     button = IDOK;
     view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
     EXPECT_FALSE(Exists(L"cancelled"));
-    EXPECT_EQ((Names{L": ", L": ", L": ", L"ERROR: Can't create directory"}), driver.Seen());
+    EXPECT_EQ((Names{L": ", L": ", L": ", L"ERROR: Can't create directory\n550 File exists."}),
+              driver.Seen());
 }
 
 TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
@@ -139,27 +140,75 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     EXPECT_TRUE(Exists(L"undeletable.txt"));
     EXPECT_EQ((Names{L"..", L"undeletable.txt"}), Rows());
     EXPECT_EQ((Names{L"Error: Are you sure you want to delete these 3 items?",
-                     L"Error: Can't delete file"}),
+                     L"Error: Can't delete file\n550 Permission denied."}),
               driver.Seen());
 }
 
-// vsftpd lists with LIST: an older file's line gives its day without a time.
-TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
-    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+// The in-place edit renames on the server. Unsafe names are refused unsent,
+// a file of the new name is asked about, and a refusal gives the server's reason.
+TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
+    MakeFile(L"a.txt");
+    MakeFile(L"b.txt");
+    CreateDirectoryW((local + L"\\dir").c_str(), nullptr);
+    MakeFile(L"dir\\inner.txt");
+    view.Refresh();
+    auto rename = [this](const wchar_t* row, const wchar_t* name) {
+        Select({row});
+        view.OnContextCommand(0, 0, IDM_RENAME);
+        HWND edit = reinterpret_cast<HWND>(view.GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
+        ASSERT_NE(nullptr, edit);
+        SetWindowTextW(edit, name);
+        SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    };
+    rename(L"a.txt", L"renamed a.txt");
+    rename(L"dir", L"folder \u00e9");
+    Names rows = Rows();
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ((Names{L"..", L"b.txt", L"folder \u00e9", L"renamed a.txt"}), rows);
+    EXPECT_TRUE(Exists(L"folder \u00e9\\inner.txt"));
+
+    DialogDriver driver;
+    driver.On(L"Error", [](HWND box) { Click(box, IDOK); });
+    driver.On(L"Rename", [](HWND box) { Click(box, IDNO); });
+    for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE b.txt"})
+        view.RenameItem(L"b.txt", name);
+    rename(L"b.txt", L"renamed a.txt");
+    rename(L"b.txt", L"folder \u00e9");
+    EXPECT_TRUE(Exists(L"b.txt"));
+    EXPECT_TRUE(Exists(L"renamed a.txt"));
+    Names seen(6, L"Error: Invalid name");
+    seen.push_back(L"Rename: renamed a.txt already exists. Replace it?");
+    seen.push_back(L"Error: Can't rename\n550 Is a directory.");
+    EXPECT_EQ(seen, driver.Seen());
+}
+
+// A view logged in to vsftpd (anonymous, with write rights) in a folder of the test's own.
+class FtpBrowseWndOnVsftpd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
+        REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+        local = WinePath(root) + L"\\pub\\" + TestFolderName();
+        CreateDirectoryW(local.c_str(), nullptr);
+        ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
+        ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
+                                 static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+        view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
+    }
+    void TearDown() override { view.DestroyWnd(); }
+
     GuiApp app;
-    std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
-    CreateDirectoryW(local.c_str(), nullptr);
+    FtpBrowseWnd view;
+    std::wstring local;
+};
+
+// vsftpd lists with LIST: an older file's line gives its day without a time.
+TEST_F(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
     SYSTEMTIME now;
     GetSystemTime(&now);
     ASSERT_TRUE(SetFileFacts(local + L"\\old.txt", FileTimeOf(2021, 1, 5)));
     ASSERT_TRUE(SetFileFacts(local + L"\\recent.txt",
                              FileTimeOf(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute)));
-    FtpBrowseWnd view;
-    ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
-    ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
-                             static_cast<INTERNET_PORT>(atoi(port.c_str()))));
-    view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
     view.Refresh();
     Names rows = RowNames(view.GetFileList());
     auto cell = [&](const wchar_t* name) {
@@ -170,7 +219,19 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
     FormatModifiedText(FileTimeOf(2021, 1, 5, 0, 0), true, shown, 64);
     EXPECT_EQ(shown, cell(L"old.txt"));
     EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
-    view.DestroyWnd();
+}
+
+// vsftpd renames too, and refuses in its own words.
+TEST_F(FtpBrowseWndOnVsftpd, RenamesAndGivesItsOwnReason) {
+    ASSERT_TRUE(WriteTestFile(local + L"\\a", 1, 1));
+    CreateDirectoryW((local + L"\\full").c_str(), nullptr);
+    ASSERT_TRUE(WriteTestFile(local + L"\\full\\inner", 1, 1));
+    view.Refresh();
+    DialogDriver driver(Pressing({IDOK}));
+    view.RenameItem(L"a", L"b");
+    view.RenameItem(L"b", L"full");
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((local + L"\\b").c_str()));
+    EXPECT_EQ(Names{L"Error: Can't rename\n550 Rename failed."}, driver.Seen());
 }
 
 // A dropped connection is reported and its view closed in the frame's ConnectTest.
@@ -193,7 +254,7 @@ TEST(FtpBrowseWnd, LongLabelsAreShortenedAndBusyViewsGreyTheirCommands) {
     HMENU edit = GetSubMenu(bar, 1), viewMenu = GetSubMenu(bar, 2);
     busy.UpdateMenuItems(edit, IDM_EDIT, 0);
     busy.UpdateMenuItems(viewMenu, IDM_VIEW, 0);
-    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE})
+    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE, IDM_RENAME})
         EXPECT_TRUE(GetMenuState(edit, id, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(viewMenu, IDM_REFRESH, MF_BYCOMMAND) & MF_GRAYED);
     FtpBrowseWnd idle;
