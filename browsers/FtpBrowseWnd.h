@@ -49,7 +49,7 @@ class FtpBrowseWnd : public BrowseWnd {
 
   private:
     void DownloadSelection();
-    bool ListsFileNamed(const wchar_t* name);
+    int FindRow(const wchar_t* name, int* image);
     bool MayReplace(const wchar_t* name);
     // Worker reports go to the panels; the panels' buttons end or cancel the run.
     void OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -148,7 +148,7 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
 // a file of the new name is asked about, and a refusal gives the server's reason.
 TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
     MakeFile(L"a.txt");
-    MakeFile(L"b.txt");
+    ASSERT_TRUE(WriteTestFile(local + L"\\b.txt", 20, 2));
     CreateDirectoryW((local + L"\\dir").c_str(), nullptr);
     MakeFile(L"dir\\inner.txt");
     view.Refresh();
@@ -160,26 +160,36 @@ TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
         SetWindowTextW(edit, name);
         SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
     };
+    Names before = Rows();
     rename(L"a.txt", L"renamed a.txt");
     rename(L"dir", L"folder \u00e9");
-    Names rows = Rows();
-    std::sort(rows.begin(), rows.end());
-    EXPECT_EQ((Names{L"..", L"b.txt", L"folder \u00e9", L"renamed a.txt"}), rows);
+    Names after = before;  // each row keeps its place
+    std::replace(after.begin(), after.end(), std::wstring(L"a.txt"),
+                 std::wstring(L"renamed a.txt"));
+    std::replace(after.begin(), after.end(), std::wstring(L"dir"), std::wstring(L"folder \u00e9"));
+    EXPECT_EQ(after, Rows());
     EXPECT_TRUE(Exists(L"folder \u00e9\\inner.txt"));
 
     DialogDriver driver;
+    int replace = IDNO;
     driver.On(L"Error", [](HWND box) { Click(box, IDOK); });
-    driver.On(L"Rename", [](HWND box) { Click(box, IDNO); });
+    driver.On(L"Rename", [&replace](HWND box) { Click(box, replace); });
     for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE b.txt"})
         view.RenameItem(L"b.txt", name);
     rename(L"b.txt", L"renamed a.txt");
     rename(L"b.txt", L"folder \u00e9");
     EXPECT_TRUE(Exists(L"b.txt"));
-    EXPECT_TRUE(Exists(L"renamed a.txt"));
     Names seen(6, L"Error: Invalid name");
     seen.push_back(L"Rename: renamed a.txt already exists. Replace it?");
     seen.push_back(L"Error: Can't rename\n550 Is a directory.");
     EXPECT_EQ(seen, driver.Seen());
+    // Replacing, when asked for, leaves one row of that name: b's.
+    replace = IDYES;
+    rename(L"b.txt", L"renamed a.txt");
+    Names rows = Rows();
+    EXPECT_EQ(3u, rows.size());
+    auto replaced = std::find(rows.begin(), rows.end(), L"renamed a.txt") - rows.begin();
+    EXPECT_EQ(L"20b", Cell(static_cast<int>(replaced), 1));
 }
 
 // A view logged in to vsftpd (anonymous, with write rights) in a folder of the test's own.
