@@ -3,13 +3,14 @@
 # transfer: downloads and uploads one file (1 GiB unless CORVANE_BENCH_MIB says otherwise)
 #   from a local pyftpdlib, once through the program's own path (the FTP view's commands,
 #   the transfer workers and the progress panels, on a virtual display) and once with curl,
-#   and prints both times and their ratio; then the FTP layer alone beside ftplib, lftp
-#   and curl, and its cadence on a slow link.
+#   and prints both times and their ratio.
 # list: opens folders of 1,000, 10,000 and 50,000 entries in the local view and in the
 #   FTP view (pyftpdlib and vsftpd), refreshes and sorts them, beside curl's and lftp's
 #   listing of the same folders.
+# layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
+#   one large file each way beside curl, and how often data arrives on a slow link.
 set -euo pipefail
-sections=${*:-transfer list}
+sections=${*:-transfer list layer}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -29,14 +30,16 @@ cleanup() {
 trap cleanup EXIT
 source "$root/tests/fixtures/start_servers.sh" "$state"
 
-if want transfer; then
-head -c "$((mib * 1024 * 1024))" /dev/urandom >"$CORVANE_FTP_ROOT/bench.bin"
-cp "$CORVANE_FTP_ROOT/bench.bin" "$work/source.bin"
 url="ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FTP_PORT"
-
 # Three rounds, alternating the clients; each keeps its best time, so a busy
 # moment on the machine does not decide the ratio.
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+if want transfer || want layer; then
+    head -c "$((mib * 1024 * 1024))" /dev/urandom >"$CORVANE_FTP_ROOT/bench.bin"
+fi
+
+if want transfer; then
+cp "$CORVANE_FTP_ROOT/bench.bin" "$work/source.bin"
 curl_down= curl_up= ours_down= ours_up=
 for round in 1 2 3; do
     time=$(curl -s -o "$work/curl.bin" -w '%{time_total}' "$url/bench.bin")
@@ -64,75 +67,6 @@ awk -v mib="$mib" -v cd="$curl_down" -v cu="$curl_up" -v od="$ours_down" -v ou="
     printf "download: ours %.3f s, curl %.3f s, ratio %.2f\n", od, cd, od / cd
     printf "upload:   ours %.3f s, curl %.3f s, ratio %.2f\n", ou, cu, ou / cu
 }'
-
-# The FTP layer alone (bench/wininet_layer_bench.cpp), without windows or local files:
-# per-file cost on a folder of small files beside Python's ftplib and lftp, one large
-# file each way beside curl, and how often data reaches the caller on a slow link.
-layer_files=${CORVANE_BENCH_FILES:-2000}
-layer() { wine "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
-seconds_of() { awk '{print $2}' <<<"$1"; }
-
-# Thousands of closed data connections wait out TIME_WAIT and slow the next
-# client's binds and connects; each client starts once most have gone.
-settle() {
-    local tries=70
-    while [ "$(ss -tan state time-wait 2>/dev/null | wc -l)" -gt 5000 ] && [ $tries -gt 0 ]; do
-        sleep 1
-        tries=$((tries - 1))
-    done
-}
-
-make_flat() {
-    mkdir -p "$1/flat"
-    for i in $(seq 1 "$layer_files"); do head -c 1024 /dev/zero >"$1/flat/f$i.bin"; done
-}
-make_flat "$CORVANE_FTP_ROOT"
-layer_servers="pyftpdlib $CORVANE_FTP_PORT $CORVANE_FTP_USER $CORVANE_FTP_PASSWORD flat"
-if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
-    make_flat "$CORVANE_VSFTPD_ROOT/pub"
-    layer_servers+=$'\n'"vsftpd $CORVANE_VSFTPD_PORT anonymous guest@ pub/flat"
-fi
-echo "folder of $layer_files files of 1 KiB, one login, files read one after another:"
-while read -r name port user password folder; do
-    settle
-    ours=$(seconds_of "$(layer "$CORVANE_FTP_HOST" "$port" "$user" "$password" files "$folder")")
-    settle
-    ftplib=$(seconds_of "$(/usr/bin/python3 "$root/bench/ftplib_files.py" \
-        "$CORVANE_FTP_HOST" "$port" "$user" "$password" "$folder")")
-    rm -rf "$work/lftp"
-    settle
-    start=$(date +%s.%N)
-    lftp -u "$user,$password" -p "$port" -e "mirror $folder $work/lftp; quit" "$CORVANE_FTP_HOST"
-    lftp=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-    awk -v n="$name" -v o="$ours" -v f="$ftplib" -v l="$lftp" -v c="$layer_files" 'BEGIN {
-        printf "  %s: ours %.3f s (%.2f ms/file), ftplib %.3f s (%.2f ms/file), lftp mirror %.3f s;",
-            n, o, o * 1000 / c, f, f * 1000 / c, l
-        printf " ratio to ftplib %.2f, to lftp %.2f\n", o / f, o / l
-    }'
-done <<<"$layer_servers"
-
-layer_down= layer_up= curl_null_down=
-for round in 1 2 3; do
-    out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" download bench.bin)
-    layer_down=$(best "$layer_down" "$(seconds_of "$out")")
-    out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" upload bench.layer-up "$mib")
-    layer_up=$(best "$layer_up" "$(seconds_of "$out")")
-    [ "$(stat -c %s "$CORVANE_FTP_ROOT/bench.layer-up")" = $((mib << 20)) ] ||
-        { echo "layer upload is incomplete" >&2; exit 1; }
-    rm -f "$CORVANE_FTP_ROOT/bench.layer-up"
-    time=$(curl -s -o /dev/null -w '%{time_total}' "$url/bench.bin")
-    curl_null_down=$(best "$curl_null_down" "$time")
-done
-awk -v mib="$mib" -v cd="$curl_null_down" -v cu="$curl_up" -v od="$layer_down" -v ou="$layer_up" 'BEGIN {
-    printf "layer alone, %d MiB, best of three (data thrown away / written from memory):\n", mib
-    printf "  download: ours %.3f s, curl %.3f s, ratio %.2f\n", od, cd, od / cd
-    printf "  upload:   ours %.3f s, curl %.3f s, ratio %.2f\n", ou, cu, ou / cu
-}'
-
-# 160 KiB at 20 KB/s: about eight seconds of trickle.
-head -c $((160 * 1024)) /dev/urandom >"$CORVANE_FTP_ROOT/slow-link.bin"
-out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_SLOW_LINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" cadence slow-link.bin)
-echo "slow link (20 KB/s), 160 KiB read in 5120-byte calls: $(head -1 <<<"$out"), whole file $(seconds_of "$(tail -1 <<<"$out")") s"
 fi
 
 if want list; then
@@ -208,4 +142,78 @@ awk '$3 ~ /^(open|curl-list|lftp-cls)$/ { t[$1 " " $2, $3] = $5 }
              printf "\n"
          }
      }' "$results"
+fi
+
+if want layer; then
+# The FTP layer alone (bench/wininet_layer_bench.cpp), without windows or local files:
+# per-file cost on a folder of small files beside Python's ftplib and lftp, one large
+# file each way beside curl, and how often data reaches the caller on a slow link.
+layer_files=${CORVANE_BENCH_FILES:-2000}
+layer() { wine "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
+seconds_of() { awk '{print $2}' <<<"$1"; }
+
+# Thousands of closed data connections wait out TIME_WAIT and slow the next
+# client's binds and connects; each client starts once most have gone.
+settle() {
+    local tries=70
+    while [ "$(ss -tan state time-wait 2>/dev/null | wc -l)" -gt 5000 ] && [ $tries -gt 0 ]; do
+        sleep 1
+        tries=$((tries - 1))
+    done
+}
+
+make_flat() {
+    mkdir -p "$1/flat"
+    for i in $(seq 1 "$layer_files"); do head -c 1024 /dev/zero >"$1/flat/f$i.bin"; done
+}
+make_flat "$CORVANE_FTP_ROOT"
+layer_servers="pyftpdlib $CORVANE_FTP_PORT $CORVANE_FTP_USER $CORVANE_FTP_PASSWORD flat"
+if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
+    make_flat "$CORVANE_VSFTPD_ROOT/pub"
+    layer_servers+=$'\n'"vsftpd $CORVANE_VSFTPD_PORT anonymous guest@ pub/flat"
+fi
+echo "folder of $layer_files files of 1 KiB, one login, files read one after another:"
+while read -r name port user password folder; do
+    settle
+    ours=$(seconds_of "$(layer "$CORVANE_FTP_HOST" "$port" "$user" "$password" files "$folder")")
+    settle
+    ftplib=$(seconds_of "$(/usr/bin/python3 "$root/bench/ftplib_files.py" \
+        "$CORVANE_FTP_HOST" "$port" "$user" "$password" "$folder")")
+    rm -rf "$work/lftp"
+    settle
+    start=$(date +%s.%N)
+    lftp -u "$user,$password" -p "$port" -e "mirror $folder $work/lftp; quit" "$CORVANE_FTP_HOST"
+    lftp=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+    awk -v n="$name" -v o="$ours" -v f="$ftplib" -v l="$lftp" -v c="$layer_files" 'BEGIN {
+        printf "  %s: ours %.3f s (%.2f ms/file), ftplib %.3f s (%.2f ms/file), lftp mirror %.3f s;",
+            n, o, o * 1000 / c, f, f * 1000 / c, l
+        printf " ratio to ftplib %.2f, to lftp %.2f\n", o / f, o / l
+    }'
+done <<<"$layer_servers"
+
+layer_down= layer_up= curl_null_down= curl_memory_up=
+for round in 1 2 3; do
+    out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" download bench.bin)
+    layer_down=$(best "$layer_down" "$(seconds_of "$out")")
+    out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" upload bench.layer-up "$mib")
+    layer_up=$(best "$layer_up" "$(seconds_of "$out")")
+    [ "$(stat -c %s "$CORVANE_FTP_ROOT/bench.layer-up")" = $((mib << 20)) ] ||
+        { echo "layer upload is incomplete" >&2; exit 1; }
+    rm -f "$CORVANE_FTP_ROOT/bench.layer-up"
+    time=$(curl -s -o /dev/null -w '%{time_total}' "$url/bench.bin")
+    curl_null_down=$(best "$curl_null_down" "$time")
+    time=$(curl -s -T "$CORVANE_FTP_ROOT/bench.bin" -w '%{time_total}' "$url/bench.curl-up")
+    curl_memory_up=$(best "$curl_memory_up" "$time")
+    rm -f "$CORVANE_FTP_ROOT/bench.curl-up"
+done
+awk -v mib="$mib" -v cd="$curl_null_down" -v cu="$curl_memory_up" -v od="$layer_down" -v ou="$layer_up" 'BEGIN {
+    printf "layer alone, %d MiB, best of three (ours and curl: download thrown away, upload from memory):\n", mib
+    printf "  download: ours %.3f s, curl %.3f s, ratio %.2f\n", od, cd, od / cd
+    printf "  upload:   ours %.3f s, curl %.3f s, ratio %.2f\n", ou, cu, ou / cu
+}'
+
+# 160 KiB at 20 KB/s: about eight seconds of trickle.
+head -c $((160 * 1024)) /dev/urandom >"$CORVANE_FTP_ROOT/slow-link.bin"
+out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_SLOW_LINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" cadence slow-link.bin)
+echo "slow link (20 KB/s), 160 KiB read in 5120-byte calls: $(head -1 <<<"$out"), whole file $(seconds_of "$(tail -1 <<<"$out")") s"
 fi
