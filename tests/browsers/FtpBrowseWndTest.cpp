@@ -144,81 +144,64 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
               driver.Seen());
 }
 
-// The in-place edit renames on the server. Unsafe names are refused unsent,
-// a file of the new name is asked about, and a refusal gives the server's reason.
+// The in-place edit renames on the server and the row keeps its place. Unsafe
+// names are refused unsent, a file of the new name is replaced only when the
+// user says so, and a refusal gives the server's reason.
 TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
     MakeFile(L"a.txt");
     ASSERT_TRUE(WriteTestFile(local + L"\\b.txt", 20, 2));
+    uint64_t b = FileChecksum(local + L"\\b.txt");
     CreateDirectoryW((local + L"\\dir").c_str(), nullptr);
-    MakeFile(L"dir\\inner.txt");
     view.Refresh();
-    auto rename = [this](const wchar_t* row, const wchar_t* name) {
-        Select({row});
-        view.OnContextCommand(0, 0, IDM_RENAME);
-        HWND edit = reinterpret_cast<HWND>(view.GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
-        ASSERT_NE(nullptr, edit);
-        SetWindowTextW(edit, name);
-        SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-    };
-    Names before = Rows();
-    rename(L"a.txt", L"renamed a.txt");
-    rename(L"dir", L"folder \u00e9");
-    Names after = before;  // each row keeps its place
-    std::replace(after.begin(), after.end(), std::wstring(L"a.txt"),
-                 std::wstring(L"renamed a.txt"));
-    std::replace(after.begin(), after.end(), std::wstring(L"dir"), std::wstring(L"folder \u00e9"));
-    EXPECT_EQ(after, Rows());
-    EXPECT_TRUE(Exists(L"folder \u00e9\\inner.txt"));
+    Names rows = Rows();
+    Select({L"dir"});
+    view.OnContextCommand(0, 0, IDM_RENAME);
+    HWND edit = reinterpret_cast<HWND>(view.GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(nullptr, edit);
+    SetWindowTextW(edit, L"folder \u00e9");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    std::replace(rows.begin(), rows.end(), std::wstring(L"dir"), std::wstring(L"folder \u00e9"));
+    EXPECT_EQ(rows, Rows());
 
     DialogDriver driver;
     int replace = IDNO;
-    driver.On(L"Error", [](HWND box) { Click(box, IDOK); });
+    driver.On(L"Error", Pressing({IDOK}));
     driver.On(L"Rename", [&replace](HWND box) { Click(box, replace); });
-    for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE b.txt"})
+    for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE a.txt"})
         view.RenameItem(L"b.txt", name);
-    rename(L"b.txt", L"renamed a.txt");
-    rename(L"b.txt", L"folder \u00e9");
-    EXPECT_TRUE(Exists(L"b.txt"));
-    Names seen(6, L"Error: Invalid name");
-    seen.push_back(L"Rename: renamed a.txt already exists. Replace it?");
-    seen.push_back(L"Error: Can't rename\n550 Is a directory.");
-    EXPECT_EQ(seen, driver.Seen());
-    // Replacing, when asked for, leaves one row of that name: b's.
+    view.RenameItem(L"b.txt", L"a.txt");
+    view.RenameItem(L"b.txt", L"folder \u00e9");
     replace = IDYES;
-    rename(L"b.txt", L"renamed a.txt");
-    Names rows = Rows();
-    EXPECT_EQ(3u, rows.size());
-    auto replaced = std::find(rows.begin(), rows.end(), L"renamed a.txt") - rows.begin();
-    EXPECT_EQ(L"20b", Cell(static_cast<int>(replaced), 1));
+    view.RenameItem(L"b.txt", L"a.txt");
+    Names seen(6, L"Error: Invalid name");
+    seen.push_back(L"Rename: a.txt already exists. Replace it?");
+    seen.push_back(L"Error: Can't rename\n550 Is a directory.");
+    seen.push_back(seen[6]);
+    EXPECT_EQ(seen, driver.Seen());
+    EXPECT_EQ(b, FileChecksum(local + L"\\a.txt"));
+    EXPECT_EQ(3u, Rows().size());
 }
 
-// A view logged in to vsftpd (anonymous, with write rights) in a folder of the test's own.
-class FtpBrowseWndOnVsftpd : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
-        REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
-        local = WinePath(root) + L"\\pub\\" + TestFolderName();
-        CreateDirectoryW(local.c_str(), nullptr);
-        ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
-        ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
-                                 static_cast<INTERNET_PORT>(atoi(port.c_str()))));
-        view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
-    }
-    void TearDown() override { view.DestroyWnd(); }
-
-    GuiApp app;
-    FtpBrowseWnd view;
-    std::wstring local;
-};
-
 // vsftpd lists with LIST: an older file's line gives its day without a time.
-TEST_F(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
+// It refuses a rename in its own words.
+TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndRefusesInItsOwnWords) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
+    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+    GuiApp app;
+    std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
+    CreateDirectoryW(local.c_str(), nullptr);
     SYSTEMTIME now;
     GetSystemTime(&now);
     ASSERT_TRUE(SetFileFacts(local + L"\\old.txt", FileTimeOf(2021, 1, 5)));
     ASSERT_TRUE(SetFileFacts(local + L"\\recent.txt",
                              FileTimeOf(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute)));
+    CreateDirectoryW((local + L"\\full").c_str(), nullptr);
+    ASSERT_TRUE(WriteTestFile(local + L"\\full\\inner", 1, 1));
+    FtpBrowseWnd view;
+    ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
+    ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
+                             static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+    view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
     view.Refresh();
     Names rows = RowNames(view.GetFileList());
     auto cell = [&](const wchar_t* name) {
@@ -229,19 +212,13 @@ TEST_F(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
     FormatModifiedText(FileTimeOf(2021, 1, 5, 0, 0), true, shown, 64);
     EXPECT_EQ(shown, cell(L"old.txt"));
     EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
-}
 
-// vsftpd renames too, and refuses in its own words.
-TEST_F(FtpBrowseWndOnVsftpd, RenamesAndGivesItsOwnReason) {
-    ASSERT_TRUE(WriteTestFile(local + L"\\a", 1, 1));
-    CreateDirectoryW((local + L"\\full").c_str(), nullptr);
-    ASSERT_TRUE(WriteTestFile(local + L"\\full\\inner", 1, 1));
-    view.Refresh();
     DialogDriver driver(Pressing({IDOK}));
-    view.RenameItem(L"a", L"b");
-    view.RenameItem(L"b", L"full");
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((local + L"\\b").c_str()));
+    view.RenameItem(L"old.txt", L"renamed.txt");
+    view.RenameItem(L"renamed.txt", L"full");
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((local + L"\\renamed.txt").c_str()));
     EXPECT_EQ(Names{L"Error: Can't rename\n550 Rename failed."}, driver.Seen());
+    view.DestroyWnd();
 }
 
 // A dropped connection is reported and its view closed in the frame's ConnectTest.
