@@ -2,8 +2,10 @@
 // view's Download command and its upload entry, the worker threads, and the
 // progress panels they report to, shown in a frame on the display.
 //
-// usage: program_transfer_bench host port user password remote-file local-folder upload-file
-// The remote file lands in local-folder; upload-file goes to the server's start folder.
+// usage: program_transfer_bench host port user password remote-entry local-folder upload-entry
+//        [remote-folder]
+// The remote file or folder lands in local-folder; the local file or folder upload-entry goes
+// to the server's start folder, or to remote-folder when given (the view opens it first).
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -55,12 +57,17 @@ bool Time(const char* what, ProgressPanel& panel, const std::function<void()>& s
     return true;
 }
 
-void SelectOnly(ListViewCtl& list, const wchar_t* name) {
+// False when the list has no row of that name.
+bool SelectOnly(ListViewCtl& list, const wchar_t* name) {
+    bool found = false;
     for (int row = 0; row < list.GetItemCount(); ++row) {
         wchar_t text[512] = L"";
         ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
-        list.SetItemState(row, wcscmp(text, name) == 0 ? LVIS_SELECTED : 0, LVIS_SELECTED);
+        bool match = wcscmp(text, name) == 0;
+        found = found || match;
+        list.SetItemState(row, match ? LVIS_SELECTED : 0, LVIS_SELECTED);
     }
+    return found;
 }
 
 }  // namespace
@@ -68,10 +75,10 @@ void SelectOnly(ListViewCtl& list, const wchar_t* name) {
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 8) {
+    if (argc != 8 && argc != 9) {
         fprintf(stderr,
-                "usage: program_transfer_bench host port user password remote-file "
-                "local-folder upload-file\n");
+                "usage: program_transfer_bench host port user password remote-entry "
+                "local-folder upload-entry [remote-folder]\n");
         return 2;
     }
     FtpClientApp app;
@@ -94,14 +101,23 @@ int main() {
         return 1;
     }
     app.frame.AddView(view, L"bench");
+    if (argc == 9) view->OpenFolder(argv[8]);
+    DWORD uploadAttributes = GetFileAttributesW(argv[7]);
+    wchar_t uploadType =
+        uploadAttributes != INVALID_FILE_ATTRIBUTES && (uploadAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ? L'D'
+            : L'F';
 
     bool ok = Time("download", view->GetDownloadPanel(), [&] {
-        SelectOnly(view->GetFileList(), argv[5]);
+        if (!SelectOnly(view->GetFileList(), argv[5])) {
+            fprintf(stderr, "the FTP view lists no %ls\n", argv[5]);
+            exit(1);
+        }
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     });
     ok = ok && Time("upload", view->GetUploadPanel(), [&] {
              PtrList<WString*> items;
-             WString item = MakeTransferItem(L'F', argv[7]);
+             WString item = MakeTransferItem(uploadType, argv[7]);
              items.AddTail(&item);
              view->StartUpload(items);
          });

@@ -110,7 +110,8 @@ TEST_F(TransferViewTest, CancelFromThePanelKeepsThePartAndTheFolder) {
     view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     DownloadProgressDlg& download = view->GetDownloadPanel();
     ASSERT_TRUE(PumpUntil([&] {
-        return GetFileAttributesW(local.Join(L"slow.bin").c_str()) != INVALID_FILE_ATTRIBUTES &&
+        return GetFileAttributesW(local.Join(L"slow.bin.corvane-part").c_str()) !=
+                   INVALID_FILE_ATTRIBUTES &&
                ItemText(download.GetHandle(), IDC_PROGRESS_BYTE_COUNT) != L"0";
     }));
     // While the worker owns the connection, the view's commands are greyed.
@@ -120,14 +121,15 @@ TEST_F(TransferViewTest, CancelFromThePanelKeepsThePartAndTheFolder) {
               ItemTexts(edit));
     view->BeginRename();  // nor does F2 start an edit
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
+    // The worker logs in again by itself, then the panel shows Done.
     Click(download.GetHandle(), IDCANCEL);
-    EXPECT_TRUE(ShowsDone(download));
+    EXPECT_TRUE(PumpUntil([&] { return ShowsDone(download); }));
     EXPECT_TRUE(view->IsIdle());
     Click(download.GetHandle(), IDOK);
     EXPECT_EQ(before, view->GetCurrentPath());
     WIN32_FILE_ATTRIBUTE_DATA kept = {};
-    ASSERT_TRUE(
-        GetFileAttributesExW(local.Join(L"slow.bin").c_str(), GetFileExInfoStandard, &kept));
+    ASSERT_TRUE(GetFileAttributesExW(local.Join(L"slow.bin.corvane-part").c_str(),
+                                     GetFileExInfoStandard, &kept));
     EXPECT_GT(kept.nFileSizeLow, 0u);
     EXPECT_LT(kept.nFileSizeLow, 8u << 20);
 }
