@@ -83,7 +83,6 @@ HRESULT FtpFS::CancelWorker(WorkerState& state) {
     if (!state.thread || !busy || state.walkEnded) return E_FAIL;
     if (state.cancel) return S_OK;
     state.cancel = true;
-    // An upload cut short is aborted, so the server keeps no part as a whole file.
     state.AbortRemoteFile();
     state.CloseRemoteFile();
     Disconnect();

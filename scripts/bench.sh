@@ -7,14 +7,14 @@
 # list: opens folders of 1,000, 10,000 and 50,000 entries in the local view and in the
 #   FTP view (pyftpdlib and vsftpd), refreshes and sorts them, beside curl's and lftp's
 #   listing of the same folders.
-# layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
-#   one large file each way beside curl, and how often data arrives on a slow link.
 # tree: a folder of 1 KiB files (2,000 unless CORVANE_BENCH_TREE_FILES says otherwise)
 #   downloaded and uploaded through the program's own path and mirrored both ways by
 #   lftp, from pyftpdlib (MLSD) and vsftpd (LIST only), then a growth run over
 #   CORVANE_BENCH_GROWTH files (500 2000 8000) on pyftpdlib that shows the time per file.
+# layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
+#   one large file each way beside curl, and how often data arrives on a slow link.
 set -euo pipefail
-sections=${*:-transfer list layer tree}
+sections=${*:-transfer list tree layer}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -148,6 +148,64 @@ awk '$3 ~ /^(open|curl-list|lftp-cls)$/ { t[$1 " " $2, $3] = $5 }
      }' "$results"
 fi
 
+if want tree; then
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
+make_tree() {
+    mkdir -p "$1"
+    for i in $(seq 1 "$2"); do head -c 1024 /dev/urandom >"$1/f$i"; done
+}
+count_files() { find "$1" -type f | wc -l; }
+
+# One tree of n files, down and up, the program then lftp's mirror, on one server:
+# name n host port user password served-folder (on disk) remote-folder (as the client names it)
+tree_round() {
+    local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8
+    local down=flat-$n up=up-$n start result lftp_down lftp_up
+    make_tree "$served/$down" "$n"
+    make_tree "$work/$up" "$n"
+    mkdir -p "$work/ours"
+    result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+        "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote")
+    [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
+    [ "$(count_files "$served/$up")" = "$n" ] || { echo "$name: our upload is short" >&2; exit 1; }
+    rm -rf "$work/ours" "$served/$up"
+
+    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote"
+    start=$(now)
+    lftp -u "$user,$password" -p "$port" -e "$open; mirror $down $work/lftp; quit" "$host" >/dev/null </dev/null
+    lftp_down=$(since "$start")
+    start=$(now)
+    lftp -u "$user,$password" -p "$port" -e "$open; mirror -R $work/$up $up; quit" "$host" >/dev/null </dev/null
+    lftp_up=$(since "$start")
+    [ "$(count_files "$work/lftp")" = "$n" ] || { echo "$name: lftp download is short" >&2; exit 1; }
+    rm -rf "$work/lftp" "$served/$up" "$served/$down" "$work/$up"
+    awk -v s="$name" -v n="$n" -v ld="$lftp_down" -v lu="$lftp_up" \
+        -v od="$(awk '/^download/ {print $2}' <<<"$result")" \
+        -v ou="$(awk '/^upload/ {print $2}' <<<"$result")" 'BEGIN {
+        printf "%s, %d files: download ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
+               s, n, od, ld, od / ld, 1000 * od / n
+        printf "%s, %d files: upload   ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
+               s, n, ou, lu, ou / lu, 1000 * ou / n
+    }'
+}
+
+echo "trees of 1 KiB files"
+n=${CORVANE_BENCH_TREE_FILES:-2000}
+tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
+    "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
+if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
+    # vsftpd runs without chroot: its folders are named relative to where the login starts.
+    tree_round vsftpd "$n" 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous guest@ \
+        "$CORVANE_VSFTPD_ROOT/pub" pub
+fi
+echo "growth (pyftpdlib)"
+for n in ${CORVANE_BENCH_GROWTH:-500 2000 8000}; do
+    tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
+        "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
+done
+fi
+
 if want layer; then
 # The FTP layer alone (bench/wininet_layer_bench.cpp), without windows or local files:
 # per-file cost on a folder of small files beside Python's ftplib and lftp, one large
@@ -220,62 +278,4 @@ awk -v mib="$mib" -v cd="$curl_null_down" -v cu="$curl_memory_up" -v od="$layer_
 head -c $((160 * 1024)) /dev/urandom >"$CORVANE_FTP_ROOT/slow-link.bin"
 out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_SLOW_LINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" cadence slow-link.bin)
 echo "slow link (20 KB/s), 160 KiB read in 5120-byte calls: $(head -1 <<<"$out"), whole file $(seconds_of "$(tail -1 <<<"$out")") s"
-fi
-
-if want tree; then
-now() { date +%s.%N; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
-make_tree() {
-    mkdir -p "$1"
-    for i in $(seq 1 "$2"); do head -c 1024 /dev/urandom >"$1/f$i"; done
-}
-count_files() { find "$1" -type f | wc -l; }
-
-# One tree of n files, down and up, the program then lftp's mirror, on one server:
-# name n host port user password served-folder (on disk) remote-folder (as the client names it)
-tree_round() {
-    local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8
-    local down=flat-$n up=up-$n start result lftp_down lftp_up
-    make_tree "$served/$down" "$n"
-    make_tree "$work/$up" "$n"
-    mkdir -p "$work/ours"
-    result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
-        "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote")
-    [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
-    [ "$(count_files "$served/$up")" = "$n" ] || { echo "$name: our upload is short" >&2; exit 1; }
-    rm -rf "$work/ours" "$served/$up"
-
-    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote"
-    start=$(now)
-    lftp -u "$user,$password" -p "$port" -e "$open; mirror $down $work/lftp; quit" "$host" >/dev/null </dev/null
-    lftp_down=$(since "$start")
-    start=$(now)
-    lftp -u "$user,$password" -p "$port" -e "$open; mirror -R $work/$up $up; quit" "$host" >/dev/null </dev/null
-    lftp_up=$(since "$start")
-    [ "$(count_files "$work/lftp")" = "$n" ] || { echo "$name: lftp download is short" >&2; exit 1; }
-    rm -rf "$work/lftp" "$served/$up" "$served/$down" "$work/$up"
-    awk -v s="$name" -v n="$n" -v ld="$lftp_down" -v lu="$lftp_up" \
-        -v od="$(awk '/^download/ {print $2}' <<<"$result")" \
-        -v ou="$(awk '/^upload/ {print $2}' <<<"$result")" 'BEGIN {
-        printf "%s, %d files: download ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
-               s, n, od, ld, od / ld, 1000 * od / n
-        printf "%s, %d files: upload   ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
-               s, n, ou, lu, ou / lu, 1000 * ou / n
-    }'
-}
-
-echo "trees of 1 KiB files"
-n=${CORVANE_BENCH_TREE_FILES:-2000}
-tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
-    "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
-if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
-    # vsftpd runs without chroot: its folders are named relative to where the login starts.
-    tree_round vsftpd "$n" 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous guest@ \
-        "$CORVANE_VSFTPD_ROOT/pub" pub
-fi
-echo "growth (pyftpdlib)"
-for n in ${CORVANE_BENCH_GROWTH:-500 2000 8000}; do
-    tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
-        "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
-done
 fi

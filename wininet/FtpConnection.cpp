@@ -13,8 +13,9 @@ namespace {
 // A listing larger than this is refused rather than held in memory.
 constexpr size_t kMaxListingBytes = 256u << 20;
 
-// How long the replies to an abort may take. A cancel waits for them, so a
-// server that does not answer at once loses the connection instead.
+// How long the replies to an abort may take in all. A cancel waits for them,
+// so a server that does not answer at once loses the connection instead, and
+// the cancel still gives the window back within a second.
 constexpr DWORD kAbortReplyMs = 1000;
 // How long an upload's data connection stays open after ABOR: long enough
 // for a server that reads commands during a transfer to take the ABOR before
@@ -293,15 +294,19 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
 DWORD FtpConnection::CutTransfer(FtpSocket& data, bool upload) {
     data.AbortWithReset();
     if (!upload) data.Close();
+    ULONGLONG deadline = GetTickCount64() + kAbortReplyMs;
+    auto left = [deadline] {
+        ULONGLONG now = GetTickCount64();
+        return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    };
     FtpReply transfer, abort;
     DWORD error = control_.SendAbort();
-    if (!error)
-        error = control_.ReadReplyWithin(upload ? kAbortBeforeResetMs : kAbortReplyMs, transfer);
+    if (!error) error = control_.ReadReplyWithin(upload ? kAbortBeforeResetMs : left(), transfer);
     bool waited = upload && error == ERROR_INTERNET_TIMEOUT;
     data.Close();
     // A server that reads no command during a transfer answers once the reset ended it.
-    if (waited) error = control_.ReadReplyWithin(kAbortReplyMs, transfer);
-    if (!error && transfer.code != 225) error = control_.ReadReplyWithin(kAbortReplyMs, abort);
+    if (waited) error = control_.ReadReplyWithin(left(), transfer);
+    if (!error && transfer.code != 225) error = control_.ReadReplyWithin(left(), abort);
     if (!error) RecordLastResponse(transfer.code, DecodeServerText(transfer.text + "\r\n"));
     return error;
 }

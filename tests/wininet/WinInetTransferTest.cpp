@@ -231,15 +231,15 @@ TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
             if (upload.abort) {
                 EXPECT_EQ(426u, LastReplyCode());
             }
+            // The connection stays in step, and its next reply comes after the server's log line.
+            wchar_t path[512];
+            DWORD length = 512;
+            EXPECT_TRUE(FtpGetCurrentDirectoryW(server.connection, path, &length));
             EXPECT_TRUE(
                 LogHas(server.uploadLog, upload.abort ? "FAIL UPLOAD" : "OK UPLOAD", upload.name));
             EXPECT_FALSE(
                 LogHas(server.uploadLog, upload.abort ? "OK UPLOAD" : "FAIL UPLOAD", upload.name));
         }
-        // The connection stays in step after each cut.
-        wchar_t path[512];
-        DWORD length = 512;
-        EXPECT_TRUE(FtpGetCurrentDirectoryW(server.connection, path, &length));
     }
 }
 
