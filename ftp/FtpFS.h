@@ -52,6 +52,8 @@ class FtpFS {
     // 0 when the file cannot be found.
     static ULONGLONG LocalFileSize(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
+    // RNFR, then RNTO; a new name that is no safe name is refused unsent.
+    HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName);
     bool CreateRemoteDir(const wchar_t* name);
     bool RemoveRemoteDir(const wchar_t* name);
     HRESULT DeleteRemoteTree(const wchar_t* name);
