@@ -389,7 +389,8 @@ TEST_F(TransferWorkerTest, ResumeOnVsftpdAndARefusedRestIsAsked) {
     ASSERT_EQ(S_OK, hostile.SetCurrentDir(L"tree"));
     // Two selected files: their sizes come from the folder's listing.
     Download({L"Fserved.bin", L"Fsafe.txt"}, L"", &hostile);
-    EXPECT_EQ(Names{L"Can't download file " + Local(L"served.bin")},
+    EXPECT_EQ(Names{L"Can't download file " + Local(L"served.bin") +
+                    L"\n500 Command \"REST\" not understood."},
               recorder.TextsOf(WM_DOWNLOAD_ERROR));
     EXPECT_EQ("cut", ReadBytes(Local(L"served.bin.corvane-part")));
 }
