@@ -279,7 +279,7 @@ void FtpBrowseWnd::OnPanelButton(bool download, WPARAM button) {
         return;
     }
     // Done belongs to a finished run: the list must not be read while a worker owns the connection.
-    if (button != panelDone || !IsIdle()) return;
+    if (button != panelDone || !engine.SettleEndedRun()) return;
     if (download)
         ShowDownloadPanel(false);
     else

@@ -19,6 +19,8 @@ class TransferWalk;
 class FtpFS {
   public:
     static const size_t kTextCapacity = 512;
+    // How long a Done waits for a worker that has told its end to return.
+    static const DWORD kEndedWorkerWaitMs = 1000;
 
     FtpFS();
     FtpFS(const FtpFS&) = delete;
@@ -71,6 +73,8 @@ class FtpFS {
     HRESULT CancelUpload();
 
     bool IsBusy() const { return busy; }
+    // True once a run that has told its end has let the engine go (waits a moment for that).
+    bool SettleEndedRun();
     // A transfer's cancel has begun and its worker has not yet ended.
     bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
