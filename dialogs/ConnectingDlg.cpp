@@ -3,10 +3,14 @@
 #include "browsers/FtpBrowseWnd.h"
 #include "dialogs/LoginAttempt.h"
 #include "framework/BaseWnd.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
 
 namespace {
+
+// A login that could not even start fails with this alone.
+const wchar_t kCantConnect[] = L"Can't connect";
 
 struct WindowSet {
     HWND* windows;
@@ -26,7 +30,12 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM set) {
 }  // namespace
 
 ConnectingDlg::ConnectingDlg()
-    : host(nullptr), user(nullptr), outcome(kPending), disabled(), disabledCount(0) {}
+    : host(nullptr),
+      user(nullptr),
+      outcome(kPending),
+      failureText(kCantConnect),
+      disabled(),
+      disabledCount(0) {}
 
 ConnectingDlg::~ConnectingDlg() {}
 
@@ -47,6 +56,7 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     Show(SW_SHOW);
     WaitForOutcome();
     if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
+    if (outcome == kFailed) failureText = WithServerReason(kCantConnect, attempt->FailureReason());
     if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
     attempt->Abandon();
     // The others come back before the dialog goes, so that its owner gets the activation.

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
+
 #include "framework/BaseDlg.h"
 
 class BaseWnd;
@@ -18,6 +20,9 @@ class ConnectingDlg : public BaseDlg {
 
     ConnectingDlg();
     ~ConnectingDlg() override;
+
+    // After kFailed: what went wrong, for the user.
+    const std::wstring& FailureText() const { return failureText; }
 
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -35,6 +40,7 @@ class ConnectingDlg : public BaseDlg {
     const wchar_t* host;
     const wchar_t* user;
     int outcome;
+    std::wstring failureText;
     HWND disabled[8];
     int disabledCount;
 };

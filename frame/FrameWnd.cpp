@@ -132,7 +132,7 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
         return true;
     }
     if (result == ConnectingDlg::kFailed)
-        MessageBoxW(hwnd, L"Can't connect", L"Failed", MB_ICONHAND | MB_OK);
+        MessageBoxW(hwnd, connecting.FailureText().c_str(), L"Failed", MB_ICONHAND | MB_OK);
     view->DestroyWnd();
     delete view;
     return false;
