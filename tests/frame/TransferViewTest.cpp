@@ -85,6 +85,10 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     std::wstring before = view->GetCurrentPath();
     Download({L"slow.bin"});
     ASSERT_TRUE(PumpUntil([&] { return local.Exists(L"slow.bin.corvane-part"); }));
+    // While the worker owns the connection, the view's commands are greyed.
+    HMENU edit = Popup(frame, IDM_EDIT);
+    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
+    EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete"}), ItemTexts(edit));
     DownloadProgressDlg& download = view->GetDownloadPanel();
     Click(download.GetHandle(), IDCANCEL);
     PressDone(download);
