@@ -20,6 +20,9 @@ class FtpControl {
     DWORD Command(const std::string& line, FtpReply& reply);
     DWORD Send(const std::string& line);
     void Abort() { socket_.Abort(); }
+    // After the server accepted AUTH TLS. Bytes that came after that reply were
+    // sent in the clear and could be a third party's: they fail the handshake.
+    DWORD StartTls(TlsContext& context);
     FtpSocket& Socket() { return socket_; }
 
   private:

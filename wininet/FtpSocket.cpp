@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+#include "wininet/TlsStream.h"
+
 namespace {
 
 // Waits are cut into slices so that an abort is noticed even where shutting
@@ -29,6 +31,8 @@ int AddressLength(const sockaddr_storage& address) {
 }
 
 }  // namespace
+
+FtpSocket::FtpSocket() = default;
 
 FtpSocket::~FtpSocket() { Close(); }
 
@@ -91,6 +95,22 @@ DWORD FtpSocket::AcceptFrom(FtpSocket& listener) {
 }
 
 DWORD FtpSocket::Send(const char* data, size_t length) {
+    return tls_ ? tls_->Write(data, length) : SendPlain(data, length);
+}
+
+DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received) {
+    if (!tls_) return ReceivePlain(buffer, capacity, received);
+    return tls_->Read(buffer, capacity, received);
+}
+
+DWORD FtpSocket::StartTls(TlsContext& context, bool resume) {
+    tls_ = std::make_unique<TlsStream>(*this);
+    DWORD error = tls_->Handshake(context, resume);
+    if (error) tls_.reset();
+    return error;
+}
+
+DWORD FtpSocket::SendPlain(const char* data, size_t length) {
     while (length > 0) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int chunk = length > 0x40000000 ? 0x40000000 : static_cast<int>(length);
@@ -108,7 +128,7 @@ DWORD FtpSocket::Send(const char* data, size_t length) {
     return 0;
 }
 
-DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received) {
+DWORD FtpSocket::ReceivePlain(char* buffer, size_t capacity, size_t& received) {
     received = 0;
     int chunk = capacity > 0x40000000 ? 0x40000000 : static_cast<int>(capacity);
     for (;;) {
@@ -127,7 +147,9 @@ DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received) {
 }
 
 void FtpSocket::FinishSending() {
-    if (IsOpen()) shutdown(socket_, SD_SEND);
+    if (!IsOpen()) return;
+    if (tls_ && !aborted_) tls_->CloseNotify();
+    shutdown(socket_, SD_SEND);
 }
 
 void FtpSocket::Abort() {
@@ -137,6 +159,8 @@ void FtpSocket::Abort() {
 }
 
 void FtpSocket::Close() {
+    if (tls_ && !aborted_ && IsOpen()) tls_->CloseNotify();
+    tls_.reset();
     SOCKET open = socket_.exchange(INVALID_SOCKET);
     if (open != INVALID_SOCKET) closesocket(open);
 }

@@ -200,6 +200,24 @@ BOOL WINAPI FtpCreateDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
                         });
 }
 
+// Only what the program asks: whether a connection is protected by TLS.
+BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
+                                 LPDWORD lpdwBufferLength) {
+    if (dwOption != INTERNET_OPTION_SECURITY_FLAGS) return Fail(ERROR_INTERNET_INVALID_OPTION);
+    if (!lpdwBufferLength) return Fail(ERROR_INVALID_PARAMETER);
+    DWORD error = 0;
+    auto connection =
+        HandleTable::FindAs<FtpConnection>(hInternet, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
+    if (!connection) return Fail(error);
+    if (!lpBuffer || *lpdwBufferLength < sizeof(DWORD)) {
+        *lpdwBufferLength = sizeof(DWORD);
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    *static_cast<DWORD*>(lpBuffer) = connection->Secure() ? SECURITY_FLAG_SECURE : 0;
+    *lpdwBufferLength = sizeof(DWORD);
+    return TRUE;
+}
+
 BOOL WINAPI InternetCloseHandle(HINTERNET hInternet) {
     auto removed = HandleTable::Remove(hInternet);
     if (removed.empty()) return Fail(ERROR_INVALID_HANDLE);

@@ -1,6 +1,7 @@
 #include "support/FtpFixture.h"
 
 #include <gtest/gtest.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,4 +85,19 @@ uint64_t FileChecksum(const std::wstring& path) {
         checksum = BufferChecksum(block.data(), count, checksum);
     fclose(file);
     return checksum;
+}
+
+bool TrustTestAuthority() {
+    std::string path;
+    if (!FixtureVariable("CORVANE_FTPS_CA", path)) return false;
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::string pem(64 * 1024, '\0');
+    pem.resize(fread(&pem[0], 1, pem.size(), file));
+    fclose(file);
+    BYTE der[8192];
+    DWORD size = sizeof(der);
+    return CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
+                                CRYPT_STRING_BASE64HEADER, der, &size, nullptr, nullptr) &&
+           CertAddEncodedCertificateToSystemStoreW(L"Root", der, size);
 }

@@ -40,3 +40,7 @@ bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed);
 // FNV-1a over a file's bytes; 0 when the file cannot be read.
 uint64_t FileChecksum(const std::wstring& path);
 uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum = 14695981039346656037ULL);
+
+// Adds the fixture's test authority (CORVANE_FTPS_CA) to the Wine prefix's root
+// store, so certificates it issued are trusted as a public authority's would be.
+bool TrustTestAuthority();

@@ -1,0 +1,114 @@
+#include "FtpServerTest.h"
+
+namespace {
+
+// What the certificate question saw, and how it answers.
+struct CertificateQuestion {
+    int asked = 0;
+    DWORD error = 0;
+    std::wstring subject, sha256;
+    BOOL answer = FALSE;
+    bool refused = false;  // the server refused AUTH TLS and the login went on in the clear
+} question;
+
+void CALLBACK Answer(HINTERNET, DWORD_PTR, DWORD status, LPVOID information, DWORD) {
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) question.refused = true;
+    if (status != INTERNET_STATUS_FTP_CERTIFICATE) return;
+    auto* certificate = static_cast<FTP_SERVER_CERTIFICATE*>(information);
+    ++question.asked;
+    question.error = certificate->error;
+    question.subject = certificate->subject;
+    question.sha256 = certificate->sha256;
+    certificate->accept = question.answer;
+}
+
+DWORD SecurityFlags(HINTERNET connection) {
+    DWORD flags = 0, size = sizeof(flags);
+    return InternetQueryOptionW(connection, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size) ? flags
+                                                                                           : ~0u;
+}
+
+}  // namespace
+
+class FtpTls : public FtpServerTest {
+  protected:
+    void SetUp() override {
+        FtpServerTest::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_TRUE(TrustTestAuthority());
+        InternetSetStatusCallbackW(session_, Answer);
+        question = CertificateQuestion();
+    }
+};
+
+// Each certificate the system's roots do not vouch for is asked about before
+// the login; refused, the connection ends with the reason and no password was
+// sent (the last reply is still the one to AUTH TLS).
+TEST_F(FtpTls, CertificatesAreAskedAboutUnlessTheSystemVouchesForThem) {
+    struct Case {
+        const char* portVariable;
+        LPCWSTR host;
+        DWORD reason;  // 0: trusted, no question
+    } cases[] = {
+        {"CORVANE_FTPS_TRUSTED_PORT", L"localhost", 0},
+        {"CORVANE_FTPS_TRUSTED_PORT", L"127.0.0.1", ERROR_INTERNET_SEC_CERT_CN_INVALID},
+        {"CORVANE_FTPS_SELFSIGNED_PORT", L"localhost", ERROR_INTERNET_INVALID_CA},
+        {"CORVANE_FTPS_EXPIRED_PORT", L"localhost", ERROR_INTERNET_SEC_CERT_DATE_INVALID},
+    };
+    for (const Case& test : cases) {
+        REQUIRE_FIXTURE_VARIABLE(port, test.portVariable);
+        SCOPED_TRACE(std::string(test.portVariable) + " " + std::to_string(test.reason));
+        for (BOOL answer : {FALSE, TRUE}) {
+            question = CertificateQuestion();
+            question.answer = answer;
+            HINTERNET connection =
+                ConnectAs(server_.user.c_str(), server_.password.c_str(), PortFrom(port),
+                          INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, test.host);
+            DWORD error = connection ? 0 : GetLastError();
+            EXPECT_EQ(test.reason ? 1 : 0, question.asked);
+            if (test.reason && !answer) {
+                EXPECT_EQ(test.reason, error);
+                EXPECT_EQ(234u, LastReplyCode());
+                continue;
+            }
+            ASSERT_NE(nullptr, connection) << error;
+            if (test.reason) {
+                EXPECT_EQ(test.reason, question.error);
+                EXPECT_NE(std::wstring::npos, question.subject.find(L"localhost"));
+                EXPECT_EQ(95u, question.sha256.size()) << question.sha256.c_str();
+            }
+            EXPECT_EQ(DWORD(SECURITY_FLAG_SECURE), SecurityFlags(connection));
+            EXPECT_TRUE(FtpSetCurrentDirectoryW(connection, (L"/" + folder_).c_str()));
+            EXPECT_TRUE(FtpCreateDirectoryW(connection, L"made over tls"));
+            std::vector<std::wstring> names = NamesOf(List(connection));
+            EXPECT_NE(names.end(), std::find(names.begin(), names.end(), L"made over tls"));
+            FtpRemoveDirectoryW(connection, L"made over tls");
+            InternetCloseHandle(connection);
+        }
+    }
+}
+
+// Only a server that refuses AUTH TLS lets "if available" go on in the clear,
+// and says so; a handshake that fails is never followed by a plain login.
+TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTls) {
+    REQUIRE_FIXTURE_VARIABLE(brokenPort, "CORVANE_FTPS_BROKEN_PORT");
+    HINTERNET plain = Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_IF_AVAILABLE);
+    ASSERT_NE(nullptr, plain) << GetLastError();
+    EXPECT_TRUE(question.refused);
+    EXPECT_EQ(0u, SecurityFlags(plain));
+    EXPECT_TRUE(FtpSetCurrentDirectoryW(plain, (L"/" + folder_).c_str()));
+    InternetCloseHandle(plain);
+
+    EXPECT_EQ(ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+              FailureOf(Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED)));
+    for (DWORD mode :
+         {DWORD(INTERNET_FLAG_FTP_TLS_REQUIRED), DWORD(INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)}) {
+        question = CertificateQuestion();
+        double seconds = SecondsFor([&] {
+            EXPECT_EQ(ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+                      FailureOf(Connect(INTERNET_FLAG_PASSIVE | mode, PortFrom(brokenPort))));
+        });
+        EXPECT_FALSE(question.refused);
+        EXPECT_LT(seconds, 5.0);
+    }
+}
