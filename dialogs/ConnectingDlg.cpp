@@ -159,9 +159,13 @@ void ConnectingDlg::ShowStatus(DWORD status) {
     const wchar_t* text = nullptr;
     if (status == INTERNET_STATUS_RESOLVING_NAME) text = L"Resolving name";
     if (status == INTERNET_STATUS_CONNECTING_TO_SERVER) text = L"Connecting to server";
-    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER) text = L"Logging in";
+    // Over TLS the login waits until the connection is secured.
+    bool plain = encryption == kPlainFtp;
+    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER)
+        text = plain ? L"Logging in" : L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURING) text = L"Securing connection";
-    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) text = L"TLS refused: not encrypted";
+    if (status == INTERNET_STATUS_FTP_SECURED) text = L"Logging in";
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) text = L"TLS refused: logging in unencrypted";
     if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
 }
 

@@ -185,7 +185,9 @@ DWORD FtpConnection::StartTls(const std::wstring& server, INTERNET_PORT port) {
     if ((error = control_.StartTls(*context))) return error;
     tls_ = std::move(context);
     serverChain_ = control_.Socket().Tls()->PeerChain();
-    return AskAboutCertificate(host, port);
+    if ((error = AskAboutCertificate(host, port))) return error;
+    ReportStatus(INTERNET_STATUS_FTP_SECURED, nullptr, 0);
+    return 0;
 }
 
 // Nothing is sent before this returns: an unverified server gets no password.

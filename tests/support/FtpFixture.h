@@ -44,3 +44,6 @@ uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum = 14695
 // Adds the fixture's test authority (CORVANE_FTPS_CA) to the Wine prefix's root
 // store, so certificates it issued are trusted as a public authority's would be.
 bool TrustTestAuthority();
+// The SHA-256 fingerprint, as the FTP layer shows it, of a fixture certificate
+// ("selfsigned", "trusted"); empty without the fixture.
+std::wstring FixtureFingerprint(const char* name);

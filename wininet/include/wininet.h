@@ -20,6 +20,7 @@
 #define INTERNET_STATUS_FTP_SECURING 0x7F01
 #define INTERNET_STATUS_FTP_TLS_REFUSED 0x7F02
 #define INTERNET_STATUS_FTP_CERTIFICATE 0x7F03
+#define INTERNET_STATUS_FTP_SECURED 0x7F04
 
 // What INTERNET_STATUS_FTP_CERTIFICATE points to: a certificate the system's
 // roots do not vouch for this host (error says why). The callback sets accept
