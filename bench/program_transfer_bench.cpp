@@ -3,17 +3,24 @@
 // progress panels they report to, shown in a frame on the display.
 //
 // usage: program_transfer_bench host port user password remote-file local-folder upload-file
-// The remote file lands in local-folder; upload-file goes to the server's start folder.
+//        [authority.pem]
+// The remote file (a path below the start folder) lands in local-folder; upload-file goes
+// to the remote file's folder. With an authority, the connection requires FTP over TLS and
+// certificates that authority issued are trusted, as a public authority's would be.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+// After windows.h, which brings the types it needs.
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "app/FtpClientApp.h"
 #include "browsers/FtpBrowseWnd.h"
 #include "resources/resource.h"
+#include "settings/SessionInfo.h"
 
 namespace {
 
@@ -63,15 +70,32 @@ void SelectOnly(ListViewCtl& list, const wchar_t* name) {
     }
 }
 
+bool TrustAuthority(const wchar_t* path) {
+    FILE* file = _wfopen(path, L"rb");
+    if (!file) return false;
+    std::string pem(64 * 1024, '\0');
+    pem.resize(fread(&pem[0], 1, pem.size(), file));
+    fclose(file);
+    BYTE der[8192];
+    DWORD size = sizeof(der);
+    return CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
+                                CRYPT_STRING_BASE64HEADER, der, &size, nullptr, nullptr) &&
+           CertAddEncodedCertificateToSystemStoreW(L"Root", der, size);
+}
+
 }  // namespace
 
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 8) {
+    if (argc != 8 && argc != 9) {
         fprintf(stderr,
                 "usage: program_transfer_bench host port user password remote-file "
-                "local-folder upload-file\n");
+                "local-folder upload-file [authority.pem]\n");
+        return 2;
+    }
+    if (argc == 9 && !TrustAuthority(argv[8])) {
+        fprintf(stderr, "cannot trust the authority\n");
         return 2;
     }
     FtpClientApp app;
@@ -87,6 +111,7 @@ int main() {
     app.frame.GetClientRect(&client);
     auto* view = new FtpBrowseWnd;
     INTERNET_PORT port = static_cast<INTERNET_PORT>(_wtoi(argv[2]));
+    view->GetEngine().SetEncryption(argc == 9 ? kRequireTls : kPlainFtp);
     if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                              &app.frame) ||
         !view->Connect(argv[1], argv[3], argv[4], L"bench", port)) {
@@ -94,9 +119,15 @@ int main() {
         return 1;
     }
     app.frame.AddView(view, L"bench");
+    std::wstring remote = argv[5];
+    size_t slash = remote.rfind(L'/');
+    if (slash != std::wstring::npos) {
+        view->OpenFolder(remote.substr(0, slash).c_str());
+        remote = remote.substr(slash + 1);
+    }
 
     bool ok = Time("download", view->GetDownloadPanel(), [&] {
-        SelectOnly(view->GetFileList(), argv[5]);
+        SelectOnly(view->GetFileList(), remote.c_str());
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     });
     ok = ok && Time("upload", view->GetUploadPanel(), [&] {

@@ -10,21 +10,38 @@
 
 namespace {
 
-// Several records per receive: far fewer system calls than one per record header and body.
+// Several records per receive and per send: far fewer system calls (costly
+// under Wine) than one per record header, body or record.
 constexpr size_t kInboxBytes = 256 * 1024;
+constexpr size_t kOutboxBytes = 256 * 1024;
 
 }  // namespace
 
 TlsStream::TlsStream(FtpSocket& socket) : socket_(socket), inbox_(kInboxBytes) {
     mbedtls_ssl_init(&ssl_);
+    outbox_.reserve(kOutboxBytes);
 }
 
 TlsStream::~TlsStream() { mbedtls_ssl_free(&ssl_); }
 
+// While Write runs, records gather in the outbox; elsewhere (the handshake, an
+// alert) each goes out at once, since an answer may be awaited.
 int TlsStream::SendRaw(void* stream, const unsigned char* data, size_t length) {
     TlsStream& self = *static_cast<TlsStream*>(stream);
-    self.ioError_ = self.socket_.SendPlain(reinterpret_cast<const char*>(data), length);
+    const char* bytes = reinterpret_cast<const char*>(data);
+    if (self.batching_ && self.outbox_.size() + length <= kOutboxBytes) {
+        self.outbox_.append(bytes, length);
+        return static_cast<int>(length);
+    }
+    if (!self.ioError_) self.ioError_ = self.Flush();
+    if (!self.ioError_) self.ioError_ = self.socket_.SendPlain(bytes, length);
     return self.ioError_ ? MBEDTLS_ERR_SSL_INTERNAL_ERROR : static_cast<int>(length);
+}
+
+DWORD TlsStream::Flush() {
+    DWORD error = outbox_.empty() ? 0 : socket_.SendPlain(outbox_.data(), outbox_.size());
+    outbox_.clear();
+    return error;
 }
 
 int TlsStream::ReceiveRaw(void* stream, unsigned char* buffer, size_t capacity) {
@@ -63,14 +80,18 @@ DWORD TlsStream::Handshake(TlsContext& context, bool resume) {
 }
 
 DWORD TlsStream::Write(const char* data, size_t length) {
-    while (length > 0) {
+    batching_ = true;
+    DWORD error = 0;
+    while (!error && length > 0) {
         int written =
             mbedtls_ssl_write(&ssl_, reinterpret_cast<const unsigned char*>(data), length);
-        if (written < 0) return Failure(written);
-        data += written;
-        length -= static_cast<size_t>(written);
+        if (written < 0) error = Failure(written);
+        data += written > 0 ? written : 0;
+        length -= written > 0 ? static_cast<size_t>(written) : 0;
     }
-    return 0;
+    batching_ = false;
+    DWORD flushed = Flush();
+    return error ? error : flushed;
 }
 
 DWORD TlsStream::Read(char* buffer, size_t capacity, size_t& received) {

@@ -35,11 +35,14 @@ class TlsStream {
     static int SendRaw(void* stream, const unsigned char* data, size_t length);
     static int ReceiveRaw(void* stream, unsigned char* buffer, size_t capacity);
     DWORD Failure(int code) const;
+    DWORD Flush();
 
     FtpSocket& socket_;
     mbedtls_ssl_context ssl_;
     DWORD ioError_ = 0;  // the socket's own failure behind a library error
     bool notified_ = false;
+    bool batching_ = false;
+    std::string outbox_;
     std::vector<char> inbox_;
     size_t inStart_ = 0;
     size_t inEnd_ = 0;
