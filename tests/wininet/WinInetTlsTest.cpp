@@ -112,3 +112,25 @@ TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTls) {
         EXPECT_LT(seconds, 5.0);
     }
 }
+
+// A data connection that ends without close_notify may have been cut short:
+// the data that came is delivered, then the download fails, whatever the
+// server's final reply claims.
+TEST_F(FtpTls, DownloadCutWithoutCloseNotifyFails) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_DROPPING_PORT");
+    HINTERNET connection =
+        ConnectAs(L"user", L"secret", PortFrom(port),
+                  INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    HINTERNET file = FtpOpenFileW(connection, L"cut", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    char block[8192];
+    DWORD read = 0, total = 0;
+    BOOL ok;
+    while ((ok = InternetReadFile(file, block, sizeof(block), &read)) && read > 0) total += read;
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(DWORD(ERROR_INTERNET_CONNECTION_ABORTED), GetLastError());
+    EXPECT_EQ(100000u, total + read);  // the failing call still hands over what came
+    InternetCloseHandle(file);
+    InternetCloseHandle(connection);
+}
