@@ -28,13 +28,12 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM set) {
 }
 
 // The reason behind a failed login where the bare failure would puzzle.
-std::wstring FailureFor(DWORD error) {
+std::wstring FailureFor(DWORD error, bool tlsRefused) {
     std::wstring text = L"Can't connect";
+    if (tlsRefused) return text + L": the server does not offer FTP over TLS.";
     switch (error) {
         case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
-            return text +
-                   L": the server does not offer FTP over TLS, or the secure connection "
-                   L"with it failed.";
+            return text + L": the secure connection with the server failed.";
         case ERROR_INTERNET_INVALID_CA:
         case ERROR_INTERNET_SEC_CERT_CN_INVALID:
         case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
@@ -77,7 +76,9 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
     // Refusing the certificate was the user's own choice, not a failure.
     if (outcome == kFailed && attempt->Engine().CertificateDeclined()) outcome = kCancelled;
-    if (outcome == kFailed) failureText = FailureFor(attempt->Engine().ConnectError());
+    if (outcome == kFailed)
+        failureText =
+            FailureFor(attempt->Engine().ConnectError(), attempt->Engine().ServerRefusedTls());
     if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
     attempt->Abandon();
     // The others come back before the dialog goes, so that its owner gets the activation.
@@ -165,7 +166,8 @@ void ConnectingDlg::ShowStatus(DWORD status) {
         text = plain ? L"Logging in" : L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURING) text = L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURED) text = L"Logging in";
-    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) text = L"TLS refused: logging in unencrypted";
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED)
+        text = encryption == kRequireTls ? L"TLS refused" : L"TLS refused: logging in unencrypted";
     if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
 }
 

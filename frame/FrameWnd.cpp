@@ -126,7 +126,7 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
                                 static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);
     if (result == ConnectingDlg::kLoggedIn) {
         AddView(view, record.name[0] ? record.name : record.host);
-        if (view->GetEngine().FellBackToPlain())
+        if (view->GetEngine().ServerRefusedTls())
             MessageBoxW(hwnd, L"The server refused FTP over TLS: this connection is not encrypted.",
                         L"Not encrypted", MB_ICONWARNING | MB_OK);
         return true;

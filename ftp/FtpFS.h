@@ -64,8 +64,9 @@ class FtpFS {
     bool IsConnected() const { return connection != nullptr; }
     // Commands and data travel under TLS.
     bool IsEncrypted() const;
-    // TLS was wanted if available, and the server refused it.
-    bool FellBackToPlain() const { return tlsRefused; }
+    // The server refused TLS at the last Connect: a login then went on in the
+    // clear ("if available"), or failed (TLS required).
+    bool ServerRefusedTls() const { return tlsRefused; }
     // Why the last Connect failed (a WinINet error), and whether the user
     // refused the server's certificate, which is no failure to report.
     DWORD ConnectError() const { return connectError; }

@@ -173,10 +173,10 @@ DWORD FtpConnection::StartTls(const std::wstring& server, INTERNET_PORT port) {
     DWORD error = control_.Command("AUTH TLS", reply);
     if (error) return error;
     // Only a refusal lets a connection that merely prefers TLS go on in the clear.
-    bool refused = reply.Class() == 4 || reply.Class() == 5;
-    if (refused && !(tlsFlags_ & INTERNET_FLAG_FTP_TLS_REQUIRED)) {
+    if (reply.Class() == 4 || reply.Class() == 5) {
         ReportStatus(INTERNET_STATUS_FTP_TLS_REFUSED, nullptr, 0);
-        return 0;
+        bool required = tlsFlags_ & INTERNET_FLAG_FTP_TLS_REQUIRED;
+        return required ? ERROR_INTERNET_SECURITY_CHANNEL_ERROR : 0;
     }
     if (reply.code != 234) return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
     std::wstring host = HostOf(server);

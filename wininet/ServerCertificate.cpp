@@ -64,6 +64,19 @@ std::wstring Sha256Text(const std::string& der) {
     return text;
 }
 
+// What the chain itself says, beside the policy: a signature that does not
+// verify must fail even where a policy check overlooks it (a certificate that
+// merely names a trusted root as its issuer).
+DWORD ChainError(const CERT_CHAIN_CONTEXT* chain) {
+    DWORD status = chain->TrustStatus.dwErrorStatus &
+                   ~(CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION);
+    if (!status) return 0;
+    if (status & CERT_TRUST_IS_NOT_TIME_VALID) return static_cast<DWORD>(CERT_E_EXPIRED);
+    if (status & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN))
+        return static_cast<DWORD>(CERT_E_UNTRUSTEDROOT);
+    return static_cast<DWORD>(TRUST_E_CERT_SIGNATURE);
+}
+
 DWORD PolicyError(const CERT_CHAIN_CONTEXT* chain, const std::wstring& host) {
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
     ssl.cbSize = sizeof(ssl);
@@ -108,6 +121,7 @@ DWORD JudgeCertificate(const std::vector<std::string>& chain, const std::wstring
                                  nullptr, &built))
         return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
     std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFreer> held(built);
-    verdict.error = WinInetErrorOf(PolicyError(built, host));
+    DWORD policy = PolicyError(built, host);
+    verdict.error = WinInetErrorOf(policy ? policy : ChainError(built));
     return 0;
 }

@@ -54,6 +54,8 @@ TEST_F(FtpTls, CertificatesAreAskedAboutUnlessTheSystemVouchesForThem) {
         {"CORVANE_FTPS_TRUSTED_PORT", L"127.0.0.1", ERROR_INTERNET_SEC_CERT_CN_INVALID},
         {"CORVANE_FTPS_SELFSIGNED_PORT", L"localhost", ERROR_INTERNET_INVALID_CA},
         {"CORVANE_FTPS_EXPIRED_PORT", L"localhost", ERROR_INTERNET_SEC_CERT_DATE_INVALID},
+        // Its issuer's name is a trusted root's, its signature is not.
+        {"CORVANE_FTPS_IMPOSTOR_PORT", L"localhost", ERROR_INTERNET_INVALID_CA},
     };
     for (const Case& test : cases) {
         REQUIRE_FIXTURE_VARIABLE(port, test.portVariable);
@@ -99,8 +101,10 @@ TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTls) {
     EXPECT_TRUE(FtpSetCurrentDirectoryW(plain, (L"/" + folder_).c_str()));
     InternetCloseHandle(plain);
 
+    question = CertificateQuestion();
     EXPECT_EQ(ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
               FailureOf(Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED)));
+    EXPECT_TRUE(question.refused);
     for (DWORD mode :
          {DWORD(INTERNET_FLAG_FTP_TLS_REQUIRED), DWORD(INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)}) {
         question = CertificateQuestion();

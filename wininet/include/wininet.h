@@ -18,6 +18,7 @@
 // TLS unless the server refuses AUTH TLS; never plain after a failed handshake.
 #define INTERNET_FLAG_FTP_TLS_IF_AVAILABLE 0x00000004
 #define INTERNET_STATUS_FTP_SECURING 0x7F01
+// The server refused AUTH TLS: the login goes on in the clear only if TLS was not required.
 #define INTERNET_STATUS_FTP_TLS_REFUSED 0x7F02
 #define INTERNET_STATUS_FTP_CERTIFICATE 0x7F03
 #define INTERNET_STATUS_FTP_SECURED 0x7F04
