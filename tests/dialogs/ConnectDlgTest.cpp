@@ -8,6 +8,7 @@
 #include "dialogs/ConnectDlg.h"
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
+#include "settings/SessionInfo.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 
@@ -48,6 +49,8 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
              {IDC_CONNECT_SESSION, IDC_CONNECT_HOST, IDC_CONNECT_USER, IDC_CONNECT_PASSWORD})
             EXPECT_EQ(L"", ItemText(d, id));
         EXPECT_EQ(L"21", ItemText(d, IDC_CONNECT_PORT));
+        EXPECT_EQ(L"Require explicit FTP over TLS", ItemText(d, IDC_CONNECT_ENCRYPTION));
+        SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, 1, 0);
         EXPECT_FALSE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST) ||
                      IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
         EXPECT_FALSE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
@@ -73,6 +76,7 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
     EXPECT_EQ(2121u, record.port);
     EXPECT_EQ(1u, record.bSaveHost);
     EXPECT_EQ(1u, record.bAnonymous);
+    EXPECT_EQ(DWORD(kTlsIfAvailable), record.encryption);
 }
 
 TEST_F(ConnectDlgTest, SaveHostKeepsATypedNameAndRefusesAnEmptyOneOrABadPort) {
@@ -107,7 +111,10 @@ TEST_F(ConnectDlgTest, SaveHostKeepsATypedNameAndRefusesAnEmptyOneOrABadPort) {
 
 TEST_F(ConnectDlgTest, PickingASavedSessionShowsItAndCancelKeepsTheRecord) {
     app.sessions.AddIfAbsent(MakeSession(L"work", L"w.example.org", L"Anonymous", 2121, true));
-    app.sessions.AddIfAbsent(MakeSession(L"home", L"h.example.org", L"me", 0, false));
+    // "work" was saved before the encryption choice existed.
+    SessionInfo home = MakeSession(L"home", L"h.example.org", L"me", 0, false);
+    home.encryption = kTlsIfAvailable;
+    app.sessions.AddIfAbsent(home);
     dialog.SetSessions(&app.sessions);
     INT_PTR result = Run([](HWND d) {
         HWND box = GetDlgItem(d, IDC_CONNECT_SESSION);
@@ -118,12 +125,14 @@ TEST_F(ConnectDlgTest, PickingASavedSessionShowsItAndCancelKeepsTheRecord) {
         EXPECT_EQ(L"w.example.org", ItemText(d, IDC_CONNECT_HOST));
         EXPECT_EQ(L"2121", ItemText(d, IDC_CONNECT_PORT));
         EXPECT_TRUE(IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
+        EXPECT_EQ(L"Plain FTP (insecure)", ItemText(d, IDC_CONNECT_ENCRYPTION));
         for (int id : {IDC_CONNECT_USER, IDC_CONNECT_PASSWORD, IDC_CONNECT_SAVE_PASSWORD})
             EXPECT_FALSE(IsItemEnabled(d, id));
         SendMessageW(box, CB_SETCURSEL, 0, 0);
         SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(box));
         EXPECT_EQ(L"me", ItemText(d, IDC_CONNECT_USER));
+        EXPECT_EQ(L"Use explicit FTP over TLS if available", ItemText(d, IDC_CONNECT_ENCRYPTION));
         EXPECT_TRUE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
         Click(d, IDCANCEL);
     });
