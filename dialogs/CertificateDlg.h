@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/BaseDlg.h"
+#include "wininet/FtpTlsApi.h"
 
 // The question about a server certificate that no authority the system trusts
 // vouches for this host: what the certificate is, why it is not trusted, and

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/BaseDlg.h"
+#include "wininet/FtpTlsApi.h"
 
 class BaseWnd;
 class FtpBrowseWnd;

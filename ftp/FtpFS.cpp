@@ -6,6 +6,7 @@
 #include "ftp/InternetSession.h"
 #include "ftp/RemoteTreeDelete.h"
 #include "settings/SessionInfo.h"
+#include "wininet/FtpTlsApi.h"
 #include "settings/TrustedCertificates.h"
 
 namespace {
