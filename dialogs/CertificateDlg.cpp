@@ -64,7 +64,10 @@ BOOL CertificateDlg::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, L
     if (message == WM_INITDIALOG) {
         SetDlgItemTextW(hwnd, IDC_CERTIFICATE_WARNING, Warning(certificate, trusted).c_str());
         SetDlgItemTextW(hwnd, IDC_CERTIFICATE_DETAILS, Details(certificate).c_str());
-        if (!trusted.empty()) SetWindowTextW(hwnd, L"Certificate CHANGED");
+        if (!trusted.empty()) {
+            SetWindowTextW(hwnd, L"Certificate CHANGED");
+            MessageBeep(MB_ICONWARNING);
+        }
         SetFocus(GetItem(IDCANCEL));
         return FALSE;
     }
