@@ -86,6 +86,10 @@ HINTERNET WINAPI InternetConnectW(HINTERNET hInternet, LPCWSTR lpszServerName,
                              lpszPassword ? lpszPassword : L"");
     if (!error) return value;
     for (auto& removed : HandleTable::Remove(value)) removed->Close();
+    // Whatever these were the last to hold (sockets, Winsock itself when the
+    // session was closed meanwhile) ends here, before the error is set.
+    connection.reset();
+    session.reset();
     return FailHandle(error);
 }
 
