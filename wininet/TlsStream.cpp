@@ -15,6 +15,12 @@ namespace {
 constexpr size_t kInboxBytes = 256 * 1024;
 constexpr size_t kOutboxBytes = 256 * 1024;
 
+bool IsAddress(const std::string& host) {
+    in6_addr address;
+    return inet_pton(AF_INET, host.c_str(), &address) == 1 ||
+           inet_pton(AF_INET6, host.c_str(), &address) == 1;
+}
+
 }  // namespace
 
 TlsStream::TlsStream(FtpSocket& socket) : socket_(socket), inbox_(kInboxBytes) {
@@ -67,8 +73,10 @@ DWORD TlsStream::Failure(int code) const {
 }
 
 DWORD TlsStream::Handshake(TlsContext& context, bool resume) {
-    if (mbedtls_ssl_setup(&ssl_, context.Config()) != 0 ||
-        mbedtls_ssl_set_hostname(&ssl_, context.Host().c_str()) != 0)
+    if (mbedtls_ssl_setup(&ssl_, context.Config()) != 0)
+        return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    // The server's name goes along (SNI), an address never may.
+    if (!IsAddress(context.Host()) && mbedtls_ssl_set_hostname(&ssl_, context.Host().c_str()) != 0)
         return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
     if (resume && context.Session()) mbedtls_ssl_set_session(&ssl_, context.Session());
     mbedtls_ssl_set_bio(&ssl_, this, SendRaw, ReceiveRaw, nullptr);
