@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "browsers/LocalPath.h"
+#include "browsers/ModifiedText.h"
 #include "browsers/RowOrder.h"
 #include "browsers/SizeText.h"
 #include "frame/FrameWnd.h"
@@ -22,17 +23,26 @@ const int kPathBoxDropHeight = 120;
 const int kPathBoxFieldHeight = 20;
 const int kHistoryLength = 10;
 const COLORREF kMaskColour = RGB(255, 0, 255);
+const int kTypeColumn = 2;
+const int kModifiedColumn = 3;
 
-// Texts of the sorted column by item id, read once before the sort: the list
+// Keys of the sorted column by item id, read once before the sort: the list
 // must not be queried while it reorders itself.
 struct SortInfo {
-    int column;
-    std::unordered_map<uintptr_t, std::wstring> texts;
+    bool byNumber;
+    bool descending;
+    std::vector<std::wstring> texts;
+    std::unordered_map<uintptr_t, RowKey> keys;
 };
 
 }  // namespace
 
-BrowseWnd::BrowseWnd() : pendingContextPopup(nullptr), nextItemId(1) {}
+BrowseWnd::BrowseWnd()
+    : pendingContextPopup(nullptr),
+      nextItemId(1),
+      sortColumn(-1),
+      sortDescending(false),
+      firstListedId(0) {}
 
 BrowseWnd::~BrowseWnd() {}
 
@@ -75,7 +85,7 @@ void BrowseWnd::StartUpload(PtrList<WString*>&) {}
 void BrowseWnd::OnContextCommand(LPARAM, WORD, WORD id) {
     if (id == IDM_RENAME) {
         BeginRename();
-    } else if (id == IDM_NEW_FOLDER) {
+    } else if (id == IDM_NEW_FOLDER && ListsFolderContents()) {
         wchar_t name[kNameCapacity] = L"";
         ReportNewFolder(CreateFolder(name));
     } else if (id == IDM_CONTEXT_DELETE) {
@@ -96,30 +106,74 @@ void BrowseWnd::ReportNewFolder(int result) {
     }
 }
 
-void BrowseWnd::ClearItems() { fileList.DeleteAllItems(); }
+// Under Wine a shown list repaints on every row it takes, which made a large
+// folder cost seconds per thousand rows; rows are appended (an insertion at
+// the top shifts every row below it) with painting off.
+void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries, bool withParent) {
+    sortColumn = -1;
+    fileList.SetRedraw(false);
+    fileList.DeleteAllItems();
+    fileList.SetItemCount(static_cast<int>(entries.size()) + 1);
+    uint32_t firstId = nextItemId;
+    nextItemId += static_cast<uint32_t>(entries.size());
+    firstListedId = firstId;
+    listedFacts.resize(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        listedFacts[i] =
+            RowFacts{entries[i].size, entries[i].modified, entries[i].folder, entries[i].dateOnly};
+    if (withParent) {
+        InsertRow(0, kParentName, kFolderImage, 0);
+        fileList.SetItemText(0, kTypeColumn, L"Folder");
+    }
+    for (size_t i = entries.size(); i-- > 0;)
+        InsertEntry(fileList.GetItemCount(), entries[i], firstId + static_cast<uint32_t>(i));
+    fileList.SetRedraw(true);
+    InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
+}
 
-int BrowseWnd::InsertRow(const wchar_t* name, int image, LPARAM id) {
+int BrowseWnd::InsertRow(int index, const wchar_t* name, int image, LPARAM id) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
     item.pszText = const_cast<wchar_t*>(name);
     item.iImage = image;
     item.lParam = id;
     return fileList.InsertItem(&item);
 }
 
-int BrowseWnd::AddFolderItem(const wchar_t* name) {
-    bool parent = wcscmp(name, kParentName) == 0;
-    int row = InsertRow(name, kFolderImage, parent ? 0 : nextItemId++);
-    fileList.SetItemText(row, 2, L"Folder");
-    return row;
+// Only the name is kept by the list; the other cells are written when the
+// list asks for them (a few dozen rows on screen), from the listing's facts,
+// which hold a large folder in a fraction of the memory.
+void BrowseWnd::InsertEntry(int index, const ListedEntry& entry, LPARAM id) {
+    int row = InsertRow(index, entry.name.c_str(), entry.folder ? kFolderImage : kFileImage, id);
+    for (int column : {kSizeColumn, kTypeColumn, kModifiedColumn})
+        fileList.SetItemText(row, column, LPSTR_TEXTCALLBACKW);
 }
 
-int BrowseWnd::AddFileItem(const wchar_t* name, uint32_t size) {
-    int row = InsertRow(name, kFileImage, nextItemId++);
-    wchar_t sizeText[32];
-    FormatSizeText(size, sizeText, 32);
-    fileList.SetItemText(row, 1, sizeText);
-    fileList.SetItemText(row, 2, L"File");
+const BrowseWnd::RowFacts* BrowseWnd::ListedFacts(LPARAM id) const {
+    uint64_t index = static_cast<uint64_t>(id) - firstListedId;
+    return id != 0 && index < listedFacts.size() ? &listedFacts[index] : nullptr;
+}
+
+void BrowseWnd::WriteListedCell(NMLVDISPINFOW* info) {
+    LVITEMW& item = info->item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    item.pszText[0] = L'\0';
+    LPARAM id = item.lParam ? item.lParam : fileList.GetItemData(item.iItem);
+    const RowFacts* facts = ListedFacts(id);
+    if (!facts) return;
+    size_t room = static_cast<size_t>(item.cchTextMax);
+    if (item.iSubItem == kSizeColumn && !facts->folder)
+        FormatSizeText(facts->size, item.pszText, room);
+    else if (item.iSubItem == kTypeColumn)
+        CopyTextCut(item.pszText, room, facts->folder ? L"Folder" : L"File");
+    else if (item.iSubItem == kModifiedColumn)
+        FormatModifiedText(facts->modified, facts->dateOnly, item.pszText, room);
+}
+
+int BrowseWnd::AddFolderItem(const wchar_t* name) {
+    int row = InsertRow(0, name, kFolderImage, nextItemId++);
+    fileList.SetItemText(row, kTypeColumn, L"Folder");
     return row;
 }
 
@@ -190,14 +244,14 @@ void BrowseWnd::InvertSelection() {
 
 void BrowseWnd::BeginRename() {
     int row = fileList.GetNextItem(-1, LVNI_SELECTED);
-    if (row == -1 || IsParentRow(row)) return;
+    if (row == -1 || IsParentRow(row) || !ListsFolderContents()) return;
     fileList.Focus();
     fileList.EditLabel(row);
 }
 
 void BrowseWnd::DeleteSelection() {
     int count = CountSelectedEntries();
-    if (count == 0) return;
+    if (count == 0 || !ListsFolderContents()) return;
     wchar_t question[96];
     if (count > 1)
         swprintf(question, 96, L"Are you sure you want to delete these %d items?", count);
@@ -233,6 +287,11 @@ LRESULT BrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPA
         case WM_COMMAND:
             OnCommand(wParam, lParam);
             break;
+        case WM_SETFOCUS:
+            // The keys work on the list: focus given back to the view (after a
+            // question, say) goes on to it.
+            if (IsWindowVisible(fileList.GetHandle())) fileList.Focus();
+            break;
     }
     return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
 }
@@ -252,9 +311,14 @@ void BrowseWnd::BuildChildren() {
                     client.top + kPathBoxFieldHeight, client.right, client.bottom, this, -1);
     fileList.SetImageList(imageList.GetHandle(), LVSIL_SMALL);
     int width = client.right - client.left;
-    fileList.InsertColumn(0, L"Name", LVCFMT_LEFT, 2 * width / 4, 0);
-    fileList.InsertColumn(1, L"Size", LVCFMT_LEFT, width / 4, 1);
-    fileList.InsertColumn(2, L"Type", LVCFMT_LEFT, width / 4 - 2, 2);
+    fileList.InsertColumn(0, L"Name", LVCFMT_LEFT, 3 * width / 8, 0);
+    fileList.InsertColumn(kSizeColumn, L"Size", LVCFMT_LEFT, width / 6, kSizeColumn);
+    fileList.InsertColumn(kTypeColumn, L"Type", LVCFMT_LEFT, width / 8, kTypeColumn);
+    // The last column leaves room for the scroll bar a long list shows.
+    int modifiedWidth =
+        width - 3 * width / 8 - width / 6 - width / 8 - GetSystemMetrics(SM_CXVSCROLL) - 4;
+    fileList.InsertColumn(kModifiedColumn, L"Modified", LVCFMT_LEFT, modifiedWidth,
+                          kModifiedColumn);
 }
 
 // The list starts below the path box's field, whatever height the font gives
@@ -286,6 +350,35 @@ void BrowseWnd::OnNotify(const NMHDR* header) {
         SortByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
     else if (header->code == static_cast<UINT>(NM_DBLCLK))
         OpenSelectedFolder();
+    else if (header->code == LVN_GETDISPINFOW)
+        WriteListedCell(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
+    else if (header->code == LVN_KEYDOWN)
+        OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+}
+
+// The keys of the menus' commands, for the list that has the focus. A view
+// whose connection is busy with a transfer leaves them alone, as its menus do.
+void BrowseWnd::OnListKey(WORD key) {
+    if (!IsIdle()) return;
+    if (key == VK_RETURN)
+        OpenFocusedFolder();
+    else if (key == VK_BACK)
+        OpenFolder(kParentName);
+    else if (key == VK_DELETE)
+        DeleteSelection();
+    else if (key == VK_F2)
+        BeginRename();
+    else if (key == VK_F5)
+        Refresh();
+    else if (key == 'A' && GetKeyState(VK_CONTROL) < 0)
+        SelectAll();
+}
+
+void BrowseWnd::OpenFocusedFolder() {
+    int row = fileList.GetNextItem(-1, LVNI_FOCUSED);
+    wchar_t name[kNameCapacity];
+    int image = 0;
+    if (row != -1 && GetRowEntry(row, name, &image) && image == kFolderImage) OpenFolder(name);
 }
 
 // The chosen command is taken straight from the menu, so a dismissed menu
@@ -332,33 +425,50 @@ void BrowseWnd::FinishRename(const NMLVDISPINFOW* info) {
     RenameItem(oldName, newName.c_str());
 }
 
+// A second click on the same header reverses the order; a new listing
+// forgets it.
 void BrowseWnd::SortByColumn(int column) {
+    sortDescending = column == sortColumn && !sortDescending;
+    sortColumn = column;
+    int rows = fileList.GetItemCount();
     SortInfo info;
-    info.column = column;
+    info.byNumber = column == kSizeColumn || column == kModifiedColumn;
+    info.descending = sortDescending;
+    info.texts.resize(static_cast<size_t>(rows));
+    info.keys.reserve(static_cast<size_t>(rows));
     wchar_t text[kNameCapacity];
-    for (int row = 0; row < fileList.GetItemCount(); ++row) {
+    for (int row = 0; row < rows; ++row) {
         LVITEMW item = {};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = row;
         item.iSubItem = column;
         item.pszText = text;
         item.cchTextMax = kNameCapacity;
         text[0] = L'\0';
         fileList.GetItem(&item);
-        info.texts[static_cast<uintptr_t>(fileList.GetItemData(row))] = text;
+        std::wstring& kept = info.texts[static_cast<size_t>(row)];
+        kept = text;
+        uint64_t number = column == kSizeColumn       ? ParseSizeText(text)
+                          : column == kModifiedColumn ? ModifiedTime(item.lParam)
+                                                      : 0;
+        info.keys[static_cast<uintptr_t>(item.lParam)] =
+            RowKey{static_cast<uintptr_t>(item.lParam), kept.c_str(), number};
     }
     fileList.SortItems(CompareItems, reinterpret_cast<LPARAM>(&info));
 }
 
-static RowKey KeyOf(const SortInfo& info, LPARAM id) {
-    auto found = info.texts.find(static_cast<uintptr_t>(id));
-    return RowKey{static_cast<uintptr_t>(id),
-                  found == info.texts.end() ? L"" : found->second.c_str()};
+uint64_t BrowseWnd::ModifiedTime(LPARAM id) const {
+    const RowFacts* facts = ListedFacts(id);
+    return facts ? facts->modified : 0;
 }
 
 int CALLBACK BrowseWnd::CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo) {
     const SortInfo& info = *reinterpret_cast<const SortInfo*>(sortInfo);
-    return CompareRows(info.column, KeyOf(info, first), KeyOf(info, second));
+    static const RowKey kMissing = {UINTPTR_MAX, L"", 0};
+    auto a = info.keys.find(static_cast<uintptr_t>(first));
+    auto b = info.keys.find(static_cast<uintptr_t>(second));
+    return CompareRows(a == info.keys.end() ? kMissing : a->second,
+                       b == info.keys.end() ? kMissing : b->second, info.byNumber, info.descending);
 }
 
 void BrowseWnd::ShowDownloadPanel(bool show) {
@@ -369,6 +479,7 @@ void BrowseWnd::ShowUploadPanel(bool show) { ShowPanel(uploadPanel, IDD_UPLOAD_P
 
 void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
     if (show) {
+        panel.SetLabels(GetSessionName(), GetHost(), GetUser());
         // A second start message reuses the panel instead of stacking another.
         if (!panel.GetHandle() && !panel.CreateModeless(resourceId, this)) return;
         LayOutChildren();

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
+#include "browsers/ListedEntry.h"
 #include "framework/BaseWnd.h"
 #include "framework/ComboBoxCtl.h"
 #include "framework/ImageListObj.h"
@@ -56,9 +58,12 @@ class BrowseWnd : public BaseWnd {
     virtual bool IsIdle();
     virtual void StartUpload(PtrList<WString*>& items);
 
-    void ClearItems();
+    // Replaces the rows by the parent entry on top and the entries below it,
+    // the last listed first, as if each had been inserted at the top in turn;
+    // ids follow the listing's order. The list paints once, when all are in.
+    // A list of places rather than a folder (the drives) has no parent entry.
+    void ShowListing(const std::vector<ListedEntry>& entries, bool withParent = true);
     int AddFolderItem(const wchar_t* name);
-    int AddFileItem(const wchar_t* name, uint32_t size);
     void UpdatePathHistory();
 
     // A transfer's panel takes the place of the path box and the list while it is shown.
@@ -88,6 +93,9 @@ class BrowseWnd : public BaseWnd {
     // The frame that holds this view; null for a view outside one.
     FrameWnd* GetFrame();
     HMENU GetPendingContextPopup() const { return pendingContextPopup; }
+    // False where the rows are places rather than a folder's entries (the
+    // drives): nothing there is renamed, deleted, made or uploaded.
+    virtual bool ListsFolderContents() { return true; }
     // False for a view that asked for the name before creating the folder.
     virtual bool EditsNewFolderName() { return true; }
     // Enables or greys the commands of the frame's menus that act on the view.
@@ -101,9 +109,23 @@ class BrowseWnd : public BaseWnd {
     void ShowContextMenu(POINT screenPoint);
     void SortByColumn(int column);
     void OpenSelectedFolder();
+    void OpenFocusedFolder();
+    void OnListKey(WORD key);
+    // What the listing said of a row that is still as listed; null for the
+    // parent entry and for rows added since.
+    struct RowFacts {
+        uint64_t size;
+        uint64_t modified;
+        bool folder;
+        bool dateOnly;
+    };
+    const RowFacts* ListedFacts(LPARAM id) const;
+    uint64_t ModifiedTime(LPARAM id) const;
+    void WriteListedCell(NMLVDISPINFOW* info);
     void FinishRename(const NMLVDISPINFOW* info);
     void ChoosePathFromHistory();
-    int InsertRow(const wchar_t* name, int image, LPARAM id);
+    int InsertRow(int index, const wchar_t* name, int image, LPARAM id);
+    void InsertEntry(int index, const ListedEntry& entry, LPARAM id);
     void ReportNewFolder(int result);
     void ShowPanel(ProgressPanel& panel, int resourceId, bool show);
     static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo);
@@ -115,4 +137,9 @@ class BrowseWnd : public BaseWnd {
     UploadProgressDlg uploadPanel;
     HMENU pendingContextPopup;
     uint32_t nextItemId;
+    int sortColumn;
+    bool sortDescending;
+    // The facts of the listing shown, by item id from the first listed.
+    uint32_t firstListedId;
+    std::vector<RowFacts> listedFacts;
 };

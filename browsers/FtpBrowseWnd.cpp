@@ -20,6 +20,13 @@ class WaitCursor {
     ~WaitCursor() { GetWinApp()->HideWaitCursor(); }
 };
 
+// A LIST line of an older file gives its day and year but no time, which the
+// listing reads as midnight: shown as the day alone rather than a made-up time.
+bool IsDayOnly(uint64_t fileTime) {
+    const uint64_t kDay = 24ull * 60 * 60 * 10000000;
+    return fileTime != 0 && fileTime % kDay == 0;
+}
+
 }  // namespace
 
 FtpBrowseWnd::FtpBrowseWnd()
@@ -52,17 +59,17 @@ bool FtpBrowseWnd::IsIdle() { return !engine.IsBusy(); }
 
 void FtpBrowseWnd::Refresh() {
     WaitCursor wait;
-    ClearItems();
+    // A listing that breaks off shows what arrived; a dropped connection is
+    // told when the path is asked for below.
+    std::vector<ListedEntry> entries;
     WIN32_FIND_DATAW data;
     for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
          found == S_OK; found = engine.FindNext(&data)) {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AddFolderItem(data.cFileName);
-        else
-            AddFileItem(data.cFileName, data.nFileSizeLow);
+        entries.push_back(ListedEntry::Of(data));
+        entries.back().dateOnly = IsDayOnly(entries.back().modified);
     }
     engine.FindClose();
-    AddFolderItem(L"..");
+    ShowListing(entries);
     UpdatePathHistory();
 }
 
@@ -141,11 +148,18 @@ void FtpBrowseWnd::OnContextCommand(LPARAM lParam, WORD code, WORD id) {
 void FtpBrowseWnd::DownloadSelection() {
     FrameWnd* frame = GetFrame();
     if (!frame || !IsIdle()) return;
+    const wchar_t* destination = frame->GetLocalPath();
+    // The drives are no folder to write into.
+    if (!destination || !destination[0]) {
+        MessageBoxW(hwnd, L"Open a local folder to download into", L"Error", MB_ICONHAND);
+        return;
+    }
     TransferList items;
     CollectSelection(items, nullptr);
     if (!items.IsEmpty()) {
         frame->SetToolButtonState(IDM_UP, 0);
-        if (engine.StartDownload(items, frame->GetLocalPath(), hwnd) != S_OK)
+        GetDownloadPanel().SetStorageFolder(destination);
+        if (engine.StartDownload(items, destination, hwnd) != S_OK)
             frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
     }
     ClearTransferList(items);

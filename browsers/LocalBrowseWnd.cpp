@@ -1,7 +1,5 @@
 #include "browsers/LocalBrowseWnd.h"
 
-#include <cestore.h>
-
 #include <cwchar>
 
 #include "browsers/FolderTreeDelete.h"
@@ -22,12 +20,6 @@ bool IsPlainName(const wchar_t* name) {
     for (const wchar_t* c = name; *c; ++c)
         if (IsPathSeparator(*c)) return false;
     return true;
-}
-
-// Sizes are shown from 32 bits; a file of 4 GiB or more shows the largest
-// size rather than what is left after dropping the high part.
-uint32_t DisplayedSize(const WIN32_FIND_DATAW& data) {
-    return data.nFileSizeHigh ? UINT32_MAX : data.nFileSizeLow;
 }
 
 class WaitCursor {
@@ -64,18 +56,14 @@ void LocalBrowseWnd::SetCurrentPath(const wchar_t* path) { ChangeDirectory(path)
 
 void LocalBrowseWnd::Refresh() {
     WaitCursor wait;
-    ClearItems();
+    std::vector<ListedEntry> entries;
     WIN32_FIND_DATAW data;
     for (HRESULT found = directory.FindFirst(&data, nullptr); found == S_OK;
          found = directory.FindNext(&data)) {
         if (IsDotEntry(data.cFileName)) continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AddFolderItem(data.cFileName);
-        else
-            AddFileItem(data.cFileName, DisplayedSize(data));
+        entries.push_back(ListedEntry::Of(data));
     }
-    AddFolderItem(L"..");
-    SetStoreInformationPath(directory.GetPath());
+    ShowListing(entries, !directory.IsDriveList());
     UpdatePathHistory();
 }
 
@@ -167,7 +155,7 @@ void LocalBrowseWnd::OnContextCommand(LPARAM lParam, WORD code, WORD id) {
 }
 
 void LocalBrowseWnd::UploadSelection(BrowseWnd* target) {
-    if (CountSelectedEntries() == 0) return;
+    if (CountSelectedEntries() == 0 || !ListsFolderContents()) return;
     FrameWnd* frame = GetFrame();
     const wchar_t* folder = frame ? frame->GetLocalPath() : GetCurrentPath();
     TransferList items;

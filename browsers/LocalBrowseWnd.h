@@ -26,6 +26,9 @@ class LocalBrowseWnd : public BrowseWnd {
     // The view stored with that command in the shown menu's Upload To list.
     BrowseWnd* GetUploadTarget(WORD id);
 
+  protected:
+    bool ListsFolderContents() override { return !directory.IsDriveList(); }
+
   private:
     void ShowError(const wchar_t* text);
     bool ChangeDirectory(const wchar_t* name);

@@ -62,6 +62,10 @@ LRESULT FrameWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPAR
         case kCloseViewMessage:
             CloseView(reinterpret_cast<BrowseWnd*>(wParam));
             break;
+        case WM_SETFOCUS:
+            // Back from a menu or a message box, the keys go to the view shown.
+            if (BrowseWnd* view = GetCurrentView()) view->Focus();
+            break;
     }
     return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
 }

@@ -106,6 +106,10 @@ int ListViewCtl::GetNextItem(int start, UINT flags) {
 
 bool ListViewCtl::DeleteAllItems() { return Send(LVM_DELETEALLITEMS, 0, 0) != FALSE; }
 
+bool ListViewCtl::SetItemCount(int count) { return Send(LVM_SETITEMCOUNT, count, 0) != FALSE; }
+
+void ListViewCtl::SetRedraw(bool redraw) { Send(WM_SETREDRAW, redraw, 0); }
+
 bool ListViewCtl::SetItemState(int item, UINT state, UINT mask) {
     LVITEMW row = {};
     row.state = state;

@@ -30,6 +30,10 @@ class ListViewCtl : public BaseWnd {
     // Only the low 16 bits of flags are passed on.
     int GetNextItem(int start, UINT flags);
     bool DeleteAllItems();
+    // Room for that many rows, reserved before a long run of insertions.
+    bool SetItemCount(int count);
+    // While off, the list neither paints nor invalidates row by row.
+    void SetRedraw(bool redraw);
     bool SetItemState(int item, UINT state, UINT mask);
     UINT GetItemState(int item, UINT mask);
     int GetItemCount();

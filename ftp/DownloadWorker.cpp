@@ -106,7 +106,7 @@ bool DownloadWorker::MayWriteLocalFile(Node* node) {
 // server refuses leaves an existing local copy as it was.
 void DownloadWorker::OpenAndCopy(Node* node) {
     const wchar_t* name = ItemText(node);
-    DWORD size = engine.RemoteFileSize(name);
+    ULONGLONG size = engine.RemoteFileSize(name);
     Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
@@ -136,7 +136,7 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     DropItem(node);
 }
 
-DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, DWORD size) {
+DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size) {
     counters.currentFileBytes = 0;
     counters.currentFileSize = size;
     ReportProgress(true);

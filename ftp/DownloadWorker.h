@@ -23,7 +23,7 @@ class DownloadWorker : public TransferWalk {
     void OpenAndCopy(Node* node);
     enum class CopyEnd { complete, stopped, writeFailed };
     // stopped: by a cancel or by the user's answer to a failed read.
-    CopyEnd Copy(HINTERNET remote, DWORD size);
+    CopyEnd Copy(HINTERNET remote, ULONGLONG size);
     bool WriteBlock(const char* block, DWORD count, bool last);
     void ListFolder();
     void ReportProgress(bool force);

@@ -171,14 +171,14 @@ HRESULT FtpFS::GetCurrentDir(wchar_t* buffer, DWORD* length) {
     return StatusOf(FtpGetCurrentDirectoryW(connection, buffer, length));
 }
 
-DWORD FtpFS::RemoteFileSize(const wchar_t* name) {
+ULONGLONG FtpFS::RemoteFileSize(const wchar_t* name) {
     WIN32_FIND_DATAW record = {};
     if (!IsSafeCommandArgument(name)) return 0;
     HINTERNET find = FtpFindFirstFileW(connection, name, &record, INTERNET_FLAG_NO_CACHE_WRITE,
                                        reinterpret_cast<DWORD_PTR>(this));
     if (!find) return 0;
     InternetCloseHandle(find);
-    return record.nFileSizeLow;
+    return (ULONGLONG(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
 }
 
 HINTERNET FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) {

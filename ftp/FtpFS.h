@@ -39,7 +39,7 @@ class FtpFS {
     HRESULT SetCurrentDir(const wchar_t* path);
     HRESULT GetCurrentDir(wchar_t* buffer, DWORD* length);
 
-    DWORD RemoteFileSize(const wchar_t* name);
+    ULONGLONG RemoteFileSize(const wchar_t* name);
     // A remote file opened for GENERIC_READ or GENERIC_WRITE, ASCII or binary;
     // the transfer runs through InternetReadFile/InternetWriteFile until it is closed.
     HINTERNET OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType);

@@ -13,22 +13,23 @@ using TransferList = PtrList<TransferItem*>;
 // The item for an entry: its type letter followed at once by its name or path.
 TransferItem MakeTransferItem(wchar_t type, const wchar_t* entry);
 
-// Handed by pointer to the download panel, which reads the words by position.
+// Handed by pointer to the download panel. Bytes count in 64 bits: files and
+// runs of 4 GiB and more are common.
 struct DownloadCounters {
     DWORD filesDone;
     DWORD foldersEntered;
-    DWORD totalBytes;
-    DWORD currentFileSize;
-    DWORD currentFileBytes;
+    ULONGLONG totalBytes;
+    ULONGLONG currentFileSize;
+    ULONGLONG currentFileBytes;
     DWORD elapsedMs;
 };
 
-// The upload panel reads these by position too; the order differs on purpose.
+// The same for the upload panel; the order differs on purpose.
 struct UploadCounters {
     DWORD filesDone;
-    DWORD totalBytes;
-    DWORD currentFileSize;
-    DWORD currentFileBytes;
+    ULONGLONG totalBytes;
+    ULONGLONG currentFileSize;
+    ULONGLONG currentFileBytes;
     DWORD elapsedMs;
     DWORD foldersCreated;
 };

@@ -21,9 +21,10 @@ const wchar_t* LeafName(const wchar_t* path) {
     return leaf;
 }
 
-DWORD LocalFileSize(const wchar_t* path) {
+ULONGLONG LocalFileSize(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExW(path, GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "transfer_ui/DownloadProgressDlg.h"
 
-#include <cestore.h>
 #include <commctrl.h>
+
+#include <vector>
 
 #include "resources/resource.h"
 #include "transfer_ui/ProgressText.h"
@@ -22,12 +23,34 @@ void DownloadProgressDlg::ShowProgress(const DownloadCounters* counters) {
     ShowStorage();
 }
 
+namespace {
+
+// Free and total bytes of the volume holding the folder; its root answers for
+// a folder not made yet.
+bool VolumeSpace(const std::wstring& folder, ULONGLONG* freeBytes, ULONGLONG* totalBytes) {
+    std::vector<wchar_t> root(folder.size() + MAX_PATH);
+    ULARGE_INTEGER available, total;
+    if (folder.empty() ||
+        !GetVolumePathNameW(folder.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetDiskFreeSpaceExW(root.data(), &available, &total, nullptr))
+        return false;
+    *freeBytes = available.QuadPart;
+    *totalBytes = total.QuadPart;
+    return true;
+}
+
+}  // namespace
+
+void DownloadProgressDlg::SetStorageFolder(const wchar_t* folder) {
+    storageFolder = folder ? folder : L"";
+}
+
 void DownloadProgressDlg::ShowStorage() {
-    STORE_INFORMATION store = {};
-    if (!GetStoreInformation(&store)) return;
+    ULONGLONG freeBytes = 0, totalBytes = 0;
+    if (!VolumeSpace(storageFolder, &freeBytes, &totalBytes)) return;
     SendMessageW(GetItem(IDC_DOWNLOAD_STORE_BAR), PBM_SETPOS,
-                 FreeStorePercent(store.dwFreeSize, store.dwStoreSize), 0);
+                 FreeStorePercent(freeBytes, totalBytes), 0);
     wchar_t text[64];
-    FormatStorage(text, 64, store.dwFreeSize, store.dwStoreSize);
+    FormatStorage(text, 64, freeBytes, totalBytes);
     SetDlgItemTextW(hwnd, IDC_DOWNLOAD_STORE_TEXT, text);
 }

@@ -4,19 +4,27 @@
 
 #include <cwchar>
 
-#include "browsers/BrowseWnd.h"
-#include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
 #include "transfer_ui/ProgressText.h"
 
+namespace {
+
+const size_t kItemCapacity = 512;
+
+}  // namespace
+
 ProgressPanel::ProgressPanel(int currentItemId, UINT buttonMessage)
-    : currentItemId(currentItemId), buttonMessage(buttonMessage) {}
+    : currentItemId(currentItemId),
+      buttonMessage(buttonMessage),
+      sessionLabel(),
+      hostLabel(),
+      userLabel() {}
 
 BOOL ProgressPanel::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SendMessageW(GetItem(IDC_PROGRESS_FILE_BAR), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        ShowHostView();
+        ShowLabels();
         OnInitPanel();
     } else if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         WPARAM button = LOWORD(wParam) == IDOK ? panelDone : panelCancel;
@@ -26,15 +34,17 @@ BOOL ProgressPanel::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LP
     return BaseDlg::OnDialogMessage(handle, message, wParam, lParam);
 }
 
-// The session, host and user come from the view the panel was created in.
-void ProgressPanel::ShowHostView() {
-    CWinApp* app = GetWinApp();
-    BaseWnd* parent = app ? app->LookupWindow(GetParent(hwnd)) : nullptr;
-    BrowseWnd* view = dynamic_cast<BrowseWnd*>(parent);
-    if (!view) return;
-    SetDlgItemTextW(hwnd, IDC_PROGRESS_SESSION, view->GetSessionName());
-    SetDlgItemTextW(hwnd, IDC_PROGRESS_HOST, view->GetHost());
-    SetDlgItemTextW(hwnd, IDC_PROGRESS_USER, view->GetUser());
+void ProgressPanel::SetLabels(const wchar_t* session, const wchar_t* host, const wchar_t* user) {
+    CopyTextCut(sessionLabel, session);
+    CopyTextCut(hostLabel, host);
+    CopyTextCut(userLabel, user);
+    if (hwnd) ShowLabels();
+}
+
+void ProgressPanel::ShowLabels() {
+    SetDlgItemTextW(hwnd, IDC_PROGRESS_SESSION, sessionLabel);
+    SetDlgItemTextW(hwnd, IDC_PROGRESS_HOST, hostLabel);
+    SetDlgItemTextW(hwnd, IDC_PROGRESS_USER, userLabel);
 }
 
 void ProgressPanel::ShowFile(const wchar_t* name) { ShowItem(name, L" [File]"); }
@@ -43,8 +53,8 @@ void ProgressPanel::ShowItem(const wchar_t* name, const wchar_t* kind) {
     HWND item = GetItem(currentItemId);
     HWND bar = GetItem(IDC_PROGRESS_FILE_BAR);
     if (!item || !bar) return;
-    wchar_t text[BrowseWnd::kNameCapacity + 16];
-    CopyTextCut(text, BrowseWnd::kNameCapacity, name);
+    wchar_t text[kItemCapacity + 16];
+    CopyTextCut(text, kItemCapacity, name);
     AppendText(text, kind);
     SetWindowTextW(item, text);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
@@ -64,9 +74,9 @@ void ProgressPanel::ShowFigures(const PanelFigures& figures) {
     SetItemNumber(IDC_PROGRESS_DIR_COUNT, figures.folders);
 }
 
-void ProgressPanel::SetItemNumber(int id, DWORD value) {
-    wchar_t text[16];
-    swprintf(text, 16, L"%lu", static_cast<unsigned long>(value));
+void ProgressPanel::SetItemNumber(int id, ULONGLONG value) {
+    wchar_t text[24];
+    swprintf(text, 24, L"%llu", value);
     SetDlgItemTextW(hwnd, id, text);
 }
 

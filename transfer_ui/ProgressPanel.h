@@ -9,9 +9,9 @@
 struct PanelFigures {
     DWORD filesDone;
     DWORD folders;
-    DWORD totalBytes;
-    DWORD currentFileSize;
-    DWORD currentFileBytes;
+    ULONGLONG totalBytes;
+    ULONGLONG currentFileSize;
+    ULONGLONG currentFileBytes;
     DWORD elapsedMs;
 };
 
@@ -23,6 +23,9 @@ class ProgressPanel : public BaseDlg {
 
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // What the hosting view names itself: its session, server and login. Kept
+    // for a panel created later, shown at once on one already up.
+    void SetLabels(const wchar_t* session, const wchar_t* host, const wchar_t* user);
     void ShowFile(const wchar_t* name);
     // panelDone shows Done in place of Cancel; any other mode shows Cancel.
     void SetButtonMode(int mode);
@@ -30,12 +33,17 @@ class ProgressPanel : public BaseDlg {
   protected:
     void ShowItem(const wchar_t* name, const wchar_t* kind);
     void ShowFigures(const PanelFigures& figures);
-    void SetItemNumber(int id, DWORD value);
+    void SetItemNumber(int id, ULONGLONG value);
     virtual void OnInitPanel() {}
 
   private:
-    void ShowHostView();
+    static const size_t kLabelCapacity = 64;
+
+    void ShowLabels();
 
     int currentItemId;
     UINT buttonMessage;
+    wchar_t sessionLabel[kLabelCapacity];
+    wchar_t hostLabel[kLabelCapacity];
+    wchar_t userLabel[kLabelCapacity];
 };

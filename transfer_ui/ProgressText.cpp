@@ -1,5 +1,6 @@
 #include "transfer_ui/ProgressText.h"
 
+#include <climits>
 #include <cwchar>
 
 namespace {
@@ -9,25 +10,27 @@ const UINT kFullBar = 3200;
 
 }  // namespace
 
-UINT FilePercent(DWORD currentBytes, DWORD currentSize) {
+UINT FilePercent(ULONGLONG currentBytes, ULONGLONG currentSize) {
     if (currentSize == 0) return kFullBar;
-    // In 64 bits: bytes * 100 passes 32 bits for files over 42 MB.
-    return static_cast<UINT>(static_cast<ULONGLONG>(currentBytes) * 100 / currentSize);
+    // bytes * 100 must stay within 64 bits; beyond, doubles are exact enough for a bar.
+    if (currentBytes <= ULLONG_MAX / 100)
+        return static_cast<UINT>(currentBytes * 100 / currentSize);
+    return static_cast<UINT>(static_cast<double>(currentBytes) * 100.0 / currentSize);
 }
 
-void FormatFileProgress(wchar_t* text, size_t capacity, DWORD currentBytes, DWORD currentSize,
-                        DWORD totalBytes, DWORD elapsedMs) {
+void FormatFileProgress(wchar_t* text, size_t capacity, ULONGLONG currentBytes,
+                        ULONGLONG currentSize, ULONGLONG totalBytes, DWORD elapsedMs) {
     double rate = elapsedMs ? totalBytes * 1000.0 / elapsedMs * kKilobytesPerByte : 0.0;
     swprintf(text, capacity, L"%0.2f/%0.2fkb at %0.2fkb/sec", currentBytes * kKilobytesPerByte,
              currentSize * kKilobytesPerByte, rate);
 }
 
-UINT FreeStorePercent(DWORD freeBytes, DWORD storeBytes) {
+UINT FreeStorePercent(ULONGLONG freeBytes, ULONGLONG storeBytes) {
     if (storeBytes == 0) return 0;
     return static_cast<UINT>(static_cast<double>(freeBytes) / storeBytes * 100.0);
 }
 
-void FormatStorage(wchar_t* text, size_t capacity, DWORD freeBytes, DWORD storeBytes) {
+void FormatStorage(wchar_t* text, size_t capacity, ULONGLONG freeBytes, ULONGLONG storeBytes) {
     swprintf(text, capacity, L"%0.2f/%0.2fkb", freeBytes * kKilobytesPerByte,
              storeBytes * kKilobytesPerByte);
 }

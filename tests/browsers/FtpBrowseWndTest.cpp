@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "browsers/FtpBrowseWnd.h"
+#include "browsers/ModifiedText.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
@@ -64,11 +66,18 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
     CreateDirectoryW((local + L"\\dir with blanks").c_str(), nullptr);
     MakeFile(L"dir with blanks\\\u00e9t\u00e9.txt");
     MakeFile(L"file.txt");
+    // A sparse file past 4 GiB: its size and time as the listing gives them.
+    ASSERT_TRUE(SetFileFacts(local + L"\\huge.iso", FileTimeOf(2021, 1, 5), 5ll << 30));
     view.Refresh();
     Names rows = Rows();
-    ASSERT_EQ(3u, rows.size());
+    ASSERT_EQ(4u, rows.size());
     EXPECT_EQ(L"..", rows[0]);
     EXPECT_EQ(folder, view.GetCurrentPath());
+    wchar_t shown[64];
+    FormatModifiedText(FileTimeOf(2021, 1, 5), false, shown, 64);
+    int row = static_cast<int>(std::find(rows.begin(), rows.end(), L"huge.iso") - rows.begin());
+    EXPECT_EQ((Names{L"5.00gb", L"File", shown}),
+              (Names{Cell(row, 1), Cell(row, 2), Cell(row, 3)}));
 
     Select({L"dir with blanks"});
     NMHDR click = {view.GetFileList().GetHandle(), 0, static_cast<UINT>(NM_DBLCLK)};
@@ -132,6 +141,36 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     EXPECT_EQ((Names{L"Error: Are you sure you want to delete these 3 items?",
                      L"Error: Can't delete file"}),
               driver.Seen());
+}
+
+// vsftpd lists with LIST: an older file's line gives its day without a time.
+TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
+    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+    GuiApp app;
+    std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
+    CreateDirectoryW(local.c_str(), nullptr);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    ASSERT_TRUE(SetFileFacts(local + L"\\old.txt", FileTimeOf(2021, 1, 5)));
+    ASSERT_TRUE(SetFileFacts(local + L"\\recent.txt",
+                             FileTimeOf(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute)));
+    FtpBrowseWnd view;
+    ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
+    ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
+                             static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+    view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
+    view.Refresh();
+    Names rows = RowNames(view.GetFileList());
+    auto cell = [&](const wchar_t* name) {
+        int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+        return CellText(view.GetFileList(), row, 3);
+    };
+    wchar_t shown[64];
+    FormatModifiedText(FileTimeOf(2021, 1, 5, 0, 0), true, shown, 64);
+    EXPECT_EQ(shown, cell(L"old.txt"));
+    EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
+    view.DestroyWnd();
 }
 
 // A dropped connection is reported and its view closed in the frame's ConnectTest.

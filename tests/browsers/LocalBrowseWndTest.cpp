@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "browsers/LocalBrowseWnd.h"
+#include "browsers/ModifiedText.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
+#include "support/FtpFixture.h"
 #include "support/GuiApp.h"
 #include "support/ListRows.h"
 #include "support/ScratchFolder.h"
@@ -43,6 +46,8 @@ class LocalBrowseWndTest : public ::testing::Test {
 
     void Select(std::initializer_list<const wchar_t*> names) { SelectRows(List(), names); }
 
+    void Key(WORD key) { List().Send(WM_KEYDOWN, key, 0); }
+
     void Notify(UINT code, int subItem = 0) {
         NMLISTVIEW notice = {};
         notice.hdr = {List().GetHandle(), 0, code};
@@ -70,6 +75,10 @@ TEST_F(LocalBrowseWndTest, ListsNewestFirstUnderTheParentAndSortsByColumn) {
     while (FindNextFileW(search, &data));
     FindClose(search);
     EXPECT_EQ(listed, Rows());
+    // Ids follow the listing's order: the parent entry 0, the last listed (on top) highest.
+    EXPECT_EQ(0, List().GetItemData(0));
+    for (int row = 2; row < List().GetItemCount(); ++row)
+        EXPECT_EQ(List().GetItemData(row - 1), List().GetItemData(row) + 1);
     int big = RowOf(L"big.bin");
     EXPECT_EQ((Names{L"1.50kb", L"File", L"Folder"}),
               (Names{Cell(big, 1), Cell(big, 2), Cell(RowOf(L"sub"), 2)}));
@@ -77,6 +86,11 @@ TEST_F(LocalBrowseWndTest, ListsNewestFirstUnderTheParentAndSortsByColumn) {
     Notify(LVN_COLUMNCLICK, 1);  // by the size shown, so "10b" comes before "1.50kb"
     EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
     Notify(LVN_COLUMNCLICK, 0);
+    EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
+    Notify(LVN_COLUMNCLICK, 0);  // the same header again: reversed, the parent still on top
+    EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
+    Notify(LVN_COLUMNCLICK, 1);
+    Notify(LVN_COLUMNCLICK, 1);
     EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
 }
 
@@ -175,4 +189,91 @@ TEST_F(LocalBrowseWndTest, SelectAllAndInvert) {
     Select({L"sub"});
     view.InvertSelection();
     EXPECT_EQ(3u, List().GetSelectedCount());
+}
+
+// A sparse file past 4 GiB, and dates whose texts sort otherwise than the times do.
+TEST_F(LocalBrowseWndTest, RealSizesAndModifiedTimesShowAndSort) {
+    ASSERT_TRUE(SetFileFacts(scratch.Join(L"huge.iso"), FileTimeOf(2021, 1, 5), 5ll << 30));
+    ASSERT_TRUE(SetFileFacts(scratch.Join(L"small.txt"), FileTimeOf(2020, 9, 1)));
+    ASSERT_TRUE(SetFileFacts(scratch.Join(L"big.bin"), FileTimeOf(2020, 10, 1)));
+    view.Refresh();
+    int huge = RowOf(L"huge.iso");
+    EXPECT_EQ(L"5.00gb", Cell(huge, 1));
+    wchar_t shown[64];
+    FormatModifiedText(FileTimeOf(2021, 1, 5), false, shown, 64);
+    EXPECT_NE(L"", std::wstring(shown));
+    EXPECT_EQ(shown, Cell(huge, 3));
+
+    Notify(LVN_COLUMNCLICK, 1);
+    EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin", L"huge.iso"}), Rows());
+    Notify(LVN_COLUMNCLICK, 3);  // "sub" was made today
+    EXPECT_EQ((Names{L"..", L"small.txt", L"big.bin", L"huge.iso", L"sub"}), Rows());
+    Notify(LVN_COLUMNCLICK, 3);
+    EXPECT_EQ((Names{L"..", L"sub", L"huge.iso", L"big.bin", L"small.txt"}), Rows());
+}
+
+TEST_F(LocalBrowseWndTest, KeysDoWhatTheirMenuItemsSay) {
+    scratch.MakeFile(L"later.txt");
+    Key(VK_F5);
+    EXPECT_NE(-1, RowOf(L"later.txt"));
+    List().SetItemState(RowOf(L"sub"), LVIS_FOCUSED, LVIS_FOCUSED);
+    Key(VK_RETURN);
+    EXPECT_EQ((Names{L"..", L"inner"}), Rows());
+    Key(VK_BACK);
+    EXPECT_EQ(scratch.RootedPath(), view.GetCurrentPath());
+
+    Select({L"small.txt"});
+    Key(VK_F2);
+    HWND edit = reinterpret_cast<HWND>(List().Send(LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(nullptr, edit);
+    SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    SetFocus(view.GetHandle());  // as a closed message box gives it back
+    EXPECT_EQ(List().GetHandle(), GetFocus());
+    {
+        DialogDriver no(Pressing({IDNO}));
+        Key(VK_DELETE);
+        EXPECT_EQ(L"Are you sure you want to delete this item?", no.LastText());
+    }
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Key('A');
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(static_cast<UINT>(List().GetItemCount()), List().GetSelectedCount());
+
+    // The menus name the keys.
+    HMENU bar = app.LoadMenuResource(IDR_MENUBAR);
+    wchar_t label[64];
+    GetMenuStringW(bar, IDM_REFRESH, label, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(L"Refresh\tF5", label);
+    DestroyMenu(bar);
+}
+
+// Above a root are the drives; nothing there can be deleted, renamed or made.
+TEST_F(LocalBrowseWndTest, GoingUpFromARootListsTheDrives) {
+    view.SetCurrentPath(L"\\");
+    view.OpenFolder(L"..");
+    EXPECT_STREQ(L"", view.GetCurrentPath());
+    Names rows = Rows();
+    EXPECT_EQ(L"C:", rows[0]);  // in order of their letters, no parent entry
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+    EXPECT_EQ(L"Folder", Cell(0, 2));
+
+    DialogDriver nothing(Pressing({IDOK}));
+    Select({L"C:"});
+    view.DeleteSelection();
+    view.BeginRename();
+    view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    EXPECT_EQ(0, nothing.Count());
+    EXPECT_EQ(0, List().Send(LVM_GETEDITCONTROL, 0, 0));
+
+    std::wstring drive = scratch.Path().substr(0, 2);  // the scratch folder's own, e.g. "Z:"
+    Select({drive.c_str()});
+    Notify(NM_DBLCLK);
+    EXPECT_EQ(drive + L"\\", view.GetCurrentPath());
+    EXPECT_EQ(L"..", Cell(0, 0));
+    Key(VK_BACK);
+    EXPECT_STREQ(L"", view.GetCurrentPath());
 }

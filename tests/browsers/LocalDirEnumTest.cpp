@@ -12,6 +12,13 @@ static std::wstring PathAfter(std::initializer_list<const wchar_t*> names) {
 
 TEST(LocalDirEnum, ChangesDirectoryFromTheRootAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(L"\\", PathAfter({L"..", L"A", L".."}));
+    // Above the roots are the drives, whose list has an empty path.
+    EXPECT_EQ(L"", PathAfter({L".."}));
+    EXPECT_EQ(L"", PathAfter({L"C:\\", L".."}));
+    EXPECT_EQ(L"", PathAfter({L"A", L""}));
+    EXPECT_EQ(L"D:\\", PathAfter({L"..", L"D:"}));
+    EXPECT_EQ(L"C:\\", PathAfter({L"C:\\A", L".."}));
+    EXPECT_EQ(L"C:/A", PathAfter({L"C:/A/B", L".."}));
     EXPECT_EQ(L"\\A", PathAfter({L"A", L"B", L".."}));
     EXPECT_EQ(L"/A", PathAfter({L"/A/B", L".."}));
     EXPECT_EQ(L"\\X\\Y", PathAfter({L"A", L"\\X\\Y"}));

@@ -128,3 +128,16 @@ TEST_F(TransferViewTest, CancelFromThePanelKeepsThePartAndTheFolder) {
     EXPECT_GT(kept.nFileSizeLow, 0u);
     EXPECT_LT(kept.nFileSizeLow, 8u << 20);
 }
+
+// The drives are no folder: a download asks for one instead of writing anywhere.
+TEST_F(TransferViewTest, NoDownloadWhileTheLocalViewListsTheDrives) {
+    ASSERT_TRUE(WriteTestFile(remote + L"\\a.txt", 10, 1));
+    view->Refresh();
+    frame.GetLocalView()->SetCurrentPath(L"");
+    DialogDriver answerer(Pressing({IDOK}));
+    Select({L"a.txt"});
+    view->OnContextCommand(0, 0, IDM_DOWNLOAD);
+    EXPECT_EQ(L"Open a local folder to download into", answerer.LastText());
+    EXPECT_FALSE(view->GetDownloadPanel().GetHandle());
+    EXPECT_TRUE(UpEnabled());
+}

@@ -7,6 +7,30 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The records' fields in their order; the tests' byte counts fit in 32 bits.
+void CopyCounters(UINT message, WPARAM wParam, DWORD* words) {
+    if (message == WM_DOWNLOAD_PROGRESS) {
+        const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
+        DWORD copied[6] = {d.filesDone,
+                           d.foldersEntered,
+                           DWORD(d.totalBytes),
+                           DWORD(d.currentFileSize),
+                           DWORD(d.currentFileBytes),
+                           d.elapsedMs};
+        memcpy(words, copied, sizeof(copied));
+        return;
+    }
+    const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
+    DWORD copied[6] = {
+        u.filesDone, DWORD(u.totalBytes), DWORD(u.currentFileSize), DWORD(u.currentFileBytes),
+        u.elapsedMs, u.foldersCreated};
+    memcpy(words, copied, sizeof(copied));
+}
+
+}  // namespace
+
 TransferRecorder::TransferRecorder() {
     RegisterProgramWindowClass(GetWinApp()->GetInstance(), L"TransferRecorder");
     Create(L"TransferRecorder", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
@@ -18,7 +42,7 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
     bool progress = message == WM_DOWNLOAD_PROGRESS || message == WM_UPLOAD_PROGRESS;
     Event event = {message, L"", L"", {}};
     if (progress)
-        memcpy(event.counters, reinterpret_cast<const void*>(wParam), sizeof(event.counters));
+        CopyCounters(message, wParam, event.counters);
     else if (wParam)
         event.text = reinterpret_cast<const wchar_t*>(wParam);
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);

@@ -25,7 +25,7 @@ class TransferRecorder : public BaseWnd {
     struct Event {
         UINT message;
         std::wstring text, name;  // wParam and lParam texts
-        DWORD counters[6];        // a progress report's, by position
+        DWORD counters[6];        // a progress report's fields, in its record's order
     };
 
     TransferRecorder();

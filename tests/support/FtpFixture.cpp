@@ -135,3 +135,22 @@ std::wstring FixtureFingerprint(const char* name) {
     }
     return text;
 }
+
+uint64_t FileTimeOf(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
+    SYSTEMTIME date = {year, month, 0, day, hour, minute, 0, 0};
+    FILETIME time = {};
+    SystemTimeToFileTime(&date, &time);
+    return (uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+bool SetFileFacts(const std::wstring& path, uint64_t fileTime, int64_t size) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    FILETIME written = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+    bool ok =
+        (size < 0 || (SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file))) &&
+        SetFileTime(file, nullptr, nullptr, &written);
+    return CloseHandle(file) && ok;
+}

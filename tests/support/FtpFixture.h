@@ -37,6 +37,13 @@ std::wstring WinePath(const std::string& linuxPath);
 // Writes a file of the given size whose bytes depend on the seed.
 bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed);
 
+// The file time of a UTC date and time.
+uint64_t FileTimeOf(WORD year, WORD month, WORD day, WORD hour = 12, WORD minute = 30);
+
+// Creates the file if missing and sets its last-write time; with a size, its
+// length too (sparse: no bytes are written).
+bool SetFileFacts(const std::wstring& path, uint64_t fileTime, int64_t size = -1);
+
 // FNV-1a over a file's bytes; 0 when the file cannot be read.
 uint64_t FileChecksum(const std::wstring& path);
 uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum = 14695981039346656037ULL);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <cestore.h>
 #include <commctrl.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -11,11 +11,12 @@
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
+#include "support/ScratchFolder.h"
 #include "transfer_ui/ProgressText.h"
 
 namespace {
 
-std::wstring FileText(DWORD bytes, DWORD size, DWORD total, DWORD elapsed) {
+std::wstring FileText(ULONGLONG bytes, ULONGLONG size, ULONGLONG total, DWORD elapsed) {
     wchar_t text[128];
     FormatFileProgress(text, 128, bytes, size, total, elapsed);
     return text;
@@ -60,29 +61,35 @@ class ProgressPanelTest : public ::testing::Test {
 
 }  // namespace
 
+// What the panels' own tests below leave out: the run's average rate, no time
+// yet, and counts too large for 32-bit arithmetic.
 TEST(ProgressTextTest, FiguresForBarsAndTexts) {
-    EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", FileText(1024, 2048, 4096, 1000));
-    // The rate is the run's average, not the current file's.
     EXPECT_EQ(L"0.00/512.00kb at 1000.00kb/sec", FileText(0, 524288, 10240000, 10000));
     EXPECT_EQ(L"0.00/0.00kb at 0.00kb/sec", FileText(0, 0, 0, 0));
     EXPECT_EQ(L"0.00/1.00kb at 0.00kb/sec", FileText(0, 1024, 5120, 0));
 
-    EXPECT_EQ(50u, FilePercent(1024, 2048));
-    EXPECT_EQ(3200u, FilePercent(0, 0));
     EXPECT_EQ(50u, FilePercent(2000000000u, 4000000000u));  // no 32-bit overflow
     EXPECT_EQ(100u, FilePercent(4000000000u, 4000000000u));
+    const ULONGLONG gib = 1ull << 30;
+    EXPECT_EQ(L"5242880.00/6291456.00kb at 5242880.00kb/sec",
+              FileText(5 * gib, 6 * gib, 5 * gib, 1000));
+    EXPECT_EQ(50u, FilePercent(ULLONG_MAX / 2, ULLONG_MAX));
 
     EXPECT_EQ(25u, FreeStorePercent(1024, 4096));
     EXPECT_EQ(0u, FreeStorePercent(0, 0));
     wchar_t storage[64];
     FormatStorage(storage, 64, 1536, 4096);
     EXPECT_STREQ(L"1.50/4.00kb", storage);
+    FormatStorage(storage, 64, 5 * gib, 8 * gib);  // volumes past 4 GiB as they are
+    EXPECT_STREQ(L"5242880.00/8388608.00kb", storage);
 }
 
 TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     ASSERT_TRUE(ListShown());
-    view.ShowDownloadPanel(true);
+    ScratchFolder target;
     DownloadProgressDlg& panel = view.GetDownloadPanel();
+    panel.SetStorageFolder(target.Join(L"not made yet").c_str());
+    view.ShowDownloadPanel(true);
     ASSERT_TRUE(panel.GetHandle());
     EXPECT_TRUE(Visible(panel.GetHandle()));
     EXPECT_FALSE(Visible(view.GetFileList().GetHandle()));
@@ -95,19 +102,30 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     EXPECT_EQ(L"photos [Folder]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
     DownloadCounters counters = {3, 2, 4096, 2048, 1024, 1000};
     panel.ShowProgress(&counters);
+    counters.totalBytes = 5ull << 30;  // past 32 bits
+    panel.ShowProgress(&counters);
+    EXPECT_EQ(L"5368709120", Text(panel, IDC_PROGRESS_BYTE_COUNT));
+    counters.totalBytes = 4096;
+    panel.ShowProgress(&counters);
     EXPECT_EQ(50, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
     EXPECT_EQ(L"3", Text(panel, IDC_PROGRESS_FILE_COUNT));
     EXPECT_EQ(L"2", Text(panel, IDC_PROGRESS_DIR_COUNT));
     EXPECT_EQ(L"4096", Text(panel, IDC_PROGRESS_BYTE_COUNT));
 
-    STORE_INFORMATION store = {};
-    ASSERT_TRUE(GetStoreInformation(&store));
+    // The room on the download folder's volume, whatever its size; others may
+    // write to the volume meanwhile, so the free part is compared loosely.
+    ULARGE_INTEGER available, total;
+    ASSERT_TRUE(GetDiskFreeSpaceExW(target.Path().c_str(), &available, &total, nullptr));
     wchar_t storage[64];
-    FormatStorage(storage, 64, store.dwFreeSize, store.dwStoreSize);
-    EXPECT_EQ(storage, Text(panel, IDC_DOWNLOAD_STORE_TEXT));
-    EXPECT_EQ(static_cast<int>(FreeStorePercent(store.dwFreeSize, store.dwStoreSize)),
-              BarPosition(panel, IDC_DOWNLOAD_STORE_BAR));
+    FormatStorage(storage, 64, 0, total.QuadPart);
+    std::wstring shown = Text(panel, IDC_DOWNLOAD_STORE_TEXT);
+    std::wstring totalPart = wcschr(storage, L'/');
+    ASSERT_GT(shown.size(), totalPart.size());
+    EXPECT_EQ(totalPart, shown.substr(shown.size() - totalPart.size()));
+    EXPECT_NEAR(_wtof(shown.c_str()) * 1024, double(available.QuadPart), 1e8);
+    EXPECT_NEAR(FreeStorePercent(available.QuadPart, total.QuadPart),
+                BarPosition(panel, IDC_DOWNLOAD_STORE_BAR), 1);
 
     // A new file restarts the bar; an empty one shows it full.
     panel.ShowFile(L"empty file.txt");

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// One entry of a folder's listing, as a view keeps it until the whole listing
+// is shown at once.
+struct ListedEntry {
+    std::wstring name;
+    bool folder;
+    uint64_t size;
+    // Zero when the file system gave no time.
+    uint64_t modified;
+    // The file system gave a day without its time (a server's LIST of older files).
+    bool dateOnly;
+
+    static ListedEntry Of(const WIN32_FIND_DATAW& data) {
+        ListedEntry entry;
+        entry.name = data.cFileName;
+        entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entry.modified = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                         data.ftLastWriteTime.dwLowDateTime;
+        entry.dateOnly = false;
+        return entry;
+    }
+};
