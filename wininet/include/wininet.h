@@ -11,6 +11,5 @@
 #include_next <wininet.h>
 #pragma pop_macro("DECLSPEC_IMPORT")
 
-
 // Our own additions for FTP over TLS.
 #include "wininet/FtpTlsApi.h"

@@ -6,7 +6,7 @@
    instructions on whole records: several times faster than the library's own
    block-by-block code. Only the one-shot calls that TLS records make work. */
 typedef struct mbedtls_gcm_context {
-    void *key; /* a BCRYPT_KEY_HANDLE */
+    void* key; /* a BCRYPT_KEY_HANDLE */
 } mbedtls_gcm_context;
 
 #endif
