@@ -2,11 +2,12 @@
 // view's Download command and its upload entry, the worker threads, and the
 // progress panels they report to, shown in a frame on the display.
 //
-// usage: program_transfer_bench host port user password remote-file local-folder upload-file
-//        [authority.pem]
-// The remote file (a path below the start folder) lands in local-folder; upload-file goes
-// to the remote file's folder. With an authority, the connection requires FTP over TLS and
-// certificates that authority issued are trusted, as a public authority's would be.
+// usage: program_transfer_bench host port user password remote-entry local-folder upload-entry
+//        [remote-folder [authority.pem]]
+// The remote file or folder lands in local-folder; the local file or folder upload-entry goes
+// to the server's start folder, or to remote-folder when given (the view opens it first).
+// With an authority, the connection requires FTP over TLS and certificates that authority
+// issued are trusted, as a public authority's would be.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -14,8 +15,8 @@
 #include <wincrypt.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
+#include <functional>
 
 #include "app/FtpClientApp.h"
 #include "browsers/FtpBrowseWnd.h"
@@ -62,12 +63,17 @@ bool Time(const char* what, ProgressPanel& panel, const std::function<void()>& s
     return true;
 }
 
-void SelectOnly(ListViewCtl& list, const wchar_t* name) {
+// False when the list has no row of that name.
+bool SelectOnly(ListViewCtl& list, const wchar_t* name) {
+    bool found = false;
     for (int row = 0; row < list.GetItemCount(); ++row) {
         wchar_t text[512] = L"";
         ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
-        list.SetItemState(row, wcscmp(text, name) == 0 ? LVIS_SELECTED : 0, LVIS_SELECTED);
+        bool match = wcscmp(text, name) == 0;
+        found = found || match;
+        list.SetItemState(row, match ? LVIS_SELECTED : 0, LVIS_SELECTED);
     }
+    return found;
 }
 
 bool TrustAuthority(const wchar_t* path) {
@@ -88,13 +94,14 @@ bool TrustAuthority(const wchar_t* path) {
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 8 && argc != 9) {
+    if (argc < 8 || argc > 10) {
         fprintf(stderr,
-                "usage: program_transfer_bench host port user password remote-file "
-                "local-folder upload-file [authority.pem]\n");
+                "usage: program_transfer_bench host port user password remote-entry "
+                "local-folder upload-entry [remote-folder [authority.pem]]\n");
         return 2;
     }
-    if (argc == 9 && !TrustAuthority(argv[8])) {
+    bool tls = argc == 10;
+    if (tls && !TrustAuthority(argv[9])) {
         fprintf(stderr, "cannot trust the authority\n");
         return 2;
     }
@@ -111,7 +118,7 @@ int main() {
     app.frame.GetClientRect(&client);
     auto* view = new FtpBrowseWnd;
     INTERNET_PORT port = static_cast<INTERNET_PORT>(_wtoi(argv[2]));
-    view->GetEngine().SetEncryption(argc == 9 ? kRequireTls : kPlainFtp);
+    view->GetEngine().SetEncryption(tls ? kRequireTls : kPlainFtp);
     if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                              &app.frame) ||
         !view->Connect(argv[1], argv[3], argv[4], L"bench", port)) {
@@ -119,20 +126,23 @@ int main() {
         return 1;
     }
     app.frame.AddView(view, L"bench");
-    std::wstring remote = argv[5];
-    size_t slash = remote.rfind(L'/');
-    if (slash != std::wstring::npos) {
-        view->OpenFolder(remote.substr(0, slash).c_str());
-        remote = remote.substr(slash + 1);
-    }
+    if (argc >= 9) view->OpenFolder(argv[8]);
+    DWORD uploadAttributes = GetFileAttributesW(argv[7]);
+    wchar_t uploadType =
+        uploadAttributes != INVALID_FILE_ATTRIBUTES && (uploadAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ? L'D'
+            : L'F';
 
     bool ok = Time("download", view->GetDownloadPanel(), [&] {
-        SelectOnly(view->GetFileList(), remote.c_str());
+        if (!SelectOnly(view->GetFileList(), argv[5])) {
+            fprintf(stderr, "the FTP view lists no %ls\n", argv[5]);
+            exit(1);
+        }
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     });
     ok = ok && Time("upload", view->GetUploadPanel(), [&] {
              PtrList<WString*> items;
-             WString item = MakeTransferItem(L'F', argv[7]);
+             WString item = MakeTransferItem(uploadType, argv[7]);
              items.AddTail(&item);
              view->StartUpload(items);
          });

@@ -6,8 +6,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "browsers/LocalPath.h"
 #include "browsers/ModifiedText.h"
+#include "framework/LocalPath.h"
 #include "browsers/RowOrder.h"
 #include "browsers/SizeText.h"
 #include "frame/FrameWnd.h"

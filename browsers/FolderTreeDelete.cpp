@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "framework/PtrList.h"
 #include "framework/WString.h"
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "browsers/FolderTreeDelete.h"
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "ftp/TransferTypes.h"

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 
 namespace {

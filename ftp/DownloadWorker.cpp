@@ -2,9 +2,11 @@
 
 #include <cwchar>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 #include "app/FtpClientApp.h"
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
 #include "ftp/TransferMessages.h"
@@ -13,6 +15,13 @@ namespace {
 
 const wchar_t kFileFailure[] = L"Can't download file %s";
 const wchar_t kFolderFailure[] = L"Can't download folder %s";
+const wchar_t kLoopFailure[] = L"Can't download folder %s: it leads back into a folder above it";
+const wchar_t kDepthFailure[] = L"Can't download folder %s: it lies more than 32 folders deep";
+// Followed links could lead down for ever (a server may list a link to a
+// folder above as a folder again at every level); real trees stay shallower.
+const size_t kMaxDepth = 32;
+// Beside the target until the server confirmed the whole file.
+const wchar_t kPartSuffix[] = L".corvane-part";
 
 bool MakeLocalFolder(const wchar_t* path) {
     CreateDirectoryW(path, nullptr);  // an existing folder is simply reused
@@ -24,10 +33,12 @@ bool MakeLocalFolder(const wchar_t* path) {
 
 DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters& downloadCounters,
                                const wchar_t* targetDir)
-    : TransferWalk(ftp, state, WM_DOWNLOAD_ERROR),
+    : TransferWalk(ftp, state, WM_DOWNLOAD_ERROR, downloadCounters.failures),
       counters(downloadCounters),
       localFolder(),
-      localFile() {
+      localFile(),
+      partFile(),
+      refusal(nullptr) {
     CopyText(localFolder, targetDir);
     counters = DownloadCounters();
 }
@@ -43,14 +54,17 @@ bool DownloadWorker::LocalPathFor(const wchar_t* name,
     return false;
 }
 
+// The local folder is made before the listing is read, so that a listing
+// that fails leaves nothing half done but an empty local folder.
 void DownloadWorker::EnterFolder(Node* node) {
     const wchar_t* name = ItemText(node);
     wchar_t folderPath[WorkerState::kPathCapacity];
+    refusal = nullptr;
     if (!LocalPathFor(name, folderPath) || !EnterRemoteFolder(node, name)) {
-        Failed(node, kFolderFailure, folderPath);
+        Failed(node, refusal ? refusal : kFolderFailure, folderPath);
         return;
     }
-    if (!MakeLocalFolder(folderPath)) {
+    if (!MakeLocalFolder(folderPath) || !ListRemoteFolder()) {
         LeaveRemoteFolder();
         Failed(node, kFolderFailure, folderPath);
         return;
@@ -60,24 +74,26 @@ void DownloadWorker::EnterFolder(Node* node) {
     Notify(WM_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
     ++counters.foldersEntered;
-    ListFolder();
 }
 
-void DownloadWorker::ListFolder() {
-    WIN32_FIND_DATAW data;
-    if (FAILED(engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE))) return;
-    do AddItem((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.cFileName);
-    while (!Cancelled() && SUCCEEDED(engine.FindNext(&data)));
-    engine.FindClose();
+// A link to a folder may be followed, but never back up the walk's own way
+// (a loop) and never without end.
+bool DownloadWorker::MayEnter(const wchar_t*, const wchar_t* folderPath) {
+    if (Depth() >= kMaxDepth)
+        refusal = kDepthFailure;
+    else if (IsOnWalkPath(folderPath))
+        refusal = kLoopFailure;
+    return refusal == nullptr;
 }
 
-void DownloadWorker::FolderLeft() {
+void DownloadWorker::LocalFolderLeft() {
     localFolder[parentLengths.back()] = L'\0';
     parentLengths.pop_back();
 }
 
-void DownloadWorker::TransferFile(Node* node) {
-    if (!LocalPathFor(ItemText(node), localFile)) {
+void DownloadWorker::HandleFile(Node* node) {
+    if (!LocalPathFor(ItemText(node), localFile) ||
+        !CopyText(partFile, (std::wstring(localFile) + kPartSuffix).c_str())) {
         Failed(node, kFileFailure, localFile);
         return;
     }
@@ -102,22 +118,24 @@ bool DownloadWorker::MayWriteLocalFile(Node* node) {
     return false;
 }
 
-// The remote file is opened before the local one is created, so a file the
-// server refuses leaves an existing local copy as it was.
+// The data goes into a part file beside the target, which replaces the target
+// only once the server confirmed the whole file: a failed, refused, ignored or
+// cancelled file leaves an existing local copy as it was.
 void DownloadWorker::OpenAndCopy(Node* node) {
     const wchar_t* name = ItemText(node);
-    ULONGLONG size = engine.RemoteFileSize(name);
+    if (!node->element->sized) SizeSelectedFiles();
+    ULONGLONG size = node->element->size;
     Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
     HINTERNET remote = engine.OpenRemoteFile(name, GENERIC_READ, type);
-    FILE* local = remote ? _wfopen(localFile, L"wb") : nullptr;
+    FILE* local = remote ? _wfopen(partFile, L"wb") : nullptr;
     if (!local) {
         if (remote) InternetCloseHandle(remote);
         Failed(node, kFileFailure, localFile);
         return;
     }
-    setvbuf(local, nullptr, _IOFBF, kLocalBufferSize);
+    BufferLocalStream(local);
     engineState.PutRemoteFile(remote);
     engineState.localFile = local;
     CopyEnd end = Copy(remote, size);
@@ -125,30 +143,52 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     bool closed = engineState.CloseRemoteFile();
     closed = fclose(local) == 0 && closed;
     engineState.localFile = nullptr;
-    // A file stopped by the user or a cancel keeps what was written but is not counted.
-    if (end == CopyEnd::writeFailed || (end == CopyEnd::complete && !closed)) {
-        Failed(node, kFileFailure, localFile);
+    if (end == CopyEnd::complete && closed &&
+        MoveFileExW(partFile, localFile, MOVEFILE_REPLACE_EXISTING)) {
+        ++counters.filesDone;
+        ReportProgress(false);
+        DropItem(node);
         return;
     }
-    if (end == CopyEnd::complete) ++counters.filesDone;
-    // The panel ends on the finished count, not on the count before this file.
-    ReportProgress(true);
-    DropItem(node);
+    // A cancelled file is not counted and not asked about; its part stays.
+    if (Cancelled()) return;
+    Failed(node, kFileFailure, localFile);
+}
+
+// Files found in listings carry their sizes; the selected ones do not. A single
+// one is asked for, several are looked up in one listing of the start folder,
+// where the walk stands whenever it comes to a selected file.
+void DownloadWorker::SizeSelectedFiles() {
+    std::vector<WalkItem*> unsized;
+    for (Node* node = work.GetHead(); node; node = node->next)
+        if (!node->element->sized && !node->element->IsFolder()) unsized.push_back(node->element);
+    if (unsized.size() == 1) {
+        unsized[0]->size = engine.RemoteFileSize(unsized[0]->Name());
+    } else {
+        std::unordered_map<std::wstring, ULONGLONG> sizes;
+        WIN32_FIND_DATAW data;
+        HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+        for (; SUCCEEDED(found); found = engine.FindNext(&data))
+            sizes[data.cFileName] = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        for (WalkItem* item : unsized) {
+            auto listed = sizes.find(item->Name());
+            if (listed != sizes.end()) item->size = listed->second;
+        }
+    }
+    for (WalkItem* item : unsized) item->sized = true;
 }
 
 DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size) {
     counters.currentFileBytes = 0;
     counters.currentFileSize = size;
-    ReportProgress(true);
+    ReportProgress(false);
     std::unique_ptr<char[]> block(new char[kBlockSize]);
     while (!Cancelled()) {
         DWORD count = 0;
-        if (!InternetReadFile(remote, block.get(), kBlockSize, &count)) {
-            if (RetryBlock(kFileFailure, localFile)) continue;
-            return CopyEnd::stopped;
-        }
+        // A failed read fails the file: a Retry opens a fresh data connection.
+        if (!InternetReadFile(remote, block.get(), kBlockSize, &count)) return CopyEnd::failed;
         bool last = count != kBlockSize;
-        if (!WriteBlock(block.get(), count, last)) return CopyEnd::writeFailed;
+        if (!WriteBlock(block.get(), count, last)) return CopyEnd::failed;
         counters.totalBytes += count;
         counters.currentFileBytes += count;
         counters.elapsedMs = ElapsedMs();

@@ -7,6 +7,8 @@
 // Copies remote files and folder trees into a local directory. Local files are
 // opened by their wide names; a name the local file system cannot hold, or a
 // path longer than the buffers, is reported instead of being cut or changed.
+// Each file is written beside its target as "name.corvane-part" and takes the
+// target's place only when the server confirmed the transfer.
 class DownloadWorker : public TransferWalk {
   public:
     DownloadWorker(FtpFS& engine, WorkerState& state, DownloadCounters& counters,
@@ -14,23 +16,26 @@ class DownloadWorker : public TransferWalk {
 
   protected:
     void EnterFolder(Node* node) override;
-    void TransferFile(Node* node) override;
-    void FolderLeft() override;
+    void HandleFile(Node* node) override;
+    void LocalFolderLeft() override;
+    bool MayEnter(const wchar_t* name, const wchar_t* folderPath) override;
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
     bool MayWriteLocalFile(Node* node);
     void OpenAndCopy(Node* node);
-    enum class CopyEnd { complete, stopped, writeFailed };
-    // stopped: by a cancel or by the user's answer to a failed read.
+    void SizeSelectedFiles();
+    enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
     CopyEnd Copy(HINTERNET remote, ULONGLONG size);
     bool WriteBlock(const char* block, DWORD count, bool last);
-    void ListFolder();
-    void ReportProgress(bool force);
+    void ReportProgress(bool force) override;
 
     DownloadCounters& counters;
     wchar_t localFolder[WorkerState::kPathCapacity];
     wchar_t localFile[WorkerState::kPathCapacity];
+    wchar_t partFile[WorkerState::kPathCapacity];
+    // Why MayEnter refused the folder being entered, as an error prompt's text.
+    const wchar_t* refusal;
     // The length of localFolder before each folder still being walked was entered.
     std::vector<size_t> parentLengths;
 };

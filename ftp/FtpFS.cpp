@@ -3,7 +3,7 @@
 #include "app/FtpClientApp.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
-#include "ftp/InternetSession.h"
+#include "ftp/SharedSession.h"
 #include "ftp/RemoteTreeDelete.h"
 #include "settings/SessionInfo.h"
 #include "wininet/FtpTlsApi.h"
@@ -16,10 +16,11 @@ HRESULT StatusOf(BOOL succeeded) { return succeeded ? S_OK : kFailure; }
 }  // namespace
 
 FtpFS::FtpFS()
-    : session(InternetSession::Acquire(&FtpFS::StatusCallback)),
+    : session(SharedSession::Acquire(&FtpFS::StatusCallback)),
       connection(nullptr),
       listing(nullptr),
-      busy(0),
+      busy(false),
+      closing(false),
       statusWindow(nullptr),
       localTargetDir(),
       downloadCounters(),
@@ -36,11 +37,12 @@ FtpFS::FtpFS()
 
 // A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
+    closing = true;
     StopWorker(download);
     StopWorker(upload);
     FindClose();
     Disconnect();
-    InternetSession::Release();
+    SharedSession::Release();
 }
 
 void FtpFS::SetStatusWindow(HWND window) { statusWindow = window; }
@@ -71,16 +73,14 @@ HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
 }
 
 void FtpFS::Disconnect() {
-    if (!connection) return;
-    InternetCloseHandle(connection);
-    connection = nullptr;
+    HINTERNET closed = connection.exchange(nullptr);
+    if (closed) InternetCloseHandle(closed);
 }
 
 void FtpFS::TakeConnectionOf(FtpFS& other) {
     FindClose();
     Disconnect();
-    connection = other.connection;
-    other.connection = nullptr;
+    connection = other.connection.exchange(nullptr);
     CopyText(server, other.server);
     CopyText(user, other.user);
     CopyText(password, other.password);

@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "ftp/TransferTypes.h"
 #include "ftp/WorkerState.h"
@@ -46,6 +48,7 @@ class FtpFS {
     static bool LocalFileExists(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
     bool CreateRemoteDir(const wchar_t* name);
+    bool RemoveRemoteDir(const wchar_t* name);
     HRESULT DeleteRemoteTree(const wchar_t* name);
 
     // Starts copying the items (remote names) into the local directory on a
@@ -53,12 +56,14 @@ class FtpFS {
     HRESULT StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow);
     // Starts copying the items (full local paths) into the remote current directory.
     HRESULT StartUpload(const TransferList& items, HWND notifyWindow);
-    // Stop the worker, keep what was written, log in again and go back to the
-    // remote directory where the transfer started; the result is that step's.
+    // Starts stopping the worker and returns at once: closing the connection
+    // makes the worker's blocked calls return, and the worker itself then logs
+    // in again, goes back to the remote directory where the transfer started,
+    // sends the end message and clears busy. Fails when no run is left to stop.
     HRESULT CancelDownload();
     HRESULT CancelUpload();
 
-    bool IsBusy() const { return busy != 0; }
+    bool IsBusy() const { return busy; }
     // A transfer's cancel has begun and its worker has not yet ended.
     bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
@@ -79,22 +84,26 @@ class FtpFS {
     // this engine's logins, passes; any other is put to the status window.
     void JudgeCertificate(const StatusReport& report);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
-    bool RemoveRemoteDir(const wchar_t* name);
 
     static DWORD WINAPI DownloadThread(LPVOID engine);
     static DWORD WINAPI UploadThread(LPVOID engine);
     HRESULT StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
                         LPTHREAD_START_ROUTINE procedure);
     DWORD RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage, UINT endMessage);
-    HRESULT CancelWorker(WorkerState& state, UINT endMessage);
+    HRESULT CancelWorker(WorkerState& state);
+    void ResumeAfterCancel(WorkerState& state);
     void StopWorker(WorkerState& state);
 
-    friend class RemoteTreeDelete;
-
     HINTERNET session;
-    HINTERNET connection;
+    // Replaced by a worker's login after a cancel while the cancel closes it on another thread.
+    std::atomic<HINTERNET> connection;
     HINTERNET listing;
-    volatile BYTE busy;
+    std::atomic<bool> busy;
+    // Orders a cancel against a worker's end: the cancel closes the connection
+    // only while the worker will still see the flag and log in again.
+    std::mutex endLock;
+    // Set while the engine goes: a cancelled worker then does not log in again.
+    std::atomic<bool> closing;
     HWND statusWindow;
 
     // The workers' state; the counters are handed to the progress panels by pointer.

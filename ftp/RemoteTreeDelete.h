@@ -1,40 +1,33 @@
 #pragma once
 
-#include "framework/WString.h"
-#include "ftp/FtpFS.h"
+#include "ftp/FolderWalk.h"
 
-// Deletes one remote folder with everything below it, depth first, working its
-// list from the tail. Failures are counted, never stop the walk. The walk only
-// enters folders named in listings and returns to each parent by its absolute
-// path, so it never acts outside the folder it was asked to delete.
-class RemoteTreeDelete {
+// Deletes one remote folder with everything below it through the folder walk:
+// each folder's entries first, then the folder itself from its parent.
+// Failures are counted, never stop the walk; when the walk cannot go on
+// (a parent it cannot return to) what is left counts as not deleted. A link
+// to a folder is never entered, even where the listing calls it a folder: it
+// is deleted as a link, or, when the path the server reports inside shows
+// that it leads elsewhere, left and counted as not deleted.
+class RemoteTreeDelete : public FolderWalk {
   public:
     explicit RemoteTreeDelete(FtpFS& engine);
-    ~RemoteTreeDelete();
+    ~RemoteTreeDelete() override;
 
     void Run(const wchar_t* name);
     DWORD FilesNotDeleted() const { return filesNotDeleted; }
     DWORD FoldersNotDeleted() const { return foldersNotDeleted; }
 
+  protected:
+    void EnterFolder(Node* node) override;
+    void HandleFile(Node* node) override;
+    void FolderLeft(Node* node, bool returned) override;
+    bool MayEnter(const wchar_t* name, const wchar_t* folderPath) override;
+
   private:
-    struct FolderMark {
-        TransferList::Node* item;
-        WString parentPath;
-    };
-
-    void LeaveFolder(TransferList::Node* node);
-    void EnterFolder(TransferList::Node* node);
-    void DeleteFile(TransferList::Node* node);
-    void ListIntoWork();
     void CountRemainingAsNotDeleted();
-    void RemoveItem(TransferList::Node* node);
-    bool ReadCurrentDir(wchar_t (&path)[FtpFS::kTextCapacity]);
 
-    FtpFS& engine;
-    TransferList work;
-    PtrList<FolderMark*> marks;
-    wchar_t currentPath[FtpFS::kTextCapacity];
-    bool lost;
+    WalkList items;
     DWORD filesNotDeleted;
     DWORD foldersNotDeleted;
 };

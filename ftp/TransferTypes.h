@@ -13,6 +13,14 @@ using TransferList = PtrList<TransferItem*>;
 // The item for an entry: its type letter followed at once by its name or path.
 TransferItem MakeTransferItem(wchar_t type, const wchar_t* entry);
 
+// What a run could not do, shown by the panel at its end: the files and
+// folders that failed, and whether the run itself failed (the connection was lost).
+struct FailureCounts {
+    DWORD files;
+    DWORD folders;
+    DWORD runFailed;
+};
+
 // Handed by pointer to the download panel. Bytes count in 64 bits: files and
 // runs of 4 GiB and more are common.
 struct DownloadCounters {
@@ -22,6 +30,7 @@ struct DownloadCounters {
     ULONGLONG currentFileSize;
     ULONGLONG currentFileBytes;
     DWORD elapsedMs;
+    FailureCounts failures;
 };
 
 // The same for the upload panel; the order differs on purpose.
@@ -32,6 +41,7 @@ struct UploadCounters {
     ULONGLONG currentFileBytes;
     DWORD elapsedMs;
     DWORD foldersCreated;
+    FailureCounts failures;
 };
 
 // One connect status, valid only while the message carrying it is handled.

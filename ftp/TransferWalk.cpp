@@ -3,119 +3,75 @@
 #include <cwchar>
 
 #include "app/FtpClientApp.h"
-#include "framework/TextUtil.h"
 #include "ftp/TransferMessages.h"
 
-namespace {
-bool IsFolderItem(const TransferItem* item) { return item->GetText()[0] == L'D'; }
-}  // namespace
-
-TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message)
-    : engine(ftp),
+TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts)
+    : FolderWalk(ftp, state.items),
       engineState(state),
       errorMessage(message),
-      currentPath(),
+      failures(counts),
       startTick(GetTickCount()),
-      lastProgressTick(0),
-      aborted(false) {}
-
-TransferWalk::~TransferWalk() {
-    while (!marks.IsEmpty()) delete marks.RemoveTail();
-}
+      lastProgressTick(0) {}
 
 bool TransferWalk::Run() {
-    CopyText(currentPath, engineState.savedDir);
-    while (!engineState.items.IsEmpty() && !Cancelled() && !aborted) {
-        Node* node = engineState.items.GetTail();
-        if (!marks.IsEmpty() && marks.GetTail()->element->item == node) {
-            LeaveRemoteFolder();
-            FolderLeft();
-            DropItem(node);
-        } else if (IsFolderItem(node->element)) {
-            EnterFolder(node);
-        } else {
-            TransferFile(node);
-        }
-    }
+    Walk(engineState.savedDir);
+    ReportProgress(true);
     // A cancel reconnects and goes back by itself; the connection is not ours then.
     if (!Cancelled()) ReturnToStart();
     return Cancelled();
 }
 
-// Only an abort, or a parent that could not be reached, leaves the walk elsewhere.
-void TransferWalk::ReturnToStart() {
-    bool inside = !marks.IsEmpty() || wcscmp(currentPath, engineState.savedDir) != 0;
-    while (!marks.IsEmpty()) delete marks.RemoveTail();
-    if (inside) engine.SetCurrentDir(engineState.savedDir);
+void TransferWalk::FolderLeft(Node* node, bool) {
+    LocalFolderLeft();
+    DropItem(node);
 }
 
-bool TransferWalk::EnterRemoteFolder(Node* node, const wchar_t* name) {
-    // Without the parent's path the folder could not be left safely.
-    if (!currentPath[0] || FAILED(engine.SetCurrentDir(name))) return false;
-    wchar_t folderPath[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
-    if (FAILED(engine.GetCurrentDir(folderPath, &length))) {
-        if (FAILED(engine.SetCurrentDir(currentPath))) aborted = true;
-        return false;
-    }
-    marks.AddTail(new FolderMark{node, currentPath});
-    CopyText(currentPath, folderPath);
-    return true;
-}
-
-void TransferWalk::LeaveRemoteFolder() {
-    FolderMark* mark = marks.RemoveTail();
-    if (SUCCEEDED(engine.SetCurrentDir(mark->parentPath.GetText())))
-        CopyText(currentPath, mark->parentPath.GetText());
-    else
-        aborted = true;  // nowhere known to go on from
-    delete mark;
-}
-
-void TransferWalk::AddItem(bool folder, const wchar_t* text) {
-    engineState.items.AddTail(new TransferItem(MakeTransferItem(folder ? L'D' : L'F', text)));
-}
-
-void TransferWalk::DropItem(Node* node) {
-    delete node->element;
-    engineState.items.RemoveNode(node);
+void TransferWalk::BufferLocalStream(FILE* stream) {
+    if (!streamBuffer) streamBuffer.reset(new char[kLocalBufferSize]);
+    setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalBufferSize);
 }
 
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject) {
     if (Cancelled()) return;
+    if (!ConnectionAlive()) {
+        failures.runFailed = 1;
+        aborted = true;
+        return;
+    }
     if (engineState.ignoreAll) {
+        CountFailure(node);
         DropItem(node);
         return;
     }
     switch (Ask(format, subject)) {
         case answerIgnore:
+            CountFailure(node);
             DropItem(node);
             break;
         case answerAbort:
+            CountFailure(node);
             aborted = true;
             break;
         case answerIgnoreAll:
-            engineState.ignoreAll = 1;
+            engineState.ignoreAll = true;
             break;
         default:
             break;
     }
 }
 
-bool TransferWalk::RetryBlock(const wchar_t* format, const wchar_t* subject) {
-    if (Cancelled() || engineState.ignoreAll) return false;
-    switch (Ask(format, subject)) {
-        case answerRetry:
-            return true;
-        case answerAbort:
-            aborted = true;
-            return false;
-        case answerIgnoreAll:
-            engineState.ignoreAll = 1;
-            return false;
-        default:
-            return false;
-    }
+// One command's round trip, paid only when something failed.
+bool TransferWalk::ConnectionAlive() {
+    wchar_t path[FtpFS::kTextCapacity];
+    DWORD length = FtpFS::kTextCapacity;
+    return SUCCEEDED(engine.GetCurrentDir(path, &length));
+}
+
+void TransferWalk::CountFailure(const Node* node) {
+    if (node->element->IsFolder())
+        ++failures.folders;
+    else
+        ++failures.files;
 }
 
 TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject) {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/FtpClientApp.h"
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 #include "ftp/EntryName.h"
 #include "ftp/TransferMessages.h"
 
@@ -30,7 +30,7 @@ ULONGLONG LocalFileSize(const wchar_t* path) {
 }  // namespace
 
 UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
-    : TransferWalk(ftp, state, WM_UPLOAD_ERROR), counters(uploadCounters) {
+    : TransferWalk(ftp, state, WM_UPLOAD_ERROR, uploadCounters.failures), counters(uploadCounters) {
     counters = UploadCounters();
 }
 
@@ -58,14 +58,15 @@ void UploadWorker::ListFolder(const wchar_t* path) {
     do {
         if (IsDotEntry(data.cFileName)) continue;
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        AddItem(folder, JoinedPath(path, data.cFileName).GetText());
+        ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        AddItem(folder, JoinedPath(path, data.cFileName).GetText(), size, true);
     } while (!Cancelled() && FindNextFileW(search, &data));
     FindClose(search);
 }
 
 // The local file is opened first: one that cannot be read must not replace
 // the server's copy with an empty file.
-void UploadWorker::TransferFile(Node* node) {
+void UploadWorker::HandleFile(Node* node) {
     const wchar_t* path = ItemText(node);
     const wchar_t* name = LeafName(path);
     FILE* local = IsSafeEntryName(name, MAX_PATH) ? _wfopen(path, L"rb") : nullptr;
@@ -73,7 +74,7 @@ void UploadWorker::TransferFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
-    setvbuf(local, nullptr, _IOFBF, kLocalBufferSize);
+    BufferLocalStream(local);
     engineState.localFile = local;
     Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
     DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
@@ -83,50 +84,46 @@ void UploadWorker::TransferFile(Node* node) {
     bool closed = false;
     if (remote) {
         engineState.PutRemoteFile(remote);
-        counters.currentFileSize = LocalFileSize(path);
-        end = Copy(remote, local, name);
+        const WalkItem* item = node->element;
+        counters.currentFileSize = item->sized ? item->size : LocalFileSize(path);
+        end = Copy(remote, local);
         // The close reports whether the server stored the whole file.
         closed = engineState.CloseRemoteFile();
     }
     fclose(local);
     engineState.localFile = nullptr;
-    if (!remote || end == CopyEnd::readFailed || (end == CopyEnd::complete && !closed)) {
-        Failed(node, kFileFailure, name);
+    if (end == CopyEnd::complete && closed) {
+        ++counters.filesDone;
+        ReportProgress(false);
+        DropItem(node);
         return;
     }
-    if (end == CopyEnd::complete) ++counters.filesDone;
-    // The panel ends on the finished count, not on the count before this file.
-    ReportProgress(true);
-    DropItem(node);
+    // A cancelled file is not counted and not asked about.
+    if (!Cancelled()) Failed(node, kFileFailure, name);
 }
 
-UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, const wchar_t* remoteName) {
+UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local) {
     counters.currentFileBytes = 0;
     std::unique_ptr<char[]> block(new char[kBlockSize]);
-    for (bool first = true; !Cancelled(); first = false) {
+    while (!Cancelled()) {
         DWORD count = static_cast<DWORD>(fread(block.get(), 1, kBlockSize, local));
-        if (ferror(local)) return CopyEnd::readFailed;
-        if (!WriteBlock(remote, block.get(), count, remoteName)) return CopyEnd::stopped;
+        if (ferror(local) || !WriteBlock(remote, block.get(), count)) return CopyEnd::failed;
         bool last = count != kBlockSize;
         counters.elapsedMs = ElapsedMs();
-        ReportProgress(first);
+        ReportProgress(false);
         if (last) return CopyEnd::complete;
     }
     return CopyEnd::stopped;
 }
 
-// False when the user (or a cancel) stopped the file after a failed write.
-bool UploadWorker::WriteBlock(HINTERNET remote, const char* block, DWORD count,
-                              const wchar_t* remoteName) {
+// A failed write fails the file: a Retry opens a fresh data connection.
+bool UploadWorker::WriteBlock(HINTERNET remote, const char* block, DWORD count) {
     if (count == 0) return true;
-    for (;;) {
-        DWORD written = 0;
-        bool wrote = InternetWriteFile(remote, block, count, &written) != FALSE;
-        counters.currentFileBytes += written;
-        counters.totalBytes += written;
-        if (wrote) return true;
-        if (!RetryBlock(kFileFailure, remoteName)) return false;
-    }
+    DWORD written = 0;
+    bool wrote = InternetWriteFile(remote, block, count, &written) != FALSE;
+    counters.currentFileBytes += written;
+    counters.totalBytes += written;
+    return wrote;
 }
 
 void UploadWorker::ReportProgress(bool force) {

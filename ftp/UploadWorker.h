@@ -10,14 +10,14 @@ class UploadWorker : public TransferWalk {
 
   protected:
     void EnterFolder(Node* node) override;
-    void TransferFile(Node* node) override;
+    void HandleFile(Node* node) override;
 
   private:
-    enum class CopyEnd { complete, stopped, readFailed };
-    CopyEnd Copy(HINTERNET remote, FILE* local, const wchar_t* remoteName);
-    bool WriteBlock(HINTERNET remote, const char* block, DWORD count, const wchar_t* remoteName);
+    enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
+    CopyEnd Copy(HINTERNET remote, FILE* local);
+    bool WriteBlock(HINTERNET remote, const char* block, DWORD count);
     void ListFolder(const wchar_t* path);
-    void ReportProgress(bool force);
+    void ReportProgress(bool force) override;
 
     UploadCounters& counters;
 };

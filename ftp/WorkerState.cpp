@@ -5,18 +5,19 @@ WorkerState::WorkerState()
       localFile(nullptr),
       savedDir(),
       thread(nullptr),
-      cancel(0),
-      ignoreAll(0),
+      cancel(false),
+      walkEnded(false),
+      ignoreAll(false),
       remoteFile(nullptr) {}
 
 WorkerState::~WorkerState() {
-    ClearTransferList(items);
+    ClearWalkList(items);
     if (thread) CloseHandle(thread);
 }
 
-void WorkerState::PutRemoteFile(HINTERNET file) { InterlockedExchangePointer(&remoteFile, file); }
+void WorkerState::PutRemoteFile(HINTERNET file) { remoteFile = file; }
 
 bool WorkerState::CloseRemoteFile() {
-    HINTERNET file = InterlockedExchangePointer(&remoteFile, nullptr);
+    HINTERNET file = remoteFile.exchange(nullptr);
     return !file || InternetCloseHandle(file);
 }

@@ -3,9 +3,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <cstdio>
 
-#include "ftp/TransferTypes.h"
+#include "ftp/WalkItem.h"
 
 // What the engine keeps of one transfer direction while its worker runs: the
 // work list, the open files and the flags that the worker thread and the
@@ -23,14 +24,16 @@ struct WorkerState {
     void PutRemoteFile(HINTERNET file);
     bool CloseRemoteFile();
 
-    TransferList items;
+    WalkList items;
     HWND notifyWindow;
     FILE* localFile;
     wchar_t savedDir[kPathCapacity];
     HANDLE thread;
-    volatile BYTE cancel;
-    volatile BYTE ignoreAll;
+    std::atomic<bool> cancel;
+    // The walk has returned: a cancel from then on has nothing left to stop.
+    bool walkEnded;
+    std::atomic<bool> ignoreAll;
 
   private:
-    HINTERNET volatile remoteFile;
+    std::atomic<HINTERNET> remoteFile;
 };

@@ -58,6 +58,7 @@
 #define IDC_DOWNLOAD_STORE_BAR 1022
 #define IDC_DOWNLOAD_STORE_TEXT 1027
 #define IDC_UPLOAD_CURRENT_ITEM 1041
+#define IDC_PROGRESS_FAILURES 1070
 
 // Connecting: the Connect and Connecting dialogs and the name input dialog.
 #define IDD_CONNECT 108

@@ -9,8 +9,12 @@
 # list: opens folders of 1,000, 10,000 and 50,000 entries in the local view and in the
 #   FTP view (pyftpdlib and vsftpd), refreshes and sorts them, beside curl's and lftp's
 #   listing of the same folders.
+# tree: a folder of 1 KiB files (2,000 unless CORVANE_BENCH_TREE_FILES says otherwise)
+#   downloaded and uploaded through the program's own path and mirrored both ways by
+#   lftp, from pyftpdlib (MLSD) and vsftpd (LIST only), then a growth run over
+#   CORVANE_BENCH_GROWTH files (500 2000 8000) on pyftpdlib that shows the time per file.
 set -euo pipefail
-sections=${*:-transfer tls list}
+sections=${*:-transfer tls list tree}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -48,8 +52,10 @@ seconds() {
 compare() {
     local label=$1 url=$2 folder=$3 remote=$4 host=$5 port=$6 user=$7 password=$8 settings=$9
     shift 9
-    local authority=()
-    [ "$1" != -- ] && { authority=("Z:$1"); shift; }
+    # The view opens the remote folder first; an authority means TLS.
+    local where=()
+    [ -n "$remote" ] && where=("$remote")
+    [ "$1" != -- ] && { where=("${remote:-/}" "Z:$1"); shift; }
     shift
     cp "$work/source.bin" "$folder/bench.bin"
     local curl_down= curl_up= lftp_down= lftp_up= ours_down= ours_up= time ours round
@@ -73,8 +79,8 @@ compare() {
         # The local view names folders without a drive letter, as the handheld does.
         mkdir -p "$work/ours"
         ours=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
-            "$host" "$port" "$user" "$password" "$remote${remote:+/}bench.bin" \
-            "${work//\//\\}\\ours" "Z:$work/source.bin" "${authority[@]}")
+            "$host" "$port" "$user" "$password" bench.bin \
+            "${work//\//\\}\\ours" "Z:$work/source.bin" "${where[@]}")
         echo "$label round $round, ours: $(tr '\n' ';' <<<"$ours")"
         cmp -s "$work/ours/bench.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
         cmp -s "$folder/source.bin" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
@@ -188,4 +194,62 @@ awk '$3 ~ /^(open|curl-list|lftp-cls)$/ { t[$1 " " $2, $3] = $5 }
              printf "\n"
          }
      }' "$results"
+fi
+
+if want tree; then
+now() { date +%s.%N; }
+since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
+make_tree() {
+    mkdir -p "$1"
+    for i in $(seq 1 "$2"); do head -c 1024 /dev/urandom >"$1/f$i"; done
+}
+count_files() { find "$1" -type f | wc -l; }
+
+# One tree of n files, down and up, the program then lftp's mirror, on one server:
+# name n host port user password served-folder (on disk) remote-folder (as the client names it)
+tree_round() {
+    local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8
+    local down=flat-$n up=up-$n start result lftp_down lftp_up
+    make_tree "$served/$down" "$n"
+    make_tree "$work/$up" "$n"
+    mkdir -p "$work/ours"
+    result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+        "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote")
+    [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
+    [ "$(count_files "$served/$up")" = "$n" ] || { echo "$name: our upload is short" >&2; exit 1; }
+    rm -rf "$work/ours" "$served/$up"
+
+    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote"
+    start=$(now)
+    lftp -u "$user,$password" -p "$port" -e "$open; mirror $down $work/lftp; quit" "$host" >/dev/null </dev/null
+    lftp_down=$(since "$start")
+    start=$(now)
+    lftp -u "$user,$password" -p "$port" -e "$open; mirror -R $work/$up $up; quit" "$host" >/dev/null </dev/null
+    lftp_up=$(since "$start")
+    [ "$(count_files "$work/lftp")" = "$n" ] || { echo "$name: lftp download is short" >&2; exit 1; }
+    rm -rf "$work/lftp" "$served/$up" "$served/$down" "$work/$up"
+    awk -v s="$name" -v n="$n" -v ld="$lftp_down" -v lu="$lftp_up" \
+        -v od="$(awk '/^download/ {print $2}' <<<"$result")" \
+        -v ou="$(awk '/^upload/ {print $2}' <<<"$result")" 'BEGIN {
+        printf "%s, %d files: download ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
+               s, n, od, ld, od / ld, 1000 * od / n
+        printf "%s, %d files: upload   ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
+               s, n, ou, lu, ou / lu, 1000 * ou / n
+    }'
+}
+
+echo "trees of 1 KiB files"
+n=${CORVANE_BENCH_TREE_FILES:-2000}
+tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
+    "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
+if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
+    # vsftpd runs without chroot: its folders are named relative to where the login starts.
+    tree_round vsftpd "$n" 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous guest@ \
+        "$CORVANE_VSFTPD_ROOT/pub" pub
+fi
+echo "growth (pyftpdlib)"
+for n in ${CORVANE_BENCH_GROWTH:-500 2000 8000}; do
+    tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
+        "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
+done
 fi

@@ -19,7 +19,8 @@ void DownloadProgressDlg::ShowFolder(const wchar_t* name) { ShowItem(name, L" [F
 
 void DownloadProgressDlg::ShowProgress(const DownloadCounters* counters) {
     ShowFigures({counters->filesDone, counters->foldersEntered, counters->totalBytes,
-                 counters->currentFileSize, counters->currentFileBytes, counters->elapsedMs});
+                 counters->currentFileSize, counters->currentFileBytes, counters->elapsedMs,
+                 counters->failures});
     ShowStorage();
 }
 

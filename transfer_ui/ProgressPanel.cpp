@@ -72,6 +72,19 @@ void ProgressPanel::ShowFigures(const PanelFigures& figures) {
     SetItemNumber(IDC_PROGRESS_FILE_COUNT, figures.filesDone);
     SetItemNumber(IDC_PROGRESS_BYTE_COUNT, figures.totalBytes);
     SetItemNumber(IDC_PROGRESS_DIR_COUNT, figures.folders);
+    ShowFailures(figures.failures);
+}
+
+// Blank while nothing failed.
+void ProgressPanel::ShowFailures(const FailureCounts& failures) {
+    wchar_t text[64] = L"";
+    if (failures.runFailed)
+        swprintf(text, 64, L"Failed: the connection was lost");
+    else if (failures.files || failures.folders)
+        swprintf(text, 64, L"Failed: %lu files, %lu folders",
+                 static_cast<unsigned long>(failures.files),
+                 static_cast<unsigned long>(failures.folders));
+    SetDlgItemTextW(hwnd, IDC_PROGRESS_FAILURES, text);
 }
 
 void ProgressPanel::SetItemNumber(int id, ULONGLONG value) {

@@ -4,6 +4,7 @@
 
 #include "framework/BaseDlg.h"
 #include "ftp/TransferMessages.h"
+#include "ftp/TransferTypes.h"
 
 // The counters of either direction, named; the workers' records order them differently.
 struct PanelFigures {
@@ -13,6 +14,7 @@ struct PanelFigures {
     ULONGLONG currentFileSize;
     ULONGLONG currentFileBytes;
     DWORD elapsedMs;
+    FailureCounts failures;
 };
 
 // What the download and upload panels share: the session fields of the hosting
@@ -34,6 +36,7 @@ class ProgressPanel : public BaseDlg {
     void ShowItem(const wchar_t* name, const wchar_t* kind);
     void ShowFigures(const PanelFigures& figures);
     void SetItemNumber(int id, ULONGLONG value);
+    void ShowFailures(const FailureCounts& failures);
     virtual void OnInitPanel() {}
 
   private:

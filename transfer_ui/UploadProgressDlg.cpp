@@ -7,5 +7,6 @@ UploadProgressDlg::UploadProgressDlg()
 
 void UploadProgressDlg::ShowProgress(const UploadCounters* counters) {
     ShowFigures({counters->filesDone, counters->foldersCreated, counters->totalBytes,
-                 counters->currentFileSize, counters->currentFileBytes, counters->elapsedMs});
+                 counters->currentFileSize, counters->currentFileBytes, counters->elapsedMs,
+                 counters->failures});
 }

@@ -110,21 +110,23 @@ TEST_F(TransferViewTest, CancelFromThePanelKeepsThePartAndTheFolder) {
     view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     DownloadProgressDlg& download = view->GetDownloadPanel();
     ASSERT_TRUE(PumpUntil([&] {
-        return GetFileAttributesW(local.Join(L"slow.bin").c_str()) != INVALID_FILE_ATTRIBUTES &&
+        return GetFileAttributesW(local.Join(L"slow.bin.corvane-part").c_str()) !=
+                   INVALID_FILE_ATTRIBUTES &&
                ItemText(download.GetHandle(), IDC_PROGRESS_BYTE_COUNT) != L"0";
     }));
     // While the worker owns the connection, the view's commands are greyed.
     HMENU edit = Popup(frame, IDM_EDIT);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
     EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete"}), ItemTexts(edit));
+    // The worker logs in again by itself, then the panel shows Done.
     Click(download.GetHandle(), IDCANCEL);
-    EXPECT_TRUE(ShowsDone(download));
+    EXPECT_TRUE(PumpUntil([&] { return ShowsDone(download); }));
     EXPECT_TRUE(view->IsIdle());
     Click(download.GetHandle(), IDOK);
     EXPECT_EQ(before, view->GetCurrentPath());
     WIN32_FILE_ATTRIBUTE_DATA kept = {};
-    ASSERT_TRUE(
-        GetFileAttributesExW(local.Join(L"slow.bin").c_str(), GetFileExInfoStandard, &kept));
+    ASSERT_TRUE(GetFileAttributesExW(local.Join(L"slow.bin.corvane-part").c_str(),
+                                     GetFileExInfoStandard, &kept));
     EXPECT_GT(kept.nFileSizeLow, 0u);
     EXPECT_LT(kept.nFileSizeLow, 8u << 20);
 }

@@ -106,6 +106,17 @@ TEST_F(FtpFSTest, TreeDeleteOfMissingOrParentFolderTouchesNothing) {
     EXPECT_TRUE(Exists(L"bystander"));
 }
 
+// pyftpdlib's MLSD calls the link doomed/link a folder: it goes as a link, and
+// the sibling it leads to keeps its files.
+TEST_F(FtpFSTest, TreeDeleteNeverEntersALinkToAFolder) {
+    ASSERT_TRUE(engine.CreateRemoteDir(L"make-links"));
+    DialogDriver answerer(Pressing({IDOK}));
+    EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"doomed"));
+    EXPECT_EQ(0, answerer.Count()) << answerer.LastText();
+    EXPECT_TRUE(Exists(L"victim\\keep.txt"));
+    EXPECT_FALSE(Exists(L"doomed"));
+}
+
 TEST_F(FtpFSTest, LocalFileExistsOnlyForFilesItCanOpen) {
     MakeFile(L"local", 1);
     std::wstring path = Local(L"local");

@@ -9,23 +9,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The records' fields in their order; the tests' byte counts fit in 32 bits.
+// The records' fields in their order, the failure counts last; the tests' byte
+// counts fit in 32 bits.
 void CopyCounters(UINT message, WPARAM wParam, DWORD* words) {
     if (message == WM_DOWNLOAD_PROGRESS) {
         const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
-        DWORD copied[6] = {d.filesDone,
+        DWORD copied[9] = {d.filesDone,
                            d.foldersEntered,
                            DWORD(d.totalBytes),
                            DWORD(d.currentFileSize),
                            DWORD(d.currentFileBytes),
-                           d.elapsedMs};
+                           d.elapsedMs,
+                           d.failures.files,
+                           d.failures.folders,
+                           d.failures.runFailed};
         memcpy(words, copied, sizeof(copied));
         return;
     }
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
-    DWORD copied[6] = {
-        u.filesDone, DWORD(u.totalBytes), DWORD(u.currentFileSize), DWORD(u.currentFileBytes),
-        u.elapsedMs, u.foldersCreated};
+    DWORD copied[9] = {u.filesDone,
+                       DWORD(u.totalBytes),
+                       DWORD(u.currentFileSize),
+                       DWORD(u.currentFileBytes),
+                       u.elapsedMs,
+                       u.foldersCreated,
+                       u.failures.files,
+                       u.failures.folders,
+                       u.failures.runFailed};
     memcpy(words, copied, sizeof(copied));
 }
 
@@ -69,7 +79,7 @@ Names TransferRecorder::NamesOf(UINT message) const {
 }
 
 const DWORD* TransferRecorder::LastCounters(UINT message) const {
-    static const DWORD none[6] = {};
+    static const DWORD none[9] = {};
     for (auto event = events.rbegin(); event != events.rend(); ++event)
         if (event->message == message) return event->counters;
     return none;
@@ -92,7 +102,9 @@ std::wstring TransferTest::CurrentDir() {
     return path;
 }
 
-HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target) {
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
+                               FtpFS* through) {
+    FtpFS& engine = through ? *through : this->engine;
     TransferList list;
     for (const std::wstring& item : items)
         list.AddTail(
@@ -100,8 +112,15 @@ HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstri
     HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
                             : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
     ClearTransferList(list);
-    EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }));
+    EXPECT_TRUE(PumpUntil([&engine] { return !engine.IsBusy(); }));
     return result;
+}
+
+bool TransferTest::ConnectHostile(FtpFS& hostile) {
+    std::string port;
+    return FixtureVariable("CORVANE_FTP_HOSTILE_PORT", port) &&
+           hostile.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                           static_cast<WORD>(atoi(port.c_str()))) == S_OK;
 }
 
 std::string ReadBytes(const std::wstring& path) {

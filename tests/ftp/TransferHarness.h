@@ -25,7 +25,7 @@ class TransferRecorder : public BaseWnd {
     struct Event {
         UINT message;
         std::wstring text, name;  // wParam and lParam texts
-        DWORD counters[6];        // a progress report's fields, in its record's order
+        DWORD counters[9];  // a progress report's fields, in its record's order, failures last
     };
 
     TransferRecorder();
@@ -54,12 +54,16 @@ class TransferTest : public ::testing::Test {
     std::wstring Remote(const std::wstring& relative) const { return remote + L"\\" + relative; }
     std::wstring Local(const std::wstring& relative) const { return local.Join(relative); }
     std::wstring CurrentDir();
-    // Starts the transfer of the items ("D" or "F" and a name) and serves it to its end.
-    HRESULT Transfer(bool upload, const Names& items, const std::wstring& target);
+    // Starts the transfer of the items ("D" or "F" and a name) through the
+    // engine (this test's own unless given) and serves it to its end.
+    HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
+                     FtpFS* through = nullptr);
     // Into the local folder, or the named folder below it.
-    HRESULT Download(const Names& items, const std::wstring& into = L"") {
-        return Transfer(false, items, into.empty() ? local.Path() : Local(into));
+    HRESULT Download(const Names& items, const std::wstring& into = L"", FtpFS* through = nullptr) {
+        return Transfer(false, items, into.empty() ? local.Path() : Local(into), through);
     }
+    // Logs the engine in to the fixture's hostile server; false when it does not run.
+    bool ConnectHostile(FtpFS& hostile);
     // Local names, relative to the local folder.
     HRESULT Upload(const Names& items) { return Transfer(true, items, L""); }
 

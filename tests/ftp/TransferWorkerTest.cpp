@@ -135,26 +135,59 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     EXPECT_EQ(Names{L"to\\fine"}, FilesBelow(local.Path()));
     EXPECT_EQ(startDir, CurrentDir());
 
-    // A listing that climbs, names other folders, and holds a folder that cannot be entered.
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
+    // A listing that climbs, names other folders, and holds a folder that cannot be
+    // entered and one whose listing is refused: both go to the prompt like a file.
     FtpFS hostile;
-    ASSERT_EQ(S_OK,
-              hostile.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                              static_cast<WORD>(atoi(port.c_str()))));
+    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
     recorder.events.clear();
-    TransferList items;
-    items.AddTail(new TransferItem(L"Dtree"));
-    ASSERT_EQ(S_OK, hostile.StartDownload(items, Local(L"to").c_str(), recorder.GetHandle()));
-    ClearTransferList(items);
-    ASSERT_TRUE(PumpUntil([&hostile] { return !hostile.IsBusy(); }));
+    Download({L"Dtree"}, L"to", &hostile);
     EXPECT_EQ((Names{L"to\\fine", L"to\\tree\\safe.txt", L"to\\tree\\served.bin"}),
               FilesBelow(local.Path()));
     EXPECT_EQ(7000u, ReadBytes(Local(L"to\\tree\\served.bin")).size());
     Names errors = recorder.TextsOf(WM_DOWNLOAD_ERROR);
     std::sort(errors.begin(), errors.end());
     EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col:on"),
-                     L"Can't download folder " + Local(L"to\\tree\\ghost")}),
+                     L"Can't download folder " + Local(L"to\\tree\\ghost"),
+                     L"Can't download folder " + Local(L"to\\tree\\refused")}),
               errors);
+    // The panel's failure counts: files, folders, and no failed run.
+    const DWORD* counters = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
+    EXPECT_EQ((std::vector<DWORD>{1, 2, 0}), std::vector<DWORD>(counters + 6, counters + 9));
+}
+
+// A file the server fails after 150 (nothing sent, then 451) leaves the local
+// copy it was to replace as it was, whatever the answer; a connection that
+// drops ends the run as failed without asking about every later item.
+TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTheRun) {
+    FtpFS hostile;
+    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    app.options.SetExistingFileOption(existingOverwrite);
+    WriteBytes(Local(L"empty-fail"), "precious");
+    recorder.answers = {answerRetry, answerIgnore};
+    Download({L"Fempty-fail"}, L"", &hostile);
+    EXPECT_EQ("precious", ReadBytes(Local(L"empty-fail")));
+    EXPECT_EQ(2, recorder.Count(WM_DOWNLOAD_FILE));  // the Retry opened it afresh
+    EXPECT_EQ(1u, recorder.LastCounters(WM_DOWNLOAD_PROGRESS)[6]);
+
+    recorder.events.clear();
+    WriteBytes(Remote(L"after"), "after");
+    local.MakeFolder(L"dropped");
+    Download({L"Fafter", L"Dhang-up"}, L"dropped");
+    EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ(1u, recorder.LastCounters(WM_DOWNLOAD_PROGRESS)[8]);
+    EXPECT_EQ(Names{}, FilesBelow(Local(L"dropped")));
+    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
+}
+
+// A link to a folder is followed, but a link back to its own folder stops at the depth bound.
+TEST_F(DownloadWorkerTest, FolderLinksAreFollowedButNeverWithoutEnd) {
+    ASSERT_TRUE(engine.CreateRemoteDir(L"make-links"));
+    Download({L"Ddoomed", L"Dloop"});
+    EXPECT_EQ("keep", ReadBytes(Local(L"doomed\\link\\keep.txt")));
+    Names errors = recorder.TextsOf(WM_DOWNLOAD_ERROR);
+    ASSERT_EQ(1u, errors.size());
+    EXPECT_NE(std::wstring::npos, errors[0].find(L"more than 32 folders deep"));
+    EXPECT_EQ(startDir, CurrentDir());
 }
 
 // Up to the server and back into another folder: both walks in their stack
@@ -237,11 +270,14 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
 }
 
 // Cancel in the middle of a file, both ways: control comes back within a
-// second, what arrived stays and is the start of the file sent, and the engine
-// stands where it started (on a new login).
+// second, the worker logs in again by itself and then ends the run, what
+// arrived stays (a download's in its part file, the target untouched) and is
+// the start of the file sent, and the engine stands where it started.
 TEST_F(TransferWorkerTest, CancelMidwayReturnsAtOnceAndKeepsWhatArrived) {
     WriteBytes(Remote(L"big\\slow.bin"), "");  // the server sends "slow" files at about 1.5 MB/s
     ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), 16 << 20, 7));
+    WriteBytes(Local(L"big\\slow.bin"), "older copy");
+    app.options.SetExistingFileOption(existingOverwrite);
     WriteBytes(Local(L"up\\large.bin"), "");
     ASSERT_TRUE(WriteTestFile(Local(L"up\\large.bin"), 256 << 20, 3));
     for (bool upload : {false, true}) {
@@ -261,17 +297,18 @@ TEST_F(TransferWorkerTest, CancelMidwayReturnsAtOnceAndKeepsWhatArrived) {
         DWORD start = GetTickCount();
         EXPECT_EQ(S_OK, upload ? engine.CancelUpload() : engine.CancelDownload());
         EXPECT_LT(GetTickCount() - start, 1000u);
-        EXPECT_FALSE(engine.IsBusy());
+        EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }));
         EXPECT_EQ(1, recorder.Count(upload ? WM_UPLOAD_ENDED : WM_DOWNLOAD_ENDED));
         EXPECT_EQ(startDir, CurrentDir());
         std::wstring from = upload ? Local(L"up\\large.bin") : Remote(L"big\\slow.bin");
-        std::wstring to = upload ? Remote(L"up\\large.bin") : Local(L"big\\slow.bin");
+        std::wstring to = upload ? Remote(L"up\\large.bin") : Local(L"big\\slow.bin.corvane-part");
         EXPECT_TRUE(std::filesystem::exists(to));  // no delete is sent
         std::string partial = ReadBytes(to), whole = ReadBytes(from);
         EXPECT_LT(partial.size(), whole.size());
         EXPECT_TRUE(whole.compare(0, partial.size(), partial) == 0);
         if (!upload) {
             EXPECT_GT(partial.size(), 100000u);
+            EXPECT_EQ("older copy", ReadBytes(Local(L"big\\slow.bin")));
         }
     }
 }

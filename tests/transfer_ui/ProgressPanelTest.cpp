@@ -100,7 +100,7 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
 
     panel.ShowFolder(L"photos");
     EXPECT_EQ(L"photos [Folder]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
-    DownloadCounters counters = {3, 2, 4096, 2048, 1024, 1000};
+    DownloadCounters counters = {3, 2, 4096, 2048, 1024, 1000, {}};
     panel.ShowProgress(&counters);
     counters.totalBytes = 5ull << 30;  // past 32 bits
     panel.ShowProgress(&counters);
@@ -110,6 +110,7 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     EXPECT_EQ(50, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
     EXPECT_EQ(L"3", Text(panel, IDC_PROGRESS_FILE_COUNT));
+    EXPECT_EQ(L"", Text(panel, IDC_PROGRESS_FAILURES));
     EXPECT_EQ(L"2", Text(panel, IDC_PROGRESS_DIR_COUNT));
     EXPECT_EQ(L"4096", Text(panel, IDC_PROGRESS_BYTE_COUNT));
 
@@ -131,9 +132,10 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     panel.ShowFile(L"empty file.txt");
     EXPECT_EQ(L"empty file.txt [File]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
     EXPECT_EQ(0, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
-    DownloadCounters empty = {4, 2, 4096, 0, 0, 1000};
+    DownloadCounters empty = {4, 2, 4096, 0, 0, 1000, {0, 0, 1}};
     panel.ShowProgress(&empty);
     EXPECT_EQ(100, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
+    EXPECT_EQ(L"Failed: the connection was lost", Text(panel, IDC_PROGRESS_FAILURES));
 
     view.ShowDownloadPanel(false);
     EXPECT_FALSE(panel.GetHandle());
@@ -157,7 +159,7 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
     UploadProgressDlg& upload = view.GetUploadPanel();
     upload.ShowFile(L"r\u00e9sum\u00e9.txt");
     EXPECT_EQ(L"r\u00e9sum\u00e9.txt [File]", Text(upload, IDC_UPLOAD_CURRENT_ITEM));
-    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7};
+    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7, {2, 1, 0}};
     upload.ShowProgress(&counters);
     EXPECT_EQ((std::vector<std::wstring>{L"5", L"7", L"8192"}),
               (std::vector<std::wstring>{Text(upload, IDC_PROGRESS_FILE_COUNT),
@@ -165,6 +167,7 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
                                          Text(upload, IDC_PROGRESS_BYTE_COUNT)}));
     EXPECT_EQ(25, BarPosition(upload, IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ(L"1.00/4.00kb at 4.00kb/sec", Text(upload, IDC_PROGRESS_FILE_TEXT));
+    EXPECT_EQ(L"Failed: 2 files, 1 folders", Text(upload, IDC_PROGRESS_FAILURES));
     EXPECT_TRUE(Visible(upload.GetItem(IDCANCEL)));
     EXPECT_FALSE(Visible(upload.GetItem(IDOK)));
     SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);

@@ -1,4 +1,4 @@
-#include "ftp/InternetSession.h"
+#include "ftp/SharedSession.h"
 
 #include <mutex>
 
@@ -8,7 +8,7 @@ HINTERNET session = nullptr;
 int users = 0;
 }  // namespace
 
-HINTERNET InternetSession::Acquire(INTERNET_STATUS_CALLBACK callback) {
+HINTERNET SharedSession::Acquire(INTERNET_STATUS_CALLBACK callback) {
     std::lock_guard<std::mutex> guard(sessionLock);
     ++users;
     if (!session) {
@@ -18,7 +18,7 @@ HINTERNET InternetSession::Acquire(INTERNET_STATUS_CALLBACK callback) {
     return session;
 }
 
-void InternetSession::Release() {
+void SharedSession::Release() {
     std::lock_guard<std::mutex> guard(sessionLock);
     if (--users > 0 || !session) return;
     InternetSetStatusCallback(session, nullptr);

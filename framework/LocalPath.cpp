@@ -1,9 +1,7 @@
-#include "browsers/LocalPath.h"
+#include "framework/LocalPath.h"
 
 #include <cwchar>
 #include <string>
-
-#include "ftp/TransferTypes.h"
 
 bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -31,7 +29,7 @@ WString JoinedPath(const wchar_t* directory, const wchar_t* name) {
 }
 
 WString MakeEntryItem(wchar_t type, const wchar_t* directory, const wchar_t* name) {
-    return MakeTransferItem(type, Joined(directory, name).c_str());
+    return WString((std::wstring(1, type) + Joined(directory, name)).c_str());
 }
 
 bool IsDotEntry(const wchar_t* name) { return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0; }

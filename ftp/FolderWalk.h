@@ -1,0 +1,78 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/PtrList.h"
+#include "framework/WString.h"
+#include "ftp/FtpFS.h"
+#include "ftp/WalkItem.h"
+
+// The one remote folder walk behind the download, the upload and the tree
+// delete; each adds its own steps through the hooks. Items are taken from the
+// tail of the work list and a folder's entries are appended to it, so the last
+// selected item goes first and a folder is finished before anything selected
+// earlier. A folder is entered by its name and its absolute path learned with
+// PWD; it is left by its parent's absolute path, never "..", so the walk cannot
+// climb above where it started, and it goes back there when it stops early.
+class FolderWalk {
+  public:
+    FolderWalk(FtpFS& engine, WalkList& work);
+    virtual ~FolderWalk();
+    FolderWalk(const FolderWalk&) = delete;
+    FolderWalk& operator=(const FolderWalk&) = delete;
+
+  protected:
+    using Node = WalkList::Node;
+
+    // Works the list, from the remote folder startPath, until it is empty or Stopped().
+    void Walk(const wchar_t* startPath);
+    virtual bool Stopped() const { return aborted; }
+
+    virtual void EnterFolder(Node* node) = 0;
+    virtual void HandleFile(Node* node) = 0;
+    // The folder's entries are done and the walk tried to go back to its
+    // parent; returned tells whether it is there. The hook drops the node.
+    virtual void FolderLeft(Node* node, bool returned) = 0;
+
+    // Whether the walk may stay in the folder it just changed into, now that
+    // its absolute path is known; the walk's current path is still the parent's.
+    virtual bool MayEnter(const wchar_t*, const wchar_t*) { return true; }
+
+    // Changes into the remote folder and marks node as the folder being walked
+    // until its entries are done. False (and still in the parent) on failure
+    // or when MayEnter refused it.
+    bool EnterRemoteFolder(Node* node, const wchar_t* name);
+    // Undoes the last EnterRemoteFolder; false when the parent could not be reached.
+    bool LeaveRemoteFolder();
+    // Appends the current remote folder's entries, with their sizes; false
+    // when the folder could not be listed (an empty one is no failure).
+    bool ListRemoteFolder();
+
+    // A folder whose path is its parent's plus its name: not a link that leads elsewhere.
+    bool IsChildOfCurrent(const wchar_t* folderPath, const wchar_t* name) const;
+    // The folder is the current one or one above it on the walk's way down.
+    bool IsOnWalkPath(const wchar_t* folderPath) const;
+    // How many folders the walk has entered below where it started.
+    size_t Depth() const { return depth; }
+    // Back to where the walk started, when it stopped elsewhere.
+    void ReturnToStart();
+
+    void AddItem(bool folder, const wchar_t* text, ULONGLONG size = 0, bool sized = false);
+    void DropItem(Node* node);
+
+    FtpFS& engine;
+    WalkList& work;
+    // Set when the walk must stop: the user's Abort, or nowhere known to go on from.
+    bool aborted;
+
+  private:
+    struct FolderMark {
+        Node* item;
+        WString parentPath;
+    };
+
+    PtrList<FolderMark*> marks;
+    size_t depth;
+    wchar_t startPath[FtpFS::kTextCapacity];
+    wchar_t currentPath[FtpFS::kTextCapacity];
+};

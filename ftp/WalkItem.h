@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+#include "framework/PtrList.h"
+#include "ftp/TransferTypes.h"
+
+// One entry of a walk's work list: the transfer item ("F" or "D" and a remote
+// name or a local path) and, when the listing that found it gave one, its size,
+// so that no file costs a listing of its own.
+struct WalkItem {
+    TransferItem text;
+    ULONGLONG size;
+    bool sized;
+
+    bool IsFolder() const { return text.GetText()[0] == L'D'; }
+    const wchar_t* Name() const { return text.GetText() + 1; }
+};
+
+using WalkList = PtrList<WalkItem*>;
+
+// Frees every item and empties the list.
+inline void ClearWalkList(WalkList& list) {
+    while (!list.IsEmpty()) delete list.RemoveTail();
+}
