@@ -83,6 +83,7 @@ HRESULT FtpFS::CancelWorker(WorkerState& state) {
     if (!state.thread || !busy || state.walkEnded) return E_FAIL;
     if (state.cancel) return S_OK;
     state.cancel = true;
+    state.AbortRemoteFile();
     state.CloseRemoteFile();
     Disconnect();
     return S_OK;

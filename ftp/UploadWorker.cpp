@@ -87,6 +87,8 @@ void UploadWorker::HandleFile(Node* node) {
         const WalkItem* item = node->element;
         counters.currentFileSize = item->sized ? item->size : LocalFileSize(path);
         end = Copy(remote, local);
+        // A file not sent whole is aborted: the server must not keep it as complete.
+        if (end != CopyEnd::complete) engineState.AbortRemoteFile();
         // The close reports whether the server stored the whole file.
         closed = engineState.CloseRemoteFile();
     }

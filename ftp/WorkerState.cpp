@@ -21,3 +21,10 @@ bool WorkerState::CloseRemoteFile() {
     HINTERNET file = remoteFile.exchange(nullptr);
     return !file || InternetCloseHandle(file);
 }
+
+void WorkerState::AbortRemoteFile() {
+#ifdef CORVANE_HAS_FTP_ABORT_FILE
+    HINTERNET file = remoteFile;
+    if (file) FtpAbortFile(file);
+#endif
+}

@@ -23,6 +23,9 @@ struct WorkerState {
     // the cancel to release a blocked call) closes it; the other finds null.
     void PutRemoteFile(HINTERNET file);
     bool CloseRemoteFile();
+    // Marks the open remote file as cut short, so that its close aborts the
+    // transfer and the server keeps no partial upload as a complete file.
+    void AbortRemoteFile();
 
     WalkList items;
     HWND notifyWindow;

@@ -13,8 +13,10 @@
 #   downloaded and uploaded through the program's own path and mirrored both ways by
 #   lftp, from pyftpdlib (MLSD) and vsftpd (LIST only), then a growth run over
 #   CORVANE_BENCH_GROWTH files (500 2000 8000) on pyftpdlib that shows the time per file.
+# layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
+#   one large file each way beside curl, and how often data arrives on a slow link.
 set -euo pipefail
-sections=${*:-transfer tls list tree}
+sections=${*:-transfer tls list tree layer}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -34,10 +36,10 @@ cleanup() {
 trap cleanup EXIT
 source "$root/tests/fixtures/start_servers.sh" "$state"
 
+url="ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FTP_PORT"
 # Three rounds, alternating the clients; each keeps its best time, so a busy
 # moment on the machine does not decide the ratio.
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
-
 # Seconds a command takes.
 seconds() {
     local start
@@ -88,7 +90,6 @@ compare() {
         ours_down=$(best "$ours_down" "$(awk '/^download/ {print $2}' <<<"$ours")")
         ours_up=$(best "$ours_up" "$(awk '/^upload/ {print $2}' <<<"$ours")")
     done
-    rm -f "$folder/bench.bin"
     awk -v label="$label" -v cd="$curl_down" -v cu="$curl_up" -v ld="$lftp_down" -v lu="$lftp_up" \
         -v od="$ours_down" -v ou="$ours_up" 'BEGIN {
         printf "%s download: ours %.3f s, curl %.3f s (ratio %.2f), lftp %.3f s (ratio %.2f)\n",
@@ -98,12 +99,12 @@ compare() {
     }' >>"$work/summary"
 }
 
-if want transfer || want tls; then
+if want transfer || want tls || want layer; then
     head -c "$((mib * 1024 * 1024))" /dev/urandom >"$work/source.bin"
+    cp "$work/source.bin" "$CORVANE_FTP_ROOT/bench.bin"
 fi
 if want transfer; then
-    compare plain "ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FTP_PORT" \
-        "$CORVANE_FTP_ROOT" "" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
+    compare plain "$url" "$CORVANE_FTP_ROOT" "" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
         "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" "" --
 fi
 # Over TLS against vsftpd (require_ssl_reuse=YES), whose certificate the test authority issued.
@@ -252,4 +253,78 @@ for n in ${CORVANE_BENCH_GROWTH:-500 2000 8000}; do
     tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
         "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
 done
+fi
+
+if want layer; then
+# The FTP layer alone (bench/wininet_layer_bench.cpp), without windows or local files:
+# per-file cost on a folder of small files beside Python's ftplib and lftp, one large
+# file each way beside curl, and how often data reaches the caller on a slow link.
+layer_files=${CORVANE_BENCH_FILES:-2000}
+layer() { wine "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
+seconds_of() { awk '{print $2}' <<<"$1"; }
+
+# Thousands of closed data connections wait out TIME_WAIT and slow the next
+# client's binds and connects; each client starts once most have gone.
+settle() {
+    local tries=70
+    while [ "$(ss -tan state time-wait 2>/dev/null | wc -l)" -gt 5000 ] && [ $tries -gt 0 ]; do
+        sleep 1
+        tries=$((tries - 1))
+    done
+}
+
+make_flat() {
+    mkdir -p "$1/flat"
+    for i in $(seq 1 "$layer_files"); do head -c 1024 /dev/zero >"$1/flat/f$i.bin"; done
+}
+make_flat "$CORVANE_FTP_ROOT"
+layer_servers="pyftpdlib $CORVANE_FTP_PORT $CORVANE_FTP_USER $CORVANE_FTP_PASSWORD flat"
+if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
+    make_flat "$CORVANE_VSFTPD_ROOT/pub"
+    layer_servers+=$'\n'"vsftpd $CORVANE_VSFTPD_PORT anonymous guest@ pub/flat"
+fi
+echo "folder of $layer_files files of 1 KiB, one login, files read one after another:"
+while read -r name port user password folder; do
+    settle
+    ours=$(seconds_of "$(layer "$CORVANE_FTP_HOST" "$port" "$user" "$password" files "$folder")")
+    settle
+    ftplib=$(seconds_of "$(/usr/bin/python3 "$root/bench/ftplib_files.py" \
+        "$CORVANE_FTP_HOST" "$port" "$user" "$password" "$folder")")
+    rm -rf "$work/lftp"
+    settle
+    start=$(date +%s.%N)
+    lftp -u "$user,$password" -p "$port" -e "mirror $folder $work/lftp; quit" "$CORVANE_FTP_HOST"
+    lftp=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+    awk -v n="$name" -v o="$ours" -v f="$ftplib" -v l="$lftp" -v c="$layer_files" 'BEGIN {
+        printf "  %s: ours %.3f s (%.2f ms/file), ftplib %.3f s (%.2f ms/file), lftp mirror %.3f s;",
+            n, o, o * 1000 / c, f, f * 1000 / c, l
+        printf " ratio to ftplib %.2f, to lftp %.2f\n", o / f, o / l
+    }'
+done <<<"$layer_servers"
+
+layer_down= layer_up= curl_null_down= curl_memory_up=
+for round in 1 2 3; do
+    out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" download bench.bin)
+    layer_down=$(best "$layer_down" "$(seconds_of "$out")")
+    out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" upload bench.layer-up "$mib")
+    layer_up=$(best "$layer_up" "$(seconds_of "$out")")
+    [ "$(stat -c %s "$CORVANE_FTP_ROOT/bench.layer-up")" = $((mib << 20)) ] ||
+        { echo "layer upload is incomplete" >&2; exit 1; }
+    rm -f "$CORVANE_FTP_ROOT/bench.layer-up"
+    time=$(curl -s -o /dev/null -w '%{time_total}' "$url/bench.bin")
+    curl_null_down=$(best "$curl_null_down" "$time")
+    time=$(curl -s -T "$CORVANE_FTP_ROOT/bench.bin" -w '%{time_total}' "$url/bench.curl-up")
+    curl_memory_up=$(best "$curl_memory_up" "$time")
+    rm -f "$CORVANE_FTP_ROOT/bench.curl-up"
+done
+awk -v mib="$mib" -v cd="$curl_null_down" -v cu="$curl_memory_up" -v od="$layer_down" -v ou="$layer_up" 'BEGIN {
+    printf "layer alone, %d MiB, best of three (ours and curl: download thrown away, upload from memory):\n", mib
+    printf "  download: ours %.3f s, curl %.3f s, ratio %.2f\n", od, cd, od / cd
+    printf "  upload:   ours %.3f s, curl %.3f s, ratio %.2f\n", ou, cu, ou / cu
+}'
+
+# 160 KiB at 20 KB/s: about eight seconds of trickle.
+head -c $((160 * 1024)) /dev/urandom >"$CORVANE_FTP_ROOT/slow-link.bin"
+out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_SLOW_LINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" cadence slow-link.bin)
+echo "slow link (20 KB/s), 160 KiB read in 5120-byte calls: $(head -1 <<<"$out"), whole file $(seconds_of "$(tail -1 <<<"$out")") s"
 fi

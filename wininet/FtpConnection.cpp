@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "wininet/LastResponse.h"
 #include "wininet/NameResolver.h"
 #include "wininet/ServerCertificate.h"
 #include "wininet/ServerText.h"
@@ -13,6 +14,15 @@ namespace {
 
 // A listing larger than this is refused rather than held in memory.
 constexpr size_t kMaxListingBytes = 256u << 20;
+
+// How long the replies to an abort may take in all. A cancel waits for them,
+// so a server that does not answer at once loses the connection instead, and
+// the cancel still gives the window back within a second.
+constexpr DWORD kAbortReplyMs = 1000;
+// How long an upload's data connection stays open after ABOR: long enough
+// for a server that reads commands during a transfer to take the ABOR before
+// it sees the reset; one that reads none (vsftpd) answers after the reset.
+constexpr DWORD kAbortBeforeResetMs = 300;
 
 // Anonymous logins send a placeholder mail address as the password.
 const wchar_t kAnonymousUser[] = L"anonymous";
@@ -79,7 +89,7 @@ FtpConnection::FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flag
       tlsFlags_(flags & (INTERNET_FLAG_FTP_TLS_REQUIRED | INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)) {}
 
 FtpConnection::Lock FtpConnection::Acquire() {
-    return Lock(mutex_, std::chrono::milliseconds(kFtpTimeoutMs));
+    return Lock(mutex_, std::chrono::milliseconds(FtpIdleBoundMs()));
 }
 
 DWORD FtpConnection::Usable(const Lock& lock) const {
@@ -90,6 +100,17 @@ DWORD FtpConnection::Usable(const Lock& lock) const {
 void FtpConnection::Abandon() {
     broken_ = true;
     control_.Abort();
+    CutWatchedData();
+}
+
+void FtpConnection::WatchData(FtpSocket* socket) {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    watchedData_ = socket;
+}
+
+void FtpConnection::CutWatchedData() {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    if (watchedData_) watchedData_->Abort();
 }
 
 DWORD FtpConnection::Failed(DWORD error) {
@@ -287,6 +308,31 @@ DWORD FtpConnection::RemoveFolder(const std::wstring& name) { return PathCommand
 
 DWORD FtpConnection::MakeFolder(const std::wstring& name) { return PathCommand("MKD", name); }
 
+DWORD FtpConnection::Rename(const std::wstring& from, const std::wstring& to) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    FtpReply reply;
+    DWORD error = control_.Command("RNFR " + EncodePath(from), reply);
+    if (!error && reply.Class() != 3) error = ERROR_INTERNET_EXTENDED_ERROR;
+    if (!error) error = control_.Command("RNTO " + EncodePath(to), reply);
+    if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return Failed(error);
+}
+
+DWORD FtpConnection::Command(const std::wstring& command) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    // The command may change the type; the next transfer sets it again.
+    type_ = 0;
+    FtpReply reply;
+    DWORD error = control_.Command(EncodeServerText(command), reply);
+    // A preliminary reply announces a transfer without a data connection:
+    // its final reply would answer the next command.
+    if (!error && reply.Class() == 1) error = ERROR_INTERNET_INVALID_OPERATION;
+    if (!error && reply.Class() != 2 && reply.Class() != 3) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return Failed(error);
+}
+
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;
@@ -301,26 +347,72 @@ DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     return Failed(error);
 }
 
+// The command goes out while a passive connect completes: one wait instead of two.
 DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& channel) {
     DWORD error = channel.Prepare(control_, passive_, dataModes_);
+    if (!error) error = control_.Send(command);
+    if (!error) error = channel.FinishPassive();
     FtpReply reply;
-    if (!error) error = control_.Command(command, reply);
+    if (!error) error = control_.ReadReply(reply);
     if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
     if (!error) error = channel.Establish(control_);
     return !error && tls_ ? SecureDataChannel(channel) : error;
 }
 
-DWORD FtpConnection::ReadListing(const std::wstring& folder, std::string& data) {
+// The server answers an abort twice, for the transfer (426, or 226 when it
+// had ended) and for ABOR itself (226 or 225), or only with 225 when no data
+// had moved yet. The transfer's reply is the one to show. An upload's data
+// connection is reset only once the server took the ABOR (or did not in
+// time): a server that saw the reset first could take it for the end of a
+// complete file. A download's goes at once, so the server stops sending.
+DWORD FtpConnection::CutTransfer(FtpSocket& data, bool upload) {
+    data.AbortWithReset();
+    if (!upload) data.Close();
+    ULONGLONG deadline = GetTickCount64() + kAbortReplyMs;
+    auto left = [deadline] {
+        ULONGLONG now = GetTickCount64();
+        return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    };
+    FtpReply transfer, abort;
+    DWORD error = control_.SendAbort();
+    if (!error) error = control_.ReadReplyWithin(upload ? kAbortBeforeResetMs : left(), transfer);
+    bool waited = upload && error == ERROR_INTERNET_TIMEOUT;
+    data.Close();
+    // A server that reads no command during a transfer answers once the reset ended it.
+    if (waited) error = control_.ReadReplyWithin(left(), transfer);
+    if (!error && transfer.code != 225) error = control_.ReadReplyWithin(left(), abort);
+    if (!error) RecordLastResponse(transfer.code, DecodeServerText(transfer.text + "\r\n"));
+    return error;
+}
+
+DWORD FtpConnection::ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries) {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    FtpListingReader reader(hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    char chunk[64 * 1024];
+    size_t total = 0;
+    for (size_t received = 1; received > 0; total += received) {
+        if (DWORD error = data.Receive(chunk, sizeof(chunk), received)) return error;
+        if (total > kMaxListingBytes || !reader.Add(chunk, received))
+            return ERROR_INTERNET_INCORRECT_FORMAT;
+    }
+    entries = reader.Finish();
+    return 0;
+}
+
+// A listing the server garbles is cut short, and the connection stays usable.
+DWORD FtpConnection::ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries) {
     std::string command = hasMlst_ ? "MLSD" : "LIST";
     if (!folder.empty()) command += " " + EncodePath(folder);
     FtpDataChannel channel;
     DWORD error = StartTransfer(command, channel);
     if (error) return error;
-    char chunk[64 * 1024];
-    for (size_t received = 1; !error && received > 0;) {
-        error = channel.Socket().Receive(chunk, sizeof(chunk), received);
-        data.append(chunk, received);
-        if (data.size() > kMaxListingBytes) error = ERROR_INTERNET_INVALID_OPERATION;
+    WatchData(&channel.Socket());
+    error = ReceiveListing(channel.Socket(), entries);
+    WatchData(nullptr);
+    if (error == ERROR_INTERNET_INCORRECT_FORMAT) {
+        DWORD cut = CutTransfer(channel.Socket(), false);
+        return cut ? cut : error;
     }
     channel.Socket().Close();
     if (error) return error;
@@ -358,11 +450,7 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
     if (!MeansWholeFolder(leaf) && !HasWildcard(leaf) && hasMlst_)
         return Failed(FindOne(pattern, leaf, entries));
 
-    std::string data;
-    if ((error = ReadListing(folder, data))) return Failed(error);
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    entries = ParseListing(data, hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+    if ((error = ReadListing(folder, entries))) return Failed(error);
     for (const FtpListEntry& entry : entries)
         if (entry.legacyName) legacyNames_.insert(entry.name);
     if (!MeansWholeFolder(leaf)) {
@@ -398,10 +486,22 @@ DWORD FtpConnection::FinishTransfer() {
     return Failed(error);
 }
 
+DWORD FtpConnection::AbortTransfer(FtpSocket& data, bool upload) {
+    Lock lock = Acquire();
+    if (!lock.owns_lock() || broken_) {
+        data.Close();
+        Abandon();
+        return lock.owns_lock() ? ERROR_FTP_DROPPED : ERROR_INTERNET_TIMEOUT;
+    }
+    transferOpen_ = false;
+    return Failed(CutTransfer(data, upload));
+}
+
 DWORD FtpConnection::Close() {
     Lock lock(mutex_, std::try_to_lock);
     // Polite when idle; a call blocked on another thread is cut short instead.
     if (lock.owns_lock() && !broken_ && control_.Socket().IsOpen()) control_.Send("QUIT");
     control_.Abort();
+    CutWatchedData();
     return 0;
 }

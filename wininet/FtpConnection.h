@@ -27,6 +27,10 @@ class FtpConnection : public InternetHandle {
     DWORD RemoveFile(const std::wstring& name);
     DWORD RemoveFolder(const std::wstring& name);
     DWORD MakeFolder(const std::wstring& name);
+    DWORD Rename(const std::wstring& from, const std::wstring& to);
+    // A command of the caller's (SIZE, REST, SITE, ...) answered on the
+    // control connection alone; a reply of class 2 or 3 is a success.
+    DWORD Command(const std::wstring& command);
     // The entries a pattern names: all of a folder, those matching wildcards, or one name.
     DWORD Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries);
     // Starts RETR or STOR on the channel; type is 'A' or 'I'.
@@ -35,6 +39,9 @@ class FtpConnection : public InternetHandle {
     DWORD FinishTransfer();
     // Whether commands and data travel under TLS.
     bool Secure() const { return tls_ != nullptr; }
+    // Ends the open transfer as cut short (ABOR, and its data connection reset),
+    // so that the server keeps no partial upload as a complete file.
+    DWORD AbortTransfer(FtpSocket& data, bool upload);
     // Gives the connection up without waiting for it, from any thread.
     void Abandon();
     DWORD Close() override;
@@ -58,7 +65,12 @@ class FtpConnection : public InternetHandle {
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
-    DWORD ReadListing(const std::wstring& folder, std::string& data);
+    DWORD CutTransfer(FtpSocket& data, bool upload);
+    DWORD ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries);
+    DWORD ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries);
+    // The data connection a listing is read from, so that a close can cut it short.
+    void WatchData(FtpSocket* socket);
+    void CutWatchedData();
     // A name listed in a legacy code page goes back in the bytes it came in.
     std::string EncodePath(const std::wstring& path) const;
     void RememberLegacyNames(const std::wstring& path);
@@ -67,6 +79,8 @@ class FtpConnection : public InternetHandle {
 
     std::timed_mutex mutex_;
     FtpControl control_;
+    std::mutex watchMutex_;
+    FtpSocket* watchedData_ = nullptr;
     FtpDataModes dataModes_;
     const bool passive_;
     const DWORD tlsFlags_;

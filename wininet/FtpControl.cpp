@@ -23,7 +23,7 @@ int LeadingCode(const std::string& line) {
 
 }  // namespace
 
-DWORD FtpControl::ReadLine(std::string& line) {
+DWORD FtpControl::ReadLine(std::string& line, ULONGLONG deadline) {
     for (;;) {
         size_t end = pending_.find('\n');
         if (end != std::string::npos) {
@@ -34,16 +34,19 @@ DWORD FtpControl::ReadLine(std::string& line) {
         if (pending_.size() > kMaxReplyBytes) return ERROR_INTERNET_INVALID_OPERATION;
         char chunk[4096];
         size_t received = 0;
-        DWORD error = socket_.Receive(chunk, sizeof(chunk), received);
+        DWORD error = socket_.Receive(chunk, sizeof(chunk), received, deadline);
         if (error) return error;
         if (received == 0) return ERROR_INTERNET_CONNECTION_ABORTED;
         pending_.append(chunk, received);
     }
 }
 
-DWORD FtpControl::ReadReply(FtpReply& reply) {
+DWORD FtpControl::ReadReply(FtpReply& reply) { return ReadReplyWithin(FtpReplyBoundMs(), reply); }
+
+DWORD FtpControl::ReadReplyWithin(DWORD boundMs, FtpReply& reply) {
+    ULONGLONG deadline = GetTickCount64() + boundMs;
     std::string line;
-    DWORD error = ReadLine(line);
+    DWORD error = ReadLine(line, deadline);
     if (error) return error;
     reply.code = LeadingCode(line);
     if (reply.code == 0) return ERROR_INTERNET_INVALID_OPERATION;
@@ -52,7 +55,7 @@ DWORD FtpControl::ReadReply(FtpReply& reply) {
     if (line.size() > 3 && line[3] == '-') {
         std::string last = line.substr(0, 3) + " ";
         do {
-            error = ReadLine(line);
+            error = ReadLine(line, deadline);
             if (error) return error;
             if (reply.text.size() + line.size() > kMaxReplyBytes)
                 return ERROR_INTERNET_INVALID_OPERATION;
@@ -66,6 +69,13 @@ DWORD FtpControl::ReadReply(FtpReply& reply) {
 DWORD FtpControl::Send(const std::string& line) {
     std::string command = line + "\r\n";
     return socket_.Send(command.data(), command.size());
+}
+
+DWORD FtpControl::SendAbort() {
+    static const char kInterrupt[] = "\xFF\xF4\xFF", kDataMark = '\xF2';
+    DWORD error = socket_.Send(kInterrupt, sizeof(kInterrupt) - 1);
+    if (!error) error = socket_.SendUrgent(kDataMark);
+    return error ? error : Send("ABOR");
 }
 
 DWORD FtpControl::Command(const std::string& line, FtpReply& reply) {

@@ -12,13 +12,20 @@ struct FtpReply {
 };
 
 // The control connection: commands out, numbered replies in. Results are
-// WinINet error codes; a reply of any code is a success at this level.
+// WinINet error codes; a reply of any code is a success at this level. A
+// reply fails when it stalls for the idle bound or, however it trickles in,
+// takes longer than the reply bound in all.
 class FtpControl {
   public:
     DWORD Connect(const sockaddr* address, int length) { return socket_.Connect(address, length); }
     DWORD ReadReply(FtpReply& reply);
+    // The same with a bound of the caller's, for replies that must come quickly or not at all.
+    DWORD ReadReplyWithin(DWORD boundMs, FtpReply& reply);
     DWORD Command(const std::string& line, FtpReply& reply);
     DWORD Send(const std::string& line);
+    // ABOR after the Telnet interrupt and an urgent Synch, which a server busy
+    // with a transfer notices although it reads no commands meanwhile.
+    DWORD SendAbort();
     void Abort() { socket_.Abort(); }
     // After the server accepted AUTH TLS. Bytes that came after that reply were
     // sent in the clear and could be a third party's: they fail the handshake.
@@ -26,7 +33,7 @@ class FtpControl {
     FtpSocket& Socket() { return socket_; }
 
   private:
-    DWORD ReadLine(std::string& line);
+    DWORD ReadLine(std::string& line, ULONGLONG deadline);
 
     FtpSocket socket_;
     std::string pending_;  // received bytes not yet taken as lines

@@ -110,7 +110,7 @@ DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& m
     if (!control.Socket().PeerAddress(server)) return ERROR_INTERNET_CONNECTION_ABORTED;
     SetPort(server, port);
     int length = server.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
-    return socket_.Connect(reinterpret_cast<sockaddr*>(&server), length);
+    return socket_.StartConnect(reinterpret_cast<sockaddr*>(&server), length);
 }
 
 DWORD FtpDataChannel::Establish(FtpControl& control) {

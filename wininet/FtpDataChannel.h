@@ -14,8 +14,11 @@ struct FtpDataModes {
 // local address and takes a connection only from the server's address.
 class FtpDataChannel {
   public:
-    // Before the transfer command: passive connects, active listens and says where.
+    // Before the transfer command: passive starts connecting, active listens and says where.
     DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes);
+    // After the transfer command is sent: passive finishes connecting, so that
+    // the command and the connect travel together.
+    DWORD FinishPassive() { return passive_ ? socket_.FinishConnect() : 0; }
     // After the server's preliminary reply: active waits for the server.
     DWORD Establish(FtpControl& control);
     FtpSocket& Socket() { return socket_; }

@@ -4,137 +4,165 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
 
 namespace {
 
-constexpr size_t kChunkCount = 4;
-constexpr size_t kChunkBytes = 1024 * 1024;
+// Large enough that the network never waits for a caller writing to a slow
+// disk for a moment.
+constexpr size_t kRingBytes = 4 * 1024 * 1024;
+// Below this a transfer is over before a thread would pay for itself.
+constexpr uint64_t kDirectBytes = 1024 * 1024;
 
 }  // namespace
 
-FtpDataPump::FtpDataPump(FtpSocket& socket, bool upload) : socket_(socket), upload_(upload) {
-    for (size_t i = 0; i < kChunkCount; ++i) {
-        chunks_.push_back(std::make_unique<Chunk>());
-        chunks_.back()->data.resize(kChunkBytes);
-        free_.push_back(chunks_.back().get());
-    }
-}
+FtpDataPump::FtpDataPump(FtpSocket& socket, bool upload)
+    : socket_(socket), upload_(upload), capacity_(kRingBytes) {}
 
 FtpDataPump::~FtpDataPump() { Stop(); }
 
-DWORD FtpDataPump::Start() {
+DWORD FtpDataPump::StartThread() {
     try {
+        ring_.reset(new char[capacity_]);
         thread_ = std::thread(upload_ ? &FtpDataPump::SendLoop : &FtpDataPump::ReceiveLoop, this);
-    } catch (const std::system_error&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (const std::exception&) {
+        return failure_ = ERROR_NOT_ENOUGH_MEMORY;
     }
     return 0;
 }
 
-FtpDataPump::Chunk* FtpDataPump::TakeFree() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return !free_.empty() || stopped_ || failure_; });
-    if (stopped_ || failure_) return nullptr;
-    Chunk* chunk = free_.front();
-    free_.pop_front();
-    chunk->size = 0;
-    return chunk;
+// Until the pump thread starts only the caller's thread moves data; the lock
+// is for Stop, from another thread.
+DWORD FtpDataPump::ReadDirect(char* out, size_t size, size_t& read) {
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
+            if (failure_ || ended_ || read == size) return failure_;
+        }
+        size_t received = 0;
+        DWORD error = socket_.Receive(out + read, size - read, received);
+        std::lock_guard<std::mutex> lock(mutex_);
+        failure_ = error;
+        ended_ = !error && received == 0;
+        read += received;
+        direct_ += received;
+    }
 }
 
-void FtpDataPump::Hand(Chunk* chunk, std::deque<Chunk*>& to) {
+DWORD FtpDataPump::WriteDirect(const char* data, size_t size) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
+        if (failure_) return failure_;
+    }
+    DWORD error = socket_.Send(data, size);
     std::lock_guard<std::mutex> lock(mutex_);
-    to.push_back(chunk);
+    if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    failure_ = error;
+    direct_ += size;
+    return error;
+}
+
+size_t FtpDataPump::WaitForRoom(Lock& lock) {
+    changed_.wait(lock, [&] { return filled_ - taken_ < capacity_ || stopped_ || failure_; });
+    if (stopped_ || failure_) return 0;
+    size_t free = capacity_ - static_cast<size_t>(filled_ - taken_);
+    return std::min(free, capacity_ - static_cast<size_t>(filled_ % capacity_));
+}
+
+size_t FtpDataPump::WaitForData(Lock& lock) {
+    changed_.wait(lock, [&] { return filled_ > taken_ || ended_ || stopped_; });
+    if (stopped_) return 0;
+    size_t held = static_cast<size_t>(filled_ - taken_);
+    return std::min(held, capacity_ - static_cast<size_t>(taken_ % capacity_));
+}
+
+void FtpDataPump::End(DWORD failure) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    failure_ = failure;
+    if (!upload_) ended_ = true;
     changed_.notify_all();
 }
 
-// Fills each chunk before handing it over: fewer hand-overs, fewer wake-ups.
-DWORD FtpDataPump::Fill(Chunk& chunk) {
-    while (chunk.size < chunk.data.size()) {
-        size_t received = 0;
-        DWORD error = socket_.Receive(chunk.data.data() + chunk.size,
-                                      chunk.data.size() - chunk.size, received);
-        if (error || received == 0) return error;
-        chunk.size += received;
-    }
-    return 0;
-}
-
+// Each receive is passed on at once: only a full ring makes the socket wait.
 void FtpDataPump::ReceiveLoop() {
-    for (Chunk* chunk; (chunk = TakeFree());) {
-        DWORD error = Fill(*chunk);
-        bool full = chunk->size == chunk->data.size();
-        if (chunk->size > 0) Hand(chunk, ready_);
-        if (error || !full) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (chunk->size == 0) free_.push_back(chunk);
-            failure_ = error;
-            ended_ = true;
-            changed_.notify_all();
-            return;
+    for (;;) {
+        size_t room;
+        char* into;
+        {
+            Lock lock(mutex_);
+            if (!(room = WaitForRoom(lock))) return;
+            into = At(filled_);
         }
+        size_t received = 0;
+        DWORD error = socket_.Receive(into, room, received);
+        if (error || received == 0) return End(error);
+        Lock lock(mutex_);
+        // The reader waits only on an empty ring, so only then is it woken.
+        if (filled_ == taken_) changed_.notify_all();
+        filled_ += received;
     }
 }
 
 void FtpDataPump::SendLoop() {
     for (;;) {
-        Chunk* chunk;
+        size_t held;
+        const char* from;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return !ready_.empty() || ended_ || stopped_; });
-            if (stopped_ || ready_.empty()) return;
-            chunk = ready_.front();
-            ready_.pop_front();
+            Lock lock(mutex_);
+            if (!(held = WaitForData(lock))) return;
+            from = At(taken_);
         }
-        DWORD error = socket_.Send(chunk->data.data(), chunk->size);
-        std::lock_guard<std::mutex> lock(mutex_);
-        free_.push_back(chunk);
-        if (error) failure_ = error;
-        changed_.notify_all();
-        if (error) return;
+        if (DWORD error = socket_.Send(from, held)) return End(error);
+        Lock lock(mutex_);
+        // The writer waits only on a full ring, so only then is it woken.
+        if (filled_ - taken_ == capacity_) changed_.notify_all();
+        taken_ += held;
     }
 }
 
 DWORD FtpDataPump::Read(char* out, size_t size, size_t& read) {
     read = 0;
+    if (!thread_.joinable()) {
+        if (direct_ < kDirectBytes || ended_ || failure_) return ReadDirect(out, size, read);
+        if (DWORD error = StartThread()) return error;
+    }
+    Lock lock(mutex_);
     while (read < size) {
-        if (!current_) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return !ready_.empty() || ended_ || stopped_; });
-            if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
-            // Data received before a failure is delivered before the failure.
-            if (ready_.empty()) return failure_;
-            current_ = ready_.front();
-            ready_.pop_front();
-            offset_ = 0;
-        }
-        size_t count = std::min(current_->size - offset_, size - read);
-        memcpy(out + read, current_->data.data() + offset_, count);
-        offset_ += count;
+        size_t held = WaitForData(lock);
+        if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
+        // Data received before a failure is delivered before the failure.
+        if (!held) return failure_;
+        size_t count = std::min(held, size - read);
+        const char* from = At(taken_);
+        lock.unlock();
+        memcpy(out + read, from, count);
+        lock.lock();
+        if (filled_ - taken_ == capacity_) changed_.notify_all();
+        taken_ += count;
         read += count;
-        if (offset_ == current_->size) {
-            Hand(current_, free_);
-            current_ = nullptr;
-        }
     }
     return 0;
 }
 
 DWORD FtpDataPump::Write(const char* data, size_t size) {
+    if (!thread_.joinable()) {
+        if (direct_ < kDirectBytes || failure_) return WriteDirect(data, size);
+        if (DWORD error = StartThread()) return error;
+    }
+    Lock lock(mutex_);
     while (size > 0) {
-        if (!current_ && !(current_ = TakeFree())) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            return stopped_ ? ERROR_INTERNET_OPERATION_CANCELLED : failure_;
-        }
-        size_t count = std::min(current_->data.size() - current_->size, size);
-        memcpy(current_->data.data() + current_->size, data, count);
-        current_->size += count;
+        size_t room = WaitForRoom(lock);
+        if (!room) return stopped_ ? ERROR_INTERNET_OPERATION_CANCELLED : failure_;
+        size_t count = std::min(room, size);
+        char* into = At(filled_);
+        lock.unlock();
+        memcpy(into, data, count);
+        lock.lock();
+        if (filled_ == taken_) changed_.notify_all();
+        filled_ += count;
         data += count;
         size -= count;
-        if (current_->size == current_->data.size()) {
-            Hand(current_, ready_);
-            current_ = nullptr;
-        }
     }
     return 0;
 }
@@ -142,8 +170,6 @@ DWORD FtpDataPump::Write(const char* data, size_t size) {
 DWORD FtpDataPump::Finish() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (upload_ && current_ && current_->size > 0) ready_.push_back(current_);
-        current_ = nullptr;
         ended_ = true;
         changed_.notify_all();
     }
@@ -158,11 +184,19 @@ void FtpDataPump::Stop() {
         stopped_ = true;
         changed_.notify_all();
     }
-    socket_.Abort();
+    if (upload_)
+        socket_.AbortWithReset();
+    else
+        socket_.Abort();
     if (thread_.joinable()) thread_.join();
 }
 
 bool FtpDataPump::Delivered() {
     std::lock_guard<std::mutex> lock(mutex_);
-    return ended_ && !failure_ && ready_.empty() && !current_;
+    return ended_ && !failure_ && filled_ == taken_;
+}
+
+DWORD FtpDataPump::Failure() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return failure_;
 }

@@ -1,17 +1,20 @@
 #pragma once
 
 #include <condition_variable>
-#include <deque>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 #include "wininet/FtpSocket.h"
 
-// Moves one transfer's data on a thread of its own, through a few large
-// chunks, so that the network and the caller's own work on the local file
-// overlap instead of taking turns. Waits are bounded through the socket's.
+// Moves one transfer's data. The first megabyte goes straight between the
+// caller and the socket, so a small file costs no thread; beyond it the data
+// moves on a thread of its own through a ring buffer, so that the network and
+// the caller's work on the local file overlap instead of taking turns. Each
+// piece is passed on as soon as it arrives (never held back to fill a block),
+// so a slow link still shows steady progress. Waits are bounded through the
+// socket's.
 class FtpDataPump {
   public:
     FtpDataPump(FtpSocket& socket, bool upload);
@@ -19,40 +22,46 @@ class FtpDataPump {
     FtpDataPump(const FtpDataPump&) = delete;
     FtpDataPump& operator=(const FtpDataPump&) = delete;
 
-    DWORD Start();
     // Download: fills `out` unless the data ends first (read == 0 at the end).
     DWORD Read(char* out, size_t size, size_t& read);
     // Upload: takes all of `data` unless the transfer failed.
     DWORD Write(const char* data, size_t size);
     // Upload: sends what is left; both: waits for the thread. The transfer's failure, if any.
     DWORD Finish();
-    // Ends the thread at once; a blocked Read or Write fails as cancelled. Safe from any thread.
+    // Ends the thread at once; a blocked Read or Write fails as cancelled. An
+    // upload's connection is then reset on close, never ended as complete.
+    // Safe from any thread.
     void Stop();
     // Download: every byte up to the end of the data was handed to the caller.
     bool Delivered();
+    // The error that ended the transfer, 0 while none did.
+    DWORD Failure();
 
   private:
-    struct Chunk {
-        std::vector<char> data;
-        size_t size = 0;
-    };
+    using Lock = std::unique_lock<std::mutex>;
 
-    DWORD Fill(Chunk& chunk);
+    DWORD StartThread();
+    DWORD ReadDirect(char* out, size_t size, size_t& read);
+    DWORD WriteDirect(const char* data, size_t size);
     void ReceiveLoop();
     void SendLoop();
-    Chunk* TakeFree();
-    void Hand(Chunk* chunk, std::deque<Chunk*>& to);
+    // The free part of the ring that can be filled in one piece; 0 once stopped.
+    size_t WaitForRoom(Lock& lock);
+    // The filled part of the ring that can be taken in one piece; 0 at the end.
+    size_t WaitForData(Lock& lock);
+    char* At(uint64_t position) { return ring_.get() + position % capacity_; }
+    void End(DWORD failure);
 
     FtpSocket& socket_;
     const bool upload_;
-    std::vector<std::unique_ptr<Chunk>> chunks_;
+    const size_t capacity_;
+    std::unique_ptr<char[]> ring_;
+    uint64_t direct_ = 0;  // bytes moved before the thread started
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<Chunk*> free_;
-    std::deque<Chunk*> ready_;  // received and not yet read, or written and not yet sent
-    Chunk* current_ = nullptr;  // the caller's chunk
-    size_t offset_ = 0;         // read position in the caller's chunk
-    bool ended_ = false;        // download: no more data comes; upload: no more is written
+    uint64_t filled_ = 0;  // bytes put into the ring since the start
+    uint64_t taken_ = 0;   // bytes taken out of it
+    bool ended_ = false;   // download: no more data comes; upload: no more is written
     bool stopped_ = false;
     DWORD failure_ = 0;
     std::thread thread_;

@@ -8,9 +8,7 @@ FtpFileHandle::FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upl
 
 DWORD FtpFileHandle::Open(const std::wstring& name, char type) {
     DWORD error = connection_->OpenTransfer(name, upload_, type, channel_);
-    if (error) return error;
-    pump_ = std::make_unique<FtpDataPump>(channel_.Socket(), upload_);
-    if ((error = pump_->Start())) Finish(true);
+    if (!error) pump_ = std::make_unique<FtpDataPump>(channel_.Socket(), upload_);
     return error;
 }
 
@@ -35,36 +33,46 @@ DWORD FtpFileHandle::Write(const void* data, DWORD size, DWORD& written) {
     return error;
 }
 
-DWORD FtpFileHandle::Finish(bool interrupted) {
-    // A download stopped before its end was stopped on purpose; the server's
-    // complaint about it is no failure.
-    bool stoppedEarly = interrupted || (!upload_ && !pump_->Delivered());
-    DWORD error = 0;
-    if (stoppedEarly)
-        pump_->Stop();
-    else
-        error = pump_->Finish();
+void FtpFileHandle::Abort() {
+    aborted_ = true;
+    pump_->Stop();
+}
+
+DWORD FtpFileHandle::Finish() {
+    DWORD error = pump_->Finish();
+    // An upload whose last data could not be sent must not end as a whole file.
+    if (error && upload_) {
+        CutShort();
+        return error;
+    }
     if (upload_) channel_.Socket().FinishSending();
-    // Closing an unfinished download resets the data connection, which the
-    // server answers with its own error reply.
     channel_.Socket().Close();
     DWORD verdict = connection_->FinishTransfer();
-    if (stoppedEarly) return 0;
     return error ? error : verdict;
+}
+
+DWORD FtpFileHandle::CutShort() {
+    pump_->Stop();
+    return connection_->AbortTransfer(channel_.Socket(), upload_);
 }
 
 DWORD FtpFileHandle::Close() {
     closing_ = true;
     std::unique_lock<std::timed_mutex> lock(ioMutex_, std::try_to_lock);
-    bool interrupted = !lock.owns_lock();
-    if (interrupted) {
-        pump_->Stop();
+    if (!lock.owns_lock()) {
+        Abort();
         // A call that does not return although its transfer is stopped belongs
         // to a thread that was terminated inside it: give the connection up.
-        if (!lock.try_lock_for(std::chrono::milliseconds(kFtpTimeoutMs))) {
+        if (!lock.try_lock_for(std::chrono::milliseconds(FtpIdleBoundMs()))) {
             connection_->Abandon();
             return 0;
         }
     }
-    return Finish(interrupted);
+    bool complete = !aborted_ && (upload_ ? !pump_->Failure() : pump_->Delivered());
+    if (complete) return Finish();
+    // A download stopped early and an abort were asked for: the server's
+    // complaint about them is no failure. A failed upload keeps its failure.
+    DWORD failure = upload_ && !aborted_ ? pump_->Failure() : 0;
+    CutShort();
+    return failure;
 }

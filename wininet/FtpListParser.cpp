@@ -8,6 +8,10 @@
 
 namespace {
 
+// Far beyond any real entry (a name of MAX_PATH characters of four bytes each
+// and every fact a server gives), far below what could hurt.
+constexpr size_t kMaxListLineBytes = 16 * 1024;
+
 struct Token {
     size_t begin;
     size_t end;
@@ -259,21 +263,46 @@ bool ParseListLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry&
     return ParseDosLine(line, entry);
 }
 
+void FtpListingReader::ParseLine(const char* begin, const char* end) {
+    if (end > begin && end[-1] == '\r') --end;
+    std::string line(begin, end);
+    FtpListEntry entry;
+    bool parsed = style_ == FtpListStyle::kMlsd ? ParseMlsxLine(line, entry)
+                                                : ParseListLine(line, now_, entry);
+    if (parsed) entries_.push_back(std::move(entry));
+}
+
+bool FtpListingReader::Add(const char* data, size_t size) {
+    const char* end = data + size;
+    for (const char* start = data; start < end;) {
+        const char* lineEnd = static_cast<const char*>(memchr(start, '\n', end - start));
+        const char* pieceEnd = lineEnd ? lineEnd : end;
+        if (partial_.size() + (pieceEnd - start) > kMaxListLineBytes) return false;
+        if (!lineEnd) {
+            partial_.append(start, end);
+            return true;
+        }
+        if (partial_.empty()) {
+            ParseLine(start, lineEnd);
+        } else {
+            partial_.append(start, lineEnd);
+            ParseLine(partial_.data(), partial_.data() + partial_.size());
+            partial_.clear();
+        }
+        start = lineEnd + 1;
+    }
+    return true;
+}
+
+std::vector<FtpListEntry> FtpListingReader::Finish() {
+    if (!partial_.empty()) ParseLine(partial_.data(), partial_.data() + partial_.size());
+    partial_.clear();
+    return std::move(entries_);
+}
+
 std::vector<FtpListEntry> ParseListing(const std::string& data, FtpListStyle style,
                                        const SYSTEMTIME& now) {
-    std::vector<FtpListEntry> entries;
-    FtpListEntry entry;
-    size_t start = 0;
-    while (start < data.size()) {
-        size_t end = data.find('\n', start);
-        if (end == std::string::npos) end = data.size();
-        size_t length = end - start;
-        if (length > 0 && data[end - 1] == '\r') --length;
-        std::string line = data.substr(start, length);
-        bool parsed = style == FtpListStyle::kMlsd ? ParseMlsxLine(line, entry)
-                                                   : ParseListLine(line, now, entry);
-        if (parsed) entries.push_back(std::move(entry));
-        start = end + 1;
-    }
-    return entries;
+    FtpListingReader reader(style, now);
+    reader.Add(data.data(), data.size());
+    return reader.Finish();
 }

@@ -29,6 +29,27 @@ bool ParseMlsxLine(const std::string& line, FtpListEntry& entry);
 // are placed in the year up to `now`.
 bool ParseListLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry& entry);
 
+// Turns a listing into entries as its bytes arrive, one line at a time, so
+// that memory follows the entries and never a hostile server's endless line:
+// a line is measured before it is parsed.
+class FtpListingReader {
+  public:
+    FtpListingReader(FtpListStyle style, const SYSTEMTIME& now) : style_(style), now_(now) {}
+
+    // False once a line has grown longer than any entry's can be.
+    bool Add(const char* data, size_t size);
+    // Takes the entries, the last line included when it has no line end.
+    std::vector<FtpListEntry> Finish();
+
+  private:
+    void ParseLine(const char* begin, const char* end);
+
+    const FtpListStyle style_;
+    const SYSTEMTIME now_;
+    std::string partial_;  // the start of a line whose end has not come yet
+    std::vector<FtpListEntry> entries_;
+};
+
 // Splits a whole listing into lines and keeps the entries that parse.
 std::vector<FtpListEntry> ParseListing(const std::string& data, FtpListStyle style,
                                        const SYSTEMTIME& now);

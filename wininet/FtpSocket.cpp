@@ -6,9 +6,11 @@
 
 namespace {
 
-// Waits are cut into slices so that an abort is noticed even where shutting
-// the socket down does not wake the poll.
-constexpr DWORD kWaitSliceMs = 100;
+// Every event a wait may look for; selected once per socket.
+constexpr long kNetworkEvents = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE | FD_ACCEPT;
+
+std::atomic<DWORD> idleBoundMs{kFtpTimeoutMs};
+std::atomic<DWORD> replyBoundMs{3 * kFtpTimeoutMs};
 
 DWORD ErrorFromSocket(int code) {
     switch (code) {
@@ -32,42 +34,79 @@ int AddressLength(const sockaddr_storage& address) {
 
 }  // namespace
 
-FtpSocket::FtpSocket() = default;
+DWORD FtpIdleBoundMs() { return idleBoundMs; }
 
-FtpSocket::~FtpSocket() { Close(); }
+DWORD FtpReplyBoundMs() { return replyBoundMs; }
+
+void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs) {
+    idleBoundMs = idleMs;
+    replyBoundMs = replyMs;
+}
+
+FtpSocket::FtpSocket()
+    : network_(WSACreateEvent()), abort_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+FtpSocket::~FtpSocket() {
+    Close();
+    WSACloseEvent(network_);
+    CloseHandle(abort_);
+}
+
+// The event selection also makes the socket non-blocking.
+DWORD FtpSocket::Adopt(SOCKET socket) {
+    socket_ = socket;
+    peer_ = sockaddr_storage();
+    if (socket == INVALID_SOCKET) return ERROR_INTERNET_CANNOT_CONNECT;
+    return WSAEventSelect(socket, network_, kNetworkEvents) == 0 ? 0
+                                                                 : ERROR_INTERNET_CANNOT_CONNECT;
+}
 
 DWORD FtpSocket::Create(int family) {
     Close();
-    socket_ = socket(family, SOCK_STREAM, IPPROTO_TCP);
-    if (socket_ == INVALID_SOCKET) return ERROR_INTERNET_CANNOT_CONNECT;
-    u_long nonBlocking = 1;
-    ioctlsocket(socket_, FIONBIO, &nonBlocking);
-    return 0;
+    return Adopt(socket(family, SOCK_STREAM, IPPROTO_TCP));
 }
 
-DWORD FtpSocket::WaitFor(short events) {
-    ULONGLONG deadline = GetTickCount64() + kFtpTimeoutMs;
+// Waits on events rather than polling: under Wine an event wakes the waiter
+// sooner, and an abort sets its own event, so a blocked call returns at once.
+DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
+    ULONGLONG idle = GetTickCount64() + idleBoundMs;
+    if (!deadline || idle < deadline) deadline = idle;
+    HANDLE wakers[] = {abort_, network_};
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        WSAPOLLFD poll = {socket_.load(), events, 0};
-        int ready = WSAPoll(&poll, 1, kWaitSliceMs);
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return ERROR_INTERNET_TIMEOUT;
+        DWORD woken = WaitForMultipleObjects(2, wakers, FALSE, static_cast<DWORD>(deadline - now));
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        if (ready > 0) return 0;
-        if (ready < 0) return ErrorFromSocket(WSAGetLastError());
-        if (GetTickCount64() >= deadline) return ERROR_INTERNET_TIMEOUT;
+        if (woken != WAIT_OBJECT_0 + 1) continue;
+        WSANETWORKEVENTS happened;
+        if (WSAEnumNetworkEvents(socket_, network_, &happened) != 0)
+            return ErrorFromSocket(WSAGetLastError());
+        if ((happened.lNetworkEvents & FD_CONNECT) && happened.iErrorCode[FD_CONNECT_BIT])
+            return ErrorFromSocket(happened.iErrorCode[FD_CONNECT_BIT]);
+        // The call that waited finds out what the end of the stream means for it.
+        if (happened.lNetworkEvents & (events | FD_CLOSE)) return 0;
     }
 }
 
 DWORD FtpSocket::Connect(const sockaddr* address, int length) {
+    DWORD error = StartConnect(address, length);
+    return error ? error : FinishConnect();
+}
+
+DWORD FtpSocket::StartConnect(const sockaddr* address, int length) {
     DWORD error = Create(address->sa_family);
     if (error) return error;
-    if (connect(socket_, address, length) == 0) return 0;
-    if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
-    error = WaitFor(POLLWRNORM);
-    if (error) return error;
-    int result = 0, size = sizeof(result);
-    getsockopt(socket_, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&result), &size);
-    return result ? ErrorFromSocket(result) : 0;
+    connecting_ = connect(socket_, address, length) != 0;
+    if (connecting_ && WSAGetLastError() != WSAEWOULDBLOCK)
+        return ErrorFromSocket(WSAGetLastError());
+    return 0;
+}
+
+DWORD FtpSocket::FinishConnect() {
+    if (!connecting_) return 0;
+    connecting_ = false;
+    return WaitFor(FD_CONNECT);
 }
 
 DWORD FtpSocket::Listen(const sockaddr_storage& address) {
@@ -85,22 +124,21 @@ DWORD FtpSocket::Listen(const sockaddr_storage& address) {
 }
 
 DWORD FtpSocket::AcceptFrom(FtpSocket& listener) {
-    DWORD error = listener.WaitFor(POLLRDNORM);
-    if (error) return error;
-    socket_ = accept(listener.socket_, nullptr, nullptr);
-    if (socket_ == INVALID_SOCKET) return ErrorFromSocket(WSAGetLastError());
-    u_long nonBlocking = 1;
-    ioctlsocket(socket_, FIONBIO, &nonBlocking);
-    return 0;
+    for (;;) {
+        SOCKET accepted = accept(listener.socket_, nullptr, nullptr);
+        if (accepted != INVALID_SOCKET) return Adopt(accepted);
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
+        if (DWORD error = listener.WaitFor(FD_ACCEPT)) return error;
+    }
 }
 
 DWORD FtpSocket::Send(const char* data, size_t length) {
     return tls_ ? tls_->Write(data, length) : SendPlain(data, length);
 }
 
-DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received) {
-    if (!tls_) return ReceivePlain(buffer, capacity, received);
-    return tls_->Read(buffer, capacity, received);
+DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
+    if (!tls_) return ReceivePlain(buffer, capacity, received, deadline);
+    return tls_->Read(buffer, capacity, received, deadline);
 }
 
 DWORD FtpSocket::StartTls(TlsContext& context, bool resume) {
@@ -122,26 +160,33 @@ DWORD FtpSocket::SendPlain(const char* data, size_t length) {
             continue;
         }
         if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
-        DWORD error = WaitFor(POLLWRNORM);
+        DWORD error = WaitFor(FD_WRITE);
         if (error) return error;
     }
     return 0;
 }
 
-DWORD FtpSocket::ReceivePlain(char* buffer, size_t capacity, size_t& received) {
+DWORD FtpSocket::SendUrgent(char byte) {
+    if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    // Under TLS it is left out: a server that reads urgent bytes inline (vsftpd)
+    // would find it inside a TLS record and lose the connection.
+    if (tls_) return 0;
+    return send(socket_, &byte, 1, MSG_OOB) == 1 ? 0 : ErrorFromSocket(WSAGetLastError());
+}
+
+DWORD FtpSocket::ReceivePlain(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
     received = 0;
     int chunk = capacity > 0x40000000 ? 0x40000000 : static_cast<int>(capacity);
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int count = recv(socket_, buffer, chunk, 0);
-        // An abort shuts the socket down, which can look like the end of the data.
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (count >= 0) {
             received = static_cast<size_t>(count);
             return 0;
         }
         if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
-        DWORD error = WaitFor(POLLRDNORM);
+        DWORD error = WaitFor(FD_READ, deadline);
         if (error) return error;
     }
 }
@@ -154,8 +199,17 @@ void FtpSocket::FinishSending() {
 
 void FtpSocket::Abort() {
     aborted_ = true;
+    SetEvent(abort_);
+}
+
+void FtpSocket::AbortWithReset() {
     SOCKET open = socket_;
-    if (open != INVALID_SOCKET) shutdown(open, SD_BOTH);
+    if (open != INVALID_SOCKET) {
+        // A zero linger makes the close send a reset instead of an orderly end.
+        linger reset = {1, 0};
+        setsockopt(open, SOL_SOCKET, SO_LINGER, reinterpret_cast<char*>(&reset), sizeof(reset));
+    }
+    Abort();
 }
 
 void FtpSocket::Close() {
@@ -170,9 +224,13 @@ bool FtpSocket::LocalAddress(sockaddr_storage& address) const {
     return getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
 }
 
-bool FtpSocket::PeerAddress(sockaddr_storage& address) const {
-    int length = sizeof(address);
-    return getpeername(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+bool FtpSocket::PeerAddress(sockaddr_storage& address) {
+    int length = sizeof(peer_);
+    if (peer_.ss_family == AF_UNSPEC &&
+        getpeername(socket_, reinterpret_cast<sockaddr*>(&peer_), &length) != 0)
+        return false;
+    address = peer_;
+    return true;
 }
 
 bool AddressText(const sockaddr_storage& address, char* text, size_t capacity) {

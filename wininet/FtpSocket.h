@@ -10,13 +10,21 @@
 class TlsContext;
 class TlsStream;
 
-// Every wait on the network gives up after this long, so a server that stops
-// answering costs the caller seconds, never a thread blocked for ever.
+// Every wait on the network gives up after this long without progress, so a
+// server that stops answering costs the caller seconds, never a thread
+// blocked for ever.
 constexpr DWORD kFtpTimeoutMs = 10000;
 
+// The bounds in force: a wait without progress, and one whole reply however
+// it trickles in. Settable (InternetSetOption) so tests need not wait long.
+DWORD FtpIdleBoundMs();
+DWORD FtpReplyBoundMs();
+void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs);
+
 // A non-blocking TCP socket whose waits are bounded and can be cut short from
-// another thread. Results are WinINet error codes (0 for success). Once TLS
-// has started on it, Send and Receive carry TLS records.
+// another thread. Every byte in or out passes through Send and Receive; once
+// TLS has started on it, they carry TLS records. Results are WinINet error
+// codes (0 for success).
 class FtpSocket {
   public:
     FtpSocket();
@@ -25,16 +33,22 @@ class FtpSocket {
     FtpSocket& operator=(const FtpSocket&) = delete;
 
     DWORD Connect(const sockaddr* address, int length);
+    // A connect in two halves, so that a command can travel while it completes.
+    DWORD StartConnect(const sockaddr* address, int length);
+    DWORD FinishConnect();
     // Listens on the given address with a port chosen by the system.
     DWORD Listen(const sockaddr_storage& address);
     // Waits for one connection on a listening socket and takes it over.
     DWORD AcceptFrom(FtpSocket& listener);
     DWORD Send(const char* data, size_t length);
-    // Receives what is there (at least one byte); received == 0 at the end of the stream.
-    DWORD Receive(char* buffer, size_t capacity, size_t& received);
+    // One byte as urgent (out-of-band) data.
+    DWORD SendUrgent(char byte);
+    // Receives what is there (at least one byte); received == 0 at the end of
+    // the stream. A deadline (GetTickCount64) bounds the wait beyond the idle bound.
+    DWORD Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);
     // The bytes on the wire, beneath TLS.
     DWORD SendPlain(const char* data, size_t length);
-    DWORD ReceivePlain(char* buffer, size_t capacity, size_t& received);
+    DWORD ReceivePlain(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);
     // A data connection resumes the context's session (resume), the control connection starts it.
     DWORD StartTls(TlsContext& context, bool resume);
     TlsStream* Tls() const { return tls_.get(); }
@@ -42,20 +56,29 @@ class FtpSocket {
     void FinishSending();
     // Safe from any thread: wakes a blocked wait, which then fails as cancelled.
     void Abort();
+    // Safe from any thread: like Abort, and the close that follows resets the
+    // connection, so the peer sees the data cut short, never an orderly end.
+    void AbortWithReset();
     // Only by the thread that owns the socket, once no other thread can use it.
     void Close();
 
     bool IsOpen() const { return socket_ != INVALID_SOCKET; }
     bool LocalAddress(sockaddr_storage& address) const;
-    bool PeerAddress(sockaddr_storage& address) const;
+    bool PeerAddress(sockaddr_storage& address);
 
   private:
     DWORD Create(int family);
-    DWORD WaitFor(short events);
+    DWORD Adopt(SOCKET socket);
+    // Waits for one of the FD_* events, the end of the stream, an abort or a bound.
+    DWORD WaitFor(long events, ULONGLONG deadline = 0);
 
     // Atomic because an abort on another thread reads it while the owner sets it.
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> aborted_{false};
+    const WSAEVENT network_;
+    const HANDLE abort_;
+    bool connecting_ = false;
+    sockaddr_storage peer_ = {};  // asked once: it never changes, and each question costs
     std::unique_ptr<TlsStream> tls_;
 };
 

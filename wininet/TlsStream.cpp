@@ -54,7 +54,8 @@ int TlsStream::ReceiveRaw(void* stream, unsigned char* buffer, size_t capacity) 
     TlsStream& self = *static_cast<TlsStream*>(stream);
     if (self.inStart_ == self.inEnd_) {
         size_t received = 0;
-        self.ioError_ = self.socket_.ReceivePlain(self.inbox_.data(), self.inbox_.size(), received);
+        self.ioError_ = self.socket_.ReceivePlain(self.inbox_.data(), self.inbox_.size(), received,
+                                                  self.deadline_);
         if (self.ioError_) return MBEDTLS_ERR_SSL_INTERNAL_ERROR;
         if (received == 0) return 0;
         self.inStart_ = 0;
@@ -102,8 +103,9 @@ DWORD TlsStream::Write(const char* data, size_t length) {
     return error ? error : flushed;
 }
 
-DWORD TlsStream::Read(char* buffer, size_t capacity, size_t& received) {
+DWORD TlsStream::Read(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
     received = 0;
+    deadline_ = deadline;
     for (;;) {
         int count = mbedtls_ssl_read(&ssl_, reinterpret_cast<unsigned char*>(buffer), capacity);
         if (count > 0) {

@@ -24,8 +24,9 @@ class TlsStream {
     // A data connection resumes the context's session; the control connection leaves it there.
     DWORD Handshake(TlsContext& context, bool resume);
     DWORD Write(const char* data, size_t length);
-    // received == 0 only after the server's close_notify: an end without one is a failure.
-    DWORD Read(char* buffer, size_t capacity, size_t& received);
+    // received == 0 only after the server's close_notify: an end without one is
+    // a failure. A deadline (GetTickCount64) bounds the wait as the socket's does.
+    DWORD Read(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);
     // Tells the server the data is complete (once); a transfer without it is cut short.
     DWORD CloseNotify();
     // The server's certificates as DER, its own first.
@@ -39,7 +40,8 @@ class TlsStream {
 
     FtpSocket& socket_;
     mbedtls_ssl_context ssl_;
-    DWORD ioError_ = 0;  // the socket's own failure behind a library error
+    DWORD ioError_ = 0;       // the socket's own failure behind a library error
+    ULONGLONG deadline_ = 0;  // of the Read under way
     bool notified_ = false;
     bool batching_ = false;
     std::string outbox_;

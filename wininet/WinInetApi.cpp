@@ -183,6 +183,47 @@ BOOL WINAPI InternetWriteFile(HINTERNET hFile, LPCVOID lpBuffer, DWORD dwNumberO
     return Result(file->Write(lpBuffer, dwNumberOfBytesToWrite, *lpdwNumberOfBytesWritten));
 }
 
+BOOL WINAPI FtpRenameFileW(HINTERNET hConnect, LPCWSTR lpszExisting, LPCWSTR lpszNew) {
+    if (!IsSafeName(lpszNew)) return Fail(ERROR_INVALID_PARAMETER);
+    return OnConnection(hConnect, lpszExisting,
+                        [lpszNew](FtpConnection& connection, const std::wstring& name) {
+                            return connection.Rename(name, lpszNew);
+                        });
+}
+
+// Commands with a data connection of their own are not offered: listings and
+// files go through the functions made for them.
+BOOL WINAPI FtpCommandW(HINTERNET hConnect, BOOL fExpectResponse, DWORD, LPCWSTR lpszCommand,
+                        DWORD_PTR, HINTERNET* phFtpCommand) {
+    if (phFtpCommand) *phFtpCommand = nullptr;
+    if (fExpectResponse) return Fail(ERROR_INVALID_PARAMETER);
+    return OnConnection(hConnect, lpszCommand,
+                        [](FtpConnection& connection, const std::wstring& command) {
+                            return connection.Command(command);
+                        });
+}
+
+BOOL WINAPI FtpAbortFile(HINTERNET hFile) {
+    DWORD error = 0;
+    auto file = HandleTable::FindAs<FtpFileHandle>(hFile, INTERNET_HANDLE_TYPE_FTP_FILE, error);
+    if (!file) return Fail(error);
+    file->Abort();
+    return TRUE;
+}
+
+// Only the receive timeout, and only as the process's default (a null
+// handle): it is the bound on a wait without progress, and a whole reply
+// may take three times as long.
+BOOL WINAPI InternetSetOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
+                               DWORD dwBufferLength) {
+    if (hInternet || dwOption != INTERNET_OPTION_RECEIVE_TIMEOUT)
+        return Fail(ERROR_INTERNET_INVALID_OPTION);
+    if (!lpBuffer || dwBufferLength != sizeof(DWORD)) return Fail(ERROR_INVALID_PARAMETER);
+    DWORD idleMs = *static_cast<DWORD*>(lpBuffer);
+    SetFtpWaitBounds(idleMs, 3 * idleMs);
+    return TRUE;
+}
+
 BOOL WINAPI FtpDeleteFileW(HINTERNET hConnect, LPCWSTR lpszFileName) {
     return OnConnection(hConnect, lpszFileName,
                         [](FtpConnection& connection, const std::wstring& name) {

@@ -49,3 +49,14 @@ double SecondsFor(Call call) {
 
 // The code of the last reply the server sent to this thread's calls.
 DWORD LastReplyCode();
+
+// The layer's wait bounds cut to a second without progress (three for a whole
+// reply) while it lives, so that tests of them take seconds.
+struct ShortWaitBounds {
+    ShortWaitBounds() { Set(1000); }
+    ~ShortWaitBounds() { Set(10000); }
+    static void Set(DWORD idleMs) {
+        EXPECT_TRUE(
+            InternetSetOptionW(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &idleMs, sizeof(idleMs)));
+    }
+};

@@ -1,3 +1,5 @@
+#include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,8 +19,8 @@ void CALLBACK RecordStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, D
     log->statuses.push_back(status);
 }
 
-// A generous bound: it tells a bounded wait from one that never ends.
-constexpr double kBoundedSeconds = 30;
+// A generous bound beside the short wait bounds: it tells a bounded wait from one that never ends.
+constexpr double kBoundedSeconds = 5;
 
 }  // namespace
 
@@ -65,6 +67,9 @@ TEST_F(FtpConnect, EachFailureReturnsPromptlyWithItsOwnError) {
         {nullptr, nullptr, PortFrom(silentPort), ERROR_INTERNET_TIMEOUT},  // never greets
     };
     for (const auto& failure : failures) {
+        // The server that never greets is not kept waiting for the full bound.
+        std::optional<ShortWaitBounds> bounds;
+        if (failure.port == PortFrom(silentPort)) bounds.emplace();
         long error = NO_ERROR;
         double seconds = SecondsFor([&] {
             error = FailureOf(ConnectAs(server_.user.c_str(), failure.password, failure.port,
@@ -78,32 +83,62 @@ TEST_F(FtpConnect, EachFailureReturnsPromptlyWithItsOwnError) {
     }
 }
 
-TEST_F(FtpConnect, ServerThatFallsSilentTimesOutOrIsReleasedByACloseFromAnotherThread) {
+TEST_F(FtpConnect, RepliesAreBoundedPerWaitAndInAll) {
     REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
+    REQUIRE_FIXTURE_VARIABLE(drippingPort, "CORVANE_FTP_DRIPPING_PORT");
+    ShortWaitBounds bounds;
     const std::wstring mute = Widen(muteUser);
-    HINTERNET connection = ConnectAs(mute.c_str(), server_.password.c_str());
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    wchar_t path[512];
-    DWORD length = 512;
-    long error = NO_ERROR;
-    double seconds =
-        SecondsFor([&] { error = FailureOf(FtpGetCurrentDirectoryW(connection, path, &length)); });
-    EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
-    EXPECT_LT(seconds, kBoundedSeconds);
-    // A late reply could be taken for the answer to the next command: the connection stays failed.
-    EXPECT_EQ(ERROR_FTP_DROPPED, FailureOf(FtpSetCurrentDirectoryW(connection, L"/")));
-    InternetCloseHandle(connection);
+    // A server that falls silent fails at the idle bound; one that drips its
+    // reply a byte at a time, never idle for long, at the bound of a whole reply.
+    struct {
+        HINTERNET connection;
+        double atLeast, atMost;
+    } servers[] = {{ConnectAs(mute.c_str(), server_.password.c_str()), 0.5, 2.5},
+                   {Connect(INTERNET_FLAG_PASSIVE, PortFrom(drippingPort)), 2.5, 6}};
+    for (const auto& server : servers) {
+        ASSERT_NE(nullptr, server.connection) << GetLastError();
+        wchar_t path[512];
+        DWORD length = 512;
+        long error = NO_ERROR;
+        double seconds = SecondsFor(
+            [&] { error = FailureOf(FtpGetCurrentDirectoryW(server.connection, path, &length)); });
+        EXPECT_EQ(ERROR_INTERNET_TIMEOUT, error);
+        EXPECT_GT(seconds, server.atLeast);
+        EXPECT_LT(seconds, server.atMost);
+        // A late reply could be taken for the answer to the next command: the connection stays
+        // failed.
+        EXPECT_EQ(ERROR_FTP_DROPPED, FailureOf(FtpSetCurrentDirectoryW(server.connection, L"/")));
+        InternetCloseHandle(server.connection);
+    }
+}
 
-    connection = ConnectAs(mute.c_str(), server_.password.c_str());
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    std::thread blocked([&] { error = FailureOf(FtpSetCurrentDirectoryW(connection, L"/")); });
-    Sleep(300);
-    seconds = SecondsFor([&] {
-        EXPECT_TRUE(InternetCloseHandle(connection));
-        blocked.join();
-    });
-    EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
-    EXPECT_LT(seconds, 5.0);
+TEST_F(FtpConnect, ACloseFromAnotherThreadReleasesABlockedCallAtOnce) {
+    REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
+    REQUIRE_FIXTURE_VARIABLE(hostilePort, "CORVANE_FTP_HOSTILE_PORT");
+    const std::wstring mute = Widen(muteUser);
+    // A reply that never comes, and a listing whose data never comes.
+    struct {
+        HINTERNET connection;
+        std::function<BOOL(HINTERNET)> call;
+    } blocked[] = {
+        {ConnectAs(mute.c_str(), server_.password.c_str()),
+         [](HINTERNET connection) { return FtpSetCurrentDirectoryW(connection, L"/"); }},
+        {Connect(INTERNET_FLAG_PASSIVE, PortFrom(hostilePort)), [](HINTERNET connection) {
+             WIN32_FIND_DATAW data;
+             return FtpFindFirstFileW(connection, L"stalled/*", &data, 0, 1) != nullptr;
+         }}};
+    for (auto& call : blocked) {
+        ASSERT_NE(nullptr, call.connection) << GetLastError();
+        long error = NO_ERROR;
+        std::thread caller([&] { error = FailureOf(call.call(call.connection)); });
+        Sleep(300);
+        double seconds = SecondsFor([&] {
+            EXPECT_TRUE(InternetCloseHandle(call.connection));
+            caller.join();
+        });
+        EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
+        EXPECT_LT(seconds, 1.0);
+    }
 }
 
 TEST_F(FtpConnect, HandlesAreCheckedOnEveryCall) {

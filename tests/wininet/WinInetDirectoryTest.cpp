@@ -73,11 +73,22 @@ TEST_F(FtpDirectory, NamesWithLineBreaksAreRefusedBeforeAnythingIsSent) {
                            FailureOf(FtpRemoveDirectoryW(connection_, name)),
                            FailureOf(FtpSetCurrentDirectoryW(connection_, name)),
                            FailureOf(FtpOpenFileW(connection_, name, GENERIC_READ, 2, 1)),
-                           FailureOf(FtpFindFirstFileW(connection_, name, &data, 0, 1))})
+                           FailureOf(FtpFindFirstFileW(connection_, name, &data, 0, 1)),
+                           FailureOf(FtpRenameFileW(connection_, L"victim", name)),
+                           FailureOf(FtpCommandW(connection_, FALSE, 0, name, 0, nullptr))})
             EXPECT_EQ(ERROR_INVALID_PARAMETER, error) << name;
     }
     EXPECT_EQ(ERROR_INVALID_PARAMETER, FailureOf(ConnectAs(L"u\r\nSITE x", nullptr)));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LocalPath(L"victim").c_str()));
+}
+
+TEST_F(FtpDirectory, RenamesOnTheServerAndKeepsTheReasonOfARefusal) {
+    ASSERT_TRUE(WriteTestFile(LocalPath(L"old name"), 3, 3));
+    ASSERT_TRUE(FtpRenameFileW(connection_, L"old name", L"new \u00E9 name"));
+    EXPECT_EQ(std::vector<std::wstring>{L"new \u00E9 name"}, NamesOf(List(connection_)));
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
+              FailureOf(FtpRenameFileW(connection_, L"old name", L"other")));
+    EXPECT_EQ(550u, LastReplyCode());
 }
 
 TEST_F(FtpDirectory, TenThousandEntriesInBothDataModes) {
@@ -107,6 +118,11 @@ TEST_F(FtpServerTest, HostileServerDeliversOnlySafeNamesOverPasvAndPort) {
         for (const WIN32_FIND_DATAW& entry : entries)
             EXPECT_EQ(std::wstring(entry.cFileName) == L"folder",
                       entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY);
+        // A line without end fails its listing; the connection stays in step.
+        WIN32_FIND_DATAW data;
+        EXPECT_EQ(ERROR_INTERNET_INCORRECT_FORMAT,
+                  FailureOf(FtpFindFirstFileW(connection, L"endless/*", &data, 0, 1)));
+        EXPECT_EQ(expected, NamesOf(List(connection)));
         InternetCloseHandle(connection);
     }
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -31,6 +32,15 @@ bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data)
     return InternetCloseHandle(file) && ok;
 }
 
+// Whether a server's log holds a line with both texts ("OK UPLOAD" or "FAIL UPLOAD" and a name).
+bool LogHas(const std::string& path, const std::string& outcome, const std::string& name) {
+    std::ifstream log(WinePath(path).c_str());
+    for (std::string line; std::getline(log, line);)
+        if (line.find(outcome) != std::string::npos && line.find(name) != std::string::npos)
+            return true;
+    return false;
+}
+
 bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
     HINTERNET file = FtpOpenFileW(connection, name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
     bool ok = file != nullptr;
@@ -45,6 +55,30 @@ bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
 
 class FtpTransfer : public FtpServerTest {
   protected:
+    // The test's folder on pyftpdlib and, where it runs, vsftpd's upload folder,
+    // each with its folder on disk and the server's own log of uploads.
+    struct Server {
+        HINTERNET connection;
+        std::wstring folderOnDisk;
+        std::string uploadLog;
+    };
+    std::vector<Server> WritableServers() {
+        std::string log, port, root;
+        FixtureVariable("CORVANE_FTP_UPLOAD_LOG", log);
+        std::vector<Server> servers = {{connection_, LocalPath(L""), log}};
+        if (FixtureVariable("CORVANE_VSFTPD_PORT", port) &&
+            FixtureVariable("CORVANE_VSFTPD_ROOT", root) &&
+            (vsftpd_ = ConnectAs(nullptr, nullptr, PortFrom(port))) &&
+            FtpSetCurrentDirectoryW(vsftpd_, L"pub"))
+            servers.push_back({vsftpd_, WinePath(root) + L"\\pub", root + "/../vsftpd.log"});
+        return servers;
+    }
+    void TearDown() override {
+        if (vsftpd_) InternetCloseHandle(vsftpd_);
+        FtpServerTest::TearDown();
+    }
+    HINTERNET vsftpd_ = nullptr;
+
     // Sends and fetches back files of awkward sizes in both data modes, comparing
     // them with what arrived on the server's disk and back here.
     void RoundTrip(LPCWSTR user, LPCWSTR password, INTERNET_PORT port, LPCWSTR folder,
@@ -167,6 +201,7 @@ TEST_F(FtpTransfer, HostileDownloadsFailTheirCloseOrAreReleasedByACloseFromAnoth
 
     // A cancelled transfer worker that does not stop in time is terminated
     // inside its read; closing its handles afterwards must not hang.
+    ShortWaitBounds bounds;
     HANDLE stuck = CreateThread(
         nullptr, 0,
         [](LPVOID stalled) -> DWORD {
@@ -181,4 +216,106 @@ TEST_F(FtpTransfer, HostileDownloadsFailTheirCloseOrAreReleasedByACloseFromAnoth
     EXPECT_TRUE(InternetCloseHandle(files[2]));
     EXPECT_FALSE(FtpSetCurrentDirectoryW(connections[2], L"/"));
     for (HINTERNET connection : connections) EXPECT_TRUE(InternetCloseHandle(connection));
+}
+
+TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
+    // Cut before and after the point where the data starts moving on a thread of its own.
+    struct {
+        const char* name;
+        size_t size;
+        bool abort;
+    } uploads[] = {
+        {"cut-early", 100 << 10, true}, {"cut-late", 3 << 20, true}, {"whole", 3 << 20, false}};
+    for (const Server& server : WritableServers()) {
+        for (const auto& upload : uploads) {
+            SCOPED_TRACE(server.uploadLog + ", " + upload.name);
+            std::wstring name = Widen(upload.name);
+            HINTERNET file = FtpOpenFileW(server.connection, name.c_str(), GENERIC_WRITE,
+                                          FTP_TRANSFER_TYPE_BINARY, 1);
+            ASSERT_NE(nullptr, file) << GetLastError();
+            std::string data = Pattern(upload.size);
+            DWORD written = 0;
+            ASSERT_TRUE(
+                InternetWriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written));
+            if (upload.abort) {
+                ASSERT_TRUE(FtpAbortFile(file));
+                EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED,
+                          FailureOf(InternetWriteFile(file, "x", 1, &written)));
+            }
+            EXPECT_TRUE(InternetCloseHandle(file));
+            if (upload.abort) {
+                EXPECT_EQ(426u, LastReplyCode());
+            }
+            // The connection stays in step, and its next reply comes after the server's log line.
+            wchar_t path[512];
+            DWORD length = 512;
+            EXPECT_TRUE(FtpGetCurrentDirectoryW(server.connection, path, &length));
+            EXPECT_TRUE(
+                LogHas(server.uploadLog, upload.abort ? "FAIL UPLOAD" : "OK UPLOAD", upload.name));
+            EXPECT_FALSE(
+                LogHas(server.uploadLog, upload.abort ? "OK UPLOAD" : "FAIL UPLOAD", upload.name));
+        }
+    }
+}
+
+TEST_F(FtpTransfer, DataConnectionResetMidFileFailsTheDownloadAndLeavesTheConnectionUsable) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
+    HINTERNET connection = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    HINTERNET file = FtpOpenFileW(connection, L"dies-midway", GENERIC_READ, 2, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    std::vector<char> block(kBlock);
+    DWORD read = 0;
+    size_t total = 0;
+    BOOL ok;
+    while ((ok = InternetReadFile(file, block.data(), kBlock, &read)) && read > 0) total += read;
+    // The reset shows in the read, or, where it looked like an end, in the close.
+    BOOL closed = InternetCloseHandle(file);
+    EXPECT_FALSE(ok && closed) << total;
+    EXPECT_LT(total, size_t(4) << 20);
+    EXPECT_EQ(3u, NamesOf(List(connection)).size());
+    InternetCloseHandle(connection);
+}
+
+TEST_F(FtpTransfer, ResumesBothWaysFromTheSizeTheServerReportsAndRenames) {
+    const std::string whole = Pattern(3 << 20);
+    const size_t half = whole.size() / 2 + 7;
+    for (const Server& server : WritableServers()) {
+        SCOPED_TRACE(server.folderOnDisk);
+        HINTERNET connection = server.connection;
+        ASSERT_TRUE(Upload(connection, L"resumed", whole.substr(0, half)));
+        // The size comes as WinINet gives it: the reply to SIZE, read back as the last response.
+        ASSERT_TRUE(
+            FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"SIZE resumed", 0, nullptr));
+        wchar_t reply[256];
+        DWORD code = 0, length = 256;
+        ASSERT_TRUE(InternetGetLastResponseInfoW(&code, reply, &length));
+        EXPECT_EQ(213u, code);
+        EXPECT_EQ(half, static_cast<size_t>(_wtoi64(reply + 4)));
+
+        std::wstring rest = L"REST " + std::to_wstring(half);
+        ASSERT_TRUE(
+            FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, rest.c_str(), 0, nullptr));
+        ASSERT_TRUE(Upload(connection, L"resumed", whole.substr(half)));
+        EXPECT_EQ(BufferChecksum(whole.data(), whole.size()),
+                  FileChecksum(server.folderOnDisk + L"\\resumed"));
+
+        ASSERT_TRUE(
+            FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, rest.c_str(), 0, nullptr));
+        std::string tail;
+        ASSERT_TRUE(Download(connection, L"resumed", FTP_TRANSFER_TYPE_BINARY, tail));
+        EXPECT_TRUE(tail == whole.substr(half)) << tail.size();
+        EXPECT_TRUE(FtpRenameFileW(connection, L"resumed", L"resumed, renamed"));
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES,
+                  GetFileAttributesW((server.folderOnDisk + L"\\resumed, renamed").c_str()));
+    }
+    // A command with a data connection of its own is not offered; a refusal keeps its reply.
+    HINTERNET data = nullptr;
+    EXPECT_EQ(
+        ERROR_INVALID_PARAMETER,
+        FailureOf(FtpCommandW(connection_, TRUE, FTP_TRANSFER_TYPE_BINARY, L"NLST", 0, &data)));
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
+              FailureOf(FtpCommandW(connection_, FALSE, FTP_TRANSFER_TYPE_BINARY, L"SIZE missing",
+                                    0, nullptr)));
+    EXPECT_EQ(550u, LastReplyCode());
 }

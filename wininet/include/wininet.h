@@ -11,5 +11,12 @@
 #include_next <wininet.h>
 #pragma pop_macro("DECLSPEC_IMPORT")
 
+// Ours, beside WinINet's: marks an open upload or download as cut short, so
+// that closing it resets the data connection and sends ABOR and the server
+// keeps no partial upload as a complete file. A call blocked on the handle
+// returns at once; the handle must still be closed.
+#define CORVANE_HAS_FTP_ABORT_FILE 1
+extern "C" BOOL WINAPI FtpAbortFile(HINTERNET hFile);
+
 // Our own additions for FTP over TLS.
 #include "wininet/FtpTlsApi.h"
