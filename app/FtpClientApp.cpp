@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <string>
 
 #include "browsers/BrowseWnd.h"
 #include "dialogs/SmartTab.h"
@@ -31,7 +32,7 @@ bool FtpClientApp::Startup() {
     InitCommonControls();
     registry.SetMakerKey(L"Ostrel");
     registry.SetProductKey(L"Corvane");
-    registry.Open();
+    if (!registry.Open()) ReportUnsaved(L"settings");
     sessions.Load(registry);
     options.Load(registry);
     if (BringRunningInstanceForward()) return false;
@@ -71,9 +72,26 @@ RECT FtpClientApp::FrameRectangle() {
     return area;
 }
 
+bool FtpClientApp::SaveSessions() {
+    return !registry.IsOpen() || sessions.Save(registry) || ReportUnsaved(L"sessions");
+}
+
+bool FtpClientApp::SaveOptions() {
+    return !registry.IsOpen() || options.Save(registry) || ReportUnsaved(L"options");
+}
+
+bool FtpClientApp::ReportUnsaved(const wchar_t* what) {
+    std::wstring text = std::wstring(L"Can't save the ") + what +
+                        L" in the registry (HKEY_CURRENT_USER\\Software\\Ostrel\\Corvane): " +
+                        registry.DescribeLastFailure();
+    HWND owner = frame.GetHandle();
+    MessageBoxW(IsWindow(owner) ? owner : nullptr, text.c_str(), L"Error", MB_ICONHAND | MB_OK);
+    return false;
+}
+
 int FtpClientApp::Shutdown() {
-    sessions.Save(registry);
-    options.Save(registry);
+    SaveSessions();
+    SaveOptions();
     registry.WriteDword(kRuntimeKey, nullptr, kWindowValue, 0);
     return 0;
 }

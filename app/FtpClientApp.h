@@ -7,7 +7,8 @@
 #include "settings/SessionList.h"
 
 // The program's application object: the frame, the registry store, the saved
-// sessions and the options, read at start-up and written back at exit.
+// sessions and the options, read at start-up and written back whenever they
+// change and again at exit, so that a crash or a kill loses nothing.
 class FtpClientApp : public CWinApp {
   public:
     FtpClientApp();
@@ -16,6 +17,11 @@ class FtpClientApp : public CWinApp {
     // False when another instance runs: it is brought to the front instead.
     bool Startup() override;
     int Shutdown() override;
+    // Each writes its part to the registry now and tells the user, in a message
+    // owned by the frame, when that failed. Without a registry (never opened,
+    // which start-up reported) there is nothing to write to.
+    bool SaveSessions();
+    bool SaveOptions();
 
     FrameWnd frame;
     RegStore registry;
@@ -25,6 +31,7 @@ class FtpClientApp : public CWinApp {
   private:
     bool BringRunningInstanceForward();
     RECT FrameRectangle();
+    bool ReportUnsaved(const wchar_t* what);
 };
 
 FtpClientApp* GetApp();

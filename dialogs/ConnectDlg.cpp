@@ -93,6 +93,8 @@ void ConnectDlg::ShowRecord(const SessionInfo& shown) {
     CheckDlgButton(hwnd, IDC_CONNECT_SAVE_HOST, shown.bSaveHost ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_CONNECT_SAVE_PASSWORD,
                    shown.bSavePassword ? BST_CHECKED : BST_UNCHECKED);
+    // A saved anonymous session keeps no password: it logs in as a new one does.
+    if (shown.bAnonymous) FillAnonymousLogin();
     UpdateEnabling();
 }
 
@@ -176,11 +178,14 @@ void ConnectDlg::OnSaveHost() {
 void ConnectDlg::OnAnonymous() {
     record.bAnonymous = IsChecked(IDC_CONNECT_ANONYMOUS);
     record.bSaveHost = IsChecked(IDC_CONNECT_SAVE_HOST);
-    if (record.bAnonymous) {
-        SetDlgItemTextW(hwnd, IDC_CONNECT_USER, L"Anonymous");
-        SetDlgItemTextW(hwnd, IDC_CONNECT_PASSWORD, GetApp()->options.GetAnonymousPassword());
-    }
+    if (record.bAnonymous) FillAnonymousLogin();
     UpdateEnabling();
+}
+
+// The e-mail address of the options is the anonymous password.
+void ConnectDlg::FillAnonymousLogin() {
+    SetDlgItemTextW(hwnd, IDC_CONNECT_USER, L"Anonymous");
+    SetDlgItemTextW(hwnd, IDC_CONNECT_PASSWORD, GetApp()->options.GetAnonymousPassword());
 }
 
 void ConnectDlg::OnSessionChosen() {

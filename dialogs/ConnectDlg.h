@@ -30,6 +30,7 @@ class ConnectDlg : public BaseDlg {
     void OnConnect();
     void OnSaveHost();
     void OnAnonymous();
+    void FillAnonymousLogin();
     void OnSessionChosen();
     bool ReadPort(DWORD* port);
     void ShowEncryption(DWORD encryption);

@@ -42,7 +42,7 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
             break;
         case IDM_OPTIONS: {
             OptionsDlg options;
-            options.RunModal(IDD_OPTIONS, this);
+            if (options.RunModal(IDD_OPTIONS, this) == IDOK) GetApp()->SaveOptions();
             break;
         }
         case IDM_ABOUT:
@@ -57,22 +57,37 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
     }
 }
 
-// A new host with "Save Host" ticked is kept once its login succeeded.
+// A new host with "Save Host" ticked is kept, in the registry at once, once its
+// login succeeded.
 void FrameWnd::ConnectNewHost() {
     ConnectDlg dialog;
-    if (!ConnectWithDialog(dialog)) return;
-    const SessionInfo& record = dialog.Record();
-    if (record.bSaveHost && GetApp()->sessions.AddIfAbsent(record)) AddSessionItems(record.name);
+    if (ConnectWithDialog(dialog) && dialog.Record().bSaveHost) KeepNewSession(dialog.Record());
 }
 
-// The dialog opens filled in with the session; what the user changes there
-// serves this connection only.
+// A name already taken keeps its session as it was.
+void FrameWnd::KeepNewSession(const SessionInfo& record) {
+    if (!GetApp()->sessions.AddIfAbsent(record)) return;
+    AddSessionItems(record.name);
+    GetApp()->SaveSessions();
+}
+
+// The dialog opens filled in with the session. With "Save Host" ticked, what
+// the user typed there replaces the session once the login succeeded (a new
+// name keeps the old session and saves a new one); unticked, it serves this
+// connection only.
 void FrameWnd::ConnectSavedSession(const wchar_t* name) {
-    const SessionInfo* session = GetApp()->sessions.FindByName(name);
+    SessionList& sessions = GetApp()->sessions;
+    const SessionInfo* session = sessions.FindByName(name);
     if (!session) return;
     ConnectDlg dialog;
     dialog.Record() = *session;
-    ConnectWithDialog(dialog);
+    if (!ConnectWithDialog(dialog)) return;
+    const SessionInfo& record = dialog.Record();
+    if (!record.bSaveHost) return;
+    if (sessions.Replace(record))
+        GetApp()->SaveSessions();
+    else
+        KeepNewSession(record);
 }
 
 void FrameWnd::RemoveAllSessions() {
@@ -85,6 +100,7 @@ void FrameWnd::RemoveAllSessions() {
         RemoveSessionItems(session->name);
         delete session;
     }
+    GetApp()->SaveSessions();
 }
 
 void FrameWnd::ShowAbout() {

@@ -136,5 +136,6 @@ void FrameWnd::HandleInsertedItem(UINT id) {
         GetApp()->sessions.RemoveByName(item.text);
         RemoveMenu(removeSession, id, MF_BYCOMMAND);
         RemoveItemWithText(GetFileSubmenu(kConnectPosition), item.text);
+        GetApp()->SaveSessions();
     }
 }

@@ -8,6 +8,7 @@
 
 class BrowseWnd;
 class ConnectDlg;
+struct SessionInfo;
 
 // The program's one top-level window: the menu bar with its Up button along
 // the bottom and a body of views, of which exactly one is shown. The local
@@ -69,6 +70,7 @@ class FrameWnd : public BaseWnd {
     void CloseCurrentView();
     void ConnectNewHost();
     void ConnectSavedSession(const wchar_t* name);
+    void KeepNewSession(const SessionInfo& record);
     void RemoveAllSessions();
     void ShowAbout();
     void HandleInsertedItem(UINT id);

@@ -12,5 +12,6 @@ bool IsSafeCommandArgument(const wchar_t* text);
 
 // A name the local file system stores as it stands: no character that Windows
 // refuses or reads as a stream (":") or wildcard, no trailing dot or blank
-// (silently dropped), and no device name such as "CON" or "lpt1.txt".
+// (silently dropped), and no device name in any form Windows reads as one:
+// "CON", "lpt1.txt", "NUL .txt", "COM\u00b9".
 bool IsStorableLocalName(const wchar_t* name);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures (once) and builds corvane.exe, the tests and the benchmarks into build/.
+# Configures (once) and builds corvane.exe, the tests and the benchmarks into build/;
+# CORVANE_TARGETS="corvane" builds only the named targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CORVANE_BUILD_DIR:-$root/build}
@@ -10,4 +11,5 @@ if [ ! -f "$build/build.ninja" ]; then
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
-cmake --build "$build" -j "$(nproc)"
+read -r -a targets <<<"${CORVANE_TARGETS:-all}"
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"

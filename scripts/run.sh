@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a demo FTP server on 127.0.0.1 and
+# Installs what is missing, builds the program, starts a demo FTP server on 127.0.0.1 and
 # then Corvane under Wine; the server stops when Corvane ends. Without an X
 # display it starts Xvfb on :77 and draws the program in a Wine virtual desktop;
 # look at it with: DISPLAY=:77 import -window root shot.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+# The program alone: the demo server is a script, and the tests wait for scripts/test.sh.
+CORVANE_TARGETS=corvane "$root/scripts/build.sh"
 source "$root/scripts/wine-env.sh"
 
 demo=$build/demo-ftp

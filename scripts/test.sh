@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the test FTP servers on 127.0.0.1 and
+# Installs what is missing, checks the include layers, builds, starts the test FTP servers on 127.0.0.1 and
 # runs every test under Wine on a virtual X display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+/usr/bin/python3 "$root/scripts/check_includes.py" "$root"
 "$root/scripts/build.sh"
 source "$root/scripts/wine-env.sh"
 

@@ -47,12 +47,13 @@ void FtpOptions::Load(RegStore& store) {
     existingFileOption = store.ReadDword(configKey, nullptr, existingFileValue, existingFileOption);
 }
 
-void FtpOptions::Save(RegStore& store) {
-    store.WriteString(configKey, nullptr, anonymousPasswordValue, anonymousPassword);
-    store.WriteDword(configKey, nullptr, useProxyValue, useProxy ? 1 : 0);
-    store.WriteDword(configKey, nullptr, transferTypeValue, transferType);
-    store.WriteDword(configKey, nullptr, usePassiveValue, usePassive ? 1 : 0);
-    store.WriteDword(configKey, nullptr, proxyPortValue, proxyPort);
-    store.WriteString(configKey, nullptr, proxyServerValue, proxyServer);
-    store.WriteDword(configKey, nullptr, existingFileValue, existingFileOption);
+bool FtpOptions::Save(RegStore& store) {
+    bool saved = store.WriteString(configKey, nullptr, anonymousPasswordValue, anonymousPassword);
+    saved &= store.WriteDword(configKey, nullptr, useProxyValue, useProxy ? 1 : 0);
+    saved &= store.WriteDword(configKey, nullptr, transferTypeValue, transferType);
+    saved &= store.WriteDword(configKey, nullptr, usePassiveValue, usePassive ? 1 : 0);
+    saved &= store.WriteDword(configKey, nullptr, proxyPortValue, proxyPort);
+    saved &= store.WriteString(configKey, nullptr, proxyServerValue, proxyServer);
+    saved &= store.WriteDword(configKey, nullptr, existingFileValue, existingFileOption);
+    return saved;
 }

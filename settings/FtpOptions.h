@@ -18,7 +18,8 @@ class FtpOptions {
     virtual ~FtpOptions();
 
     void Load(RegStore& store);
-    void Save(RegStore& store);
+    // False when a write failed; the store keeps the reason.
+    bool Save(RegStore& store);
 
     const wchar_t* GetAnonymousPassword() const { return anonymousPassword; }
     void SetAnonymousPassword(const wchar_t* text);

@@ -1,6 +1,7 @@
 #include "settings/RegStore.h"
 
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "framework/TextUtil.h"
@@ -21,12 +22,12 @@ HKEY OpenChild(HKEY parent, const wchar_t* name, REGSAM access) {
     return child;
 }
 
-HKEY CreateChild(HKEY parent, const wchar_t* name) {
+HKEY CreateChild(HKEY parent, const wchar_t* name, LONG* result = nullptr) {
     HKEY child = nullptr;
-    if (RegCreateKeyExW(parent, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr) !=
-        ERROR_SUCCESS)
-        return nullptr;
-    return child;
+    LONG created =
+        RegCreateKeyExW(parent, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+    if (result) *result = created;
+    return created == ERROR_SUCCESS ? child : nullptr;
 }
 
 // The text of a string value, or false when it is missing or not text. The
@@ -64,7 +65,7 @@ bool QueryDword(HKEY handle, const wchar_t* valueName, DWORD& value) {
 
 }  // namespace
 
-RegStore::RegStore() : makerKey(), productKey(), root(nullptr) {}
+RegStore::RegStore() : makerKey(), productKey(), root(nullptr), lastFailure(0) {}
 
 RegStore::~RegStore() {
     if (root) RegCloseKey(root);
@@ -77,15 +78,29 @@ void RegStore::SetProductKey(const wchar_t* name) { CopyTextCut(productKey, name
 bool RegStore::Open() {
     if (root) RegCloseKey(root);
     root = nullptr;
-    if (!IsSingleKeyName(makerKey) || !IsSingleKeyName(productKey)) return false;
-    HKEY software = OpenChild(HKEY_CURRENT_USER, L"Software", KEY_CREATE_SUB_KEY);
-    if (!software) return false;
-    HKEY maker = CreateChild(software, makerKey);
+    if (!IsSingleKeyName(makerKey) || !IsSingleKeyName(productKey))
+        return Succeeded(ERROR_INVALID_PARAMETER);
+    HKEY software = nullptr;
+    LONG result = RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_CREATE_SUB_KEY, &software);
+    if (result != ERROR_SUCCESS) return Succeeded(result);
+    HKEY maker = CreateChild(software, makerKey, &result);
     RegCloseKey(software);
-    if (!maker) return false;
-    root = CreateChild(maker, productKey);
-    RegCloseKey(maker);
-    return root != nullptr;
+    if (maker) {
+        root = CreateChild(maker, productKey, &result);
+        RegCloseKey(maker);
+    }
+    return Succeeded(result);
+}
+
+std::wstring RegStore::DescribeLastFailure() const {
+    wchar_t reason[256] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(lastFailure), 0, reason, ARRAYSIZE(reason), nullptr);
+    std::wstring text = reason;
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    if (text.empty()) text = L"unknown failure";
+    return text + L" (error " + std::to_wstring(lastFailure) + L")";
 }
 
 HKEY RegStore::OpenForRead(const wchar_t* key, const wchar_t* subkey) {
@@ -99,38 +114,53 @@ HKEY RegStore::OpenForRead(const wchar_t* key, const wchar_t* subkey) {
     return subkeyHandle;
 }
 
+// A name that cannot be a single key fails as an invalid parameter would.
 HKEY RegStore::OpenForWrite(const wchar_t* key, const wchar_t* subkey) {
-    if (!root) return nullptr;
-    if (!key) return root;
-    if (!IsSingleKeyName(key) || (subkey && !IsSingleKeyName(subkey))) return nullptr;
-    HKEY keyHandle = CreateChild(root, key);
-    if (!keyHandle || !subkey) return keyHandle;
-    HKEY subkeyHandle = CreateChild(keyHandle, subkey);
-    RegCloseKey(keyHandle);
-    return subkeyHandle;
+    if (root && !key) return root;
+    if (!root || !IsSingleKeyName(key) || (subkey && !IsSingleKeyName(subkey))) {
+        Succeeded(root ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    LONG result = ERROR_SUCCESS;
+    HKEY keyHandle = CreateChild(root, key, &result);
+    HKEY handle = keyHandle;
+    if (keyHandle && subkey) {
+        handle = CreateChild(keyHandle, subkey, &result);
+        RegCloseKey(keyHandle);
+    }
+    Succeeded(result);
+    return handle;
 }
 
 void RegStore::CloseUnlessRoot(HKEY handle) {
     if (handle && handle != root) RegCloseKey(handle);
 }
 
-void RegStore::WriteString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
-                           const wchar_t* text) {
-    HKEY handle = OpenForWrite(key, subkey);
-    if (!handle) return;
-    if (!text) text = L"";
-    DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    RegSetValueExW(handle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
-    CloseUnlessRoot(handle);
+bool RegStore::Succeeded(LONG result) {
+    if (result != ERROR_SUCCESS) lastFailure = result;
+    return result == ERROR_SUCCESS;
 }
 
-void RegStore::WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+bool RegStore::WriteString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                           const wchar_t* text) {
+    HKEY handle = OpenForWrite(key, subkey);
+    if (!handle) return false;
+    if (!text) text = L"";
+    DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    LONG result =
+        RegSetValueExW(handle, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    CloseUnlessRoot(handle);
+    return Succeeded(result);
+}
+
+bool RegStore::WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
                           DWORD value) {
     HKEY handle = OpenForWrite(key, subkey);
-    if (!handle) return;
-    RegSetValueExW(handle, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof(value));
+    if (!handle) return false;
+    LONG result = RegSetValueExW(handle, valueName, 0, REG_DWORD,
+                                 reinterpret_cast<const BYTE*>(&value), sizeof(value));
     CloseUnlessRoot(handle);
+    return Succeeded(result);
 }
 
 WString RegStore::ReadString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
@@ -168,8 +198,11 @@ void RegStore::EnumSubkeys(const wchar_t* key, PtrList<WString*>& names) {
     CloseUnlessRoot(handle);
 }
 
-bool RegStore::DeleteKey(const wchar_t* key) {
-    if (!root || !IsSingleKeyName(key)) return false;
+// A key that is not there is as good as deleted.
+bool RegStore::DeleteKey(const wchar_t* key, const wchar_t* subkey) {
+    if (!root || !IsSingleKeyName(key) || (subkey && !IsSingleKeyName(subkey))) return false;
+    std::wstring path = subkey ? std::wstring(key) + L"\\" + subkey : key;
     // RegDeleteKeyW refuses a key with subkeys on desktop Windows; the whole tree must go.
-    return RegDeleteTreeW(root, key) == ERROR_SUCCESS;
+    LONG result = RegDeleteTreeW(root, path.c_str());
+    return result == ERROR_FILE_NOT_FOUND || Succeeded(result);
 }

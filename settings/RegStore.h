@@ -2,13 +2,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/PtrList.h"
 #include "framework/WString.h"
 
 // The program's persistent state under HKEY_CURRENT_USER\Software\<maker>\<product>.
 // A key is named relative to the root and a subkey relative to that key; either
 // may be null. Reads fall back to the caller's default for anything missing,
-// unreadable or of the wrong type; writes create missing keys on the way.
+// unreadable or of the wrong type; writes create missing keys on the way and
+// say whether they reached the registry, keeping the system's code of the last
+// one that did not, so that the caller can tell the user why.
 class RegStore {
   public:
     RegStore();
@@ -21,9 +25,9 @@ class RegStore {
     bool Open();
     bool IsOpen() const { return root != nullptr; }
 
-    void WriteString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+    bool WriteString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
                      const wchar_t* text);
-    void WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+    bool WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
                     DWORD value);
     // Returns the stored text, or a copy of defaultText.
     WString ReadString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
@@ -32,8 +36,12 @@ class RegStore {
                     DWORD defaultValue);
     // Appends a heap copy of each subkey name; the caller deletes them.
     void EnumSubkeys(const wchar_t* key, PtrList<WString*>& names);
-    // Deletes the key under the root with everything below it.
-    bool DeleteKey(const wchar_t* key);
+    // Deletes the key (or its subkey) with everything below it; true when it is gone.
+    bool DeleteKey(const wchar_t* key, const wchar_t* subkey = nullptr);
+    // The system's code of the last write or delete that failed; 0 when none did.
+    LONG GetLastFailure() const { return lastFailure; }
+    // That failure as the system words it, with its code: "... (error 5)".
+    std::wstring DescribeLastFailure() const;
 
     static const size_t keyNameCapacity = 64;
 
@@ -41,8 +49,10 @@ class RegStore {
     HKEY OpenForRead(const wchar_t* key, const wchar_t* subkey);
     HKEY OpenForWrite(const wchar_t* key, const wchar_t* subkey);
     void CloseUnlessRoot(HKEY handle);
+    bool Succeeded(LONG result);
 
     wchar_t makerKey[keyNameCapacity];
     wchar_t productKey[keyNameCapacity];
     HKEY root;
+    LONG lastFailure;
 };

@@ -41,18 +41,19 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     return session;
 }
 
-void WriteSession(RegStore& store, const SessionInfo& session) {
+bool WriteSession(RegStore& store, const SessionInfo& session) {
     const wchar_t* name = session.name;
-    store.WriteString(sessionsKey, name, hostValue, session.host);
     // A password the user chose not to save never reaches the registry.
-    store.WriteString(sessionsKey, name, passwordValue,
-                      session.bSavePassword ? session.password : L"");
-    store.WriteString(sessionsKey, name, userValue, session.user);
-    store.WriteDword(sessionsKey, name, portValue, session.port);
-    store.WriteDword(sessionsKey, name, saveHostValue, session.bSaveHost);
-    store.WriteDword(sessionsKey, name, savePasswordValue, session.bSavePassword);
-    store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
-    store.WriteDword(sessionsKey, name, encryptionValue, session.encryption);
+    const wchar_t* password = session.bSavePassword ? session.password : L"";
+    bool written = store.WriteString(sessionsKey, name, hostValue, session.host);
+    written &= store.WriteString(sessionsKey, name, passwordValue, password);
+    written &= store.WriteString(sessionsKey, name, userValue, session.user);
+    written &= store.WriteDword(sessionsKey, name, portValue, session.port);
+    written &= store.WriteDword(sessionsKey, name, saveHostValue, session.bSaveHost);
+    written &= store.WriteDword(sessionsKey, name, savePasswordValue, session.bSavePassword);
+    written &= store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
+    written &= store.WriteDword(sessionsKey, name, encryptionValue, session.encryption);
+    return written;
 }
 
 }  // namespace
@@ -101,6 +102,12 @@ bool SessionList::RemoveByName(const wchar_t* name) {
     return true;
 }
 
+bool SessionList::Replace(const SessionInfo& session) {
+    SessionInfo* listed = FindByName(session.name);
+    if (listed) *listed = session;
+    return listed != nullptr;
+}
+
 SessionInfo* SessionList::RemoveHead() {
     return sessions.IsEmpty() ? nullptr : sessions.RemoveHead();
 }
@@ -120,8 +127,19 @@ void SessionList::Load(RegStore& store) {
     }
 }
 
-void SessionList::Save(RegStore& store) {
-    store.DeleteKey(sessionsKey);
+// Saved whenever the list changes, so a kill loses nothing: the keys of removed
+// sessions go first (a renamed key may differ in case only), then every
+// session is written over its own key; the others are never touched.
+bool SessionList::Save(RegStore& store) {
+    PtrList<WString*> stored;
+    store.EnumSubkeys(sessionsKey, stored);
+    bool saved = true;
+    while (!stored.IsEmpty()) {
+        WString* name = stored.RemoveHead();
+        if (!FindNode(name->GetText())) saved &= store.DeleteKey(sessionsKey, name->GetText());
+        delete name;
+    }
     for (Sessions::Node* node = sessions.GetHead(); node; node = node->next)
-        WriteSession(store, *node->element);
+        saved &= WriteSession(store, *node->element);
+    return saved;
 }

@@ -25,6 +25,8 @@ class SessionList {
     // Exact, case-sensitive match.
     SessionInfo* FindByName(const wchar_t* name);
     bool RemoveByName(const wchar_t* name);
+    // Copies the record over the listed one of the same name; false when there is none.
+    bool Replace(const SessionInfo& session);
     // Hands the first record to the caller, who deletes it; null when empty.
     SessionInfo* RemoveHead();
     size_t GetCount() const { return sessions.GetCount(); }
@@ -32,7 +34,8 @@ class SessionList {
     void CopyNames(PtrList<WString*>& names) const;
 
     void Load(RegStore& store);
-    void Save(RegStore& store);
+    // False when a write failed; the store keeps the reason.
+    bool Save(RegStore& store);
 
     static bool IsStorableName(const wchar_t* name);
 

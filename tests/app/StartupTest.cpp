@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/ProgramEntry.h"
+#include "framework/TextUtil.h"
+#include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "support/ScratchKey.h"
@@ -18,7 +21,8 @@ const wchar_t programKey[] = L"Software\\Ostrel\\Corvane";
 
 }  // namespace
 
-TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
+// Each change is in the registry at once, and the exit writes everything again.
+TEST(Startup, StartRecordsTheFrameAndChangesReachTheRegistryAtOnce) {
     ScratchKey key(programKey);
     // Left by an instance that never shut down, and since reused by a window
     // that is not ours.
@@ -26,7 +30,6 @@ TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
         CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     key.SetDword(L"Runtime", L"hWnd", HandleValue(other));
     key.SetString(L"Sessions\\home", L"Host", L"h");
-    key.SetString(L"Sessions\\work", L"Host", L"w");
     StartedApp app;
     ASSERT_TRUE(app.Startup());
     HWND frame = app.frame.GetHandle();
@@ -36,13 +39,43 @@ TEST(Startup, StartRecordsTheFrameAndExitWritesEverythingBack) {
     GetWindowRect(frame, &placed);
     EXPECT_EQ(work.bottom - work.top - 26, placed.bottom - placed.top);
 
-    EXPECT_TRUE(app.sessions.RemoveByName(L"home"));
+    DialogDriver answerer(Pressing({IDYES, IDOK}));  // OK in Options, Yes to "remove ALL"
+    app.options.SetTransferType(transferAscii);
+    app.frame.HandleCommand(IDM_OPTIONS, 0, 0);
+    EXPECT_EQ(0u, key.GetDword(L"FtpConfig", L"Transfer Type"));
+    app.frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
+    EXPECT_EQ(0, key.CountSubkeys(L"Sessions"));
+    app.options.SetTransferType(transferPrompt);
     EXPECT_EQ(0, app.Shutdown());
     EXPECT_EQ(0u, key.GetDword(L"Runtime", L"hWnd"));
-    EXPECT_EQ(1u, key.GetDword(L"FtpConfig", L"Transfer Type"));
-    EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
-    EXPECT_TRUE(key.Exists(L"Sessions\\work"));
+    EXPECT_EQ(2u, key.GetDword(L"FtpConfig", L"Transfer Type"));
     DestroyWindow(other);
+}
+
+// A volatile key takes no lasting subkeys: every save under it fails, when
+// the options are OK'd and again at exit, and each failure is told.
+TEST(Startup, AFailedWriteIsToldWithTheSystemsReason) {
+    ScratchKey key(programKey);
+    HKEY product = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, programKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                    nullptr, &product, nullptr);
+    RegCloseKey(product);
+    StartedApp app;
+    ASSERT_TRUE(app.Startup());
+    SessionInfo session = {};
+    CopyText(session.name, L"kept");
+    app.sessions.AddIfAbsent(session);
+    DialogDriver answerer(Pressing({IDOK}));
+    app.frame.HandleCommand(IDM_OPTIONS, 0, 0);
+    app.Shutdown();
+    std::vector<std::wstring> told;
+    for (const std::wstring& seen : answerer.Seen())
+        if (seen.compare(0, 7, L"Error: ") == 0) told.push_back(seen.substr(0, seen.find(L" in ")));
+    EXPECT_EQ((std::vector<std::wstring>{L"Error: Can't save the options",
+                                         L"Error: Can't save the sessions",
+                                         L"Error: Can't save the options"}),
+              told);
+    EXPECT_NE(std::wstring::npos, answerer.LastText().find(L"(error 1021)")) << answerer.LastText();
 }
 
 // The real program, started while this process's instance runs, must end

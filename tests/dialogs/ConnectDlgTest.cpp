@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,17 @@ class ConnectDlgTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) {
+// A new host: empty on the FTP port; "Save Host" names the session after the
+// host but keeps a typed name; an empty name or a bad port is refused and the
+// dialog stays; "Anonymous" fills the login with the options' e-mail address.
+TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
     app.options.SetAnonymousPassword(L"guest@example.org");
+    std::vector<std::wstring> refusals;
+    for (const wchar_t* title : {L"Session name required", L"Port required"})
+        driver.On(title, [&](HWND box) {
+            refusals.push_back(ItemText(box, 0xFFFF));
+            Click(box, IDOK);
+        });
     INT_PTR result = Run([](HWND d) {
         for (int id :
              {IDC_CONNECT_SESSION, IDC_CONNECT_HOST, IDC_CONNECT_USER, IDC_CONNECT_PASSWORD})
@@ -54,12 +64,24 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
         EXPECT_FALSE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST) ||
                      IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
         EXPECT_FALSE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
+        Click(d, IDC_CONNECT_SAVE_HOST);  // neither name nor host
+        Click(d, IDOK);
+        EXPECT_TRUE(IsWindowVisible(d));
 
         SetDlgItemTextW(d, IDC_CONNECT_HOST, L"ftp.example.org");
-        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"2121");
+        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"70000");
+        Click(d, IDC_CONNECT_SAVE_HOST);
         Click(d, IDC_CONNECT_SAVE_HOST);  // no name yet: the host becomes the name
         EXPECT_EQ(L"ftp.example.org", ItemText(d, IDC_CONNECT_SESSION));
         EXPECT_TRUE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
+        Click(d, IDOK);
+        EXPECT_TRUE(IsWindowVisible(d));
+        SetDlgItemTextW(d, IDC_CONNECT_SESSION, L"mine");
+        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"");  // empty: the FTP port
+        Click(d, IDC_CONNECT_SAVE_HOST);
+        Click(d, IDC_CONNECT_SAVE_HOST);
+        EXPECT_EQ(L"mine", ItemText(d, IDC_CONNECT_SESSION));
+
         Click(d, IDC_CONNECT_ANONYMOUS);
         EXPECT_EQ(L"Anonymous", ItemText(d, IDC_CONNECT_USER));
         EXPECT_EQ(L"guest@example.org", ItemText(d, IDC_CONNECT_PASSWORD));
@@ -68,74 +90,76 @@ TEST_F(ConnectDlgTest, NewHostStartsEmptyOnTheFtpPortAndAnonymousFillsTheLogin) 
         Click(d, IDOK);
     });
     ASSERT_EQ(IDOK, result);
+    EXPECT_EQ((std::vector<std::wstring>{L"Please enter some session name",
+                                         L"Please enter a port number up to 65535"}),
+              refusals);
     const SessionInfo& record = dialog.Record();
-    EXPECT_STREQ(L"ftp.example.org", record.name);
+    EXPECT_STREQ(L"mine", record.name);
     EXPECT_STREQ(L"ftp.example.org", record.host);
     EXPECT_STREQ(L"Anonymous", record.user);
     EXPECT_STREQ(L"guest@example.org", record.password);
-    EXPECT_EQ(2121u, record.port);
+    EXPECT_EQ(21u, record.port);
     EXPECT_EQ(1u, record.bSaveHost);
     EXPECT_EQ(1u, record.bAnonymous);
     EXPECT_EQ(DWORD(kTlsIfAvailable), record.encryption);
 }
 
-TEST_F(ConnectDlgTest, SaveHostKeepsATypedNameAndRefusesAnEmptyOneOrABadPort) {
-    std::vector<std::wstring> refusals;
-    for (const wchar_t* title : {L"Session name required", L"Port required"})
-        driver.On(title, [&](HWND box) {
-            refusals.push_back(ItemText(box, 0xFFFF));
-            Click(box, IDOK);
-        });
-    INT_PTR result = Run([](HWND d) {
-        Click(d, IDC_CONNECT_SAVE_HOST);  // neither name nor host
-        Click(d, IDOK);
-        EXPECT_TRUE(IsWindowVisible(d));
-        SetDlgItemTextW(d, IDC_CONNECT_SESSION, L"mine");
-        SetDlgItemTextW(d, IDC_CONNECT_HOST, L"h");
-        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"70000");
-        Click(d, IDOK);
-        EXPECT_TRUE(IsWindowVisible(d));
-        SetDlgItemTextW(d, IDC_CONNECT_PORT, L"");  // empty: the FTP port
-        Click(d, IDC_CONNECT_SAVE_HOST);
-        Click(d, IDC_CONNECT_SAVE_HOST);
-        EXPECT_EQ(L"mine", ItemText(d, IDC_CONNECT_SESSION));
-        Click(d, IDOK);
-    });
-    EXPECT_EQ(IDOK, result);
-    EXPECT_EQ((std::vector<std::wstring>{L"Please enter some session name",
-                                         L"Please enter a port number up to 65535"}),
-              refusals);
-    EXPECT_STREQ(L"mine", dialog.Record().name);
-    EXPECT_EQ(21u, dialog.Record().port);
-}
-
-TEST_F(ConnectDlgTest, PickingASavedSessionShowsItAndCancelKeepsTheRecord) {
-    app.sessions.AddIfAbsent(MakeSession(L"work", L"w.example.org", L"Anonymous", 2121, true));
+// The dialog opens on an anonymous session, as File > Connect opens it: its
+// login is the options' e-mail address, since no password is saved for it.
+TEST_F(ConnectDlgTest, SavedSessionsShowWhatFitsThemAndCancelKeepsTheRecord) {
+    app.options.SetAnonymousPassword(L"me@example.org");
+    SessionInfo anonymous = MakeSession(L"work", L"w.example.org", L"", 2121, true);
+    anonymous.password[0] = L'\0';
+    app.sessions.AddIfAbsent(anonymous);
     // "work" was saved before the encryption choice existed.
     SessionInfo home = MakeSession(L"home", L"h.example.org", L"me", 0, false);
     home.encryption = kTlsIfAvailable;
     app.sessions.AddIfAbsent(home);
     dialog.SetSessions(&app.sessions);
+    dialog.Record() = anonymous;
     INT_PTR result = Run([](HWND d) {
-        HWND box = GetDlgItem(d, IDC_CONNECT_SESSION);
-        ASSERT_EQ(2, SendMessageW(box, CB_GETCOUNT, 0, 0));
-        SendMessageW(box, CB_SETCURSEL, 1, 0);  // sorted: "work" is second
-        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(box));
-        EXPECT_EQ(L"w.example.org", ItemText(d, IDC_CONNECT_HOST));
-        EXPECT_EQ(L"2121", ItemText(d, IDC_CONNECT_PORT));
-        EXPECT_TRUE(IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
-        EXPECT_EQ(L"Plain FTP (insecure)", ItemText(d, IDC_CONNECT_ENCRYPTION));
-        for (int id : {IDC_CONNECT_USER, IDC_CONNECT_PASSWORD, IDC_CONNECT_SAVE_PASSWORD})
-            EXPECT_FALSE(IsItemEnabled(d, id));
-        SendMessageW(box, CB_SETCURSEL, 0, 0);
-        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(box));
-        EXPECT_EQ(L"me", ItemText(d, IDC_CONNECT_USER));
-        EXPECT_EQ(L"Use explicit FTP over TLS if available", ItemText(d, IDC_CONNECT_ENCRYPTION));
-        EXPECT_TRUE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
+        auto pick = [d](int index) {
+            HWND box = GetDlgItem(d, IDC_CONNECT_SESSION);
+            SendMessageW(box, CB_SETCURSEL, index, 0);  // sorted: "home", "work"
+            SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_SESSION, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(box));
+        };
+        for (int index : {-1, 0, 1}) {
+            if (index >= 0) pick(index);
+            bool isAnonymous = index != 0;
+            EXPECT_EQ(isAnonymous ? L"2121" : L"0", ItemText(d, IDC_CONNECT_PORT));
+            EXPECT_EQ(isAnonymous ? L"Anonymous" : L"me", ItemText(d, IDC_CONNECT_USER));
+            EXPECT_EQ(isAnonymous ? L"me@example.org" : L"pw", ItemText(d, IDC_CONNECT_PASSWORD));
+            EXPECT_EQ(
+                isAnonymous ? L"Plain FTP (insecure)" : L"Use explicit FTP over TLS if available",
+                ItemText(d, IDC_CONNECT_ENCRYPTION));
+            for (int id : {IDC_CONNECT_USER, IDC_CONNECT_PASSWORD, IDC_CONNECT_SAVE_PASSWORD})
+                EXPECT_EQ(!isAnonymous, IsItemEnabled(d, id));
+        }
         Click(d, IDCANCEL);
     });
     EXPECT_EQ(IDCANCEL, result);
-    EXPECT_STREQ(L"", dialog.Record().host);
+    EXPECT_STREQ(L"", dialog.Record().password);
+}
+
+// Tab visits every field that can take it once, top to bottom and left to
+// right, and comes round again: whatever the template adds keeps to that.
+TEST_F(ConnectDlgTest, TabReachesEveryFieldInReadingOrder) {
+    Run([](HWND d) {
+        std::vector<std::pair<std::pair<LONG, LONG>, HWND>> stops;
+        for (HWND child = GetWindow(d, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!(GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) || !IsWindowEnabled(child))
+                continue;
+            RECT at;
+            GetWindowRect(child, &at);
+            stops.push_back({{at.top, at.left}, child});
+        }
+        std::sort(stops.begin(), stops.end());
+        ASSERT_GE(stops.size(), 9u);
+        for (size_t i = 0; i < stops.size(); ++i)
+            EXPECT_EQ(stops[(i + 1) % stops.size()].second,
+                      GetNextDlgTabItem(d, stops[i].second, FALSE))
+                << GetDlgCtrlID(stops[i].second);
+        Click(d, IDCANCEL);
+    });
 }

@@ -74,7 +74,7 @@ class OptionsDlgTest : public ::testing::Test {
 };
 
 TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
-    OpenOptions([](HWND dialog) {
+    OpenOptions([this](HWND dialog) {
         HWND tabs = TabControl(dialog);
         HWND general = GetParent(Item(dialog, IDC_GENERAL_EMAIL));
         HWND ftp = GetParent(Item(dialog, IDC_FTPPAGE_PASSIVE));
@@ -90,9 +90,14 @@ TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
         ClickTab(dialog, 0);
         EXPECT_EQ(std::pair(true, false), shown());
 
-        // The dialog grew to the frame's size after the pages were placed: the
-        // tabs fill it above the buttons, the pages 5 pixels inside the tabs' body.
-        RECT client, body, row, placed;
+        // The dialog grew to cover the frame, with a close box for Done, after
+        // the pages were placed: the tabs fill it above the buttons, the pages
+        // 5 pixels inside the tabs' body.
+        RECT frame, client, body, row, placed;
+        app.frame.GetWindowRect(&frame);
+        GetWindowRect(dialog, &placed);
+        EXPECT_TRUE(EqualRect(&frame, &placed));
+        EXPECT_TRUE(GetWindowLongW(dialog, GWL_STYLE) & WS_SYSMENU);
         GetClientRect(dialog, &client);
         GetClientRect(tabs, &body);
         EXPECT_EQ(client.right, body.right);
@@ -108,45 +113,11 @@ TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
     });
 }
 
-TEST_F(OptionsDlgTest, OkAtOnceKeepsEveryOptionEvenCodesThatNoButtonStandsFor) {
-    OpenOptions([](HWND dialog) {
-        EXPECT_EQ(L"guest@corvane.example", ItemText(dialog, IDC_GENERAL_EMAIL));
-        EXPECT_TRUE(IsItemChecked(dialog, IDC_GENERAL_PROMPT));
-        EXPECT_TRUE(IsItemChecked(dialog, IDC_FTPPAGE_BINARY));
-        EXPECT_EQ(L"0", ItemText(dialog, IDC_FTPPAGE_PROXY_PORT));
-        // The proxy boxes are open only while the check box is ticked.
-        ClickTab(dialog, kFtpTab);
-        EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
-        EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
-        Click(dialog, IDC_FTPPAGE_USE_PROXY);
-        EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
-        EXPECT_TRUE(IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
-        Click(dialog, IDC_FTPPAGE_USE_PROXY);
-        EXPECT_FALSE(IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
-        Click(dialog, IDOK);
-    });
-    ExpectSameOptions(FtpOptions(), options);
-
-    // Codes that another version may have stored, and a port too large for a
-    // signed conversion, come back unchanged.
-    options.SetExistingFileOption(9);
-    options.SetTransferType(7);
-    options.SetProxyPort(4000000000u);
-    OpenOptions([](HWND dialog) {
-        for (int button :
-             {IDC_GENERAL_RESUME, IDC_GENERAL_SKIP, IDC_GENERAL_OVERWRITE, IDC_GENERAL_PROMPT,
-              IDC_FTPPAGE_ASCII, IDC_FTPPAGE_BINARY, IDC_FTPPAGE_PROMPT})
-            EXPECT_FALSE(IsItemChecked(dialog, button)) << button;
-        Click(dialog, IDOK);
-    });
-    EXPECT_EQ(9u, options.GetExistingFileOption());
-    EXPECT_EQ(7u, options.GetTransferType());
-    EXPECT_EQ(4000000000u, options.GetProxyPort());
-}
-
 // Every control reaches the record on OK or the shell's Done and none on
 // Cancel; every radio button gives its own code, the port box what it reads as
-// a number (0 when it holds none). Opened again, the dialog shows what is stored.
+// a number (0 when it holds none), and the proxy boxes are open only while
+// their check box is ticked. Opened again and closed with OK at once, the
+// dialog keeps what is stored, even codes that no button stands for.
 TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
     struct {
         int generalButton;
@@ -166,6 +137,8 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
         {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii, L"", 0, IDOK},
     };
     FtpOptions expected;
+    OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
+    ExpectSameOptions(expected, options);
     for (const auto& row : rows) {
         std::wstring text = L"row" + std::to_wstring(&row - rows) + L"@example.org";
         SCOPED_TRACE(text);
@@ -173,7 +146,10 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
             SetItemText(dialog, IDC_GENERAL_EMAIL, text);
             Click(dialog, row.generalButton);
             ClickTab(dialog, kFtpTab);
+            bool proxy = !IsItemChecked(dialog, IDC_FTPPAGE_USE_PROXY);
             Click(dialog, IDC_FTPPAGE_USE_PROXY);  // each row flips both boxes
+            EXPECT_EQ(proxy, IsEditable(dialog, IDC_FTPPAGE_PROXY_SERVER));
+            EXPECT_EQ(proxy, IsEditable(dialog, IDC_FTPPAGE_PROXY_PORT));
             Click(dialog, IDC_FTPPAGE_PASSIVE);
             SetItemText(dialog, IDC_FTPPAGE_PROXY_SERVER, text);
             SetItemText(dialog, IDC_FTPPAGE_PROXY_PORT, row.portText);
@@ -193,7 +169,12 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
             expected.SetTransferType(row.transfer);
         }
         ExpectSameOptions(expected, options);
-        OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
-        ExpectSameOptions(expected, options);
     }
+    // Codes another version may have stored, and a port too large for a signed conversion.
+    options.SetExistingFileOption(9);
+    options.SetTransferType(7);
+    options.SetProxyPort(4000000000u);
+    expected = options;
+    OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
+    ExpectSameOptions(expected, options);
 }

@@ -132,7 +132,7 @@ TEST_F(ConnectTest, FailedLoginLeavesNoTrace) {
     EXPECT_EQ(L"Ftp [after] (not encrypted)", Title(frame));
 }
 
-// The program's own registry key, as in a real run: saved at exit, read at start.
+// The program's own registry key, as in a real run: saved at once, read at start.
 TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
     ScratchKey key(L"Software\\Ostrel\\Corvane");
     std::wstring host;
@@ -148,14 +148,14 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         saved.session = L"work";
         user.TypeAndConnect(saved);
         user.TypeAndConnect(saved);  // the same name again is not added twice
+        EXPECT_EQ(2, key.CountSubkeys(L"Sessions"));
         EXPECT_EQ((Texts{L"New Host", L"-", L"work", host}), ItemTexts(FileSubmenu(app.frame, 0)));
         EXPECT_EQ((Texts{L"All Sessions", L"-", L"work", host}),
                   ItemTexts(FileSubmenu(app.frame, 2)));
         app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 3), 0,
                                 0);  // remove the host's
         EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(FileSubmenu(app.frame, 0)));
-        app.Shutdown();
-    }
+    }  // killed rather than ended: no exit writes anything
     EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
 
     StartedApp app;
@@ -168,10 +168,11 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         EXPECT_EQ(host, ItemText(d, IDC_CONNECT_HOST));
         EXPECT_EQ(std::to_wstring(user.server.port), ItemText(d, IDC_CONNECT_PORT));
         EXPECT_TRUE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST));
+        Click(d, IDC_CONNECT_SAVE_PASSWORD);  // "Save Host" stays: the change is kept
         Click(d, IDOK);
     });
     app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 0), 2), 0, 0);
     EXPECT_EQ(L"Ftp [work] (not encrypted)", Title(app.frame));
     EXPECT_EQ(1u, app.sessions.GetCount());
-    app.Shutdown();
+    EXPECT_EQ(0u, key.GetDword(L"Sessions\\work", L"bSavePassword"));
 }

@@ -58,10 +58,16 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     EXPECT_STREQ(L"", loaded.FindByName(L"two")->password);
     EXPECT_TRUE(loaded.RemoveByName(L"two"));
     EXPECT_FALSE(loaded.RemoveByName(L"two"));
-    loaded.Save(store);
+    // Renamed in letter case only: the old key must go before the new one is written.
+    EXPECT_TRUE(loaded.RemoveByName(L"Work"));
+    EXPECT_TRUE(loaded.AddIfAbsent(MakeSession(L"WORK")));
+    EXPECT_TRUE(loaded.Save(store));
     EXPECT_EQ(2, key.CountSubkeys(L"Sessions"));
     EXPECT_FALSE(key.Exists(L"Sessions\\two"));
     EXPECT_EQ(5u, key.GetDword(L"Runtime", L"hWnd"));  // only the sessions are rewritten
+    SessionList renamed;
+    renamed.Load(store);
+    EXPECT_NE(nullptr, renamed.FindByName(L"WORK"));
 }
 
 TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
@@ -90,6 +96,6 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     EXPECT_EQ(0u, longHost->port);
 
     while (SessionInfo* session = list.RemoveHead()) delete session;
-    list.Save(store);
-    EXPECT_FALSE(key.Exists(L"Sessions"));
+    EXPECT_TRUE(list.Save(store));
+    EXPECT_EQ(0, key.CountSubkeys(L"Sessions"));
 }
