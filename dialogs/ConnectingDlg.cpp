@@ -5,12 +5,16 @@
 #include "dialogs/CertificateDlg.h"
 #include "dialogs/LoginAttempt.h"
 #include "framework/BaseWnd.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
 #include "settings/SessionInfo.h"
 #include "settings/TrustedCertificates.h"
 
 namespace {
+
+// A login that could not even start fails with this alone.
+const wchar_t kCantConnect[] = L"Can't connect";
 
 struct WindowSet {
     HWND* windows;
@@ -29,7 +33,7 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM set) {
 
 // The reason behind a failed login where the bare failure would puzzle.
 std::wstring FailureFor(DWORD error, bool tlsRefused) {
-    std::wstring text = L"Can't connect";
+    std::wstring text = kCantConnect;
     if (tlsRefused) return text + L": the server does not offer FTP over TLS.";
     switch (error) {
         case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
@@ -52,6 +56,7 @@ ConnectingDlg::ConnectingDlg()
       user(nullptr),
       outcome(kPending),
       encryption(kPlainFtp),
+      failureText(kCantConnect),
       disabled(),
       disabledCount(0) {}
 
@@ -77,8 +82,10 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     // Refusing the certificate was the user's own choice, not a failure.
     if (outcome == kFailed && attempt->Engine().CertificateDeclined()) outcome = kCancelled;
     if (outcome == kFailed)
-        failureText =
-            FailureFor(attempt->Engine().ConnectError(), attempt->Engine().ServerRefusedTls());
+        failureText = WithServerReason(
+            FailureFor(attempt->Engine().ConnectError(), attempt->Engine().ServerRefusedTls())
+                .c_str(),
+            attempt->FailureReason());
     if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
     attempt->Abandon();
     // The others come back before the dialog goes, so that its owner gets the activation.

@@ -9,6 +9,7 @@
 #include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 
 namespace {
@@ -65,8 +66,9 @@ void DownloadWorker::EnterFolder(Node* node) {
         return;
     }
     if (!MakeLocalFolder(folderPath) || !ListRemoteFolder()) {
+        std::wstring reason = TakeServerReason();  // leaving sends a command of its own
         LeaveRemoteFolder();
-        Failed(node, kFolderFailure, folderPath);
+        Failed(node, kFolderFailure, folderPath, reason);
         return;
     }
     parentLengths.push_back(wcslen(localFolder));

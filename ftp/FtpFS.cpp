@@ -198,6 +198,11 @@ HRESULT FtpFS::DeleteRemoteFile(const wchar_t* name) {
     return StatusOf(IsSafeCommandArgument(name) && FtpDeleteFileW(connection, name));
 }
 
+HRESULT FtpFS::RenameRemote(const wchar_t* oldName, const wchar_t* newName) {
+    return StatusOf(IsSafeCommandArgument(oldName) && IsSafeNewName(newName) &&
+                    FtpRenameFileW(connection, oldName, newName));
+}
+
 bool FtpFS::CreateRemoteDir(const wchar_t* name) {
     return IsSafeCommandArgument(name) && FtpCreateDirectoryW(connection, name);
 }

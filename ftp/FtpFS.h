@@ -18,6 +18,8 @@ class TransferWalk;
 class FtpFS {
   public:
     static const size_t kTextCapacity = 512;
+    // How long a Done waits for a worker that has told its end to return.
+    static const DWORD kEndedWorkerWaitMs = 1000;
 
     FtpFS();
     FtpFS(const FtpFS&) = delete;
@@ -47,6 +49,8 @@ class FtpFS {
     HINTERNET OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType);
     static bool LocalFileExists(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
+    // RNFR, then RNTO; a new name that is no safe name is refused unsent.
+    HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName);
     bool CreateRemoteDir(const wchar_t* name);
     bool RemoveRemoteDir(const wchar_t* name);
     HRESULT DeleteRemoteTree(const wchar_t* name);
@@ -64,6 +68,8 @@ class FtpFS {
     HRESULT CancelUpload();
 
     bool IsBusy() const { return busy; }
+    // True once a run that has told its end has let the engine go (waits a moment for that).
+    bool SettleEndedRun();
     // A transfer's cancel has begun and its worker has not yet ended.
     bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }

@@ -121,7 +121,7 @@ TEST_F(ConnectTest, FailedLoginLeavesNoTrace) {
     Login refused = Valid(L"bad");
     refused.password = L"wrong";
     TypeAndConnect(refused);
-    EXPECT_EQ(Texts{L"Failed: Can't connect"}, Messages());
+    EXPECT_EQ(Texts{L"Failed: Can't connect\n530 Authentication failed."}, Messages());
     EXPECT_EQ(L"Ftp [Local]", Title(frame));
     EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));

@@ -112,7 +112,9 @@ TEST_F(DownloadWorkerTest, ErrorPromptAnswersSteerTheWalk) {
         EXPECT_EQ(round.opened, recorder.NamesOf(WM_DOWNLOAD_FILE));
         EXPECT_EQ(round.prompts, recorder.Count(WM_DOWNLOAD_ERROR));
         std::wstring failed = round.opened.size() == 1 ? L"sub\\unreadable" : round.opened[0];
-        EXPECT_EQ(L"Can't download file " + Local(round.what + L"\\" + failed),
+        // The server's reason below the failure.
+        EXPECT_EQ(L"Can't download file " + Local(round.what + L"\\" + failed) +
+                      L"\n550 Permission denied.",
                   recorder.TextsOf(WM_DOWNLOAD_ERROR)[0]);
         // A refused file leaves no local file; the walk ends where it began.
         EXPECT_EQ(round.opened.size() == 1 ? Names{} : Names{L"after"},
@@ -147,8 +149,10 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     Names errors = recorder.TextsOf(WM_DOWNLOAD_ERROR);
     std::sort(errors.begin(), errors.end());
     EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col:on"),
-                     L"Can't download folder " + Local(L"to\\tree\\ghost"),
-                     L"Can't download folder " + Local(L"to\\tree\\refused")}),
+                     L"Can't download folder " + Local(L"to\\tree\\ghost") +
+                         L"\n550 No such file or directory.",
+                     L"Can't download folder " + Local(L"to\\tree\\refused") +
+                         L"\n550 Permission denied."}),
               errors);
     // The panel's failure counts: files, folders, and no failed run.
     const DWORD* counters = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
@@ -253,7 +257,8 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     EXPECT_EQ((Names{L"unwritable-a", L"unwritable-a", L"fine.txt", L"unwritable-b"}),
               recorder.NamesOf(WM_UPLOAD_FILE));
     EXPECT_EQ(4, prompts.Count(L"Transfer Type?"));
-    EXPECT_EQ(Names{L"Can't upload file unwritable-a"}, recorder.TextsOf(WM_UPLOAD_ERROR));
+    EXPECT_EQ(Names{L"Can't upload file unwritable-a\n550 Permission denied."},
+              recorder.TextsOf(WM_UPLOAD_ERROR));
     EXPECT_EQ("one\ntwo\n", ReadBytes(Remote(L"fine.txt")));
 
     // A local file that cannot be read replaces nothing on the server.
@@ -264,7 +269,8 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     recorder.answers = {answerRetry, answerIgnore};
     Upload({L"Flocked"});
     CloseHandle(held);
-    EXPECT_EQ(2, recorder.Count(WM_UPLOAD_ERROR));
+    // A local failure shows no reply of the server's.
+    EXPECT_EQ(Names(2, L"Can't upload file locked"), recorder.TextsOf(WM_UPLOAD_ERROR));
     EXPECT_EQ("server copy", ReadBytes(Remote(L"locked")));
     EXPECT_EQ(startDir, CurrentDir());
 }
