@@ -1,5 +1,8 @@
 #include "ftp/FtpFS.h"
 
+#include <cwchar>
+#include <string>
+
 #include "app/FtpClientApp.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
@@ -181,6 +184,28 @@ ULONGLONG FtpFS::RemoteFileSize(const wchar_t* name) {
     return (ULONGLONG(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
 }
 
+// Sizes and offsets count bytes only in binary, and some servers refuse
+// SIZE or REST in ASCII: the type is set first, whatever the last transfer used.
+bool FtpFS::BinaryCommand(const std::wstring& command) {
+    return FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"TYPE I", 0, nullptr) &&
+           FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0, nullptr);
+}
+
+bool FtpFS::ServerFileSize(const wchar_t* name, ULONGLONG* size) {
+    if (!IsSafeCommandArgument(name) || !BinaryCommand(std::wstring(L"SIZE ") + name)) return false;
+    // The reply is "213 <size>".
+    wchar_t reply[kTextCapacity];
+    DWORD code = 0, length = kTextCapacity;
+    if (!InternetGetLastResponseInfoW(&code, reply, &length) || code != 213) return false;
+    wchar_t* end = nullptr;
+    *size = wcstoull(reply + 3, &end, 10);
+    return end != reply + 3;
+}
+
+bool FtpFS::RestartAt(ULONGLONG offset) {
+    return BinaryCommand(L"REST " + std::to_wstring(offset));
+}
+
 HINTERNET FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) {
     if (!IsSafeCommandArgument(name)) return nullptr;
     return FtpOpenFileW(connection, name, access, transferType, reinterpret_cast<DWORD_PTR>(this));
@@ -192,6 +217,12 @@ bool FtpFS::LocalFileExists(const wchar_t* path) {
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     return true;
+}
+
+ULONGLONG FtpFS::LocalFileSize(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 HRESULT FtpFS::DeleteRemoteFile(const wchar_t* name) {

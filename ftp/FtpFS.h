@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "ftp/TransferTypes.h"
 #include "ftp/WorkerState.h"
@@ -44,10 +45,16 @@ class FtpFS {
     HRESULT GetCurrentDir(wchar_t* buffer, DWORD* length);
 
     ULONGLONG RemoteFileSize(const wchar_t* name);
+    // The size the server reports for the file (SIZE); false when it gives none.
+    bool ServerFileSize(const wchar_t* name, ULONGLONG* size);
+    // Makes the next transfer start at offset in the file (REST); false when refused.
+    bool RestartAt(ULONGLONG offset);
     // A remote file opened for GENERIC_READ or GENERIC_WRITE, ASCII or binary;
     // the transfer runs through InternetReadFile/InternetWriteFile until it is closed.
     HINTERNET OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType);
     static bool LocalFileExists(const wchar_t* path);
+    // 0 when the file cannot be found.
+    static ULONGLONG LocalFileSize(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
     // RNFR, then RNTO; a new name that is no safe name is refused unsent.
     HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName);
@@ -90,6 +97,7 @@ class FtpFS {
     // this engine's logins, passes; any other is put to the status window.
     void JudgeCertificate(const StatusReport& report);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
+    bool BinaryCommand(const std::wstring& command);
 
     static DWORD WINAPI DownloadThread(LPVOID engine);
     static DWORD WINAPI UploadThread(LPVOID engine);

@@ -31,6 +31,12 @@ void TransferWalk::BufferLocalStream(FILE* stream) {
     setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalBufferSize);
 }
 
+DWORD TransferWalk::ExistingFileAction(const wchar_t* subject) {
+    wchar_t text[WorkerState::kPathCapacity + 64];
+    _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", subject);
+    return GetApp()->options.ChooseExistingFileAction(text, PromptOwner());
+}
+
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject,
                           const std::wstring& reason) {
     if (Cancelled()) return;

@@ -47,6 +47,11 @@ class TransferWalk : public FolderWalk {
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject,
                 const std::wstring& reason = TakeServerReason());
 
+    // The existing-file rule for a file already at the target (shown as
+    // subject): existingResume, existingSkip, existingOverwrite, or a stored
+    // code outside these, which the caller fails like a refused file.
+    DWORD ExistingFileAction(const wchar_t* subject);
+
     // The one stream buffer of the walk, lent to each local file in turn: a
     // fresh one per file would cost an allocation of its size every file.
     void BufferLocalStream(FILE* stream);

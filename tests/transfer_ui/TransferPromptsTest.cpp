@@ -30,19 +30,19 @@ std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const std::
     return {result, driver.Count(caption)};
 }
 
-// What each answer and the "Don't ask again" box store runs through the download worker's tests.
-TEST(TransferDecisionsTest, ResumeIsNotOfferedAndUnknownTypesPassThrough) {
+// What each answer and the "Don't ask again" box store runs through the transfer workers' tests.
+TEST(TransferDecisionsTest, ResumeIsOfferedAndUnknownTypesPassThrough) {
     GuiApp app;
     auto existing = [&app] { return app.options.ChooseExistingFileAction(L"File x", nullptr); };
     auto type = [&app] { return app.options.ChooseTransferType(L"x", nullptr); };
     app.options.SetExistingFileOption(existingPrompt);
-    bool resumeEnabled = true;
+    bool resumeEnabled = false;
     auto skip = [&resumeEnabled](HWND prompt) {
         resumeEnabled = IsItemEnabled(prompt, IDC_FILE_EXISTS_RESUME);
         Click(prompt, IDC_FILE_EXISTS_SKIP);
     };
     EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, L"File exist", skip));
-    EXPECT_FALSE(resumeEnabled);
+    EXPECT_TRUE(resumeEnabled);
     // A stored code outside the known ones opens with flags that name no type.
     app.options.SetTransferType(7);
     EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0),
