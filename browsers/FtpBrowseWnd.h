@@ -25,6 +25,9 @@ class FtpBrowseWnd : public BrowseWnd {
     FtpFS& GetEngine() { return engine; }
 
     const wchar_t* GetSessionName() override { return sessionName; }
+    const wchar_t* GetProtectionNote() override {
+        return engine.IsEncrypted() ? L" (TLS)" : L" (not encrypted)";
+    }
     const wchar_t* GetHost() override { return host; }
     const wchar_t* GetUser() override { return user; }
     bool IsIdle() override;

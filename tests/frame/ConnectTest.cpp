@@ -41,6 +41,8 @@ class ConnectFixture {
             SetDlgItemTextW(d, IDC_CONNECT_PORT, login.port.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_USER, login.user.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_PASSWORD, login.password.c_str());
+            // The fixture's main server speaks plain FTP only.
+            SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, 2, 0);
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_HOST);
             // The password is kept only on request; the restart below logs in with it.
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_PASSWORD);
@@ -82,13 +84,13 @@ class ConnectTest : public ::testing::Test, public ConnectFixture {
 
 TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     TypeAndConnect(Valid(L"one"));
-    EXPECT_EQ(L"Ftp [one]", Title(frame));
+    EXPECT_EQ(L"Ftp [one] (not encrypted)", Title(frame));
     auto* one = dynamic_cast<FtpBrowseWnd*>(frame.GetCurrentView());
     ASSERT_NE(nullptr, one);
     EXPECT_STREQ(L"/", one->GetCurrentPath());
     EXPECT_GT(one->GetFileList().GetItemCount(), 0);
     TypeAndConnect(Valid(L""));  // no session name: the menus carry the host
-    EXPECT_EQ(L"Ftp []", Title(frame));
+    EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
     TypeAndConnect(Valid(L"three"));
     EXPECT_EQ((Texts{L"three", server.host, L"one", L"Local", L"-", L"Refresh", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));
@@ -96,7 +98,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
               ItemTexts(FileSubmenu(frame, 1)));
 
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // the view opened before comes back
-    EXPECT_EQ(L"Ftp []", Title(frame));
+    EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
     frame.HandleCommand(GetMenuItemID(FileSubmenu(frame, 1), 2), 0,
                         0);  // by its item: back to Local
     EXPECT_EQ(L"Ftp [Local]", Title(frame));
@@ -127,7 +129,7 @@ TEST_F(ConnectTest, FailedLoginLeavesNoTrace) {
     EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
 
     TypeAndConnect(Valid(L"after"));
-    EXPECT_EQ(L"Ftp [after]", Title(frame));
+    EXPECT_EQ(L"Ftp [after] (not encrypted)", Title(frame));
 }
 
 // The program's own registry key, as in a real run: saved at once, read at start.
@@ -170,7 +172,7 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         Click(d, IDOK);
     });
     app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 0), 2), 0, 0);
-    EXPECT_EQ(L"Ftp [work]", Title(app.frame));
+    EXPECT_EQ(L"Ftp [work] (not encrypted)", Title(app.frame));
     EXPECT_EQ(1u, app.sessions.GetCount());
     EXPECT_EQ(0u, key.GetDword(L"Sessions\\work", L"bSavePassword"));
 }
