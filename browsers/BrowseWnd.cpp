@@ -76,7 +76,7 @@ void BrowseWnd::UpdateMenuItems(HMENU menu, WORD buttonId, WORD) {
 void BrowseWnd::SetViewCommandsState(HMENU menu, WORD buttonId, UINT state) {
     if (buttonId == IDM_VIEW) EnableMenuItem(menu, IDM_REFRESH, MF_BYCOMMAND | state);
     if (buttonId != IDM_EDIT) return;
-    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE})
+    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE, IDM_RENAME})
         EnableMenuItem(menu, id, MF_BYCOMMAND | state);
 }
 bool BrowseWnd::IsIdle() { return true; }
@@ -97,7 +97,7 @@ void BrowseWnd::OnContextCommand(LPARAM, WORD, WORD id) {
 // typed in place straight away; a failure is told.
 void BrowseWnd::ReportNewFolder(int result) {
     if (result == -1) {
-        MessageBoxW(hwnd, L"Can't create directory", L"ERROR", MB_ICONHAND);
+        MessageBoxW(hwnd, FailureText(L"Can't create directory").c_str(), L"ERROR", MB_ICONHAND);
     } else if (result >= 0) {
         fileList.SetItemState(-1, 0, LVIS_SELECTED);
         fileList.SetItemState(result, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -242,9 +242,10 @@ void BrowseWnd::InvertSelection() {
     fileList.Focus();
 }
 
+// No edit starts on a view whose connection a transfer holds.
 void BrowseWnd::BeginRename() {
     int row = fileList.GetNextItem(-1, LVNI_SELECTED);
-    if (row == -1 || IsParentRow(row) || !ListsFolderContents()) return;
+    if (row == -1 || IsParentRow(row) || !ListsFolderContents() || !IsIdle()) return;
     fileList.Focus();
     fileList.EditLabel(row);
 }

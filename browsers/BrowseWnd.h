@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "browsers/ListedEntry.h"
@@ -52,6 +53,8 @@ class BrowseWnd : public BaseWnd {
     virtual const wchar_t* GetSessionName();
     virtual const wchar_t* GetHost();
     virtual const wchar_t* GetUser();
+    // How the frame's title tells a protected connection from a plain one; empty for local views.
+    virtual const wchar_t* GetProtectionNote() { return L""; }
     // Upload targets: a view that is busy with a transfer takes no upload.
     virtual bool IsIdle();
     virtual void StartUpload(PtrList<WString*>& items);
@@ -96,6 +99,9 @@ class BrowseWnd : public BaseWnd {
     virtual bool ListsFolderContents() { return true; }
     // False for a view that asked for the name before creating the folder.
     virtual bool EditsNewFolderName() { return true; }
+    // A failure message as this view shows it; the server's view adds the
+    // server's reason below the text.
+    virtual std::wstring FailureText(const wchar_t* text) { return text; }
     // Enables or greys the commands of the frame's menus that act on the view.
     static void SetViewCommandsState(HMENU menu, WORD buttonId, UINT state);
 

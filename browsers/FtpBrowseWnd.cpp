@@ -6,6 +6,8 @@
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
+#include "ftp/EntryName.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
 #include "transfer_ui/TransferErrorDlg.h"
@@ -110,7 +112,53 @@ void FtpBrowseWnd::SetCurrentPath(const wchar_t* path) { engine.SetCurrentDir(pa
 
 void FtpBrowseWnd::DeleteFileItem(const wchar_t* name) {
     if (engine.DeleteRemoteFile(name) != S_OK)
-        MessageBoxW(hwnd, L"Can't delete file", L"Error", MB_ICONHAND);
+        MessageBoxW(hwnd, FailureText(L"Can't delete file").c_str(), L"Error", MB_ICONHAND);
+}
+
+std::wstring FtpBrowseWnd::FailureText(const wchar_t* text) { return WithServerReason(text); }
+
+// The row keeps its place and takes the new name; a file the new name
+// replaced leaves the list too. A name that could leave the folder or break
+// the command line is refused before anything is sent.
+int FtpBrowseWnd::RenameItem(const wchar_t* oldName, const wchar_t* newName) {
+    if (!newName || wcscmp(oldName, newName) == 0) return 1;
+    if (!IsSafeNewName(newName)) {
+        MessageBoxW(hwnd, L"Invalid name", L"Error", MB_ICONHAND);
+        return 1;
+    }
+    int image = kFolderImage;
+    bool replacing = FindRow(newName, &image) != -1 && image != kFolderImage;
+    if (replacing && !MayReplace(newName)) return 1;
+    WaitCursor wait;
+    if (engine.RenameRemote(oldName, newName) != S_OK) {
+        MessageBoxW(hwnd, FailureText(L"Can't rename").c_str(), L"Error", MB_ICONHAND);
+        return 1;
+    }
+    int row = FindRow(oldName, &image);
+    if (replacing || row == -1)
+        Refresh();
+    else
+        GetFileList().SetItemText(row, 0, newName);
+    return 1;
+}
+
+// Servers replace a file of the new name without a word: the user decides.
+// Onto a folder they refuse by themselves, and say why.
+bool FtpBrowseWnd::MayReplace(const wchar_t* name) {
+    std::wstring question = std::wstring(name) + L" already exists. Replace it?";
+    return MessageBoxW(hwnd, question.c_str(), L"Rename", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// The row of exactly that name, -1 when none: the list's own search ignores case.
+int FtpBrowseWnd::FindRow(const wchar_t* name, int* image) {
+    LVFINDINFOW find = {};
+    find.flags = LVFI_STRING;
+    find.psz = name;
+    wchar_t rowName[kNameCapacity];
+    ListViewCtl& list = GetFileList();
+    for (int row = list.FindItem(-1, &find); row != -1; row = list.FindItem(row, &find))
+        if (GetRowEntry(row, rowName, image) && wcscmp(rowName, name) == 0) return row;
+    return -1;
 }
 
 void FtpBrowseWnd::DeleteFolderItem(const wchar_t* name) {
@@ -231,7 +279,7 @@ void FtpBrowseWnd::OnPanelButton(bool download, WPARAM button) {
         return;
     }
     // Done belongs to a finished run: the list must not be read while a worker owns the connection.
-    if (button != panelDone || !IsIdle()) return;
+    if (button != panelDone || !engine.SettleEndedRun()) return;
     if (download)
         ShowDownloadPanel(false);
     else

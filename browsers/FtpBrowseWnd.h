@@ -25,11 +25,15 @@ class FtpBrowseWnd : public BrowseWnd {
     FtpFS& GetEngine() { return engine; }
 
     const wchar_t* GetSessionName() override { return sessionName; }
+    const wchar_t* GetProtectionNote() override {
+        return engine.IsEncrypted() ? L" (TLS)" : L" (not encrypted)";
+    }
     const wchar_t* GetHost() override { return host; }
     const wchar_t* GetUser() override { return user; }
     bool IsIdle() override;
     void StartUpload(PtrList<WString*>& items) override;
 
+    int RenameItem(const wchar_t* oldName, const wchar_t* newName) override;
     int CreateFolder(wchar_t* name) override;
     void Refresh() override;
     const wchar_t* GetCurrentPath() override;
@@ -44,9 +48,12 @@ class FtpBrowseWnd : public BrowseWnd {
   protected:
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
     bool EditsNewFolderName() override { return false; }
+    std::wstring FailureText(const wchar_t* text) override;
 
   private:
     void DownloadSelection();
+    int FindRow(const wchar_t* name, int* image);
+    bool MayReplace(const wchar_t* name);
     // Worker reports go to the panels; the panels' buttons end or cancel the run.
     void OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPanelButton(bool download, WPARAM button);

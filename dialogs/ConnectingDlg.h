@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
+
 #include "framework/BaseDlg.h"
+#include "wininet/FtpTlsApi.h"
 
 class BaseWnd;
 class FtpBrowseWnd;
@@ -19,6 +22,11 @@ class ConnectingDlg : public BaseDlg {
     ConnectingDlg();
     ~ConnectingDlg() override;
 
+    // A SessionEncryption for the login Run starts.
+    void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
+    // After kFailed: what went wrong, for the user.
+    const std::wstring& FailureText() const { return failureText; }
+
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // On success the view holds the logged-in connection. The thread's other
@@ -29,12 +37,15 @@ class ConnectingDlg : public BaseDlg {
   private:
     void WaitForOutcome();
     void ShowStatus(DWORD status);
+    void AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate);
     void EnableOtherWindows(bool enable);
     BOOL Conclude(int result);
 
     const wchar_t* host;
     const wchar_t* user;
     int outcome;
+    DWORD encryption;
+    std::wstring failureText;
     HWND disabled[8];
     int disabledCount;
 };

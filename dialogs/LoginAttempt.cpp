@@ -1,5 +1,7 @@
 #include "dialogs/LoginAttempt.h"
 
+#include "ftp/ServerReason.h"
+
 LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
                            const wchar_t* password, INTERNET_PORT port)
     : notifyWindow(notifyWindow),
@@ -9,13 +11,15 @@ LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t
       port(port),
       abandoned(false),
       loggedIn(false),
+      failed(false),
       holders(2) {}
 
 LoginAttempt::~LoginAttempt() {}
 
 LoginAttempt* LoginAttempt::Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                                  const wchar_t* password, INTERNET_PORT port) {
+                                  const wchar_t* password, INTERNET_PORT port, DWORD encryption) {
     LoginAttempt* attempt = new LoginAttempt(notifyWindow, host, user, password, port);
+    attempt->engine.SetEncryption(encryption);
     HANDLE thread = CreateThread(nullptr, 0, Work, attempt, 0, nullptr);
     if (!thread) {
         delete attempt;
@@ -31,6 +35,10 @@ DWORD WINAPI LoginAttempt::Work(LPVOID parameter) {
     HRESULT result = attempt->engine.Connect(attempt->host.c_str(), attempt->user.c_str(),
                                              attempt->password.c_str(), attempt->port);
     attempt->loggedIn = result == S_OK;
+    if (result != S_OK) {
+        attempt->failureReason = TakeServerReason();
+        attempt->failed = true;
+    }
     if (!attempt->abandoned)
         PostMessageW(attempt->notifyWindow, result == S_OK ? kLoggedIn : kFailed, 0, 0);
     attempt->Release();

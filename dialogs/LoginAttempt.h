@@ -20,13 +20,15 @@ class LoginAttempt {
 
     // Null when the thread could not be started.
     static LoginAttempt* Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                               const wchar_t* password, INTERNET_PORT port);
+                               const wchar_t* password, INTERNET_PORT port, DWORD encryption);
 
     // The logged-in engine, once kLoggedIn has arrived and until Abandon.
     FtpFS& Engine() { return engine; }
     // The result messages share their numbers with dialog-manager messages;
     // only a login that really ended counts.
     bool LoggedIn() const { return loggedIn; }
+    // Why the server refused the login, once it has failed; empty when it said nothing.
+    std::wstring FailureReason() const { return failed ? failureReason : std::wstring(); }
     // The caller's last use of the attempt.
     void Abandon();
 
@@ -43,5 +45,8 @@ class LoginAttempt {
     const INTERNET_PORT port;
     std::atomic<bool> abandoned;
     std::atomic<bool> loggedIn;
+    // The reason is taken on the login's thread, where the server's reply is kept.
+    std::wstring failureReason;
+    std::atomic<bool> failed;
     std::atomic<int> holders;
 };

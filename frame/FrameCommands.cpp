@@ -34,6 +34,9 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
         case IDM_DELETE:
             if (view) view->DeleteSelection();
             break;
+        case IDM_RENAME:
+            if (view) view->BeginRename();
+            break;
         case IDM_LOCAL:
             if (localView) SwitchTo(localView);
             break;

@@ -9,6 +9,7 @@
 #include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 
 namespace {
@@ -65,8 +66,9 @@ void DownloadWorker::EnterFolder(Node* node) {
         return;
     }
     if (!MakeLocalFolder(folderPath) || !ListRemoteFolder()) {
+        std::wstring reason = TakeServerReason();  // leaving sends a command of its own
         LeaveRemoteFolder();
-        Failed(node, kFolderFailure, folderPath);
+        Failed(node, kFolderFailure, folderPath, reason);
         return;
     }
     parentLengths.push_back(wcslen(localFolder));
@@ -97,39 +99,47 @@ void DownloadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, localFile);
         return;
     }
-    if (!FtpFS::LocalFileExists(localFile) || MayWriteLocalFile(node)) OpenAndCopy(node);
+    bool resume = false;
+    if ((!FtpFS::LocalFileExists(localFile) && !FtpFS::LocalFileExists(partFile)) ||
+        MayWriteLocalFile(node, &resume))
+        OpenAndCopy(node, resume);
 }
 
-// Asks the existing-file rule; a skipped file is dropped here, anything but
-// overwrite goes to the error prompt.
-bool DownloadWorker::MayWriteLocalFile(Node* node) {
+// Asks the existing-file rule about the target, or about the part file a
+// cut transfer left; a skipped file is dropped here, an unknown code goes to
+// the error prompt.
+bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
     if (Cancelled()) return false;
-    wchar_t text[WorkerState::kPathCapacity + 64];
-    _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", localFile);
-    DWORD action = GetApp()->options.ChooseExistingFileAction(text, PromptOwner());
-    if (action == existingOverwrite) return true;
-    if (action == existingSkip) {
+    DWORD action = ExistingFileAction(FtpFS::LocalFileExists(localFile) ? localFile : partFile);
+    *resume = action == existingResume;
+    if (action == existingOverwrite || action == existingResume) return true;
+    if (action == existingSkip)
         DropItem(node);
-        return false;
-    }
-    if (action == existingResume)
-        MessageBoxW(engineState.notifyWindow, L"Not implemented", L"Error", MB_ICONERROR);
-    Failed(node, kFileFailure, localFile);
+    else
+        Failed(node, kFileFailure, localFile);
     return false;
 }
 
 // The data goes into a part file beside the target, which replaces the target
 // only once the server confirmed the whole file: a failed, refused, ignored or
 // cancelled file leaves an existing local copy as it was.
-void DownloadWorker::OpenAndCopy(Node* node) {
+void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
     ULONGLONG size = node->element->size;
     Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
-    HINTERNET remote = engine.OpenRemoteFile(name, GENERIC_READ, type);
-    FILE* local = remote ? _wfopen(partFile, L"wb") : nullptr;
+    // Line ends change in ASCII: only a binary file's bytes can be counted on.
+    ULONGLONG offset = 0;
+    if (resume && type == FTP_TRANSFER_TYPE_BINARY && !PreparePart(size, &offset)) {
+        Failed(node, kFileFailure, localFile);
+        return;
+    }
+    HINTERNET remote = offset == 0 || engine.RestartAt(offset)
+                           ? engine.OpenRemoteFile(name, GENERIC_READ, type)
+                           : nullptr;
+    FILE* local = remote ? _wfopen(partFile, offset ? L"ab" : L"wb") : nullptr;
     if (!local) {
         if (remote) InternetCloseHandle(remote);
         Failed(node, kFileFailure, localFile);
@@ -138,7 +148,7 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     BufferLocalStream(local);
     engineState.PutRemoteFile(remote);
     engineState.localFile = local;
-    CopyEnd end = Copy(remote, size);
+    CopyEnd end = Copy(remote, size, offset);
     // The close reports the server's verdict on a complete file.
     bool closed = engineState.CloseRemoteFile();
     closed = fclose(local) == 0 && closed;
@@ -153,6 +163,16 @@ void DownloadWorker::OpenAndCopy(Node* node) {
     // A cancelled file is not counted and not asked about; its part stays.
     if (Cancelled()) return;
     Failed(node, kFileFailure, localFile);
+}
+
+// The partial data to continue is the part file, or else a copy of the
+// target, so that the target stays as it was until the whole file arrived.
+// Data longer than the server's file cannot be its start: offset 0 then.
+bool DownloadWorker::PreparePart(ULONGLONG size, ULONGLONG* offset) {
+    if (!FtpFS::LocalFileExists(partFile) && !CopyFileW(localFile, partFile, FALSE)) return false;
+    ULONGLONG partial = FtpFS::LocalFileSize(partFile);
+    *offset = partial <= size ? partial : 0;
+    return true;
 }
 
 // Files found in listings carry their sizes; the selected ones do not. A single
@@ -178,8 +198,9 @@ void DownloadWorker::SizeSelectedFiles() {
     for (WalkItem* item : unsized) item->sized = true;
 }
 
-DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size) {
-    counters.currentFileBytes = 0;
+// The bytes already there count in the file's bar; the total counts only what moves now.
+DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset) {
+    counters.currentFileBytes = offset;
     counters.currentFileSize = size;
     ReportProgress(false);
     std::unique_ptr<char[]> block(new char[kBlockSize]);

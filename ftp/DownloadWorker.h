@@ -8,7 +8,8 @@
 // opened by their wide names; a name the local file system cannot hold, or a
 // path longer than the buffers, is reported instead of being cut or changed.
 // Each file is written beside its target as "name.corvane-part" and takes the
-// target's place only when the server confirmed the transfer.
+// target's place only when the server confirmed the transfer; a resumed
+// binary file continues from the part file (or the target) with REST.
 class DownloadWorker : public TransferWalk {
   public:
     DownloadWorker(FtpFS& engine, WorkerState& state, DownloadCounters& counters,
@@ -22,11 +23,12 @@ class DownloadWorker : public TransferWalk {
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
-    bool MayWriteLocalFile(Node* node);
-    void OpenAndCopy(Node* node);
+    bool MayWriteLocalFile(Node* node, bool* resume);
+    void OpenAndCopy(Node* node, bool resume);
+    bool PreparePart(ULONGLONG size, ULONGLONG* offset);
     void SizeSelectedFiles();
     enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
-    CopyEnd Copy(HINTERNET remote, ULONGLONG size);
+    CopyEnd Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset);
     bool WriteBlock(const char* block, DWORD count, bool last);
     void ReportProgress(bool force) override;
 

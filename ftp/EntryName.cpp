@@ -1,5 +1,7 @@
 #include "ftp/EntryName.h"
 
+#include <windows.h>
+
 #include <cwchar>
 
 bool IsSafeEntryName(const wchar_t* name, size_t capacity) {
@@ -11,6 +13,10 @@ bool IsSafeEntryName(const wchar_t* name, size_t capacity) {
 
 bool IsSafeCommandArgument(const wchar_t* text) {
     return !text || wcspbrk(text, L"\r\n") == nullptr;
+}
+
+bool IsSafeNewName(const wchar_t* name) {
+    return IsSafeEntryName(name, MAX_PATH) && IsSafeCommandArgument(name);
 }
 
 namespace {

@@ -10,6 +10,10 @@ bool IsSafeEntryName(const wchar_t* name, size_t capacity);
 // the command early and let the rest run as a command of its own.
 bool IsSafeCommandArgument(const wchar_t* text);
 
+// A name an entry on the server may be given: a safe entry name that fits a
+// listing's name field and travels on one command line.
+bool IsSafeNewName(const wchar_t* name);
+
 // A name the local file system stores as it stands: no character that Windows
 // refuses or reads as a stream (":") or wildcard, no trailing dot or blank
 // (silently dropped), and no device name in any form Windows reads as one:

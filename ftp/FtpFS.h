@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "ftp/TransferTypes.h"
 #include "ftp/WorkerState.h"
@@ -18,6 +19,8 @@ class TransferWalk;
 class FtpFS {
   public:
     static const size_t kTextCapacity = 512;
+    // How long a Done waits for a worker that has told its end to return.
+    static const DWORD kEndedWorkerWaitMs = 1000;
 
     FtpFS();
     FtpFS(const FtpFS&) = delete;
@@ -25,6 +28,8 @@ class FtpFS {
     virtual ~FtpFS();
 
     void SetStatusWindow(HWND window);
+    // A SessionEncryption: how the next logins protect the connection.
+    void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
     HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
                     INTERNET_PORT port = 0);
     void Disconnect();
@@ -40,11 +45,19 @@ class FtpFS {
     HRESULT GetCurrentDir(wchar_t* buffer, DWORD* length);
 
     ULONGLONG RemoteFileSize(const wchar_t* name);
+    // The size the server reports for the file (SIZE); false when it gives none.
+    bool ServerFileSize(const wchar_t* name, ULONGLONG* size);
+    // Makes the next transfer start at offset in the file (REST); false when refused.
+    bool RestartAt(ULONGLONG offset);
     // A remote file opened for GENERIC_READ or GENERIC_WRITE, ASCII or binary;
     // the transfer runs through InternetReadFile/InternetWriteFile until it is closed.
     HINTERNET OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType);
     static bool LocalFileExists(const wchar_t* path);
+    // 0 when the file cannot be found.
+    static ULONGLONG LocalFileSize(const wchar_t* path);
     HRESULT DeleteRemoteFile(const wchar_t* name);
+    // RNFR, then RNTO; a new name that is no safe name is refused unsent.
+    HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName);
     bool CreateRemoteDir(const wchar_t* name);
     bool RemoveRemoteDir(const wchar_t* name);
     HRESULT DeleteRemoteTree(const wchar_t* name);
@@ -62,14 +75,29 @@ class FtpFS {
     HRESULT CancelUpload();
 
     bool IsBusy() const { return busy; }
+    // True once a run that has told its end has let the engine go (waits a moment for that).
+    bool SettleEndedRun();
     // A transfer's cancel has begun and its worker has not yet ended.
     bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
+    // Commands and data travel under TLS.
+    bool IsEncrypted() const;
+    // The server refused TLS at the last Connect: a login then went on in the
+    // clear ("if available"), or failed (TLS required).
+    bool ServerRefusedTls() const { return tlsRefused; }
+    // Why the last Connect failed (a WinINet error), and whether the user
+    // refused the server's certificate, which is no failure to report.
+    DWORD ConnectError() const { return connectError; }
+    bool CertificateDeclined() const { return certificateDeclined; }
 
   private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
                                         LPVOID information, DWORD informationLength);
+    // A certificate trusted always for this host and port, or accepted once for
+    // this engine's logins, passes; any other is put to the status window.
+    void JudgeCertificate(const StatusReport& report);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
+    bool BinaryCommand(const std::wstring& command);
 
     static DWORD WINAPI DownloadThread(LPVOID engine);
     static DWORD WINAPI UploadThread(LPVOID engine);
@@ -104,4 +132,9 @@ class FtpFS {
     wchar_t password[kTextCapacity];
     wchar_t server[kTextCapacity];
     INTERNET_PORT port;
+    DWORD encryption;
+    wchar_t acceptedCertificate[128];
+    bool tlsRefused;
+    bool certificateDeclined;
+    DWORD connectError;
 };

@@ -72,6 +72,20 @@ void FtpFS::ResumeAfterCancel(WorkerState& state) {
     if (SUCCEEDED(Connect(server, user, password, port))) SetCurrentDir(state.savedDir);
 }
 
+// The end is told from the worker just before it lets the engine go, so a Done
+// pressed at once may meet a worker that is only returning: wait for that, briefly.
+bool FtpFS::SettleEndedRun() {
+    for (WorkerState* state : {&download, &upload}) {
+        bool ended;
+        {
+            std::lock_guard<std::mutex> guard(endLock);
+            ended = busy && state->thread && state->walkEnded;
+        }
+        if (ended) WaitForSingleObject(state->thread, kEndedWorkerWaitMs);
+    }
+    return !busy;
+}
+
 HRESULT FtpFS::CancelDownload() { return CancelWorker(download); }
 
 HRESULT FtpFS::CancelUpload() { return CancelWorker(upload); }

@@ -31,7 +31,14 @@ void TransferWalk::BufferLocalStream(FILE* stream) {
     setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalBufferSize);
 }
 
-void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject) {
+DWORD TransferWalk::ExistingFileAction(const wchar_t* subject) {
+    wchar_t text[WorkerState::kPathCapacity + 64];
+    _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", subject);
+    return GetApp()->options.ChooseExistingFileAction(text, PromptOwner());
+}
+
+void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject,
+                          const std::wstring& reason) {
     if (Cancelled()) return;
     if (!ConnectionAlive()) {
         failures.runFailed = 1;
@@ -43,7 +50,7 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
         DropItem(node);
         return;
     }
-    switch (Ask(format, subject)) {
+    switch (Ask(format, subject, reason)) {
         case answerIgnore:
             CountFailure(node);
             DropItem(node);
@@ -74,15 +81,17 @@ void TransferWalk::CountFailure(const Node* node) {
         ++failures.files;
 }
 
-TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject) {
-    wchar_t text[FtpFS::kTextCapacity + 64];
-    _snwprintf_s(text, _TRUNCATE, format, subject);
+TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,
+                                 const std::wstring& reason) {
+    wchar_t failure[FtpFS::kTextCapacity + 64];
+    _snwprintf_s(failure, _TRUNCATE, format, subject);
+    std::wstring text = WithServerReason(failure, reason);
     // A cancel may have come while the failure was found: ask nothing then.
     if (Cancelled()) return answerIgnore;
     // A view closed in the middle of the run cannot answer; its 0 would mean Retry, for ever.
     if (!IsWindow(engineState.notifyWindow)) return answerAbort;
-    return static_cast<TransferAnswer>(
-        SendMessageW(engineState.notifyWindow, errorMessage, reinterpret_cast<WPARAM>(text), 0));
+    return static_cast<TransferAnswer>(SendMessageW(engineState.notifyWindow, errorMessage,
+                                                    reinterpret_cast<WPARAM>(text.c_str()), 0));
 }
 
 void TransferWalk::Notify(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "ftp/FolderWalk.h"
+#include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/WorkerState.h"
 
@@ -36,11 +38,19 @@ class TransferWalk : public FolderWalk {
     virtual void LocalFolderLeft() {}
 
     // A file or folder that could not be handled: unless cancelled, asks the
-    // user (Ignore All answers for every later failure) and keeps the item for
-    // another try (Retry, the first Ignore All) or drops it and counts it as
-    // failed. A lost connection ends the run as failed instead: nothing after
-    // it could succeed.
-    void Failed(Node* node, const wchar_t* format, const wchar_t* subject);
+    // user (with the server's reason where it refused; Ignore All answers for
+    // every later failure) and keeps the item for another try (Retry, the
+    // first Ignore All) or drops it and counts it as failed. A lost connection
+    // ends the run as failed instead: nothing after it could succeed.
+    // The reason is taken where the call is made, before anything else is
+    // sent; a caller that must send something first takes it earlier.
+    void Failed(Node* node, const wchar_t* format, const wchar_t* subject,
+                const std::wstring& reason = TakeServerReason());
+
+    // The existing-file rule for a file already at the target (shown as
+    // subject): existingResume, existingSkip, existingOverwrite, or a stored
+    // code outside these, which the caller fails like a refused file.
+    DWORD ExistingFileAction(const wchar_t* subject);
 
     // The one stream buffer of the walk, lent to each local file in turn: a
     // fresh one per file would cost an allocation of its size every file.
@@ -64,7 +74,7 @@ class TransferWalk : public FolderWalk {
   private:
     static const DWORD kProgressIntervalMs = 50;
 
-    TransferAnswer Ask(const wchar_t* format, const wchar_t* subject);
+    TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
     bool ConnectionAlive();
     void CountFailure(const Node* node);
 

@@ -21,16 +21,12 @@ const wchar_t* LeafName(const wchar_t* path) {
     return leaf;
 }
 
-ULONGLONG LocalFileSize(const wchar_t* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
-    return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 }  // namespace
 
 UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
-    : TransferWalk(ftp, state, WM_UPLOAD_ERROR, uploadCounters.failures), counters(uploadCounters) {
+    : TransferWalk(ftp, state, WM_UPLOAD_ERROR, uploadCounters.failures),
+      counters(uploadCounters),
+      remoteFolders(1) {
     counters = UploadCounters();
 }
 
@@ -42,11 +38,13 @@ void UploadWorker::EnterFolder(Node* node) {
         Failed(node, kFolderFailure, name);
         return;
     }
-    engine.CreateRemoteDir(name);
+    bool created = engine.CreateRemoteDir(name);
     if (!EnterRemoteFolder(node, name)) {
         Failed(node, kFolderFailure, name);
         return;
     }
+    // A folder just made holds nothing: no listing to read.
+    remoteFolders.push_back(RemoteFolder{created, {}});
     ++counters.foldersCreated;
     ListFolder(path);
 }
@@ -64,6 +62,25 @@ void UploadWorker::ListFolder(const wchar_t* path) {
     FindClose(search);
 }
 
+void UploadWorker::LocalFolderLeft() { remoteFolders.pop_back(); }
+
+// The remote folder's files, read once when the first file goes there. A
+// folder that cannot be listed (an upload-only drop box) shows no files: the
+// server then decides alone, as it did before anything was asked.
+const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
+    RemoteFolder& folder = remoteFolders.back();
+    if (folder.read) return folder.files;
+    folder.read = true;
+    WIN32_FIND_DATAW data;
+    HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+    for (; SUCCEEDED(found) && !Cancelled(); found = engine.FindNext(&data))
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            folder.files[data.cFileName] =
+                (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    engine.FindClose();
+    return folder.files;
+}
+
 // The local file is opened first: one that cannot be read must not replace
 // the server's copy with an empty file.
 void UploadWorker::HandleFile(Node* node) {
@@ -74,19 +91,47 @@ void UploadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
+    DWORD action = Cancelled() ? existingSkip : ActionFor(name);
+    if (action == existingOverwrite || action == existingResume) {
+        SendFile(node, local, action == existingResume);
+        return;
+    }
+    fclose(local);
+    if (action == existingSkip)
+        DropItem(node);
+    else
+        Failed(node, kFileFailure, name);
+}
+
+// A file the remote folder does not hold is simply sent.
+DWORD UploadWorker::ActionFor(const wchar_t* name) {
+    const RemoteFiles& files = FilesHere();
+    if (files.find(name) == files.end()) return existingOverwrite;
+    return ExistingFileAction(name);
+}
+
+void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
+    const wchar_t* path = ItemText(node);
+    const wchar_t* name = LeafName(path);
     BufferLocalStream(local);
     engineState.localFile = local;
     Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
     DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
                              : GetApp()->options.ChooseTransferType(name, PromptOwner());
-    HINTERNET remote = Cancelled() ? nullptr : engine.OpenRemoteFile(name, GENERIC_WRITE, type);
+    const WalkItem* item = node->element;
+    ULONGLONG size = item->sized ? item->size : FtpFS::LocalFileSize(path);
+    // Line ends change in ASCII: only a binary file's bytes can be counted on.
+    ULONGLONG offset = resume && type == FTP_TRANSFER_TYPE_BINARY ? ResumeOffset(name, size) : 0;
+    bool positioned = offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && !Cancelled() &&
+                                      engine.RestartAt(offset));
+    HINTERNET remote =
+        positioned && !Cancelled() ? engine.OpenRemoteFile(name, GENERIC_WRITE, type) : nullptr;
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
     if (remote) {
         engineState.PutRemoteFile(remote);
-        const WalkItem* item = node->element;
-        counters.currentFileSize = item->sized ? item->size : LocalFileSize(path);
-        end = Copy(remote, local);
+        counters.currentFileSize = size;
+        end = Copy(remote, local, offset);
         // A file not sent whole is aborted: the server must not keep it as complete.
         if (end != CopyEnd::complete) engineState.AbortRemoteFile();
         // The close reports whether the server stored the whole file.
@@ -104,8 +149,17 @@ void UploadWorker::HandleFile(Node* node) {
     if (!Cancelled()) Failed(node, kFileFailure, name);
 }
 
-UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local) {
-    counters.currentFileBytes = 0;
+// Where the server's copy ends (SIZE, else the listing's size); a copy
+// longer than the local file cannot be its start, so it is sent whole.
+ULONGLONG UploadWorker::ResumeOffset(const wchar_t* name, ULONGLONG localSize) {
+    ULONGLONG remoteSize = 0;
+    if (!engine.ServerFileSize(name, &remoteSize)) remoteSize = FilesHere().at(name);
+    return remoteSize <= localSize ? remoteSize : 0;
+}
+
+// The bytes already on the server count in the file's bar; the total counts only what moves now.
+UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, ULONGLONG offset) {
+    counters.currentFileBytes = offset;
     std::unique_ptr<char[]> block(new char[kBlockSize]);
     while (!Cancelled()) {
         DWORD count = static_cast<DWORD>(fread(block.get(), 1, kBlockSize, local));

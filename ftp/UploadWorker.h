@@ -1,9 +1,15 @@
 #pragma once
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 #include "ftp/TransferWalk.h"
 
 // Copies local files and folder trees into the remote current directory. Items
 // carry full local paths; the remote side follows the walk folder by folder.
+// A file the remote folder already holds goes through the existing-file rule,
+// checked against that folder's listing, read once per folder.
 class UploadWorker : public TransferWalk {
   public:
     UploadWorker(FtpFS& engine, WorkerState& state, UploadCounters& counters);
@@ -11,13 +17,26 @@ class UploadWorker : public TransferWalk {
   protected:
     void EnterFolder(Node* node) override;
     void HandleFile(Node* node) override;
+    void LocalFolderLeft() override;
 
   private:
+    using RemoteFiles = std::unordered_map<std::wstring, ULONGLONG>;  // name to size
+    struct RemoteFolder {
+        bool read;
+        RemoteFiles files;
+    };
+
+    const RemoteFiles& FilesHere();
+    DWORD ActionFor(const wchar_t* name);
+    void SendFile(Node* node, FILE* local, bool resume);
+    ULONGLONG ResumeOffset(const wchar_t* name, ULONGLONG localSize);
     enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
-    CopyEnd Copy(HINTERNET remote, FILE* local);
+    CopyEnd Copy(HINTERNET remote, FILE* local, ULONGLONG offset);
     bool WriteBlock(HINTERNET remote, const char* block, DWORD count);
     void ListFolder(const wchar_t* path);
     void ReportProgress(bool force) override;
 
     UploadCounters& counters;
+    // The start folder's, then one per folder being walked.
+    std::vector<RemoteFolder> remoteFolders;
 };

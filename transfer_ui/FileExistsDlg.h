@@ -2,9 +2,9 @@
 
 #include "framework/BaseDlg.h"
 
-// "File exist": asks what to do with a local file a download would replace.
-// Ends with the id of the button pressed: Overwrite or Skip (Resume stays
-// disabled). "Don't ask again" starts ticked.
+// "File exist": asks what to do with a file a transfer would replace.
+// Ends with the id of the button pressed: Resume, Overwrite or Skip.
+// "Don't ask again" starts ticked.
 class FileExistsDlg : public BaseDlg {
   public:
     FileExistsDlg();

@@ -26,21 +26,31 @@ LRESULT AnswerOf(INT_PTR button) {
     }
 }
 
-SIZE MeasureText(HWND control, const wchar_t* text) {
+// The size the control's font gives the text: one line as it stands, or with
+// DT_WORDBREAK its lines, broken again where they pass maxWidth.
+SIZE MeasureText(HWND control, const std::wstring& text, UINT format, int maxWidth) {
+    if (text.empty()) return SIZE{0, 0};
     HDC context = GetDC(control);
     HGDIOBJ oldFont =
         SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentExPointW(context, text, static_cast<int>(wcslen(text)), 0, nullptr, nullptr,
-                          &size);
+    RECT bounds = {0, 0, maxWidth, 0};
+    DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &bounds,
+              format | DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     SelectObject(context, oldFont);
     ReleaseDC(control, context);
-    return size;
+    return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 }  // namespace
 
 TransferErrorDlg::TransferErrorDlg() : message(L"Error") {}
+
+void TransferErrorDlg::SetMessage(const wchar_t* text) {
+    message = text ? text : L"";
+    size_t lineEnd = message.find(L'\n');
+    reason = lineEnd == std::wstring::npos ? L"" : message.substr(lineEnd + 1);
+    if (lineEnd != std::wstring::npos) message.resize(lineEnd);
+}
 
 LRESULT TransferErrorDlg::Ask(BaseWnd* owner, const wchar_t* text) {
     TransferErrorDlg dialog;
@@ -52,7 +62,7 @@ BOOL TransferErrorDlg::OnDialogMessage(HWND handle, UINT msg, WPARAM wParam, LPA
     if (msg == WM_INITDIALOG) {
         SendDlgItemMessageW(handle, IDC_TRANSFER_ERROR_ICON, STM_SETICON,
                             reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_ERROR)), 0);
-        FitToOneLine(handle);
+        FitText(handle);
     } else if (msg == WM_COMMAND && IsAnswerButton(LOWORD(wParam))) {
         EndWithResult(LOWORD(wParam));
         return TRUE;
@@ -60,39 +70,43 @@ BOOL TransferErrorDlg::OnDialogMessage(HWND handle, UINT msg, WPARAM wParam, LPA
     return BaseDlg::OnDialogMessage(handle, msg, wParam, lParam);
 }
 
-// The text gets one line's height and as much width as it needs, up to the
-// screen's; the dialog grows with it and the buttons follow the height change.
-// What is still too long loses the middle of its path, keeping the file name.
-void TransferErrorDlg::FitToOneLine(HWND handle) {
+// The failure gets one line's height and as much width as it needs, up to
+// the screen's; the reason goes below it, its long lines broken at that
+// width. The dialog grows with them and the buttons follow the height change.
+// A failure still too long loses the middle of its path, keeping the file name.
+void TransferErrorDlg::FitText(HWND handle) {
     HWND text = GetDlgItem(handle, IDC_TRANSFER_ERROR_MESSAGE);
-    const wchar_t* content = message.GetText() ? message.GetText() : L"";
-    SIZE measured = MeasureText(text, content);
+    HWND below = GetDlgItem(handle, IDC_TRANSFER_ERROR_REASON);
     RECT textRect, dialogRect, workArea;
     ::GetWindowRect(text, &textRect);
     ::GetWindowRect(handle, &dialogRect);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     int dialogWidth = dialogRect.right - dialogRect.left;
+    int textWidth = textRect.right - textRect.left;
     int room = (workArea.right - workArea.left) - dialogWidth;
-    int widen = measured.cx - (textRect.right - textRect.left);
+    SIZE measured = MeasureText(text, message, DT_SINGLELINE, 0);
+    SIZE reasonSize = MeasureText(below, reason, DT_WORDBREAK, textWidth + room);
+    int widen = (measured.cx > reasonSize.cx ? measured.cx : reasonSize.cx) - textWidth;
     widen = widen < 0 ? 0 : (widen > room ? room : widen);
     POINT topLeft = {textRect.left, textRect.top};
     ScreenToClient(handle, &topLeft);
-    MoveWindow(text, topLeft.x, topLeft.y, textRect.right - textRect.left + widen, measured.cy,
-               FALSE);
-    SetWindowTextW(text, content);
+    MoveWindow(text, topLeft.x, topLeft.y, textWidth + widen, measured.cy, FALSE);
+    SetWindowTextW(text, message.c_str());
+    MoveWindow(below, topLeft.x, topLeft.y + measured.cy, textWidth + widen, reasonSize.cy, FALSE);
+    SetWindowTextW(below, reason.c_str());
 
-    int shrink = (textRect.bottom - textRect.top) - measured.cy;
+    int grow = measured.cy + reasonSize.cy - (textRect.bottom - textRect.top);
     int left = dialogRect.left - widen / 2;
     if (left < workArea.left) left = workArea.left;
     MoveWindow(handle, left, dialogRect.top, dialogWidth + widen,
-               dialogRect.bottom - dialogRect.top - shrink, FALSE);
+               dialogRect.bottom - dialogRect.top + grow, FALSE);
     for (HWND child = GetWindow(handle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (child == text) continue;
+        if (child == text || child == below) continue;
         RECT childRect;
         ::GetWindowRect(child, &childRect);
         POINT corner = {childRect.left, childRect.top};
         ScreenToClient(handle, &corner);
-        MoveWindow(child, corner.x, corner.y - shrink, childRect.right - childRect.left,
+        MoveWindow(child, corner.x, corner.y + grow, childRect.right - childRect.left,
                    childRect.bottom - childRect.top, FALSE);
     }
 }

@@ -117,7 +117,8 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
     button = IDOK;
     view.OnContextCommand(0, 0, IDM_NEW_FOLDER);
     EXPECT_FALSE(Exists(L"cancelled"));
-    EXPECT_EQ((Names{L": ", L": ", L": ", L"ERROR: Can't create directory"}), driver.Seen());
+    EXPECT_EQ((Names{L": ", L": ", L": ", L"ERROR: Can't create directory\n550 File exists."}),
+              driver.Seen());
 }
 
 TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
@@ -139,12 +140,51 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     EXPECT_TRUE(Exists(L"undeletable.txt"));
     EXPECT_EQ((Names{L"..", L"undeletable.txt"}), Rows());
     EXPECT_EQ((Names{L"Error: Are you sure you want to delete these 3 items?",
-                     L"Error: Can't delete file"}),
+                     L"Error: Can't delete file\n550 Permission denied."}),
               driver.Seen());
 }
 
+// The in-place edit renames on the server and the row keeps its place. Unsafe
+// names are refused unsent, a file of the new name is replaced only when the
+// user says so, and a refusal gives the server's reason.
+TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
+    MakeFile(L"a.txt");
+    ASSERT_TRUE(WriteTestFile(local + L"\\b.txt", 20, 2));
+    uint64_t b = FileChecksum(local + L"\\b.txt");
+    CreateDirectoryW((local + L"\\dir").c_str(), nullptr);
+    view.Refresh();
+    Names rows = Rows();
+    Select({L"dir"});
+    view.OnContextCommand(0, 0, IDM_RENAME);
+    HWND edit = reinterpret_cast<HWND>(view.GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(nullptr, edit);
+    SetWindowTextW(edit, L"folder \u00e9");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    std::replace(rows.begin(), rows.end(), std::wstring(L"dir"), std::wstring(L"folder \u00e9"));
+    EXPECT_EQ(rows, Rows());
+
+    DialogDriver driver;
+    int replace = IDNO;
+    driver.On(L"Error", Pressing({IDOK}));
+    driver.On(L"Rename", [&replace](HWND box) { Click(box, replace); });
+    for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE a.txt"})
+        view.RenameItem(L"b.txt", name);
+    view.RenameItem(L"b.txt", L"a.txt");
+    view.RenameItem(L"b.txt", L"folder \u00e9");
+    replace = IDYES;
+    view.RenameItem(L"b.txt", L"a.txt");
+    Names seen(6, L"Error: Invalid name");
+    seen.push_back(L"Rename: a.txt already exists. Replace it?");
+    seen.push_back(L"Error: Can't rename\n550 Is a directory.");
+    seen.push_back(seen[6]);
+    EXPECT_EQ(seen, driver.Seen());
+    EXPECT_EQ(b, FileChecksum(local + L"\\a.txt"));
+    EXPECT_EQ(3u, Rows().size());
+}
+
 // vsftpd lists with LIST: an older file's line gives its day without a time.
-TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
+// It refuses a rename in its own words.
+TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndRefusesInItsOwnWords) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
     REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
     GuiApp app;
@@ -155,6 +195,8 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
     ASSERT_TRUE(SetFileFacts(local + L"\\old.txt", FileTimeOf(2021, 1, 5)));
     ASSERT_TRUE(SetFileFacts(local + L"\\recent.txt",
                              FileTimeOf(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute)));
+    CreateDirectoryW((local + L"\\full").c_str(), nullptr);
+    ASSERT_TRUE(WriteTestFile(local + L"\\full\\inner", 1, 1));
     FtpBrowseWnd view;
     ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
     ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
@@ -170,6 +212,12 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTheTimeOfARecentOne) {
     FormatModifiedText(FileTimeOf(2021, 1, 5, 0, 0), true, shown, 64);
     EXPECT_EQ(shown, cell(L"old.txt"));
     EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
+
+    DialogDriver driver(Pressing({IDOK}));
+    view.RenameItem(L"old.txt", L"renamed.txt");
+    view.RenameItem(L"renamed.txt", L"full");
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((local + L"\\renamed.txt").c_str()));
+    EXPECT_EQ(Names{L"Error: Can't rename\n550 Rename failed."}, driver.Seen());
     view.DestroyWnd();
 }
 
@@ -193,7 +241,7 @@ TEST(FtpBrowseWnd, LongLabelsAreShortenedAndBusyViewsGreyTheirCommands) {
     HMENU edit = GetSubMenu(bar, 1), viewMenu = GetSubMenu(bar, 2);
     busy.UpdateMenuItems(edit, IDM_EDIT, 0);
     busy.UpdateMenuItems(viewMenu, IDM_VIEW, 0);
-    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE})
+    for (UINT id : {IDM_SELECT_ALL, IDM_INVERT_SELECTION, IDM_DELETE, IDM_RENAME})
         EXPECT_TRUE(GetMenuState(edit, id, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(viewMenu, IDM_REFRESH, MF_BYCOMMAND) & MF_GRAYED);
     FtpBrowseWnd idle;

@@ -41,6 +41,8 @@ class ConnectFixture {
             SetDlgItemTextW(d, IDC_CONNECT_PORT, login.port.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_USER, login.user.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_PASSWORD, login.password.c_str());
+            // The fixture's main server speaks plain FTP only.
+            SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, 2, 0);
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_HOST);
             // The password is kept only on request; the restart below logs in with it.
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_PASSWORD);
@@ -87,7 +89,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     ASSERT_NE(nullptr, one);
     EXPECT_GT(one->GetFileList().GetItemCount(), 0);
     TypeAndConnect(Valid(L""));  // no session name: the menus carry the host
-    EXPECT_EQ(L"Ftp []", Title(frame));
+    EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
     Login refused = Valid(L"bad");  // a failed login leaves no trace
     refused.password = L"wrong";
     TypeAndConnect(refused);
@@ -97,7 +99,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
               ItemTexts(FileSubmenu(frame, 1)));
 
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // the view opened before comes back
-    EXPECT_EQ(L"Ftp []", Title(frame));
+    EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
     frame.HandleCommand(GetMenuItemID(FileSubmenu(frame, 1), 2), 0, 0);  // by its item
     EXPECT_EQ(L"Ftp [Local]", Title(frame));
 
@@ -107,7 +109,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     PumpMessages();
     EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));
-    EXPECT_EQ((Texts{L"Failed: Can't connect",
+    EXPECT_EQ((Texts{L"Failed: Can't connect\n530 Authentication failed.",
                      L"ERROR: Server " + server.host + L", Session one dropped"}),
               Messages());
 }
@@ -146,6 +148,6 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         Click(d, IDOK);
     });
     app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 0), 2), 0, 0);
-    EXPECT_EQ(L"Ftp [work]", Title(app.frame));
+    EXPECT_EQ(L"Ftp [work] (not encrypted)", Title(app.frame));
     EXPECT_EQ(0u, key.GetDword(L"Sessions\\work", L"bSavePassword"));
 }

@@ -88,7 +88,10 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     // While the worker owns the connection, the view's commands are greyed.
     HMENU edit = Popup(frame, IDM_EDIT);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
-    EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete"}), ItemTexts(edit));
+    EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete", L"-Rename"}),
+              ItemTexts(edit));
+    view->BeginRename();  // nor does F2 start an edit
+    EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
     DownloadProgressDlg& download = view->GetDownloadPanel();
     Click(download.GetHandle(), IDCANCEL);
     PressDone(download);

@@ -12,64 +12,84 @@ using DownloadWorkerTest = TransferTest;
 using UploadWorkerTest = TransferTest;
 using TransferWorkerTest = TransferTest;  // both ways
 
-TEST_F(DownloadWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
-    WriteBytes(Remote(L"one"), "new one");
-    WriteBytes(Remote(L"two"), "new two");
+// Both ways, against the target folder's files: "old" stands where "new one"
+// would go, so a resume keeps the three bytes there and adds the rest.
+TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
     struct Case {
         DWORD code;
         std::vector<int> clicks;
         std::string result;
-        int prompts, errors;
+        int prompts;
         DWORD storedAfter;
         int opened;
     };
     const int overwrite = IDC_FILE_EXISTS_OVERWRITE, skip = IDC_FILE_EXISTS_SKIP;
-    for (const Case& round : {
-             Case{existingSkip, {}, "old", 0, 0, existingSkip, 0},
-             Case{existingOverwrite, {}, "new one", 0, 0, existingOverwrite, 2},
-             // Resume says it is not offered, then fails each file like a refused one.
-             Case{existingResume, {IDOK}, "old", 2, 2, existingResume, 0},
-             // The prompt's answer is kept while its box stays ticked.
-             Case{existingPrompt, {overwrite}, "new one", 1, 0, existingOverwrite, 2},
-             Case{existingPrompt, {IDC_FILE_EXISTS_DONT_ASK, skip}, "old", 2, 0, existingPrompt, 0},
-         }) {
-        SCOPED_TRACE(round.code);
-        recorder.events.clear();
-        std::wstring folder =
-            L"round" + std::to_wstring(round.code) + L"-" + std::to_wstring(round.clicks.size());
-        for (const wchar_t* name : {L"one", L"two"})
-            WriteBytes(Local(folder + L"\\" + name), "old");
-        app.options.SetExistingFileOption(round.code);
-        std::wstring caption = round.code == existingResume ? L"Error" : L"File exist";
-        std::wstring shown;
-        int asked = prompts.Count(caption);
-        prompts.On(caption, [&shown, &round](HWND prompt) {
-            if (shown.empty()) shown = ItemText(prompt, IDC_FILE_EXISTS_MESSAGE);
-            Pressing(round.clicks)(prompt);
-        });
-        Download({L"Fone", L"Ftwo"}, folder);
+    for (bool upload : {false, true}) {
+        for (const Case& round : {
+                 Case{existingSkip, {}, "old", 0, existingSkip, 0},
+                 Case{existingOverwrite, {}, "new one", 0, existingOverwrite, 2},
+                 Case{existingResume, {}, "old one", 0, existingResume, 2},
+                 // The prompt's answer is kept while its box stays ticked.
+                 Case{existingPrompt, {overwrite}, "new one", 1, existingOverwrite, 2},
+                 Case{existingPrompt, {IDC_FILE_EXISTS_RESUME}, "old one", 1, existingResume, 2},
+                 Case{
+                     existingPrompt, {IDC_FILE_EXISTS_DONT_ASK, skip}, "old", 2, existingPrompt, 0},
+             }) {
+            std::wstring folder = std::wstring(upload ? L"up" : L"down") + L"-" +
+                                  std::to_wstring(round.code) + L"-" +
+                                  std::to_wstring(round.clicks.empty() ? 0 : round.clicks[0]);
+            SCOPED_TRACE(folder);
+            recorder.events.clear();
+            auto source = [&](const wchar_t* name) {
+                return upload ? Local(folder + L"\\" + name) : Remote(folder + L"\\" + name);
+            };
+            auto target = [&](const wchar_t* name) {
+                return upload ? Remote(folder + L"\\" + name) : Local(folder + L"\\" + name);
+            };
+            for (const wchar_t* name : {L"one", L"two"}) {
+                WriteBytes(source(name), std::string("new ") + (name[1] == L'n' ? "one" : "two"));
+                WriteBytes(target(name), "old");
+            }
+            app.options.SetExistingFileOption(round.code);
+            std::wstring shown;
+            int asked = prompts.Count(L"File exist");
+            prompts.On(L"File exist", [&shown, &round](HWND prompt) {
+                if (shown.empty()) shown = ItemText(prompt, IDC_FILE_EXISTS_MESSAGE);
+                Pressing(round.clicks)(prompt);
+            });
+            if (upload)
+                Upload({L"D" + folder});
+            else
+                Download({L"D" + folder});
 
-        EXPECT_EQ(round.result, ReadBytes(Local(folder + L"\\one")));
-        EXPECT_EQ(round.prompts, prompts.Count(caption) - asked);
-        EXPECT_EQ(round.errors, recorder.Count(WM_DOWNLOAD_ERROR));
-        EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
-        EXPECT_EQ(round.opened, recorder.Count(WM_DOWNLOAD_FILE));  // none for a skipped file
-        if (round.code == existingPrompt) {
-            EXPECT_EQ(
-                L"File " + Local(folder + L"\\two") + L" exists.   What would you like to do?",
-                shown);
+            EXPECT_EQ(round.result, ReadBytes(target(L"one")));
+            EXPECT_EQ(round.prompts, prompts.Count(L"File exist") - asked);
+            EXPECT_EQ(0, recorder.Count(upload ? WM_UPLOAD_ERROR : WM_DOWNLOAD_ERROR));
+            EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
+            // None for a skipped file.
+            EXPECT_EQ(round.opened, recorder.Count(upload ? WM_UPLOAD_FILE : WM_DOWNLOAD_FILE));
+            if (round.code == existingPrompt) {
+                // Remote files by name, local ones by path; either may come first.
+                std::wstring file = upload ? L"" : Local(folder + L"\\");
+                EXPECT_TRUE(shown ==
+                                L"File " + file + L"one exists.   What would you like to do?" ||
+                            shown == L"File " + file + L"two exists.   What would you like to do?")
+                    << shown;
+            }
         }
     }
 }
 
-TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAscii) {
+// A resumed binary file keeps the bytes there; an ASCII one starts over.
+TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAsciiAndOnlyBinaryResumes) {
     WriteBytes(Remote(L"lines.txt"), "one\ntwo\n");
-    app.options.SetExistingFileOption(existingOverwrite);
+    app.options.SetExistingFileOption(existingResume);
     for (auto [clicks, result, storedAfter] :
-         {std::tuple<std::vector<int>, std::string, DWORD>{{IDOK}, "one\ntwo\n", transferPrompt},
+         {std::tuple<std::vector<int>, std::string, DWORD>{{IDOK}, "cut\ntwo\n", transferPrompt},
           {{IDC_TRANSFER_TYPE_ASCII, IDC_TRANSFER_TYPE_DONT_ASK, IDOK},
            "one\r\ntwo\r\n",
            transferAscii}}) {
+        WriteBytes(Local(L"lines.txt"), "cut");
         app.options.SetTransferType(transferPrompt);
         int asked = prompts.Count(L"Transfer Type?");
         prompts.On(L"Transfer Type?", Pressing(clicks));
@@ -112,7 +132,9 @@ TEST_F(DownloadWorkerTest, ErrorPromptAnswersSteerTheWalk) {
         EXPECT_EQ(round.opened, recorder.NamesOf(WM_DOWNLOAD_FILE));
         EXPECT_EQ(round.prompts, recorder.Count(WM_DOWNLOAD_ERROR));
         std::wstring failed = round.opened.size() == 1 ? L"sub\\unreadable" : round.opened[0];
-        EXPECT_EQ(L"Can't download file " + Local(round.what + L"\\" + failed),
+        // The server's reason below the failure.
+        EXPECT_EQ(L"Can't download file " + Local(round.what + L"\\" + failed) +
+                      L"\n550 Permission denied.",
                   recorder.TextsOf(WM_DOWNLOAD_ERROR)[0]);
         // A refused file leaves no local file; the walk ends where it began.
         EXPECT_EQ(round.opened.size() == 1 ? Names{} : Names{L"after"},
@@ -147,8 +169,10 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     Names errors = recorder.TextsOf(WM_DOWNLOAD_ERROR);
     std::sort(errors.begin(), errors.end());
     EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col:on"),
-                     L"Can't download folder " + Local(L"to\\tree\\ghost"),
-                     L"Can't download folder " + Local(L"to\\tree\\refused")}),
+                     L"Can't download folder " + Local(L"to\\tree\\ghost") +
+                         L"\n550 No such file or directory.",
+                     L"Can't download folder " + Local(L"to\\tree\\refused") +
+                         L"\n550 Permission denied."}),
               errors);
     // The panel's failure counts: files, folders, and no failed run.
     const DWORD* counters = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
@@ -202,6 +226,7 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
         ASSERT_TRUE(WriteTestFile(Local(files[i]), sizes[i], static_cast<unsigned>(i)));
     }
     WriteBytes(Remote(L"A\\one"), "older and other");
+    app.options.SetExistingFileOption(existingOverwrite);
     const Names selection = {L"DA", L"DB", L"Ftop"};
 
     EXPECT_EQ(S_OK, Upload(selection));
@@ -253,7 +278,8 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     EXPECT_EQ((Names{L"unwritable-a", L"unwritable-a", L"fine.txt", L"unwritable-b"}),
               recorder.NamesOf(WM_UPLOAD_FILE));
     EXPECT_EQ(4, prompts.Count(L"Transfer Type?"));
-    EXPECT_EQ(Names{L"Can't upload file unwritable-a"}, recorder.TextsOf(WM_UPLOAD_ERROR));
+    EXPECT_EQ(Names{L"Can't upload file unwritable-a\n550 Permission denied."},
+              recorder.TextsOf(WM_UPLOAD_ERROR));
     EXPECT_EQ("one\ntwo\n", ReadBytes(Remote(L"fine.txt")));
 
     // A local file that cannot be read replaces nothing on the server.
@@ -264,7 +290,8 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     recorder.answers = {answerRetry, answerIgnore};
     Upload({L"Flocked"});
     CloseHandle(held);
-    EXPECT_EQ(2, recorder.Count(WM_UPLOAD_ERROR));
+    // A local failure shows no reply of the server's.
+    EXPECT_EQ(Names(2, L"Can't upload file locked"), recorder.TextsOf(WM_UPLOAD_ERROR));
     EXPECT_EQ("server copy", ReadBytes(Remote(L"locked")));
     EXPECT_EQ(startDir, CurrentDir());
 }
@@ -272,19 +299,21 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
 // Cancel in the middle of a file, both ways: control comes back within a
 // second, the worker logs in again by itself and then ends the run, what
 // arrived stays (a download's in its part file, the target untouched) and is
-// the start of the file sent, and the engine stands where it started.
-TEST_F(TransferWorkerTest, CancelMidwayReturnsAtOnceAndKeepsWhatArrived) {
+// the start of the file sent, and the engine stands where it started. Resumed,
+// the file ends byte for byte the one sent; its bar starts at what was there.
+TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
     WriteBytes(Remote(L"big\\slow.bin"), "");  // the server sends "slow" files at about 1.5 MB/s
-    ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), 16 << 20, 7));
+    ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), 4 << 20, 7));
     WriteBytes(Local(L"big\\slow.bin"), "older copy");
-    app.options.SetExistingFileOption(existingOverwrite);
     WriteBytes(Local(L"up\\large.bin"), "");
     ASSERT_TRUE(WriteTestFile(Local(L"up\\large.bin"), 256 << 20, 3));
     for (bool upload : {false, true}) {
         SCOPED_TRACE(upload ? "upload" : "download");
-        bool midway = false;  // by the bytes of the current file, at their place in each report
-        recorder.onProgress = [&midway, upload](const DWORD* counters) {
-            midway = counters[upload ? 3 : 4] > 100000;
+        app.options.SetExistingFileOption(existingOverwrite);
+        const int fileBytes = upload ? 3 : 4, totalBytes = upload ? 1 : 2;
+        bool midway = false;  // by the bytes of the current file
+        recorder.onProgress = [&midway, fileBytes](const DWORD* counters) {
+            midway = counters[fileBytes] > 100000;
         };
         TransferList items;
         items.AddTail(new TransferItem(upload ? (L"D" + Local(L"up")).c_str() : L"Dbig"));
@@ -310,7 +339,60 @@ TEST_F(TransferWorkerTest, CancelMidwayReturnsAtOnceAndKeepsWhatArrived) {
             EXPECT_GT(partial.size(), 100000u);
             EXPECT_EQ("older copy", ReadBytes(Local(L"big\\slow.bin")));
         }
+
+        recorder.events.clear();
+        recorder.onProgress = nullptr;
+        app.options.SetExistingFileOption(existingResume);
+        Transfer(upload, {upload ? L"Dup" : L"Dbig"}, local.Path());
+        std::wstring result = upload ? to : Local(L"big\\slow.bin");
+        EXPECT_EQ(FileChecksum(from), FileChecksum(result));
+        EXPECT_FALSE(std::filesystem::exists(Local(L"big\\slow.bin.corvane-part")));
+        UINT progress = upload ? WM_UPLOAD_PROGRESS : WM_DOWNLOAD_PROGRESS;
+        auto first =
+            std::find_if(recorder.events.begin(), recorder.events.end(),
+                         [progress](const auto& event) { return event.message == progress; });
+        ASSERT_NE(recorder.events.end(), first);
+        EXPECT_GE(first->counters[fileBytes], partial.size());
+        EXPECT_EQ(whole.size() - partial.size(), recorder.LastCounters(progress)[totalBytes]);
     }
+}
+
+// vsftpd both ways from a cut copy; a server without REST gets the error
+// prompt and the part file stays as it was.
+TEST_F(TransferWorkerTest, ResumeOnVsftpdAndARefusedRestIsAsked) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
+    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+    FtpFS vsftpd;
+    ASSERT_EQ(S_OK, vsftpd.Connect(L"127.0.0.1", L"anonymous", L"guest@",
+                                   static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+    std::wstring folder = L"pub/" + TestFolderName();
+    std::wstring onDisk = WinePath(root) + L"\\pub\\" + TestFolderName();
+    ASSERT_TRUE(vsftpd.CreateRemoteDir(folder.c_str()));
+    ASSERT_EQ(S_OK, vsftpd.SetCurrentDir(folder.c_str()));
+    ASSERT_TRUE(WriteTestFile(onDisk + L"\\down.bin", (3 << 20) + 7, 5));
+    std::string down = ReadBytes(onDisk + L"\\down.bin");
+    WriteBytes(Local(L"down.bin.corvane-part"), down.substr(0, down.size() / 2));
+    ASSERT_TRUE(WriteTestFile(Local(L"up.bin"), (3 << 20) + 7, 6));
+    std::string up = ReadBytes(Local(L"up.bin"));
+    WriteBytes(onDisk + L"\\up.bin", up.substr(0, up.size() / 3));
+    app.options.SetExistingFileOption(existingResume);
+    app.options.SetTransferType(transferBinary);
+    Download({L"Fdown.bin"}, L"", &vsftpd);
+    Transfer(true, {L"Fup.bin"}, L"", &vsftpd);
+    EXPECT_TRUE(down == ReadBytes(Local(L"down.bin")));
+    EXPECT_TRUE(up == ReadBytes(onDisk + L"\\up.bin"));
+    EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR) + recorder.Count(WM_UPLOAD_ERROR));
+
+    FtpFS hostile;
+    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    WriteBytes(Local(L"served.bin.corvane-part"), "cut");
+    ASSERT_EQ(S_OK, hostile.SetCurrentDir(L"tree"));
+    // Two selected files: their sizes come from the folder's listing.
+    Download({L"Fserved.bin", L"Fsafe.txt"}, L"", &hostile);
+    EXPECT_EQ(Names{L"Can't download file " + Local(L"served.bin") +
+                    L"\n500 Command \"REST\" not understood."},
+              recorder.TextsOf(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ("cut", ReadBytes(Local(L"served.bin.corvane-part")));
 }
 
 }  // namespace

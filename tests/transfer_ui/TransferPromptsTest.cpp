@@ -30,19 +30,19 @@ std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const std::
     return {result, driver.Count(caption)};
 }
 
-// What each answer and the "Don't ask again" box store runs through the download worker's tests.
-TEST(TransferDecisionsTest, ResumeIsNotOfferedAndUnknownTypesPassThrough) {
+// What each answer and the "Don't ask again" box store runs through the transfer workers' tests.
+TEST(TransferDecisionsTest, ResumeIsOfferedAndUnknownTypesPassThrough) {
     GuiApp app;
     auto existing = [&app] { return app.options.ChooseExistingFileAction(L"File x", nullptr); };
     auto type = [&app] { return app.options.ChooseTransferType(L"x", nullptr); };
     app.options.SetExistingFileOption(existingPrompt);
-    bool resumeEnabled = true;
+    bool resumeEnabled = false;
     auto skip = [&resumeEnabled](HWND prompt) {
         resumeEnabled = IsItemEnabled(prompt, IDC_FILE_EXISTS_RESUME);
         Click(prompt, IDC_FILE_EXISTS_SKIP);
     };
     EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, L"File exist", skip));
-    EXPECT_FALSE(resumeEnabled);
+    EXPECT_TRUE(resumeEnabled);
     // A stored code outside the known ones opens with flags that name no type.
     app.options.SetTransferType(7);
     EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0),
@@ -60,21 +60,23 @@ TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
     }
 }
 
-TEST(TransferErrorDlgTest, ALongMessageWidensThePromptUpToTheScreenOnOneLine) {
+TEST(TransferErrorDlgTest, ALongMessageWidensThePromptAndTheReasonGoesBelowIt) {
     GuiApp app;
     std::wstring longText = L"Can't download file " + std::wstring(300, L'w');
-    RECT rects[2][3];  // per message: the text, the Retry button, the dialog
-    for (int i = 0; i < 2; ++i) {
-        std::wstring text = i == 0 ? L"Can't upload file a" : longText;
+    std::wstring reason = L"550 Permission denied.\nsecond line";
+    RECT rects[3][4];  // per message: the text, the Retry button, the dialog, the reason
+    std::wstring texts[3] = {L"Can't upload file a", longText, L"Can't upload file a\n" + reason};
+    for (int i = 0; i < 3; ++i) {
         TransferErrorDlg dialog;
-        dialog.SetMessage(text.c_str());
+        dialog.SetMessage(texts[i].c_str());
         ASSERT_TRUE(dialog.CreateModeless(IDD_TRANSFER_ERROR, nullptr));
         GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_MESSAGE), &rects[i][0]);
         GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_RETRY), &rects[i][1]);
         dialog.GetWindowRect(&rects[i][2]);
-        wchar_t shown[400] = L"";
-        GetWindowTextW(dialog.GetItem(IDC_TRANSFER_ERROR_MESSAGE), shown, 400);
-        EXPECT_EQ(text, shown);
+        GetWindowRect(dialog.GetItem(IDC_TRANSFER_ERROR_REASON), &rects[i][3]);
+        EXPECT_EQ(texts[i].substr(0, texts[i].find(L'\n')),
+                  ItemText(dialog.GetHandle(), IDC_TRANSFER_ERROR_MESSAGE));
+        EXPECT_EQ(i == 2 ? reason : L"", ItemText(dialog.GetHandle(), IDC_TRANSFER_ERROR_REASON));
         dialog.DestroyDlg();
     }
     // One line whatever the length; a long text widens the prompt, never past the screen.
@@ -92,6 +94,12 @@ TEST(TransferErrorDlgTest, ALongMessageWidensThePromptUpToTheScreenOnOneLine) {
     GetTextMetricsW(screen, &metrics);
     ReleaseDC(nullptr, screen);
     EXPECT_LT(rects[1][0].bottom - rects[1][0].top, 2 * metrics.tmHeight);
+    // The reason's two lines stand between the failure and the buttons, which move down.
+    EXPECT_EQ(0, height(rects[0][3]));
+    EXPECT_GE(rects[2][3].top, rects[2][0].bottom);
+    EXPECT_GE(height(rects[2][3]), 2 * height(rects[2][0]));
+    EXPECT_GE(rects[2][1].top, rects[2][3].bottom);
+    EXPECT_EQ(height(rects[2][2]), height(rects[0][2]) + height(rects[2][3]));
 }
 
 }  // namespace

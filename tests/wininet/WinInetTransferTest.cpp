@@ -82,9 +82,9 @@ class FtpTransfer : public FtpServerTest {
     // Sends and fetches back files of awkward sizes in both data modes, comparing
     // them with what arrived on the server's disk and back here.
     void RoundTrip(LPCWSTR user, LPCWSTR password, INTERNET_PORT port, LPCWSTR folder,
-                   const std::wstring& folderOnDisk) {
+                   const std::wstring& folderOnDisk, DWORD tls = 0, LPCWSTR host = nullptr) {
         for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
-            HINTERNET connection = ConnectAs(user, password, port, flags);
+            HINTERNET connection = ConnectAs(user, password, port, flags | tls, host);
             ASSERT_NE(nullptr, connection) << GetLastError();
             ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, folder));
             for (size_t size : {size_t(0), size_t(kBlock), size_t(kBlock + 1), size_t(50) << 20}) {
@@ -102,6 +102,21 @@ class FtpTransfer : public FtpServerTest {
         }
     }
 };
+
+// Over TLS, with certificates the test authority issued for "localhost": no
+// question is asked. vsftpd keeps require_ssl_reuse=YES, so its data
+// connections pass only when they resume the control connection's session.
+TEST_F(FtpTransfer, FilesArriveByteIdenticalOverTlsAtPyftpdlibAndVsftpd) {
+    REQUIRE_FIXTURE_VARIABLE(tlsPort, "CORVANE_FTPS_TRUSTED_PORT");
+    ASSERT_TRUE(TrustTestAuthority());
+    RoundTrip(server_.user.c_str(), server_.password.c_str(), PortFrom(tlsPort),
+              (L"/" + folder_).c_str(), LocalPath(L""), INTERNET_FLAG_FTP_TLS_REQUIRED,
+              L"localhost");
+    REQUIRE_FIXTURE_VARIABLE(vsftpsPort, "CORVANE_VSFTPS_PORT");
+    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+    RoundTrip(nullptr, nullptr, PortFrom(vsftpsPort), L"pub", WinePath(root) + L"\\pub",
+              INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
+}
 
 TEST_F(FtpTransfer, FilesArriveByteIdenticalInPassiveAndActiveMode) {
     RoundTrip(server_.user.c_str(), server_.password.c_str(), server_.port,

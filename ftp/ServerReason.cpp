@@ -1,0 +1,68 @@
+#include "ftp/ServerReason.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cwctype>
+
+namespace {
+
+const size_t kMaxReasonChars = 400;
+const int kMaxReasonLines = 6;
+
+bool IsLayerError(DWORD error) {
+    return error >= INTERNET_ERROR_BASE && error <= INTERNET_ERROR_LAST;
+}
+
+// A reply starts with its three-digit code; refusals are 4xx and 5xx.
+bool IsRefusal(const std::wstring& reply) {
+    return reply.size() >= 3 && (reply[0] == L'4' || reply[0] == L'5') && iswdigit(reply[1]) &&
+           iswdigit(reply[2]);
+}
+
+void TrimEnd(std::wstring& text) {
+    while (!text.empty() && iswspace(text.back())) text.pop_back();
+}
+
+// A hostile or chatty server must not fill the screen: a few lines, no
+// control characters, and a mark where the rest was left out.
+std::wstring Bounded(std::wstring reply) {
+    TrimEnd(reply);
+    std::wstring text;
+    int lines = 1;
+    for (wchar_t c : reply) {
+        if (c == L'\r') continue;
+        if (c == L'\n') ++lines;
+        if (lines > kMaxReasonLines || text.size() == kMaxReasonChars) {
+            TrimEnd(text);
+            return text + L"\u2026";
+        }
+        text += c == L'\n' || c >= 32 ? c : L' ';
+    }
+    return text;
+}
+
+std::wstring LastReply() {
+    DWORD code = 0, length = 0;
+    InternetGetLastResponseInfoW(&code, nullptr, &length);
+    if (length == 0) return L"";
+    std::wstring reply(length, L'\0');
+    if (!InternetGetLastResponseInfoW(&code, &reply[0], &length)) return L"";
+    reply.resize(length);
+    return reply;
+}
+
+}  // namespace
+
+std::wstring TakeServerReason() {
+    if (!IsLayerError(GetLastError())) return L"";
+    std::wstring reply = LastReply();
+    SetLastError(ERROR_SUCCESS);
+    return IsRefusal(reply) ? Bounded(reply) : L"";
+}
+
+std::wstring WithServerReason(const wchar_t* text, const std::wstring& reason) {
+    std::wstring shown = text;
+    if (!reason.empty()) shown += L"\n" + reason;
+    return shown;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// Why the server refused what was just asked of it, for the failure messages.
+// The reason is the server's last reply on the calling thread, taken only when
+// the failure just seen came from the FTP layer and that reply is a refusal
+// (4xx or 5xx): a local failure never shows a reply left over from earlier.
+// Taking it clears the thread's error, so one reply explains one failure.
+// Empty when there is no such reply; bounded in lines and length.
+std::wstring TakeServerReason();
+
+// The fixed failure text as its first line, the reason (if any) below it.
+std::wstring WithServerReason(const wchar_t* text, const std::wstring& reason = TakeServerReason());
