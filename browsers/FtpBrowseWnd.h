@@ -1,5 +1,6 @@
 #pragma once
 
+#include <windows.h>
 #include <wininet.h>
 
 #include "browsers/BrowseWnd.h"
