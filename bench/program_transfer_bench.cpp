@@ -3,19 +3,25 @@
 // progress panels they report to, shown in a frame on the display.
 //
 // usage: program_transfer_bench host port user password remote-entry local-folder upload-entry
-//        [remote-folder]
+//        [remote-folder [authority.pem]]
 // The remote file or folder lands in local-folder; the local file or folder upload-entry goes
 // to the server's start folder, or to remote-folder when given (the view opens it first).
+// With an authority, the connection requires FTP over TLS and certificates that authority
+// issued are trusted, as a public authority's would be.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+// After windows.h, which brings the types it needs.
+#include <wincrypt.h>
 
 #include <cstdio>
+#include <string>
 #include <functional>
 
 #include "app/FtpClientApp.h"
 #include "browsers/FtpBrowseWnd.h"
 #include "resources/resource.h"
+#include "settings/SessionInfo.h"
 
 namespace {
 
@@ -70,15 +76,33 @@ bool SelectOnly(ListViewCtl& list, const wchar_t* name) {
     return found;
 }
 
+bool TrustAuthority(const wchar_t* path) {
+    FILE* file = _wfopen(path, L"rb");
+    if (!file) return false;
+    std::string pem(64 * 1024, '\0');
+    pem.resize(fread(&pem[0], 1, pem.size(), file));
+    fclose(file);
+    BYTE der[8192];
+    DWORD size = sizeof(der);
+    return CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
+                                CRYPT_STRING_BASE64HEADER, der, &size, nullptr, nullptr) &&
+           CertAddEncodedCertificateToSystemStoreW(L"Root", der, size);
+}
+
 }  // namespace
 
 int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 8 && argc != 9) {
+    if (argc < 8 || argc > 10) {
         fprintf(stderr,
                 "usage: program_transfer_bench host port user password remote-entry "
-                "local-folder upload-entry [remote-folder]\n");
+                "local-folder upload-entry [remote-folder [authority.pem]]\n");
+        return 2;
+    }
+    bool tls = argc == 10;
+    if (tls && !TrustAuthority(argv[9])) {
+        fprintf(stderr, "cannot trust the authority\n");
         return 2;
     }
     FtpClientApp app;
@@ -98,6 +122,7 @@ int main() {
     app.frame.GetClientRect(&client);
     auto* view = new FtpBrowseWnd;
     INTERNET_PORT port = static_cast<INTERNET_PORT>(_wtoi(argv[2]));
+    view->GetEngine().SetEncryption(tls ? kRequireTls : kPlainFtp);
     if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                              &app.frame) ||
         !view->Connect(argv[1], argv[3], argv[4], L"bench", port)) {
@@ -105,7 +130,7 @@ int main() {
         return 1;
     }
     app.frame.AddView(view, L"bench");
-    if (argc == 9) view->OpenFolder(argv[8]);
+    if (argc >= 9) view->OpenFolder(argv[8]);
     DWORD uploadAttributes = GetFileAttributesW(argv[7]);
     wchar_t uploadType =
         uploadAttributes != INVALID_FILE_ATTRIBUTES && (uploadAttributes & FILE_ATTRIBUTE_DIRECTORY)

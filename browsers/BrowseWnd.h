@@ -53,6 +53,8 @@ class BrowseWnd : public BaseWnd {
     virtual const wchar_t* GetSessionName();
     virtual const wchar_t* GetHost();
     virtual const wchar_t* GetUser();
+    // How the frame's title tells a protected connection from a plain one; empty for local views.
+    virtual const wchar_t* GetProtectionNote() { return L""; }
     // Upload targets: a view that is busy with a transfer takes no upload.
     virtual bool IsIdle();
     virtual void StartUpload(PtrList<WString*>& items);

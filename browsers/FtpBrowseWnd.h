@@ -1,5 +1,6 @@
 #pragma once
 
+#include <windows.h>
 #include <wininet.h>
 
 #include "browsers/BrowseWnd.h"
@@ -25,6 +26,9 @@ class FtpBrowseWnd : public BrowseWnd {
     FtpFS& GetEngine() { return engine; }
 
     const wchar_t* GetSessionName() override { return sessionName; }
+    const wchar_t* GetProtectionNote() override {
+        return engine.IsEncrypted() ? L" (TLS)" : L" (not encrypted)";
+    }
     const wchar_t* GetHost() override { return host; }
     const wchar_t* GetUser() override { return user; }
     bool IsIdle() override;

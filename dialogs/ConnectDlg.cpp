@@ -13,9 +13,22 @@ namespace {
 const int kTextCapacity = 512;
 const int kPortCapacity = 16;
 
+struct EncryptionChoice {
+    SessionEncryption value;
+    const wchar_t* text;
+};
+const EncryptionChoice kEncryptionChoices[] = {
+    {kRequireTls, L"Require explicit FTP over TLS"},
+    {kTlsIfAvailable, L"Use explicit FTP over TLS if available"},
+    {kPlainFtp, L"Plain FTP (insecure)"},
+};
+
 }  // namespace
 
-ConnectDlg::ConnectDlg() : record(), sessions(nullptr) { record.port = kNewHostPort; }
+ConnectDlg::ConnectDlg() : record(), sessions(nullptr) {
+    record.port = kNewHostPort;
+    record.encryption = kRequireTls;
+}
 
 ConnectDlg::~ConnectDlg() {}
 
@@ -60,6 +73,9 @@ void ConnectDlg::OnInitDialog() {
             delete name;
         }
     }
+    for (const EncryptionChoice& choice : kEncryptionChoices)
+        SendDlgItemMessageW(hwnd, IDC_CONNECT_ENCRYPTION, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(choice.text));
     ShowRecord(record);
     SetFocus(GetItem(IDC_CONNECT_HOST));
 }
@@ -72,6 +88,7 @@ void ConnectDlg::ShowRecord(const SessionInfo& shown) {
     wchar_t port[kPortCapacity];
     swprintf(port, kPortCapacity, L"%u", static_cast<unsigned>(shown.port));
     SetDlgItemTextW(hwnd, IDC_CONNECT_PORT, port);
+    ShowEncryption(shown.encryption);
     CheckDlgButton(hwnd, IDC_CONNECT_ANONYMOUS, shown.bAnonymous ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_CONNECT_SAVE_HOST, shown.bSaveHost ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_CONNECT_SAVE_PASSWORD,
@@ -107,6 +124,7 @@ void ConnectDlg::OnConnect() {
         return;
     }
     record.port = port;
+    record.encryption = ReadEncryption();
     ReadItemText(IDC_CONNECT_HOST, record.host, kTextCapacity);
     ReadItemText(IDC_CONNECT_USER, record.user, kTextCapacity);
     ReadItemText(IDC_CONNECT_PASSWORD, record.password, kTextCapacity);
@@ -130,6 +148,20 @@ bool ConnectDlg::ReadPort(DWORD* port) {
     }
     *port = value;
     return true;
+}
+
+void ConnectDlg::ShowEncryption(DWORD encryption) {
+    WPARAM index = 0;
+    for (WPARAM i = 0; i < ARRAYSIZE(kEncryptionChoices); ++i)
+        if (kEncryptionChoices[i].value == encryption) index = i;
+    SendDlgItemMessageW(hwnd, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, index, 0);
+}
+
+DWORD ConnectDlg::ReadEncryption() {
+    LRESULT index = SendDlgItemMessageW(hwnd, IDC_CONNECT_ENCRYPTION, CB_GETCURSEL, 0, 0);
+    if (index < 0 || index >= static_cast<LRESULT>(ARRAYSIZE(kEncryptionChoices)))
+        return kRequireTls;
+    return kEncryptionChoices[index].value;
 }
 
 void ConnectDlg::OnSaveHost() {

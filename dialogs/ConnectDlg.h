@@ -33,6 +33,8 @@ class ConnectDlg : public BaseDlg {
     void FillAnonymousLogin();
     void OnSessionChosen();
     bool ReadPort(DWORD* port);
+    void ShowEncryption(DWORD encryption);
+    DWORD ReadEncryption();
     void UpdateEnabling();
     bool IsChecked(int id);
     void ReadItemText(int id, wchar_t* text, int capacity);

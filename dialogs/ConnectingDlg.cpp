@@ -1,11 +1,15 @@
 #include "dialogs/ConnectingDlg.h"
 
 #include "browsers/FtpBrowseWnd.h"
+#include "app/FtpClientApp.h"
+#include "dialogs/CertificateDlg.h"
 #include "dialogs/LoginAttempt.h"
 #include "framework/BaseWnd.h"
 #include "ftp/ServerReason.h"
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
+#include "settings/SessionInfo.h"
+#include "settings/TrustedCertificates.h"
 
 namespace {
 
@@ -27,12 +31,31 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM set) {
     return TRUE;
 }
 
+// The reason behind a failed login where the bare failure would puzzle.
+std::wstring FailureFor(DWORD error, bool tlsRefused) {
+    std::wstring text = kCantConnect;
+    if (tlsRefused) return text + L": the server does not offer FTP over TLS.";
+    switch (error) {
+        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+            return text + L": the secure connection with the server failed.";
+        case ERROR_INTERNET_INVALID_CA:
+        case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+        case ERROR_INTERNET_SEC_CERT_REVOKED:
+        case ERROR_INTERNET_SEC_CERT_ERRORS:
+            return text + L": the server's certificate is not trusted.";
+        default:
+            return text;
+    }
+}
+
 }  // namespace
 
 ConnectingDlg::ConnectingDlg()
     : host(nullptr),
       user(nullptr),
       outcome(kPending),
+      encryption(kPlainFtp),
       failureText(kCantConnect),
       disabled(),
       disabledCount(0) {}
@@ -47,7 +70,7 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     user = userName;
     outcome = kPending;
     if (!CreateModeless(resourceId, parent)) return kFailed;
-    LoginAttempt* attempt = LoginAttempt::Start(hwnd, host, user, password, port);
+    LoginAttempt* attempt = LoginAttempt::Start(hwnd, host, user, password, port, encryption);
     if (!attempt) {
         DestroyDlg();
         return kFailed;
@@ -56,7 +79,13 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     Show(SW_SHOW);
     WaitForOutcome();
     if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
-    if (outcome == kFailed) failureText = WithServerReason(kCantConnect, attempt->FailureReason());
+    // Refusing the certificate was the user's own choice, not a failure.
+    if (outcome == kFailed && attempt->Engine().CertificateDeclined()) outcome = kCancelled;
+    if (outcome == kFailed)
+        failureText = WithServerReason(
+            FailureFor(attempt->Engine().ConnectError(), attempt->Engine().ServerRefusedTls())
+                .c_str(),
+            attempt->FailureReason());
     if (outcome == kLoggedIn) view->AdoptLogin(attempt->Engine(), host, user, sessionName);
     attempt->Abandon();
     // The others come back before the dialog goes, so that its owner gets the activation.
@@ -100,7 +129,7 @@ void ConnectingDlg::EnableOtherWindows(bool enable) {
     if (enable) disabledCount = 0;
 }
 
-BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
+BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             SetDlgItemTextW(hwnd, IDC_CONNECTING_HOST, host);
@@ -110,6 +139,11 @@ BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
             if (LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd, kCancelMessage, 0, 0);
             break;
         case WM_FTP_CONNECT_STATUS:
+            if (wParam == INTERNET_STATUS_FTP_CERTIFICATE) {
+                auto* report = reinterpret_cast<StatusReport*>(lParam);
+                AskAboutCertificate(*static_cast<FTP_SERVER_CERTIFICATE*>(report->information));
+                return TRUE;
+            }
             ShowStatus(static_cast<DWORD>(wParam));
             break;
         case LoginAttempt::kLoggedIn:
@@ -133,6 +167,24 @@ void ConnectingDlg::ShowStatus(DWORD status) {
     const wchar_t* text = nullptr;
     if (status == INTERNET_STATUS_RESOLVING_NAME) text = L"Resolving name";
     if (status == INTERNET_STATUS_CONNECTING_TO_SERVER) text = L"Connecting to server";
-    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER) text = L"Logging in";
+    // Over TLS the login waits until the connection is secured.
+    bool plain = encryption == kPlainFtp;
+    if (status == INTERNET_STATUS_CONNECTED_TO_SERVER)
+        text = plain ? L"Logging in" : L"Securing connection";
+    if (status == INTERNET_STATUS_FTP_SECURING) text = L"Securing connection";
+    if (status == INTERNET_STATUS_FTP_SECURED) text = L"Logging in";
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED)
+        text = encryption == kRequireTls ? L"TLS refused" : L"TLS refused: logging in unencrypted";
     if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
+}
+
+// Asked on the login's behalf while it waits: nothing goes to the server before
+// the answer. "Always trust" is stored at once, for this host and port.
+void ConnectingDlg::AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate) {
+    RegStore& store = GetApp()->registry;
+    std::wstring trusted = TrustedCertificates::Find(store, certificate.host, certificate.port);
+    CertificateDlg::Choice choice = CertificateDlg(certificate, trusted).Ask(hwnd);
+    if (choice == CertificateDlg::kAlwaysTrust)
+        TrustedCertificates::Trust(store, certificate.host, certificate.port, certificate.sha256);
+    certificate.accept = choice != CertificateDlg::kCancel;
 }

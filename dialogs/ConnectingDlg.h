@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/BaseDlg.h"
+#include "wininet/FtpTlsApi.h"
 
 class BaseWnd;
 class FtpBrowseWnd;
@@ -21,6 +22,8 @@ class ConnectingDlg : public BaseDlg {
     ConnectingDlg();
     ~ConnectingDlg() override;
 
+    // A SessionEncryption for the login Run starts.
+    void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
     // After kFailed: what went wrong, for the user.
     const std::wstring& FailureText() const { return failureText; }
 
@@ -34,12 +37,14 @@ class ConnectingDlg : public BaseDlg {
   private:
     void WaitForOutcome();
     void ShowStatus(DWORD status);
+    void AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate);
     void EnableOtherWindows(bool enable);
     BOOL Conclude(int result);
 
     const wchar_t* host;
     const wchar_t* user;
     int outcome;
+    DWORD encryption;
     std::wstring failureText;
     HWND disabled[8];
     int disabledCount;

@@ -17,8 +17,9 @@ LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t
 LoginAttempt::~LoginAttempt() {}
 
 LoginAttempt* LoginAttempt::Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                                  const wchar_t* password, INTERNET_PORT port) {
+                                  const wchar_t* password, INTERNET_PORT port, DWORD encryption) {
     LoginAttempt* attempt = new LoginAttempt(notifyWindow, host, user, password, port);
+    attempt->engine.SetEncryption(encryption);
     HANDLE thread = CreateThread(nullptr, 0, Work, attempt, 0, nullptr);
     if (!thread) {
         delete attempt;

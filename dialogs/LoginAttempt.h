@@ -20,7 +20,7 @@ class LoginAttempt {
 
     // Null when the thread could not be started.
     static LoginAttempt* Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                               const wchar_t* password, INTERNET_PORT port);
+                               const wchar_t* password, INTERNET_PORT port, DWORD encryption);
 
     // The logged-in engine, once kLoggedIn has arrived and until Abandon.
     FtpFS& Engine() { return engine; }

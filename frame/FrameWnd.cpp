@@ -125,10 +125,14 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
     view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, client.left, client.top,
                         client.right - client.left, client.bottom - client.top, this);
     ConnectingDlg connecting;
+    connecting.SetEncryption(record.encryption);
     int result = connecting.Run(view, record.host, record.user, record.password, record.name,
                                 static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);
     if (result == ConnectingDlg::kLoggedIn) {
         AddView(view, record.name[0] ? record.name : record.host);
+        if (view->GetEngine().ServerRefusedTls())
+            MessageBoxW(hwnd, L"The server refused FTP over TLS: this connection is not encrypted.",
+                        L"Not encrypted", MB_ICONWARNING | MB_OK);
         return true;
     }
     if (result == ConnectingDlg::kFailed)
@@ -151,7 +155,8 @@ void FrameWnd::AddView(BrowseWnd* view, const wchar_t* menuText) {
 void FrameWnd::UpdateTitle() {
     std::wstring title = L"Ftp [Local]";
     if (currentView && currentView != localView)
-        title = std::wstring(L"Ftp [") + currentView->element->GetSessionName() + L"]";
+        title = std::wstring(L"Ftp [") + currentView->element->GetSessionName() + L"]" +
+                currentView->element->GetProtectionNote();
     wchar_t text[kTitleCapacity];
     CopyTextCut(text, title.c_str());
     SetText(text);

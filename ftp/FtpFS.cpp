@@ -8,6 +8,9 @@
 #include "ftp/EntryName.h"
 #include "ftp/SharedSession.h"
 #include "ftp/RemoteTreeDelete.h"
+#include "settings/SessionInfo.h"
+#include "wininet/FtpTlsApi.h"
+#include "settings/TrustedCertificates.h"
 
 namespace {
 const HRESULT kFailure = E_FAIL;
@@ -28,7 +31,12 @@ FtpFS::FtpFS()
       user(),
       password(),
       server(),
-      port(INTERNET_DEFAULT_FTP_PORT) {}
+      port(INTERNET_DEFAULT_FTP_PORT),
+      encryption(kPlainFtp),
+      acceptedCertificate(),
+      tlsRefused(false),
+      certificateDeclined(false),
+      connectError(0) {}
 
 // A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
@@ -53,8 +61,12 @@ HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
     if (!session) return kFailure;
 
     DWORD flags = GetApp()->options.GetUsePassive() ? INTERNET_FLAG_PASSIVE : 0;
+    if (encryption == kRequireTls) flags |= INTERNET_FLAG_FTP_TLS_REQUIRED;
+    if (encryption == kTlsIfAvailable) flags |= INTERNET_FLAG_FTP_TLS_IF_AVAILABLE;
+    tlsRefused = certificateDeclined = false;
     connection = InternetConnectW(session, server, port, user, password, INTERNET_SERVICE_FTP,
                                   flags, reinterpret_cast<DWORD_PTR>(this));
+    connectError = connection ? 0 : GetLastError();
     // The status window serves one login; a later reconnect must not report
     // to a dialog that is gone by then.
     statusWindow = nullptr;
@@ -76,15 +88,45 @@ void FtpFS::TakeConnectionOf(FtpFS& other) {
     CopyText(user, other.user);
     CopyText(password, other.password);
     port = other.port;
+    encryption = other.encryption;
+    CopyText(acceptedCertificate, other.acceptedCertificate);
+    tlsRefused = other.tlsRefused;
+}
+
+bool FtpFS::IsEncrypted() const {
+    DWORD flags = 0, size = sizeof(flags);
+    return connection &&
+           InternetQueryOptionW(connection, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size) &&
+           (flags & SECURITY_FLAG_SECURE);
 }
 
 void CALLBACK FtpFS::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information,
                                     DWORD informationLength) {
     FtpFS* engine = reinterpret_cast<FtpFS*>(context);
-    if (!engine || !engine->statusWindow) return;
+    if (!engine) return;
     StatusReport report = {status, information, informationLength};
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) engine->tlsRefused = true;
+    if (status == INTERNET_STATUS_FTP_CERTIFICATE) return engine->JudgeCertificate(report);
+    if (!engine->statusWindow) return;
     SendMessageW(engine->statusWindow, WM_FTP_CONNECT_STATUS, status,
                  reinterpret_cast<LPARAM>(&report));
+}
+
+void FtpFS::JudgeCertificate(const StatusReport& report) {
+    auto& certificate = *static_cast<FTP_SERVER_CERTIFICATE*>(report.information);
+    std::wstring trusted =
+        TrustedCertificates::Find(GetApp()->registry, certificate.host, certificate.port);
+    if (trusted == certificate.sha256 || wcscmp(acceptedCertificate, certificate.sha256) == 0) {
+        certificate.accept = TRUE;
+        return;
+    }
+    if (statusWindow)
+        SendMessageW(statusWindow, WM_FTP_CONNECT_STATUS, report.statusCode,
+                     reinterpret_cast<LPARAM>(&report));
+    if (certificate.accept)
+        CopyText(acceptedCertificate, certificate.sha256);
+    else
+        certificateDeclined = true;
 }
 
 HRESULT FtpFS::FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern, DWORD flags) {

@@ -28,6 +28,8 @@ class FtpFS {
     virtual ~FtpFS();
 
     void SetStatusWindow(HWND window);
+    // A SessionEncryption: how the next logins protect the connection.
+    void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
     HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
                     INTERNET_PORT port = 0);
     void Disconnect();
@@ -78,10 +80,22 @@ class FtpFS {
     // A transfer's cancel has begun and its worker has not yet ended.
     bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
+    // Commands and data travel under TLS.
+    bool IsEncrypted() const;
+    // The server refused TLS at the last Connect: a login then went on in the
+    // clear ("if available"), or failed (TLS required).
+    bool ServerRefusedTls() const { return tlsRefused; }
+    // Why the last Connect failed (a WinINet error), and whether the user
+    // refused the server's certificate, which is no failure to report.
+    DWORD ConnectError() const { return connectError; }
+    bool CertificateDeclined() const { return certificateDeclined; }
 
   private:
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
                                         LPVOID information, DWORD informationLength);
+    // A certificate trusted always for this host and port, or accepted once for
+    // this engine's logins, passes; any other is put to the status window.
+    void JudgeCertificate(const StatusReport& report);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
     bool BinaryCommand(const std::wstring& command);
 
@@ -118,4 +132,9 @@ class FtpFS {
     wchar_t password[kTextCapacity];
     wchar_t server[kTextCapacity];
     INTERNET_PORT port;
+    DWORD encryption;
+    wchar_t acceptedCertificate[128];
+    bool tlsRefused;
+    bool certificateDeclined;
+    DWORD connectError;
 };

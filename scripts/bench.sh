@@ -4,6 +4,8 @@
 #   from a local pyftpdlib, once through the program's own path (the FTP view's commands,
 #   the transfer workers and the progress panels, on a virtual display) and once with curl,
 #   and prints both times and their ratio.
+# tls: the same over explicit FTP over TLS against vsftpd (require_ssl_reuse=YES), beside
+#   curl --ssl-reqd. Both sections time lftp too.
 # list: opens folders of 1,000, 10,000 and 50,000 entries in the local view and in the
 #   FTP view (pyftpdlib and vsftpd), refreshes and sorts them, beside curl's and lftp's
 #   listing of the same folders.
@@ -14,7 +16,7 @@
 # layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
 #   one large file each way beside curl, and how often data arrives on a slow link.
 set -euo pipefail
-sections=${*:-transfer list tree layer}
+sections=${*:-transfer tls list tree layer}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -38,39 +40,86 @@ url="ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FT
 # Three rounds, alternating the clients; each keeps its best time, so a busy
 # moment on the machine does not decide the ratio.
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
-if want transfer || want layer; then
-    head -c "$((mib * 1024 * 1024))" /dev/urandom >"$CORVANE_FTP_ROOT/bench.bin"
+# Seconds a command takes.
+seconds() {
+    local start
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1 </dev/null
+    awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }'
+}
+
+# usage: compare LABEL URL SERVER-FOLDER REMOTE-FOLDER HOST PORT USER PASSWORD LFTP-SETTINGS
+#        [AUTHORITY] -- CURL-OPTIONS
+# The file bench.bin lies in SERVER-FOLDER on disk, which the server shows as REMOTE-FOLDER.
+compare() {
+    local label=$1 url=$2 folder=$3 remote=$4 host=$5 port=$6 user=$7 password=$8 settings=$9
+    shift 9
+    # The view opens the remote folder first; an authority means TLS.
+    local where=()
+    [ -n "$remote" ] && where=("$remote")
+    [ "$1" != -- ] && { where=("${remote:-/}" "Z:$1"); shift; }
+    shift
+    cp "$work/source.bin" "$folder/bench.bin"
+    local curl_down= curl_up= lftp_down= lftp_up= ours_down= ours_up= time ours round
+    local lftp_login=(-u "$user,$password" -p "$port" "$host") path=${remote:+$remote/}
+    for round in 1 2 3; do
+        time=$(curl -s "$@" -o "$work/curl.bin" -w '%{time_total}' "$url/bench.bin")
+        curl_down=$(best "$curl_down" "$time")
+        time=$(curl -s "$@" -T "$work/source.bin" -w '%{time_total}' "$url/bench.curl-up")
+        curl_up=$(best "$curl_up" "$time")
+        cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
+        cmp -s "$folder/bench.curl-up" "$work/source.bin" || { echo "curl upload differs" >&2; exit 1; }
+        rm -f "$work/curl.bin" "$folder/bench.curl-up"
+        time=$(seconds lftp "${lftp_login[@]}" -e "$settings get ${path}bench.bin -o $work/lftp.bin; quit")
+        lftp_down=$(best "$lftp_down" "$time")
+        time=$(seconds lftp "${lftp_login[@]}" -e "$settings put $work/source.bin -o ${path}bench.lftp-up; quit")
+        lftp_up=$(best "$lftp_up" "$time")
+        cmp -s "$work/lftp.bin" "$work/source.bin" || { echo "lftp download differs" >&2; exit 1; }
+        cmp -s "$folder/bench.lftp-up" "$work/source.bin" || { echo "lftp upload differs" >&2; exit 1; }
+        rm -f "$work/lftp.bin" "$folder/bench.lftp-up"
+
+        # The local view names folders without a drive letter, as the handheld does.
+        mkdir -p "$work/ours"
+        ours=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+            "$host" "$port" "$user" "$password" bench.bin \
+            "${work//\//\\}\\ours" "Z:$work/source.bin" "${where[@]}")
+        echo "$label round $round, ours: $(tr '\n' ';' <<<"$ours")"
+        cmp -s "$work/ours/bench.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
+        cmp -s "$folder/source.bin" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
+        rm -rf "$work/ours" "$folder/source.bin"
+        ours_down=$(best "$ours_down" "$(awk '/^download/ {print $2}' <<<"$ours")")
+        ours_up=$(best "$ours_up" "$(awk '/^upload/ {print $2}' <<<"$ours")")
+    done
+    awk -v label="$label" -v cd="$curl_down" -v cu="$curl_up" -v ld="$lftp_down" -v lu="$lftp_up" \
+        -v od="$ours_down" -v ou="$ours_up" 'BEGIN {
+        printf "%s download: ours %.3f s, curl %.3f s (ratio %.2f), lftp %.3f s (ratio %.2f)\n",
+            label, od, cd, od / cd, ld, od / ld
+        printf "%s upload:   ours %.3f s, curl %.3f s (ratio %.2f), lftp %.3f s (ratio %.2f)\n",
+            label, ou, cu, ou / cu, lu, ou / lu
+    }' >>"$work/summary"
+}
+
+if want transfer || want tls || want layer; then
+    head -c "$((mib * 1024 * 1024))" /dev/urandom >"$work/source.bin"
+    cp "$work/source.bin" "$CORVANE_FTP_ROOT/bench.bin"
 fi
-
 if want transfer; then
-cp "$CORVANE_FTP_ROOT/bench.bin" "$work/source.bin"
-curl_down= curl_up= ours_down= ours_up=
-for round in 1 2 3; do
-    time=$(curl -s -o "$work/curl.bin" -w '%{time_total}' "$url/bench.bin")
-    curl_down=$(best "$curl_down" "$time")
-    time=$(curl -s -T "$work/source.bin" -w '%{time_total}' "$url/bench.curl-up")
-    curl_up=$(best "$curl_up" "$time")
-    cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
-    rm -f "$work/curl.bin" "$CORVANE_FTP_ROOT/bench.curl-up"
-
-    # The local view names folders without a drive letter, as the handheld does.
-    mkdir -p "$work/ours"
-    ours=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
-        "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" \
-        bench.bin "${work//\//\\}\\ours" "Z:$work/source.bin")
-    echo "round $round, ours: $(tr '\n' ';' <<<"$ours")"
-    cmp -s "$work/ours/bench.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
-    cmp -s "$CORVANE_FTP_ROOT/source.bin" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
-    rm -rf "$work/ours" "$CORVANE_FTP_ROOT/source.bin"
-    ours_down=$(best "$ours_down" "$(awk '/^download/ {print $2}' <<<"$ours")")
-    ours_up=$(best "$ours_up" "$(awk '/^upload/ {print $2}' <<<"$ours")")
-done
-
-awk -v mib="$mib" -v cd="$curl_down" -v cu="$curl_up" -v od="$ours_down" -v ou="$ours_up" 'BEGIN {
-    printf "file: %d MiB, best of three rounds\n", mib
-    printf "download: ours %.3f s, curl %.3f s, ratio %.2f\n", od, cd, od / cd
-    printf "upload:   ours %.3f s, curl %.3f s, ratio %.2f\n", ou, cu, ou / cu
-}'
+    compare plain "$url" "$CORVANE_FTP_ROOT" "" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" \
+        "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" "" --
+fi
+# Over TLS against vsftpd (require_ssl_reuse=YES), whose certificate the test authority issued.
+if want tls; then
+    if [ -n "${CORVANE_VSFTPS_PORT:-}" ]; then
+        compare tls "ftp://localhost:$CORVANE_VSFTPS_PORT/pub" "$CORVANE_VSFTPD_ROOT/pub" pub \
+            localhost "$CORVANE_VSFTPS_PORT" anonymous "" \
+            "set ftp:ssl-force true; set ssl:verify-certificate no;" "$CORVANE_FTPS_CA" -- --ssl-reqd -k
+    else
+        echo "vsftpd with TLS did not start: no TLS figures" >&2
+    fi
+fi
+if [ -f "$work/summary" ]; then
+    echo "file: $mib MiB, best of three rounds"
+    cat "$work/summary"
 fi
 
 if want list; then

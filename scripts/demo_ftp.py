@@ -2,11 +2,14 @@
 """A demo FTP server to try Corvane with: 127.0.0.1 on port 2121 when it is
 free (so that a saved session finds it again next time), else on any free port; anonymous
 login (read only) and the user demo/demo (full rights), serving a small sample
-tree under ROOT. Writes what to type into "Connect..." to INFO once it listens.
+tree under ROOT. It offers explicit FTP over TLS with a self-signed certificate
+of its own (made once with openssl and kept beside INFO), so a first connection
+asks about that certificate. Writes what to type into "Connect..." to INFO once it listens.
 
 usage: demo_ftp.py ROOT INFO
 """
 import os
+import subprocess
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -27,10 +30,31 @@ SAMPLE_FILES = {
 }
 
 
-class DemoHandler(FTPHandler):
-    # Like most servers, take the anonymous login in any letter case.
-    def ftp_USER(self, line):
-        super().ftp_USER("anonymous" if line.lower() == "anonymous" else line)
+def handler_base(certificate):
+    """pyftpdlib's TLS handler when python3-openssl and a certificate are there."""
+    try:
+        from pyftpdlib.handlers import TLS_FTPHandler
+    except ImportError:
+        return FTPHandler
+    if not os.path.isfile(certificate):
+        made = subprocess.run(
+            ["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "3650",
+             "-subj", "/CN=Corvane demo server", "-addext",
+             "subjectAltName=IP:127.0.0.1,DNS:localhost",
+             "-keyout", certificate, "-out", certificate],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        if made.returncode != 0:
+            return FTPHandler
+    TLS_FTPHandler.certfile = certificate
+    return TLS_FTPHandler
+
+
+def demo_handler(certificate):
+    class DemoHandler(handler_base(certificate)):
+        # Like most servers, take the anonymous login in any letter case.
+        def ftp_USER(self, line):
+            super().ftp_USER("anonymous" if line.lower() == "anonymous" else line)
+    return DemoHandler
 
 
 def make_sample_tree(root):
@@ -46,6 +70,8 @@ def make_sample_tree(root):
 def main():
     root, info = sys.argv[1], sys.argv[2]
     make_sample_tree(root)
+    DemoHandler = demo_handler(os.path.join(os.path.dirname(os.path.abspath(info)),
+                                            "demo-ftp-certificate.pem"))
     authorizer = DummyAuthorizer()
     authorizer.add_user(USER, PASSWORD, root, perm="elradfmwMT")
     authorizer.add_anonymous(root, perm="elr")
@@ -60,6 +86,8 @@ def main():
         out.write("Demo FTP server: host 127.0.0.1, port %d\n" % port)
         out.write("  user %s, password %s (or tick Anonymous)\n" % (USER, PASSWORD))
         out.write("  serving %s\n" % root)
+        if hasattr(DemoHandler, "tls_control_required"):
+            out.write("  explicit FTP over TLS offered, with a self-signed certificate\n")
     os.rename(info + ".tmp", info)
     server.serve_forever(handle_exit=True)
 

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth
-          googletest python3-pyftpdlib vsftpd fonts-wqy-microhei imagemagick xdotool x11-utils curl)
+          googletest python3-pyftpdlib vsftpd fonts-wqy-microhei imagemagick xdotool x11-utils curl
+          make dpkg-dev openssl python3-openssl)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
@@ -14,4 +15,17 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# The TLS library is built from Debian's own source package (scripts/build-mbedtls.sh),
+# which apt-get fetches only through a deb-src entry.
+if ! apt-get source --print-uris mbedtls >/dev/null 2>&1; then
+    echo "Adding deb-src entries for apt-get source"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+            >/etc/apt/sources.list.d/corvane-deb-src.sources
+    else
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/corvane-deb-src.list
+    fi
+    apt-get update -qq
 fi

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+// How a session's connection is protected. A session saved before the choice
+// existed has no such value and reads as plain FTP, as it always connected.
+enum SessionEncryption : DWORD { kPlainFtp = 0, kRequireTls = 1, kTlsIfAvailable = 2 };
+
 // A saved connection profile, copied whole. Texts hold at most 511 characters.
 struct SessionInfo {
     wchar_t name[512];
@@ -12,4 +16,5 @@ struct SessionInfo {
     DWORD bSaveHost;
     DWORD bSavePassword;
     DWORD bAnonymous;
+    DWORD encryption;  // a SessionEncryption
 };

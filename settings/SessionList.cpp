@@ -15,6 +15,7 @@ const wchar_t portValue[] = L"Port";
 const wchar_t saveHostValue[] = L"bSaveHost";
 const wchar_t savePasswordValue[] = L"bSavePassword";
 const wchar_t anonymousValue[] = L"bAnonymous";
+const wchar_t encryptionValue[] = L"Encryption";
 
 // The registry refuses key names longer than this.
 const size_t maxKeyNameLength = 255;
@@ -34,6 +35,9 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     session.bSaveHost = store.ReadDword(sessionsKey, name, saveHostValue, 0);
     session.bSavePassword = store.ReadDword(sessionsKey, name, savePasswordValue, 0);
     session.bAnonymous = store.ReadDword(sessionsKey, name, anonymousValue, 0);
+    // A value of no known meaning asks for the most protection, never less.
+    session.encryption = store.ReadDword(sessionsKey, name, encryptionValue, kPlainFtp);
+    if (session.encryption > kTlsIfAvailable) session.encryption = kRequireTls;
     return session;
 }
 
@@ -48,6 +52,7 @@ bool WriteSession(RegStore& store, const SessionInfo& session) {
     written &= store.WriteDword(sessionsKey, name, saveHostValue, session.bSaveHost);
     written &= store.WriteDword(sessionsKey, name, savePasswordValue, session.bSavePassword);
     written &= store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
+    written &= store.WriteDword(sessionsKey, name, encryptionValue, session.encryption);
     return written;
 }
 

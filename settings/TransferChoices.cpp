@@ -1,5 +1,6 @@
 // The transfer decisions of FtpOptions: they read the stored codes and ask
 // through the transfer prompts when a code says to ask.
+#include <windows.h>
 #include <wininet.h>
 
 #include <string>

@@ -5,7 +5,9 @@
 
 #include "wininet/LastResponse.h"
 #include "wininet/NameResolver.h"
+#include "wininet/ServerCertificate.h"
 #include "wininet/ServerText.h"
+#include "wininet/TlsStream.h"
 #include "wininet/WildcardMatch.h"
 
 namespace {
@@ -67,6 +69,13 @@ bool ParseQuotedPath(const std::string& reply, std::string& path) {
     return false;
 }
 
+// "[::1]" names the host "::1".
+std::wstring HostOf(const std::wstring& server) {
+    if (server.size() > 2 && server.front() == L'[' && server.back() == L']')
+        return server.substr(1, server.size() - 2);
+    return server;
+}
+
 bool MeansWholeFolder(const std::wstring& leaf) {
     return leaf.empty() || leaf == L"*" || leaf == L"*.*";
 }
@@ -76,7 +85,8 @@ bool MeansWholeFolder(const std::wstring& leaf) {
 FtpConnection::FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags,
                              DWORD_PTR context)
     : InternetHandle(INTERNET_HANDLE_TYPE_CONNECT_FTP, std::move(session), context),
-      passive_((flags & INTERNET_FLAG_PASSIVE) != 0) {}
+      passive_((flags & INTERNET_FLAG_PASSIVE) != 0),
+      tlsFlags_(flags & (INTERNET_FLAG_FTP_TLS_REQUIRED | INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)) {}
 
 FtpConnection::Lock FtpConnection::Acquire() {
     return Lock(mutex_, std::chrono::milliseconds(FtpIdleBoundMs()));
@@ -133,14 +143,14 @@ DWORD FtpConnection::Open(const std::wstring& server, INTERNET_PORT port, const 
     Lock lock = Acquire();
     DWORD error = ConnectControl(server, port);
     if (!error) error = ReadGreeting();
+    if (!error && tlsFlags_) error = StartTls(server, port ? port : INTERNET_DEFAULT_FTP_PORT);
     if (!error) error = Login(user, password);
+    if (!error && tls_) error = ProtectData();
     return Failed(error);
 }
 
 DWORD FtpConnection::ConnectControl(const std::wstring& server, INTERNET_PORT port) {
-    std::wstring host = server;
-    if (host.size() > 2 && host.front() == L'[' && host.back() == L']')
-        host = host.substr(1, host.size() - 2);
+    std::wstring host = HostOf(server);
     ReportStatus(INTERNET_STATUS_RESOLVING_NAME, server.c_str(),
                  static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
     std::vector<sockaddr_storage> addresses;
@@ -176,6 +186,69 @@ DWORD FtpConnection::ReadGreeting() {
     if (error == ERROR_FTP_DROPPED || (!error && reply.Class() != 2))
         return ERROR_INTERNET_CANNOT_CONNECT;
     return error;
+}
+
+DWORD FtpConnection::StartTls(const std::wstring& server, INTERNET_PORT port) {
+    ReportStatus(INTERNET_STATUS_FTP_SECURING, nullptr, 0);
+    FtpReply reply;
+    DWORD error = control_.Command("AUTH TLS", reply);
+    if (error) return error;
+    // Only a refusal lets a connection that merely prefers TLS go on in the clear.
+    if (reply.Class() == 4 || reply.Class() == 5) {
+        ReportStatus(INTERNET_STATUS_FTP_TLS_REFUSED, nullptr, 0);
+        bool required = tlsFlags_ & INTERNET_FLAG_FTP_TLS_REQUIRED;
+        return required ? ERROR_INTERNET_SECURITY_CHANNEL_ERROR : 0;
+    }
+    if (reply.code != 234) return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    std::wstring host = HostOf(server);
+    auto context = std::make_unique<TlsContext>();
+    if ((error = context->Start(EncodeServerText(host)))) return error;
+    if ((error = control_.StartTls(*context))) return error;
+    tls_ = std::move(context);
+    serverChain_ = control_.Socket().Tls()->PeerChain();
+    if ((error = AskAboutCertificate(host, port))) return error;
+    ReportStatus(INTERNET_STATUS_FTP_SECURED, nullptr, 0);
+    return 0;
+}
+
+// Nothing is sent before this returns: an unverified server gets no password.
+DWORD FtpConnection::AskAboutCertificate(const std::wstring& host, INTERNET_PORT port) {
+    ServerCertificate verdict;
+    DWORD error = JudgeCertificate(serverChain_, host, verdict);
+    if (error || !verdict.error) return error;
+    FTP_SERVER_CERTIFICATE question = {host.c_str(),
+                                       port,
+                                       verdict.error,
+                                       verdict.subject.c_str(),
+                                       verdict.issuer.c_str(),
+                                       verdict.validFrom,
+                                       verdict.validTo,
+                                       verdict.sha256.c_str(),
+                                       FALSE};
+    ReportStatus(INTERNET_STATUS_FTP_CERTIFICATE, &question, sizeof(question));
+    return question.accept ? 0 : verdict.error;
+}
+
+DWORD FtpConnection::ProtectData() {
+    FtpReply reply;
+    DWORD error = control_.Command("PBSZ 0", reply);
+    if (!error && reply.Class() == 2) error = control_.Command("PROT P", reply);
+    return !error && reply.Class() != 2 ? ERROR_INTERNET_SECURITY_CHANNEL_ERROR : error;
+}
+
+// Started after the transfer command: some servers drop a data connection
+// whose handshake comes first. A failed handshake leaves the server's reply
+// (such as "522 session reuse required") as the last response.
+DWORD FtpConnection::SecureDataChannel(FtpDataChannel& channel) {
+    DWORD error = channel.Socket().StartTls(*tls_, true);
+    if (!error && channel.Socket().Tls()->PeerChain() != serverChain_)
+        error = ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    if (!error) return 0;
+    channel.Socket().Close();
+    if (LosesTrackOfReplies(error)) return error;
+    FtpReply reply;
+    DWORD replyError = control_.ReadReply(reply);
+    return replyError ? replyError : error;
 }
 
 DWORD FtpConnection::ReadFeatures() {
@@ -282,7 +355,8 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
     FtpReply reply;
     if (!error) error = control_.ReadReply(reply);
     if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
-    return error ? error : channel.Establish(control_);
+    if (!error) error = channel.Establish(control_);
+    return !error && tls_ ? SecureDataChannel(channel) : error;
 }
 
 // The server answers an abort twice, for the transfer (426, or 226 when it

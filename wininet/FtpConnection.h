@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -9,6 +10,7 @@
 #include "wininet/FtpDataChannel.h"
 #include "wininet/FtpListParser.h"
 #include "wininet/InternetHandle.h"
+#include "wininet/TlsContext.h"
 
 // A logged-in FTP control connection. One call uses it at a time; while a
 // file is open on it, other calls fail with ERROR_FTP_TRANSFER_IN_PROGRESS.
@@ -35,6 +37,8 @@ class FtpConnection : public InternetHandle {
     DWORD OpenTransfer(const std::wstring& name, bool upload, char type, FtpDataChannel& channel);
     // Reads the reply that ends the open transfer.
     DWORD FinishTransfer();
+    // Whether commands and data travel under TLS.
+    bool Secure() const { return tls_ != nullptr; }
     // Ends the open transfer as cut short (ABOR, and its data connection reset),
     // so that the server keeps no partial upload as a complete file.
     DWORD AbortTransfer(FtpSocket& data, bool upload);
@@ -51,6 +55,11 @@ class FtpConnection : public InternetHandle {
     DWORD Failed(DWORD error);
     DWORD ConnectControl(const std::wstring& server, INTERNET_PORT port);
     DWORD ReadGreeting();
+    // AUTH TLS, the handshake and the certificate's check, before any login.
+    DWORD StartTls(const std::wstring& host, INTERNET_PORT port);
+    DWORD AskAboutCertificate(const std::wstring& host, INTERNET_PORT port);
+    DWORD ProtectData();
+    DWORD SecureDataChannel(FtpDataChannel& channel);
     DWORD Login(const std::wstring& user, const std::wstring& password);
     DWORD ReadFeatures();
     DWORD SetType(char type);
@@ -74,6 +83,10 @@ class FtpConnection : public InternetHandle {
     FtpSocket* watchedData_ = nullptr;
     FtpDataModes dataModes_;
     const bool passive_;
+    const DWORD tlsFlags_;
+    std::unique_ptr<TlsContext> tls_;
+    std::vector<std::string>
+        serverChain_;  // the control connection's, which data connections must show
     bool hasMlst_ = false;
     bool hasUtf8_ = false;
     char type_ = 0;

@@ -82,3 +82,8 @@ DWORD FtpControl::Command(const std::string& line, FtpReply& reply) {
     DWORD error = Send(line);
     return error ? error : ReadReply(reply);
 }
+
+DWORD FtpControl::StartTls(TlsContext& context) {
+    if (!pending_.empty()) return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    return socket_.StartTls(context, false);
+}

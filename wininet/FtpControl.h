@@ -27,6 +27,9 @@ class FtpControl {
     // with a transfer notices although it reads no commands meanwhile.
     DWORD SendAbort();
     void Abort() { socket_.Abort(); }
+    // After the server accepted AUTH TLS. Bytes that came after that reply were
+    // sent in the clear and could be a third party's: they fail the handshake.
+    DWORD StartTls(TlsContext& context);
     FtpSocket& Socket() { return socket_; }
 
   private:

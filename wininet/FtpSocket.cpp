@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+#include "wininet/TlsStream.h"
+
 namespace {
 
 // Every event a wait may look for; selected once per socket.
@@ -131,6 +133,22 @@ DWORD FtpSocket::AcceptFrom(FtpSocket& listener) {
 }
 
 DWORD FtpSocket::Send(const char* data, size_t length) {
+    return tls_ ? tls_->Write(data, length) : SendPlain(data, length);
+}
+
+DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
+    if (!tls_) return ReceivePlain(buffer, capacity, received, deadline);
+    return tls_->Read(buffer, capacity, received, deadline);
+}
+
+DWORD FtpSocket::StartTls(TlsContext& context, bool resume) {
+    tls_ = std::make_unique<TlsStream>(*this);
+    DWORD error = tls_->Handshake(context, resume);
+    if (error) tls_.reset();
+    return error;
+}
+
+DWORD FtpSocket::SendPlain(const char* data, size_t length) {
     while (length > 0) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         int chunk = length > 0x40000000 ? 0x40000000 : static_cast<int>(length);
@@ -150,10 +168,13 @@ DWORD FtpSocket::Send(const char* data, size_t length) {
 
 DWORD FtpSocket::SendUrgent(char byte) {
     if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    // Under TLS it is left out: a server that reads urgent bytes inline (vsftpd)
+    // would find it inside a TLS record and lose the connection.
+    if (tls_) return 0;
     return send(socket_, &byte, 1, MSG_OOB) == 1 ? 0 : ErrorFromSocket(WSAGetLastError());
 }
 
-DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
+DWORD FtpSocket::ReceivePlain(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
     received = 0;
     int chunk = capacity > 0x40000000 ? 0x40000000 : static_cast<int>(capacity);
     for (;;) {
@@ -171,7 +192,9 @@ DWORD FtpSocket::Receive(char* buffer, size_t capacity, size_t& received, ULONGL
 }
 
 void FtpSocket::FinishSending() {
-    if (IsOpen()) shutdown(socket_, SD_SEND);
+    if (!IsOpen()) return;
+    if (tls_ && !aborted_) tls_->CloseNotify();
+    shutdown(socket_, SD_SEND);
 }
 
 void FtpSocket::Abort() {
@@ -190,6 +213,8 @@ void FtpSocket::AbortWithReset() {
 }
 
 void FtpSocket::Close() {
+    if (tls_ && !aborted_ && IsOpen()) tls_->CloseNotify();
+    tls_.reset();
     SOCKET open = socket_.exchange(INVALID_SOCKET);
     if (open != INVALID_SOCKET) closesocket(open);
 }

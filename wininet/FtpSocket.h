@@ -5,6 +5,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
+
+class TlsContext;
+class TlsStream;
 
 // Every wait on the network gives up after this long without progress, so a
 // server that stops answering costs the caller seconds, never a thread
@@ -18,8 +22,9 @@ DWORD FtpReplyBoundMs();
 void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs);
 
 // A non-blocking TCP socket whose waits are bounded and can be cut short from
-// another thread. Every byte in or out passes through Send and Receive.
-// Results are WinINet error codes (0 for success).
+// another thread. Every byte in or out passes through Send and Receive; once
+// TLS has started on it, they carry TLS records. Results are WinINet error
+// codes (0 for success).
 class FtpSocket {
   public:
     FtpSocket();
@@ -41,6 +46,13 @@ class FtpSocket {
     // Receives what is there (at least one byte); received == 0 at the end of
     // the stream. A deadline (GetTickCount64) bounds the wait beyond the idle bound.
     DWORD Receive(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);
+    // The bytes on the wire, beneath TLS.
+    DWORD SendPlain(const char* data, size_t length);
+    DWORD ReceivePlain(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);
+    // A data connection resumes the context's session (resume), the control connection starts it.
+    DWORD StartTls(TlsContext& context, bool resume);
+    TlsStream* Tls() const { return tls_.get(); }
+    // With TLS, close_notify first: the server takes an upload without it as cut short.
     void FinishSending();
     // Safe from any thread: wakes a blocked wait, which then fails as cancelled.
     void Abort();
@@ -67,6 +79,7 @@ class FtpSocket {
     const HANDLE abort_;
     bool connecting_ = false;
     sockaddr_storage peer_ = {};  // asked once: it never changes, and each question costs
+    std::unique_ptr<TlsStream> tls_;
 };
 
 // The numeric text of an address ("127.0.0.1", "::1"), without the port.

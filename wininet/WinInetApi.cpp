@@ -86,6 +86,10 @@ HINTERNET WINAPI InternetConnectW(HINTERNET hInternet, LPCWSTR lpszServerName,
                              lpszPassword ? lpszPassword : L"");
     if (!error) return value;
     for (auto& removed : HandleTable::Remove(value)) removed->Close();
+    // Whatever these were the last to hold (sockets, Winsock itself when the
+    // session was closed meanwhile) ends here, before the error is set.
+    connection.reset();
+    session.reset();
     return FailHandle(error);
 }
 
@@ -239,6 +243,24 @@ BOOL WINAPI FtpCreateDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
                         [](FtpConnection& connection, const std::wstring& name) {
                             return connection.MakeFolder(name);
                         });
+}
+
+// Only what the program asks: whether a connection is protected by TLS.
+BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
+                                 LPDWORD lpdwBufferLength) {
+    if (dwOption != INTERNET_OPTION_SECURITY_FLAGS) return Fail(ERROR_INTERNET_INVALID_OPTION);
+    if (!lpdwBufferLength) return Fail(ERROR_INVALID_PARAMETER);
+    DWORD error = 0;
+    auto connection =
+        HandleTable::FindAs<FtpConnection>(hInternet, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
+    if (!connection) return Fail(error);
+    if (!lpBuffer || *lpdwBufferLength < sizeof(DWORD)) {
+        *lpdwBufferLength = sizeof(DWORD);
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    *static_cast<DWORD*>(lpBuffer) = connection->Secure() ? SECURITY_FLAG_SECURE : 0;
+    *lpdwBufferLength = sizeof(DWORD);
+    return TRUE;
 }
 
 BOOL WINAPI InternetCloseHandle(HINTERNET hInternet) {

@@ -9,6 +9,7 @@
 #include "dialogs/ConnectDlg.h"
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
+#include "settings/SessionInfo.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 
@@ -58,6 +59,8 @@ TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
              {IDC_CONNECT_SESSION, IDC_CONNECT_HOST, IDC_CONNECT_USER, IDC_CONNECT_PASSWORD})
             EXPECT_EQ(L"", ItemText(d, id));
         EXPECT_EQ(L"21", ItemText(d, IDC_CONNECT_PORT));
+        EXPECT_EQ(L"Require explicit FTP over TLS", ItemText(d, IDC_CONNECT_ENCRYPTION));
+        SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, 1, 0);
         EXPECT_FALSE(IsItemChecked(d, IDC_CONNECT_SAVE_HOST) ||
                      IsItemChecked(d, IDC_CONNECT_ANONYMOUS));
         EXPECT_FALSE(IsItemEnabled(d, IDC_CONNECT_SAVE_PASSWORD));
@@ -98,6 +101,7 @@ TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
     EXPECT_EQ(21u, record.port);
     EXPECT_EQ(1u, record.bSaveHost);
     EXPECT_EQ(1u, record.bAnonymous);
+    EXPECT_EQ(DWORD(kTlsIfAvailable), record.encryption);
 }
 
 // The dialog opens on an anonymous session, as File > Connect opens it: its
@@ -107,7 +111,10 @@ TEST_F(ConnectDlgTest, SavedSessionsShowWhatFitsThemAndCancelKeepsTheRecord) {
     SessionInfo anonymous = MakeSession(L"work", L"w.example.org", L"", 2121, true);
     anonymous.password[0] = L'\0';
     app.sessions.AddIfAbsent(anonymous);
-    app.sessions.AddIfAbsent(MakeSession(L"home", L"h.example.org", L"me", 0, false));
+    // "work" was saved before the encryption choice existed.
+    SessionInfo home = MakeSession(L"home", L"h.example.org", L"me", 0, false);
+    home.encryption = kTlsIfAvailable;
+    app.sessions.AddIfAbsent(home);
     dialog.SetSessions(&app.sessions);
     dialog.Record() = anonymous;
     INT_PTR result = Run([](HWND d) {
@@ -123,6 +130,9 @@ TEST_F(ConnectDlgTest, SavedSessionsShowWhatFitsThemAndCancelKeepsTheRecord) {
             EXPECT_EQ(isAnonymous ? L"2121" : L"0", ItemText(d, IDC_CONNECT_PORT));
             EXPECT_EQ(isAnonymous ? L"Anonymous" : L"me", ItemText(d, IDC_CONNECT_USER));
             EXPECT_EQ(isAnonymous ? L"me@example.org" : L"pw", ItemText(d, IDC_CONNECT_PASSWORD));
+            EXPECT_EQ(
+                isAnonymous ? L"Plain FTP (insecure)" : L"Use explicit FTP over TLS if available",
+                ItemText(d, IDC_CONNECT_ENCRYPTION));
             for (int id : {IDC_CONNECT_USER, IDC_CONNECT_PASSWORD, IDC_CONNECT_SAVE_PASSWORD})
                 EXPECT_EQ(!isAnonymous, IsItemEnabled(d, id));
         }

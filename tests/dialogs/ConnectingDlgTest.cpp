@@ -9,6 +9,7 @@
 #include "dialogs/ConnectingDlg.h"
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
+#include "settings/SessionInfo.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 #include "support/GuiApp.h"
@@ -41,9 +42,9 @@ class ConnectingDlgTest : public ::testing::Test {
     }
     void TearDown() override { view.DestroyWnd(); }
 
-    int Run(const std::wstring& password, WORD port) {
-        return dialog.Run(&view, server.host.c_str(), server.user.c_str(), password.c_str(),
-                          L"session", port, IDD_CONNECTING, nullptr);
+    int Run(const std::wstring& password, WORD port, const wchar_t* host = nullptr) {
+        return dialog.Run(&view, host ? host : server.host.c_str(), server.user.c_str(),
+                          password.c_str(), L"session", port, IDD_CONNECTING, nullptr);
     }
 
     GuiApp app;
@@ -97,4 +98,31 @@ TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
     EXPECT_EQ((Texts{L"Connecting...: "}), driver.Seen());
     driver.On(L"Connecting...", nullptr);
     EXPECT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
+}
+
+// A certificate no authority vouches for is shown before the login goes on;
+// Cancel ends the attempt as the user's choice, "Connect once" logs in over TLS.
+TEST_F(ConnectingDlgTest, UntrustedCertificateIsAskedAboutBeforeTheLogin) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_SELFSIGNED_PORT");
+    dialog.SetEncryption(kRequireTls);
+    std::wstring details;
+    DialogDriver driver;
+    driver.On(L"Server certificate", [&](HWND d) {
+        details = ItemText(d, IDC_CERTIFICATE_DETAILS);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(ConnectingDlg::kCancelled,
+              Run(server.password, static_cast<WORD>(std::stoi(port)), L"localhost"));
+    EXPECT_NE(std::wstring::npos, details.find(FixtureFingerprint("selfsigned"))) << details;
+    EXPECT_NE(std::wstring::npos, details.find(L"Subject: CN=localhost")) << details;
+
+    driver.On(L"Server certificate", Pressing({IDC_CERTIFICATE_ONCE}));
+    dialog.statuses.clear();
+    ASSERT_EQ(ConnectingDlg::kLoggedIn,
+              Run(server.password, static_cast<WORD>(std::stoi(port)), L"localhost"));
+    EXPECT_EQ(
+        (Texts{L"Resolving name", L"Connecting to server", L"Securing connection", L"Logging in"}),
+        dialog.statuses);
+    EXPECT_TRUE(view.GetEngine().IsEncrypted());
+    EXPECT_EQ(2, driver.Count(L"Server certificate"));
 }

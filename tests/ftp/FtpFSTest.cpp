@@ -5,8 +5,11 @@
 
 #include "app/FtpClientApp.h"
 #include "ftp/FtpFS.h"
+#include "settings/SessionInfo.h"
+#include "settings/TrustedCertificates.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
+#include "support/ScratchKey.h"
 
 namespace {
 
@@ -202,3 +205,28 @@ TEST(FtpFSOnVsftpd, BuildsListsAndDeletesATree) {
 }
 
 }  // namespace
+
+// Without anyone to ask (a reconnect), only a certificate trusted for this host
+// and port passes; one that differs from the trusted one never connects silently.
+TEST_F(FtpServerFixture, OnlyTheTrustedCertificateConnectsWithoutAQuestion) {
+    REQUIRE_FIXTURE_VARIABLE(portText, "CORVANE_FTPS_SELFSIGNED_PORT");
+    INTERNET_PORT port = static_cast<INTERNET_PORT>(std::stoi(portText));
+    ScratchKey key(L"Software\\CorvaneTest\\Trust");
+    app.registry.SetMakerKey(L"CorvaneTest");
+    app.registry.SetProductKey(L"Trust");
+    ASSERT_TRUE(app.registry.Open());
+    std::wstring fingerprint = FixtureFingerprint("selfsigned");
+    ASSERT_EQ(95u, fingerprint.size());
+    for (const std::wstring& trusted :
+         {std::wstring(), std::wstring(L"00") + (fingerprint.c_str() + 2), fingerprint}) {
+        if (!trusted.empty())
+            TrustedCertificates::Trust(app.registry, L"localhost", port, trusted.c_str());
+        FtpFS engine;
+        engine.SetEncryption(kRequireTls);
+        HRESULT result =
+            engine.Connect(L"localhost", server.user.c_str(), server.password.c_str(), port);
+        EXPECT_EQ(trusted == fingerprint, result == S_OK) << trusted.c_str();
+        EXPECT_EQ(trusted != fingerprint, engine.CertificateDeclined());
+        EXPECT_EQ(trusted == fingerprint, engine.IsEncrypted());
+    }
+}

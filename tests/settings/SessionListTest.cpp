@@ -40,6 +40,7 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     CopyText(work.user, L"user");
     CopyText(work.password, L"secret");
     work.bSaveHost = work.bAnonymous = work.bSavePassword = 1;
+    work.encryption = kTlsIfAvailable;
     SessionInfo two = MakeSession(L"two");
     CopyText(two.password, L"not kept");    // "Save Password" off
     const std::wstring longest(255, L'n');  // the longest name a registry key takes
@@ -76,6 +77,7 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     EXPECT_EQ(0u, list.GetCount());
     key.SetString(L"Sessions\\bare", L"Host", L"only.host");
     key.SetDword(L"Sessions\\empty", L"unrelated", 1);
+    key.SetDword(L"Sessions\\empty", L"Encryption", 7);  // no known meaning
     key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
     key.SetString(L"Sessions\\long", L"Port", L"21");  // wrong type
     list.Load(store);
@@ -86,6 +88,9 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     ASSERT_TRUE(bare && empty && longHost);
     EXPECT_STREQ(L"only.host", bare->host);
     EXPECT_EQ(0u, bare->port);
+    // Saved before the choice existed: plain FTP, as it always connected.
+    EXPECT_EQ(DWORD(kPlainFtp), bare->encryption);
+    EXPECT_EQ(DWORD(kRequireTls), empty->encryption);
     EXPECT_STREQ(L"", empty->host);
     EXPECT_EQ(std::wstring(511, L'h'), longHost->host);
     EXPECT_EQ(0u, longHost->port);

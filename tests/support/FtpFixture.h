@@ -47,3 +47,10 @@ bool SetFileFacts(const std::wstring& path, uint64_t fileTime, int64_t size = -1
 // FNV-1a over a file's bytes; 0 when the file cannot be read.
 uint64_t FileChecksum(const std::wstring& path);
 uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum = 14695981039346656037ULL);
+
+// Adds the fixture's test authority (CORVANE_FTPS_CA) to the Wine prefix's root
+// store, so certificates it issued are trusted as a public authority's would be.
+bool TrustTestAuthority();
+// The SHA-256 fingerprint, as the FTP layer shows it, of a fixture certificate
+// ("selfsigned", "trusted"); empty without the fixture.
+std::wstring FixtureFingerprint(const char* name);

@@ -82,15 +82,6 @@ TEST_F(FtpDirectory, NamesWithLineBreaksAreRefusedBeforeAnythingIsSent) {
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LocalPath(L"victim").c_str()));
 }
 
-TEST_F(FtpDirectory, RenamesOnTheServerAndKeepsTheReasonOfARefusal) {
-    ASSERT_TRUE(WriteTestFile(LocalPath(L"old name"), 3, 3));
-    ASSERT_TRUE(FtpRenameFileW(connection_, L"old name", L"new \u00E9 name"));
-    EXPECT_EQ(std::vector<std::wstring>{L"new \u00E9 name"}, NamesOf(List(connection_)));
-    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
-              FailureOf(FtpRenameFileW(connection_, L"old name", L"other")));
-    EXPECT_EQ(550u, LastReplyCode());
-}
-
 TEST_F(FtpDirectory, TenThousandEntriesInBothDataModes) {
     for (int i = 0; i < 10000; ++i)
         ASSERT_TRUE(WriteTestFile(LocalPath(L"f" + std::to_wstring(i)), 0, 0));

@@ -17,3 +17,6 @@
 // returns at once; the handle must still be closed.
 #define CORVANE_HAS_FTP_ABORT_FILE 1
 extern "C" BOOL WINAPI FtpAbortFile(HINTERNET hFile);
+
+// Our own additions for FTP over TLS.
+#include "wininet/FtpTlsApi.h"

@@ -1,0 +1,197 @@
+#include <thread>
+
+#include "FtpServerTest.h"
+
+namespace {
+
+// What the certificate question saw, and how it answers.
+struct CertificateQuestion {
+    int asked = 0;
+    DWORD error = 0;
+    std::wstring subject, sha256;
+    BOOL answer = FALSE;
+    bool refused = false;  // the server refused AUTH TLS and the login went on in the clear
+} question;
+
+void CALLBACK Answer(HINTERNET, DWORD_PTR, DWORD status, LPVOID information, DWORD) {
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) question.refused = true;
+    if (status != INTERNET_STATUS_FTP_CERTIFICATE) return;
+    auto* certificate = static_cast<FTP_SERVER_CERTIFICATE*>(information);
+    ++question.asked;
+    question.error = certificate->error;
+    question.subject = certificate->subject;
+    question.sha256 = certificate->sha256;
+    certificate->accept = question.answer;
+}
+
+DWORD SecurityFlags(HINTERNET connection) {
+    DWORD flags = 0, size = sizeof(flags);
+    return InternetQueryOptionW(connection, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size) ? flags
+                                                                                           : ~0u;
+}
+
+}  // namespace
+
+class FtpTls : public FtpServerTest {
+  protected:
+    void SetUp() override {
+        FtpServerTest::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_TRUE(TrustTestAuthority());
+        InternetSetStatusCallbackW(session_, Answer);
+        question = CertificateQuestion();
+    }
+};
+
+// Each certificate the system's roots do not vouch for is asked about before
+// the login; refused, the connection ends with the reason and no password was
+// sent (the last reply is still the one to AUTH TLS).
+TEST_F(FtpTls, CertificatesAreAskedAboutUnlessTheSystemVouchesForThem) {
+    struct Case {
+        const char* portVariable;
+        LPCWSTR host;
+        DWORD reason;  // 0: trusted, no question
+    } cases[] = {
+        {"CORVANE_FTPS_TRUSTED_PORT", L"localhost", 0},
+        {"CORVANE_FTPS_TRUSTED_PORT", L"127.0.0.1", ERROR_INTERNET_SEC_CERT_CN_INVALID},
+        {"CORVANE_FTPS_SELFSIGNED_PORT", L"localhost", ERROR_INTERNET_INVALID_CA},
+        {"CORVANE_FTPS_EXPIRED_PORT", L"localhost", ERROR_INTERNET_SEC_CERT_DATE_INVALID},
+        // Its issuer's name is a trusted root's, its signature is not.
+        {"CORVANE_FTPS_IMPOSTOR_PORT", L"localhost", ERROR_INTERNET_INVALID_CA},
+    };
+    for (const Case& test : cases) {
+        REQUIRE_FIXTURE_VARIABLE(port, test.portVariable);
+        SCOPED_TRACE(std::string(test.portVariable) + " " + std::to_string(test.reason));
+        for (BOOL answer : {FALSE, TRUE}) {
+            question = CertificateQuestion();
+            question.answer = answer;
+            HINTERNET connection =
+                ConnectAs(server_.user.c_str(), server_.password.c_str(), PortFrom(port),
+                          INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, test.host);
+            DWORD error = connection ? 0 : GetLastError();
+            EXPECT_EQ(test.reason ? 1 : 0, question.asked);
+            if (test.reason && !answer) {
+                EXPECT_EQ(test.reason, error);
+                EXPECT_EQ(234u, LastReplyCode());
+                continue;
+            }
+            ASSERT_NE(nullptr, connection) << error;
+            if (test.reason) {
+                EXPECT_EQ(test.reason, question.error);
+                EXPECT_NE(std::wstring::npos, question.subject.find(L"localhost"));
+                EXPECT_EQ(95u, question.sha256.size()) << question.sha256.c_str();
+            }
+            EXPECT_EQ(DWORD(SECURITY_FLAG_SECURE), SecurityFlags(connection));
+            EXPECT_TRUE(FtpSetCurrentDirectoryW(connection, (L"/" + folder_).c_str()));
+            EXPECT_TRUE(FtpCreateDirectoryW(connection, L"made over tls"));
+            std::vector<std::wstring> names = NamesOf(List(connection));
+            EXPECT_NE(names.end(), std::find(names.begin(), names.end(), L"made over tls"));
+            FtpRemoveDirectoryW(connection, L"made over tls");
+            InternetCloseHandle(connection);
+        }
+    }
+}
+
+// Only a server that refuses AUTH TLS lets "if available" go on in the clear,
+// and says so; a handshake that fails is never followed by a plain login.
+TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTls) {
+    REQUIRE_FIXTURE_VARIABLE(brokenPort, "CORVANE_FTPS_BROKEN_PORT");
+    HINTERNET plain = Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_IF_AVAILABLE);
+    ASSERT_NE(nullptr, plain) << GetLastError();
+    EXPECT_TRUE(question.refused);
+    EXPECT_EQ(0u, SecurityFlags(plain));
+    EXPECT_TRUE(FtpSetCurrentDirectoryW(plain, (L"/" + folder_).c_str()));
+    InternetCloseHandle(plain);
+
+    question = CertificateQuestion();
+    EXPECT_EQ(ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+              FailureOf(Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED)));
+    EXPECT_TRUE(question.refused);
+    for (DWORD mode :
+         {DWORD(INTERNET_FLAG_FTP_TLS_REQUIRED), DWORD(INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)}) {
+        question = CertificateQuestion();
+        double seconds = SecondsFor([&] {
+            EXPECT_EQ(ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
+                      FailureOf(Connect(INTERNET_FLAG_PASSIVE | mode, PortFrom(brokenPort))));
+        });
+        EXPECT_FALSE(question.refused);
+        EXPECT_LT(seconds, 5.0);
+    }
+}
+
+// A data connection that ends without close_notify may have been cut short:
+// the data that came is delivered, then the download fails, whatever the
+// server's final reply claims.
+TEST_F(FtpTls, DownloadCutWithoutCloseNotifyFails) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_DROPPING_PORT");
+    HINTERNET connection =
+        ConnectAs(L"user", L"secret", PortFrom(port),
+                  INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    HINTERNET file = FtpOpenFileW(connection, L"cut", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 1);
+    ASSERT_NE(nullptr, file) << GetLastError();
+    char block[8192];
+    DWORD read = 0, total = 0;
+    BOOL ok;
+    while ((ok = InternetReadFile(file, block, sizeof(block), &read)) && read > 0) total += read;
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(DWORD(ERROR_INTERNET_CONNECTION_ABORTED), GetLastError());
+    EXPECT_EQ(100000u, total + read);  // the failing call still hands over what came
+    InternetCloseHandle(file);
+    InternetCloseHandle(connection);
+}
+
+// A handshake the server never answers is cut short by closing the session
+// from another thread, as a plain login is, and says so (not a stale error of
+// the session's teardown).
+TEST_F(FtpTls, StalledHandshakeIsReleasedByACloseFromAnotherThread) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_STALLING_PORT");
+    long error = NO_ERROR;
+    std::thread blocked([&] {
+        error = FailureOf(
+            Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, PortFrom(port)));
+    });
+    Sleep(300);
+    double seconds = SecondsFor([&] {
+        EXPECT_TRUE(InternetCloseHandle(session_));
+        blocked.join();
+    });
+    session_ = connection_ = nullptr;  // closed with the session
+    EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
+    EXPECT_LT(seconds, 5.0);
+}
+
+// Closing a download early ends it (ABOR over TLS, without the urgent byte
+// that would corrupt the stream at vsftpd) and the connection goes on.
+TEST_F(FtpTls, DownloadStoppedEarlyLeavesTheConnectionUsable) {
+    REQUIRE_FIXTURE_VARIABLE(tlsPort, "CORVANE_FTPS_TRUSTED_PORT");
+    REQUIRE_FIXTURE_VARIABLE(vsftpsPort, "CORVANE_VSFTPS_PORT");
+    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
+    struct {
+        INTERNET_PORT port;
+        LPCWSTR user, password;
+        std::wstring folder, onDisk;
+    } servers[] = {
+        {PortFrom(tlsPort), server_.user.c_str(), server_.password.c_str(), L"/" + folder_,
+         LocalPath(L"")},
+        {PortFrom(vsftpsPort), nullptr, nullptr, L"pub", WinePath(root) + L"\\pub"},
+    };
+    for (const auto& at : servers) {
+        ASSERT_TRUE(WriteTestFile(at.onDisk + L"\\big stopped", 64u << 20, 5));
+        HINTERNET connection =
+            ConnectAs(at.user, at.password, at.port,
+                      INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
+        ASSERT_NE(nullptr, connection) << GetLastError();
+        ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, at.folder.c_str()));
+        HINTERNET file =
+            FtpOpenFileW(connection, L"big stopped", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 1);
+        ASSERT_NE(nullptr, file) << GetLastError();
+        char block[8192];
+        DWORD read = 0;
+        EXPECT_TRUE(InternetReadFile(file, block, sizeof(block), &read));
+        EXPECT_TRUE(InternetCloseHandle(file));
+        EXPECT_TRUE(FtpCreateDirectoryW(connection, L"after stop")) << GetLastError();
+        FtpRemoveDirectoryW(connection, L"after stop");
+        InternetCloseHandle(connection);
+    }
+}
