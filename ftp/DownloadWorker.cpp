@@ -127,7 +127,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
     ULONGLONG size = node->element->size;
-    Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
+    AnnounceFile(WM_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
