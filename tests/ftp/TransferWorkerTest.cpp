@@ -49,7 +49,8 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
             };
             for (const wchar_t* name : {L"one", L"two"}) {
                 WriteBytes(source(name), std::string("new ") + (name[1] == L'n' ? "one" : "two"));
-                WriteBytes(target(name), "old");
+                // Local names that differ in letter case only still name the same file.
+                WriteBytes(target(upload || name[1] == L'w' ? name : L"ONE"), "old");
             }
             app.options.SetExistingFileOption(round.code);
             std::wstring shown;
