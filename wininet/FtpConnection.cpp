@@ -385,10 +385,7 @@ DWORD FtpConnection::CutTransfer(FtpSocket& data, bool upload) {
     return error;
 }
 
-DWORD FtpConnection::ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries) {
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    FtpListingReader reader(hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
+DWORD FtpConnection::ReceiveListing(FtpSocket& data, FtpListingReader& reader) {
     char chunk[64 * 1024];
     size_t total = 0;
     for (size_t received = 1; received > 0; total += received) {
@@ -396,7 +393,6 @@ DWORD FtpConnection::ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& 
         if (total > kMaxListingBytes || !reader.Add(chunk, received))
             return ERROR_INTERNET_INCORRECT_FORMAT;
     }
-    entries = reader.Finish();
     return 0;
 }
 
@@ -407,18 +403,24 @@ DWORD FtpConnection::ReadListing(const std::wstring& folder, std::vector<FtpList
     FtpDataChannel channel;
     DWORD error = StartTransfer(command, channel);
     if (error) return error;
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    FtpListingReader reader(hasMlst_ ? FtpListStyle::kMlsd : FtpListStyle::kList, now);
     WatchData(&channel.Socket());
-    error = ReceiveListing(channel.Socket(), entries);
+    error = ReceiveListing(channel.Socket(), reader);
     WatchData(nullptr);
     if (error == ERROR_INTERNET_INCORRECT_FORMAT) {
         DWORD cut = CutTransfer(channel.Socket(), false);
-        return cut ? cut : error;
+        error = cut ? cut : error;
+    } else {
+        channel.Socket().Close();
+        FtpReply reply;
+        if (!error) error = control_.ReadReply(reply);
+        if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     }
-    channel.Socket().Close();
-    if (error) return error;
-    FtpReply reply;
-    error = control_.ReadReply(reply);
-    return !error && reply.Class() != 2 ? ERROR_INTERNET_EXTENDED_ERROR : error;
+    // A listing that broke off still hands on what surely arrived.
+    entries = error ? reader.TakeWholeLines() : reader.Finish();
+    return error;
 }
 
 DWORD FtpConnection::FindOne(const std::wstring& path, const std::wstring& leaf,
@@ -450,7 +452,7 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
     if (!MeansWholeFolder(leaf) && !HasWildcard(leaf) && hasMlst_)
         return Failed(FindOne(pattern, leaf, entries));
 
-    if ((error = ReadListing(folder, entries))) return Failed(error);
+    error = ReadListing(folder, entries);
     for (const FtpListEntry& entry : entries)
         if (entry.legacyName) legacyNames_.insert(entry.name);
     if (!MeansWholeFolder(leaf)) {
@@ -459,6 +461,7 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
             if (MatchesWildcard(leaf, entry.name)) matching.push_back(std::move(entry));
         entries.swap(matching);
     }
+    if (error) return Failed(error);
     return entries.empty() ? ERROR_NO_MORE_FILES : 0;
 }
 

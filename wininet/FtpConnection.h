@@ -67,7 +67,7 @@ class FtpConnection : public InternetHandle {
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
     DWORD CutTransfer(FtpSocket& data, bool upload);
     DWORD ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries);
-    DWORD ReceiveListing(FtpSocket& data, std::vector<FtpListEntry>& entries);
+    DWORD ReceiveListing(FtpSocket& data, FtpListingReader& reader);
     // The data connection a listing is read from, so that a close can cut it short.
     void WatchData(FtpSocket* socket);
     void CutWatchedData();

@@ -17,9 +17,10 @@ void FillFindData(const FtpListEntry& entry, WIN32_FIND_DATAW& data) {
 }  // namespace
 
 FtpFindHandle::FtpFindHandle(std::shared_ptr<InternetHandle> connection,
-                             std::vector<FtpListEntry> entries, DWORD_PTR context)
+                             std::vector<FtpListEntry> entries, DWORD_PTR context, DWORD endError)
     : InternetHandle(INTERNET_HANDLE_TYPE_FTP_FIND, std::move(connection), context),
-      entries_(std::move(entries)) {}
+      entries_(std::move(entries)),
+      endError_(endError ? endError : ERROR_NO_MORE_FILES) {}
 
 bool FtpFindHandle::Next(WIN32_FIND_DATAW& data) {
     std::lock_guard<std::mutex> lock(mutex_);

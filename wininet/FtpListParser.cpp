@@ -300,6 +300,11 @@ std::vector<FtpListEntry> FtpListingReader::Finish() {
     return std::move(entries_);
 }
 
+std::vector<FtpListEntry> FtpListingReader::TakeWholeLines() {
+    partial_.clear();
+    return std::move(entries_);
+}
+
 std::vector<FtpListEntry> ParseListing(const std::string& data, FtpListStyle style,
                                        const SYSTEMTIME& now) {
     FtpListingReader reader(style, now);

@@ -40,6 +40,9 @@ class FtpListingReader {
     bool Add(const char* data, size_t size);
     // Takes the entries, the last line included when it has no line end.
     std::vector<FtpListEntry> Finish();
+    // Takes the entries of whole lines only: what a listing that broke off
+    // surely delivered, never a line cut short.
+    std::vector<FtpListEntry> TakeWholeLines();
 
   private:
     void ParseLine(const char* begin, const char* end);

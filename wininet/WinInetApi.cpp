@@ -102,8 +102,8 @@ HINTERNET WINAPI FtpFindFirstFileW(HINTERNET hConnect, LPCWSTR lpszSearchFile,
     if (!connection) return FailHandle(error);
     std::vector<FtpListEntry> entries;
     error = connection->Find(lpszSearchFile ? lpszSearchFile : L"", entries);
-    if (error) return FailHandle(error);
-    auto find = std::make_shared<FtpFindHandle>(connection, std::move(entries), dwContext);
+    if (entries.empty()) return FailHandle(error ? error : ERROR_NO_MORE_FILES);
+    auto find = std::make_shared<FtpFindHandle>(connection, std::move(entries), dwContext, error);
     WIN32_FIND_DATAW first;
     find->Next(first);
     if (lpFindFileData) *lpFindFileData = first;
@@ -115,8 +115,7 @@ BOOL WINAPI InternetFindNextFileW(HINTERNET hFind, LPVOID lpvFindData) {
     DWORD error = 0;
     auto find = HandleTable::FindAs<FtpFindHandle>(hFind, INTERNET_HANDLE_TYPE_FTP_FIND, error);
     if (!find) return Fail(error);
-    return find->Next(*static_cast<WIN32_FIND_DATAW*>(lpvFindData)) ? TRUE
-                                                                    : Fail(ERROR_NO_MORE_FILES);
+    return find->Next(*static_cast<WIN32_FIND_DATAW*>(lpvFindData)) ? TRUE : Fail(find->EndError());
 }
 
 BOOL WINAPI FtpSetCurrentDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {

@@ -113,6 +113,15 @@ TEST_F(FtpServerTest, HostileServerDeliversOnlySafeNamesOverPasvAndPort) {
         WIN32_FIND_DATAW data;
         EXPECT_EQ(ERROR_INTERNET_INCORRECT_FORMAT,
                   FailureOf(FtpFindFirstFileW(connection, L"endless/*", &data, 0, 1)));
+        // One that breaks off hands on its whole lines, then tells the break.
+        HINTERNET find = FtpFindFirstFileW(connection, L"breaks-off/*", &data, 0, 1);
+        ASSERT_NE(nullptr, find) << GetLastError();
+        std::vector<std::wstring> arrived = {data.cFileName};
+        while (InternetFindNextFileW(find, &data)) arrived.push_back(data.cFileName);
+        EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR, static_cast<long>(GetLastError()));
+        InternetCloseHandle(find);
+        std::sort(arrived.begin(), arrived.end());
+        EXPECT_EQ(expected, arrived);
         EXPECT_EQ(expected, NamesOf(List(connection)));
         InternetCloseHandle(connection);
     }
