@@ -17,9 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "app/FtpClientApp.h"
-#include "browsers/FtpBrowseWnd.h"
-#include "resources/resource.h"
+#include "bench/BenchFrame.h"
 
 namespace {
 
@@ -143,11 +141,7 @@ int main() {
         return 2;
     }
     FtpClientApp app;
-    app.SetInstance(GetModuleHandleW(nullptr));
-    BrowseWnd::RegisterWindowClass(app.GetInstance());
-    FrameWnd::RegisterWindowClass(app.GetInstance());
-    InitCommonControls();
-    if (!app.frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 520, 680, IDR_MENUBAR)) return 1;
+    if (!StartBenchFrame(app, 520, 680)) return 1;
     Pump();
     if (local) {
         BrowseWnd& view = *app.frame.GetLocalView();
@@ -156,17 +150,8 @@ int main() {
         ShowNow(view.GetFileList());
         return TimeFolders("local", app.frame, view, argv + 3, argc - 3) ? 0 : 1;
     }
-    RECT client;
-    app.frame.GetClientRect(&client);
-    auto* view = new FtpBrowseWnd;
-    INTERNET_PORT port = static_cast<INTERNET_PORT>(_wtoi(argv[3]));
-    if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
-                             &app.frame) ||
-        !view->Connect(argv[2], argv[4], argv[5], L"bench", port)) {
-        fprintf(stderr, "connect failed: error %lu\n", GetLastError());
-        return 1;
-    }
-    app.frame.AddView(view, L"bench");
+    FtpBrowseWnd* view = OpenBenchView(app, argv[2], argv[3], argv[4], argv[5]);
+    if (!view) return 1;
     view->SetCurrentPath(argv[6]);
     view->Refresh();
     ShowNow(view->GetFileList());

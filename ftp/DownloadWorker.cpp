@@ -24,8 +24,10 @@ const size_t kMaxDepth = 32;
 // Beside the target until the server confirmed the whole file.
 const wchar_t kPartSuffix[] = L".corvane-part";
 
-bool MakeLocalFolder(const wchar_t* path) {
-    CreateDirectoryW(path, nullptr);  // an existing folder is simply reused
+// An existing folder is simply reused; *created tells a new, empty one.
+bool MakeLocalFolder(const wchar_t* path, bool* created) {
+    *created = CreateDirectoryW(path, nullptr) != FALSE;
+    if (*created) return true;
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -42,6 +44,8 @@ DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters&
       refusal(nullptr) {
     CopyText(localFolder, targetDir);
     counters = DownloadCounters();
+    folderNames.emplace_back();
+    folderNames.back().Read(localFolder);
 }
 
 // The path a remote entry gets in the local folder; false (and the path shown
@@ -65,7 +69,8 @@ void DownloadWorker::EnterFolder(Node* node) {
         Failed(node, refusal ? refusal : kFolderFailure, folderPath);
         return;
     }
-    if (!MakeLocalFolder(folderPath) || !ListRemoteFolder()) {
+    bool created = false;
+    if (!MakeLocalFolder(folderPath, &created) || !ListRemoteFolder()) {
         std::wstring reason = TakeServerReason();  // leaving sends a command of its own
         LeaveRemoteFolder();
         Failed(node, kFolderFailure, folderPath, reason);
@@ -73,6 +78,8 @@ void DownloadWorker::EnterFolder(Node* node) {
     }
     parentLengths.push_back(wcslen(localFolder));
     CopyText(localFolder, folderPath);
+    folderNames.emplace_back();
+    if (!created) folderNames.back().Read(localFolder);
     Notify(WM_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
     ++counters.foldersEntered;
@@ -91,6 +98,7 @@ bool DownloadWorker::MayEnter(const wchar_t*, const wchar_t* folderPath) {
 void DownloadWorker::LocalFolderLeft() {
     localFolder[parentLengths.back()] = L'\0';
     parentLengths.pop_back();
+    folderNames.pop_back();
 }
 
 void DownloadWorker::HandleFile(Node* node) {
@@ -100,7 +108,8 @@ void DownloadWorker::HandleFile(Node* node) {
         return;
     }
     bool resume = false;
-    if ((!FtpFS::LocalFileExists(localFile) && !FtpFS::LocalFileExists(partFile)) ||
+    const LocalFolderNames& names = folderNames.back();
+    if ((!names.Holds(ItemText(node)) && !names.Holds(PartName(node))) ||
         MayWriteLocalFile(node, &resume))
         OpenAndCopy(node, resume);
 }
@@ -127,7 +136,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
     ULONGLONG size = node->element->size;
-    Notify(WM_DOWNLOAD_FILE, reinterpret_cast<WPARAM>(localFile), reinterpret_cast<LPARAM>(name));
+    AnnounceFile(WM_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
@@ -145,6 +154,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
         Failed(node, kFileFailure, localFile);
         return;
     }
+    folderNames.back().Add(PartName(node));
     BufferLocalStream(local);
     engineState.PutRemoteFile(remote);
     engineState.localFile = local;
@@ -153,8 +163,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     bool closed = engineState.CloseRemoteFile();
     closed = fclose(local) == 0 && closed;
     engineState.localFile = nullptr;
-    if (end == CopyEnd::complete && closed &&
-        MoveFileExW(partFile, localFile, MOVEFILE_REPLACE_EXISTING)) {
+    if (end == CopyEnd::complete && closed && ReplaceTarget(node)) {
         ++counters.filesDone;
         ReportProgress(false);
         DropItem(node);
@@ -163,6 +172,21 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     // A cancelled file is not counted and not asked about; its part stays.
     if (Cancelled()) return;
     Failed(node, kFileFailure, localFile);
+}
+
+// Only a target known to be there is replaced: one that appeared since the
+// folder was read was never asked about, so the move fails and says so.
+bool DownloadWorker::ReplaceTarget(Node* node) {
+    LocalFolderNames& names = folderNames.back();
+    DWORD flags = names.Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!MoveFileExW(partFile, localFile, flags)) return false;
+    names.Remove(PartName(node));
+    names.Add(ItemText(node));
+    return true;
+}
+
+std::wstring DownloadWorker::PartName(const Node* node) {
+    return std::wstring(ItemText(node)) + kPartSuffix;
 }
 
 // The partial data to continue is the part file, or else a copy of the

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
+#include "framework/LocalFolderNames.h"
 #include "ftp/TransferWalk.h"
 
 // Copies remote files and folder trees into a local directory. Local files are
@@ -26,6 +28,8 @@ class DownloadWorker : public TransferWalk {
     bool MayWriteLocalFile(Node* node, bool* resume);
     void OpenAndCopy(Node* node, bool resume);
     bool PreparePart(ULONGLONG size, ULONGLONG* offset);
+    bool ReplaceTarget(Node* node);
+    static std::wstring PartName(const Node* node);
     void SizeSelectedFiles();
     enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
     CopyEnd Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset);
@@ -40,4 +44,7 @@ class DownloadWorker : public TransferWalk {
     const wchar_t* refusal;
     // The length of localFolder before each folder still being walked was entered.
     std::vector<size_t> parentLengths;
+    // What each of those folders, and the one being written, holds: read once
+    // per folder, kept up to date with what this walk writes.
+    std::vector<LocalFolderNames> folderNames;
 };

@@ -5,13 +5,17 @@
 #include "app/FtpClientApp.h"
 #include "ftp/TransferMessages.h"
 
+DWORD TransferWalk::reportIntervalMs = 50;
+
 TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts)
     : FolderWalk(ftp, state.items),
       engineState(state),
       errorMessage(message),
       failures(counts),
       startTick(GetTickCount()),
-      lastProgressTick(0) {}
+      lastProgressTick(GetTickCount() - reportIntervalMs),  // the first report is due at once
+      noticeMessage(0),
+      noticePending(false) {}
 
 bool TransferWalk::Run() {
     Walk(engineState.savedDir);
@@ -88,6 +92,7 @@ TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,
     std::wstring text = WithServerReason(failure, reason);
     // A cancel may have come while the failure was found: ask nothing then.
     if (Cancelled()) return answerIgnore;
+    SendFileNotice();
     // A view closed in the middle of the run cannot answer; its 0 would mean Retry, for ever.
     if (!IsWindow(engineState.notifyWindow)) return answerAbort;
     return static_cast<TransferAnswer>(SendMessageW(engineState.notifyWindow, errorMessage,
@@ -103,9 +108,25 @@ BaseWnd* TransferWalk::PromptOwner() {
     return app ? app->LookupWindow(engineState.notifyWindow) : nullptr;
 }
 
+void TransferWalk::AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name) {
+    noticeMessage = message;
+    noticePath = path;
+    noticeName = name;
+    noticePending = true;
+    ProgressDue(false);
+}
+
+void TransferWalk::SendFileNotice() {
+    if (!noticePending) return;
+    noticePending = false;
+    Notify(noticeMessage, reinterpret_cast<WPARAM>(noticePath.c_str()),
+           reinterpret_cast<LPARAM>(noticeName.c_str()));
+}
+
 bool TransferWalk::ProgressDue(bool force) {
     DWORD now = GetTickCount();
-    if (!force && now - lastProgressTick < kProgressIntervalMs) return false;
+    if (!force && now - lastProgressTick < reportIntervalMs) return false;
     lastProgressTick = now;
+    SendFileNotice();
     return true;
 }

@@ -29,6 +29,9 @@ class TransferWalk : public FolderWalk {
     // Works the list until it is empty, cancelled or aborted; true when cancelled.
     bool Run();
 
+    // The least time between two reports; the tests set 0 to see every one.
+    static void SetReportInterval(DWORD ms) { reportIntervalMs = ms; }
+
   protected:
     static const wchar_t* ItemText(const Node* node) { return node->element->Name(); }
 
@@ -58,22 +61,29 @@ class TransferWalk : public FolderWalk {
 
     bool Cancelled() const { return engineState.cancel; }
     void Notify(UINT message, WPARAM wParam, LPARAM lParam);
+    // Names the file now under way (message, its path, its name). The notice
+    // waits for the next due report and goes just before it, or before an
+    // error prompt: a sent message per file would pace a tree of small files
+    // by the window's updates, yet each update shows the current file.
+    void AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name);
     // The window object the prompts are owned by; null when the notify window has none.
     BaseWnd* PromptOwner();
     DWORD ElapsedMs() const { return GetTickCount() - startTick; }
     // Progress goes out when forced (the run's end, so that the counts shown
-    // at Done are exact) and otherwise at most every kProgressIntervalMs: a sent
+    // at Done are exact) and otherwise at most every 50 ms: a sent
     // message costs the worker a trip to the other thread, which a report per
     // block would pay 200000 times a GiB, and a report per file paces a tree
-    // of small files by the window's updates.
+    // of small files by the window's updates. A due report sends the pending
+    // file notice first.
     bool ProgressDue(bool force);
     virtual void ReportProgress(bool force) = 0;
 
     WorkerState& engineState;
 
   private:
-    static const DWORD kProgressIntervalMs = 50;
+    static DWORD reportIntervalMs;
 
+    void SendFileNotice();
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
     bool ConnectionAlive();
     void CountFailure(const Node* node);
@@ -83,4 +93,8 @@ class TransferWalk : public FolderWalk {
     std::unique_ptr<char[]> streamBuffer;
     DWORD startTick;
     DWORD lastProgressTick;
+    UINT noticeMessage;
+    std::wstring noticePath;
+    std::wstring noticeName;
+    bool noticePending;
 };

@@ -115,7 +115,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
     const wchar_t* name = LeafName(path);
     BufferLocalStream(local);
     engineState.localFile = local;
-    Notify(WM_UPLOAD_FILE, reinterpret_cast<WPARAM>(path), reinterpret_cast<LPARAM>(name));
+    AnnounceFile(WM_UPLOAD_FILE, path, name);
     DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
                              : GetApp()->options.ChooseTransferType(name, PromptOwner());
     const WalkItem* item = node->element;

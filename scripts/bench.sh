@@ -187,7 +187,7 @@ awk '$3 ~ /^(open|curl-list|lftp-cls)$/ { t[$1 " " $2, $3] = $5 }
      $3 ~ /^sort-/ && $5 > s[$1 " " $2] { s[$1 " " $2] = $5 }
      $3 == "open" { key[++n] = $1 " " $2 }
      END {
-         print "summary: open (s), slowest sort (s), curl's and lftp's listing (s), ratios"
+         print "summary: open (s), slowest sort (s), listing by curl and lftp (s), ratios"
          for (i = 1; i <= n; i++) {
              k = key[i]; c = t[k, "curl-list"]; l = t[k, "lftp-cls"]
              printf "%-20s open %.3f sort %.3f", k, t[k, "open"], s[k]

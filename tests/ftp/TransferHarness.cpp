@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "ftp/TransferWalk.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -86,6 +88,7 @@ const DWORD* TransferRecorder::LastCounters(UINT message) const {
 }
 
 void TransferTest::SetUp() {
+    TransferWalk::SetReportInterval(0);  // every file notice, in the walk's order
     if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running: use scripts/test.sh";
     remote = WinePath(server.root) + L"\\" + TestFolderName();
     CreateDirectoryW(remote.c_str(), nullptr);

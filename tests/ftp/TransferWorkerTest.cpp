@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "TransferHarness.h"
+#include "ftp/TransferWalk.h"
 #include "resources/resource.h"
 
 namespace {
@@ -48,7 +49,8 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
             };
             for (const wchar_t* name : {L"one", L"two"}) {
                 WriteBytes(source(name), std::string("new ") + (name[1] == L'n' ? "one" : "two"));
-                WriteBytes(target(name), "old");
+                // Local names that differ in letter case only still name the same file.
+                WriteBytes(target(upload || name[1] == L'w' ? name : L"ONE"), "old");
             }
             app.options.SetExistingFileOption(round.code);
             std::wstring shown;
@@ -294,6 +296,26 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     EXPECT_EQ(Names(2, L"Can't upload file locked"), recorder.TextsOf(WM_UPLOAD_ERROR));
     EXPECT_EQ("server copy", ReadBytes(Remote(L"locked")));
     EXPECT_EQ(startDir, CurrentDir());
+}
+
+// Reports an interval apart name the first file, then at the end the last one
+// with the exact counts.
+TEST_F(TransferWorkerTest, ThrottledReportsEndWithTheLastFileAndExactCounts) {
+    TransferWalk::SetReportInterval(60 * 1000);
+    for (int i = 0; i < 5; ++i) WriteBytes(Local(L"many\\f" + std::to_wstring(i)), "12345");
+    local.MakeFolder(L"back");
+    for (bool upload : {true, false}) {
+        SCOPED_TRACE(upload ? "upload" : "download");
+        recorder.events.clear();
+        EXPECT_EQ(S_OK, upload ? Upload({L"Dmany"}) : Download({L"Dmany"}, L"back"));
+        Names files = recorder.NamesOf(upload ? WM_UPLOAD_FILE : WM_DOWNLOAD_FILE);
+        ASSERT_EQ(2u, files.size());
+        EXPECT_NE(files[0], files[1]);
+        const DWORD* counters =
+            recorder.LastCounters(upload ? WM_UPLOAD_PROGRESS : WM_DOWNLOAD_PROGRESS);
+        EXPECT_EQ(5u, counters[0]);                // files done
+        EXPECT_EQ(25u, counters[upload ? 1 : 2]);  // bytes
+    }
 }
 
 // Cancel in the middle of a file, both ways: control comes back within a
