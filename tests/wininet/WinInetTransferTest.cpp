@@ -165,12 +165,9 @@ TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
     ASSERT_NE(nullptr, file);
     EXPECT_EQ(ERROR_FTP_TRANSFER_IN_PROGRESS,
               FailureOf(FtpCreateDirectoryW(connection, L"meanwhile")));
-    DWORD written = 0, read = 0;
+    DWORD written = 0;
     EXPECT_FALSE(InternetWriteFile(file, "x", 1, &written));
-    char block[kBlock];
-    ASSERT_TRUE(InternetReadFile(file, block, kBlock, &read));
-    EXPECT_EQ(kBlock, read);
-    EXPECT_TRUE(InternetCloseHandle(file));
+    EXPECT_TRUE(InternetCloseHandle(file));  // closed unread, as the round trip's early close
 }
 
 TEST_F(FtpTransfer, HostileDownloadsFailOrAreReleasedByACloseFromAnotherThread) {
