@@ -75,23 +75,14 @@ TEST_F(LocalBrowseWndTest, ListsNewestFirstUnderTheParentAndSortsByColumn) {
     while (FindNextFileW(search, &data));
     FindClose(search);
     EXPECT_EQ(listed, Rows());
-    // Ids follow the listing's order: the parent entry 0, the last listed (on top) highest.
-    EXPECT_EQ(0, List().GetItemData(0));
-    for (int row = 2; row < List().GetItemCount(); ++row)
-        EXPECT_EQ(List().GetItemData(row - 1), List().GetItemData(row) + 1);
     int big = RowOf(L"big.bin");
     EXPECT_EQ((Names{L"1.50kb", L"File", L"Folder"}),
               (Names{Cell(big, 1), Cell(big, 2), Cell(RowOf(L"sub"), 2)}));
 
-    Notify(LVN_COLUMNCLICK, 1);  // by the size shown, so "10b" comes before "1.50kb"
-    EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
     Notify(LVN_COLUMNCLICK, 0);
     EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
     Notify(LVN_COLUMNCLICK, 0);  // the same header again: reversed, the parent still on top
     EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
-    Notify(LVN_COLUMNCLICK, 1);
-    Notify(LVN_COLUMNCLICK, 1);
-    EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
 }
 
 TEST_F(LocalBrowseWndTest, PathHistoryKeepsTenNewestFirst) {
@@ -183,14 +174,6 @@ TEST_F(LocalBrowseWndTest, DeleteAsksAndHonoursTheAnswer) {
     EXPECT_FALSE(scratch.Exists(L"big.bin"));
 }
 
-TEST_F(LocalBrowseWndTest, SelectAllAndInvert) {
-    view.SelectAll();
-    EXPECT_EQ(4u, List().GetSelectedCount());
-    Select({L"sub"});
-    view.InvertSelection();
-    EXPECT_EQ(3u, List().GetSelectedCount());
-}
-
 // A sparse file past 4 GiB, and dates whose texts sort otherwise than the times do.
 TEST_F(LocalBrowseWndTest, RealSizesAndModifiedTimesShowAndSort) {
     ASSERT_TRUE(SetFileFacts(scratch.Join(L"huge.iso"), FileTimeOf(2021, 1, 5), 5ll << 30));
@@ -204,7 +187,7 @@ TEST_F(LocalBrowseWndTest, RealSizesAndModifiedTimesShowAndSort) {
     EXPECT_NE(L"", std::wstring(shown));
     EXPECT_EQ(shown, Cell(huge, 3));
 
-    Notify(LVN_COLUMNCLICK, 1);
+    Notify(LVN_COLUMNCLICK, 1);  // by the size shown, so "10b" comes before "1.50kb"
     EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin", L"huge.iso"}), Rows());
     Notify(LVN_COLUMNCLICK, 3);  // "sub" was made today
     EXPECT_EQ((Names{L"..", L"small.txt", L"big.bin", L"huge.iso", L"sub"}), Rows());
@@ -242,6 +225,9 @@ TEST_F(LocalBrowseWndTest, KeysDoWhatTheirMenuItemsSay) {
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
     EXPECT_EQ(static_cast<UINT>(List().GetItemCount()), List().GetSelectedCount());
+    Select({L"sub"});
+    view.InvertSelection();
+    EXPECT_EQ(static_cast<UINT>(List().GetItemCount() - 1), List().GetSelectedCount());
 
     // The menus name the keys.
     HMENU bar = app.LoadMenuResource(IDR_MENUBAR);

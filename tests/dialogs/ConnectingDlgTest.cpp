@@ -55,24 +55,6 @@ class ConnectingDlgTest : public ::testing::Test {
 
 }  // namespace
 
-// The result reaches the dialog even while another loop runs, as a menu's does.
-TEST_F(ConnectingDlgTest, LoginShowsEachStepThroughAnyLoopAndHandsTheConnectionToTheView) {
-    DialogDriver driver;
-    driver.On(L"Connecting...", [](HWND) {
-        for (int i = 0; i < 100; ++i) {
-            Sleep(20);
-            PumpMessages();
-        }
-    });
-    ASSERT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
-    EXPECT_EQ((Texts{L"Resolving name", L"Connecting to server", L"Logging in"}), dialog.statuses);
-    EXPECT_EQ((Texts{server.host, server.user}), dialog.fields);
-    EXPECT_EQ(nullptr, dialog.GetHandle());
-    EXPECT_STREQ(L"/", view.GetCurrentPath());
-    EXPECT_STREQ(L"session", view.GetSessionName());
-    EXPECT_EQ(server.host, view.GetHost());
-}
-
 // The silent server never greets, so the login could only end by the FTP
 // layer's own time limit; Cancel must not wait for it.
 TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
@@ -88,7 +70,6 @@ TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
     EXPECT_EQ(ConnectingDlg::kCancelled, result);
     EXPECT_LT(waited, 5000u);
     EXPECT_FALSE(view.GetEngine().IsConnected());
-    EXPECT_EQ(nullptr, dialog.GetHandle());
 
     // Once the abandoned login has timed out, nothing of it shows up anywhere.
     for (int i = 0; i < 130; ++i) {
@@ -102,27 +83,38 @@ TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
 
 // A certificate no authority vouches for is shown before the login goes on;
 // Cancel ends the attempt as the user's choice, "Connect once" logs in over TLS.
-TEST_F(ConnectingDlgTest, UntrustedCertificateIsAskedAboutBeforeTheLogin) {
+// The result reaches the dialog even while another loop runs, as a menu's does.
+TEST_F(ConnectingDlgTest, LoginAsksAboutTheCertificateAndHandsTheConnectionToTheView) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_SELFSIGNED_PORT");
     dialog.SetEncryption(kRequireTls);
+    const WORD tlsPort = static_cast<WORD>(std::stoi(port));
     std::wstring details;
     DialogDriver driver;
     driver.On(L"Server certificate", [&](HWND d) {
         details = ItemText(d, IDC_CERTIFICATE_DETAILS);
         Click(d, IDCANCEL);
     });
-    EXPECT_EQ(ConnectingDlg::kCancelled,
-              Run(server.password, static_cast<WORD>(std::stoi(port)), L"localhost"));
+    EXPECT_EQ(ConnectingDlg::kCancelled, Run(server.password, tlsPort, L"localhost"));
     EXPECT_NE(std::wstring::npos, details.find(FixtureFingerprint("selfsigned"))) << details;
     EXPECT_NE(std::wstring::npos, details.find(L"Subject: CN=localhost")) << details;
 
     driver.On(L"Server certificate", Pressing({IDC_CERTIFICATE_ONCE}));
+    driver.On(L"Connecting...", [](HWND) {
+        for (int i = 0; i < 100; ++i) {
+            Sleep(20);
+            PumpMessages();
+        }
+    });
     dialog.statuses.clear();
-    ASSERT_EQ(ConnectingDlg::kLoggedIn,
-              Run(server.password, static_cast<WORD>(std::stoi(port)), L"localhost"));
+    ASSERT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, tlsPort, L"localhost"));
     EXPECT_EQ(
         (Texts{L"Resolving name", L"Connecting to server", L"Securing connection", L"Logging in"}),
         dialog.statuses);
+    EXPECT_EQ((Texts{L"localhost", server.user}), dialog.fields);
+    EXPECT_EQ(nullptr, dialog.GetHandle());
+    EXPECT_STREQ(L"/", view.GetCurrentPath());
+    EXPECT_STREQ(L"session", view.GetSessionName());
+    EXPECT_STREQ(L"localhost", view.GetHost());
     EXPECT_TRUE(view.GetEngine().IsEncrypted());
     EXPECT_EQ(2, driver.Count(L"Server certificate"));
 }

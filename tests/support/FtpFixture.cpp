@@ -4,6 +4,8 @@
 #include <wincrypt.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <cstdlib>
 #include <vector>
 
@@ -89,51 +91,29 @@ uint64_t FileChecksum(const std::wstring& path) {
 
 namespace {
 
-// The DER bytes of a PEM certificate file of the fixture's; empty when unreadable.
-std::string CertificateDer(const std::string& path) {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return "";
-    std::string pem(64 * 1024, '\0');
-    pem.resize(fread(&pem[0], 1, pem.size(), file));
-    fclose(file);
-    std::string der(8192, '\0');
-    DWORD size = static_cast<DWORD>(der.size());
-    if (!CryptStringToBinaryA(pem.c_str(), static_cast<DWORD>(pem.size()),
-                              CRYPT_STRING_BASE64HEADER, reinterpret_cast<BYTE*>(&der[0]), &size,
-                              nullptr, nullptr))
-        return "";
-    der.resize(size);
-    return der;
+// A file the fixture made beside its test authority's certificate; empty when missing.
+std::string CertificateFile(const std::string& name) {
+    std::string path;
+    if (!FixtureVariable("CORVANE_FTPS_CA", path)) return "";
+    std::ifstream file(WinePath(path.substr(0, path.rfind('/') + 1) + name).c_str(),
+                       std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace
 
 bool TrustTestAuthority() {
-    std::string path;
-    if (!FixtureVariable("CORVANE_FTPS_CA", path)) return false;
-    std::string der = CertificateDer(path);
+    std::string der = CertificateFile("ca.der");
     return !der.empty() &&
            CertAddEncodedCertificateToSystemStoreW(
                L"Root", reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
 }
 
+// As openssl prints it ("sha256 Fingerprint=AB:CD:..."), which is the FTP layer's form too.
 std::wstring FixtureFingerprint(const char* name) {
-    std::string path;
-    if (!FixtureVariable("CORVANE_FTPS_CA", path)) return L"";
-    std::string der = CertificateDer(path.substr(0, path.rfind('/') + 1) + name + ".pem");
-    BYTE hash[32];
-    DWORD size = sizeof(hash);
-    if (der.empty() ||
-        !CryptHashCertificate2(L"SHA256", 0, nullptr, reinterpret_cast<const BYTE*>(der.data()),
-                               static_cast<DWORD>(der.size()), hash, &size))
-        return L"";
-    std::wstring text;
-    for (DWORD i = 0; i < size; ++i) {
-        wchar_t pair[4];
-        swprintf(pair, 4, i ? L":%02X" : L"%02X", hash[i]);
-        text += pair;
-    }
-    return text;
+    std::string text = CertificateFile(std::string(name) + ".sha256");
+    size_t start = text.find('=') + 1, end = text.find_last_not_of("\r\n") + 1;
+    return start && end > start ? Widen(text.substr(start, end - start)) : L"";
 }
 
 uint64_t FileTimeOf(WORD year, WORD month, WORD day, WORD hour, WORD minute) {

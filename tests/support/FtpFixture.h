@@ -52,5 +52,5 @@ uint64_t BufferChecksum(const void* data, size_t size, uint64_t checksum = 14695
 // store, so certificates it issued are trusted as a public authority's would be.
 bool TrustTestAuthority();
 // The SHA-256 fingerprint, as the FTP layer shows it, of a fixture certificate
-// ("selfsigned", "trusted"); empty without the fixture.
+// ("selfsigned"); empty without the fixture.
 std::wstring FixtureFingerprint(const char* name);

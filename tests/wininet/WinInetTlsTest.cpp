@@ -82,11 +82,7 @@ TEST_F(FtpTls, CertificatesAreAskedAboutUnlessTheSystemVouchesForThem) {
                 EXPECT_EQ(95u, question.sha256.size()) << question.sha256.c_str();
             }
             EXPECT_EQ(DWORD(SECURITY_FLAG_SECURE), SecurityFlags(connection));
-            EXPECT_TRUE(FtpSetCurrentDirectoryW(connection, (L"/" + folder_).c_str()));
-            EXPECT_TRUE(FtpCreateDirectoryW(connection, L"made over tls"));
-            std::vector<std::wstring> names = NamesOf(List(connection));
-            EXPECT_NE(names.end(), std::find(names.begin(), names.end(), L"made over tls"));
-            FtpRemoveDirectoryW(connection, L"made over tls");
+            EXPECT_FALSE(List(connection, L"/").empty());  // a data connection over TLS
             InternetCloseHandle(connection);
         }
     }
@@ -159,39 +155,4 @@ TEST_F(FtpTls, StalledHandshakeIsReleasedByACloseFromAnotherThread) {
     session_ = connection_ = nullptr;  // closed with the session
     EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
     EXPECT_LT(seconds, 5.0);
-}
-
-// Closing a download early ends it (ABOR over TLS, without the urgent byte
-// that would corrupt the stream at vsftpd) and the connection goes on.
-TEST_F(FtpTls, DownloadStoppedEarlyLeavesTheConnectionUsable) {
-    REQUIRE_FIXTURE_VARIABLE(tlsPort, "CORVANE_FTPS_TRUSTED_PORT");
-    REQUIRE_FIXTURE_VARIABLE(vsftpsPort, "CORVANE_VSFTPS_PORT");
-    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
-    struct {
-        INTERNET_PORT port;
-        LPCWSTR user, password;
-        std::wstring folder, onDisk;
-    } servers[] = {
-        {PortFrom(tlsPort), server_.user.c_str(), server_.password.c_str(), L"/" + folder_,
-         LocalPath(L"")},
-        {PortFrom(vsftpsPort), nullptr, nullptr, L"pub", WinePath(root) + L"\\pub"},
-    };
-    for (const auto& at : servers) {
-        ASSERT_TRUE(WriteTestFile(at.onDisk + L"\\big stopped", 64u << 20, 5));
-        HINTERNET connection =
-            ConnectAs(at.user, at.password, at.port,
-                      INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
-        ASSERT_NE(nullptr, connection) << GetLastError();
-        ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, at.folder.c_str()));
-        HINTERNET file =
-            FtpOpenFileW(connection, L"big stopped", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 1);
-        ASSERT_NE(nullptr, file) << GetLastError();
-        char block[8192];
-        DWORD read = 0;
-        EXPECT_TRUE(InternetReadFile(file, block, sizeof(block), &read));
-        EXPECT_TRUE(InternetCloseHandle(file));
-        EXPECT_TRUE(FtpCreateDirectoryW(connection, L"after stop")) << GetLastError();
-        FtpRemoveDirectoryW(connection, L"after stop");
-        InternetCloseHandle(connection);
-    }
 }

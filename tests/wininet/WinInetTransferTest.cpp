@@ -80,14 +80,16 @@ class FtpTransfer : public FtpServerTest {
     HINTERNET vsftpd_ = nullptr;
 
     // Sends and fetches back files of awkward sizes in both data modes, comparing
-    // them with what arrived on the server's disk and back here.
+    // them with what arrived on the server's disk and back here. The large one is
+    // then read again and closed early (ABOR, under TLS without the urgent byte that
+    // corrupts vsftpd's stream): the next files go over the same connection.
     void RoundTrip(LPCWSTR user, LPCWSTR password, INTERNET_PORT port, LPCWSTR folder,
                    const std::wstring& folderOnDisk, DWORD tls = 0, LPCWSTR host = nullptr) {
         for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
             HINTERNET connection = ConnectAs(user, password, port, flags | tls, host);
             ASSERT_NE(nullptr, connection) << GetLastError();
             ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, folder));
-            for (size_t size : {size_t(0), size_t(kBlock), size_t(kBlock + 1), size_t(50) << 20}) {
+            for (size_t size : {size_t(50) << 20, size_t(0), size_t(kBlock), size_t(kBlock + 1)}) {
                 SCOPED_TRACE((flags ? "passive, " : "active, ") + std::to_string(size));
                 std::wstring name = L"file " + std::to_wstring(size);
                 std::string data = Pattern(size), back;
@@ -97,6 +99,11 @@ class FtpTransfer : public FtpServerTest {
                 ASSERT_TRUE(Download(connection, name.c_str(), FTP_TRANSFER_TYPE_BINARY, back))
                     << GetLastError();
                 EXPECT_TRUE(back == data) << back.size();
+                if (size < kBlock * 2) continue;
+                HINTERNET file = FtpOpenFileW(connection, name.c_str(), GENERIC_READ, 2, 1);
+                DWORD read = 0;
+                ASSERT_TRUE(file && InternetReadFile(file, &back[0], kBlock, &read));
+                EXPECT_TRUE(InternetCloseHandle(file));
             }
             InternetCloseHandle(connection);
         }
@@ -158,14 +165,9 @@ TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
     ASSERT_NE(nullptr, file);
     EXPECT_EQ(ERROR_FTP_TRANSFER_IN_PROGRESS,
               FailureOf(FtpCreateDirectoryW(connection, L"meanwhile")));
-    DWORD written = 0, read = 0;
+    DWORD written = 0;
     EXPECT_FALSE(InternetWriteFile(file, "x", 1, &written));
-    char block[kBlock];
-    ASSERT_TRUE(InternetReadFile(file, block, kBlock, &read));
-    EXPECT_EQ(kBlock, read);
-    // Closing a download early ends it; the connection is usable again.
-    EXPECT_TRUE(InternetCloseHandle(file));
-    EXPECT_TRUE(FtpCreateDirectoryW(connection, L"afterwards"));
+    EXPECT_TRUE(InternetCloseHandle(file));  // closed unread, as the round trip's early close
 }
 
 TEST_F(FtpTransfer, HostileDownloadsFailOrAreReleasedByACloseFromAnotherThread) {
