@@ -38,6 +38,7 @@ DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters&
                                const wchar_t* targetDir)
     : TransferWalk(ftp, state, WM_DOWNLOAD_ERROR, downloadCounters.failures),
       counters(downloadCounters),
+      lastFlushTick(GetTickCount()),
       localFolder(),
       localFile(),
       partFile(),
@@ -243,11 +244,15 @@ DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size, U
     return CopyEnd::stopped;
 }
 
-// The last block is flushed too, so a full disk shows here and not as a short file.
+// The last block is flushed too, so a full disk shows here and not as a short
+// file; on a slow link the part file holds what arrived at most a second ago.
 bool DownloadWorker::WriteBlock(const char* block, DWORD count, bool last) {
     FILE* local = engineState.localFile;
     if (count > 0 && fwrite(block, count, 1, local) != 1) return false;
-    return !last || fflush(local) == 0;
+    DWORD now = GetTickCount();
+    if (!last && now - lastFlushTick < kFlushIntervalMs) return true;
+    lastFlushTick = now;
+    return fflush(local) == 0;
 }
 
 void DownloadWorker::ReportProgress(bool force) {

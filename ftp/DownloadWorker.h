@@ -36,7 +36,10 @@ class DownloadWorker : public TransferWalk {
     bool WriteBlock(const char* block, DWORD count, bool last);
     void ReportProgress(bool force) override;
 
+    static const DWORD kFlushIntervalMs = 1000;
+
     DownloadCounters& counters;
+    DWORD lastFlushTick;
     wchar_t localFolder[WorkerState::kPathCapacity];
     wchar_t localFile[WorkerState::kPathCapacity];
     wchar_t partFile[WorkerState::kPathCapacity];

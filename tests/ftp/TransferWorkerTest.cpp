@@ -418,3 +418,24 @@ TEST_F(TransferWorkerTest, ResumeOnVsftpdAndARefusedRestIsAsked) {
 }
 
 }  // namespace
+
+// On a slow link the part file holds what arrived about a second ago, not only
+// what fills the local stream's buffer (at 20 KB/s that would take 13 s).
+TEST_F(DownloadWorkerTest, OnASlowLinkThePartFileFollowsTheData) {
+    std::string port;
+    if (!FixtureVariable("CORVANE_FTP_SLOW_LINK_PORT", port)) GTEST_SKIP() << "no slow link";
+    FtpFS slow;
+    ASSERT_EQ(S_OK, slow.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                                 static_cast<WORD>(atoi(port.c_str()))));
+    ASSERT_EQ(S_OK, slow.SetCurrentDir(startDir.c_str()));
+    WriteBytes(Remote(L"trickle.bin"), std::string(200 << 10, 't'));
+    TransferList items;
+    items.AddTail(new TransferItem(L"Ftrickle.bin"));
+    ASSERT_EQ(S_OK, slow.StartDownload(items, local.Path().c_str(), recorder.GetHandle()));
+    ClearTransferList(items);
+    DWORD start = GetTickCount();
+    PumpUntil([start] { return GetTickCount() - start > 2000; });
+    EXPECT_GT(std::filesystem::file_size(Local(L"trickle.bin.corvane-part")), 10000u);
+    EXPECT_EQ(S_OK, slow.CancelDownload());
+    EXPECT_TRUE(PumpUntil([&slow] { return !slow.IsBusy(); }));
+}
