@@ -105,8 +105,8 @@ std::wstring TransferTest::CurrentDir() {
     return path;
 }
 
-HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
-                               FtpFS* through) {
+HRESULT TransferTest::Start(bool upload, const Names& items, const std::wstring& target,
+                            FtpFS* through) {
     FtpFS& engine = through ? *through : this->engine;
     TransferList list;
     for (const std::wstring& item : items)
@@ -115,6 +115,13 @@ HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstri
     HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
                             : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
     ClearTransferList(list);
+    return result;
+}
+
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
+                               FtpFS* through) {
+    HRESULT result = Start(upload, items, target, through);
+    FtpFS& engine = through ? *through : this->engine;
     EXPECT_TRUE(PumpUntil([&engine] { return !engine.IsBusy(); }));
     return result;
 }

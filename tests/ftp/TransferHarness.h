@@ -55,7 +55,9 @@ class TransferTest : public ::testing::Test {
     std::wstring Local(const std::wstring& relative) const { return local.Join(relative); }
     std::wstring CurrentDir();
     // Starts the transfer of the items ("D" or "F" and a name) through the
-    // engine (this test's own unless given) and serves it to its end.
+    // engine (this test's own unless given); Transfer also serves it to its end.
+    HRESULT Start(bool upload, const Names& items, const std::wstring& target,
+                  FtpFS* through = nullptr);
     HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
                      FtpFS* through = nullptr);
     // Into the local folder, or the named folder below it.
