@@ -14,31 +14,19 @@ namespace {
 // The records' fields in their order, the failure counts last; the tests' byte
 // counts fit in 32 bits.
 void CopyCounters(UINT message, WPARAM wParam, DWORD* words) {
-    if (message == WM_DOWNLOAD_PROGRESS) {
-        const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
-        DWORD copied[9] = {d.filesDone,
-                           d.foldersEntered,
-                           DWORD(d.totalBytes),
-                           DWORD(d.currentFileSize),
-                           DWORD(d.currentFileBytes),
-                           d.elapsedMs,
-                           d.failures.files,
-                           d.failures.folders,
-                           d.failures.runFailed};
-        memcpy(words, copied, sizeof(copied));
-        return;
-    }
+    auto copy = [words](std::initializer_list<DWORD> fields) {
+        std::copy(fields.begin(), fields.end(), words);
+    };
+    const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
-    DWORD copied[9] = {u.filesDone,
-                       DWORD(u.totalBytes),
-                       DWORD(u.currentFileSize),
-                       DWORD(u.currentFileBytes),
-                       u.elapsedMs,
-                       u.foldersCreated,
-                       u.failures.files,
-                       u.failures.folders,
-                       u.failures.runFailed};
-    memcpy(words, copied, sizeof(copied));
+    if (message == WM_DOWNLOAD_PROGRESS)
+        copy({d.filesDone, d.foldersEntered, DWORD(d.totalBytes), DWORD(d.currentFileSize),
+              DWORD(d.currentFileBytes), d.elapsedMs, d.failures.files, d.failures.folders,
+              d.failures.runFailed});
+    else
+        copy({u.filesDone, DWORD(u.totalBytes), DWORD(u.currentFileSize), DWORD(u.currentFileBytes),
+              u.elapsedMs, u.foldersCreated, u.failures.files, u.failures.folders,
+              u.failures.runFailed});
 }
 
 }  // namespace
@@ -66,18 +54,11 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
     return answer;
 }
 
-Names TransferRecorder::TextsOf(UINT message) const {
-    Names texts;
+Names TransferRecorder::Collect(UINT message, std::wstring Event::*field) const {
+    Names values;
     for (const Event& event : events)
-        if (event.message == message) texts.push_back(event.text);
-    return texts;
-}
-
-Names TransferRecorder::NamesOf(UINT message) const {
-    Names names;
-    for (const Event& event : events)
-        if (event.message == message) names.push_back(event.name);
-    return names;
+        if (event.message == message) values.push_back(event.*field);
+    return values;
 }
 
 const DWORD* TransferRecorder::LastCounters(UINT message) const {

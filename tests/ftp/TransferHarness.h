@@ -31,8 +31,8 @@ class TransferRecorder : public BaseWnd {
     TransferRecorder();
     ~TransferRecorder() override { DestroyWnd(); }
 
-    Names TextsOf(UINT message) const;
-    Names NamesOf(UINT message) const;
+    Names TextsOf(UINT message) const { return Collect(message, &Event::text); }
+    Names NamesOf(UINT message) const { return Collect(message, &Event::name); }
     int Count(UINT message) const { return static_cast<int>(TextsOf(message).size()); }
     const DWORD* LastCounters(UINT message) const;
 
@@ -41,6 +41,7 @@ class TransferRecorder : public BaseWnd {
     std::function<void(const DWORD* counters)> onProgress;
 
   protected:
+    Names Collect(UINT message, std::wstring Event::*field) const;
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 

@@ -65,10 +65,10 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
             EXPECT_EQ(round.opened, recorder.Count(upload ? WM_UPLOAD_FILE : WM_DOWNLOAD_FILE));
             // Remote files by name, local ones by path; either may come first.
             std::wstring file = L"File " + (upload ? L"" : Local(folder + L"\\"));
-            if (round.code == existingPrompt)
-                EXPECT_TRUE(shown == file + L"one exists.   What would you like to do?" ||
-                            shown == file + L"two exists.   What would you like to do?")
-                    << shown;
+            if (round.code != existingPrompt) continue;
+            EXPECT_TRUE(shown == file + L"one exists.   What would you like to do?" ||
+                        shown == file + L"two exists.   What would you like to do?")
+                << shown;
         }
     }
 }
