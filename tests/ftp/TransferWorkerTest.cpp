@@ -215,7 +215,6 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     const uint64_t sizes[] = {5120, 0, 12345, 1, 70000, 5121};
     const DWORD totalBytes = 5120 + 12345 + 1 + 70000 + 5121;
     for (size_t i = 0; i < files.size(); ++i) {
-        WriteBytes(Local(files[i]), "");
         ASSERT_TRUE(WriteTestFile(Local(files[i]), sizes[i], static_cast<unsigned>(i)));
     }
     WriteBytes(Remote(L"A\\one"), "older and other");
@@ -311,10 +310,9 @@ TEST_F(TransferWorkerTest, ThrottledReportsEndWithTheLastFileAndExactCounts) {
 // the start of the file sent, and the engine stands where it started. Resumed,
 // the file ends byte for byte the one sent; its bar starts at what was there.
 TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
-    WriteBytes(Remote(L"big\\slow.bin"), "");  // the server sends "slow" files at about 1.5 MB/s
+    // The server sends "slow" files at about 1.5 MB/s.
     ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), 4 << 20, 7));
     WriteBytes(Local(L"big\\slow.bin"), "older copy");
-    WriteBytes(Local(L"up\\large.bin"), "");
     ASSERT_TRUE(WriteTestFile(Local(L"up\\large.bin"), 256 << 20, 3));
     for (bool upload : {false, true}) {
         SCOPED_TRACE(upload ? "upload" : "download");
