@@ -92,14 +92,14 @@ TEST_F(OptionsDlgTest, TabsShowOnePageAtATimeInsideTheTabControl) {
 
         // The dialog grew to cover the frame, with a close box for Done, before
         // the pages were placed 5 pixels inside the tabs' body.
-        RECT frame, placed, row, body;
+        RECT frame, placed, row, body, client;
         app.frame.GetWindowRect(&frame);
         GetWindowRect(dialog, &placed);
         EXPECT_TRUE(EqualRect(&frame, &placed));
         EXPECT_TRUE(GetWindowLongW(dialog, GWL_STYLE) & WS_SYSMENU);
         GetClientRect(tabs, &body);
-        GetClientRect(dialog, &frame);  // the tabs fill it above the buttons
-        EXPECT_EQ(frame.bottom - 30, body.bottom);
+        GetClientRect(dialog, &client);  // the tabs fill it above the buttons
+        EXPECT_EQ(client.bottom - 30, body.bottom);
         TabCtrl_GetItemRect(tabs, 0, &row);
         RECT expected = {5, row.bottom + 5, body.right - 5, body.bottom - 5};
         GetWindowRect(ftp, &placed);
