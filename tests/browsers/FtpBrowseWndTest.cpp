@@ -63,7 +63,6 @@ class FtpBrowseWndTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
-    CreateDirectoryW((local + L"\\dir with blanks").c_str(), nullptr);
     MakeFile(L"dir with blanks\\\u00e9t\u00e9.txt");
     MakeFile(L"file.txt");
     // A sparse file past 4 GiB: its size and time as the listing gives them.
@@ -124,8 +123,6 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
 TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     MakeFile(L"a.txt");
     MakeFile(L"undeletable.txt");
-    CreateDirectoryW((local + L"\\tree").c_str(), nullptr);
-    CreateDirectoryW((local + L"\\tree\\inner").c_str(), nullptr);
     MakeFile(L"tree\\inner\\deep.txt");
     view.Refresh();
     DialogDriver driver;

@@ -94,14 +94,12 @@ TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
                                          L"Please enter a port number up to 65535"}),
               refusals);
     const SessionInfo& record = dialog.Record();
-    EXPECT_STREQ(L"mine", record.name);
-    EXPECT_STREQ(L"ftp.example.org", record.host);
-    EXPECT_STREQ(L"Anonymous", record.user);
-    EXPECT_STREQ(L"guest@example.org", record.password);
-    EXPECT_EQ(21u, record.port);
-    EXPECT_EQ(1u, record.bSaveHost);
-    EXPECT_EQ(1u, record.bAnonymous);
-    EXPECT_EQ(DWORD(kTlsIfAvailable), record.encryption);
+    EXPECT_EQ((std::vector<std::wstring>{L"mine", L"ftp.example.org", L"Anonymous",
+                                         L"guest@example.org"}),
+              (std::vector<std::wstring>{record.name, record.host, record.user, record.password}));
+    EXPECT_EQ((std::vector<DWORD>{21, 1, 1, kTlsIfAvailable}),
+              (std::vector<DWORD>{record.port, record.bSaveHost, record.bAnonymous,
+                                  DWORD(record.encryption)}));
 }
 
 // The dialog opens on an anonymous session, as File > Connect opens it: its

@@ -14,31 +14,19 @@ namespace {
 // The records' fields in their order, the failure counts last; the tests' byte
 // counts fit in 32 bits.
 void CopyCounters(UINT message, WPARAM wParam, DWORD* words) {
-    if (message == WM_DOWNLOAD_PROGRESS) {
-        const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
-        DWORD copied[9] = {d.filesDone,
-                           d.foldersEntered,
-                           DWORD(d.totalBytes),
-                           DWORD(d.currentFileSize),
-                           DWORD(d.currentFileBytes),
-                           d.elapsedMs,
-                           d.failures.files,
-                           d.failures.folders,
-                           d.failures.runFailed};
-        memcpy(words, copied, sizeof(copied));
-        return;
-    }
+    auto copy = [words](std::initializer_list<DWORD> fields) {
+        std::copy(fields.begin(), fields.end(), words);
+    };
+    const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
-    DWORD copied[9] = {u.filesDone,
-                       DWORD(u.totalBytes),
-                       DWORD(u.currentFileSize),
-                       DWORD(u.currentFileBytes),
-                       u.elapsedMs,
-                       u.foldersCreated,
-                       u.failures.files,
-                       u.failures.folders,
-                       u.failures.runFailed};
-    memcpy(words, copied, sizeof(copied));
+    if (message == WM_DOWNLOAD_PROGRESS)
+        copy({d.filesDone, d.foldersEntered, DWORD(d.totalBytes), DWORD(d.currentFileSize),
+              DWORD(d.currentFileBytes), d.elapsedMs, d.failures.files, d.failures.folders,
+              d.failures.runFailed});
+    else
+        copy({u.filesDone, DWORD(u.totalBytes), DWORD(u.currentFileSize), DWORD(u.currentFileBytes),
+              u.elapsedMs, u.foldersCreated, u.failures.files, u.failures.folders,
+              u.failures.runFailed});
 }
 
 }  // namespace
@@ -66,18 +54,11 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
     return answer;
 }
 
-Names TransferRecorder::TextsOf(UINT message) const {
-    Names texts;
+Names TransferRecorder::Collect(UINT message, std::wstring Event::*field) const {
+    Names values;
     for (const Event& event : events)
-        if (event.message == message) texts.push_back(event.text);
-    return texts;
-}
-
-Names TransferRecorder::NamesOf(UINT message) const {
-    Names names;
-    for (const Event& event : events)
-        if (event.message == message) names.push_back(event.name);
-    return names;
+        if (event.message == message) values.push_back(event.*field);
+    return values;
 }
 
 const DWORD* TransferRecorder::LastCounters(UINT message) const {
@@ -105,8 +86,8 @@ std::wstring TransferTest::CurrentDir() {
     return path;
 }
 
-HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
-                               FtpFS* through) {
+HRESULT TransferTest::Start(bool upload, const Names& items, const std::wstring& target,
+                            FtpFS* through) {
     FtpFS& engine = through ? *through : this->engine;
     TransferList list;
     for (const std::wstring& item : items)
@@ -115,6 +96,13 @@ HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstri
     HRESULT result = upload ? engine.StartUpload(list, recorder.GetHandle())
                             : engine.StartDownload(list, target.c_str(), recorder.GetHandle());
     ClearTransferList(list);
+    return result;
+}
+
+HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
+                               FtpFS* through) {
+    HRESULT result = Start(upload, items, target, through);
+    FtpFS& engine = through ? *through : this->engine;
     EXPECT_TRUE(PumpUntil([&engine] { return !engine.IsBusy(); }));
     return result;
 }

@@ -31,8 +31,8 @@ class TransferRecorder : public BaseWnd {
     TransferRecorder();
     ~TransferRecorder() override { DestroyWnd(); }
 
-    Names TextsOf(UINT message) const;
-    Names NamesOf(UINT message) const;
+    Names TextsOf(UINT message) const { return Collect(message, &Event::text); }
+    Names NamesOf(UINT message) const { return Collect(message, &Event::name); }
     int Count(UINT message) const { return static_cast<int>(TextsOf(message).size()); }
     const DWORD* LastCounters(UINT message) const;
 
@@ -41,6 +41,7 @@ class TransferRecorder : public BaseWnd {
     std::function<void(const DWORD* counters)> onProgress;
 
   protected:
+    Names Collect(UINT message, std::wstring Event::*field) const;
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
@@ -55,7 +56,9 @@ class TransferTest : public ::testing::Test {
     std::wstring Local(const std::wstring& relative) const { return local.Join(relative); }
     std::wstring CurrentDir();
     // Starts the transfer of the items ("D" or "F" and a name) through the
-    // engine (this test's own unless given) and serves it to its end.
+    // engine (this test's own unless given); Transfer also serves it to its end.
+    HRESULT Start(bool upload, const Names& items, const std::wstring& target,
+                  FtpFS* through = nullptr);
     HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
                      FtpFS* through = nullptr);
     // Into the local folder, or the named folder below it.

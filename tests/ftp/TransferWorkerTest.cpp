@@ -22,7 +22,7 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
         std::string result;
         int prompts;
         DWORD storedAfter;
-        int opened;
+        int opened;  // none for a skipped file
     };
     const int overwrite = IDC_FILE_EXISTS_OVERWRITE, skip = IDC_FILE_EXISTS_SKIP;
     for (bool upload : {false, true}) {
@@ -41,17 +41,14 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
                                   std::to_wstring(round.clicks.empty() ? 0 : round.clicks[0]);
             SCOPED_TRACE(folder);
             recorder.events.clear();
-            auto source = [&](const wchar_t* name) {
-                return upload ? Local(folder + L"\\" + name) : Remote(folder + L"\\" + name);
+            auto at = [&](bool remote, const wchar_t* name) {
+                return remote ? Remote(folder + L"\\" + name) : Local(folder + L"\\" + name);
             };
-            auto target = [&](const wchar_t* name) {
-                return upload ? Remote(folder + L"\\" + name) : Local(folder + L"\\" + name);
-            };
-            for (const wchar_t* name : {L"one", L"two"}) {
-                WriteBytes(source(name), std::string("new ") + (name[1] == L'n' ? "one" : "two"));
-                // Local names that differ in letter case only still name the same file.
-                WriteBytes(target(upload || name[1] == L'w' ? name : L"ONE"), "old");
-            }
+            WriteBytes(at(!upload, L"one"), "new one");
+            WriteBytes(at(!upload, L"two"), "new two");
+            // Local names that differ in letter case only still name the same file.
+            WriteBytes(at(upload, upload ? L"one" : L"ONE"), "old");
+            WriteBytes(at(upload, L"two"), "old");
             app.options.SetExistingFileOption(round.code);
             std::wstring shown;
             int asked = prompts.Count(L"File exist");
@@ -59,25 +56,19 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
                 if (shown.empty()) shown = ItemText(prompt, IDC_FILE_EXISTS_MESSAGE);
                 Pressing(round.clicks)(prompt);
             });
-            if (upload)
-                Upload({L"D" + folder});
-            else
-                Download({L"D" + folder});
+            Transfer(upload, {L"D" + folder}, local.Path());
 
-            EXPECT_EQ(round.result, ReadBytes(target(L"one")));
+            EXPECT_EQ(round.result, ReadBytes(at(upload, L"one")));
             EXPECT_EQ(round.prompts, prompts.Count(L"File exist") - asked);
             EXPECT_EQ(0, recorder.Count(upload ? WM_UPLOAD_ERROR : WM_DOWNLOAD_ERROR));
             EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
-            // None for a skipped file.
             EXPECT_EQ(round.opened, recorder.Count(upload ? WM_UPLOAD_FILE : WM_DOWNLOAD_FILE));
-            if (round.code == existingPrompt) {
-                // Remote files by name, local ones by path; either may come first.
-                std::wstring file = upload ? L"" : Local(folder + L"\\");
-                EXPECT_TRUE(shown ==
-                                L"File " + file + L"one exists.   What would you like to do?" ||
-                            shown == L"File " + file + L"two exists.   What would you like to do?")
-                    << shown;
-            }
+            // Remote files by name, local ones by path; either may come first.
+            std::wstring file = L"File " + (upload ? L"" : Local(folder + L"\\"));
+            if (round.code != existingPrompt) continue;
+            EXPECT_TRUE(shown == file + L"one exists.   What would you like to do?" ||
+                        shown == file + L"two exists.   What would you like to do?")
+                << shown;
         }
     }
 }
@@ -224,7 +215,6 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     const uint64_t sizes[] = {5120, 0, 12345, 1, 70000, 5121};
     const DWORD totalBytes = 5120 + 12345 + 1 + 70000 + 5121;
     for (size_t i = 0; i < files.size(); ++i) {
-        WriteBytes(Local(files[i]), "");
         ASSERT_TRUE(WriteTestFile(Local(files[i]), sizes[i], static_cast<unsigned>(i)));
     }
     WriteBytes(Remote(L"A\\one"), "older and other");
@@ -243,9 +233,7 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     EXPECT_EQ((Names{L"Grüße 名前.bin", L"x"}), fromB);
     // Files done (the last one counted), total bytes, folders created.
     const DWORD* up = recorder.LastCounters(WM_UPLOAD_PROGRESS);
-    EXPECT_EQ(6u, up[0]);
-    EXPECT_EQ(totalBytes, up[1]);
-    EXPECT_EQ(5u, up[5]);
+    EXPECT_EQ((std::vector<DWORD>{6, totalBytes, 5}), (std::vector<DWORD>{up[0], up[1], up[5]}));
     EXPECT_EQ(1, recorder.Count(WM_UPLOAD_ENDED));
 
     recorder.events.clear();
@@ -261,9 +249,7 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
     // Files done, folders entered, total bytes: the last report follows the last count.
     const DWORD* down = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
-    EXPECT_EQ(6u, down[0]);
-    EXPECT_EQ(5u, down[1]);
-    EXPECT_EQ(totalBytes, down[2]);
+    EXPECT_EQ((std::vector<DWORD>{6, 5, totalBytes}), std::vector<DWORD>(down, down + 3));
     EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
     EXPECT_EQ(WM_DOWNLOAD_ENDED, recorder.events.back().message);
     EXPECT_EQ(startDir, CurrentDir());
@@ -313,8 +299,8 @@ TEST_F(TransferWorkerTest, ThrottledReportsEndWithTheLastFileAndExactCounts) {
         EXPECT_NE(files[0], files[1]);
         const DWORD* counters =
             recorder.LastCounters(upload ? WM_UPLOAD_PROGRESS : WM_DOWNLOAD_PROGRESS);
-        EXPECT_EQ(5u, counters[0]);                // files done
-        EXPECT_EQ(25u, counters[upload ? 1 : 2]);  // bytes
+        EXPECT_EQ(5u, counters[0]);  // files done, then the bytes
+        EXPECT_EQ(25u, counters[upload ? 1 : 2]);
     }
 }
 
@@ -324,10 +310,9 @@ TEST_F(TransferWorkerTest, ThrottledReportsEndWithTheLastFileAndExactCounts) {
 // the start of the file sent, and the engine stands where it started. Resumed,
 // the file ends byte for byte the one sent; its bar starts at what was there.
 TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
-    WriteBytes(Remote(L"big\\slow.bin"), "");  // the server sends "slow" files at about 1.5 MB/s
+    // The server sends "slow" files at about 1.5 MB/s.
     ASSERT_TRUE(WriteTestFile(Remote(L"big\\slow.bin"), 4 << 20, 7));
     WriteBytes(Local(L"big\\slow.bin"), "older copy");
-    WriteBytes(Local(L"up\\large.bin"), "");
     ASSERT_TRUE(WriteTestFile(Local(L"up\\large.bin"), 256 << 20, 3));
     for (bool upload : {false, true}) {
         SCOPED_TRACE(upload ? "upload" : "download");
@@ -337,12 +322,7 @@ TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
         recorder.onProgress = [&midway, fileBytes](const DWORD* counters) {
             midway = counters[fileBytes] > 100000;
         };
-        TransferList items;
-        items.AddTail(new TransferItem(upload ? (L"D" + Local(L"up")).c_str() : L"Dbig"));
-        ASSERT_EQ(S_OK,
-                  upload ? engine.StartUpload(items, recorder.GetHandle())
-                         : engine.StartDownload(items, local.Path().c_str(), recorder.GetHandle()));
-        ClearTransferList(items);
+        ASSERT_EQ(S_OK, Start(upload, {upload ? L"Dup" : L"Dbig"}, local.Path()));
         ASSERT_TRUE(PumpUntil([&midway] { return midway; }));
 
         DWORD start = GetTickCount();
@@ -429,10 +409,7 @@ TEST_F(DownloadWorkerTest, OnASlowLinkThePartFileFollowsTheData) {
                                  static_cast<WORD>(atoi(port.c_str()))));
     ASSERT_EQ(S_OK, slow.SetCurrentDir(startDir.c_str()));
     WriteBytes(Remote(L"trickle.bin"), std::string(200 << 10, 't'));
-    TransferList items;
-    items.AddTail(new TransferItem(L"Ftrickle.bin"));
-    ASSERT_EQ(S_OK, slow.StartDownload(items, local.Path().c_str(), recorder.GetHandle()));
-    ClearTransferList(items);
+    ASSERT_EQ(S_OK, Start(false, {L"Ftrickle.bin"}, local.Path(), &slow));
     DWORD start = GetTickCount();
     PumpUntil([start] { return GetTickCount() - start > 2000; });
     EXPECT_GT(std::filesystem::file_size(Local(L"trickle.bin.corvane-part")), 10000u);

@@ -4,6 +4,7 @@
 #include <wincrypt.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <cstdlib>
@@ -24,18 +25,16 @@ std::wstring Widen(const std::string& text) {
 }
 
 bool FixtureServer::Load() {
-    std::string hostText, portText, userText, passwordText;
-    if (!FixtureVariable("CORVANE_FTP_HOST", hostText) ||
-        !FixtureVariable("CORVANE_FTP_PORT", portText) ||
-        !FixtureVariable("CORVANE_FTP_USER", userText) ||
-        !FixtureVariable("CORVANE_FTP_PASSWORD", passwordText) ||
-        !FixtureVariable("CORVANE_FTP_ROOT", root))
-        return false;
-    host = Widen(hostText);
-    user = Widen(userText);
-    password = Widen(passwordText);
-    port = static_cast<WORD>(atoi(portText.c_str()));
-    return true;
+    std::string text[4];
+    const char* names[] = {"CORVANE_FTP_HOST", "CORVANE_FTP_PORT", "CORVANE_FTP_USER",
+                           "CORVANE_FTP_PASSWORD"};
+    for (int i = 0; i < 4; ++i)
+        if (!FixtureVariable(names[i], text[i])) return false;
+    host = Widen(text[0]);
+    port = static_cast<WORD>(atoi(text[1].c_str()));
+    user = Widen(text[2]);
+    password = Widen(text[3]);
+    return FixtureVariable("CORVANE_FTP_ROOT", root);
 }
 
 std::wstring TestFolderName() {
@@ -54,6 +53,8 @@ std::wstring WinePath(const std::string& linuxPath) {
 }
 
 bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (!file) return false;
     std::vector<unsigned char> block(1 << 16);

@@ -34,7 +34,7 @@ std::wstring TestFolderName();
 // A Linux path as Wine's Z: drive shows it.
 std::wstring WinePath(const std::string& linuxPath);
 
-// Writes a file of the given size whose bytes depend on the seed.
+// Writes a file of the given size whose bytes depend on the seed, making its folders.
 bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed);
 
 // The file time of a UTC date and time.

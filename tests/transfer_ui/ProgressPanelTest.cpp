@@ -51,6 +51,11 @@ class ProgressPanelTest : public ::testing::Test {
     bool ListShown() {
         return Visible(view.GetFileList().GetHandle()) && Visible(view.GetPathBox().GetHandle());
     }
+    std::vector<std::wstring> Texts(ProgressPanel& panel, std::initializer_list<int> ids) {
+        std::vector<std::wstring> texts;
+        for (int id : ids) texts.push_back(Text(panel, id));
+        return texts;
+    }
     int BarPosition(ProgressPanel& panel, int id) {
         return static_cast<int>(SendMessageW(panel.GetItem(id), PBM_GETPOS, 0, 0));
     }
@@ -94,9 +99,8 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     EXPECT_TRUE(Visible(panel.GetHandle()));
     EXPECT_FALSE(Visible(view.GetFileList().GetHandle()));
     EXPECT_FALSE(Visible(view.GetPathBox().GetHandle()));
-    EXPECT_EQ(L"work", Text(panel, IDC_PROGRESS_SESSION));
-    EXPECT_EQ(L"ftp.example.org", Text(panel, IDC_PROGRESS_HOST));
-    EXPECT_EQ(L"anna", Text(panel, IDC_PROGRESS_USER));
+    EXPECT_EQ((std::vector<std::wstring>{L"work", L"ftp.example.org", L"anna"}),
+              Texts(panel, {IDC_PROGRESS_SESSION, IDC_PROGRESS_HOST, IDC_PROGRESS_USER}));
 
     panel.ShowFolder(L"photos");
     EXPECT_EQ(L"photos [Folder]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
@@ -109,10 +113,9 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     panel.ShowProgress(&counters);
     EXPECT_EQ(50, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
-    EXPECT_EQ(L"3", Text(panel, IDC_PROGRESS_FILE_COUNT));
-    EXPECT_EQ(L"", Text(panel, IDC_PROGRESS_FAILURES));
-    EXPECT_EQ(L"2", Text(panel, IDC_PROGRESS_DIR_COUNT));
-    EXPECT_EQ(L"4096", Text(panel, IDC_PROGRESS_BYTE_COUNT));
+    EXPECT_EQ((std::vector<std::wstring>{L"3", L"", L"2", L"4096"}),
+              Texts(panel, {IDC_PROGRESS_FILE_COUNT, IDC_PROGRESS_FAILURES, IDC_PROGRESS_DIR_COUNT,
+                            IDC_PROGRESS_BYTE_COUNT}));
 
     // The room on the download folder's volume, whatever its size; others may
     // write to the volume meanwhile, so the free part is compared loosely.
@@ -161,10 +164,9 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
     EXPECT_EQ(L"r\u00e9sum\u00e9.txt [File]", Text(upload, IDC_UPLOAD_CURRENT_ITEM));
     UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7, {2, 1, 0}};
     upload.ShowProgress(&counters);
-    EXPECT_EQ((std::vector<std::wstring>{L"5", L"7", L"8192"}),
-              (std::vector<std::wstring>{Text(upload, IDC_PROGRESS_FILE_COUNT),
-                                         Text(upload, IDC_PROGRESS_DIR_COUNT),
-                                         Text(upload, IDC_PROGRESS_BYTE_COUNT)}));
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"5", L"7", L"8192"}),
+        Texts(upload, {IDC_PROGRESS_FILE_COUNT, IDC_PROGRESS_DIR_COUNT, IDC_PROGRESS_BYTE_COUNT}));
     EXPECT_EQ(25, BarPosition(upload, IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ(L"1.00/4.00kb at 4.00kb/sec", Text(upload, IDC_PROGRESS_FILE_TEXT));
     EXPECT_EQ(L"Failed: 2 files, 1 folders", Text(upload, IDC_PROGRESS_FAILURES));
@@ -172,11 +174,10 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
     EXPECT_FALSE(Visible(upload.GetItem(IDOK)));
     SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);
 
-    using Button = std::pair<UINT, WPARAM>;
-    std::vector<Button> expected = {Button(WM_DOWNLOAD_PANEL_BUTTON, panelCancel),
-                                    Button(WM_DOWNLOAD_PANEL_BUTTON, panelDone),
-                                    Button(WM_UPLOAD_PANEL_BUTTON, panelCancel)};
-    EXPECT_EQ(expected, view.buttons);
+    EXPECT_EQ((std::vector<std::pair<UINT, WPARAM>>{{WM_DOWNLOAD_PANEL_BUTTON, panelCancel},
+                                                    {WM_DOWNLOAD_PANEL_BUTTON, panelDone},
+                                                    {WM_UPLOAD_PANEL_BUTTON, panelCancel}}),
+              view.buttons);
 
     // The list comes back only when no panel is left.
     view.ShowDownloadPanel(false);
