@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/FileSize.h"
+
 // One entry of a folder's listing, as a view keeps it until the whole listing
 // is shown at once.
 struct ListedEntry {
@@ -20,7 +22,7 @@ struct ListedEntry {
         ListedEntry entry;
         entry.name = data.cFileName;
         entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        entry.size = FileSizeOf(data);
         entry.modified = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
                          data.ftLastWriteTime.dwLowDateTime;
         entry.dateOnly = false;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/FtpClientApp.h"
+#include "framework/FileSize.h"
 #include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
@@ -214,7 +215,7 @@ void DownloadWorker::SizeSelectedFiles() {
         WIN32_FIND_DATAW data;
         HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
         for (; SUCCEEDED(found); found = engine.FindNext(&data))
-            sizes[data.cFileName] = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            sizes[data.cFileName] = FileSizeOf(data);
         for (WalkItem* item : unsized) {
             auto listed = sizes.find(item->Name());
             if (listed != sizes.end()) item->size = listed->second;

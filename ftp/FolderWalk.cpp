@@ -3,10 +3,11 @@
 #include <cwchar>
 #include <string>
 
+#include "framework/FileSize.h"
 #include "framework/TextUtil.h"
 
 FolderWalk::FolderWalk(FtpFS& ftp, WalkList& list)
-    : engine(ftp), work(list), aborted(false), depth(0), startPath(), currentPath() {}
+    : engine(ftp), work(list), aborted(false), startPath(), currentPath() {}
 
 FolderWalk::~FolderWalk() {
     while (!marks.IsEmpty()) delete marks.RemoveTail();
@@ -30,7 +31,6 @@ void FolderWalk::Walk(const wchar_t* start) {
 void FolderWalk::ReturnToStart() {
     bool inside = !marks.IsEmpty() || wcscmp(currentPath, startPath) != 0;
     while (!marks.IsEmpty()) delete marks.RemoveTail();
-    depth = 0;
     if (inside && SUCCEEDED(engine.SetCurrentDir(startPath))) CopyText(currentPath, startPath);
 }
 
@@ -44,14 +44,12 @@ bool FolderWalk::EnterRemoteFolder(Node* node, const wchar_t* name) {
         return false;
     }
     marks.AddTail(new FolderMark{node, currentPath});
-    ++depth;
     CopyText(currentPath, folderPath);
     return true;
 }
 
 bool FolderWalk::LeaveRemoteFolder() {
     FolderMark* mark = marks.RemoveTail();
-    --depth;
     bool returned = SUCCEEDED(engine.SetCurrentDir(mark->parentPath.GetText()));
     if (returned)
         CopyText(currentPath, mark->parentPath.GetText());
@@ -67,7 +65,7 @@ bool FolderWalk::ListRemoteFolder() {
         return GetLastError() == ERROR_NO_MORE_FILES;
     do {
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        ULONGLONG size = FileSizeOf(data);
         AddItem(folder, data.cFileName, size, true);
     } while (!Stopped() && SUCCEEDED(engine.FindNext(&data)));
     engine.FindClose();

@@ -53,7 +53,7 @@ class FolderWalk {
     // The folder is the current one or one above it on the walk's way down.
     bool IsOnWalkPath(const wchar_t* folderPath) const;
     // How many folders the walk has entered below where it started.
-    size_t Depth() const { return depth; }
+    size_t Depth() const { return marks.GetCount(); }
     // Back to where the walk started, when it stopped elsewhere.
     void ReturnToStart();
 
@@ -72,7 +72,6 @@ class FolderWalk {
     };
 
     PtrList<FolderMark*> marks;
-    size_t depth;
     wchar_t startPath[FtpFS::kTextCapacity];
     wchar_t currentPath[FtpFS::kTextCapacity];
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/FtpClientApp.h"
+#include "framework/FileSize.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
 #include "ftp/SharedSession.h"
@@ -181,7 +182,7 @@ ULONGLONG FtpFS::RemoteFileSize(const wchar_t* name) {
                                        reinterpret_cast<DWORD_PTR>(this));
     if (!find) return 0;
     InternetCloseHandle(find);
-    return (ULONGLONG(record.nFileSizeHigh) << 32) | record.nFileSizeLow;
+    return FileSizeOf(record);
 }
 
 // Sizes and offsets count bytes only in binary, and some servers refuse
@@ -222,7 +223,7 @@ bool FtpFS::LocalFileExists(const wchar_t* path) {
 ULONGLONG FtpFS::LocalFileSize(const wchar_t* path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
-    return (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return FileSizeOf(data);
 }
 
 HRESULT FtpFS::DeleteRemoteFile(const wchar_t* name) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/FtpClientApp.h"
+#include "framework/FileSize.h"
 #include "framework/LocalPath.h"
 #include "ftp/EntryName.h"
 #include "ftp/TransferMessages.h"
@@ -56,7 +57,7 @@ void UploadWorker::ListFolder(const wchar_t* path) {
     do {
         if (IsDotEntry(data.cFileName)) continue;
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        ULONGLONG size = FileSizeOf(data);
         AddItem(folder, JoinedPath(path, data.cFileName).GetText(), size, true);
     } while (!Cancelled() && FindNextFileW(search, &data));
     FindClose(search);
@@ -75,8 +76,7 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
     HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
     for (; SUCCEEDED(found) && !Cancelled(); found = engine.FindNext(&data))
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            folder.files[data.cFileName] =
-                (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            folder.files[data.cFileName] = FileSizeOf(data);
     engine.FindClose();
     return folder.files;
 }
