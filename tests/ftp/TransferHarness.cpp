@@ -73,8 +73,7 @@ void TransferTest::SetUp() {
     if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running: use scripts/test.sh";
     remote = WinePath(server.root) + L"\\" + TestFolderName();
     CreateDirectoryW(remote.c_str(), nullptr);
-    ASSERT_EQ(S_OK, engine.Connect(server.host.c_str(), server.user.c_str(),
-                                   server.password.c_str(), server.port));
+    ASSERT_EQ(S_OK, Login(engine));
     ASSERT_EQ(S_OK, engine.SetCurrentDir((L"/" + TestFolderName()).c_str()));
     startDir = CurrentDir();
 }
@@ -107,11 +106,15 @@ HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstri
     return result;
 }
 
+HRESULT TransferTest::Login(FtpFS& ftp, WORD port) {
+    return ftp.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                       port ? port : server.port);
+}
+
 bool TransferTest::ConnectHostile(FtpFS& hostile) {
     std::string port;
     return FixtureVariable("CORVANE_FTP_HOSTILE_PORT", port) &&
-           hostile.Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                           static_cast<WORD>(atoi(port.c_str()))) == S_OK;
+           Login(hostile, static_cast<WORD>(atoi(port.c_str()))) == S_OK;
 }
 
 std::string ReadBytes(const std::wstring& path) {

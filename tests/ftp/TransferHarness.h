@@ -65,6 +65,8 @@ class TransferTest : public ::testing::Test {
     HRESULT Download(const Names& items, const std::wstring& into = L"", FtpFS* through = nullptr) {
         return Transfer(false, items, into.empty() ? local.Path() : Local(into), through);
     }
+    // Logs the engine in as the fixture's user, to the main server unless a port is given.
+    HRESULT Login(FtpFS& ftp, WORD port = 0);
     // Logs the engine in to the fixture's hostile server; false when it does not run.
     bool ConnectHostile(FtpFS& hostile);
     // Local names, relative to the local folder.

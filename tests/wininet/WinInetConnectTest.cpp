@@ -112,33 +112,46 @@ TEST_F(FtpConnect, RepliesAreBoundedPerWaitAndInAll) {
     }
 }
 
+// A reply that never comes, a listing or a download whose data never comes and
+// a TLS handshake never answered: closing the handle (the session, for the
+// handshake) from another thread releases the blocked call at once, and it
+// says so, whatever the close then waits for.
 TEST_F(FtpConnect, ACloseFromAnotherThreadReleasesABlockedCallAtOnce) {
     REQUIRE_FIXTURE_VARIABLE(muteUser, "CORVANE_FTP_MUTE_USER");
     REQUIRE_FIXTURE_VARIABLE(hostilePort, "CORVANE_FTP_HOSTILE_PORT");
+    REQUIRE_FIXTURE_VARIABLE(stallingPort, "CORVANE_FTPS_STALLING_PORT");
     const std::wstring mute = Widen(muteUser);
-    // A reply that never comes, and a listing whose data never comes.
-    struct {
-        HINTERNET connection;
-        std::function<BOOL(HINTERNET)> call;
-    } blocked[] = {
-        {ConnectAs(mute.c_str(), server_.password.c_str()),
-         [](HINTERNET connection) { return FtpSetCurrentDirectoryW(connection, L"/"); }},
-        {Connect(INTERNET_FLAG_PASSIVE, PortFrom(hostilePort)), [](HINTERNET connection) {
-             WIN32_FIND_DATAW data;
-             return FtpFindFirstFileW(connection, L"stalled/*", &data, 0, 1) != nullptr;
+    HINTERNET muted = ConnectAs(mute.c_str(), server_.password.c_str());
+    HINTERNET listing = Connect(INTERNET_FLAG_PASSIVE, PortFrom(hostilePort));
+    HINTERNET download = FtpOpenFileW(Connect(INTERNET_FLAG_PASSIVE, PortFrom(hostilePort)),
+                                      L"stalled", GENERIC_READ, 2, 1);
+    ASSERT_TRUE(muted && listing && download) << GetLastError();
+    WIN32_FIND_DATAW data;
+    char block[512];
+    DWORD read = 0;
+    const std::pair<HINTERNET, std::function<BOOL()>> blocked[] = {
+        {muted, [&] { return FtpSetCurrentDirectoryW(muted, L"/"); }},
+        {listing, [&] { return FtpFindFirstFileW(listing, L"stalled/*", &data, 0, 1) != nullptr; }},
+        {download, [&] { return InternetReadFile(download, block, sizeof(block), &read); }},
+        {session_, [&] {
+             DWORD tls = INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED;
+             return Connect(tls, PortFrom(stallingPort)) != nullptr;
          }}};
-    for (auto& call : blocked) {
-        ASSERT_NE(nullptr, call.connection) << GetLastError();
+    for (const auto& [handle, call] : blocked) {
         long error = NO_ERROR;
-        std::thread caller([&] { error = FailureOf(call.call(call.connection)); });
-        Sleep(300);
-        double seconds = SecondsFor([&] {
-            EXPECT_TRUE(InternetCloseHandle(call.connection));
-            caller.join();
+        ULONGLONG releasedAt = 0;
+        std::thread caller([&, call = call] {
+            error = FailureOf(call());
+            releasedAt = GetTickCount64();
         });
+        Sleep(300);
+        ULONGLONG closedAt = GetTickCount64();
+        InternetCloseHandle(handle);
+        caller.join();
         EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
-        EXPECT_LT(seconds, 1.0);
+        EXPECT_LT(releasedAt - closedAt, 1000u);
     }
+    session_ = connection_ = nullptr;  // closed with the session
 }
 
 TEST_F(FtpConnect, HandlesAreCheckedOnEveryCall) {

@@ -1,5 +1,3 @@
-#include <thread>
-
 #include "FtpServerTest.h"
 
 namespace {
@@ -135,24 +133,4 @@ TEST_F(FtpTls, DownloadCutWithoutCloseNotifyFails) {
     EXPECT_EQ(100000u, total + read);  // the failing call still hands over what came
     InternetCloseHandle(file);
     InternetCloseHandle(connection);
-}
-
-// A handshake the server never answers is cut short by closing the session
-// from another thread, as a plain login is, and says so (not a stale error of
-// the session's teardown).
-TEST_F(FtpTls, StalledHandshakeIsReleasedByACloseFromAnotherThread) {
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_STALLING_PORT");
-    long error = NO_ERROR;
-    std::thread blocked([&] {
-        error = FailureOf(
-            Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, PortFrom(port)));
-    });
-    Sleep(300);
-    double seconds = SecondsFor([&] {
-        EXPECT_TRUE(InternetCloseHandle(session_));
-        blocked.join();
-    });
-    session_ = connection_ = nullptr;  // closed with the session
-    EXPECT_EQ(ERROR_INTERNET_OPERATION_CANCELLED, error);
-    EXPECT_LT(seconds, 5.0);
 }
