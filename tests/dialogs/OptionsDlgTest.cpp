@@ -8,7 +8,7 @@
 
 #include "dialogs/OptionsDlg.h"
 #include "resources/resource.h"
-#include "support/GuiApp.h"
+#include "support/FrameTest.h"
 #include "support/DialogDriver.h"
 
 namespace {
@@ -47,16 +47,8 @@ void ExpectSameOptions(const FtpOptions& expected, const FtpOptions& actual) {
 }  // namespace
 
 // The dialog is opened as the user opens it: View > Options... on the frame.
-class OptionsDlgTest : public ::testing::Test {
+class OptionsDlgTest : public FrameTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(app.frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 320, 400, IDR_MENUBAR));
-    }
-    void TearDown() override {
-        app.frame.DestroyWnd();
-        PumpMessages();
-    }
-
     // The steps run inside the dialog's own loop, as a user meets it, and end it.
     void OpenOptions(DialogDriver::Action steps) {
         DialogDriver driver([&steps](HWND dialog) {
@@ -69,7 +61,6 @@ class OptionsDlgTest : public ::testing::Test {
         EXPECT_EQ(1, driver.Count());
     }
 
-    GuiApp app;
     FtpOptions& options = app.options;
 };
 

@@ -10,7 +10,7 @@
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
-#include "support/GuiApp.h"
+#include "support/FrameTest.h"
 #include "support/ScratchKey.h"
 
 namespace {
@@ -65,19 +65,14 @@ class ConnectFixture {
     DialogDriver driver;
 };
 
-class ConnectTest : public ::testing::Test, public ConnectFixture {
+class ConnectTest : public FrameTest, public ConnectFixture {
   protected:
-    ConnectTest() : ConnectFixture(app.frame) {}
+    ConnectTest() : ConnectFixture(FrameTest::frame) {}
+    using FrameTest::frame;
     void SetUp() override {
         if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
-        ASSERT_TRUE(frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 320, 400, IDR_MENUBAR));
+        FrameTest::SetUp();
     }
-    void TearDown() override {
-        frame.DestroyWnd();
-        PumpMessages();
-    }
-
-    GuiApp app;
 };
 
 }  // namespace

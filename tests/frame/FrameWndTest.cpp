@@ -10,7 +10,7 @@
 #include "FrameProbe.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
-#include "support/GuiApp.h"
+#include "support/FrameTest.h"
 
 // A plain browse window standing in for a connection's view.
 class StandInView : public BrowseWnd {
@@ -24,7 +24,7 @@ class StandInView : public BrowseWnd {
 };
 
 // A frame created as start-up creates it, with three saved sessions.
-class FrameWndTest : public ::testing::Test {
+class FrameWndTest : public FrameTest {
   protected:
     void SetUp() override {
         for (const wchar_t* name : {L"alpha", L"beta", L"New Host"}) {
@@ -32,11 +32,7 @@ class FrameWndTest : public ::testing::Test {
             CopyText(session.name, name);
             app.sessions.AddIfAbsent(session);
         }
-        ASSERT_TRUE(frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 320, 400, IDR_MENUBAR));
-    }
-    void TearDown() override {
-        frame.DestroyWnd();
-        PumpMessages();
+        FrameTest::SetUp();
     }
 
     StandInView* AddView(const wchar_t* name) {
@@ -45,9 +41,6 @@ class FrameWndTest : public ::testing::Test {
         frame.AddView(view, name);
         return view;
     }
-
-    GuiApp app;
-    FrameWnd& frame = app.frame;
 };
 
 TEST_F(FrameWndTest, ViewsSwitchTheTitleAndMenusFollowAndOnlyHeldViewsClose) {

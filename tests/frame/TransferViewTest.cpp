@@ -10,18 +10,18 @@
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
-#include "support/GuiApp.h"
+#include "support/FrameTest.h"
 #include "support/ListRows.h"
 #include "support/ScratchFolder.h"
 
 // The worker tests (tests/ftp) prove the bytes, the panel tests the figures; these
 // prove the wiring a user's transfer takes: the view's commands, its panels and
 // the frame around it (the Up button, the local view).
-class TransferViewTest : public ::testing::Test {
+class TransferViewTest : public FrameTest {
   protected:
     void SetUp() override {
         if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
-        ASSERT_TRUE(frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, 320, 400, IDR_MENUBAR));
+        FrameTest::SetUp();
         remote = WinePath(server.root) + L"\\" + TestFolderName();
         CreateDirectoryW(remote.c_str(), nullptr);
         frame.GetLocalView()->SetCurrentPath(local.RootedPath().c_str());
@@ -32,10 +32,6 @@ class TransferViewTest : public ::testing::Test {
                                   L"xfer", server.port));
         frame.AddView(view, L"xfer");
         view->OpenFolder((L"/" + TestFolderName()).c_str());
-    }
-    void TearDown() override {
-        frame.DestroyWnd();
-        PumpMessages();
     }
 
     bool UpEnabled() {
@@ -55,8 +51,6 @@ class TransferViewTest : public ::testing::Test {
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     }
 
-    GuiApp app;
-    FrameWnd& frame = app.frame;
     FixtureServer server;
     ScratchFolder local;
     std::wstring remote;
