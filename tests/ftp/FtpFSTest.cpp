@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
 #include "TransferHarness.h"
@@ -73,14 +72,6 @@ TEST_F(FtpFSTest, LocalFileExistsOnlyForFilesItCanOpen) {
     CloseHandle(held);
 }
 
-// The login statuses are checked through the Connecting dialog's tests.
-TEST_F(FtpConnectTest, FailedLoginLeavesTheEngineDisconnected) {
-    FtpFS ftp;
-    EXPECT_EQ(E_FAIL, ftp.Connect(server.host.c_str(), server.user.c_str(), L"wrong", server.port));
-    EXPECT_FALSE(ftp.IsConnected());
-    EXPECT_EQ(E_FAIL, ftp.SetCurrentDir(L"/"));
-}
-
 int statusesSeen = 0;
 LRESULT CALLBACK CountStatuses(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_FTP_CONNECT_STATUS) ++statusesSeen;
@@ -101,17 +92,6 @@ TEST_F(FtpConnectTest, StatusesReachTheStatusWindowDuringOneLoginOnly) {
     ASSERT_EQ(S_OK, Login(ftp));
     EXPECT_EQ(0, statusesSeen);
     DestroyWindow(window);
-}
-
-TEST_F(FtpConnectTest, EnginesShareOneSessionThatOutlivesAllButTheLast) {
-    for (int round = 0; round < 2; ++round) {
-        auto first = std::make_unique<FtpFS>();
-        FtpFS second;
-        ASSERT_EQ(S_OK, Login(*first));
-        first.reset();
-        // The session stays open for the engine still alive, and opens anew after the last.
-        EXPECT_EQ(S_OK, Login(second)) << round;
-    }
 }
 
 }  // namespace

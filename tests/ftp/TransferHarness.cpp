@@ -1,13 +1,8 @@
 #include "TransferHarness.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "ftp/TransferWalk.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -115,25 +110,4 @@ bool TransferTest::ConnectHostile(FtpFS& hostile) {
     std::string port;
     return FixtureVariable("CORVANE_FTP_HOSTILE_PORT", port) &&
            Login(hostile, static_cast<WORD>(atoi(port.c_str()))) == S_OK;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(fs::path(path), std::ios::binary).rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::error_code error;
-    fs::create_directories(fs::path(path).parent_path(), error);
-    std::ofstream(fs::path(path), std::ios::binary) << bytes;
-}
-
-Names FilesBelow(const std::wstring& folder) {
-    Names files;
-    std::error_code error;
-    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
-        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), folder).wstring());
-    std::sort(files.begin(), files.end());
-    return files;
 }

@@ -80,8 +80,3 @@ class TransferTest : public ::testing::Test {
     DialogDriver prompts;
     FtpFS engine;  // last: its workers end before the recorder goes
 };
-
-std::string ReadBytes(const std::wstring& path);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
-// Every file below the folder, relative to it, sorted.
-Names FilesBelow(const std::wstring& folder);

@@ -94,7 +94,7 @@ TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAsciiAndOnlyBinary
 }
 
 TEST_F(DownloadWorkerTest, ErrorPromptAnswersSteerTheWalk) {
-    for (const wchar_t* name : {L"after", L"unreadable-a", L"unreadable-b", L"sub\\unreadable"})
+    for (const wchar_t* name : {L"after", L"unreadable-a", L"sub\\unreadable"})
         WriteBytes(Remote(name), "content");
     struct Case {
         std::wstring what;
@@ -109,12 +109,6 @@ TEST_F(DownloadWorkerTest, ErrorPromptAnswersSteerTheWalk) {
                   {L"unreadable-a", L"unreadable-a", L"after"},
                   2},
              Case{L"abort in a folder", {answerAbort}, {L"Fafter", L"Dsub"}, {L"unreadable"}, 1},
-             // Ignore All tries the file once more, then skips failures silently.
-             Case{L"ignore all",
-                  {answerIgnoreAll},
-                  {L"Funreadable-b", L"Fafter", L"Funreadable-a"},
-                  {L"unreadable-a", L"unreadable-a", L"after", L"unreadable-b"},
-                  1},
          }) {
         SCOPED_TRACE(round.what);
         recorder.events.clear();

@@ -5,10 +5,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <cstdlib>
 #include <vector>
+
+#include "support/ScratchFolder.h"
 
 bool FixtureVariable(const char* name, std::string& value) {
     const char* text = getenv(name);
@@ -96,9 +96,7 @@ namespace {
 std::string CertificateFile(const std::string& name) {
     std::string path;
     if (!FixtureVariable("CORVANE_FTPS_CA", path)) return "";
-    std::ifstream file(WinePath(path.substr(0, path.rfind('/') + 1) + name).c_str(),
-                       std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return ReadBytes(WinePath(path.substr(0, path.rfind('/') + 1) + name));
 }
 
 }  // namespace

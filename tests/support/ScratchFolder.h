@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A real, uniquely named folder for one test under the current directory, so
 // that it can also be named without its drive letter, as the local view names
@@ -22,3 +23,9 @@ class ScratchFolder {
   private:
     std::wstring path;
 };
+
+std::string ReadBytes(const std::wstring& path);
+// Creates missing parent folders too.
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+// Every file below the folder, relative to it, sorted.
+std::vector<std::wstring> FilesBelow(const std::wstring& folder);
