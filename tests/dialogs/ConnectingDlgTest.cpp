@@ -72,10 +72,7 @@ TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
     EXPECT_FALSE(view.GetEngine().IsConnected());
 
     // Once the abandoned login has timed out, nothing of it shows up anywhere.
-    for (int i = 0; i < 130; ++i) {
-        Sleep(100);
-        PumpMessages();
-    }
+    PumpFor(13000);
     EXPECT_EQ((Texts{L"Connecting...: "}), driver.Seen());
     driver.On(L"Connecting...", nullptr);
     EXPECT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, server.port));
@@ -99,12 +96,7 @@ TEST_F(ConnectingDlgTest, LoginAsksAboutTheCertificateAndHandsTheConnectionToThe
     EXPECT_NE(std::wstring::npos, details.find(L"Subject: CN=localhost")) << details;
 
     driver.On(L"Server certificate", Pressing({IDC_CERTIFICATE_ONCE}));
-    driver.On(L"Connecting...", [](HWND) {
-        for (int i = 0; i < 100; ++i) {
-            Sleep(20);
-            PumpMessages();
-        }
-    });
+    driver.On(L"Connecting...", [](HWND) { PumpFor(2000); });
     dialog.statuses.clear();
     ASSERT_EQ(ConnectingDlg::kLoggedIn, Run(server.password, tlsPort, L"localhost"));
     EXPECT_EQ(

@@ -55,7 +55,3 @@ class TestFrame {
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
 };
-
-inline void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}

@@ -37,3 +37,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     PumpMessages();  // what the last step queued
     return true;
 }
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}

@@ -27,3 +27,5 @@ void PumpMessages();
 
 // Handles the calling thread's messages until done() holds, then what is left; false on timeout.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 120000);
+// Handles the calling thread's messages for the time given, as a loop of its own.
+void PumpFor(DWORD ms);
