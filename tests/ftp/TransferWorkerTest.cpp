@@ -93,42 +93,20 @@ TEST_F(DownloadWorkerTest, TransferTypePromptGivesBinaryOrRealAsciiAndOnlyBinary
     }
 }
 
-TEST_F(DownloadWorkerTest, ErrorPromptAnswersSteerTheWalk) {
-    for (const wchar_t* name : {L"after", L"unreadable-a", L"sub\\unreadable"})
-        WriteBytes(Remote(name), "content");
-    struct Case {
-        std::wstring what;
-        std::vector<LRESULT> answers;
-        Names items, opened;  // opened: the files the worker went to open, in order
-        int prompts;
-    };
-    for (const Case& round : {
-             Case{L"retry then ignore",
-                  {answerRetry, answerIgnore},
-                  {L"Fafter", L"Funreadable-a"},
-                  {L"unreadable-a", L"unreadable-a", L"after"},
-                  2},
-             Case{L"abort in a folder", {answerAbort}, {L"Fafter", L"Dsub"}, {L"unreadable"}, 1},
-         }) {
-        SCOPED_TRACE(round.what);
-        recorder.events.clear();
-        recorder.answers.assign(round.answers.begin(), round.answers.end());
-        CreateDirectoryW(Local(round.what).c_str(), nullptr);
-        Download(round.items, round.what);
-
-        EXPECT_EQ(round.opened, recorder.NamesOf(WM_DOWNLOAD_FILE));
-        EXPECT_EQ(round.prompts, recorder.Count(WM_DOWNLOAD_ERROR));
-        std::wstring failed = round.opened.size() == 1 ? L"sub\\unreadable" : round.opened[0];
-        // The server's reason below the failure.
-        EXPECT_EQ(L"Can't download file " + Local(round.what + L"\\" + failed) +
-                      L"\n550 Permission denied.",
-                  recorder.TextsOf(WM_DOWNLOAD_ERROR)[0]);
-        // A refused file leaves no local file; the walk ends where it began.
-        EXPECT_EQ(round.opened.size() == 1 ? Names{} : Names{L"after"},
-                  FilesBelow(Local(round.what)));
-        EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
-        EXPECT_EQ(startDir, CurrentDir());
-    }
+// Abort in a folder ends the whole walk where it began; the refused file
+// leaves no local file and its error carries the server's reason. Retry and
+// Ignore run through the failures' and the upload's tests: the walk that asks is one.
+TEST_F(DownloadWorkerTest, AbortInAFolderEndsTheWalkWhereItBegan) {
+    for (const wchar_t* name : {L"after", L"sub\\unreadable"}) WriteBytes(Remote(name), "content");
+    recorder.answers = {answerAbort};
+    Download({L"Fafter", L"Dsub"});
+    EXPECT_EQ(Names{L"unreadable"}, recorder.NamesOf(WM_DOWNLOAD_FILE));
+    EXPECT_EQ(
+        Names{L"Can't download file " + Local(L"sub\\unreadable") + L"\n550 Permission denied."},
+        recorder.TextsOf(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ(Names{}, FilesBelow(local.Path()));
+    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
+    EXPECT_EQ(startDir, CurrentDir());
 }
 
 TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget) {
