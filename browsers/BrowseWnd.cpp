@@ -467,10 +467,15 @@ void BrowseWnd::ReorderRows(const std::vector<size_t>& order) {
     sorted.reserve(rows.size());
     for (size_t old : order) sorted.push_back(std::move(rows[old]));
     rows.swap(sorted);
+    int top = fileList.GetTopIndex();
     fileList.SetItemState(-1, 0, LVIS_SELECTED);
     for (size_t row = 0; row < order.size(); ++row)
         if (states[order[row]])
             fileList.SetItemState(static_cast<int>(row), states[order[row]], kKept);
+    // Focusing a row scrolls it into view; the list stays where the user left it.
+    RECT bounds;
+    if (fileList.GetTopIndex() != top && fileList.GetSubItemRect(0, 0, LVIR_BOUNDS, &bounds))
+        fileList.Scroll(0, (top - fileList.GetTopIndex()) * (bounds.bottom - bounds.top));
     InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
 }
 
