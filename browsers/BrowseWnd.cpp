@@ -43,6 +43,10 @@ void WriteCell(const ListedEntry& entry, int column, wchar_t* text, size_t room)
         FormatModifiedText(entry.modified, entry.dateOnly, text, room);
 }
 
+int ImageOf(const ListedEntry& entry) {
+    return entry.folder ? BrowseWnd::kFolderImage : BrowseWnd::kFileImage;
+}
+
 bool StartsWithIgnoringCase(const std::wstring& name, const wchar_t* start, bool whole) {
     size_t length = wcslen(start);
     return (whole ? name.size() == length : name.size() >= length) &&
@@ -121,7 +125,7 @@ void BrowseWnd::ReportNewFolder(int result) {
 void BrowseWnd::ShowListing(std::vector<ListedEntry> entries, bool withParent) {
     sortColumn = -1;
     fileList.DeleteAllItems();
-    std::vector<Row>().swap(rows);
+    std::vector<Row>().swap(rows);  // the old rows' memory goes before the new rows come
     rows.reserve(entries.size() + 1);
     if (withParent) rows.push_back(Row{FolderEntry(kParentName), 0});
     for (size_t i = entries.size(); i-- > 0;)
@@ -132,12 +136,12 @@ void BrowseWnd::ShowListing(std::vector<ListedEntry> entries, bool withParent) {
 
 void BrowseWnd::WriteRowCell(NMLVDISPINFOW* info) {
     LVITEMW& item = info->item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.size()) return;
-    const Row& row = rows[static_cast<size_t>(item.iItem)];
-    if (item.mask & LVIF_IMAGE) item.iImage = row.entry.folder ? kFolderImage : kFileImage;
-    if (item.mask & LVIF_PARAM) item.lParam = row.id;
+    const Row* row = RowAt(item.iItem);
+    if (!row) return;
+    if (item.mask & LVIF_IMAGE) item.iImage = ImageOf(row->entry);
+    if (item.mask & LVIF_PARAM) item.lParam = row->id;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-        WriteCell(row.entry, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+        WriteCell(row->entry, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
 }
 
 // Typing a name's first letters goes to the next row that starts so.
@@ -173,33 +177,39 @@ void BrowseWnd::UpdatePathHistory() {
         pathBox.DeleteString(static_cast<int>(pathBox.GetCount() - 1));
 }
 
+BrowseWnd::Row* BrowseWnd::RowAt(int row) {
+    return row >= 0 && static_cast<size_t>(row) < rows.size() ? &rows[static_cast<size_t>(row)]
+                                                              : nullptr;
+}
+
 bool BrowseWnd::GetRowEntry(int row, wchar_t* name, int* image) {
     name[0] = L'\0';
-    if (row < 0 || static_cast<size_t>(row) >= rows.size()) return false;
-    const ListedEntry& entry = rows[static_cast<size_t>(row)].entry;
-    CopyTextCut(name, kNameCapacity, entry.name.c_str());
-    *image = entry.folder ? kFolderImage : kFileImage;
+    const Row* shown = RowAt(row);
+    if (!shown) return false;
+    CopyTextCut(name, kNameCapacity, shown->entry.name.c_str());
+    *image = ImageOf(shown->entry);
     return true;
 }
 
 bool BrowseWnd::IsParentRow(int row) {
-    return row >= 0 && static_cast<size_t>(row) < rows.size() &&
-           rows[static_cast<size_t>(row)].id == 0;
+    const Row* shown = RowAt(row);
+    return shown && shown->id == 0;
 }
 
 int BrowseWnd::FindRow(const wchar_t* name, int* image) {
     for (size_t row = 0; row < rows.size(); ++row) {
         const ListedEntry& entry = rows[row].entry;
         if (entry.name != name) continue;
-        *image = entry.folder ? kFolderImage : kFileImage;
+        *image = ImageOf(entry);
         return static_cast<int>(row);
     }
     return -1;
 }
 
 void BrowseWnd::RenameRow(int row, const wchar_t* name) {
-    if (row < 0 || static_cast<size_t>(row) >= rows.size()) return;
-    rows[static_cast<size_t>(row)].entry.name = name;
+    Row* shown = RowAt(row);
+    if (!shown) return;
+    shown->entry.name = name;
     InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
 }
 

@@ -120,6 +120,9 @@ class BrowseWnd : public BaseWnd {
     void OpenSelectedFolder();
     void OpenFocusedFolder();
     void OnListKey(WORD key);
+    struct Row;
+    // Null for an index outside the rows.
+    Row* RowAt(int row);
     void WriteRowCell(NMLVDISPINFOW* info);
     int FindTypedRow(const NMLVFINDITEMW* find);
     void FinishRename(const NMLVDISPINFOW* info);
