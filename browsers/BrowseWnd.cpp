@@ -2,9 +2,10 @@
 
 #include <aygshell.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <numeric>
 #include <string>
-#include <unordered_map>
 
 #include "browsers/ModifiedText.h"
 #include "framework/LocalPath.h"
@@ -26,23 +27,36 @@ const COLORREF kMaskColour = RGB(255, 0, 255);
 const int kTypeColumn = 2;
 const int kModifiedColumn = 3;
 
-// Keys of the sorted column by item id, read once before the sort: the list
-// must not be queried while it reorders itself.
-struct SortInfo {
-    bool byNumber;
-    bool descending;
-    std::vector<std::wstring> texts;
-    std::unordered_map<uintptr_t, RowKey> keys;
-};
+ListedEntry FolderEntry(const wchar_t* name) { return ListedEntry{name, true, 0, 0, false}; }
+
+// A row's cell as the list shows it; the listing's facts hold a large folder
+// in a fraction of the memory the texts would take.
+void WriteCell(const ListedEntry& entry, int column, wchar_t* text, size_t room) {
+    text[0] = L'\0';
+    if (column == 0)
+        CopyTextCut(text, room, entry.name.c_str());
+    else if (column == kSizeColumn && !entry.folder)
+        FormatSizeText(entry.size, text, room);
+    else if (column == kTypeColumn)
+        CopyTextCut(text, room, entry.folder ? L"Folder" : L"File");
+    else if (column == kModifiedColumn)
+        FormatModifiedText(entry.modified, entry.dateOnly, text, room);
+}
+
+int ImageOf(const ListedEntry& entry) {
+    return entry.folder ? BrowseWnd::kFolderImage : BrowseWnd::kFileImage;
+}
+
+bool StartsWithIgnoringCase(const std::wstring& name, const wchar_t* start, bool whole) {
+    size_t length = wcslen(start);
+    return (whole ? name.size() == length : name.size() >= length) &&
+           _wcsnicmp(name.c_str(), start, length) == 0;
+}
 
 }  // namespace
 
 BrowseWnd::BrowseWnd()
-    : pendingContextPopup(nullptr),
-      nextItemId(1),
-      sortColumn(-1),
-      sortDescending(false),
-      firstListedId(0) {}
+    : pendingContextPopup(nullptr), nextItemId(1), sortColumn(-1), sortDescending(false) {}
 
 BrowseWnd::~BrowseWnd() {}
 
@@ -106,75 +120,49 @@ void BrowseWnd::ReportNewFolder(int result) {
     }
 }
 
-// Under Wine a shown list repaints on every row it takes, which made a large
-// folder cost seconds per thousand rows; rows are appended (an insertion at
-// the top shifts every row below it) with painting off.
-void BrowseWnd::ShowListing(const std::vector<ListedEntry>& entries, bool withParent) {
+// The list holds no rows of its own (it asks for the cells it paints), so a
+// listing is shown at once whatever its length.
+void BrowseWnd::ShowListing(std::vector<ListedEntry> entries, bool withParent) {
     sortColumn = -1;
-    fileList.SetRedraw(false);
     fileList.DeleteAllItems();
-    fileList.SetItemCount(static_cast<int>(entries.size()) + 1);
-    uint32_t firstId = nextItemId;
-    nextItemId += static_cast<uint32_t>(entries.size());
-    firstListedId = firstId;
-    listedFacts.resize(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        listedFacts[i] =
-            RowFacts{entries[i].size, entries[i].modified, entries[i].folder, entries[i].dateOnly};
-    if (withParent) {
-        InsertRow(0, kParentName, kFolderImage, 0);
-        fileList.SetItemText(0, kTypeColumn, L"Folder");
-    }
+    std::vector<Row>().swap(rows);  // the old rows' memory goes before the new rows come
+    rows.reserve(entries.size() + 1);
+    if (withParent) rows.push_back(Row{FolderEntry(kParentName), 0});
     for (size_t i = entries.size(); i-- > 0;)
-        InsertEntry(fileList.GetItemCount(), entries[i], firstId + static_cast<uint32_t>(i));
-    fileList.SetRedraw(true);
-    InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
+        rows.push_back(Row{std::move(entries[i]), nextItemId + static_cast<uint32_t>(i)});
+    nextItemId += static_cast<uint32_t>(entries.size());
+    fileList.SetItemCount(static_cast<int>(rows.size()));
 }
 
-int BrowseWnd::InsertRow(int index, const wchar_t* name, int image, LPARAM id) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(name);
-    item.iImage = image;
-    item.lParam = id;
-    return fileList.InsertItem(&item);
-}
-
-// Only the name is kept by the list; the other cells are written when the
-// list asks for them (a few dozen rows on screen), from the listing's facts,
-// which hold a large folder in a fraction of the memory.
-void BrowseWnd::InsertEntry(int index, const ListedEntry& entry, LPARAM id) {
-    int row = InsertRow(index, entry.name.c_str(), entry.folder ? kFolderImage : kFileImage, id);
-    for (int column : {kSizeColumn, kTypeColumn, kModifiedColumn})
-        fileList.SetItemText(row, column, LPSTR_TEXTCALLBACKW);
-}
-
-const BrowseWnd::RowFacts* BrowseWnd::ListedFacts(LPARAM id) const {
-    uint64_t index = static_cast<uint64_t>(id) - firstListedId;
-    return id != 0 && index < listedFacts.size() ? &listedFacts[index] : nullptr;
-}
-
-void BrowseWnd::WriteListedCell(NMLVDISPINFOW* info) {
+void BrowseWnd::WriteRowCell(NMLVDISPINFOW* info) {
     LVITEMW& item = info->item;
-    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-    item.pszText[0] = L'\0';
-    LPARAM id = item.lParam ? item.lParam : fileList.GetItemData(item.iItem);
-    const RowFacts* facts = ListedFacts(id);
-    if (!facts) return;
-    size_t room = static_cast<size_t>(item.cchTextMax);
-    if (item.iSubItem == kSizeColumn && !facts->folder)
-        FormatSizeText(facts->size, item.pszText, room);
-    else if (item.iSubItem == kTypeColumn)
-        CopyTextCut(item.pszText, room, facts->folder ? L"Folder" : L"File");
-    else if (item.iSubItem == kModifiedColumn)
-        FormatModifiedText(facts->modified, facts->dateOnly, item.pszText, room);
+    const Row* row = RowAt(item.iItem);
+    if (!row) return;
+    if (item.mask & LVIF_IMAGE) item.iImage = ImageOf(row->entry);
+    if (item.mask & LVIF_PARAM) item.lParam = row->id;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        WriteCell(row->entry, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+}
+
+// Typing a name's first letters goes to the next row that starts so.
+int BrowseWnd::FindTypedRow(const NMLVFINDITEMW* find) {
+    const LVFINDINFOW& wanted = find->lvfi;
+    if (!(wanted.flags & (LVFI_STRING | LVFI_PARTIAL)) || !wanted.psz || rows.empty()) return -1;
+    size_t start = find->iStart > 0 ? static_cast<size_t>(find->iStart) : 0;
+    size_t end = (wanted.flags & LVFI_WRAP) ? start + rows.size() : rows.size();
+    for (size_t step = start; step < end; ++step) {
+        size_t row = step % rows.size();
+        if (StartsWithIgnoringCase(rows[row].entry.name, wanted.psz,
+                                   !(wanted.flags & LVFI_PARTIAL)))
+            return static_cast<int>(row);
+    }
+    return -1;
 }
 
 int BrowseWnd::AddFolderItem(const wchar_t* name) {
-    int row = InsertRow(0, name, kFolderImage, nextItemId++);
-    fileList.SetItemText(row, kTypeColumn, L"Folder");
-    return row;
+    rows.insert(rows.begin(), Row{FolderEntry(name), nextItemId++});
+    fileList.SetItemCount(static_cast<int>(rows.size()));
+    return 0;
 }
 
 // Most recent first, no duplicates, at most ten; the selection names the
@@ -189,19 +177,41 @@ void BrowseWnd::UpdatePathHistory() {
         pathBox.DeleteString(static_cast<int>(pathBox.GetCount() - 1));
 }
 
+BrowseWnd::Row* BrowseWnd::RowAt(int row) {
+    return row >= 0 && static_cast<size_t>(row) < rows.size() ? &rows[static_cast<size_t>(row)]
+                                                              : nullptr;
+}
+
 bool BrowseWnd::GetRowEntry(int row, wchar_t* name, int* image) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = row;
-    item.pszText = name;
-    item.cchTextMax = kNameCapacity;
     name[0] = L'\0';
-    if (!fileList.GetItem(&item)) return false;
-    *image = item.iImage;
+    const Row* shown = RowAt(row);
+    if (!shown) return false;
+    CopyTextCut(name, kNameCapacity, shown->entry.name.c_str());
+    *image = ImageOf(shown->entry);
     return true;
 }
 
-bool BrowseWnd::IsParentRow(int row) { return fileList.GetItemData(row) == 0; }
+bool BrowseWnd::IsParentRow(int row) {
+    const Row* shown = RowAt(row);
+    return shown && shown->id == 0;
+}
+
+int BrowseWnd::FindRow(const wchar_t* name, int* image) {
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const ListedEntry& entry = rows[row].entry;
+        if (entry.name != name) continue;
+        *image = ImageOf(entry);
+        return static_cast<int>(row);
+    }
+    return -1;
+}
+
+void BrowseWnd::RenameRow(int row, const wchar_t* name) {
+    Row* shown = RowAt(row);
+    if (!shown) return;
+    shown->entry.name = name;
+    InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
+}
 
 int BrowseWnd::CountSelectedEntries() {
     int count = 0;
@@ -283,8 +293,7 @@ LRESULT BrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPA
             LayOutChildren();
             break;
         case WM_NOTIFY:
-            OnNotify(reinterpret_cast<const NMHDR*>(lParam));
-            break;
+            return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
         case WM_COMMAND:
             OnCommand(wParam, lParam);
             break;
@@ -308,8 +317,9 @@ void BrowseWnd::BuildChildren() {
     imageList.Create(16, 16, ILC_COLOR24 | ILC_MASK, 0, 10);
     imageList.AddMasked(app->LoadBitmapResource(IDB_FOLDER), kMaskColour);
     imageList.AddMasked(app->LoadBitmapResource(IDB_FILE), kMaskColour);
-    fileList.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_EDITLABELS, client.left,
-                    client.top + kPathBoxFieldHeight, client.right, client.bottom, this, -1);
+    fileList.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_EDITLABELS | LVS_OWNERDATA,
+                    client.left, client.top + kPathBoxFieldHeight, client.right, client.bottom,
+                    this, -1);
     fileList.SetImageList(imageList.GetHandle(), LVSIL_SMALL);
     int width = client.right - client.left;
     fileList.InsertColumn(0, L"Name", LVCFMT_LEFT, 3 * width / 8, 0);
@@ -341,8 +351,10 @@ void BrowseWnd::LayOutChildren() {
                   client.bottom - client.top - fieldHeight, true);
 }
 
-void BrowseWnd::OnNotify(const NMHDR* header) {
-    if (header->hwndFrom != fileList.GetHandle()) return;
+LRESULT BrowseWnd::OnNotify(const NMHDR* header) {
+    if (header->hwndFrom != fileList.GetHandle()) return 0;
+    if (header->code == LVN_ODFINDITEMW)
+        return FindTypedRow(reinterpret_cast<const NMLVFINDITEMW*>(header));
     if (header->code == GN_CONTEXTMENU)
         ShowContextMenu(reinterpret_cast<const NMRGINFO*>(header)->ptAction);
     else if (header->code == LVN_ENDLABELEDITW)
@@ -352,9 +364,10 @@ void BrowseWnd::OnNotify(const NMHDR* header) {
     else if (header->code == static_cast<UINT>(NM_DBLCLK))
         OpenSelectedFolder();
     else if (header->code == LVN_GETDISPINFOW)
-        WriteListedCell(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
+        WriteRowCell(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(header)));
     else if (header->code == LVN_KEYDOWN)
         OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+    return 0;
 }
 
 // The keys of the menus' commands, for the list that has the focus. A view
@@ -427,49 +440,53 @@ void BrowseWnd::FinishRename(const NMLVDISPINFOW* info) {
 }
 
 // A second click on the same header reverses the order; a new listing
-// forgets it.
+// forgets it. Rows of equal keys keep their order.
 void BrowseWnd::SortByColumn(int column) {
     sortDescending = column == sortColumn && !sortDescending;
     sortColumn = column;
-    int rows = fileList.GetItemCount();
-    SortInfo info;
-    info.byNumber = column == kSizeColumn || column == kModifiedColumn;
-    info.descending = sortDescending;
-    info.texts.resize(static_cast<size_t>(rows));
-    info.keys.reserve(static_cast<size_t>(rows));
+    bool byNumber = column == kSizeColumn || column == kModifiedColumn;
+    std::vector<std::wstring> texts(rows.size());
+    std::vector<RowKey> keys(rows.size());
     wchar_t text[kNameCapacity];
-    for (int row = 0; row < rows; ++row) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = row;
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = kNameCapacity;
-        text[0] = L'\0';
-        fileList.GetItem(&item);
-        std::wstring& kept = info.texts[static_cast<size_t>(row)];
-        kept = text;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        const ListedEntry& entry = rows[row].entry;
+        WriteCell(entry, column, text, kNameCapacity);
+        texts[row] = text;
         uint64_t number = column == kSizeColumn       ? ParseSizeText(text)
-                          : column == kModifiedColumn ? ModifiedTime(item.lParam)
+                          : column == kModifiedColumn ? entry.modified
                                                       : 0;
-        info.keys[static_cast<uintptr_t>(item.lParam)] =
-            RowKey{static_cast<uintptr_t>(item.lParam), kept.c_str(), number};
+        keys[row] = RowKey{rows[row].id, texts[row].c_str(), number};
     }
-    fileList.SortItems(CompareItems, reinterpret_cast<LPARAM>(&info));
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&](size_t first, size_t second) {
+        return CompareRows(keys[first], keys[second], byNumber, sortDescending) < 0;
+    });
+    ReorderRows(order);
 }
 
-uint64_t BrowseWnd::ModifiedTime(LPARAM id) const {
-    const RowFacts* facts = ListedFacts(id);
-    return facts ? facts->modified : 0;
-}
-
-int CALLBACK BrowseWnd::CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo) {
-    const SortInfo& info = *reinterpret_cast<const SortInfo*>(sortInfo);
-    static const RowKey kMissing = {UINTPTR_MAX, L"", 0};
-    auto a = info.keys.find(static_cast<uintptr_t>(first));
-    auto b = info.keys.find(static_cast<uintptr_t>(second));
-    return CompareRows(a == info.keys.end() ? kMissing : a->second,
-                       b == info.keys.end() ? kMissing : b->second, info.byNumber, info.descending);
+void BrowseWnd::ReorderRows(const std::vector<size_t>& order) {
+    const UINT kKept = LVIS_SELECTED | LVIS_FOCUSED;
+    std::vector<UINT> states(rows.size());
+    for (int row = fileList.GetNextItem(-1, LVNI_SELECTED); row != -1;
+         row = fileList.GetNextItem(row, LVNI_SELECTED))
+        states[static_cast<size_t>(row)] |= LVIS_SELECTED;
+    int focused = fileList.GetNextItem(-1, LVNI_FOCUSED);
+    if (focused != -1) states[static_cast<size_t>(focused)] |= LVIS_FOCUSED;
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    for (size_t old : order) sorted.push_back(std::move(rows[old]));
+    rows.swap(sorted);
+    int top = fileList.GetTopIndex();
+    fileList.SetItemState(-1, 0, LVIS_SELECTED);
+    for (size_t row = 0; row < order.size(); ++row)
+        if (states[order[row]])
+            fileList.SetItemState(static_cast<int>(row), states[order[row]], kKept);
+    // Focusing a row scrolls it into view; the list stays where the user left it.
+    RECT bounds;
+    if (fileList.GetTopIndex() != top && fileList.GetSubItemRect(0, 0, LVIR_BOUNDS, &bounds))
+        fileList.Scroll(0, (top - fileList.GetTopIndex()) * (bounds.bottom - bounds.top));
+    InvalidateRect(fileList.GetHandle(), nullptr, TRUE);
 }
 
 void BrowseWnd::ShowDownloadPanel(bool show) {

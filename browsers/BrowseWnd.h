@@ -63,7 +63,7 @@ class BrowseWnd : public BaseWnd {
     // the last listed first, as if each had been inserted at the top in turn;
     // ids follow the listing's order. The list paints once, when all are in.
     // A list of places rather than a folder (the drives) has no parent entry.
-    void ShowListing(const std::vector<ListedEntry>& entries, bool withParent = true);
+    void ShowListing(std::vector<ListedEntry> entries, bool withParent = true);
     int AddFolderItem(const wchar_t* name);
     void UpdatePathHistory();
 
@@ -87,6 +87,9 @@ class BrowseWnd : public BaseWnd {
     // Reads a row's name (up to kNameCapacity characters) and image index.
     bool GetRowEntry(int row, wchar_t* name, int* image);
     bool IsParentRow(int row);
+    // The row of exactly that name (the list's own search ignores case), -1 when none.
+    int FindRow(const wchar_t* name, int* image);
+    void RenameRow(int row, const wchar_t* name);
     int CountSelectedEntries();
     // The selected entries as transfer items, the parent entry left out: names
     // alone, or joined to the folder when one is given.
@@ -108,31 +111,24 @@ class BrowseWnd : public BaseWnd {
   private:
     void BuildChildren();
     void LayOutChildren();
-    void OnNotify(const NMHDR* header);
+    LRESULT OnNotify(const NMHDR* header);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void ShowContextMenu(POINT screenPoint);
     void SortByColumn(int column);
+    // Puts the rows in that order (old row indices); selection and focus stay with their rows.
+    void ReorderRows(const std::vector<size_t>& order);
     void OpenSelectedFolder();
     void OpenFocusedFolder();
     void OnListKey(WORD key);
-    // What the listing said of a row that is still as listed; null for the
-    // parent entry and for rows added since.
-    struct RowFacts {
-        uint64_t size;
-        uint64_t modified;
-        bool folder;
-        bool dateOnly;
-    };
-    const RowFacts* ListedFacts(LPARAM id) const;
-    uint64_t ModifiedTime(LPARAM id) const;
-    void WriteListedCell(NMLVDISPINFOW* info);
+    struct Row;
+    // Null for an index outside the rows.
+    Row* RowAt(int row);
+    void WriteRowCell(NMLVDISPINFOW* info);
+    int FindTypedRow(const NMLVFINDITEMW* find);
     void FinishRename(const NMLVDISPINFOW* info);
     void ChoosePathFromHistory();
-    int InsertRow(int index, const wchar_t* name, int image, LPARAM id);
-    void InsertEntry(int index, const ListedEntry& entry, LPARAM id);
     void ReportNewFolder(int result);
     void ShowPanel(ProgressPanel& panel, int resourceId, bool show);
-    static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM sortInfo);
 
     ImageListObj imageList;
     ListViewCtl fileList;
@@ -143,7 +139,13 @@ class BrowseWnd : public BaseWnd {
     uint32_t nextItemId;
     int sortColumn;
     bool sortDescending;
-    // The facts of the listing shown, by item id from the first listed.
-    uint32_t firstListedId;
-    std::vector<RowFacts> listedFacts;
+    // The rows shown, in the list's order: the list keeps none of them itself
+    // (it asks for what it paints), which holds a large folder in a fraction
+    // of the memory. Id 0 is the parent entry; the listed entries' ids follow
+    // the listing's order, folders made here take the next ones.
+    struct Row {
+        ListedEntry entry;
+        uint32_t id;
+    };
+    std::vector<Row> rows;
 };

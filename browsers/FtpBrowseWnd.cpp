@@ -1,6 +1,7 @@
 #include "browsers/FtpBrowseWnd.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "browsers/NameInputDlg.h"
 #include "frame/FrameWnd.h"
@@ -71,7 +72,7 @@ void FtpBrowseWnd::Refresh() {
         entries.back().dateOnly = IsDayOnly(entries.back().modified);
     }
     engine.FindClose();
-    ShowListing(entries);
+    ShowListing(std::move(entries));
     UpdatePathHistory();
 }
 
@@ -138,7 +139,7 @@ int FtpBrowseWnd::RenameItem(const wchar_t* oldName, const wchar_t* newName) {
     if (replacing || row == -1)
         Refresh();
     else
-        GetFileList().SetItemText(row, 0, newName);
+        RenameRow(row, newName);
     return 1;
 }
 
@@ -147,18 +148,6 @@ int FtpBrowseWnd::RenameItem(const wchar_t* oldName, const wchar_t* newName) {
 bool FtpBrowseWnd::MayReplace(const wchar_t* name) {
     std::wstring question = std::wstring(name) + L" already exists. Replace it?";
     return MessageBoxW(hwnd, question.c_str(), L"Rename", MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-// The row of exactly that name, -1 when none: the list's own search ignores case.
-int FtpBrowseWnd::FindRow(const wchar_t* name, int* image) {
-    LVFINDINFOW find = {};
-    find.flags = LVFI_STRING;
-    find.psz = name;
-    wchar_t rowName[kNameCapacity];
-    ListViewCtl& list = GetFileList();
-    for (int row = list.FindItem(-1, &find); row != -1; row = list.FindItem(row, &find))
-        if (GetRowEntry(row, rowName, image) && wcscmp(rowName, name) == 0) return row;
-    return -1;
 }
 
 void FtpBrowseWnd::DeleteFolderItem(const wchar_t* name) {

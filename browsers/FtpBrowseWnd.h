@@ -53,7 +53,6 @@ class FtpBrowseWnd : public BrowseWnd {
 
   private:
     void DownloadSelection();
-    int FindRow(const wchar_t* name, int* image);
     bool MayReplace(const wchar_t* name);
     // Worker reports go to the panels; the panels' buttons end or cancel the run.
     void OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam);

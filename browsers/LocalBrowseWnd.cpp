@@ -1,6 +1,7 @@
 #include "browsers/LocalBrowseWnd.h"
 
 #include <cwchar>
+#include <utility>
 
 #include "browsers/FolderTreeDelete.h"
 #include "framework/LocalPath.h"
@@ -63,7 +64,7 @@ void LocalBrowseWnd::Refresh() {
         if (IsDotEntry(data.cFileName)) continue;
         entries.push_back(ListedEntry::Of(data));
     }
-    ShowListing(entries, !directory.IsDriveList());
+    ShowListing(std::move(entries), !directory.IsDriveList());
     UpdatePathHistory();
 }
 

@@ -123,6 +123,10 @@ UINT ListViewCtl::GetItemState(int item, UINT mask) {
 
 int ListViewCtl::GetItemCount() { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
 
+int ListViewCtl::GetTopIndex() { return static_cast<int>(Send(LVM_GETTOPINDEX, 0, 0)); }
+
+bool ListViewCtl::Scroll(int dx, int dy) { return Send(LVM_SCROLL, dx, dy) != 0; }
+
 UINT ListViewCtl::GetSelectedCount() { return static_cast<UINT>(Send(LVM_GETSELECTEDCOUNT, 0, 0)); }
 
 HWND ListViewCtl::EditLabel(int item) {

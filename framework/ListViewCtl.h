@@ -37,6 +37,9 @@ class ListViewCtl : public BaseWnd {
     bool SetItemState(int item, UINT state, UINT mask);
     UINT GetItemState(int item, UINT mask);
     int GetItemCount();
+    int GetTopIndex();
+    // In pixels; a report view scrolls by whole rows.
+    bool Scroll(int dx, int dy);
     UINT GetSelectedCount();
     HWND EditLabel(int item);
     bool SortItems(PFNLVCOMPARE compare, LPARAM parameter);

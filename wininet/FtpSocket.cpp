@@ -43,22 +43,23 @@ void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs) {
     replyBoundMs = replyMs;
 }
 
-FtpSocket::FtpSocket()
-    : network_(WSACreateEvent()), abort_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+FtpSocket::FtpSocket() = default;
 
 FtpSocket::~FtpSocket() {
     Close();
-    WSACloseEvent(network_);
-    CloseHandle(abort_);
+    if (wake_) WSACloseEvent(wake_);
 }
 
-// The event selection also makes the socket non-blocking.
+// The event selection also makes the socket non-blocking. The event is made
+// with the first socket and kept: under Wine every event made and closed is a
+// round trip to the server, paid per file on a tree of small files.
 DWORD FtpSocket::Adopt(SOCKET socket) {
     socket_ = socket;
     peer_ = sockaddr_storage();
     if (socket == INVALID_SOCKET) return ERROR_INTERNET_CANNOT_CONNECT;
-    return WSAEventSelect(socket, network_, kNetworkEvents) == 0 ? 0
-                                                                 : ERROR_INTERNET_CANNOT_CONNECT;
+    if (!wake_) wake_ = WSACreateEvent();
+    if (!wake_) return ERROR_INTERNET_CANNOT_CONNECT;
+    return WSAEventSelect(socket, wake_, kNetworkEvents) == 0 ? 0 : ERROR_INTERNET_CANNOT_CONNECT;
 }
 
 DWORD FtpSocket::Create(int family) {
@@ -66,21 +67,20 @@ DWORD FtpSocket::Create(int family) {
     return Adopt(socket(family, SOCK_STREAM, IPPROTO_TCP));
 }
 
-// Waits on events rather than polling: under Wine an event wakes the waiter
-// sooner, and an abort sets its own event, so a blocked call returns at once.
+// Waits on the event rather than polling: under Wine an event wakes the
+// waiter sooner, and an abort sets the same event, so a blocked call returns at once.
 DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
     ULONGLONG idle = GetTickCount64() + idleBoundMs;
     if (!deadline || idle < deadline) deadline = idle;
-    HANDLE wakers[] = {abort_, network_};
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         ULONGLONG now = GetTickCount64();
         if (now >= deadline) return ERROR_INTERNET_TIMEOUT;
-        DWORD woken = WaitForMultipleObjects(2, wakers, FALSE, static_cast<DWORD>(deadline - now));
+        DWORD woken = WaitForSingleObject(wake_, static_cast<DWORD>(deadline - now));
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        if (woken != WAIT_OBJECT_0 + 1) continue;
+        if (woken != WAIT_OBJECT_0) continue;
         WSANETWORKEVENTS happened;
-        if (WSAEnumNetworkEvents(socket_, network_, &happened) != 0)
+        if (WSAEnumNetworkEvents(socket_, wake_, &happened) != 0)
             return ErrorFromSocket(WSAGetLastError());
         if ((happened.lNetworkEvents & FD_CONNECT) && happened.iErrorCode[FD_CONNECT_BIT])
             return ErrorFromSocket(happened.iErrorCode[FD_CONNECT_BIT]);
@@ -197,9 +197,11 @@ void FtpSocket::FinishSending() {
     shutdown(socket_, SD_SEND);
 }
 
+// The flag is set before the event, so whoever the event wakes sees it.
 void FtpSocket::Abort() {
     aborted_ = true;
-    SetEvent(abort_);
+    HANDLE wake = wake_;
+    if (wake) SetEvent(wake);
 }
 
 void FtpSocket::AbortWithReset() {

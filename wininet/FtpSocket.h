@@ -75,8 +75,8 @@ class FtpSocket {
     // Atomic because an abort on another thread reads it while the owner sets it.
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> aborted_{false};
-    const WSAEVENT network_;
-    const HANDLE abort_;
+    // Signalled by the socket's events and by an abort; made with the first socket.
+    std::atomic<WSAEVENT> wake_{nullptr};
     bool connecting_ = false;
     sockaddr_storage peer_ = {};  // asked once: it never changes, and each question costs
     std::unique_ptr<TlsStream> tls_;

@@ -79,10 +79,16 @@ TEST_F(LocalBrowseWndTest, ListsNewestFirstUnderTheParentAndSortsByColumn) {
     EXPECT_EQ((Names{L"1.50kb", L"File", L"Folder"}),
               (Names{Cell(big, 1), Cell(big, 2), Cell(RowOf(L"sub"), 2)}));
 
+    Select({L"sub"});
     Notify(LVN_COLUMNCLICK, 0);
     EXPECT_EQ((Names{L"..", L"big.bin", L"small.txt", L"sub"}), Rows());
     Notify(LVN_COLUMNCLICK, 0);  // the same header again: reversed, the parent still on top
     EXPECT_EQ((Names{L"..", L"sub", L"small.txt", L"big.bin"}), Rows());
+    EXPECT_EQ(1, List().GetNextItem(-1, LVNI_SELECTED));  // the selection moved with its row
+    EXPECT_EQ(-1, List().GetNextItem(1, LVNI_SELECTED));
+    // A name's start typed, in any case.
+    LVFINDINFOW typed = {LVFI_PARTIAL | LVFI_WRAP, L"BI", 0, {}, 0};
+    EXPECT_EQ(3, List().FindItem(-1, &typed));
 }
 
 TEST_F(LocalBrowseWndTest, PathHistoryKeepsTenNewestFirst) {
