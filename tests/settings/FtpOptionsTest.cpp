@@ -35,7 +35,6 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     key.SetDword(config, L"Use Passive Semantics", 0x100);  // nothing in the low byte
     key.SetDword(config, L"Proxy Port", 8021);
     key.SetString(config, L"Proxy Server", L"proxy.example");
-    key.SetString(config, L"Existing File Option", L"1");  // wrong type: its default stays
     FtpOptions stored;
     stored.Load(store);
     EXPECT_EQ(std::wstring(127, L'p'), stored.GetAnonymousPassword());
@@ -43,7 +42,6 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     EXPECT_EQ(7u, stored.GetTransferType());
     EXPECT_EQ(8021u, stored.GetProxyPort());
     EXPECT_STREQ(L"proxy.example", stored.GetProxyServer());
-    EXPECT_EQ(static_cast<DWORD>(existingPrompt), stored.GetExistingFileOption());
     stored.Save(store);
     EXPECT_EQ(1u, key.GetDword(config, L"Use Proxy"));
     EXPECT_EQ(1u, key.GetDword(config, L"Use Passive Semantics"));
