@@ -4,28 +4,6 @@
 
 #include "ftp/TransferWalk.h"
 
-namespace {
-
-// The records' fields in their order, the failure counts last; the tests' byte
-// counts fit in 32 bits.
-void CopyCounters(UINT message, WPARAM wParam, DWORD* words) {
-    auto copy = [words](std::initializer_list<DWORD> fields) {
-        std::copy(fields.begin(), fields.end(), words);
-    };
-    const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
-    const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
-    if (message == WM_DOWNLOAD_PROGRESS)
-        copy({d.filesDone, d.foldersEntered, DWORD(d.totalBytes), DWORD(d.currentFileSize),
-              DWORD(d.currentFileBytes), d.elapsedMs, d.failures.files, d.failures.folders,
-              d.failures.runFailed});
-    else
-        copy({u.filesDone, DWORD(u.totalBytes), DWORD(u.currentFileSize), DWORD(u.currentFileBytes),
-              u.elapsedMs, u.foldersCreated, u.failures.files, u.failures.folders,
-              u.failures.runFailed});
-}
-
-}  // namespace
-
 TransferRecorder::TransferRecorder() {
     RegisterProgramWindowClass(GetWinApp()->GetInstance(), L"TransferRecorder");
     Create(L"TransferRecorder", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
@@ -34,15 +12,21 @@ TransferRecorder::TransferRecorder() {
 LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message < WM_DOWNLOAD_FILE || message > WM_DOWNLOAD_ERROR)
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
+    const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
+    const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
     bool progress = message == WM_DOWNLOAD_PROGRESS || message == WM_UPLOAD_PROGRESS;
     Event event = {message, L"", L"", {}};
-    if (progress)
-        CopyCounters(message, wParam, event.counters);
+    if (message == WM_DOWNLOAD_PROGRESS)
+        event.progress = {d.filesDone, d.foldersEntered, d.totalBytes, d.currentFileBytes,
+                          d.failures};
+    else if (message == WM_UPLOAD_PROGRESS)
+        event.progress = {u.filesDone, u.foldersCreated, u.totalBytes, u.currentFileBytes,
+                          u.failures};
     else if (wParam)
         event.text = reinterpret_cast<const wchar_t*>(wParam);
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);
     events.push_back(event);
-    if (progress && onProgress) onProgress(event.counters);
+    if (progress && onProgress) onProgress(event.progress);
     if (message != WM_DOWNLOAD_ERROR && message != WM_UPLOAD_ERROR) return 0;
     LRESULT answer = answers.empty() ? answerIgnore : answers.front();
     if (!answers.empty()) answers.pop_front();
@@ -56,10 +40,10 @@ Names TransferRecorder::Collect(UINT message, std::wstring Event::*field) const 
     return values;
 }
 
-const DWORD* TransferRecorder::LastCounters(UINT message) const {
-    static const DWORD none[9] = {};
+const TransferRecorder::Progress& TransferRecorder::LastProgress(UINT message) const {
+    static const Progress none = {};
     for (auto event = events.rbegin(); event != events.rend(); ++event)
-        if (event->message == message) return event->counters;
+        if (event->message == message) return event->progress;
     return none;
 }
 

@@ -22,10 +22,17 @@ using Names = std::vector<std::wstring>;
 // the workers send and answers their error prompts from a script (then Ignore).
 class TransferRecorder : public BaseWnd {
   public:
+    // A progress report's figures, in one shape for both ways.
+    struct Progress {
+        DWORD filesDone, folders;  // folders entered or created
+        ULONGLONG totalBytes, fileBytes;
+        FailureCounts failures;
+        std::vector<ULONGLONG> Counts() const { return {filesDone, folders, totalBytes}; }
+    };
     struct Event {
         UINT message;
         std::wstring text, name;  // wParam and lParam texts
-        DWORD counters[9];  // a progress report's fields, in its record's order, failures last
+        Progress progress;
     };
 
     TransferRecorder();
@@ -34,11 +41,11 @@ class TransferRecorder : public BaseWnd {
     Names TextsOf(UINT message) const { return Collect(message, &Event::text); }
     Names NamesOf(UINT message) const { return Collect(message, &Event::name); }
     int Count(UINT message) const { return static_cast<int>(TextsOf(message).size()); }
-    const DWORD* LastCounters(UINT message) const;
+    const Progress& LastProgress(UINT message) const;
 
     std::vector<Event> events;
     std::deque<LRESULT> answers;
-    std::function<void(const DWORD* counters)> onProgress;
+    std::function<void(const Progress& progress)> onProgress;
 
   protected:
     Names Collect(UINT message, std::wstring Event::*field) const;

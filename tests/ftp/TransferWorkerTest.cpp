@@ -140,8 +140,9 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
                          L"\n550 Permission denied."}),
               errors);
     // The panel's failure counts: files, folders, and no failed run.
-    const DWORD* counters = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
-    EXPECT_EQ((std::vector<DWORD>{1, 2, 0}), std::vector<DWORD>(counters + 6, counters + 9));
+    const FailureCounts& failed = recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures;
+    EXPECT_EQ((std::vector<DWORD>{1, 2, 0}),
+              (std::vector<DWORD>{failed.files, failed.folders, failed.runFailed}));
 }
 
 // A file the server fails after 150 (nothing sent or a little, then 451)
@@ -157,14 +158,14 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     EXPECT_EQ("precious", ReadBytes(Local(L"empty-fail")));
     EXPECT_EQ("precious", ReadBytes(Local(L"truncated")));
     EXPECT_EQ(3, recorder.Count(WM_DOWNLOAD_FILE));  // the Retry opened it afresh
-    EXPECT_EQ(2u, recorder.LastCounters(WM_DOWNLOAD_PROGRESS)[6]);
+    EXPECT_EQ(2u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
 
     recorder.events.clear();
     WriteBytes(Remote(L"after"), "after");
     local.MakeFolder(L"dropped");
     Download({L"Fafter", L"Dhang-up"}, L"dropped");
     EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR));
-    EXPECT_EQ(1u, recorder.LastCounters(WM_DOWNLOAD_PROGRESS)[8]);
+    EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.runFailed);
     EXPECT_EQ(Names{}, FilesBelow(Local(L"dropped")));
     EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
 }
@@ -205,9 +206,9 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     Names fromB = {sent[1], sent[2]};
     std::sort(fromB.begin(), fromB.end());
     EXPECT_EQ((Names{L"Grüße 名前.bin", L"x"}), fromB);
-    // Files done (the last one counted), total bytes, folders created.
-    const DWORD* up = recorder.LastCounters(WM_UPLOAD_PROGRESS);
-    EXPECT_EQ((std::vector<DWORD>{6, totalBytes, 5}), (std::vector<DWORD>{up[0], up[1], up[5]}));
+    // Files done (the last one counted), folders created, total bytes.
+    const std::vector<ULONGLONG> counts = {6, 5, totalBytes};
+    EXPECT_EQ(counts, recorder.LastProgress(WM_UPLOAD_PROGRESS).Counts());
     EXPECT_EQ(1, recorder.Count(WM_UPLOAD_ENDED));
 
     // Back with file notices an interval apart: the first file's, then at the end the last one's.
@@ -226,9 +227,8 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
               recorder.NamesOf(WM_DOWNLOAD_FOLDER));
     EXPECT_EQ(Local(L"back\\B\\deep\\deeper"), recorder.TextsOf(WM_DOWNLOAD_FOLDER)[2]);
     EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
-    // Files done, folders entered, total bytes: the last report follows the last count.
-    const DWORD* down = recorder.LastCounters(WM_DOWNLOAD_PROGRESS);
-    EXPECT_EQ((std::vector<DWORD>{6, 5, totalBytes}), std::vector<DWORD>(down, down + 3));
+    // Folders entered this time: the last report follows the last count.
+    EXPECT_EQ(counts, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).Counts());
     EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
     EXPECT_EQ(WM_DOWNLOAD_ENDED, recorder.events.back().message);
     EXPECT_EQ(startDir, CurrentDir());
@@ -276,10 +276,9 @@ TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
     for (bool upload : {false, true}) {
         SCOPED_TRACE(upload ? "upload" : "download");
         app.options.SetExistingFileOption(existingOverwrite);
-        const int fileBytes = upload ? 3 : 4, totalBytes = upload ? 1 : 2;
         bool midway = false;  // by the bytes of the current file
-        recorder.onProgress = [&midway, fileBytes](const DWORD* counters) {
-            midway = counters[fileBytes] > 100000;
+        recorder.onProgress = [&midway](const auto& progress) {
+            midway = progress.fileBytes > 100000;
         };
         ASSERT_EQ(S_OK, Start(upload, {upload ? L"Dup" : L"Dbig"}, local.Path()));
         ASSERT_TRUE(PumpUntil([&midway] { return midway; }));
@@ -313,8 +312,8 @@ TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
             std::find_if(recorder.events.begin(), recorder.events.end(),
                          [progress](const auto& event) { return event.message == progress; });
         ASSERT_NE(recorder.events.end(), first);
-        EXPECT_GE(first->counters[fileBytes], partial.size());
-        EXPECT_EQ(whole.size() - partial.size(), recorder.LastCounters(progress)[totalBytes]);
+        EXPECT_GE(first->progress.fileBytes, partial.size());
+        EXPECT_EQ(whole.size() - partial.size(), recorder.LastProgress(progress).totalBytes);
     }
 }
 
