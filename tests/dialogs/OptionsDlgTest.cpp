@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "dialogs/OptionsDlg.h"
@@ -34,14 +35,11 @@ void ClickTab(HWND dialog, int index) {
     SendMessageW(tabs, WM_LBUTTONUP, 0, middle);
 }
 
-void ExpectSameOptions(const FtpOptions& expected, const FtpOptions& actual) {
-    EXPECT_STREQ(expected.GetAnonymousPassword(), actual.GetAnonymousPassword());
-    EXPECT_EQ(expected.GetExistingFileOption(), actual.GetExistingFileOption());
-    EXPECT_EQ(expected.GetUseProxy(), actual.GetUseProxy());
-    EXPECT_STREQ(expected.GetProxyServer(), actual.GetProxyServer());
-    EXPECT_EQ(expected.GetProxyPort(), actual.GetProxyPort());
-    EXPECT_EQ(expected.GetTransferType(), actual.GetTransferType());
-    EXPECT_EQ(expected.GetUsePassive(), actual.GetUsePassive());
+// Every value the dialog edits, comparable as a whole.
+auto Values(const FtpOptions& o) {
+    return std::make_tuple(std::wstring(o.GetAnonymousPassword()), o.GetExistingFileOption(),
+                           o.GetUseProxy(), std::wstring(o.GetProxyServer()), o.GetProxyPort(),
+                           o.GetTransferType(), o.GetUsePassive());
 }
 
 }  // namespace
@@ -125,7 +123,7 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
     };
     FtpOptions expected;
     OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
-    ExpectSameOptions(expected, options);
+    EXPECT_EQ(Values(expected), Values(options));
     for (const auto& row : rows) {
         std::wstring text = L"row" + std::to_wstring(&row - rows) + L"@example.org";
         SCOPED_TRACE(text);
@@ -155,7 +153,7 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
             expected.SetProxyPort(row.port);
             expected.SetTransferType(row.transfer);
         }
-        ExpectSameOptions(expected, options);
+        EXPECT_EQ(Values(expected), Values(options));
     }
     // Codes another version may have stored, and a port too large for a signed conversion.
     options.SetExistingFileOption(9);
@@ -163,5 +161,5 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
     options.SetProxyPort(4000000000u);
     expected = options;
     OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
-    ExpectSameOptions(expected, options);
+    EXPECT_EQ(Values(expected), Values(options));
 }

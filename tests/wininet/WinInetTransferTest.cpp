@@ -55,21 +55,20 @@ bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
 class FtpTransfer : public FtpServerTest {
   protected:
     // The test's folder on pyftpdlib and, where it runs, vsftpd's upload folder,
-    // each with its folder on disk and the server's own log of uploads.
+    // each with the server's own log of uploads.
     struct Server {
         HINTERNET connection;
-        std::wstring folderOnDisk;
         std::string uploadLog;
     };
     std::vector<Server> WritableServers() {
         std::string log, port, root;
         FixtureVariable("CORVANE_FTP_UPLOAD_LOG", log);
-        std::vector<Server> servers = {{connection_, LocalPath(L""), log}};
+        std::vector<Server> servers = {{connection_, log}};
         if (FixtureVariable("CORVANE_VSFTPD_PORT", port) &&
             FixtureVariable("CORVANE_VSFTPD_ROOT", root) &&
             (vsftpd_ = ConnectAs(nullptr, nullptr, PortFrom(port))) &&
             FtpSetCurrentDirectoryW(vsftpd_, L"pub"))
-            servers.push_back({vsftpd_, WinePath(root) + L"\\pub", root + "/../vsftpd.log"});
+            servers.push_back({vsftpd_, root + "/../vsftpd.log"});
         return servers;
     }
     void TearDown() override {
