@@ -2,7 +2,7 @@
 
 #include "ftp/EntryName.h"
 
-// Names that lead out of the folder are refused through the view's rename.
+// The names that pass; those that lead out of the folder are refused through the view's rename.
 TEST(EntryName, AcceptsOrdinaryNames) {
     for (const wchar_t* name :
          {L"a", L"...", L"..hidden", L"with blank", L" lead", L"\u00e9t\u00e9"})
