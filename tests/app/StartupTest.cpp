@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/ProgramEntry.h"
-#include "framework/TextUtil.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "support/ScratchKey.h"
+#include "support/TestSession.h"
 
 namespace {
 
@@ -62,9 +62,7 @@ TEST(Startup, AFailedWriteIsToldWithTheSystemsReason) {
     RegCloseKey(product);
     StartedApp app;
     ASSERT_TRUE(app.Startup());
-    SessionInfo session = {};
-    CopyText(session.name, L"kept");
-    app.sessions.AddIfAbsent(session);
+    app.sessions.AddIfAbsent(MakeSession(L"kept"));
     DialogDriver answerer(Pressing({IDOK}));
     app.frame.HandleCommand(IDM_OPTIONS, 0, 0);
     app.Shutdown();

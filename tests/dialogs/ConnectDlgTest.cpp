@@ -9,24 +9,11 @@
 #include "dialogs/ConnectDlg.h"
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
-#include "settings/SessionInfo.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
+#include "support/TestSession.h"
 
 namespace {
-
-SessionInfo MakeSession(const wchar_t* name, const wchar_t* host, const wchar_t* user, DWORD port,
-                        bool anonymous) {
-    SessionInfo session = {};
-    CopyText(session.name, name);
-    CopyText(session.host, host);
-    CopyText(session.user, user);
-    CopyText(session.password, L"pw");
-    session.port = port;
-    session.bSaveHost = 1;
-    session.bAnonymous = anonymous;
-    return session;
-}
 
 class ConnectDlgTest : public ::testing::Test {
   protected:
@@ -106,11 +93,14 @@ TEST_F(ConnectDlgTest, NewHostIsCheckedBeforeItConnects) {
 // login is the options' e-mail address, since no password is saved for it.
 TEST_F(ConnectDlgTest, SavedSessionsShowWhatFitsThemAndCancelKeepsTheRecord) {
     app.options.SetAnonymousPassword(L"me@example.org");
-    SessionInfo anonymous = MakeSession(L"work", L"w.example.org", L"", 2121, true);
-    anonymous.password[0] = L'\0';
+    SessionInfo anonymous = MakeSession(L"work", L"w.example.org", 2121);
+    anonymous.bSaveHost = anonymous.bAnonymous = 1;
     app.sessions.AddIfAbsent(anonymous);
     // "work" was saved before the encryption choice existed.
-    SessionInfo home = MakeSession(L"home", L"h.example.org", L"me", 0, false);
+    SessionInfo home = MakeSession(L"home", L"h.example.org", 0);
+    CopyText(home.user, L"me");
+    CopyText(home.password, L"pw");
+    home.bSaveHost = 1;
     home.encryption = kTlsIfAvailable;
     app.sessions.AddIfAbsent(home);
     dialog.SetSessions(&app.sessions);

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "browsers/BrowseWnd.h"
-#include "framework/TextUtil.h"
 #include "FrameProbe.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FrameTest.h"
+#include "support/TestSession.h"
 
 // A plain browse window standing in for a connection's view.
 class StandInView : public BrowseWnd {
@@ -27,11 +27,8 @@ class StandInView : public BrowseWnd {
 class FrameWndTest : public FrameTest {
   protected:
     void SetUp() override {
-        for (const wchar_t* name : {L"alpha", L"beta", L"New Host"}) {
-            SessionInfo session = {};
-            CopyText(session.name, name);
-            app.sessions.AddIfAbsent(session);
-        }
+        for (const wchar_t* name : {L"alpha", L"beta", L"New Host"})
+            app.sessions.AddIfAbsent(MakeSession(name));
         FrameTest::SetUp();
     }
 

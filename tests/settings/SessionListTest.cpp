@@ -2,20 +2,12 @@
 #include <string>
 
 #include "RegistryTest.h"
-#include "framework/TextUtil.h"
 #include "settings/SessionList.h"
+#include "support/TestSession.h"
 
 namespace {
 
 using SessionListTest = RegistryTest;
-
-SessionInfo MakeSession(const std::wstring& name, DWORD port = 21) {
-    SessionInfo session = {};
-    CopyText(session.name, name.c_str());
-    CopyText(session.host, L"host.example");
-    session.port = port;
-    return session;
-}
 
 }  // namespace
 
@@ -27,7 +19,7 @@ TEST(SessionList, NamesAreExactAndNeverShareARegistryKey) {
     for (const std::wstring& refused :
          {std::wstring(L"Home"), std::wstring(L"home"), std::wstring(), std::wstring(L"dir\\sub"),
           std::wstring(256, L'x')})
-        EXPECT_FALSE(list.AddIfAbsent(MakeSession(refused, 2121))) << refused;
+        EXPECT_FALSE(list.AddIfAbsent(MakeSession(refused, L"host.example", 2121))) << refused;
     ASSERT_EQ(1u, list.GetCount());
     EXPECT_EQ(21u, list.FindByName(L"Home")->port);
     EXPECT_EQ(nullptr, list.FindByName(L"home"));
@@ -36,7 +28,7 @@ TEST(SessionList, NamesAreExactAndNeverShareARegistryKey) {
 TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     ASSERT_TRUE(store.Open());
     key.SetDword(L"Runtime", L"hWnd", 5);
-    SessionInfo work = MakeSession(L"Work", 2121);
+    SessionInfo work = MakeSession(L"Work", L"host.example", 2121);
     CopyText(work.user, L"user");
     CopyText(work.password, L"secret");
     work.bSaveHost = work.bAnonymous = work.bSavePassword = 1;
