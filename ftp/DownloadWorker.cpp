@@ -109,11 +109,16 @@ void DownloadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, localFile);
         return;
     }
-    bool resume = false;
     const LocalFolderNames& names = folderNames.back();
-    if ((!names.Holds(ItemText(node)) && !names.Holds(PartName(node))) ||
-        MayWriteLocalFile(node, &resume))
-        OpenAndCopy(node, resume);
+    if (!names.Holds(ItemText(node)) && !names.Holds(PartName(node))) {
+        OpenAndCopy(node, false);
+        return;
+    }
+    // The file before may be this one's namesake (a listing may repeat a
+    // name): its move comes before this file's target and part are looked at.
+    if (SettleHeldWork()) return;
+    bool resume = false;
+    if (MayWriteLocalFile(node, &resume)) OpenAndCopy(node, resume);
 }
 
 // Asks the existing-file rule about the target, or about the part file a
@@ -147,15 +152,37 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
         Failed(node, kFileFailure, localFile);
         return;
     }
-    HINTERNET remote = offset == 0 || engine.RestartAt(offset)
-                           ? engine.OpenRemoteFile(name, GENERIC_READ, type)
-                           : nullptr;
-    FILE* local = remote ? _wfopen(partFile, offset ? L"ab" : L"wb") : nullptr;
-    if (!local) {
-        if (remote) InternetCloseHandle(remote);
-        Failed(node, kFileFailure, localFile);
-        return;
+    HINTERNET remote = nullptr;
+    FILE* local = OpenRemoteAndPart(node, type, offset, &remote);
+    if (local) CopyOpenFile(node, remote, local, size, offset);
+}
+
+// A new part file is made while the server is asked; one already there (a cut
+// transfer's data, or the copy a resume starts from) is opened only once the
+// server agreed to send. Null when
+// the file cannot go on now, which is reported.
+FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
+                                        HINTERNET* remote) {
+    bool newPart = offset == 0 && !folderNames.back().Holds(PartName(node));
+    StartLocalSteps(newPart);
+    *remote = offset == 0 || engine.RestartAt(offset)
+                  ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
+                  : nullptr;
+    FILE* local = FinishLocalSteps();
+    if (!newPart && *remote && !unmoved) local = _wfopen(partFile, offset ? L"ab" : L"wb");
+    if (*remote && local && !unmoved) return local;
+    if (*remote) InternetCloseHandle(*remote);
+    if (local) {
+        fclose(local);
+        DeleteFileW(partFile);  // only a new, empty one is open here
     }
+    // The file before could not take its place: it goes first, this one after.
+    if (!ReportUnmoved()) Failed(node, kFileFailure, localFile);
+    return nullptr;
+}
+
+void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size,
+                                  ULONGLONG offset) {
     folderNames.back().Add(PartName(node));
     BufferLocalStream(local);
     engineState.PutRemoteFile(remote);
@@ -165,8 +192,8 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     bool closed = engineState.CloseRemoteFile();
     closed = fclose(local) == 0 && closed;
     engineState.localFile = nullptr;
-    if (end == CopyEnd::complete && closed && ReplaceTarget(node)) {
-        ++counters.filesDone;
+    if (end == CopyEnd::complete && closed) {
+        HoldFinishedFile(node, size);
         ReportProgress(false);
         DropItem(node);
         return;
@@ -178,13 +205,62 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
 
 // Only a target known to be there is replaced: one that appeared since the
 // folder was read was never asked about, so the move fails and says so.
-bool DownloadWorker::ReplaceTarget(Node* node) {
+void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
+    DWORD flags = folderNames.back().Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
+    finished.reset(new FinishedFile{ItemText(node), partFile, localFile, flags, size});
+}
+
+// The move of the file held, and this one's new part file when createPart.
+void DownloadWorker::StartLocalSteps(bool createPart) {
+    LocalFileSteps::Batch batch;
+    if (finished) {
+        batch.movePart = finished->part;
+        batch.moveTarget = finished->target;
+        batch.moveFlags = finished->moveFlags;
+    }
+    if (createPart) batch.createPath = partFile;
+    moving = std::move(finished);
+    steps.Start(std::move(batch));
+}
+
+// A moved file counts as done; one that could not be moved waits in unmoved
+// for the prompt. Gives the new part file, if one was asked for and made.
+FILE* DownloadWorker::FinishLocalSteps() {
+    LocalFileSteps::Result result = steps.Finish();
+    if (moving && result.moved) Moved(*moving);
+    if (moving && !result.moved) unmoved = std::move(moving);
+    moving.reset();
+    return result.created;
+}
+
+void DownloadWorker::Moved(const FinishedFile& file) {
     LocalFolderNames& names = folderNames.back();
-    DWORD flags = names.Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (!MoveFileExW(partFile, localFile, flags)) return false;
-    names.Remove(PartName(node));
-    names.Add(ItemText(node));
+    names.Remove(file.name + kPartSuffix);
+    names.Add(file.name);
+    ++counters.filesDone;
+    ReportProgress(false);
+}
+
+// The file goes back on the list, to the prompt and, on Retry, to another
+// try; after a stop it is only counted. True when it was put back.
+bool DownloadWorker::ReportUnmoved() {
+    if (!unmoved) return false;
+    std::unique_ptr<FinishedFile> file = std::move(unmoved);
+    if (Stopped()) {
+        CountFailedFile();
+        return false;
+    }
+    AddItem(false, file->name.c_str(), file->size, true);
+    Failed(work.GetTail(), kFileFailure, file->target.c_str());
     return true;
+}
+
+bool DownloadWorker::SettleHeldWork() {
+    if (finished) {
+        StartLocalSteps(false);
+        FinishLocalSteps();
+    }
+    return ReportUnmoved();
 }
 
 std::wstring DownloadWorker::PartName(const Node* node) {

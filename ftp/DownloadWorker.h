@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/LocalFolderNames.h"
+#include "ftp/LocalFileSteps.h"
 #include "ftp/TransferWalk.h"
 
 // Copies remote files and folder trees into a local directory. Local files are
@@ -11,7 +13,8 @@
 // path longer than the buffers, is reported instead of being cut or changed.
 // Each file is written beside its target as "name.corvane-part" and takes the
 // target's place only when the server confirmed the transfer; a resumed
-// binary file continues from the part file (or the target) with REST.
+// binary file continues from the part file (or the target) with REST. A
+// file's move onto its target overlaps the next file's request to the server.
 class DownloadWorker : public TransferWalk {
   public:
     DownloadWorker(FtpFS& engine, WorkerState& state, DownloadCounters& counters,
@@ -22,13 +25,28 @@ class DownloadWorker : public TransferWalk {
     void HandleFile(Node* node) override;
     void LocalFolderLeft() override;
     bool MayEnter(const wchar_t* name, const wchar_t* folderPath) override;
+    bool SettleHeldWork() override;
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
     bool MayWriteLocalFile(Node* node, bool* resume);
     void OpenAndCopy(Node* node, bool resume);
+    FILE* OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset, HINTERNET* remote);
+    void CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size, ULONGLONG offset);
     bool PreparePart(ULONGLONG size, ULONGLONG* offset);
-    bool ReplaceTarget(Node* node);
+    // A file the server confirmed whose part file has yet to take the target's place.
+    struct FinishedFile {
+        std::wstring name;
+        std::wstring part;
+        std::wstring target;
+        DWORD moveFlags;
+        ULONGLONG size;
+    };
+    void HoldFinishedFile(Node* node, ULONGLONG size);
+    void StartLocalSteps(bool createPart);
+    FILE* FinishLocalSteps();
+    void Moved(const FinishedFile& file);
+    bool ReportUnmoved();
     static std::wstring PartName(const Node* node);
     void SizeSelectedFiles();
     enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
@@ -50,4 +68,8 @@ class DownloadWorker : public TransferWalk {
     // What each of those folders, and the one being written, holds: read once
     // per folder, kept up to date with what this walk writes.
     std::vector<LocalFolderNames> folderNames;
+    LocalFileSteps steps;
+    std::unique_ptr<FinishedFile> finished;  // held for the next batch
+    std::unique_ptr<FinishedFile> moving;    // in the batch under way
+    std::unique_ptr<FinishedFile> unmoved;   // its move failed: for the prompt
 };

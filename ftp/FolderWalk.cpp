@@ -16,14 +16,18 @@ FolderWalk::~FolderWalk() {
 void FolderWalk::Walk(const wchar_t* start) {
     CopyText(startPath, start);
     CopyText(currentPath, start);
-    while (!work.IsEmpty() && !Stopped()) {
-        Node* node = work.GetTail();
-        if (!marks.IsEmpty() && marks.GetTail()->element->item == node)
+    while (!Stopped()) {
+        Node* node = work.IsEmpty() ? nullptr : work.GetTail();
+        bool leaving = node && !marks.IsEmpty() && marks.GetTail()->element->item == node;
+        bool file = node && !leaving && !node->element->IsFolder();
+        if (!file && SettleHeldWork()) continue;
+        if (!node) return;
+        if (leaving)
             FolderLeft(node, LeaveRemoteFolder());
-        else if (node->element->IsFolder())
-            EnterFolder(node);
-        else
+        else if (file)
             HandleFile(node);
+        else
+            EnterFolder(node);
     }
 }
 

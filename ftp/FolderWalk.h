@@ -27,6 +27,11 @@ class FolderWalk {
     // Works the list, from the remote folder startPath, until it is empty or Stopped().
     void Walk(const wchar_t* startPath);
     virtual bool Stopped() const { return aborted; }
+    // Finishes what a step left under way past its own item (a download's last
+    // move), before the walk enters or leaves a folder and when the list ran
+    // empty; true when that put an item back on the list for another try,
+    // which the walk then takes first, still in that item's folder.
+    virtual bool SettleHeldWork() { return false; }
 
     virtual void EnterFolder(Node* node) = 0;
     virtual void HandleFile(Node* node) = 0;

@@ -19,6 +19,8 @@ TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, Failure
 
 bool TransferWalk::Run() {
     Walk(engineState.savedDir);
+    // A stopped walk leaves its held work to be settled here, with no more tries.
+    SettleHeldWork();
     ReportProgress(true);
     // A cancel reconnects and goes back by itself; the connection is not ours then.
     if (!Cancelled()) ReturnToStart();
@@ -77,6 +79,8 @@ bool TransferWalk::ConnectionAlive() {
     DWORD length = FtpFS::kTextCapacity;
     return SUCCEEDED(engine.GetCurrentDir(path, &length));
 }
+
+void TransferWalk::CountFailedFile() { ++failures.files; }
 
 void TransferWalk::CountFailure(const Node* node) {
     if (node->element->IsFolder())

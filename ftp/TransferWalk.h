@@ -50,6 +50,9 @@ class TransferWalk : public FolderWalk {
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject,
                 const std::wstring& reason = TakeServerReason());
 
+    // A file that failed after the walk stopped, when no one is asked any more.
+    void CountFailedFile();
+
     // The existing-file rule for a file already at the target (shown as
     // subject): existingResume, existingSkip, existingOverwrite, or a stored
     // code outside these, which the caller fails like a refused file.

@@ -160,8 +160,21 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     EXPECT_EQ(3, recorder.Count(WM_DOWNLOAD_FILE));  // the Retry opened it afresh
     EXPECT_EQ(2u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
 
+    // A part file that cannot take its target's place (a folder is in the way)
+    // goes to the prompt even once the next file was asked for; Retry tries
+    // it again, Ignore leaves its data in the part file and the rest done.
     recorder.events.clear();
+    recorder.answers = {answerRetry, answerIgnore};
     WriteBytes(Remote(L"after"), "after");
+    WriteBytes(Remote(L"blocked"), "blocked");
+    local.MakeFolder(L"in-way\\blocked");
+    Download({L"Fafter", L"Fblocked"}, L"in-way");
+    EXPECT_EQ(2, recorder.Count(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ((Names{L"after", L"blocked.corvane-part"}), FilesBelow(Local(L"in-way")));
+    EXPECT_EQ("blocked", ReadBytes(Local(L"in-way\\blocked.corvane-part")));
+    EXPECT_EQ(1u, recorder.LastCounters(WM_DOWNLOAD_PROGRESS)[6]);
+
+    recorder.events.clear();
     local.MakeFolder(L"dropped");
     Download({L"Fafter", L"Dhang-up"}, L"dropped");
     EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR));
