@@ -172,7 +172,7 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     EXPECT_EQ(2, recorder.Count(WM_DOWNLOAD_ERROR));
     EXPECT_EQ((Names{L"after", L"blocked.corvane-part"}), FilesBelow(Local(L"in-way")));
     EXPECT_EQ("blocked", ReadBytes(Local(L"in-way\\blocked.corvane-part")));
-    EXPECT_EQ(1u, recorder.LastCounters(WM_DOWNLOAD_PROGRESS)[6]);
+    EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
 
     recorder.events.clear();
     local.MakeFolder(L"dropped");
