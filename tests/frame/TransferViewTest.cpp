@@ -78,7 +78,9 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     ASSERT_TRUE(WriteTestFile(remote + L"\\slow.bin", 8 << 20, 4));
     std::wstring before = view->GetCurrentPath();
     Download({L"slow.bin"});
-    ASSERT_TRUE(PumpUntil([&] { return local.Exists(L"slow.bin.corvane-part"); }));
+    // The part file is made while the server is asked: only its data shows the file begun.
+    ASSERT_TRUE(
+        PumpUntil([&] { return !ReadBytes(local.Join(L"slow.bin.corvane-part")).empty(); }));
     // While the worker owns the connection, the view's commands are greyed.
     HMENU edit = Popup(frame, IDM_EDIT);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
