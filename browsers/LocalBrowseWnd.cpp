@@ -128,7 +128,10 @@ void LocalBrowseWnd::FillUploadMenu(HMENU popup) {
     for (auto* node = targets.GetHead(); node; node = node->next) {
         WORD id = GetWinApp()->NextCommandId();
         if (id == 0) break;
-        InsertMenuW(uploadTo, 0, MF_BYPOSITION | MF_STRING, id, node->element->GetSessionName());
+        // A connection made without a session name goes by its host, as in the View menu.
+        const wchar_t* label = node->element->GetSessionName();
+        if (!label[0]) label = node->element->GetHost();
+        InsertMenuW(uploadTo, 0, MF_BYPOSITION | MF_STRING, id, label);
         MENUITEMINFOW info = {};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_DATA;

@@ -17,6 +17,7 @@ class StandInView : public BrowseWnd {
   public:
     explicit StandInView(const wchar_t* name) : name(name) {}
     const wchar_t* GetSessionName() override { return name; }
+    const wchar_t* GetHost() override { return L"host.example"; }
     bool IsIdle() override { return !busy; }
 
     const wchar_t* name;
@@ -35,7 +36,7 @@ class FrameWndTest : public FrameTest {
     StandInView* AddView(const wchar_t* name) {
         auto* view = new StandInView(name);
         view->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 10, 10, &frame);
-        frame.AddView(view, name);
+        frame.AddView(view, name[0] ? name : view->GetHost());
         return view;
     }
 };
@@ -48,6 +49,7 @@ TEST_F(FrameWndTest, ViewsSwitchTheTitleAndMenusFollowAndOnlyHeldViewsClose) {
     frame.PrepareMenuPopup(Popup(frame, IDM_FILE), IDM_FILE, 0);
     EXPECT_EQ((Texts{L"-Current View", L"-"}), ItemTexts(FileSubmenu(frame, 1)));
 
+    AddView(L"");  // a connection without a session name goes by its host
     StandInView* alpha = AddView(L"alpha");
     StandInView* beta = AddView(L"beta");
     EXPECT_EQ(L"Ftp [beta]", Title(frame));
@@ -57,20 +59,22 @@ TEST_F(FrameWndTest, ViewsSwitchTheTitleAndMenusFollowAndOnlyHeldViewsClose) {
     frame.HandleCommand(GetMenuItemID(view, 1), 0, 0);
     EXPECT_EQ(L"Ftp [alpha]", Title(frame));
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_EQ((Texts{L"beta", L"+alpha", L"Local", L"-", L"Refresh", L"Options..."}),
-              ItemTexts(view));
+    EXPECT_EQ(
+        (Texts{L"beta", L"+alpha", L"host.example", L"Local", L"-", L"Refresh", L"Options..."}),
+        ItemTexts(view));
 
     beta->busy = true;
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     EXPECT_EQ(L"Ftp [Local]", Title(frame));
     EXPECT_FALSE(IsWindowVisible(alpha->GetHandle()));
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_EQ((Texts{L"beta", L"alpha", L"+Local", L"-", L"Refresh", L"Options..."}),
-              ItemTexts(view));
+    EXPECT_EQ(
+        (Texts{L"beta", L"alpha", L"host.example", L"+Local", L"-", L"Refresh", L"Options..."}),
+        ItemTexts(view));
     // Upload To offers the connections, newest first, a busy one greyed.
     context = frame.GetLocalView()->GetContextMenu();
     EXPECT_EQ(L"Upload To", ItemTexts(context).at(2));
-    EXPECT_EQ((Texts{L"-beta", L"alpha"}), ItemTexts(GetSubMenu(context, 2)));
+    EXPECT_EQ((Texts{L"-beta", L"alpha", L"host.example"}), ItemTexts(GetSubMenu(context, 2)));
 
     // Hidden views are resized with the frame.
     frame.Move(0, 0, 280, 300, true);
@@ -84,7 +88,7 @@ TEST_F(FrameWndTest, ViewsSwitchTheTitleAndMenusFollowAndOnlyHeldViewsClose) {
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
     for (WPARAM gone : {WPARAM(alpha), WPARAM(frame.GetLocalView()), WPARAM(12345)})
         frame.Send(FrameWnd::kCloseViewMessage, gone, 0);
-    EXPECT_EQ((Texts{L"beta", L"+Local", L"-", L"Refresh", L"Options..."}),
+    EXPECT_EQ((Texts{L"beta", L"host.example", L"+Local", L"-", L"Refresh", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));
     EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
 }
