@@ -5,33 +5,20 @@
 
 #include <string>
 
-#include "browsers/FtpBrowseWnd.h"
 #include "frame/FrameProbe.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
-#include "support/FtpFixture.h"
-#include "support/FrameTest.h"
-#include "support/ListRows.h"
+#include "support/FtpViewTest.h"
 #include "support/ScratchFolder.h"
 
 // The worker tests (tests/ftp) prove the bytes, the panel tests the figures; these
 // prove the wiring a user's transfer takes: the view's commands, its panels and
 // the frame around it (the Up button, the local view).
-class TransferViewTest : public FrameTest {
+class TransferViewTest : public FtpViewTest {
   protected:
     void SetUp() override {
-        if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
-        FrameTest::SetUp();
-        remote = WinePath(server.root) + L"\\" + TestFolderName();
-        CreateDirectoryW(remote.c_str(), nullptr);
+        FtpViewTest::SetUp();
         frame.GetLocalView()->SetCurrentPath(local.RootedPath().c_str());
-        view = new FtpBrowseWnd;
-        ASSERT_TRUE(
-            view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, 320, 300, &frame));
-        ASSERT_TRUE(view->Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                                  L"xfer", server.port));
-        frame.AddView(view, L"xfer");
-        view->OpenFolder((L"/" + TestFolderName()).c_str());
     }
 
     bool UpEnabled() {
@@ -47,14 +34,11 @@ class TransferViewTest : public FrameTest {
     }
     void Download(std::initializer_list<const wchar_t*> names) {
         view->Refresh();
-        SelectRows(view->GetFileList(), names);
+        Select(names);
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     }
 
-    FixtureServer server;
     ScratchFolder local;
-    std::wstring remote;
-    FtpBrowseWnd* view = nullptr;
 };
 
 TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFolder) {
@@ -81,17 +65,26 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     // The part file is made while the server is asked: only its data shows the file begun.
     ASSERT_TRUE(
         PumpUntil([&] { return !ReadBytes(local.Join(L"slow.bin.corvane-part")).empty(); }));
-    // While the worker owns the connection, the view's commands are greyed.
-    HMENU edit = Popup(frame, IDM_EDIT);
+    // While the worker owns the connection, the view's commands are greyed; the local view's are
+    // not.
+    HMENU edit = Popup(frame, IDM_EDIT), viewMenu = Popup(frame, IDM_VIEW);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
+    frame.PrepareMenuPopup(viewMenu, IDM_VIEW, 0);
     EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete", L"-Rename"}),
               ItemTexts(edit));
+    EXPECT_EQ(L"-Refresh", ItemTexts(viewMenu).at(3));
+    frame.HandleCommand(IDM_LOCAL, 0, 0);
+    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
+    EXPECT_EQ(L"Rename", ItemTexts(edit).at(4));
+    frame.ShowView(view);
     view->BeginRename();  // nor does F2 start an edit
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
     DownloadProgressDlg& download = view->GetDownloadPanel();
     Click(download.GetHandle(), IDCANCEL);
     PressDone(download);
     EXPECT_TRUE(view->IsIdle());
+    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
+    EXPECT_EQ(L"Rename", ItemTexts(edit).at(4));
     EXPECT_EQ(before, view->GetCurrentPath());
     EXPECT_TRUE(local.Exists(L"slow.bin.corvane-part"));
 }
