@@ -68,22 +68,57 @@ class ConnectTest : public FrameTest, public ConnectFixture {
 
 }  // namespace
 
-// The menus' shape is FrameWndTest's; here real logins open views and each way of closing one.
+// Real logins become views; the title and the menus follow the view shown, and each way of
+// closing one falls back.
 TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
+    EXPECT_EQ(L"Ftp [Local]", Title(frame));
+    EXPECT_GT(frame.GetLocalView()->GetFileList().GetItemCount(), 0);
+    HMENU context = frame.GetLocalView()->GetContextMenu();
+    EXPECT_EQ(L"-Upload To", ItemTexts(context).at(2));  // nothing to upload to yet
+    frame.PrepareMenuPopup(Popup(frame, IDM_FILE), IDM_FILE, 0);
+    EXPECT_EQ((Texts{L"-Current View", L"-"}), ItemTexts(FileSubmenu(frame, 1)));
+
     TypeAndConnect(Valid(L"one"));
     auto* one = dynamic_cast<FtpBrowseWnd*>(frame.GetCurrentView());
     ASSERT_NE(nullptr, one);
     EXPECT_GT(one->GetFileList().GetItemCount(), 0);
     TypeAndConnect(Valid(L""));  // no session name: the menus carry the host
     EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
+    EXPECT_FALSE(IsWindowVisible(one->GetHandle()));
     Login refused = Valid(L"bad");  // a failed login leaves no trace
     refused.password = L"wrong";
     TypeAndConnect(refused);
     EXPECT_EQ(L"Can't connect\n530 Authentication failed.", driver.LastText());
     EXPECT_TRUE(IsWindowEnabled(frame.GetHandle()));
     TypeAndConnect(Valid(L"three"));
+    frame.PrepareMenuPopup(Popup(frame, IDM_FILE), IDM_FILE, 0);
     EXPECT_EQ((Texts{L"Current View", L"-", L"three", server.host, L"one"}),
               ItemTexts(FileSubmenu(frame, 1)));
+    HMENU view = Popup(frame, IDM_VIEW);
+    frame.HandleCommand(GetMenuItemID(view, 2), 0, 0);
+    EXPECT_EQ(L"Ftp [one] (not encrypted)", Title(frame));
+    frame.PrepareMenuPopup(view, IDM_VIEW, 0);
+    EXPECT_EQ((Texts{L"three", server.host, L"+one", L"Local", L"-", L"Refresh", L"Options..."}),
+              ItemTexts(view));
+    frame.HandleCommand(IDM_LOCAL, 0, 0);
+    frame.PrepareMenuPopup(view, IDM_VIEW, 0);
+    EXPECT_EQ(L"+Local", ItemTexts(view).at(3));
+    // Upload To offers the connections, newest first (a busy one greyed: TransferViewTest).
+    context = frame.GetLocalView()->GetContextMenu();
+    EXPECT_EQ((Texts{L"three", server.host, L"one"}), ItemTexts(GetSubMenu(context, 2)));
+
+    // Hidden views are resized with the frame.
+    frame.Move(0, 0, 280, 300, true);
+    RECT client, hidden;
+    frame.GetClientRect(&client);
+    one->GetClientRect(&hidden);
+    EXPECT_TRUE(EqualRect(&client, &hidden));
+    // A close never closes the local view, or a view the frame does not hold.
+    for (WPARAM gone : {WPARAM(frame.GetLocalView()), WPARAM(12345)})
+        frame.Send(FrameWnd::kCloseViewMessage, gone, 0);
+    EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
+
+    frame.HandleCommand(GetMenuItemID(view, 0), 0, 0);
 
     frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);  // the view opened before comes back
     EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
@@ -94,7 +129,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     one->OpenFolder(L"hang-up");
     one->Refresh();
     PumpMessages();
-    EXPECT_EQ((Texts{L"Local", L"-", L"Refresh", L"Options..."}),
+    EXPECT_EQ((Texts{L"+Local", L"-", L"Refresh", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));
     EXPECT_EQ(1, driver.Count(L"ERROR"));
     EXPECT_EQ(L"Server " + server.host + L", Session one dropped", driver.LastText());

@@ -76,6 +76,8 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
     EXPECT_EQ(L"Rename", ItemTexts(edit).at(4));
+    HMENU uploadTo = GetSubMenu(frame.GetLocalView()->GetContextMenu(), 2);
+    EXPECT_EQ(Texts{L"-" + std::wstring(view->GetSessionName())}, ItemTexts(uploadTo));
     frame.ShowView(view);
     view->BeginRename();  // nor does F2 start an edit
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
