@@ -28,8 +28,7 @@ Texts ItemTexts(HMENU menu) {
         const wchar_t* mark = state & MF_CHECKED                   ? L"+"
                               : state & (MF_GRAYED | MF_SEPARATOR) ? L"-"
                                                                    : L"";
-        std::wstring label(text);
-        texts.push_back(mark + label.substr(0, label.find(L'\t')));  // without the key shown
+        texts.push_back(mark + std::wstring(text));
     }
     return texts;
 }

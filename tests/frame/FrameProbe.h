@@ -13,6 +13,6 @@ using Texts = std::vector<std::wstring>;
 std::wstring Title(FrameWnd& frame);
 HMENU Popup(FrameWnd& frame, UINT buttonId);
 HMENU FileSubmenu(FrameWnd& frame, int position);
-// The item texts, each marked "+" when checked and "-" when greyed (so a
-// separator reads "-").
+// The item texts with the keys they name, each marked "+" when checked and
+// "-" when greyed (so a separator reads "-").
 Texts ItemTexts(HMENU menu);

@@ -70,12 +70,13 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     HMENU edit = Popup(frame, IDM_EDIT), viewMenu = Popup(frame, IDM_VIEW);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
     frame.PrepareMenuPopup(viewMenu, IDM_VIEW, 0);
-    EXPECT_EQ((Texts{L"-Select All", L"-Invert Selection", L"-", L"-Delete", L"-Rename"}),
+    EXPECT_EQ((Texts{L"-Select All\tCtrl+A", L"-Invert Selection", L"-", L"-Delete\tDel",
+                     L"-Rename\tF2"}),
               ItemTexts(edit));
-    EXPECT_EQ(L"-Refresh", ItemTexts(viewMenu).at(3));
+    EXPECT_EQ(L"-Refresh\tF5", ItemTexts(viewMenu).at(3));
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
-    EXPECT_EQ(L"Rename", ItemTexts(edit).at(4));
+    EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
     HMENU uploadTo = GetSubMenu(frame.GetLocalView()->GetContextMenu(), 2);
     EXPECT_EQ(Texts{L"-" + std::wstring(view->GetSessionName())}, ItemTexts(uploadTo));
     frame.ShowView(view);
@@ -86,7 +87,7 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     PressDone(download);
     EXPECT_TRUE(view->IsIdle());
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
-    EXPECT_EQ(L"Rename", ItemTexts(edit).at(4));
+    EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
     EXPECT_EQ(before, view->GetCurrentPath());
     EXPECT_TRUE(local.Exists(L"slow.bin.corvane-part"));
 }
