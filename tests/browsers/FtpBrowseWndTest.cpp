@@ -76,10 +76,7 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     MakeFile(L"tree\\inner\\deep.txt");
     view->Refresh();
     DialogDriver driver;
-    driver.On(L"Error", [](HWND box) {
-        Click(box, IDYES);
-        Click(box, IDOK);
-    });
+    driver.On(L"Error", Pressing({IDYES, IDOK}));  // the question, then the failure
     Select({L"..", L"a.txt", L"tree", L"undeletable.txt"});
     view->DeleteSelection();
     EXPECT_FALSE(Exists(L"a.txt"));

@@ -98,8 +98,9 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     frame.HandleCommand(GetMenuItemID(view, 2), 0, 0);
     EXPECT_EQ(L"Ftp [one] (not encrypted)", Title(frame));
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_EQ((Texts{L"three", server.host, L"+one", L"Local", L"-", L"Refresh", L"Options..."}),
-              ItemTexts(view));
+    EXPECT_EQ(
+        (Texts{L"three", server.host, L"+one", L"Local", L"-", L"Refresh\tF5", L"Options..."}),
+        ItemTexts(view));
     frame.HandleCommand(IDM_LOCAL, 0, 0);
     frame.PrepareMenuPopup(view, IDM_VIEW, 0);
     EXPECT_EQ(L"+Local", ItemTexts(view).at(3));
@@ -129,7 +130,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     one->OpenFolder(L"hang-up");
     one->Refresh();
     PumpMessages();
-    EXPECT_EQ((Texts{L"+Local", L"-", L"Refresh", L"Options..."}),
+    EXPECT_EQ((Texts{L"+Local", L"-", L"Refresh\tF5", L"Options..."}),
               ItemTexts(Popup(frame, IDM_VIEW)));
     EXPECT_EQ(1, driver.Count(L"ERROR"));
     EXPECT_EQ(L"Server " + server.host + L", Session one dropped", driver.LastText());
@@ -153,8 +154,8 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         user.TypeAndConnect(saved);  // the same name again is not added twice
         EXPECT_EQ(2, key.CountSubkeys(L"Sessions"));
         EXPECT_EQ((Texts{L"New Host", L"-", L"work", host}), ItemTexts(FileSubmenu(app.frame, 0)));
-        app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 3), 0,
-                                0);  // remove the host's
+        // Remove Session, the host's.
+        app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 3), 0, 0);
         EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(FileSubmenu(app.frame, 0)));
     }  // killed rather than ended: no exit writes anything
     EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
