@@ -136,7 +136,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     EXPECT_EQ(L"Server " + server.host + L", Session one dropped", driver.LastText());
 }
 
-// The program's own registry key, as in a real run: saved at once, read at start.
+// The program's own registry key, as in a real run: saved and removed at once, read at start.
 TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
     ScratchKey key(L"Software\\Ostrel\\Corvane");
     std::wstring host;
@@ -151,12 +151,18 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         user.TypeAndConnect(saved);
         saved.session = L"work";
         user.TypeAndConnect(saved);
-        user.TypeAndConnect(saved);  // the same name again is not added twice
-        EXPECT_EQ(2, key.CountSubkeys(L"Sessions"));
-        EXPECT_EQ((Texts{L"New Host", L"-", L"work", host}), ItemTexts(FileSubmenu(app.frame, 0)));
-        // Remove Session, the host's.
-        app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 3), 0, 0);
+        user.TypeAndConnect(saved);   // the same name again is not added twice
+        saved.session = L"New Host";  // named like a fixed item, which its removal leaves alone
+        user.TypeAndConnect(saved);
+        EXPECT_EQ(3, key.CountSubkeys(L"Sessions"));
+        EXPECT_EQ((Texts{L"New Host", L"-", L"New Host", L"work", host}),
+                  ItemTexts(FileSubmenu(app.frame, 0)));
+        // Remove Session: the host's, then the one named like the fixed item.
+        app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 4), 0, 0);
+        app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 2), 2), 0, 0);
         EXPECT_EQ((Texts{L"New Host", L"-", L"work"}), ItemTexts(FileSubmenu(app.frame, 0)));
+        EXPECT_EQ(static_cast<UINT>(IDM_NEW_HOST), GetMenuItemID(FileSubmenu(app.frame, 0), 0));
+        EXPECT_EQ((Texts{L"All Sessions", L"-", L"work"}), ItemTexts(FileSubmenu(app.frame, 2)));
     }  // killed rather than ended: no exit writes anything
     EXPECT_EQ(1, key.CountSubkeys(L"Sessions"));
 
@@ -172,4 +178,13 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
     app.frame.HandleCommand(GetMenuItemID(FileSubmenu(app.frame, 0), 2), 0, 0);
     EXPECT_EQ(L"Ftp [work] (not encrypted)", Title(app.frame));
     EXPECT_EQ(0u, key.GetDword(L"Sessions\\work", L"bSavePassword"));
+
+    for (int answer : {IDNO, IDYES}) {
+        user.driver.On(L"Error", Pressing({answer}));
+        app.frame.HandleCommand(IDM_ALL_SESSIONS, 0, 0);
+        EXPECT_EQ(L"Are you sure you want to remove ALL saved sessions?", user.driver.LastText());
+        EXPECT_EQ(answer == IDNO ? 1 : 0, key.CountSubkeys(L"Sessions"));
+    }
+    EXPECT_EQ((Texts{L"New Host", L"-"}), ItemTexts(FileSubmenu(app.frame, 0)));
+    EXPECT_EQ((Texts{L"All Sessions", L"-"}), ItemTexts(FileSubmenu(app.frame, 2)));
 }
