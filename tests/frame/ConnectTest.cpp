@@ -25,10 +25,7 @@ struct Login {
 // fixture server; every dialog and message box shown is noted by the driver.
 class ConnectFixture {
   public:
-    explicit ConnectFixture(FrameWnd& frame) : frame(frame) {
-        driver.On(L"Failed", [](HWND box) { Click(box, IDOK); });
-        driver.On(L"ERROR", [](HWND box) { Click(box, IDOK); });
-    }
+    explicit ConnectFixture(FrameWnd& frame) : frame(frame) {}
 
     Login Valid(const std::wstring& session) const {
         return {session, server.host, std::to_wstring(server.port), server.user, server.password};
@@ -53,7 +50,7 @@ class ConnectFixture {
 
     FrameWnd& frame;
     FixtureServer server;
-    DialogDriver driver;
+    DialogDriver driver{Pressing({IDOK})};  // message boxes are read and closed
 };
 
 class ConnectTest : public FrameTest, public ConnectFixture {
