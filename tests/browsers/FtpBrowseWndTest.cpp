@@ -45,7 +45,7 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
 }
 
 TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
-    DialogDriver driver;
+    DialogDriver driver(Pressing({IDOK}));  // the failure
     std::wstring typed = L"new dir";
     int button = IDOK;
     driver.On(L"", [&](HWND d) {
@@ -53,7 +53,6 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
         SetDlgItemTextW(d, IDC_NAME_INPUT_VALUE, typed.c_str());
         Click(d, button);
     });
-    driver.On(L"ERROR", [](HWND box) { Click(box, IDOK); });
     view->OnContextCommand(0, 0, IDM_NEW_FOLDER);
     EXPECT_TRUE(Exists(L"new dir"));
     EXPECT_EQ(L"new dir", Cell(0, 0));
@@ -75,8 +74,7 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     MakeFile(L"undeletable.txt");
     MakeFile(L"tree\\inner\\deep.txt");
     view->Refresh();
-    DialogDriver driver;
-    driver.On(L"Error", Pressing({IDYES, IDOK}));  // the question, then the failure
+    DialogDriver driver(Pressing({IDYES, IDOK}));  // the question, then the failure
     Select({L"..", L"a.txt", L"tree", L"undeletable.txt"});
     view->DeleteSelection();
     EXPECT_FALSE(Exists(L"a.txt"));
@@ -107,9 +105,8 @@ TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
     std::replace(rows.begin(), rows.end(), std::wstring(L"dir"), std::wstring(L"folder \u00e9"));
     EXPECT_EQ(rows, Rows());
 
-    DialogDriver driver;
+    DialogDriver driver(Pressing({IDOK}));
     int replace = IDNO;
-    driver.On(L"Error", Pressing({IDOK}));
     driver.On(L"Rename", [&replace](HWND box) { Click(box, replace); });
     for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE a.txt"})
         view->RenameItem(L"b.txt", name);

@@ -82,9 +82,8 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     frame.ShowView(view);
     view->BeginRename();  // nor does F2 start an edit
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
-    DownloadProgressDlg& download = view->GetDownloadPanel();
-    Click(download.GetHandle(), IDCANCEL);
-    PressDone(download);
+    Click(view->GetDownloadPanel().GetHandle(), IDCANCEL);
+    PressDone(view->GetDownloadPanel());
     EXPECT_TRUE(view->IsIdle());
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
     EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
