@@ -251,7 +251,8 @@ bool DownloadWorker::ReportUnmoved() {
         return false;
     }
     AddItem(false, file->name.c_str(), file->size, true);
-    Failed(work.GetTail(), kFileFailure, file->target.c_str());
+    // A local failure: no reply of the server's explains it.
+    Failed(work.GetTail(), kFileFailure, file->target.c_str(), std::wstring());
     return true;
 }
 

@@ -169,7 +169,9 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     WriteBytes(Remote(L"blocked"), "blocked");
     local.MakeFolder(L"in-way\\blocked");
     Download({L"Fafter", L"Fblocked"}, L"in-way");
-    EXPECT_EQ(2, recorder.Count(WM_DOWNLOAD_ERROR));
+    // A local failure, with no reply of the server's below it.
+    EXPECT_EQ(Names(2, L"Can't download file " + Local(L"in-way\\blocked")),
+              recorder.TextsOf(WM_DOWNLOAD_ERROR));
     EXPECT_EQ((Names{L"after", L"blocked.corvane-part"}), FilesBelow(Local(L"in-way")));
     EXPECT_EQ("blocked", ReadBytes(Local(L"in-way\\blocked.corvane-part")));
     EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
