@@ -105,12 +105,12 @@ void DownloadWorker::LocalFolderLeft() {
 
 void DownloadWorker::HandleFile(Node* node) {
     if (!LocalPathFor(ItemText(node), localFile) ||
-        !CopyText(partFile, (std::wstring(localFile) + kPartSuffix).c_str())) {
+        !CopyText(partFile, PartName(localFile).c_str())) {
         Failed(node, kFileFailure, localFile);
         return;
     }
     const LocalFolderNames& names = folderNames.back();
-    if (!names.Holds(ItemText(node)) && !names.Holds(PartName(node))) {
+    if (!names.Holds(ItemText(node)) && !names.Holds(PartName(ItemText(node)))) {
         OpenAndCopy(node, false);
         return;
     }
@@ -163,7 +163,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
 // the file cannot go on now, which is reported.
 FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
                                         HINTERNET* remote) {
-    bool newPart = offset == 0 && !folderNames.back().Holds(PartName(node));
+    bool newPart = offset == 0 && !folderNames.back().Holds(PartName(ItemText(node)));
     StartLocalSteps(newPart);
     *remote = offset == 0 || engine.RestartAt(offset)
                   ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
@@ -183,7 +183,7 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
 
 void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size,
                                   ULONGLONG offset) {
-    folderNames.back().Add(PartName(node));
+    folderNames.back().Add(PartName(ItemText(node)));
     BufferLocalStream(local);
     engineState.PutRemoteFile(remote);
     engineState.localFile = local;
@@ -207,14 +207,14 @@ void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULO
 // folder was read was never asked about, so the move fails and says so.
 void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
     DWORD flags = folderNames.back().Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
-    finished.reset(new FinishedFile{ItemText(node), partFile, localFile, flags, size});
+    finished.reset(new FinishedFile{ItemText(node), localFile, flags, size});
 }
 
 // The move of the file held, and this one's new part file when createPart.
 void DownloadWorker::StartLocalSteps(bool createPart) {
     LocalFileSteps::Batch batch;
     if (finished) {
-        batch.movePart = finished->part;
+        batch.movePart = PartName(finished->target.c_str());
         batch.moveTarget = finished->target;
         batch.moveFlags = finished->moveFlags;
     }
@@ -235,7 +235,7 @@ FILE* DownloadWorker::FinishLocalSteps() {
 
 void DownloadWorker::Moved(const FinishedFile& file) {
     LocalFolderNames& names = folderNames.back();
-    names.Remove(file.name + kPartSuffix);
+    names.Remove(PartName(file.name.c_str()));
     names.Add(file.name);
     ++counters.filesDone;
     ReportProgress(false);
@@ -264,8 +264,8 @@ bool DownloadWorker::SettleHeldWork() {
     return ReportUnmoved();
 }
 
-std::wstring DownloadWorker::PartName(const Node* node) {
-    return std::wstring(ItemText(node)) + kPartSuffix;
+std::wstring DownloadWorker::PartName(const wchar_t* nameOrPath) {
+    return std::wstring(nameOrPath) + kPartSuffix;
 }
 
 // The partial data to continue is the part file, or else a copy of the

@@ -37,7 +37,6 @@ class DownloadWorker : public TransferWalk {
     // A file the server confirmed whose part file has yet to take the target's place.
     struct FinishedFile {
         std::wstring name;
-        std::wstring part;
         std::wstring target;
         DWORD moveFlags;
         ULONGLONG size;
@@ -47,7 +46,8 @@ class DownloadWorker : public TransferWalk {
     FILE* FinishLocalSteps();
     void Moved(const FinishedFile& file);
     bool ReportUnmoved();
-    static std::wstring PartName(const Node* node);
+    // The part file of a name or a path: beside it, with the suffix added.
+    static std::wstring PartName(const wchar_t* nameOrPath);
     void SizeSelectedFiles();
     enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
     CopyEnd Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset);
