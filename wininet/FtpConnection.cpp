@@ -349,7 +349,7 @@ DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
 
 // The command goes out while a passive connect completes: one wait instead of two.
 DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& channel) {
-    DWORD error = channel.Prepare(control_, passive_, dataModes_);
+    DWORD error = channel.Prepare(control_, passive_, dataModes_, dataWake_);
     if (!error) error = control_.Send(command);
     if (!error) error = channel.FinishPassive();
     FtpReply reply;

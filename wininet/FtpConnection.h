@@ -82,6 +82,7 @@ class FtpConnection : public InternetHandle {
     std::mutex watchMutex_;
     FtpSocket* watchedData_ = nullptr;
     FtpDataModes dataModes_;
+    FtpWakeEvent dataWake_;  // every data connection's, one after another
     const bool passive_;
     const DWORD tlsFlags_;
     std::unique_ptr<TlsContext> tls_;

@@ -100,8 +100,11 @@ DWORD FtpDataChannel::OfferActivePort(FtpControl& control, FtpDataModes& modes) 
     return reply.Class() == 2 ? 0 : ERROR_INTERNET_EXTENDED_ERROR;
 }
 
-DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& modes) {
+DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& modes,
+                              FtpWakeEvent& wake) {
     passive_ = passive;
+    socket_.ShareWake(wake);
+    listener_.ShareWake(wake);
     if (!passive) return OfferActivePort(control, modes);
     unsigned port = 0;
     DWORD error = RequestPassivePort(control, modes, port);

@@ -14,8 +14,9 @@ struct FtpDataModes {
 // local address and takes a connection only from the server's address.
 class FtpDataChannel {
   public:
-    // Before the transfer command: passive starts connecting, active listens and says where.
-    DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes);
+    // Before the transfer command: passive starts connecting, active listens and
+    // says where. The channel's sockets wait on the connection's `wake`.
+    DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes, FtpWakeEvent& wake);
     // After the transfer command is sent: passive finishes connecting, so that
     // the command and the connect travel together.
     DWORD FinishPassive() { return passive_ ? socket_.FinishConnect() : 0; }

@@ -43,21 +43,25 @@ void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs) {
     replyBoundMs = replyMs;
 }
 
-FtpSocket::FtpSocket() = default;
-
-FtpSocket::~FtpSocket() {
-    Close();
-    if (wake_) WSACloseEvent(wake_);
+FtpWakeEvent::~FtpWakeEvent() {
+    if (event_) WSACloseEvent(event_);
 }
 
-// The event selection also makes the socket non-blocking. The event is made
-// with the first socket and kept: under Wine every event made and closed is a
-// round trip to the server, paid per file on a tree of small files.
+WSAEVENT FtpWakeEvent::Get() {
+    if (!event_) event_ = WSACreateEvent();
+    return event_;
+}
+
+FtpSocket::FtpSocket() = default;
+
+FtpSocket::~FtpSocket() { Close(); }
+
+// The event selection also makes the socket non-blocking.
 DWORD FtpSocket::Adopt(SOCKET socket) {
     socket_ = socket;
     peer_ = sockaddr_storage();
     if (socket == INVALID_SOCKET) return ERROR_INTERNET_CANNOT_CONNECT;
-    if (!wake_) wake_ = WSACreateEvent();
+    wake_ = wakeSource_->Get();
     if (!wake_) return ERROR_INTERNET_CANNOT_CONNECT;
     return WSAEventSelect(socket, wake_, kNetworkEvents) == 0 ? 0 : ERROR_INTERNET_CANNOT_CONNECT;
 }
@@ -69,6 +73,9 @@ DWORD FtpSocket::Create(int family) {
 
 // Waits on the event rather than polling: under Wine an event wakes the
 // waiter sooner, and an abort sets the same event, so a blocked call returns at once.
+// Only a connect asks which events came, for its error; any other wait leaves
+// that to the call it waited for, which is tried again: under Wine asking
+// costs three round trips to the Wine server, resetting the event one.
 DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
     ULONGLONG idle = GetTickCount64() + idleBoundMs;
     if (!deadline || idle < deadline) deadline = idle;
@@ -79,6 +86,8 @@ DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
         DWORD woken = WaitForSingleObject(wake_, static_cast<DWORD>(deadline - now));
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (woken != WAIT_OBJECT_0) continue;
+        if (!(events & FD_CONNECT))
+            return WSAResetEvent(wake_) ? 0 : ErrorFromSocket(WSAGetLastError());
         WSANETWORKEVENTS happened;
         if (WSAEnumNetworkEvents(socket_, wake_, &happened) != 0)
             return ErrorFromSocket(WSAGetLastError());
@@ -197,11 +206,13 @@ void FtpSocket::FinishSending() {
     shutdown(socket_, SD_SEND);
 }
 
-// The flag is set before the event, so whoever the event wakes sees it.
+// The flag is set before the event, so whoever the event wakes sees it. A
+// closed socket has no waiter (only its owner waits, and it closed it), and
+// its event may already serve the next socket, which must not wake for nothing.
 void FtpSocket::Abort() {
     aborted_ = true;
     HANDLE wake = wake_;
-    if (wake) SetEvent(wake);
+    if (wake && IsOpen()) SetEvent(wake);
 }
 
 void FtpSocket::AbortWithReset() {

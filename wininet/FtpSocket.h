@@ -21,6 +21,23 @@ DWORD FtpIdleBoundMs();
 DWORD FtpReplyBoundMs();
 void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs);
 
+// The event a socket's waits sleep on, made on first use. Sockets used one
+// after another (a control connection's data connections) share one: under
+// Wine making and closing an event costs round trips to the Wine server, which
+// a tree of small files would pay per file.
+class FtpWakeEvent {
+  public:
+    FtpWakeEvent() = default;
+    ~FtpWakeEvent();
+    FtpWakeEvent(const FtpWakeEvent&) = delete;
+    FtpWakeEvent& operator=(const FtpWakeEvent&) = delete;
+
+    WSAEVENT Get();
+
+  private:
+    WSAEVENT event_ = nullptr;
+};
+
 // A non-blocking TCP socket whose waits are bounded and can be cut short from
 // another thread. Every byte in or out passes through Send and Receive; once
 // TLS has started on it, they carry TLS records. Results are WinINet error
@@ -32,6 +49,8 @@ class FtpSocket {
     FtpSocket(const FtpSocket&) = delete;
     FtpSocket& operator=(const FtpSocket&) = delete;
 
+    // Before the socket is made: its waits use the given event instead of one of its own.
+    void ShareWake(FtpWakeEvent& wake) { wakeSource_ = &wake; }
     DWORD Connect(const sockaddr* address, int length);
     // A connect in two halves, so that a command can travel while it completes.
     DWORD StartConnect(const sockaddr* address, int length);
@@ -75,8 +94,11 @@ class FtpSocket {
     // Atomic because an abort on another thread reads it while the owner sets it.
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> aborted_{false};
-    // Signalled by the socket's events and by an abort; made with the first socket.
+    // Signalled by the socket's events and by an abort; taken from the source when the socket is
+    // made.
     std::atomic<WSAEVENT> wake_{nullptr};
+    FtpWakeEvent ownWake_;
+    FtpWakeEvent* wakeSource_ = &ownWake_;
     bool connecting_ = false;
     sockaddr_storage peer_ = {};  // asked once: it never changes, and each question costs
     std::unique_ptr<TlsStream> tls_;
