@@ -13,6 +13,12 @@ class LocalFolderNames {
     // Reads the folder's entries; a folder that cannot be read holds nothing.
     void Read(const wchar_t* folder);
     bool Holds(const std::wstring& name) const;
+    // The path to make a file of that name by, where plainPath is its usual
+    // path. For a name the folder does not hold, under Wine, that is the path in
+    // Wine's Unix namespace, which Wine takes as it is: by the usual path it
+    // would read the whole folder to rule out a name differing only in letter
+    // case, which these names already did. Otherwise plainPath.
+    std::wstring PathToMake(const std::wstring& name, const wchar_t* plainPath) const;
     void Add(const std::wstring& name);
     void Remove(const std::wstring& name);
 
@@ -20,4 +26,5 @@ class LocalFolderNames {
     static std::wstring Folded(const std::wstring& name);
 
     std::unordered_set<std::wstring> names;
+    std::wstring unixFolder;  // the folder in Wine's Unix namespace; empty when unknown
 };

@@ -25,10 +25,9 @@ const size_t kMaxDepth = 32;
 // Beside the target until the server confirmed the whole file.
 const wchar_t kPartSuffix[] = L".corvane-part";
 
-// An existing folder is simply reused; *created tells a new, empty one.
-bool MakeLocalFolder(const wchar_t* path, bool* created) {
-    *created = CreateDirectoryW(path, nullptr) != FALSE;
-    if (*created) return true;
+// An existing folder is simply reused.
+bool MakeLocalFolder(const wchar_t* path) {
+    if (CreateDirectoryW(path, nullptr)) return true;
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -71,8 +70,7 @@ void DownloadWorker::EnterFolder(Node* node) {
         Failed(node, refusal ? refusal : kFolderFailure, folderPath);
         return;
     }
-    bool created = false;
-    if (!MakeLocalFolder(folderPath, &created) || !ListRemoteFolder()) {
+    if (!MakeLocalFolder(folderPath) || !ListRemoteFolder()) {
         std::wstring reason = TakeServerReason();  // leaving sends a command of its own
         LeaveRemoteFolder();
         Failed(node, kFolderFailure, folderPath, reason);
@@ -81,7 +79,7 @@ void DownloadWorker::EnterFolder(Node* node) {
     parentLengths.push_back(wcslen(localFolder));
     CopyText(localFolder, folderPath);
     folderNames.emplace_back();
-    if (!created) folderNames.back().Read(localFolder);
+    folderNames.back().Read(localFolder);
     Notify(WM_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
     ++counters.foldersEntered;
@@ -164,7 +162,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
 FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
                                         HINTERNET* remote) {
     bool newPart = offset == 0 && !folderNames.back().Holds(PartName(ItemText(node)));
-    StartLocalSteps(newPart);
+    StartLocalSteps(newPart ? node : nullptr);
     *remote = offset == 0 || engine.RestartAt(offset)
                   ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
                   : nullptr;
@@ -206,19 +204,22 @@ void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULO
 // Only a target known to be there is replaced: one that appeared since the
 // folder was read was never asked about, so the move fails and says so.
 void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
-    DWORD flags = folderNames.back().Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
-    finished.reset(new FinishedFile{ItemText(node), localFile, flags, size});
+    const LocalFolderNames& names = folderNames.back();
+    DWORD flags = names.Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
+    finished.reset(new FinishedFile{ItemText(node), localFile,
+                                    names.PathToMake(ItemText(node), localFile), flags, size});
 }
 
-// The move of the file held, and this one's new part file when createPart.
-void DownloadWorker::StartLocalSteps(bool createPart) {
+// The move of the file held, and a new part file for newPartOf, if given.
+void DownloadWorker::StartLocalSteps(Node* newPartOf) {
     LocalFileSteps::Batch batch;
     if (finished) {
         batch.movePart = PartName(finished->target.c_str());
-        batch.moveTarget = finished->target;
+        batch.moveTarget = finished->moveTarget;
         batch.moveFlags = finished->moveFlags;
     }
-    if (createPart) batch.createPath = partFile;
+    if (newPartOf)
+        batch.createPath = folderNames.back().PathToMake(PartName(ItemText(newPartOf)), partFile);
     moving = std::move(finished);
     steps.Start(std::move(batch));
 }
@@ -258,7 +259,7 @@ bool DownloadWorker::ReportUnmoved() {
 
 bool DownloadWorker::SettleHeldWork() {
     if (finished) {
-        StartLocalSteps(false);
+        StartLocalSteps(nullptr);
         FinishLocalSteps();
     }
     return ReportUnmoved();

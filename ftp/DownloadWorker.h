@@ -38,11 +38,12 @@ class DownloadWorker : public TransferWalk {
     struct FinishedFile {
         std::wstring name;
         std::wstring target;
+        std::wstring moveTarget;  // the target's path as the move names it
         DWORD moveFlags;
         ULONGLONG size;
     };
     void HoldFinishedFile(Node* node, ULONGLONG size);
-    void StartLocalSteps(bool createPart);
+    void StartLocalSteps(Node* newPartOf);
     FILE* FinishLocalSteps();
     void Moved(const FinishedFile& file);
     bool ReportUnmoved();
