@@ -228,13 +228,14 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     EXPECT_EQ(counts, recorder.LastProgress(WM_UPLOAD_PROGRESS).Counts());
     EXPECT_EQ(1, recorder.Count(WM_UPLOAD_ENDED));
 
-    // Back with file notices an interval apart: the first file's, then at the end the last one's.
+    // Back, into a folder whose name is not ASCII, with file notices an interval
+    // apart: the first file's, then at the end the last one's.
     TransferWalk::SetReportInterval(60 * 1000);
     recorder.events.clear();
-    local.MakeFolder(L"back");
-    EXPECT_EQ(S_OK, Download(selection, L"back"));
+    local.MakeFolder(L"zurück");
+    EXPECT_EQ(S_OK, Download(selection, L"zurück"));
     for (const std::wstring& file : files)
-        EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(L"back\\" + file))) << file;
+        EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(L"zurück\\" + file))) << file;
     // The last selected first; a folder's whole tree before what was selected earlier.
     Names got = recorder.NamesOf(WM_DOWNLOAD_FILE);
     ASSERT_EQ(2u, got.size());
@@ -242,7 +243,7 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     EXPECT_NE(L"top", got[1]);
     ASSERT_EQ((Names{L"B", L"deep", L"deeper", L"A", L"inner"}),
               recorder.NamesOf(WM_DOWNLOAD_FOLDER));
-    EXPECT_EQ(Local(L"back\\B\\deep\\deeper"), recorder.TextsOf(WM_DOWNLOAD_FOLDER)[2]);
+    EXPECT_EQ(Local(L"zurück\\B\\deep\\deeper"), recorder.TextsOf(WM_DOWNLOAD_FOLDER)[2]);
     EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
     // Folders entered this time: the last report follows the last count.
     EXPECT_EQ(counts, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).Counts());
