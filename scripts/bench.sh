@@ -11,8 +11,9 @@
 #   listing of the same folders.
 # tree: a folder of 1 KiB files (2,000 unless CORVANE_BENCH_TREE_FILES says otherwise)
 #   downloaded and uploaded through the program's own path and mirrored both ways by
-#   lftp, from pyftpdlib (MLSD) and vsftpd (LIST only), then a growth run over
-#   CORVANE_BENCH_GROWTH files (500 2000 8000) on pyftpdlib that shows the time per file.
+#   lftp, from pyftpdlib (MLSD) and vsftpd (LIST only), best of CORVANE_BENCH_TREE_ROUNDS
+#   (3) alternating rounds, then a growth run over CORVANE_BENCH_GROWTH files
+#   (500 2000 8000) on pyftpdlib that shows the time per file.
 # layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
 #   one large file each way beside curl, and how often data arrives on a slow link.
 set -euo pipefail
@@ -46,6 +47,16 @@ seconds() {
     start=$(date +%s.%N)
     "$@" >/dev/null 2>&1 </dev/null
     awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }'
+}
+
+# Thousands of closed data connections wait out TIME_WAIT and slow the next
+# client's binds and connects; each client starts once most have gone.
+settle() {
+    local tries=70
+    while [ "$(ss -tan state time-wait 2>/dev/null | wc -l)" -gt 5000 ] && [ $tries -gt 0 ]; do
+        sleep 1
+        tries=$((tries - 1))
+    done
 }
 
 # usage: compare LABEL URL SERVER-FOLDER REMOTE-FOLDER HOST PORT USER PASSWORD LFTP-SETTINGS
@@ -206,32 +217,39 @@ make_tree() {
 }
 count_files() { find "$1" -type f | wc -l; }
 
-# One tree of n files, down and up, the program then lftp's mirror, on one server:
-# name n host port user password served-folder (on disk) remote-folder (as the client names it)
+# One tree of n files, down and up, the program then lftp's mirror, on one
+# server, in rounds (one by default); each client keeps its best times:
+# name n host port user password served-folder (on disk) remote-folder (as the client names it) [rounds]
 tree_round() {
-    local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8
-    local down=flat-$n up=up-$n start result lftp_down lftp_up
+    local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8 rounds=${9:-1}
+    local down=flat-$n up=up-$n start result od="" ou="" ld="" lu="" round
+    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote"
     make_tree "$served/$down" "$n"
     make_tree "$work/$up" "$n"
-    mkdir -p "$work/ours"
-    result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
-        "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote")
-    [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
-    [ "$(count_files "$served/$up")" = "$n" ] || { echo "$name: our upload is short" >&2; exit 1; }
-    rm -rf "$work/ours" "$served/$up"
+    for round in $(seq 1 "$rounds"); do
+        mkdir -p "$work/ours"
+        settle
+        result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+            "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote")
+        [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
+        [ "$(count_files "$served/$up")" = "$n" ] || { echo "$name: our upload is short" >&2; exit 1; }
+        rm -rf "$work/ours" "$served/$up"
+        od=$(best "$od" "$(awk '/^download/ {print $2}' <<<"$result")")
+        ou=$(best "$ou" "$(awk '/^upload/ {print $2}' <<<"$result")")
 
-    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote"
-    start=$(now)
-    lftp -u "$user,$password" -p "$port" -e "$open; mirror $down $work/lftp; quit" "$host" >/dev/null </dev/null
-    lftp_down=$(since "$start")
-    start=$(now)
-    lftp -u "$user,$password" -p "$port" -e "$open; mirror -R $work/$up $up; quit" "$host" >/dev/null </dev/null
-    lftp_up=$(since "$start")
-    [ "$(count_files "$work/lftp")" = "$n" ] || { echo "$name: lftp download is short" >&2; exit 1; }
-    rm -rf "$work/lftp" "$served/$up" "$served/$down" "$work/$up"
-    awk -v s="$name" -v n="$n" -v ld="$lftp_down" -v lu="$lftp_up" \
-        -v od="$(awk '/^download/ {print $2}' <<<"$result")" \
-        -v ou="$(awk '/^upload/ {print $2}' <<<"$result")" 'BEGIN {
+        settle
+        start=$(now)
+        lftp -u "$user,$password" -p "$port" -e "$open; mirror $down $work/lftp; quit" "$host" >/dev/null </dev/null
+        ld=$(best "$ld" "$(since "$start")")
+        settle
+        start=$(now)
+        lftp -u "$user,$password" -p "$port" -e "$open; mirror -R $work/$up $up; quit" "$host" >/dev/null </dev/null
+        lu=$(best "$lu" "$(since "$start")")
+        [ "$(count_files "$work/lftp")" = "$n" ] || { echo "$name: lftp download is short" >&2; exit 1; }
+        rm -rf "$work/lftp" "$served/$up"
+    done
+    rm -rf "$served/$down" "$work/$up"
+    awk -v s="$name" -v n="$n" -v ld="$ld" -v lu="$lu" -v od="$od" -v ou="$ou" 'BEGIN {
         printf "%s, %d files: download ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
                s, n, od, ld, od / ld, 1000 * od / n
         printf "%s, %d files: upload   ours %.3f s, lftp %.3f s, ratio %.2f, %.2f ms/file\n",
@@ -241,12 +259,13 @@ tree_round() {
 
 echo "trees of 1 KiB files"
 n=${CORVANE_BENCH_TREE_FILES:-2000}
+rounds=${CORVANE_BENCH_TREE_ROUNDS:-3}
 tree_round pyftpdlib "$n" "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" \
-    "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /
+    "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" / "$rounds"
 if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
     # vsftpd runs without chroot: its folders are named relative to where the login starts.
     tree_round vsftpd "$n" 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous guest@ \
-        "$CORVANE_VSFTPD_ROOT/pub" pub
+        "$CORVANE_VSFTPD_ROOT/pub" pub "$rounds"
 fi
 echo "growth (pyftpdlib)"
 for n in ${CORVANE_BENCH_GROWTH:-500 2000 8000}; do
@@ -262,16 +281,6 @@ if want layer; then
 layer_files=${CORVANE_BENCH_FILES:-2000}
 layer() { wine "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
 seconds_of() { awk '{print $2}' <<<"$1"; }
-
-# Thousands of closed data connections wait out TIME_WAIT and slow the next
-# client's binds and connects; each client starts once most have gone.
-settle() {
-    local tries=70
-    while [ "$(ss -tan state time-wait 2>/dev/null | wc -l)" -gt 5000 ] && [ $tries -gt 0 ]; do
-        sleep 1
-        tries=$((tries - 1))
-    done
-}
 
 make_flat() {
     mkdir -p "$1/flat"
