@@ -218,19 +218,26 @@ make_tree() {
 count_files() { find "$1" -type f | wc -l; }
 
 # One tree of n files, down and up, the program then lftp's mirror, on one
-# server, in rounds (one by default); each client keeps its best times:
-# name n host port user password served-folder (on disk) remote-folder (as the client names it) [rounds]
+# server, in rounds (one by default); each client keeps its best times. An
+# authority (the test authority's certificate) means explicit FTP over TLS:
+# name n host port user password served-folder (on disk) remote-folder (as the client names it)
+#      [rounds [authority]]
 tree_round() {
     local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8 rounds=${9:-1}
-    local down=flat-$n up=up-$n start result od="" ou="" ld="" lu="" round
-    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote"
+    local authority=${10:-} down=flat-$n up=up-$n start result od="" ou="" ld="" lu="" round
+    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote" trust=()
+    if [ -n "$authority" ]; then
+        open="set ftp:ssl-force true; set ssl:verify-certificate no; $open"
+        trust=("Z:$authority")
+    fi
     make_tree "$served/$down" "$n"
     make_tree "$work/$up" "$n"
     for round in $(seq 1 "$rounds"); do
         mkdir -p "$work/ours"
         settle
         result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
-            "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote")
+            "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote" \
+            "${trust[@]}")
         [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
         [ "$(count_files "$served/$up")" = "$n" ] || { echo "$name: our upload is short" >&2; exit 1; }
         rm -rf "$work/ours" "$served/$up"
@@ -266,6 +273,10 @@ if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
     # vsftpd runs without chroot: its folders are named relative to where the login starts.
     tree_round vsftpd "$n" 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous guest@ \
         "$CORVANE_VSFTPD_ROOT/pub" pub "$rounds"
+fi
+if [ -n "${CORVANE_VSFTPS_PORT:-}" ]; then
+    tree_round "vsftpd over TLS" "$n" localhost "$CORVANE_VSFTPS_PORT" anonymous "" \
+        "$CORVANE_VSFTPD_ROOT/pub" pub "$rounds" "$CORVANE_FTPS_CA"
 fi
 echo "growth (pyftpdlib)"
 for n in ${CORVANE_BENCH_GROWTH:-500 2000 8000}; do
