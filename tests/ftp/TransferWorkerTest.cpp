@@ -59,8 +59,8 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
             Transfer(upload, {L"D" + folder}, local.Path());
 
             EXPECT_EQ(round.result, ReadBytes(at(upload, L"one")));
-            // "ONE" is replaced, never joined by a second file.
-            if (!upload) EXPECT_EQ(2u, FilesBelow(Local(folder)).size());
+            // A local "ONE" is replaced, never joined by a second file.
+            EXPECT_EQ(2u, FilesBelow(Local(folder)).size());
             EXPECT_EQ(round.prompts, prompts.Count(L"File exist") - asked);
             EXPECT_EQ(0, recorder.Count(upload ? WM_UPLOAD_ERROR : WM_DOWNLOAD_ERROR));
             EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
