@@ -355,8 +355,18 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
     FtpReply reply;
     if (!error) error = control_.ReadReply(reply);
     if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
-    if (!error) error = channel.Establish(control_);
+    if (!error && (error = channel.Establish(control_))) return EndUnestablished(channel, error);
     return !error && tls_ ? SecureDataChannel(channel) : error;
+}
+
+// The server announced the transfer, but its data connection could not be
+// taken (one from another host, or one reset before it was accepted). The
+// transfer is cut as a cancel cuts it, so that its replies are read and the
+// connection stays usable; the transfer fails with the server's reply.
+DWORD FtpConnection::EndUnestablished(FtpDataChannel& channel, DWORD error) {
+    if (error == ERROR_INTERNET_OPERATION_CANCELLED) return error;
+    DWORD cut = CutTransfer(channel.Socket(), false);
+    return cut ? cut : ERROR_INTERNET_EXTENDED_ERROR;
 }
 
 // The server answers an abort twice, for the transfer (426, or 226 when it

@@ -65,6 +65,7 @@ class FtpConnection : public InternetHandle {
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
+    DWORD EndUnestablished(FtpDataChannel& channel, DWORD error);
     DWORD CutTransfer(FtpSocket& data, bool upload);
     DWORD ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries);
     DWORD ReceiveListing(FtpSocket& data, FtpListingReader& reader);

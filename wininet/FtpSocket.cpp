@@ -137,10 +137,19 @@ DWORD FtpSocket::Listen(const sockaddr_storage& address) {
     return 0;
 }
 
+// The peer's address is taken from the accept itself: a server that resets the
+// connection at once (a failed transfer) would otherwise leave no peer to ask
+// for, and its connection would look like a stranger's.
 DWORD FtpSocket::AcceptFrom(FtpSocket& listener) {
     for (;;) {
-        SOCKET accepted = accept(listener.socket_, nullptr, nullptr);
-        if (accepted != INVALID_SOCKET) return Adopt(accepted);
+        sockaddr_storage from = {};
+        int length = sizeof(from);
+        SOCKET accepted = accept(listener.socket_, reinterpret_cast<sockaddr*>(&from), &length);
+        if (accepted != INVALID_SOCKET) {
+            DWORD error = Adopt(accepted);
+            peer_ = from;
+            return error;
+        }
         if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
         if (DWORD error = listener.WaitFor(FD_ACCEPT)) return error;
     }

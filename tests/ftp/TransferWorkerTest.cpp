@@ -187,6 +187,18 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
 }
 
+// A data connection the server resets as soon as it is made, before or after
+// the program accepted it, fails that one file; the run and its connection go on.
+TEST_F(DownloadWorkerTest, AResetDataConnectionFailsOneFileNotTheRun) {
+    FtpFS hostile;
+    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    recorder.answers = {answerIgnore};
+    Download({L"Fdies-midway"}, L"", &hostile);
+    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
+    EXPECT_EQ(0u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.runFailed);
+}
+
 // A link to a folder is followed, but a link back to its own folder stops at the depth bound.
 TEST_F(DownloadWorkerTest, FolderLinksAreFollowedButNeverWithoutEnd) {
     ASSERT_TRUE(engine.CreateRemoteDir(L"make-links"));
