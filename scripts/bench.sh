@@ -187,9 +187,7 @@ for server in $servers; do
     for name in $names; do
         time=$(curl -s -o /dev/null -w '%{time_total}' "$base/$name/")
         echo "$server $name curl-list rows=- $time s" | tee -a "$results"
-        start=$(date +%s.%N)
-        lftp "${login[@]}" -e "cls -l $dir/$name >/dev/null; quit" </dev/null
-        time=$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }')
+        time=$(seconds lftp "${login[@]}" -e "cls -l $dir/$name >/dev/null; quit")
         echo "$server $name lftp-cls rows=- $time s" | tee -a "$results"
     done
 done
@@ -209,8 +207,6 @@ awk '$3 ~ /^(open|curl-list|lftp-cls)$/ { t[$1 " " $2, $3] = $5 }
 fi
 
 if want tree; then
-now() { date +%s.%N; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
 make_tree() {
     mkdir -p "$1"
     for i in $(seq 1 "$2"); do head -c 1024 /dev/urandom >"$1/f$i"; done
@@ -224,7 +220,7 @@ count_files() { find "$1" -type f | wc -l; }
 #      [rounds [authority]]
 tree_round() {
     local name=$1 n=$2 host=$3 port=$4 user=$5 password=$6 served=$7 remote=$8 rounds=${9:-1}
-    local authority=${10:-} down=flat-$n up=up-$n start result od="" ou="" ld="" lu="" round
+    local authority=${10:-} down=flat-$n up=up-$n result od="" ou="" ld="" lu="" round
     local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote" trust=()
     if [ -n "$authority" ]; then
         open="set ftp:ssl-force true; set ssl:verify-certificate no; $open"
@@ -245,13 +241,11 @@ tree_round() {
         ou=$(best "$ou" "$(awk '/^upload/ {print $2}' <<<"$result")")
 
         settle
-        start=$(now)
-        lftp -u "$user,$password" -p "$port" -e "$open; mirror $down $work/lftp; quit" "$host" >/dev/null </dev/null
-        ld=$(best "$ld" "$(since "$start")")
+        ld=$(best "$ld" "$(seconds lftp -u "$user,$password" -p "$port" \
+            -e "$open; mirror $down $work/lftp; quit" "$host")")
         settle
-        start=$(now)
-        lftp -u "$user,$password" -p "$port" -e "$open; mirror -R $work/$up $up; quit" "$host" >/dev/null </dev/null
-        lu=$(best "$lu" "$(since "$start")")
+        lu=$(best "$lu" "$(seconds lftp -u "$user,$password" -p "$port" \
+            -e "$open; mirror -R $work/$up $up; quit" "$host")")
         [ "$(count_files "$work/lftp")" = "$n" ] || { echo "$name: lftp download is short" >&2; exit 1; }
         rm -rf "$work/lftp" "$served/$up"
     done
@@ -312,9 +306,8 @@ while read -r name port user password folder; do
         "$CORVANE_FTP_HOST" "$port" "$user" "$password" "$folder")")
     rm -rf "$work/lftp"
     settle
-    start=$(date +%s.%N)
-    lftp -u "$user,$password" -p "$port" -e "mirror $folder $work/lftp; quit" "$CORVANE_FTP_HOST"
-    lftp=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+    lftp=$(seconds lftp -u "$user,$password" -p "$port" -e "mirror $folder $work/lftp; quit" \
+        "$CORVANE_FTP_HOST")
     awk -v n="$name" -v o="$ours" -v f="$ftplib" -v l="$lftp" -v c="$layer_files" 'BEGIN {
         printf "  %s: ours %.3f s (%.2f ms/file), ftplib %.3f s (%.2f ms/file), lftp mirror %.3f s;",
             n, o, o * 1000 / c, f, f * 1000 / c, l
