@@ -157,8 +157,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
 
 // A new part file is made while the server is asked; one already there (a cut
 // transfer's data, or the copy a resume starts from) is opened only once the
-// server agreed to send. Null when
-// the file cannot go on now, which is reported.
+// server agreed to send. Null when the file cannot go on now, which is reported.
 FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
                                         HINTERNET* remote) {
     bool newPart = offset == 0 && !folderNames.back().Holds(PartName(ItemText(node)));

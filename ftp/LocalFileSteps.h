@@ -6,10 +6,10 @@
 #include <string>
 
 // Runs a download's slow local file steps on a thread of its own, so that
-// they overlap the next file's exchange with the server: under Wine every name
-// not there yet (a new part file, the target a part file moves onto) costs a
-// read of the whole folder, which in a folder of thousands of files takes as
-// long as the exchange itself. One batch is under way at a time, and the
+// they overlap the next file's exchange with the server: under Wine each file
+// call is a round trip to the Wine server, and a name not there yet (a new
+// part file, the target a part file moves onto) that goes by its usual path
+// costs a read of the whole folder. One batch is under way at a time, and the
 // download waits for it before it relies on what the batch did.
 class LocalFileSteps {
   public:

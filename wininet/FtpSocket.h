@@ -94,8 +94,8 @@ class FtpSocket {
     // Atomic because an abort on another thread reads it while the owner sets it.
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
     std::atomic<bool> aborted_{false};
-    // Signalled by the socket's events and by an abort; taken from the source when the socket is
-    // made.
+    // Signalled by the socket's events and by an abort; taken from wakeSource_
+    // when the socket is made.
     std::atomic<WSAEVENT> wake_{nullptr};
     FtpWakeEvent ownWake_;
     FtpWakeEvent* wakeSource_ = &ownWake_;
