@@ -16,6 +16,8 @@
 #   (500 2000 8000) on pyftpdlib that shows the time per file.
 # layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
 #   one large file each way beside curl, and how often data arrives on a slow link.
+# Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
+# with their Wine server); CORVANE_WINE_CPU=any runs them where the system puts them.
 set -euo pipefail
 sections=${*:-transfer tls list tree layer}
 want() { [[ " $sections " == *" $1 "* ]]; }
@@ -91,7 +93,7 @@ compare() {
 
         # The local view names folders without a drive letter, as the handheld does.
         mkdir -p "$work/ours"
-        ours=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+        ours=$(xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$build/program_transfer_bench.exe" \
             "$host" "$port" "$user" "$password" bench.bin \
             "${work//\//\\}\\ours" "Z:$work/source.bin" "${where[@]}")
         echo "$label round $round, ours: $(tr '\n' ';' <<<"$ours")"
@@ -158,7 +160,7 @@ names=$(for c in $counts; do printf 'f%s ' "$c"; done)
 make_folders "$work/list"
 make_folders "$CORVANE_FTP_ROOT/list"
 run_list() {
-    xvfb-run -a -s "-screen 0 800x700x24" wine "$build/list_view_bench.exe" "$@"
+    xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$build/list_view_bench.exe" "$@"
 }
 results=$work/list-results
 run_list local "${work//\//\\}\\list" $names | tee "$results"
@@ -231,7 +233,7 @@ tree_round() {
     for round in $(seq 1 "$rounds"); do
         mkdir -p "$work/ours"
         settle
-        result=$(xvfb-run -a -s "-screen 0 800x700x24" wine "$build/program_transfer_bench.exe" \
+        result=$(xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$build/program_transfer_bench.exe" \
             "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote" \
             "${trust[@]}")
         [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }
@@ -284,7 +286,7 @@ if want layer; then
 # per-file cost on a folder of small files beside Python's ftplib and lftp, one large
 # file each way beside curl, and how often data reaches the caller on a slow link.
 layer_files=${CORVANE_BENCH_FILES:-2000}
-layer() { wine "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
+layer() { "$root/scripts/wine-one-cpu.sh" "$build/wininet_layer_bench.exe" "$@" | tr -d '\r'; }
 seconds_of() { awk '{print $2}' <<<"$1"; }
 
 make_flat() {

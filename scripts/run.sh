@@ -34,4 +34,4 @@ if [ -z "${DISPLAY:-}" ]; then
     fi
     echo "Corvane runs on the virtual display $DISPLAY (screenshot: DISPLAY=$DISPLAY import -window root shot.png)"
 fi
-wine explorer /desktop=corvane,520x680 "$build/corvane.exe"
+"$root/scripts/wine-one-cpu.sh" explorer /desktop=corvane,520x680 "$build/corvane.exe"
