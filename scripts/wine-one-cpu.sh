@@ -24,6 +24,7 @@ done
 if [ -n "$server" ]; then
     taskset -a -cp "$cpu" "$server" >/dev/null
 else
-    taskset -c "$cpu" wineserver
+    # Fails only when another start won the race; wine then uses that server.
+    taskset -c "$cpu" wineserver || true
 fi
 exec taskset -c "$cpu" wine "$@"
