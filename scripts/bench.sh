@@ -51,6 +51,9 @@ seconds() {
     awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.3f", e - s }'
 }
 
+# One of our programs on a virtual display of its own, run as scripts/run.sh runs Corvane.
+on_display() { xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$@"; }
+
 # Thousands of closed data connections wait out TIME_WAIT and slow the next
 # client's binds and connects; each client starts once most have gone.
 settle() {
@@ -93,7 +96,7 @@ compare() {
 
         # The local view names folders without a drive letter, as the handheld does.
         mkdir -p "$work/ours"
-        ours=$(xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$build/program_transfer_bench.exe" \
+        ours=$(on_display "$build/program_transfer_bench.exe" \
             "$host" "$port" "$user" "$password" bench.bin \
             "${work//\//\\}\\ours" "Z:$work/source.bin" "${where[@]}")
         echo "$label round $round, ours: $(tr '\n' ';' <<<"$ours")"
@@ -160,7 +163,7 @@ names=$(for c in $counts; do printf 'f%s ' "$c"; done)
 make_folders "$work/list"
 make_folders "$CORVANE_FTP_ROOT/list"
 run_list() {
-    xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$build/list_view_bench.exe" "$@"
+    on_display "$build/list_view_bench.exe" "$@"
 }
 results=$work/list-results
 run_list local "${work//\//\\}\\list" $names | tee "$results"
@@ -233,7 +236,7 @@ tree_round() {
     for round in $(seq 1 "$rounds"); do
         mkdir -p "$work/ours"
         settle
-        result=$(xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$build/program_transfer_bench.exe" \
+        result=$(on_display "$build/program_transfer_bench.exe" \
             "$host" "$port" "$user" "$password" "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote" \
             "${trust[@]}")
         [ "$(count_files "$work/ours/$down")" = "$n" ] || { echo "$name: our download is short" >&2; exit 1; }

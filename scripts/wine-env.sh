@@ -21,3 +21,13 @@ if ! grep -q '^"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/n
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     wineserver -w || true
 fi
+
+# The running Wine server of this prefix (empty when none runs): the one whose
+# folder names the prefix's device and inode.
+wine_server_pid() {
+    local folder pid
+    folder=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+    for pid in $(pgrep -u "$(id -u)" -x 'wineserver(64)?' || true); do
+        if [ "$(basename "$(readlink "/proc/$pid/cwd")")" = "$folder" ]; then echo "$pid"; fi
+    done
+}

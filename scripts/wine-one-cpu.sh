@@ -15,12 +15,7 @@ if [ "$cpu" = any ] || [ "$(nproc)" -eq 1 ]; then
     exec wine "$@"
 fi
 
-# The Wine server of this prefix is the one whose folder names the prefix's device and inode.
-folder=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
-server=
-for pid in $(pgrep -u "$(id -u)" -x 'wineserver(64)?' || true); do
-    if [ "$(basename "$(readlink "/proc/$pid/cwd")")" = "$folder" ]; then server=$pid; fi
-done
+server=$(wine_server_pid)
 if [ -n "$server" ]; then
     taskset -a -cp "$cpu" "$server" >/dev/null
 else

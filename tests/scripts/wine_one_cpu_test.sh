@@ -13,21 +13,14 @@ last=$(($(nproc) - 1))
 every_mask=$(printf '%x' $(((1 << (last + 1)) - 1)))
 last_mask=$(printf '%x' $((1 << last)))
 
-prefix_server() {
-    local folder pid
-    folder=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
-    for pid in $(pgrep -u "$(id -u)" -x 'wineserver(64)?'); do
-        if [ "$(basename "$(readlink "/proc/$pid/cwd")")" = "$folder" ]; then echo "$pid"; fi
-    done
-}
-free_server() { taskset -a -p "$every_mask" "$(prefix_server)" >/dev/null; }
+free_server() { taskset -a -p "$every_mask" "$(wine_server_pid)" >/dev/null; }
 
 # A server that runs already answers "already running"; a new one takes a moment to settle.
 # Wine's processes get no output of the test's: they would keep the test's
 # output open, and the test running, until the server ends.
 wineserver -p5 </dev/null >/dev/null 2>&1 || true
 for _ in $(seq 50); do
-    [ -n "$(prefix_server)" ] && break
+    [ -n "$(wine_server_pid)" ] && break
     sleep 0.1
 done
 free_server
@@ -40,7 +33,7 @@ check() {
         echo "CORVANE_WINE_CPU=$setting: the program did not run"
         fail=1
     fi
-    found=$(taskset -p "$(prefix_server)" | sed 's/.*: //')
+    found=$(taskset -p "$(wine_server_pid)" | sed 's/.*: //')
     if [ "$found" != "$expected" ]; then
         echo "CORVANE_WINE_CPU=$setting: the server's CPU mask is $found, expected $expected"
         fail=1
