@@ -35,13 +35,13 @@ DWORD FtpDataPump::StartThread() {
 DWORD FtpDataPump::ReadDirect(char* out, size_t size, size_t& read) {
     for (;;) {
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::lock_guard<SlimMutex> lock(mutex_);
             if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
             if (failure_ || ended_ || read == size) return failure_;
         }
         size_t received = 0;
         DWORD error = socket_.Receive(out + read, size - read, received);
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<SlimMutex> lock(mutex_);
         failure_ = error;
         ended_ = !error && received == 0;
         read += received;
@@ -51,12 +51,12 @@ DWORD FtpDataPump::ReadDirect(char* out, size_t size, size_t& read) {
 
 DWORD FtpDataPump::WriteDirect(const char* data, size_t size) {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<SlimMutex> lock(mutex_);
         if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (failure_) return failure_;
     }
     DWORD error = socket_.Send(data, size);
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SlimMutex> lock(mutex_);
     if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
     failure_ = error;
     direct_ += size;
@@ -78,7 +78,7 @@ size_t FtpDataPump::WaitForData(Lock& lock) {
 }
 
 void FtpDataPump::End(DWORD failure) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SlimMutex> lock(mutex_);
     failure_ = failure;
     if (!upload_) ended_ = true;
     changed_.notify_all();
@@ -169,18 +169,18 @@ DWORD FtpDataPump::Write(const char* data, size_t size) {
 
 DWORD FtpDataPump::Finish() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<SlimMutex> lock(mutex_);
         ended_ = true;
         changed_.notify_all();
     }
     if (thread_.joinable()) thread_.join();
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SlimMutex> lock(mutex_);
     return failure_;
 }
 
 void FtpDataPump::Stop() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<SlimMutex> lock(mutex_);
         stopped_ = true;
         changed_.notify_all();
     }
@@ -192,11 +192,11 @@ void FtpDataPump::Stop() {
 }
 
 bool FtpDataPump::Delivered() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SlimMutex> lock(mutex_);
     return ended_ && !failure_ && filled_ == taken_;
 }
 
 DWORD FtpDataPump::Failure() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<SlimMutex> lock(mutex_);
     return failure_;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "wininet/FtpSocket.h"
+#include "wininet/SlimLock.h"
 
 // Moves one transfer's data. The first megabyte goes straight between the
 // caller and the socket, so a small file costs no thread; beyond it the data
@@ -38,7 +37,7 @@ class FtpDataPump {
     DWORD Failure();
 
   private:
-    using Lock = std::unique_lock<std::mutex>;
+    using Lock = std::unique_lock<SlimMutex>;
 
     DWORD StartThread();
     DWORD ReadDirect(char* out, size_t size, size_t& read);
@@ -57,8 +56,8 @@ class FtpDataPump {
     const size_t capacity_;
     std::unique_ptr<char[]> ring_;
     uint64_t direct_ = 0;  // bytes moved before the thread started
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    SlimMutex mutex_;
+    SlimCondition changed_;
     uint64_t filled_ = 0;  // bytes put into the ring since the start
     uint64_t taken_ = 0;   // bytes taken out of it
     bool ended_ = false;   // download: no more data comes; upload: no more is written
