@@ -98,7 +98,7 @@ void FtpBrowseWnd::ReportDropped() {
     swprintf(text, sizeof(text) / sizeof(text[0]), L"Server %ls, Session %ls dropped", host,
              sessionName);
     MessageBoxW(hwnd, text, L"ERROR", MB_ICONHAND);
-    PostMessageW(GetParent(hwnd), FrameWnd::kCloseViewMessage, reinterpret_cast<WPARAM>(this), 0);
+    PostMessageW(GetParent(hwnd), WM_APP_CLOSE_VIEW, reinterpret_cast<WPARAM>(this), 0);
 }
 
 // The server resolves ".."; a failed change lists the old directory again.
@@ -209,7 +209,7 @@ void FtpBrowseWnd::StartUpload(PtrList<WString*>& items) {
 LRESULT FtpBrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     // An answered error prompt returns the answer itself to the waiting worker.
     // A failure that arrives while a cancel waits for the worker is not asked about.
-    if (message == WM_DOWNLOAD_ERROR || message == WM_UPLOAD_ERROR)
+    if (message == WM_APP_DOWNLOAD_ERROR || message == WM_APP_UPLOAD_ERROR)
         return engine.IsCancelling()
                    ? answerAbort
                    : TransferErrorDlg::Ask(this, reinterpret_cast<const wchar_t*>(wParam));
@@ -222,38 +222,38 @@ void FtpBrowseWnd::OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam)
     UploadProgressDlg& upload = GetUploadPanel();
     const wchar_t* name = reinterpret_cast<const wchar_t*>(lParam);
     switch (message) {
-        case WM_DOWNLOAD_STARTED:
+        case WM_APP_DOWNLOAD_STARTED:
             ShowDownloadPanel(true);
             download.SetButtonMode(panelCancel);
             return;
-        case WM_DOWNLOAD_FILE:
+        case WM_APP_DOWNLOAD_FILE:
             download.ShowFile(name);
             return;
-        case WM_DOWNLOAD_FOLDER:
+        case WM_APP_DOWNLOAD_FOLDER:
             download.ShowFolder(name);
             return;
-        case WM_DOWNLOAD_PROGRESS:
+        case WM_APP_DOWNLOAD_PROGRESS:
             download.ShowProgress(reinterpret_cast<const DownloadCounters*>(wParam));
             return;
-        case WM_DOWNLOAD_ENDED:
+        case WM_APP_DOWNLOAD_ENDED:
             download.SetButtonMode(panelDone);
             return;
-        case WM_UPLOAD_STARTED:
+        case WM_APP_UPLOAD_STARTED:
             ShowUploadPanel(true);
             upload.SetButtonMode(panelCancel);
             return;
-        case WM_UPLOAD_FILE:
+        case WM_APP_UPLOAD_FILE:
             upload.ShowFile(name);
             return;
-        case WM_UPLOAD_PROGRESS:
+        case WM_APP_UPLOAD_PROGRESS:
             upload.ShowProgress(reinterpret_cast<const UploadCounters*>(wParam));
             return;
-        case WM_UPLOAD_ENDED:
+        case WM_APP_UPLOAD_ENDED:
             upload.SetButtonMode(panelDone);
             return;
-        case WM_DOWNLOAD_PANEL_BUTTON:
-        case WM_UPLOAD_PANEL_BUTTON:
-            OnPanelButton(message == WM_DOWNLOAD_PANEL_BUTTON, wParam);
+        case WM_APP_DOWNLOAD_PANEL_BUTTON:
+        case WM_APP_UPLOAD_PANEL_BUTTON:
+            OnPanelButton(message == WM_APP_DOWNLOAD_PANEL_BUTTON, wParam);
             return;
     }
 }

@@ -136,9 +136,9 @@ BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
             SetDlgItemTextW(hwnd, IDC_CONNECTING_USER, user);
             break;
         case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd, kCancelMessage, 0, 0);
+            if (LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd, WM_APP_CANCEL_LOGIN, 0, 0);
             break;
-        case WM_FTP_CONNECT_STATUS:
+        case WM_APP_CONNECT_STATUS:
             if (wParam == INTERNET_STATUS_FTP_CERTIFICATE) {
                 auto* report = reinterpret_cast<StatusReport*>(lParam);
                 AskAboutCertificate(*static_cast<FTP_SERVER_CERTIFICATE*>(report->information));
@@ -146,11 +146,11 @@ BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
             }
             ShowStatus(static_cast<DWORD>(wParam));
             break;
-        case LoginAttempt::kLoggedIn:
+        case WM_APP_LOGGED_IN:
             return Conclude(kLoggedIn);
-        case LoginAttempt::kFailed:
+        case WM_APP_LOGIN_FAILED:
             return Conclude(kFailed);
-        case kCancelMessage:
+        case WM_APP_CANCEL_LOGIN:
             return Conclude(kCancelled);
     }
     return FALSE;

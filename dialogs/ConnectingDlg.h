@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include "resources/AppMessages.h"
 #include <wininet.h>
 
 #include <string>
@@ -17,7 +19,6 @@ class FtpBrowseWnd;
 class ConnectingDlg : public BaseDlg {
   public:
     enum Result { kLoggedIn = 0, kFailed = 1, kCancelled = 2, kPending = -1 };
-    static const UINT kCancelMessage = WM_USER + 3;
 
     ConnectingDlg();
     ~ConnectingDlg() override;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include "resources/AppMessages.h"
 #include <wininet.h>
 
 #include <atomic>
@@ -9,23 +11,20 @@
 #include "ftp/FtpFS.h"
 
 // One login on a thread of its own, with an engine of its own. The attempt
-// posts kLoggedIn or kFailed to its notify window and sends the engine's
+// posts WM_APP_LOGGED_IN or WM_APP_LOGIN_FAILED to its notify window and sends the engine's
 // connect statuses there. Its caller may give it up at any moment: from then
 // on it posts nothing, and it frees itself when its thread ends by itself
 // (every wait of the FTP layer is bounded). Nothing is ever killed.
 class LoginAttempt {
   public:
-    static const UINT kLoggedIn = WM_USER + 1;
-    static const UINT kFailed = WM_USER + 2;
-
     // Null when the thread could not be started.
     static LoginAttempt* Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
                                const wchar_t* password, INTERNET_PORT port, DWORD encryption);
 
-    // The logged-in engine, once kLoggedIn has arrived and until Abandon.
+    // The logged-in engine, once WM_APP_LOGGED_IN has arrived and until Abandon.
     FtpFS& Engine() { return engine; }
-    // The result messages share their numbers with dialog-manager messages;
-    // only a login that really ended counts.
+    // A result message alone proves nothing (anyone may post one): only a
+    // login that really ended counts.
     bool LoggedIn() const { return loggedIn; }
     // Why the server refused the login, once it has failed; empty when it said nothing.
     std::wstring FailureReason() const { return failed ? failureReason : std::wstring(); }

@@ -59,7 +59,7 @@ LRESULT FrameWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPAR
         case WM_INITMENUPOPUP:
             PrepareMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
             break;
-        case kCloseViewMessage:
+        case WM_APP_CLOSE_VIEW:
             CloseView(reinterpret_cast<BrowseWnd*>(wParam));
             break;
         case WM_SETFOCUS:

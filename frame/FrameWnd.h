@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include "resources/AppMessages.h"
 #include <commctrl.h>
 
 #include "framework/BaseWnd.h"
@@ -20,8 +22,6 @@ class FrameWnd : public BaseWnd {
     using ViewNode = ViewList::Node;
 
     static constexpr const wchar_t* kClassName = L"FrameWnd";
-    // Posted by a view whose connection dropped; wParam is the view.
-    static const UINT kCloseViewMessage = WM_USER + 100;
 
     FrameWnd();
     ~FrameWnd() override;

@@ -36,7 +36,7 @@ bool MakeLocalFolder(const wchar_t* path) {
 
 DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters& downloadCounters,
                                const wchar_t* targetDir)
-    : TransferWalk(ftp, state, WM_DOWNLOAD_ERROR, downloadCounters.failures),
+    : TransferWalk(ftp, state, WM_APP_DOWNLOAD_ERROR, downloadCounters.failures),
       counters(downloadCounters),
       lastFlushTick(GetTickCount()),
       localFolder(),
@@ -80,7 +80,7 @@ void DownloadWorker::EnterFolder(Node* node) {
     CopyText(localFolder, folderPath);
     folderNames.emplace_back();
     folderNames.back().Read(localFolder);
-    Notify(WM_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
+    Notify(WM_APP_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
     ++counters.foldersEntered;
 }
@@ -141,7 +141,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
     ULONGLONG size = node->element->size;
-    AnnounceFile(WM_DOWNLOAD_FILE, localFile, name);
+    AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
@@ -334,5 +334,5 @@ bool DownloadWorker::WriteBlock(const char* block, DWORD count, bool last) {
 }
 
 void DownloadWorker::ReportProgress(bool force) {
-    if (ProgressDue(force)) Notify(WM_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
+    if (ProgressDue(force)) Notify(WM_APP_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
 }

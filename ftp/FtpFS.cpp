@@ -109,7 +109,7 @@ void CALLBACK FtpFS::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, 
     if (status == INTERNET_STATUS_FTP_TLS_REFUSED) engine->tlsRefused = true;
     if (status == INTERNET_STATUS_FTP_CERTIFICATE) return engine->JudgeCertificate(report);
     if (!engine->statusWindow) return;
-    SendMessageW(engine->statusWindow, WM_FTP_CONNECT_STATUS, status,
+    SendMessageW(engine->statusWindow, WM_APP_CONNECT_STATUS, status,
                  reinterpret_cast<LPARAM>(&report));
 }
 
@@ -122,7 +122,7 @@ void FtpFS::JudgeCertificate(const StatusReport& report) {
         return;
     }
     if (statusWindow)
-        SendMessageW(statusWindow, WM_FTP_CONNECT_STATUS, report.statusCode,
+        SendMessageW(statusWindow, WM_APP_CONNECT_STATUS, report.statusCode,
                      reinterpret_cast<LPARAM>(&report));
     if (certificate.accept)
         CopyText(acceptedCertificate, certificate.sha256);

@@ -41,13 +41,13 @@ DWORD WINAPI FtpFS::DownloadThread(LPVOID parameter) {
     FtpFS* engine = static_cast<FtpFS*>(parameter);
     DownloadWorker walk(*engine, engine->download, engine->downloadCounters,
                         engine->localTargetDir);
-    return engine->RunWorker(engine->download, walk, WM_DOWNLOAD_STARTED, WM_DOWNLOAD_ENDED);
+    return engine->RunWorker(engine->download, walk, WM_APP_DOWNLOAD_STARTED, WM_APP_DOWNLOAD_ENDED);
 }
 
 DWORD WINAPI FtpFS::UploadThread(LPVOID parameter) {
     FtpFS* engine = static_cast<FtpFS*>(parameter);
     UploadWorker walk(*engine, engine->upload, engine->uploadCounters);
-    return engine->RunWorker(engine->upload, walk, WM_UPLOAD_STARTED, WM_UPLOAD_ENDED);
+    return engine->RunWorker(engine->upload, walk, WM_APP_UPLOAD_STARTED, WM_APP_UPLOAD_ENDED);
 }
 
 // After a cancel the worker logs in again before it reports the end, so the

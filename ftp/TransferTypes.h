@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "resources/AppMessages.h"
+
 #include "framework/PtrList.h"
 #include "framework/WString.h"
 
@@ -50,9 +52,6 @@ struct StatusReport {
     LPVOID information;
     DWORD informationLength;
 };
-
-// Sent to the status window during a connect: wParam status code, lParam StatusReport*.
-const UINT WM_FTP_CONNECT_STATUS = WM_USER + 100;
 
 // Frees every item and empties the list.
 inline void ClearTransferList(TransferList& list) {

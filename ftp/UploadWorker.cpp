@@ -25,7 +25,7 @@ const wchar_t* LeafName(const wchar_t* path) {
 }  // namespace
 
 UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
-    : TransferWalk(ftp, state, WM_UPLOAD_ERROR, uploadCounters.failures),
+    : TransferWalk(ftp, state, WM_APP_UPLOAD_ERROR, uploadCounters.failures),
       counters(uploadCounters),
       remoteFolders(1) {
     counters = UploadCounters();
@@ -115,7 +115,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
     const wchar_t* name = LeafName(path);
     BufferLocalStream(local);
     engineState.localFile = local;
-    AnnounceFile(WM_UPLOAD_FILE, path, name);
+    AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
     DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
                              : GetApp()->options.ChooseTransferType(name, PromptOwner());
     const WalkItem* item = node->element;
@@ -183,5 +183,5 @@ bool UploadWorker::WriteBlock(HINTERNET remote, const char* block, DWORD count) 
 }
 
 void UploadWorker::ReportProgress(bool force) {
-    if (ProgressDue(force)) Notify(WM_UPLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
+    if (ProgressDue(force)) Notify(WM_APP_UPLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
 }

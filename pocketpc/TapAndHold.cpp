@@ -1,4 +1,5 @@
 #include "pocketpc/TapAndHold.h"
+#include "resources/AppMessages.h"
 
 #include "aygshell.h"
 
@@ -16,7 +17,6 @@ namespace {
 const wchar_t kHelperClass[] = L"CorvaneTapAndHold";
 const UINT kHoldMilliseconds = 500;
 const UINT_PTR kHoldTimerId = 1;
-const UINT kRaiseMessage = WM_APP + 1;  // wParam: the list, lParam: the screen point
 
 struct Press {
     HWND list = nullptr;
@@ -46,7 +46,7 @@ POINT ScreenPointOf(const MSG* message) {
 }
 
 void PostRaise(HWND list, POINT point) {
-    PostMessageW(threadState.helper, kRaiseMessage, reinterpret_cast<WPARAM>(list),
+    PostMessageW(threadState.helper, WM_APP_TAP_AND_HOLD, reinterpret_cast<WPARAM>(list),
                  MAKELPARAM(point.x, point.y));
 }
 
@@ -123,7 +123,7 @@ LRESULT CALLBACK HelperWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         case WM_TIMER:
             if (wParam == kHoldTimerId) OnHoldTimer();
             return 0;
-        case kRaiseMessage: {
+        case WM_APP_TAP_AND_HOLD: {
             POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             Raise(reinterpret_cast<HWND>(wParam), point);
             return 0;

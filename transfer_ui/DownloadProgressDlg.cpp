@@ -8,7 +8,7 @@
 #include "transfer_ui/ProgressText.h"
 
 DownloadProgressDlg::DownloadProgressDlg()
-    : ProgressPanel(IDC_DOWNLOAD_CURRENT_ITEM, WM_DOWNLOAD_PANEL_BUTTON) {}
+    : ProgressPanel(IDC_DOWNLOAD_CURRENT_ITEM, WM_APP_DOWNLOAD_PANEL_BUTTON) {}
 
 void DownloadProgressDlg::OnInitPanel() {
     SendMessageW(GetItem(IDC_DOWNLOAD_STORE_BAR), PBM_SETRANGE, 0, MAKELPARAM(0, 100));

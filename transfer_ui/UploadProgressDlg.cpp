@@ -3,7 +3,7 @@
 #include "resources/resource.h"
 
 UploadProgressDlg::UploadProgressDlg()
-    : ProgressPanel(IDC_UPLOAD_CURRENT_ITEM, WM_UPLOAD_PANEL_BUTTON) {}
+    : ProgressPanel(IDC_UPLOAD_CURRENT_ITEM, WM_APP_UPLOAD_PANEL_BUTTON) {}
 
 void UploadProgressDlg::ShowProgress(const UploadCounters* counters) {
     ShowFigures({counters->filesDone, counters->foldersCreated, counters->totalBytes,

@@ -23,7 +23,7 @@ class WatchedConnectingDlg : public ConnectingDlg {
   public:
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override {
         BOOL result = ConnectingDlg::OnDialogMessage(handle, message, wParam, lParam);
-        if (message == WM_FTP_CONNECT_STATUS) {
+        if (message == WM_APP_CONNECT_STATUS) {
             std::wstring status = ItemText(handle, IDC_CONNECTING_STATUS);
             if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
             fields = {ItemText(handle, IDC_CONNECTING_HOST), ItemText(handle, IDC_CONNECTING_USER)};

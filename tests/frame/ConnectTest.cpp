@@ -113,7 +113,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     EXPECT_TRUE(EqualRect(&client, &hidden));
     // A close never closes the local view, or a view the frame does not hold.
     for (WPARAM gone : {WPARAM(frame.GetLocalView()), WPARAM(12345)})
-        frame.Send(FrameWnd::kCloseViewMessage, gone, 0);
+        frame.Send(WM_APP_CLOSE_VIEW, gone, 0);
     EXPECT_TRUE(IsWindowVisible(frame.GetLocalView()->GetHandle()));
 
     frame.HandleCommand(GetMenuItemID(view, 0), 0, 0);

@@ -74,7 +74,7 @@ TEST_F(FtpFSTest, LocalFileExistsOnlyForFilesItCanOpen) {
 
 int statusesSeen = 0;
 LRESULT CALLBACK CountStatuses(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_FTP_CONNECT_STATUS) ++statusesSeen;
+    if (message == WM_APP_CONNECT_STATUS) ++statusesSeen;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

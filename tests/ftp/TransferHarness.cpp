@@ -10,16 +10,16 @@ TransferRecorder::TransferRecorder() {
 }
 
 LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message < WM_DOWNLOAD_FILE || message > WM_DOWNLOAD_ERROR)
+    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_DOWNLOAD_ERROR)
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
-    bool progress = message == WM_DOWNLOAD_PROGRESS || message == WM_UPLOAD_PROGRESS;
+    bool progress = message == WM_APP_DOWNLOAD_PROGRESS || message == WM_APP_UPLOAD_PROGRESS;
     Event event = {message, L"", L"", {}};
-    if (message == WM_DOWNLOAD_PROGRESS)
+    if (message == WM_APP_DOWNLOAD_PROGRESS)
         event.progress = {d.filesDone, d.foldersEntered, d.totalBytes, d.currentFileBytes,
                           d.failures};
-    else if (message == WM_UPLOAD_PROGRESS)
+    else if (message == WM_APP_UPLOAD_PROGRESS)
         event.progress = {u.filesDone, u.foldersCreated, u.totalBytes, u.currentFileBytes,
                           u.failures};
     else if (wParam)
@@ -27,7 +27,7 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);
     events.push_back(event);
     if (progress && onProgress) onProgress(event.progress);
-    if (message != WM_DOWNLOAD_ERROR && message != WM_UPLOAD_ERROR) return 0;
+    if (message != WM_APP_DOWNLOAD_ERROR && message != WM_APP_UPLOAD_ERROR) return 0;
     LRESULT answer = answers.empty() ? answerIgnore : answers.front();
     if (!answers.empty()) answers.pop_front();
     return answer;

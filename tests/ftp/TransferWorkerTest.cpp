@@ -62,9 +62,9 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
             // A local "ONE" is replaced, never joined by a second file.
             EXPECT_EQ(2u, FilesBelow(Local(folder)).size());
             EXPECT_EQ(round.prompts, prompts.Count(L"File exist") - asked);
-            EXPECT_EQ(0, recorder.Count(upload ? WM_UPLOAD_ERROR : WM_DOWNLOAD_ERROR));
+            EXPECT_EQ(0, recorder.Count(upload ? WM_APP_UPLOAD_ERROR : WM_APP_DOWNLOAD_ERROR));
             EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
-            EXPECT_EQ(round.opened, recorder.Count(upload ? WM_UPLOAD_FILE : WM_DOWNLOAD_FILE));
+            EXPECT_EQ(round.opened, recorder.Count(upload ? WM_APP_UPLOAD_FILE : WM_APP_DOWNLOAD_FILE));
             // Remote files by name, local ones by path; either may come first.
             std::wstring file = L"File " + (upload ? L"" : Local(folder + L"\\"));
             if (round.code != existingPrompt) continue;
@@ -102,12 +102,12 @@ TEST_F(DownloadWorkerTest, AbortInAFolderEndsTheWalkWhereItBegan) {
     for (const wchar_t* name : {L"after", L"sub\\unreadable"}) WriteBytes(Remote(name), "content");
     recorder.answers = {answerAbort};
     Download({L"Fafter", L"Dsub"});
-    EXPECT_EQ(Names{L"unreadable"}, recorder.NamesOf(WM_DOWNLOAD_FILE));
+    EXPECT_EQ(Names{L"unreadable"}, recorder.NamesOf(WM_APP_DOWNLOAD_FILE));
     EXPECT_EQ(
         Names{L"Can't download file " + Local(L"sub\\unreadable") + L"\n550 Permission denied."},
-        recorder.TextsOf(WM_DOWNLOAD_ERROR));
+        recorder.TextsOf(WM_APP_DOWNLOAD_ERROR));
     EXPECT_EQ(Names{}, FilesBelow(local.Path()));
-    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
+    EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ENDED));
     EXPECT_EQ(startDir, CurrentDir());
 }
 
@@ -116,11 +116,11 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     local.MakeFolder(L"to");
     // Selected names that climb, name other folders, a device or a stream.
     Download({L"F..\\escape", L"D..", L"Fsub/inner", L"Fcon", L"Ffine:stream", L"Ffine"}, L"to");
-    EXPECT_EQ(5, recorder.Count(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ(5, recorder.Count(WM_APP_DOWNLOAD_ERROR));
     // A target that fits whose files would not: refused, not cut.
     std::wstring deep = L"to\\" + std::wstring(510 - Local(L"to\\").size(), L'x');
     Download({L"Ffine"}, deep);
-    EXPECT_EQ(6, recorder.Count(WM_DOWNLOAD_ERROR));
+    EXPECT_EQ(6, recorder.Count(WM_APP_DOWNLOAD_ERROR));
     EXPECT_EQ(Names{L"to\\fine"}, FilesBelow(local.Path()));
     EXPECT_EQ(startDir, CurrentDir());
 
@@ -133,7 +133,7 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     EXPECT_EQ((Names{L"to\\fine", L"to\\tree\\safe.txt", L"to\\tree\\served.bin"}),
               FilesBelow(local.Path()));
     EXPECT_EQ(7000u, ReadBytes(Local(L"to\\tree\\served.bin")).size());
-    Names errors = recorder.TextsOf(WM_DOWNLOAD_ERROR);
+    Names errors = recorder.TextsOf(WM_APP_DOWNLOAD_ERROR);
     std::sort(errors.begin(), errors.end());
     EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col:on"),
                      L"Can't download folder " + Local(L"to\\tree\\ghost") +
@@ -142,7 +142,7 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
                          L"\n550 Permission denied."}),
               errors);
     // The panel's failure counts: files, folders, and no failed run.
-    const FailureCounts& failed = recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures;
+    const FailureCounts& failed = recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).failures;
     EXPECT_EQ((std::vector<DWORD>{1, 2, 0}),
               (std::vector<DWORD>{failed.files, failed.folders, failed.runFailed}));
 }
@@ -159,8 +159,8 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     Download({L"Ftruncated", L"Fempty-fail"}, L"", &hostile);
     EXPECT_EQ("precious", ReadBytes(Local(L"empty-fail")));
     EXPECT_EQ("precious", ReadBytes(Local(L"truncated")));
-    EXPECT_EQ(3, recorder.Count(WM_DOWNLOAD_FILE));  // the Retry opened it afresh
-    EXPECT_EQ(2u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
+    EXPECT_EQ(3, recorder.Count(WM_APP_DOWNLOAD_FILE));  // the Retry opened it afresh
+    EXPECT_EQ(2u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).failures.files);
 
     // A part file that cannot take its target's place (a folder is in the way)
     // goes to the prompt even once the next file was asked for; Retry tries
@@ -173,18 +173,18 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
     Download({L"Fafter", L"Fblocked"}, L"in-way");
     // A local failure, with no reply of the server's below it.
     EXPECT_EQ(Names(2, L"Can't download file " + Local(L"in-way\\blocked")),
-              recorder.TextsOf(WM_DOWNLOAD_ERROR));
+              recorder.TextsOf(WM_APP_DOWNLOAD_ERROR));
     EXPECT_EQ((Names{L"after", L"blocked.corvane-part"}), FilesBelow(Local(L"in-way")));
     EXPECT_EQ("blocked", ReadBytes(Local(L"in-way\\blocked.corvane-part")));
-    EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
+    EXPECT_EQ(1u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).failures.files);
 
     recorder.events.clear();
     local.MakeFolder(L"dropped");
     Download({L"Fafter", L"Dhang-up"}, L"dropped");
-    EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR));
-    EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.runFailed);
+    EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR));
+    EXPECT_EQ(1u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).failures.runFailed);
     EXPECT_EQ(Names{}, FilesBelow(Local(L"dropped")));
-    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
+    EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ENDED));
 }
 
 // A data connection the server resets as soon as it is made, before or after
@@ -194,9 +194,9 @@ TEST_F(DownloadWorkerTest, AResetDataConnectionFailsOneFileNotTheRun) {
     if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
     recorder.answers = {answerIgnore};
     Download({L"Fdies-midway"}, L"", &hostile);
-    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ERROR));
-    EXPECT_EQ(1u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.files);
-    EXPECT_EQ(0u, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).failures.runFailed);
+    EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ERROR));
+    EXPECT_EQ(1u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).failures.files);
+    EXPECT_EQ(0u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).failures.runFailed);
 }
 
 // A link to a folder is followed, but a link back to its own folder stops at the depth bound.
@@ -204,7 +204,7 @@ TEST_F(DownloadWorkerTest, FolderLinksAreFollowedButNeverWithoutEnd) {
     ASSERT_TRUE(engine.CreateRemoteDir(L"make-links"));
     Download({L"Ddoomed", L"Dloop"});
     EXPECT_EQ("keep", ReadBytes(Local(L"doomed\\link\\keep.txt")));
-    Names errors = recorder.TextsOf(WM_DOWNLOAD_ERROR);
+    Names errors = recorder.TextsOf(WM_APP_DOWNLOAD_ERROR);
     ASSERT_EQ(1u, errors.size());
     EXPECT_NE(std::wstring::npos, errors[0].find(L"more than 32 folders deep"));
     EXPECT_EQ(startDir, CurrentDir());
@@ -228,17 +228,17 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     EXPECT_EQ(S_OK, Upload(selection));
     for (const std::wstring& file : files)
         EXPECT_EQ(FileChecksum(Local(file)), FileChecksum(Remote(file))) << file;
-    Names sent = recorder.NamesOf(WM_UPLOAD_FILE);
+    Names sent = recorder.NamesOf(WM_APP_UPLOAD_FILE);
     ASSERT_EQ(6u, sent.size());
     EXPECT_EQ(L"top", sent[0]);
-    EXPECT_EQ(Local(L"top"), recorder.TextsOf(WM_UPLOAD_FILE)[0]);
+    EXPECT_EQ(Local(L"top"), recorder.TextsOf(WM_APP_UPLOAD_FILE)[0]);
     Names fromB = {sent[1], sent[2]};
     std::sort(fromB.begin(), fromB.end());
     EXPECT_EQ((Names{L"Grüße 名前.bin", L"x"}), fromB);
     // Files done (the last one counted), folders created, total bytes.
     const std::vector<ULONGLONG> counts = {6, 5, totalBytes};
-    EXPECT_EQ(counts, recorder.LastProgress(WM_UPLOAD_PROGRESS).Counts());
-    EXPECT_EQ(1, recorder.Count(WM_UPLOAD_ENDED));
+    EXPECT_EQ(counts, recorder.LastProgress(WM_APP_UPLOAD_PROGRESS).Counts());
+    EXPECT_EQ(1, recorder.Count(WM_APP_UPLOAD_ENDED));
 
     // Back, into a folder whose name is not ASCII, with file notices an interval
     // apart: the first file's, then at the end the last one's.
@@ -249,18 +249,18 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     for (const std::wstring& file : files)
         EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(L"zurück\\" + file))) << file;
     // The last selected first; a folder's whole tree before what was selected earlier.
-    Names got = recorder.NamesOf(WM_DOWNLOAD_FILE);
+    Names got = recorder.NamesOf(WM_APP_DOWNLOAD_FILE);
     ASSERT_EQ(2u, got.size());
     EXPECT_EQ(L"top", got[0]);
     EXPECT_NE(L"top", got[1]);
     ASSERT_EQ((Names{L"B", L"deep", L"deeper", L"A", L"inner"}),
-              recorder.NamesOf(WM_DOWNLOAD_FOLDER));
-    EXPECT_EQ(Local(L"zurück\\B\\deep\\deeper"), recorder.TextsOf(WM_DOWNLOAD_FOLDER)[2]);
-    EXPECT_EQ(WM_DOWNLOAD_STARTED, recorder.events.front().message);
+              recorder.NamesOf(WM_APP_DOWNLOAD_FOLDER));
+    EXPECT_EQ(Local(L"zurück\\B\\deep\\deeper"), recorder.TextsOf(WM_APP_DOWNLOAD_FOLDER)[2]);
+    EXPECT_EQ(WM_APP_DOWNLOAD_STARTED, recorder.events.front().message);
     // Folders entered this time: the last report follows the last count.
-    EXPECT_EQ(counts, recorder.LastProgress(WM_DOWNLOAD_PROGRESS).Counts());
-    EXPECT_EQ(1, recorder.Count(WM_DOWNLOAD_ENDED));
-    EXPECT_EQ(WM_DOWNLOAD_ENDED, recorder.events.back().message);
+    EXPECT_EQ(counts, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).Counts());
+    EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ENDED));
+    EXPECT_EQ(WM_APP_DOWNLOAD_ENDED, recorder.events.back().message);
     EXPECT_EQ(startDir, CurrentDir());
 }
 
@@ -273,10 +273,10 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     prompts.On(L"Transfer Type?", Pressing({IDC_TRANSFER_TYPE_ASCII, IDOK}));
     Upload({L"Funwritable-b", L"Ffine.txt", L"Funwritable-a"});
     EXPECT_EQ((Names{L"unwritable-a", L"unwritable-a", L"fine.txt", L"unwritable-b"}),
-              recorder.NamesOf(WM_UPLOAD_FILE));
+              recorder.NamesOf(WM_APP_UPLOAD_FILE));
     EXPECT_EQ(4, prompts.Count(L"Transfer Type?"));
     EXPECT_EQ(Names{L"Can't upload file unwritable-a\n550 Permission denied."},
-              recorder.TextsOf(WM_UPLOAD_ERROR));
+              recorder.TextsOf(WM_APP_UPLOAD_ERROR));
     EXPECT_EQ("one\ntwo\n", ReadBytes(Remote(L"fine.txt")));
 
     // A local file that cannot be read replaces nothing on the server.
@@ -288,7 +288,7 @@ TEST_F(UploadWorkerTest, RefusedAndUnreadableFilesGoToTheErrorPrompt) {
     Upload({L"Flocked"});
     CloseHandle(held);
     // A local failure shows no reply of the server's.
-    EXPECT_EQ(Names(2, L"Can't upload file locked"), recorder.TextsOf(WM_UPLOAD_ERROR));
+    EXPECT_EQ(Names(2, L"Can't upload file locked"), recorder.TextsOf(WM_APP_UPLOAD_ERROR));
     EXPECT_EQ("server copy", ReadBytes(Remote(L"locked")));
     EXPECT_EQ(startDir, CurrentDir());
 }
@@ -317,7 +317,7 @@ TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
         EXPECT_EQ(S_OK, upload ? engine.CancelUpload() : engine.CancelDownload());
         EXPECT_LT(GetTickCount() - start, 1000u);
         EXPECT_TRUE(PumpUntil([this] { return !engine.IsBusy(); }));
-        EXPECT_EQ(1, recorder.Count(upload ? WM_UPLOAD_ENDED : WM_DOWNLOAD_ENDED));
+        EXPECT_EQ(1, recorder.Count(upload ? WM_APP_UPLOAD_ENDED : WM_APP_DOWNLOAD_ENDED));
         EXPECT_EQ(startDir, CurrentDir());
         std::wstring from = upload ? Local(L"up\\large.bin") : Remote(L"big\\slow.bin");
         std::wstring to = upload ? Remote(L"up\\large.bin") : Local(L"big\\slow.bin.corvane-part");
@@ -337,7 +337,7 @@ TEST_F(TransferWorkerTest, CancelMidwayKeepsWhatArrivedAndResumeCompletesIt) {
         std::wstring result = upload ? to : Local(L"big\\slow.bin");
         EXPECT_EQ(FileChecksum(from), FileChecksum(result));
         EXPECT_FALSE(std::filesystem::exists(Local(L"big\\slow.bin.corvane-part")));
-        UINT progress = upload ? WM_UPLOAD_PROGRESS : WM_DOWNLOAD_PROGRESS;
+        UINT progress = upload ? WM_APP_UPLOAD_PROGRESS : WM_APP_DOWNLOAD_PROGRESS;
         auto first =
             std::find_if(recorder.events.begin(), recorder.events.end(),
                          [progress](const auto& event) { return event.message == progress; });
@@ -372,7 +372,7 @@ TEST_F(TransferWorkerTest, ResumeAndTreeDeleteOnVsftpdAndARefusedRestIsAsked) {
     Transfer(true, {L"Fup.bin"}, L"", &vsftpd);
     EXPECT_TRUE(down == ReadBytes(Local(L"down.bin")));
     EXPECT_TRUE(up == ReadBytes(onDisk + L"\\up.bin"));
-    EXPECT_EQ(0, recorder.Count(WM_DOWNLOAD_ERROR) + recorder.Count(WM_UPLOAD_ERROR));
+    EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR) + recorder.Count(WM_APP_UPLOAD_ERROR));
     prompts.On(L"Error", Pressing({IDOK}));
     ASSERT_TRUE(vsftpd.CreateRemoteDir(L"sub") && vsftpd.SetCurrentDir(L"..") == S_OK);
     EXPECT_EQ(S_OK, vsftpd.DeleteRemoteTree(TestFolderName().c_str()));
@@ -387,7 +387,7 @@ TEST_F(TransferWorkerTest, ResumeAndTreeDeleteOnVsftpdAndARefusedRestIsAsked) {
     Download({L"Fserved.bin", L"Fsafe.txt"}, L"", &hostile);
     EXPECT_EQ(Names{L"Can't download file " + Local(L"served.bin") +
                     L"\n500 Command \"REST\" not understood."},
-              recorder.TextsOf(WM_DOWNLOAD_ERROR));
+              recorder.TextsOf(WM_APP_DOWNLOAD_ERROR));
     EXPECT_EQ("cut", ReadBytes(Local(L"served.bin.corvane-part")));
 }
 

@@ -33,7 +33,7 @@ class PanelHostView : public BrowseWnd {
 
   protected:
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_DOWNLOAD_PANEL_BUTTON || message == WM_UPLOAD_PANEL_BUTTON)
+        if (message == WM_APP_DOWNLOAD_PANEL_BUTTON || message == WM_APP_UPLOAD_PANEL_BUTTON)
             buttons.push_back({message, wParam});
         return BrowseWnd::OnWindowMessage(handle, message, wParam, lParam);
     }
@@ -174,9 +174,9 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
     EXPECT_FALSE(Visible(upload.GetItem(IDOK)));
     SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);
 
-    EXPECT_EQ((std::vector<std::pair<UINT, WPARAM>>{{WM_DOWNLOAD_PANEL_BUTTON, panelCancel},
-                                                    {WM_DOWNLOAD_PANEL_BUTTON, panelDone},
-                                                    {WM_UPLOAD_PANEL_BUTTON, panelCancel}}),
+    EXPECT_EQ((std::vector<std::pair<UINT, WPARAM>>{{WM_APP_DOWNLOAD_PANEL_BUTTON, panelCancel},
+                                                    {WM_APP_DOWNLOAD_PANEL_BUTTON, panelDone},
+                                                    {WM_APP_UPLOAD_PANEL_BUTTON, panelCancel}}),
               view.buttons);
 
     // The list comes back only when no panel is left.
