@@ -34,6 +34,7 @@ FtpFS::FtpFS()
       server(),
       port(INTERNET_DEFAULT_FTP_PORT),
       encryption(kPlainFtp),
+      passive(GetApp() && GetApp()->options.GetUsePassive()),
       acceptedCertificate(),
       tlsRefused(false),
       certificateDeclined(false),
@@ -61,7 +62,7 @@ HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
     port = serverPort ? serverPort : INTERNET_DEFAULT_FTP_PORT;
     if (!session) return kFailure;
 
-    DWORD flags = GetApp()->options.GetUsePassive() ? INTERNET_FLAG_PASSIVE : 0;
+    DWORD flags = passive ? INTERNET_FLAG_PASSIVE : 0;
     if (encryption == kRequireTls) flags |= INTERNET_FLAG_FTP_TLS_REQUIRED;
     if (encryption == kTlsIfAvailable) flags |= INTERNET_FLAG_FTP_TLS_IF_AVAILABLE;
     tlsRefused = certificateDeclined = false;
@@ -81,6 +82,26 @@ void FtpFS::Disconnect() {
     if (closed) InternetCloseHandle(closed);
 }
 
+HRESULT FtpFS::Reconnect(const wchar_t* folder) {
+    Disconnect();
+    if (FAILED(Connect(server, user, password, port))) return kFailure;
+    return folder && folder[0] ? SetCurrentDir(folder) : S_OK;
+}
+
+bool FtpFS::IsConnectionLost(DWORD error) {
+    switch (error) {
+        case ERROR_FTP_DROPPED:
+        case ERROR_INTERNET_CONNECTION_ABORTED:
+        case ERROR_INTERNET_CONNECTION_RESET:
+        case ERROR_INTERNET_TIMEOUT:
+        case ERROR_INTERNET_OPERATION_CANCELLED:
+        case ERROR_INVALID_HANDLE:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void FtpFS::TakeConnectionOf(FtpFS& other) {
     FindClose();
     Disconnect();
@@ -90,6 +111,7 @@ void FtpFS::TakeConnectionOf(FtpFS& other) {
     CopyText(password, other.password);
     port = other.port;
     encryption = other.encryption;
+    passive = other.passive;
     CopyText(acceptedCertificate, other.acceptedCertificate);
     tlsRefused = other.tlsRefused;
 }

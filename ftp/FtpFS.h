@@ -33,6 +33,12 @@ class FtpFS {
     HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
                     INTERNET_PORT port = 0);
     void Disconnect();
+    // Logs in again with the last login's settings (a certificate accepted
+    // once for this engine passes again unasked) and goes to folder, if given.
+    HRESULT Reconnect(const wchar_t* folder);
+    // The error of a failed call says the control connection is gone (closed
+    // by the server, reset, timed out or cut here): a new login may help.
+    static bool IsConnectionLost(DWORD error);
     // Takes over another engine's logged-in connection together with what a
     // reconnect needs; the other engine is left unconnected.
     void TakeConnectionOf(FtpFS& other);
@@ -133,6 +139,9 @@ class FtpFS {
     wchar_t server[kTextCapacity];
     INTERNET_PORT port;
     DWORD encryption;
+    // Taken from the options when the engine is made, on the user-interface
+    // thread: later logins, on workers too, must not read shared options.
+    bool passive;
     wchar_t acceptedCertificate[128];
     bool tlsRefused;
     bool certificateDeclined;

@@ -41,7 +41,8 @@ DWORD WINAPI FtpFS::DownloadThread(LPVOID parameter) {
     FtpFS* engine = static_cast<FtpFS*>(parameter);
     DownloadWorker walk(*engine, engine->download, engine->downloadCounters,
                         engine->localTargetDir);
-    return engine->RunWorker(engine->download, walk, WM_APP_DOWNLOAD_STARTED, WM_APP_DOWNLOAD_ENDED);
+    return engine->RunWorker(engine->download, walk, WM_APP_DOWNLOAD_STARTED,
+                             WM_APP_DOWNLOAD_ENDED);
 }
 
 DWORD WINAPI FtpFS::UploadThread(LPVOID parameter) {
@@ -67,10 +68,7 @@ DWORD FtpFS::RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage
 }
 
 // The connection may have been cut in the middle of a transfer: a fresh login leaves no doubt.
-void FtpFS::ResumeAfterCancel(WorkerState& state) {
-    Disconnect();
-    if (SUCCEEDED(Connect(server, user, password, port))) SetCurrentDir(state.savedDir);
-}
+void FtpFS::ResumeAfterCancel(WorkerState& state) { Reconnect(state.savedDir); }
 
 // The end is told from the worker just before it lets the engine go, so a Done
 // pressed at once may meet a worker that is only returning: wait for that, briefly.
