@@ -107,6 +107,11 @@ void DownloadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, localFile);
         return;
     }
+    // A file cut off by a lost connection goes on from what its part file holds.
+    if (node->element->interruptions) {
+        OpenAndCopy(node, FtpFS::LocalFileExists(partFile));
+        return;
+    }
     const LocalFolderNames& names = folderNames.back();
     if (!names.Holds(ItemText(node)) && !names.Holds(PartName(ItemText(node)))) {
         OpenAndCopy(node, false);
@@ -306,33 +311,27 @@ DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size, U
     counters.currentFileBytes = offset;
     counters.currentFileSize = size;
     ReportProgress(false);
-    std::unique_ptr<char[]> block(new char[kBlockSize]);
-    while (!Cancelled()) {
-        DWORD count = 0;
-        // A failed read fails the file: a Retry opens a fresh data connection.
-        if (!InternetReadFile(remote, block.get(), kBlockSize, &count)) return CopyEnd::failed;
-        bool last = count != kBlockSize;
-        if (!WriteBlock(block.get(), count, last)) return CopyEnd::failed;
-        counters.totalBytes += count;
-        counters.currentFileBytes += count;
-        counters.elapsedMs = ElapsedMs();
-        ReportProgress(false);
-        if (last) return CopyEnd::complete;
-    }
-    return CopyEnd::stopped;
+    // A failed read fails the file: a Retry opens a fresh data connection.
+    auto read = [remote](char* block, DWORD room, DWORD* count) {
+        return InternetReadFile(remote, block, room, count) != FALSE;
+    };
+    auto write = [this](const char* block, DWORD count) { return WriteBlock(block, count); };
+    return CopyBlocks(read, write,
+                      {counters.totalBytes, counters.currentFileBytes, counters.elapsedMs});
 }
 
-// The last block is flushed too, so a full disk shows here and not as a short
-// file; on a slow link the part file holds what arrived at most a second ago.
-bool DownloadWorker::WriteBlock(const char* block, DWORD count, bool last) {
+// On a slow link the part file holds what arrived at most a second ago; the
+// close flushes the rest, so a full disk shows there and not as a short file.
+bool DownloadWorker::WriteBlock(const char* block, DWORD count) {
     FILE* local = engineState.localFile;
-    if (count > 0 && fwrite(block, count, 1, local) != 1) return false;
+    if (fwrite(block, count, 1, local) != 1) return false;
     DWORD now = GetTickCount();
-    if (!last && now - lastFlushTick < kFlushIntervalMs) return true;
+    if (now - lastFlushTick < kFlushIntervalMs) return true;
     lastFlushTick = now;
     return fflush(local) == 0;
 }
 
 void DownloadWorker::ReportProgress(bool force) {
-    if (ProgressDue(force)) Notify(WM_APP_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
+    if (ProgressDue(force))
+        Notify(WM_APP_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
 }

@@ -50,9 +50,8 @@ class DownloadWorker : public TransferWalk {
     // The part file of a name or a path: beside it, with the suffix added.
     static std::wstring PartName(const wchar_t* nameOrPath);
     void SizeSelectedFiles();
-    enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
     CopyEnd Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset);
-    bool WriteBlock(const char* block, DWORD count, bool last);
+    bool WriteBlock(const char* block, DWORD count);
     void ReportProgress(bool force) override;
 
     static const DWORD kFlushIntervalMs = 1000;

@@ -7,7 +7,7 @@
 #include "framework/TextUtil.h"
 
 FolderWalk::FolderWalk(FtpFS& ftp, WalkList& list)
-    : engine(ftp), work(list), aborted(false), startPath(), currentPath() {}
+    : engine(ftp), work(list), aborted(false), reconnected(false), startPath(), currentPath() {}
 
 FolderWalk::~FolderWalk() {
     while (!marks.IsEmpty()) delete marks.RemoveTail();
@@ -17,6 +17,7 @@ void FolderWalk::Walk(const wchar_t* start) {
     CopyText(startPath, start);
     CopyText(currentPath, start);
     while (!Stopped()) {
+        reconnected = false;
         Node* node = work.IsEmpty() ? nullptr : work.GetTail();
         bool leaving = node && !marks.IsEmpty() && marks.GetTail()->element->item == node;
         bool file = node && !leaving && !node->element->IsFolder();
@@ -40,7 +41,7 @@ void FolderWalk::ReturnToStart() {
 
 bool FolderWalk::EnterRemoteFolder(Node* node, const wchar_t* name) {
     // Without the parent's path the folder could not be left safely.
-    if (!currentPath[0] || FAILED(engine.SetCurrentDir(name))) return false;
+    if (!currentPath[0] || !ChangeRemoteFolder(name)) return false;
     wchar_t folderPath[FtpFS::kTextCapacity];
     DWORD length = FtpFS::kTextCapacity;
     if (FAILED(engine.GetCurrentDir(folderPath, &length)) || !MayEnter(name, folderPath)) {
@@ -54,13 +55,20 @@ bool FolderWalk::EnterRemoteFolder(Node* node, const wchar_t* name) {
 
 bool FolderWalk::LeaveRemoteFolder() {
     FolderMark* mark = marks.RemoveTail();
-    bool returned = SUCCEEDED(engine.SetCurrentDir(mark->parentPath.GetText()));
+    bool returned = ChangeRemoteFolder(mark->parentPath.GetText());
     if (returned)
         CopyText(currentPath, mark->parentPath.GetText());
     else
         aborted = true;  // nowhere known to go on from
     delete mark;
     return returned;
+}
+
+bool FolderWalk::ChangeRemoteFolder(const wchar_t* path) {
+    if (SUCCEEDED(engine.SetCurrentDir(path))) return true;
+    if (!FtpFS::IsConnectionLost(GetLastError()) || !RecoverConnection()) return false;
+    reconnected = true;
+    return SUCCEEDED(engine.SetCurrentDir(path));
 }
 
 bool FolderWalk::ListRemoteFolder() {

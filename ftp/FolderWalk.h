@@ -33,6 +33,11 @@ class FolderWalk {
     // which the walk then takes first, still in that item's folder.
     virtual bool SettleHeldWork() { return false; }
 
+    // A step failed because the connection is gone: logs in again and goes
+    // back to CurrentRemotePath(). True when the step may be tried again.
+    virtual bool RecoverConnection() { return false; }
+    const wchar_t* CurrentRemotePath() const { return currentPath; }
+
     virtual void EnterFolder(Node* node) = 0;
     virtual void HandleFile(Node* node) = 0;
     // The folder's entries are done and the walk tried to go back to its
@@ -69,8 +74,13 @@ class FolderWalk {
     WalkList& work;
     // Set when the walk must stop: the user's Abort, or nowhere known to go on from.
     bool aborted;
+    // The connection was lost and came back during the current item's step.
+    bool reconnected;
 
   private:
+    // Changes the remote folder, once more after a lost connection came back.
+    bool ChangeRemoteFolder(const wchar_t* path);
+
     struct FolderMark {
         Node* item;
         WString parentPath;

@@ -46,10 +46,13 @@ DWORD TransferWalk::ExistingFileAction(const wchar_t* subject) {
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject,
                           const std::wstring& reason) {
     if (Cancelled()) return;
-    if (!ConnectionAlive()) {
-        failures.runFailed = 1;
-        aborted = true;
-        return;
+    if (reconnected || !ConnectionAlive()) {
+        if (ResumeAfterDrop(node) || Cancelled()) return;
+        if (!ConnectionAlive()) {
+            failures.runFailed = 1;
+            aborted = true;
+            return;
+        }
     }
     if (engineState.ignoreAll) {
         CountFailure(node);
@@ -71,6 +74,26 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
         default:
             break;
     }
+}
+
+bool TransferWalk::ResumeAfterDrop(Node* node) {
+    if (node->element->interruptions++ >= kInterruptionsPerItem) return false;
+    return reconnected || RecoverConnection();
+}
+
+bool TransferWalk::RecoverConnection() {
+    DWORD waitMs = kFirstLoginWaitMs;
+    for (unsigned tries = 0; tries < kLoginTries; ++tries, waitMs *= 2) {
+        if (!WaitUnlessCancelled(waitMs)) return false;
+        if (SUCCEEDED(engine.Reconnect(CurrentRemotePath()))) return true;
+    }
+    return false;
+}
+
+bool TransferWalk::WaitUnlessCancelled(DWORD ms) {
+    const DWORD kSliceMs = 50;
+    for (DWORD waited = 0; waited < ms && !Cancelled(); waited += kSliceMs) Sleep(kSliceMs);
+    return !Cancelled();
 }
 
 // One command's round trip, paid only when something failed.
@@ -133,4 +156,20 @@ bool TransferWalk::ProgressDue(bool force) {
     lastProgressTick = now;
     SendFileNotice();
     return true;
+}
+
+TransferWalk::CopyEnd TransferWalk::CopyBlocks(const BlockRead& read, const BlockWrite& write,
+                                               ByteCounts counts) {
+    if (!block) block.reset(new char[kBlockSize]);
+    while (!Cancelled()) {
+        DWORD count = 0;
+        if (!read(block.get(), kBlockSize, &count)) return CopyEnd::failed;
+        if (count == 0) return CopyEnd::complete;
+        if (!write(block.get(), count)) return CopyEnd::failed;
+        counts.total += count;
+        counts.file += count;
+        counts.elapsedMs = ElapsedMs();
+        ReportProgress(false);
+    }
+    return CopyEnd::stopped;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,7 +19,7 @@ class BaseWnd;
 // the error prompt and progress going to the notify window.
 class TransferWalk : public FolderWalk {
   public:
-    // Blocks are 5120 bytes: a shorter read or fread marks the end of a file.
+    // A file moves in blocks of this size; only a read of no bytes marks its end.
     static const DWORD kBlockSize = 5120;
     // Local streams buffer this much, so the blocks reach the disk in large
     // reads and writes instead of a system call or two per block.
@@ -36,6 +37,8 @@ class TransferWalk : public FolderWalk {
     static const wchar_t* ItemText(const Node* node) { return node->element->Name(); }
 
     bool Stopped() const override { return aborted || Cancelled(); }
+    // Up to kLoginTries logins, after waits of 1, 2 and 4 s that a cancel cuts short.
+    bool RecoverConnection() override;
     void FolderLeft(Node* node, bool returned) override;
     // Called once the remote side is back in the folder's parent.
     virtual void LocalFolderLeft() {}
@@ -44,7 +47,9 @@ class TransferWalk : public FolderWalk {
     // user (with the server's reason where it refused; Ignore All answers for
     // every later failure) and keeps the item for another try (Retry, the
     // first Ignore All) or drops it and counts it as failed. A lost connection
-    // ends the run as failed instead: nothing after it could succeed.
+    // is logged in again and the item taken up again, unasked, where it
+    // stopped; only when that fails, or keeps failing for the same item, does
+    // the run end as failed: nothing after it could succeed.
     // The reason is taken where the call is made, before anything else is
     // sent; a caller that must send something first takes it earlier.
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject,
@@ -81,10 +86,32 @@ class TransferWalk : public FolderWalk {
     bool ProgressDue(bool force);
     virtual void ReportProgress(bool force) = 0;
 
+    // The one copy loop of both directions: blocks go from read to write until
+    // read gives no bytes (the end), either fails, or the run is cancelled
+    // (stopped). Each block moved counts in total and file and is reported.
+    enum class CopyEnd { complete, stopped, failed };
+    using BlockRead = std::function<bool(char* block, DWORD size, DWORD* count)>;
+    using BlockWrite = std::function<bool(const char* block, DWORD count)>;
+    struct ByteCounts {
+        ULONGLONG& total;
+        ULONGLONG& file;
+        DWORD& elapsedMs;
+    };
+    CopyEnd CopyBlocks(const BlockRead& read, const BlockWrite& write, ByteCounts counts);
+
     WorkerState& engineState;
 
   private:
     static DWORD reportIntervalMs;
+    static const unsigned kLoginTries = 3;
+    static const DWORD kFirstLoginWaitMs = 1000;
+    // A server that drops the connection whenever this item is tried would
+    // otherwise keep the run going for ever.
+    static const unsigned kInterruptionsPerItem = 3;
+
+    bool WaitUnlessCancelled(DWORD ms);
+    // The connection dropped under the item: true when it is back for another try.
+    bool ResumeAfterDrop(Node* node);
 
     void SendFileNotice();
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
@@ -94,6 +121,7 @@ class TransferWalk : public FolderWalk {
     const UINT errorMessage;
     FailureCounts& failures;
     std::unique_ptr<char[]> streamBuffer;
+    std::unique_ptr<char[]> block;
     DWORD startTick;
     DWORD lastProgressTick;
     UINT noticeMessage;

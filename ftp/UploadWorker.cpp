@@ -1,7 +1,6 @@
 #include "ftp/UploadWorker.h"
 
 #include <cwchar>
-#include <memory>
 
 #include "app/FtpClientApp.h"
 #include "framework/FileSize.h"
@@ -91,7 +90,10 @@ void UploadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
-    DWORD action = Cancelled() ? existingSkip : ActionFor(name);
+    // A file cut off by a lost connection goes on from what the server holds.
+    DWORD action = Cancelled()                    ? existingSkip
+                   : node->element->interruptions ? existingResume
+                                                  : ActionFor(name);
     if (action == existingOverwrite || action == existingResume) {
         SendFile(node, local, action == existingResume);
         return;
@@ -150,36 +152,32 @@ void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
 }
 
 // Where the server's copy ends (SIZE, else the listing's size); a copy
-// longer than the local file cannot be its start, so it is sent whole.
+// longer than the local file cannot be its start, and one the server does
+// not know of (a drop before it was made) none: the file is sent whole.
 ULONGLONG UploadWorker::ResumeOffset(const wchar_t* name, ULONGLONG localSize) {
     ULONGLONG remoteSize = 0;
-    if (!engine.ServerFileSize(name, &remoteSize)) remoteSize = FilesHere().at(name);
+    if (!engine.ServerFileSize(name, &remoteSize)) {
+        const RemoteFiles& files = FilesHere();
+        auto listed = files.find(name);
+        remoteSize = listed != files.end() ? listed->second : 0;
+    }
     return remoteSize <= localSize ? remoteSize : 0;
 }
 
 // The bytes already on the server count in the file's bar; the total counts only what moves now.
+// A failed write fails the file: a Retry opens a fresh data connection.
 UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, ULONGLONG offset) {
     counters.currentFileBytes = offset;
-    std::unique_ptr<char[]> block(new char[kBlockSize]);
-    while (!Cancelled()) {
-        DWORD count = static_cast<DWORD>(fread(block.get(), 1, kBlockSize, local));
-        if (ferror(local) || !WriteBlock(remote, block.get(), count)) return CopyEnd::failed;
-        bool last = count != kBlockSize;
-        counters.elapsedMs = ElapsedMs();
-        ReportProgress(false);
-        if (last) return CopyEnd::complete;
-    }
-    return CopyEnd::stopped;
-}
-
-// A failed write fails the file: a Retry opens a fresh data connection.
-bool UploadWorker::WriteBlock(HINTERNET remote, const char* block, DWORD count) {
-    if (count == 0) return true;
-    DWORD written = 0;
-    bool wrote = InternetWriteFile(remote, block, count, &written) != FALSE;
-    counters.currentFileBytes += written;
-    counters.totalBytes += written;
-    return wrote;
+    auto read = [local](char* block, DWORD room, DWORD* count) {
+        *count = static_cast<DWORD>(fread(block, 1, room, local));
+        return !ferror(local);
+    };
+    auto write = [remote](const char* block, DWORD count) {
+        DWORD written = 0;
+        return InternetWriteFile(remote, block, count, &written) && written == count;
+    };
+    return CopyBlocks(read, write,
+                      {counters.totalBytes, counters.currentFileBytes, counters.elapsedMs});
 }
 
 void UploadWorker::ReportProgress(bool force) {

@@ -30,9 +30,7 @@ class UploadWorker : public TransferWalk {
     DWORD ActionFor(const wchar_t* name);
     void SendFile(Node* node, FILE* local, bool resume);
     ULONGLONG ResumeOffset(const wchar_t* name, ULONGLONG localSize);
-    enum class CopyEnd { complete, stopped, failed };  // stopped: by a cancel
     CopyEnd Copy(HINTERNET remote, FILE* local, ULONGLONG offset);
-    bool WriteBlock(HINTERNET remote, const char* block, DWORD count);
     void ListFolder(const wchar_t* path);
     void ReportProgress(bool force) override;
 

@@ -12,6 +12,9 @@ struct WalkItem {
     TransferItem text;
     ULONGLONG size;
     bool sized;
+    // How often the connection dropped while this item was under way; such an
+    // item is taken up again where it stopped, without a question.
+    unsigned interruptions = 0;
 
     bool IsFolder() const { return text.GetText()[0] == L'D'; }
     const wchar_t* Name() const { return text.GetText() + 1; }

@@ -10,7 +10,7 @@ TransferRecorder::TransferRecorder() {
 }
 
 LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_DOWNLOAD_ERROR)
+    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ERROR)
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);

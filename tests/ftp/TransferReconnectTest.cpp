@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "TransferHarness.h"
+
+namespace {
+
+using TransferReconnectTest = TransferTest;
+
+// The fixture drops the connection the first time a "drops-once" file moves,
+// in the middle of its data. The run logs in again by itself, takes the file
+// up where it stopped and goes on with the rest, asking nothing; every file
+// arrives whole and once, with no part file left.
+TEST_F(TransferReconnectTest, ADroppedConnectionComesBackAndTheCutFileGoesOn) {
+    const uint64_t kCutSize = 4 << 20;  // "slow": some of it has arrived by the drop
+    for (bool upload : {false, true}) {
+        SCOPED_TRACE(upload ? "upload" : "download");
+        std::wstring tree = upload ? L"up-tree" : L"down-tree";
+        std::wstring cut = tree + (upload ? L"\\drops-once-up.bin" : L"\\slow-drops-once.bin");
+        auto source = [&](const std::wstring& name) { return upload ? Local(name) : Remote(name); };
+        auto target = [&](const std::wstring& name) { return upload ? Remote(name) : Local(name); };
+        ASSERT_TRUE(WriteTestFile(source(tree + L"\\a-first.txt"), 1000, 1));
+        ASSERT_TRUE(WriteTestFile(source(cut), upload ? 16 * kCutSize : kCutSize, 2));
+        ASSERT_TRUE(WriteTestFile(source(tree + L"\\z-last.txt"), 2000, 3));
+        recorder.events.clear();
+
+        EXPECT_EQ(S_OK, Transfer(upload, {L"D" + tree}, local.Path()));
+
+        UINT errors = upload ? WM_APP_UPLOAD_ERROR : WM_APP_DOWNLOAD_ERROR;
+        UINT progress = upload ? WM_APP_UPLOAD_PROGRESS : WM_APP_DOWNLOAD_PROGRESS;
+        EXPECT_EQ(0, recorder.Count(errors));
+        const TransferRecorder::Progress& end = recorder.LastProgress(progress);
+        EXPECT_EQ(3u, end.filesDone);
+        EXPECT_EQ(0u, end.failures.files + end.failures.folders + end.failures.runFailed);
+        for (const wchar_t* name : {L"\\a-first.txt", L"\\z-last.txt"})
+            EXPECT_EQ(FileChecksum(source(tree + name)), FileChecksum(target(tree + name))) << name;
+        EXPECT_EQ(FileChecksum(source(cut)), FileChecksum(target(cut)));
+        EXPECT_EQ(3u, FilesBelow(target(tree)).size());  // no part file beside them
+        // Bytes that arrived before the drop were not asked for again.
+        if (!upload) EXPECT_EQ(kCutSize + 3000, end.totalBytes);
+        EXPECT_EQ(startDir, CurrentDir());
+    }
+}
+
+}  // namespace
