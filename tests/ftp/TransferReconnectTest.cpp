@@ -36,7 +36,9 @@ TEST_F(TransferReconnectTest, ADroppedConnectionComesBackAndTheCutFileGoesOn) {
         EXPECT_EQ(FileChecksum(source(cut)), FileChecksum(target(cut)));
         EXPECT_EQ(3u, FilesBelow(target(tree)).size());  // no part file beside them
         // Bytes that arrived before the drop were not asked for again.
-        if (!upload) EXPECT_EQ(kCutSize + 3000, end.totalBytes);
+        if (!upload) {
+            EXPECT_EQ(kCutSize + 3000, end.totalBytes);
+        }
         EXPECT_EQ(startDir, CurrentDir());
     }
 }
