@@ -330,6 +330,8 @@ DWORD FtpConnection::Command(const std::wstring& command) {
     // its final reply would answer the next command.
     if (!error && reply.Class() == 1) error = ERROR_INTERNET_INVALID_OPERATION;
     if (!error && reply.Class() != 2 && reply.Class() != 3) error = ERROR_INTERNET_EXTENDED_ERROR;
+    if (!error && _wcsnicmp(command.c_str(), L"REST ", 5) == 0)
+        restart_ = EncodeServerText(command);
     return Failed(error);
 }
 
@@ -347,26 +349,52 @@ DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     return Failed(error);
 }
 
-// The command goes out while a passive connect completes: one wait instead of two.
+// The command goes out while a passive connect completes: one wait instead of
+// two. In active mode a refused PORT and EPRT, a 425 (the server could not
+// connect) or no connection within the idle bound turn to passive mode.
 DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& channel) {
-    DWORD error = channel.Prepare(control_, passive_, dataModes_, dataWake_);
+    const bool passive = passive_;
+    DWORD error = channel.Prepare(control_, passive, dataModes_, dataWake_);
+    if (error && !passive && dataModes_.activeRefused) return RetryPassive(command, channel, false);
     if (!error) error = control_.Send(command);
     if (!error) error = channel.FinishPassive();
     FtpReply reply;
     if (!error) error = control_.ReadReply(reply);
+    if (!error && !passive && reply.code == 425) return RetryPassive(command, channel, true);
     if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
-    if (!error && (error = channel.Establish(control_))) return EndUnestablished(channel, error);
+    if (!error && (error = channel.Establish(control_)))
+        return EndUnestablished(command, channel, error);
     return !error && tls_ ? SecureDataChannel(channel) : error;
+}
+
+DWORD FtpConnection::RetryPassive(const std::string& command, FtpDataChannel& channel, bool sent) {
+    passive_ = true;
+    fellBack_ = true;
+    channel.Renew();
+    if (!sent || restart_.empty()) return StartTransfer(command, channel);
+    FtpReply reply;
+    DWORD error = control_.Command(restart_, reply);
+    if (!error && reply.Class() != 3) error = ERROR_INTERNET_EXTENDED_ERROR;
+    return error ? error : StartTransfer(command, channel);
 }
 
 // The server announced the transfer, but its data connection could not be
 // taken (one from another host, or one reset before it was accepted). The
 // transfer is cut as a cancel cuts it, so that its replies are read and the
-// connection stays usable; the transfer fails with the server's reply.
-DWORD FtpConnection::EndUnestablished(FtpDataChannel& channel, DWORD error) {
+// connection stays usable; the transfer fails with the server's reply. One
+// that never came is tried again passively. The connection turns passive
+// even when the cut fails, so that a caller who logs in again can tell.
+DWORD FtpConnection::EndUnestablished(const std::string& command, FtpDataChannel& channel,
+                                      DWORD error) {
     if (error == ERROR_INTERNET_OPERATION_CANCELLED) return error;
+    const bool noConnectBack = !channel.Passive() && error == ERROR_INTERNET_TIMEOUT;
+    if (noConnectBack) {
+        passive_ = true;
+        fellBack_ = true;
+    }
     DWORD cut = CutTransfer(channel.Socket(), false);
-    return cut ? cut : ERROR_INTERNET_EXTENDED_ERROR;
+    if (cut) return cut;
+    return noConnectBack ? RetryPassive(command, channel, true) : ERROR_INTERNET_EXTENDED_ERROR;
 }
 
 // The server answers an abort twice, for the transfer (426, or 226 when it
@@ -481,6 +509,7 @@ DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char ty
     if (DWORD error = Usable(lock)) return error;
     DWORD error = SetType(type);
     if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodePath(name), channel);
+    restart_.clear();
     if (!error) transferOpen_ = true;
     return Failed(error);
 }

@@ -15,7 +15,10 @@
 // A logged-in FTP control connection. One call uses it at a time; while a
 // file is open on it, other calls fail with ERROR_FTP_TRANSFER_IN_PROGRESS.
 // After the connection has failed mid-dialogue (a timeout, a drop) the
-// replies could no longer be matched to commands, so every later call fails.
+// replies could no longer be matched to commands, so every later call fails
+// at once with ERROR_FTP_DROPPED. Active mode gives way to passive mode for
+// good when the server refuses it or cannot connect back: behind a router or
+// a firewall active mode cannot work, and passive mode usually does.
 class FtpConnection : public InternetHandle {
   public:
     FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags, DWORD_PTR context);
@@ -39,6 +42,8 @@ class FtpConnection : public InternetHandle {
     DWORD FinishTransfer();
     // Whether commands and data travel under TLS.
     bool Secure() const { return tls_ != nullptr; }
+    // Whether active mode was given up for passive mode; safe from any thread.
+    bool FellBackToPassive() const { return fellBack_; }
     // Ends the open transfer as cut short (ABOR, and its data connection reset),
     // so that the server keeps no partial upload as a complete file.
     DWORD AbortTransfer(FtpSocket& data, bool upload);
@@ -65,7 +70,10 @@ class FtpConnection : public InternetHandle {
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
-    DWORD EndUnestablished(FtpDataChannel& channel, DWORD error);
+    // The same command again in passive mode; `sent` when the server saw it,
+    // so that a restart offset it took is given again.
+    DWORD RetryPassive(const std::string& command, FtpDataChannel& channel, bool sent);
+    DWORD EndUnestablished(const std::string& command, FtpDataChannel& channel, DWORD error);
     DWORD CutTransfer(FtpSocket& data, bool upload);
     DWORD ReadListing(const std::wstring& folder, std::vector<FtpListEntry>& entries);
     DWORD ReceiveListing(FtpSocket& data, FtpListingReader& reader);
@@ -84,7 +92,9 @@ class FtpConnection : public InternetHandle {
     FtpSocket* watchedData_ = nullptr;
     FtpDataModes dataModes_;
     FtpWakeEvent dataWake_;  // every data connection's, one after another
-    const bool passive_;
+    std::atomic<bool> passive_;
+    std::atomic<bool> fellBack_{false};
+    std::string restart_;  // the REST the server accepted for the next transfer
     const DWORD tlsFlags_;
     std::unique_ptr<TlsContext> tls_;
     std::vector<std::string>

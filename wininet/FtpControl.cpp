@@ -13,6 +13,14 @@ namespace {
 // hostile server can make us hold.
 constexpr size_t kMaxReplyBytes = 1 << 20;
 
+// A TLS stream that breaks once the session runs (an alert, a record cut
+// short) leaves nothing to go on with: the connection is lost as surely as
+// one the server closed.
+DWORD LostIfBroken(DWORD error) {
+    return error == ERROR_INTERNET_SECURITY_CHANNEL_ERROR ? ERROR_INTERNET_CONNECTION_ABORTED
+                                                          : error;
+}
+
 int LeadingCode(const std::string& line) {
     if (line.size() < 3) return 0;
     for (int i = 0; i < 3; ++i)
@@ -35,7 +43,7 @@ DWORD FtpControl::ReadLine(std::string& line, ULONGLONG deadline) {
         char chunk[4096];
         size_t received = 0;
         DWORD error = socket_.Receive(chunk, sizeof(chunk), received, deadline);
-        if (error) return error;
+        if (error) return LostIfBroken(error);
         if (received == 0) return ERROR_INTERNET_CONNECTION_ABORTED;
         pending_.append(chunk, received);
     }
@@ -68,7 +76,7 @@ DWORD FtpControl::ReadReplyWithin(DWORD boundMs, FtpReply& reply) {
 
 DWORD FtpControl::Send(const std::string& line) {
     std::string command = line + "\r\n";
-    return socket_.Send(command.data(), command.size());
+    return LostIfBroken(socket_.Send(command.data(), command.size()));
 }
 
 DWORD FtpControl::SendAbort() {

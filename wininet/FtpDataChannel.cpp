@@ -89,15 +89,19 @@ DWORD FtpDataChannel::OfferActivePort(FtpControl& control, FtpDataModes& modes) 
         if (reply.Class() == 2) return 0;
         modes.eprtRefused = true;
     }
-    if (ipv6) return ERROR_INTERNET_EXTENDED_ERROR;
+    if (ipv6) {
+        modes.activeRefused = true;
+        return ERROR_INTERNET_EXTENDED_ERROR;
+    }
     const unsigned char* bytes =
         reinterpret_cast<const unsigned char*>(&reinterpret_cast<sockaddr_in&>(local).sin_addr);
     char command[64];
     snprintf(command, sizeof(command), "PORT %u,%u,%u,%u,%u,%u", bytes[0], bytes[1], bytes[2],
              bytes[3], port / 256, port % 256);
     error = control.Command(command, reply);
-    if (error) return error;
-    return reply.Class() == 2 ? 0 : ERROR_INTERNET_EXTENDED_ERROR;
+    if (error || reply.Class() == 2) return error;
+    modes.activeRefused = reply.Class() == 4 || reply.Class() == 5;
+    return ERROR_INTERNET_EXTENDED_ERROR;
 }
 
 DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& modes,
@@ -114,6 +118,11 @@ DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& m
     SetPort(server, port);
     int length = server.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
     return socket_.StartConnect(reinterpret_cast<sockaddr*>(&server), length);
+}
+
+void FtpDataChannel::Renew() {
+    socket_.Renew();
+    listener_.Close();
 }
 
 DWORD FtpDataChannel::Establish(FtpControl& control) {

@@ -6,6 +6,7 @@
 struct FtpDataModes {
     bool epsvRefused = false;
     bool eprtRefused = false;
+    bool activeRefused = false;  // PORT and EPRT both
 };
 
 // One data connection. Passive mode connects to the control connection's
@@ -23,6 +24,9 @@ class FtpDataChannel {
     // After the server's preliminary reply: active waits for the server.
     DWORD Establish(FtpControl& control);
     FtpSocket& Socket() { return socket_; }
+    bool Passive() const { return passive_; }
+    // For another try after a failed one: fresh sockets, the old abort forgotten.
+    void Renew();
 
   private:
     DWORD RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace {
 
@@ -12,17 +14,48 @@ namespace {
 constexpr size_t kRingBytes = 4 * 1024 * 1024;
 // Below this a transfer is over before a thread would pay for itself.
 constexpr uint64_t kDirectBytes = 1024 * 1024;
+// Rings kept for later transfers: under Wine the first receives into fresh
+// memory cost some 40 ms per ring, which every file over a megabyte would pay.
+constexpr size_t kSpareRings = 2;
+
+std::mutex spareMutex;
+std::vector<std::unique_ptr<char[]>> spareRings;
+
+std::unique_ptr<char[]> TakeRing() {
+    {
+        std::lock_guard<std::mutex> lock(spareMutex);
+        if (!spareRings.empty()) {
+            std::unique_ptr<char[]> ring = std::move(spareRings.back());
+            spareRings.pop_back();
+            return ring;
+        }
+    }
+    return std::unique_ptr<char[]>(new char[kRingBytes]);
+}
+
+void GiveBackRing(std::unique_ptr<char[]> ring) {
+    std::lock_guard<std::mutex> lock(spareMutex);
+    if (ring && spareRings.size() < kSpareRings) spareRings.push_back(std::move(ring));
+}
 
 }  // namespace
 
 FtpDataPump::FtpDataPump(FtpSocket& socket, bool upload)
     : socket_(socket), upload_(upload), capacity_(kRingBytes) {}
 
-FtpDataPump::~FtpDataPump() { Stop(); }
+FtpDataPump::~FtpDataPump() {
+    Halt();
+    GiveBackRing(std::move(ring_));
+}
+
+void FtpDataPump::Halt() {
+    Stop();
+    if (thread_.joinable()) thread_.join();
+}
 
 DWORD FtpDataPump::StartThread() {
     try {
-        ring_.reset(new char[capacity_]);
+        ring_ = TakeRing();
         thread_ = std::thread(upload_ ? &FtpDataPump::SendLoop : &FtpDataPump::ReceiveLoop, this);
     } catch (const std::exception&) {
         return failure_ = ERROR_NOT_ENOUGH_MEMORY;
@@ -37,7 +70,7 @@ DWORD FtpDataPump::ReadDirect(char* out, size_t size, size_t& read) {
         {
             std::lock_guard<SlimMutex> lock(mutex_);
             if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
-            if (failure_ || ended_ || read == size) return failure_;
+            if (failure_ || ended_ || read == size) return read ? 0 : failure_;
         }
         size_t received = 0;
         DWORD error = socket_.Receive(out + read, size - read, received);
@@ -121,10 +154,15 @@ void FtpDataPump::SendLoop() {
     }
 }
 
+bool FtpDataPump::MayStartThread() {
+    std::lock_guard<SlimMutex> lock(mutex_);
+    return direct_ >= kDirectBytes && !ended_ && !failure_ && !stopped_;
+}
+
 DWORD FtpDataPump::Read(char* out, size_t size, size_t& read) {
     read = 0;
     if (!thread_.joinable()) {
-        if (direct_ < kDirectBytes || ended_ || failure_) return ReadDirect(out, size, read);
+        if (!MayStartThread()) return ReadDirect(out, size, read);
         if (DWORD error = StartThread()) return error;
     }
     Lock lock(mutex_);
@@ -132,7 +170,7 @@ DWORD FtpDataPump::Read(char* out, size_t size, size_t& read) {
         size_t held = WaitForData(lock);
         if (stopped_) return ERROR_INTERNET_OPERATION_CANCELLED;
         // Data received before a failure is delivered before the failure.
-        if (!held) return failure_;
+        if (!held) return read ? 0 : failure_;
         size_t count = std::min(held, size - read);
         const char* from = At(taken_);
         lock.unlock();
@@ -147,7 +185,7 @@ DWORD FtpDataPump::Read(char* out, size_t size, size_t& read) {
 
 DWORD FtpDataPump::Write(const char* data, size_t size) {
     if (!thread_.joinable()) {
-        if (direct_ < kDirectBytes || failure_) return WriteDirect(data, size);
+        if (!MayStartThread()) return WriteDirect(data, size);
         if (DWORD error = StartThread()) return error;
     }
     Lock lock(mutex_);
@@ -188,7 +226,6 @@ void FtpDataPump::Stop() {
         socket_.AbortWithReset();
     else
         socket_.Abort();
-    if (thread_.joinable()) thread_.join();
 }
 
 bool FtpDataPump::Delivered() {

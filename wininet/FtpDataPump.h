@@ -13,7 +13,8 @@
 // the caller's work on the local file overlap instead of taking turns. Each
 // piece is passed on as soon as it arrives (never held back to fill a block),
 // so a slow link still shows steady progress. Waits are bounded through the
-// socket's.
+// socket's. The owner (the thread that reads or writes) alone starts and joins
+// the pump thread; any other thread may only Stop it, which never waits.
 class FtpDataPump {
   public:
     FtpDataPump(FtpSocket& socket, bool upload);
@@ -21,16 +22,21 @@ class FtpDataPump {
     FtpDataPump(const FtpDataPump&) = delete;
     FtpDataPump& operator=(const FtpDataPump&) = delete;
 
-    // Download: fills `out` unless the data ends first (read == 0 at the end).
+    // Download: fills `out` unless the data ends first (read == 0 at the end,
+    // and only there). Bytes that came before a failure are handed over first;
+    // the failure is told by the next call.
     DWORD Read(char* out, size_t size, size_t& read);
     // Upload: takes all of `data` unless the transfer failed.
     DWORD Write(const char* data, size_t size);
-    // Upload: sends what is left; both: waits for the thread. The transfer's failure, if any.
+    // Owner only. Upload: sends what is left; both: waits for the thread, after
+    // which the socket is the owner's alone. The transfer's failure, if any.
     DWORD Finish();
-    // Ends the thread at once; a blocked Read or Write fails as cancelled. An
-    // upload's connection is then reset on close, never ended as complete.
-    // Safe from any thread.
+    // Signals the thread to end and wakes every wait; a blocked Read or Write
+    // fails as cancelled. An upload's connection is then reset on close, never
+    // ended as complete. Safe from any thread; never blocks.
     void Stop();
+    // Owner only: Stop, then waits for the thread, so that the socket is the owner's alone.
+    void Halt();
     // Download: every byte up to the end of the data was handed to the caller.
     bool Delivered();
     // The error that ended the transfer, 0 while none did.
@@ -39,6 +45,8 @@ class FtpDataPump {
   private:
     using Lock = std::unique_lock<SlimMutex>;
 
+    // Past the first megabyte, while the transfer goes on.
+    bool MayStartThread();
     DWORD StartThread();
     DWORD ReadDirect(char* out, size_t size, size_t& read);
     DWORD WriteDirect(const char* data, size_t size);

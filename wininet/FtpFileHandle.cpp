@@ -12,30 +12,90 @@ DWORD FtpFileHandle::Open(const std::wstring& name, char type) {
     return error;
 }
 
-DWORD FtpFileHandle::Read(void* buffer, DWORD size, DWORD& read) {
-    std::lock_guard<std::timed_mutex> lock(ioMutex_);
-    read = 0;
-    if (closing_) return ERROR_INTERNET_OPERATION_CANCELLED;
-    if (upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
-    size_t count = 0;
-    DWORD error = pump_->Read(static_cast<char*>(buffer), size, count);
-    read = static_cast<DWORD>(count);
+bool FtpFileHandle::Enter() {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    if (closing_) return false;
+    ++calls_;
+    return true;
+}
+
+void FtpFileHandle::Leave() {
+    bool last;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        last = --calls_ == 0 && closing_;
+    }
+    if (last) End();
+}
+
+template <typename Work>
+DWORD FtpFileHandle::Call(Work work) {
+    if (!Enter()) return ERROR_INTERNET_OPERATION_CANCELLED;
+    DWORD error;
+    {
+        std::lock_guard<std::mutex> lock(ioMutex_);
+        error = work();
+    }
+    Leave();
     return error;
+}
+
+DWORD FtpFileHandle::Read(void* buffer, DWORD size, DWORD& read) {
+    read = 0;
+    if (upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
+    return Call([&] {
+        size_t count = 0;
+        DWORD error = pump_->Read(static_cast<char*>(buffer), size, count);
+        read = static_cast<DWORD>(count);
+        return error;
+    });
 }
 
 DWORD FtpFileHandle::Write(const void* data, DWORD size, DWORD& written) {
-    std::lock_guard<std::timed_mutex> lock(ioMutex_);
     written = 0;
-    if (closing_) return ERROR_INTERNET_OPERATION_CANCELLED;
     if (!upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
-    DWORD error = pump_->Write(static_cast<const char*>(data), size);
-    if (!error) written = size;
-    return error;
+    return Call([&] {
+        DWORD error = pump_->Write(static_cast<const char*>(data), size);
+        if (!error) written = size;
+        return error;
+    });
+}
+
+void FtpFileHandle::AbortLocked() {
+    if (ending_) return;
+    aborted_ = true;
+    pump_->Stop();
 }
 
 void FtpFileHandle::Abort() {
-    aborted_ = true;
-    pump_->Stop();
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    AbortLocked();
+}
+
+DWORD FtpFileHandle::Close() {
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        closing_ = true;
+        if (calls_ > 0) {
+            AbortLocked();
+            return 0;
+        }
+    }
+    return End();
+}
+
+DWORD FtpFileHandle::End() {
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        ending_ = true;
+    }
+    bool complete = !aborted_ && (upload_ ? !pump_->Failure() : pump_->Delivered());
+    if (complete) return Finish();
+    // A download stopped early and an abort were asked for: the server's
+    // complaint about them is no failure. A failed upload keeps its failure.
+    DWORD failure = upload_ && !aborted_ ? pump_->Failure() : 0;
+    CutShort();
+    return failure;
 }
 
 DWORD FtpFileHandle::Finish() {
@@ -51,28 +111,8 @@ DWORD FtpFileHandle::Finish() {
     return error ? error : verdict;
 }
 
+// The pump thread is gone before the data connection is touched.
 DWORD FtpFileHandle::CutShort() {
-    pump_->Stop();
+    pump_->Halt();
     return connection_->AbortTransfer(channel_.Socket(), upload_);
-}
-
-DWORD FtpFileHandle::Close() {
-    closing_ = true;
-    std::unique_lock<std::timed_mutex> lock(ioMutex_, std::try_to_lock);
-    if (!lock.owns_lock()) {
-        Abort();
-        // A call that does not return although its transfer is stopped belongs
-        // to a thread that was terminated inside it: give the connection up.
-        if (!lock.try_lock_for(std::chrono::milliseconds(FtpIdleBoundMs()))) {
-            connection_->Abandon();
-            return 0;
-        }
-    }
-    bool complete = !aborted_ && (upload_ ? !pump_->Failure() : pump_->Delivered());
-    if (complete) return Finish();
-    // A download stopped early and an abort were asked for: the server's
-    // complaint about them is no failure. A failed upload keeps its failure.
-    DWORD failure = upload_ && !aborted_ ? pump_->Failure() : 0;
-    CutShort();
-    return failure;
 }

@@ -10,7 +10,9 @@
 // An open RETR or STOR. A transfer that does not end complete (stopped early,
 // failed, or aborted on request) is cut short toward the server: its data
 // connection is reset and ABOR sent, so that no server keeps a cut upload as a
-// complete file.
+// complete file. Another thread may abort or close the handle while a call is
+// blocked on it: that only signals, and the blocked call, on its way out, ends
+// the transfer, so the closing thread never waits on the network.
 class FtpFileHandle : public InternetHandle {
   public:
     FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upload, DWORD_PTR context);
@@ -21,13 +23,24 @@ class FtpFileHandle : public InternetHandle {
     DWORD Read(void* buffer, DWORD size, DWORD& read);
     DWORD Write(const void* data, DWORD size, DWORD& written);
     // Marks the transfer as cut short; a call blocked on it returns at once.
-    // Safe from any thread; the handle is still to be closed.
+    // Safe from any thread, never blocks; the handle is still to be closed.
     void Abort();
-    // Finishes the transfer and reads the server's verdict. A call blocked on
-    // another thread is released at once and fails as cancelled.
+    // Without a call under way: finishes the transfer and reads the server's
+    // verdict. With one on another thread: releases it (it fails as cancelled
+    // and cuts the transfer short as it returns) and returns at once.
     DWORD Close() override;
 
   private:
+    // A call's way in and out. No call enters once the handle is closing; the
+    // last to leave a closing handle ends its transfer.
+    bool Enter();
+    void Leave();
+    template <typename Work>
+    DWORD Call(Work work);
+    // Signals the pump; the state lock is held, so that no End runs meanwhile.
+    void AbortLocked();
+    // Finishes or cuts short the transfer; runs once, on the thread that closes or leaves last.
+    DWORD End();
     DWORD Finish();
     DWORD CutShort();
 
@@ -35,7 +48,10 @@ class FtpFileHandle : public InternetHandle {
     FtpDataChannel channel_;
     std::unique_ptr<FtpDataPump> pump_;
     const bool upload_;
-    std::timed_mutex ioMutex_;
-    std::atomic<bool> closing_{false};
+    std::mutex ioMutex_;  // one call moves data at a time
+    std::mutex stateMutex_;
+    int calls_ = 0;
+    bool closing_ = false;
+    bool ending_ = false;
     std::atomic<bool> aborted_{false};
 };

@@ -246,6 +246,11 @@ void FtpSocket::Close() {
     if (open != INVALID_SOCKET) closesocket(open);
 }
 
+void FtpSocket::Renew() {
+    Close();
+    aborted_ = false;
+}
+
 bool FtpSocket::LocalAddress(sockaddr_storage& address) const {
     int length = sizeof(address);
     return getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0;

@@ -80,6 +80,8 @@ class FtpSocket {
     void AbortWithReset();
     // Only by the thread that owns the socket, once no other thread can use it.
     void Close();
+    // The same, and an abort is forgotten, so that the socket can be made anew.
+    void Renew();
 
     bool IsOpen() const { return socket_ != INVALID_SOCKET; }
     bool LocalAddress(sockaddr_storage& address) const;

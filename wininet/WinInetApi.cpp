@@ -244,10 +244,13 @@ BOOL WINAPI FtpCreateDirectoryW(HINTERNET hConnect, LPCWSTR lpszDirectory) {
                         });
 }
 
-// Only what the program asks: whether a connection is protected by TLS.
+// Only what the program asks of a connection: whether it is protected by
+// TLS, and whether it gave active mode up for passive mode.
 BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer,
                                  LPDWORD lpdwBufferLength) {
-    if (dwOption != INTERNET_OPTION_SECURITY_FLAGS) return Fail(ERROR_INTERNET_INVALID_OPTION);
+    if (dwOption != INTERNET_OPTION_SECURITY_FLAGS &&
+        dwOption != INTERNET_OPTION_FTP_PASSIVE_FALLBACK)
+        return Fail(ERROR_INTERNET_INVALID_OPTION);
     if (!lpdwBufferLength) return Fail(ERROR_INVALID_PARAMETER);
     DWORD error = 0;
     auto connection =
@@ -257,7 +260,10 @@ BOOL WINAPI InternetQueryOptionW(HINTERNET hInternet, DWORD dwOption, LPVOID lpB
         *lpdwBufferLength = sizeof(DWORD);
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    *static_cast<DWORD*>(lpBuffer) = connection->Secure() ? SECURITY_FLAG_SECURE : 0;
+    if (dwOption == INTERNET_OPTION_SECURITY_FLAGS)
+        *static_cast<DWORD*>(lpBuffer) = connection->Secure() ? SECURITY_FLAG_SECURE : 0;
+    else
+        *static_cast<DWORD*>(lpBuffer) = connection->FellBackToPassive() ? 1 : 0;
     *lpdwBufferLength = sizeof(DWORD);
     return TRUE;
 }

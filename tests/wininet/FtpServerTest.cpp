@@ -12,6 +12,23 @@ std::vector<std::wstring> NamesOf(const std::vector<WIN32_FIND_DATAW>& entries) 
     return names;
 }
 
+bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data, DWORD block) {
+    HINTERNET file = FtpOpenFileW(connection, name, GENERIC_READ, type, 1);
+    if (!file) return false;
+    std::vector<char> buffer(block);
+    DWORD read = 0;
+    bool ok, shortBlock = false;
+    for (data.clear(); (ok = InternetReadFile(file, buffer.data(), block, &read)) && read > 0;) {
+        EXPECT_FALSE(shortBlock) << "a short block came before the end, at " << data.size();
+        shortBlock = read < block;
+        data.append(buffer.data(), read);
+    }
+    if (ok) {
+        EXPECT_TRUE(InternetReadFile(file, buffer.data(), block, &read) && read == 0);
+    }
+    return InternetCloseHandle(file) && ok;
+}
+
 DWORD LastReplyCode() {
     DWORD code = 0, size = 256;
     wchar_t reply[256];

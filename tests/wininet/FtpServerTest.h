@@ -47,6 +47,14 @@ double SecondsFor(Call call) {
     return (GetTickCount64() - start) / 1000.0;
 }
 
+// The block size the engine copies files in.
+constexpr DWORD kEngineBlock = 5120;
+// Reads a remote file in blocks of the given size. Every read fills its block
+// until the data ends, and the end is told by a read of zero bytes (again on
+// the read after it), never by a short block alone.
+bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data,
+              DWORD block = kEngineBlock);
+
 // The code of the last reply the server sent to this thread's calls.
 DWORD LastReplyCode();
 

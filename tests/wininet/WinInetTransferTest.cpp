@@ -3,10 +3,9 @@
 #include <vector>
 
 #include "FtpServerTest.h"
+#include "support/ScratchFolder.h"
 
 namespace {
-
-constexpr DWORD kBlock = 5120;
 
 // Bytes that depend on the size, so no two files of a test look alike.
 std::string Pattern(size_t size) {
@@ -15,20 +14,6 @@ std::string Pattern(size_t size) {
     for (char& byte : data)
         byte = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
     return data;
-}
-
-// Reads a remote file in the engine's 5120-byte blocks; only the last block may be short.
-bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data) {
-    HINTERNET file = FtpOpenFileW(connection, name, GENERIC_READ, type, 1);
-    if (!file) return false;
-    std::vector<char> block(kBlock);
-    DWORD read = 0;
-    bool ok;
-    for (data.clear(); (ok = InternetReadFile(file, block.data(), kBlock, &read)) && read > 0;) {
-        EXPECT_EQ(0u, data.size() % kBlock) << "a short block came before the end";
-        data.append(block.data(), read);
-    }
-    return InternetCloseHandle(file) && ok;
 }
 
 // Whether a server's log holds a line with both texts ("OK UPLOAD" or "FAIL UPLOAD" and a name).
@@ -43,8 +28,9 @@ bool LogHas(const std::string& path, const std::string& outcome, const std::stri
 bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
     HINTERNET file = FtpOpenFileW(connection, name, GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 1);
     bool ok = file != nullptr;
-    for (size_t at = 0; ok && at < data.size(); at += kBlock) {
-        DWORD count = static_cast<DWORD>(std::min<size_t>(kBlock, data.size() - at)), written = 0;
+    for (size_t at = 0; ok && at < data.size(); at += kEngineBlock) {
+        DWORD count = static_cast<DWORD>(std::min<size_t>(kEngineBlock, data.size() - at)),
+              written = 0;
         ok = InternetWriteFile(file, data.data() + at, count, &written) && written == count;
     }
     return file && InternetCloseHandle(file) && ok;
@@ -87,7 +73,8 @@ class FtpTransfer : public FtpServerTest {
             HINTERNET connection = ConnectAs(user, password, port, flags | tls, host);
             ASSERT_NE(nullptr, connection) << GetLastError();
             ASSERT_TRUE(FtpSetCurrentDirectoryW(connection, folder));
-            for (size_t size : {size_t(50) << 20, size_t(0), size_t(kBlock), size_t(kBlock + 1)}) {
+            for (size_t size :
+                 {size_t(50) << 20, size_t(0), size_t(kEngineBlock), size_t(kEngineBlock + 1)}) {
                 SCOPED_TRACE((flags ? "passive, " : "active, ") + std::to_string(size));
                 std::wstring name = L"file " + std::to_wstring(size);
                 std::string data = Pattern(size), back;
@@ -97,10 +84,10 @@ class FtpTransfer : public FtpServerTest {
                 ASSERT_TRUE(Download(connection, name.c_str(), FTP_TRANSFER_TYPE_BINARY, back))
                     << GetLastError();
                 EXPECT_TRUE(back == data) << back.size();
-                if (size < kBlock * 2) continue;
+                if (size < kEngineBlock * 2) continue;
                 HINTERNET file = FtpOpenFileW(connection, name.c_str(), GENERIC_READ, 2, 1);
                 DWORD read = 0;
-                ASSERT_TRUE(file && InternetReadFile(file, &back[0], kBlock, &read));
+                ASSERT_TRUE(file && InternetReadFile(file, &back[0], kEngineBlock, &read));
                 EXPECT_TRUE(InternetCloseHandle(file));
             }
             InternetCloseHandle(connection);
@@ -181,11 +168,11 @@ TEST_F(FtpTransfer, ADownloadResetMidwayFailsAndTheConnectionStaysUsable) {
     HINTERNET file = FtpOpenFileW(connection, L"dies-midway", GENERIC_READ, 2, 1);
     ASSERT_NE(nullptr, file) << GetLastError();
     // The reset shows in the read, or, where it looked like an end, in the close.
-    char block[kBlock];
+    char block[kEngineBlock];
     DWORD read = 0;
     size_t total = 0;
     BOOL ok;
-    while ((ok = InternetReadFile(file, block, kBlock, &read)) && read > 0) total += read;
+    while ((ok = InternetReadFile(file, block, kEngineBlock, &read)) && read > 0) total += read;
     BOOL closed = InternetCloseHandle(file);
     EXPECT_FALSE(ok && closed) << total;
     EXPECT_LT(total, size_t(4) << 20);
@@ -228,4 +215,35 @@ TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
                 LogHas(server.uploadLog, upload.abort ? "OK UPLOAD" : "FAIL UPLOAD", upload.name));
         }
     }
+}
+
+// Whole buffers until the data ends, and the end a read of zero bytes: for
+// files that end on a buffer's edge, just past it or before any, moved by the
+// caller's thread or, past the first megabyte, by the pump's, and over a link
+// that trickles.
+TEST_F(FtpTransfer, ReadsFillTheBufferUntilTheEndWhichIsAZeroByteRead) {
+    REQUIRE_FIXTURE_VARIABLE(slowPort, "CORVANE_FTP_SLOW_LINK_PORT");
+    HINTERNET slow = Connect(INTERNET_FLAG_PASSIVE, PortFrom(slowPort));
+    ASSERT_NE(nullptr, slow) << GetLastError();
+    EnterOwnFolder(slow);
+    const struct {
+        HINTERNET connection;
+        size_t size;
+        DWORD block;
+    } cases[] = {{connection_, 0, kEngineBlock},
+                 {connection_, 1, kEngineBlock},
+                 {connection_, 2 * kEngineBlock, kEngineBlock},
+                 {connection_, (1 << 20) + 3, 65536},
+                 {connection_, (3 << 20) + 1, 4000},
+                 {slow, 3 * kEngineBlock + 17, kEngineBlock}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::to_string(test.size) + " by " + std::to_string(test.block));
+        std::wstring name = L"sized " + std::to_wstring(test.size);
+        WriteBytes(LocalPath(name), Pattern(test.size));
+        std::string data;
+        EXPECT_TRUE(
+            Download(test.connection, name.c_str(), FTP_TRANSFER_TYPE_BINARY, data, test.block));
+        EXPECT_TRUE(data == Pattern(test.size)) << data.size();
+    }
+    InternetCloseHandle(slow);
 }

@@ -18,5 +18,11 @@
 #define CORVANE_HAS_FTP_ABORT_FILE 1
 extern "C" BOOL WINAPI FtpAbortFile(HINTERNET hFile);
 
+// Ours, for InternetQueryOption on a connection handle: a DWORD, 1 once the
+// connection gave active mode up for passive mode (the server refused PORT and
+// EPRT, or could not connect back) and stays passive until it is closed; 0
+// before. The caller tells the user once.
+#define INTERNET_OPTION_FTP_PASSIVE_FALLBACK 0x7F10
+
 // Our own additions for FTP over TLS.
 #include "wininet/FtpTlsApi.h"
