@@ -95,6 +95,8 @@ bool FtpFS::IsConnectionLost(DWORD error) {
         case ERROR_INTERNET_CONNECTION_RESET:
         case ERROR_INTERNET_TIMEOUT:
         case ERROR_INTERNET_OPERATION_CANCELLED:
+        case ERROR_INTERNET_INVALID_OPERATION:  // a garbled reply: the layer gave the connection up
+        case ERROR_INTERNET_CANNOT_CONNECT:     // likewise for a data connection not made
         case ERROR_INVALID_HANDLE:
             return true;
         default:
