@@ -280,14 +280,15 @@ void FtpBrowseWnd::Rename(const std::wstring& oldName, const std::wstring& newNa
             return relist ? ListInto(engine, *listing) : Succeeded();
         },
         [this, oldName, newName, relist, listing](const RequestResult& result) {
+            if (ReportConnectionFailure(result)) return;
             int image = 0;
             int row = FindRow(oldName.c_str(), &image);
-            if (relist || ReportConnectionFailure(result))
-                ShowFolder(listing->entries, listing->path, result);
-            else if (result.failed)
+            if (result.failed)
                 ShowError(WithServerReason(L"Can't rename", result.reason));
+            else if (relist)
+                ShowFolder(listing->entries, listing->path, result);
             else if (row == -1)
-                Refresh();
+                Refresh();  // the rows changed meanwhile
             else
                 RenameRow(row, newName.c_str());
         });
