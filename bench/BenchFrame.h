@@ -21,6 +21,19 @@ inline bool StartBenchFrame(FtpClientApp& app, int width, int height) {
     return app.frame.CreateFrame(L"Corvane", WS_VISIBLE, 0, 0, width, height, IDR_MENUBAR);
 }
 
+// Handles the thread's messages until the view's requests have ended and
+// their results show: the view asks the server on its connection's thread.
+inline void WaitForView(BrowseWnd& view) {
+    MSG message;
+    while (!view.IsIdle()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 // An FTP view over the whole frame, logged in and shown; null (with the reason
 // printed) when the login fails.
 inline FtpBrowseWnd* OpenBenchView(FtpClientApp& app, const wchar_t* host, const wchar_t* port,
@@ -37,5 +50,10 @@ inline FtpBrowseWnd* OpenBenchView(FtpClientApp& app, const wchar_t* host, const
         return nullptr;
     }
     app.frame.AddView(view, L"bench");
+    WaitForView(*view);
+    if (!view->GetEngine().IsConnected()) {
+        fprintf(stderr, "connect failed: error %lu\n", view->GetEngine().ConnectError());
+        return nullptr;
+    }
     return view;
 }

@@ -42,9 +42,11 @@ void Pump() {
     }
 }
 
-// Paints what the step left invalid, so the time covers rows on the screen.
-void ShowNow(ListViewCtl& list) {
-    UpdateWindow(list.GetHandle());
+// Waits for the view's listing and paints what it left invalid, so the time
+// covers rows on the screen.
+void ShowNow(BrowseWnd& view) {
+    WaitForView(view);
+    UpdateWindow(view.GetFileList().GetHandle());
     Pump();
 }
 
@@ -96,7 +98,7 @@ bool TimeFolders(const char* side, FrameWnd& frame, BrowseWnd& view, wchar_t** n
     ListViewCtl& list = view.GetFileList();
     for (int i = 0; i < count; ++i) {
         double open = Seconds([&] {
-            if (DoubleClick(list, names[i])) ShowNow(list);
+            if (DoubleClick(list, names[i])) ShowNow(view);
         });
         int rows = list.GetItemCount();
         if (rows < 2) {
@@ -107,14 +109,14 @@ bool TimeFolders(const char* side, FrameWnd& frame, BrowseWnd& view, wchar_t** n
         printf("%s %ls resident %.1f MiB\n", side, names[i], ResidentMiB());
         double refresh = Seconds([&] {
             frame.Send(WM_COMMAND, IDM_REFRESH, 0);
-            ShowNow(list);
+            ShowNow(view);
         });
         Report(side, names[i], "refresh", list.GetItemCount(), refresh);
         for (int column = 0; column < kColumns; ++column) {
             for (const char* direction : {"ascending", "descending"}) {
                 double sort = Seconds([&] {
                     ClickHeader(view, column);
-                    ShowNow(list);
+                    ShowNow(view);
                 });
                 char step[64];
                 snprintf(step, sizeof(step), "sort-%ls-%s", kColumnNames[column], direction);
@@ -122,7 +124,7 @@ bool TimeFolders(const char* side, FrameWnd& frame, BrowseWnd& view, wchar_t** n
             }
         }
         view.OpenFolder(L"..");
-        ShowNow(list);
+        ShowNow(view);
     }
     return true;
 }
@@ -147,13 +149,13 @@ int main() {
         BrowseWnd& view = *app.frame.GetLocalView();
         view.SetCurrentPath(argv[2]);
         view.Refresh();
-        ShowNow(view.GetFileList());
+        ShowNow(view);
         return TimeFolders("local", app.frame, view, argv + 3, argc - 3) ? 0 : 1;
     }
     FtpBrowseWnd* view = OpenBenchView(app, argv[2], argv[3], argv[4], argv[5]);
     if (!view) return 1;
     view->SetCurrentPath(argv[6]);
     view->Refresh();
-    ShowNow(view->GetFileList());
+    ShowNow(*view);
     return TimeFolders("ftp", app.frame, *view, argv + 7, argc - 7) ? 0 : 1;
 }

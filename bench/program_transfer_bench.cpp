@@ -115,6 +115,7 @@ int main() {
         OpenBenchView(app, argv[1], argv[2], argv[3], argv[4], tls ? kRequireTls : kPlainFtp);
     if (!view) return 1;
     if (argc >= 9) view->OpenFolder(argv[8]);
+    WaitForView(*view);
     DWORD uploadAttributes = GetFileAttributesW(argv[7]);
     wchar_t uploadType =
         uploadAttributes != INVALID_FILE_ATTRIBUTES && (uploadAttributes & FILE_ATTRIBUTE_DIRECTORY)

@@ -14,6 +14,7 @@
 #include "frame/FrameWnd.h"
 #include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
+#include "resources/AppMessages.h"
 #include "resources/resource.h"
 
 namespace {
@@ -22,6 +23,7 @@ const wchar_t kClassName[] = L"BrowseWnd";
 const wchar_t kParentName[] = L"..";
 const int kPathBoxDropHeight = 120;
 const int kPathBoxFieldHeight = 20;
+const int kStatusLineHeight = 18;
 const int kHistoryLength = 10;
 const COLORREF kMaskColour = RGB(255, 0, 255);
 const int kTypeColumn = 2;
@@ -56,7 +58,11 @@ bool StartsWithIgnoringCase(const std::wstring& name, const wchar_t* start, bool
 }  // namespace
 
 BrowseWnd::BrowseWnd()
-    : pendingContextPopup(nullptr), nextItemId(1), sortColumn(-1), sortDescending(false) {}
+    : statusLine(nullptr),
+      pendingContextPopup(nullptr),
+      nextItemId(1),
+      sortColumn(-1),
+      sortDescending(false) {}
 
 BrowseWnd::~BrowseWnd() {}
 
@@ -96,7 +102,9 @@ void BrowseWnd::SetViewCommandsState(HMENU menu, WORD buttonId, UINT state) {
 bool BrowseWnd::IsIdle() { return true; }
 void BrowseWnd::StartUpload(PtrList<WString*>&) {}
 
+// A busy view's menu items are greyed; a command chosen just before it got busy waits for none.
 void BrowseWnd::OnContextCommand(LPARAM, WORD, WORD id) {
+    if (!IsIdle()) return;
     if (id == IDM_RENAME) {
         BeginRename();
     } else if (id == IDM_NEW_FOLDER && ListsFolderContents()) {
@@ -107,11 +115,9 @@ void BrowseWnd::OnContextCommand(LPARAM, WORD, WORD id) {
     }
 }
 
-// A new folder is selected and, unless it was named already, gets its name
-// typed in place straight away; a failure is told.
 void BrowseWnd::ReportNewFolder(int result) {
     if (result == -1) {
-        MessageBoxW(hwnd, FailureText(L"Can't create directory").c_str(), L"ERROR", MB_ICONHAND);
+        MessageBoxW(hwnd, L"Can't create directory", L"ERROR", MB_ICONHAND);
     } else if (result >= 0) {
         fileList.SetItemState(-1, 0, LVIS_SELECTED);
         fileList.SetItemState(result, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -269,18 +275,50 @@ void BrowseWnd::DeleteSelection() {
     else
         CopyText(question, L"Are you sure you want to delete this item?");
     if (MessageBoxW(hwnd, question, nullptr, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    std::vector<SelectedEntry> entries;
     wchar_t name[kNameCapacity];
     int image = 0;
     for (int row = fileList.GetNextItem(-1, LVNI_SELECTED); row != -1;
          row = fileList.GetNextItem(row, LVNI_SELECTED)) {
         if (IsParentRow(row) || !GetRowEntry(row, name, &image)) continue;
-        if (wcscmp(name, kParentName) == 0) continue;
-        if (image == kFolderImage)
-            DeleteFolderItem(name);
+        if (wcscmp(name, kParentName) != 0) entries.push_back({name, image == kFolderImage});
+    }
+    DeleteEntries(entries);
+}
+
+void BrowseWnd::DeleteEntries(const std::vector<SelectedEntry>& entries) {
+    for (const SelectedEntry& entry : entries) {
+        if (entry.folder)
+            DeleteFolderItem(entry.name.c_str());
         else
-            DeleteFileItem(name);
+            DeleteFileItem(entry.name.c_str());
     }
     Refresh();
+}
+
+void BrowseWnd::ShowBusy(const std::wstring& status) {
+    if (status == busyStatus) return;
+    busyStatus = status;
+    SetWindowTextW(statusLine, status.c_str());
+    LayOutChildren();
+    // The list is hidden while a transfer's panel is shown; the view itself may be hidden.
+    bool listShown = GetWindowLongW(fileList.GetHandle(), GWL_STYLE) & WS_VISIBLE;
+    ShowWindow(statusLine, !status.empty() && listShown ? SW_SHOW : SW_HIDE);
+    // The pointer changes where it stands, without waiting for it to move.
+    POINT pointer;
+    if (GetCursorPos(&pointer)) {
+        HWND over = WindowFromPoint(pointer);
+        if (!SetBusyCursor(over) && (over == fileList.GetHandle() || over == statusLine))
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    }
+}
+
+// The wait cursor shows over the list and the status line only: the rest of
+// the program answers as usual.
+bool BrowseWnd::SetBusyCursor(HWND over) {
+    if (busyStatus.empty() || (over != fileList.GetHandle() && over != statusLine)) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    return true;
 }
 
 LRESULT BrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -302,6 +340,12 @@ LRESULT BrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPA
             // question, say) goes on to it.
             if (IsWindowVisible(fileList.GetHandle())) fileList.Focus();
             break;
+        case WM_SETCURSOR:
+            if (SetBusyCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
+            break;
+        case WM_APP_REQUEST_DONE:
+            OnRequestDone(wParam);
+            return 0;
     }
     return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
 }
@@ -313,6 +357,8 @@ void BrowseWnd::BuildChildren() {
                        WS_TABSTOP | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL,
                    client.left, client.top, client.right - client.left, kPathBoxDropHeight, this,
                    0);
+    statusLine = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+                                 0, 0, 0, hwnd, nullptr, GetWinApp()->GetInstance(), nullptr);
     CWinApp* app = GetWinApp();
     imageList.Create(16, 16, ILC_COLOR24 | ILC_MASK, 0, 10);
     imageList.AddMasked(app->LoadBitmapResource(IDB_FOLDER), kMaskColour);
@@ -347,6 +393,12 @@ void BrowseWnd::LayOutChildren() {
         if (panel->GetHandle())
             panel->Move(client.left, client.top, width, client.bottom - client.top, true);
     pathBox.Move(client.left, client.top, width, kPathBoxDropHeight, true);
+    // A busy view says what it waits for between the path box and the list.
+    if (!busyStatus.empty()) {
+        MoveWindow(statusLine, client.left + 2, client.top + fieldHeight, width - 2,
+                   kStatusLineHeight, TRUE);
+        fieldHeight += kStatusLineHeight;
+    }
     fileList.Move(client.left, client.top + fieldHeight, width,
                   client.bottom - client.top - fieldHeight, true);
 }
@@ -371,8 +423,10 @@ LRESULT BrowseWnd::OnNotify(const NMHDR* header) {
 }
 
 // The keys of the menus' commands, for the list that has the focus. A view
-// whose connection is busy with a transfer leaves them alone, as its menus do.
+// whose connection is busy leaves them alone, as its menus do; Esc gives up
+// what it waits for.
 void BrowseWnd::OnListKey(WORD key) {
+    if (key == VK_ESCAPE) AbandonRequest();
     if (!IsIdle()) return;
     if (key == VK_RETURN)
         OpenFocusedFolder();
@@ -411,7 +465,12 @@ void BrowseWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
         ChoosePathFromHistory();
 }
 
+// A busy view keeps showing the folder it is in.
 void BrowseWnd::ChoosePathFromHistory() {
+    if (!IsIdle()) {
+        pathBox.SetCurSel(0);
+        return;
+    }
     int index = static_cast<int>(pathBox.GetCurSel());
     if (index == CB_ERR) return;
     LRESULT length = pathBox.GetLBTextLen(index);
@@ -423,6 +482,7 @@ void BrowseWnd::ChoosePathFromHistory() {
 }
 
 void BrowseWnd::OpenSelectedFolder() {
+    if (!IsIdle()) return;
     int row = fileList.GetNextItem(-1, LVNI_SELECTED);
     wchar_t name[kNameCapacity];
     int image = 0;
@@ -503,6 +563,7 @@ void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
         LayOutChildren();
         pathBox.Show(SW_HIDE);
         fileList.Show(SW_HIDE);
+        ShowWindow(statusLine, SW_HIDE);
         panel.Show(SW_SHOW);
         return;
     }
@@ -510,4 +571,5 @@ void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
     if (downloadPanel.GetHandle() || uploadPanel.GetHandle()) return;
     pathBox.Show(SW_SHOW);
     fileList.Show(SW_SHOW);
+    if (!busyStatus.empty()) ShowWindow(statusLine, SW_SHOW);
 }

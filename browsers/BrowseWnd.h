@@ -37,9 +37,11 @@ class BrowseWnd : public BaseWnd {
 
     // File-system operations of the derived views.
     virtual int RenameItem(const wchar_t* oldName, const wchar_t* newName);
-    // Returns the new row, -1 on failure, another negative value when cancelled.
+    // Returns the new row, -1 on failure, another negative value when there is
+    // nothing to report now (cancelled, or the view reports the result itself).
     virtual int CreateFolder(wchar_t* name);
     virtual void Refresh();
+    // Null while the view does not know its folder.
     virtual const wchar_t* GetCurrentPath();
     virtual void OpenFolder(const wchar_t* name);
     virtual void DeleteFileItem(const wchar_t* name);
@@ -55,8 +57,13 @@ class BrowseWnd : public BaseWnd {
     virtual const wchar_t* GetUser();
     // How the frame's title tells a protected connection from a plain one; empty for local views.
     virtual const wchar_t* GetProtectionNote() { return L""; }
-    // Upload targets: a view that is busy with a transfer takes no upload.
+    // False while the view's connection is busy (a transfer or a request):
+    // its commands are greyed or left alone then, and it takes no upload.
     virtual bool IsIdle();
+    // Gives up what the view waits for (Esc): the view stays as it was.
+    virtual void AbandonRequest() {}
+    // What the view is busy with, as its status line shows it; empty when idle.
+    const std::wstring& GetBusyStatus() const { return busyStatus; }
     virtual void StartUpload(PtrList<WString*>& items);
 
     // Replaces the rows by the parent entry on top and the entries below it,
@@ -82,7 +89,23 @@ class BrowseWnd : public BaseWnd {
     ComboBoxCtl& GetPathBox() { return pathBox; }
 
   protected:
+    // A selected entry, as a delete takes it.
+    struct SelectedEntry {
+        std::wstring name;
+        bool folder;
+    };
+
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A request of the view ended (WM_APP_REQUEST_DONE); wParam its number.
+    virtual void OnRequestDone(WPARAM) {}
+    // Deletes the entries the user confirmed, then lists the folder again.
+    virtual void DeleteEntries(const std::vector<SelectedEntry>& entries);
+    // Shows the status line above the list, and the wait cursor over both,
+    // while the text is not empty.
+    void ShowBusy(const std::wstring& status);
+    // Selects the new folder's row and, unless it was named already, starts
+    // the edit of its name; -1 tells the failure.
+    void ReportNewFolder(int result);
 
     // Reads a row's name (up to kNameCapacity characters) and image index.
     bool GetRowEntry(int row, wchar_t* name, int* image);
@@ -102,9 +125,6 @@ class BrowseWnd : public BaseWnd {
     virtual bool ListsFolderContents() { return true; }
     // False for a view that asked for the name before creating the folder.
     virtual bool EditsNewFolderName() { return true; }
-    // A failure message as this view shows it; the server's view adds the
-    // server's reason below the text.
-    virtual std::wstring FailureText(const wchar_t* text) { return text; }
     // Enables or greys the commands of the frame's menus that act on the view.
     static void SetViewCommandsState(HMENU menu, WORD buttonId, UINT state);
 
@@ -127,12 +147,14 @@ class BrowseWnd : public BaseWnd {
     int FindTypedRow(const NMLVFINDITEMW* find);
     void FinishRename(const NMLVDISPINFOW* info);
     void ChoosePathFromHistory();
-    void ReportNewFolder(int result);
+    bool SetBusyCursor(HWND over);
     void ShowPanel(ProgressPanel& panel, int resourceId, bool show);
 
     ImageListObj imageList;
     ListViewCtl fileList;
     ComboBoxCtl pathBox;
+    HWND statusLine;
+    std::wstring busyStatus;
     DownloadProgressDlg downloadPanel;
     UploadProgressDlg uploadPanel;
     HMENU pendingContextPopup;

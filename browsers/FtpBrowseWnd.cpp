@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <utility>
+#include <vector>
 
 #include "browsers/NameInputDlg.h"
 #include "frame/FrameWnd.h"
@@ -17,12 +18,6 @@ namespace {
 
 const int kFtpContextMenu = 1;
 
-class WaitCursor {
-  public:
-    WaitCursor() { GetWinApp()->ShowWaitCursor(); }
-    ~WaitCursor() { GetWinApp()->HideWaitCursor(); }
-};
-
 // A LIST line of an older file gives its day and year but no time, which the
 // listing reads as midnight: shown as the day alone rather than a made-up time.
 bool IsDayOnly(uint64_t fileTime) {
@@ -30,13 +25,111 @@ bool IsDayOnly(uint64_t fileTime) {
     return fileTime != 0 && fileTime % kDay == 0;
 }
 
+RequestResult Succeeded() { return RequestResult(); }
+
+// A folder's listing as a request makes it on the connection's thread.
+struct FolderListing {
+    std::wstring change;  // the folder to change to first; empty: stay
+    std::wstring known;   // the view's folder when the request was made
+    std::vector<ListedEntry> entries;
+    std::wstring path;  // the folder listed; empty when unknown
+};
+
+// A change the server refuses lists the old folder again. A folder given
+// from the root is the path once the server accepted it; a relative one
+// (".." too) is resolved by asking the server, which costs a round trip.
+// A listing that breaks off shows what arrived, unless the connection went.
+RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
+    listing.entries.clear();
+    listing.path = listing.known;
+    if (!listing.change.empty()) {
+        if (engine.SetCurrentDir(listing.change.c_str()) == S_OK)
+            listing.path = listing.change[0] == L'/' ? listing.change : L"";
+        else if (RequestResult failed = FailedCall(); failed.ConnectionLost())
+            return failed;
+    }
+    WIN32_FIND_DATAW data;
+    for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+         found == S_OK; found = engine.FindNext(&data)) {
+        listing.entries.push_back(ListedEntry::Of(data));
+        listing.entries.back().dateOnly = IsDayOnly(listing.entries.back().modified);
+    }
+    RequestResult ended = FailedCall();
+    engine.FindClose();
+    if (ended.ConnectionLost()) return ended;
+    if (!listing.path.empty()) return Succeeded();
+    wchar_t path[FtpFS::kTextCapacity];
+    DWORD length = FtpFS::kTextCapacity;
+    if (engine.GetCurrentDir(path, &length) == S_OK) {
+        listing.path = path;
+        return Succeeded();
+    }
+    RequestResult failed = FailedCall();
+    return failed.ConnectionLost() ? failed : Succeeded();
+}
+
+// A delete of the selection as one request. A request repeated after a new
+// login goes on where the lost connection stopped it.
+struct Deletion {
+    struct Entry {
+        std::wstring name;
+        bool folder;
+    };
+    std::vector<Entry> entries;
+    size_t done = 0;
+    std::vector<std::wstring> fileReasons;  // one per file the server kept
+    DWORD filesLeft = 0;
+    DWORD foldersLeft = 0;
+    FolderListing listing;
+};
+
+RequestResult DeleteAll(FtpFS& engine, Deletion& deletion) {
+    for (; deletion.done < deletion.entries.size(); ++deletion.done) {
+        const Deletion::Entry& entry = deletion.entries[deletion.done];
+        if (entry.folder) {
+            DWORD files = 0, folders = 0;
+            engine.DeleteRemoteTree(entry.name.c_str(), &files, &folders);
+            deletion.filesLeft += files;
+            deletion.foldersLeft += folders;
+        } else if (engine.DeleteRemoteFile(entry.name.c_str()) != S_OK) {
+            RequestResult failed = FailedCall();
+            if (failed.ConnectionLost()) return failed;
+            deletion.fileReasons.push_back(failed.reason);
+        }
+    }
+    return ListInto(engine, deletion.listing);
+}
+
+// The folder a request goes to, as its status names it.
+std::wstring TargetPath(const std::wstring& folder, const std::wstring& name) {
+    if (name.empty()) return folder;
+    if (name[0] == L'/' || folder.empty()) return name;
+    if (name == L"..") {
+        size_t cut = folder.find_last_of(L'/');
+        return cut == 0 || cut == std::wstring::npos ? L"/" : folder.substr(0, cut);
+    }
+    return folder + (folder.back() == L'/' ? L"" : L"/") + name;
+}
+
 }  // namespace
 
 FtpBrowseWnd::FtpBrowseWnd()
-    : dropped(0), currentDir(), sessionName(), host(), user(), contextMenus(nullptr) {}
+    : sharedEngine(std::make_shared<FtpFS>()),
+      engine(*sharedEngine),
+      connection(sharedEngine),
+      sessionName(),
+      host(),
+      user(),
+      contextMenus(nullptr) {}
 
 FtpBrowseWnd::~FtpBrowseWnd() {
     if (contextMenus) DestroyMenu(contextMenus);
+}
+
+bool FtpBrowseWnd::CreateBrowser(const wchar_t* windowName, DWORD style, int x, int y, int width,
+                                 int height, BaseWnd* parent) {
+    return BrowseWnd::CreateBrowser(windowName, style, x, y, width, height, parent) &&
+           connection.Start(hwnd);
 }
 
 void FtpBrowseWnd::SetLabels(const wchar_t* hostName, const wchar_t* userName,
@@ -49,7 +142,17 @@ void FtpBrowseWnd::SetLabels(const wchar_t* hostName, const wchar_t* userName,
 bool FtpBrowseWnd::Connect(const wchar_t* hostName, const wchar_t* userName,
                            const wchar_t* password, const wchar_t* session, INTERNET_PORT port) {
     SetLabels(hostName, userName, session);
-    return engine.Connect(hostName, userName, password, port) == S_OK;
+    if (!hwnd || !hostName || !userName || !password) return false;
+    std::wstring server = hostName, login = userName, secret = password;
+    ShowBusy(L"Connecting to " + server + L"...");
+    connection.PostLogin(
+        [server, login, secret, port](FtpFS& engine) {
+            return engine.Connect(server.c_str(), login.c_str(), secret.c_str(), port) == S_OK
+                       ? Succeeded()
+                       : FailedLogin(engine);
+        },
+        [this](const RequestResult& result) { ReportConnectionFailure(result); });
+    return true;
 }
 
 void FtpBrowseWnd::AdoptLogin(FtpFS& loggedIn, const wchar_t* hostName, const wchar_t* userName,
@@ -58,89 +161,137 @@ void FtpBrowseWnd::AdoptLogin(FtpFS& loggedIn, const wchar_t* hostName, const wc
     engine.TakeConnectionOf(loggedIn);
 }
 
-bool FtpBrowseWnd::IsIdle() { return !engine.IsBusy(); }
+bool FtpBrowseWnd::IsIdle() { return !engine.IsBusy() && connection.IsIdle(); }
+
+// The view stays as it was: the running request's result is ignored when it comes.
+void FtpBrowseWnd::AbandonRequest() {
+    connection.Abandon();
+    ShowBusy(L"");
+}
+
+// While a transfer runs the worker owns the connection and its directory.
+void FtpBrowseWnd::Request(const std::wstring& status, ConnectionThread::Job job,
+                           ConnectionThread::Completion done) {
+    if (engine.IsBusy()) return;
+    ShowBusy(status);
+    connection.Post(currentDir, std::move(job), std::move(done));
+}
+
+void FtpBrowseWnd::OnRequestDone(WPARAM number) {
+    connection.Complete(number);
+    if (!connection.HasPending()) ShowBusy(L"");
+}
+
+// The view keeps its rows and its folder; the next request logs in afresh.
+bool FtpBrowseWnd::ReportConnectionFailure(const RequestResult& result) {
+    std::wstring server = host;
+    if (result.loginFailed)
+        ShowError(WithServerReason((L"Can't connect to " + server).c_str(), result.reason));
+    else if (result.ConnectionLost())
+        ShowError(L"Lost the connection to " + server);
+    return result.loginFailed || result.ConnectionLost();
+}
+
+void FtpBrowseWnd::ShowError(const std::wstring& text, const wchar_t* title) {
+    MessageBoxW(hwnd, text.c_str(), title, MB_ICONHAND);
+}
 
 void FtpBrowseWnd::Refresh() {
-    WaitCursor wait;
-    // A listing that breaks off shows what arrived; a dropped connection is
-    // told when the path is asked for below.
-    std::vector<ListedEntry> entries;
-    WIN32_FIND_DATAW data;
-    for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
-         found == S_OK; found = engine.FindNext(&data)) {
-        entries.push_back(ListedEntry::Of(data));
-        entries.back().dateOnly = IsDayOnly(entries.back().modified);
-    }
-    engine.FindClose();
+    std::wstring change;
+    change.swap(nextDir);
+    ListFolder(change, L"Listing " + TargetPath(currentDir, change) + L"...");
+}
+
+void FtpBrowseWnd::ListFolder(const std::wstring& folder, const std::wstring& status) {
+    auto listing = std::make_shared<FolderListing>();
+    listing->change = folder;
+    listing->known = currentDir;
+    Request(
+        status, [listing](FtpFS& engine) { return ListInto(engine, *listing); },
+        [this, listing](const RequestResult& result) {
+            ShowFolder(listing->entries, listing->path, result);
+        });
+}
+
+void FtpBrowseWnd::ShowFolder(std::vector<ListedEntry>& entries, const std::wstring& path,
+                              const RequestResult& result) {
+    if (ReportConnectionFailure(result)) return;
+    if (!path.empty()) currentDir = path;
     ShowListing(std::move(entries));
     UpdatePathHistory();
 }
 
-// Every refresh asks for the directory, so this is where a drop shows. The
-// history keeps no stale path then: null stands for "unknown".
 const wchar_t* FtpBrowseWnd::GetCurrentPath() {
-    wchar_t path[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
-    if (engine.GetCurrentDir(path, &length) != S_OK) {
-        ReportDropped();
-        return nullptr;
-    }
-    CopyText(currentDir, path);
-    return currentDir;
+    return currentDir.empty() ? nullptr : currentDir.c_str();
 }
 
-// The close request is posted only after the message box: the frame must not
-// delete the view while it still runs here.
-void FtpBrowseWnd::ReportDropped() {
-    if (dropped) return;
-    dropped = 1;
-    wchar_t text[2 * kLabelCapacity + 32];
-    swprintf(text, sizeof(text) / sizeof(text[0]), L"Server %ls, Session %ls dropped", host,
-             sessionName);
-    MessageBoxW(hwnd, text, L"ERROR", MB_ICONHAND);
-    PostMessageW(GetParent(hwnd), WM_APP_CLOSE_VIEW, reinterpret_cast<WPARAM>(this), 0);
-}
-
-// The server resolves ".."; a failed change lists the old directory again.
-// While a transfer runs the worker owns the connection and its directory.
+// The server resolves "..".
 void FtpBrowseWnd::OpenFolder(const wchar_t* name) {
-    if (!IsIdle()) return;
-    engine.SetCurrentDir(name);
-    Refresh();
+    ListFolder(name, L"Listing " + TargetPath(currentDir, name) + L"...");
 }
 
-void FtpBrowseWnd::SetCurrentPath(const wchar_t* path) { engine.SetCurrentDir(path); }
+void FtpBrowseWnd::SetCurrentPath(const wchar_t* path) { nextDir = path ? path : L""; }
 
-void FtpBrowseWnd::DeleteFileItem(const wchar_t* name) {
-    if (engine.DeleteRemoteFile(name) != S_OK)
-        MessageBoxW(hwnd, FailureText(L"Can't delete file").c_str(), L"Error", MB_ICONHAND);
+void FtpBrowseWnd::DeleteEntries(const std::vector<SelectedEntry>& entries) {
+    if (entries.empty()) return;
+    auto deletion = std::make_shared<Deletion>();
+    for (const SelectedEntry& entry : entries)
+        deletion->entries.push_back({entry.name, entry.folder});
+    deletion->listing.known = currentDir;
+    std::wstring status = entries.size() == 1
+                              ? L"Deleting " + entries[0].name + L"..."
+                              : L"Deleting " + std::to_wstring(entries.size()) + L" items...";
+    Request(
+        status, [deletion](FtpFS& engine) { return DeleteAll(engine, *deletion); },
+        [this, deletion](const RequestResult& result) {
+            ShowFolder(deletion->listing.entries, deletion->listing.path, result);
+            for (const std::wstring& reason : deletion->fileReasons)
+                ShowError(WithServerReason(L"Can't delete file", reason));
+            if (deletion->filesLeft == 0 && deletion->foldersLeft == 0) return;
+            ShowError(std::to_wstring(deletion->filesLeft) + L" files and " +
+                      std::to_wstring(deletion->foldersLeft) + L" directories were not deleted");
+        });
 }
-
-std::wstring FtpBrowseWnd::FailureText(const wchar_t* text) { return WithServerReason(text); }
 
 // The row keeps its place and takes the new name; a file the new name
 // replaced leaves the list too. A name that could leave the folder or break
-// the command line is refused before anything is sent.
+// the command line is refused before anything is sent, and the replace
+// question is asked before the request.
 int FtpBrowseWnd::RenameItem(const wchar_t* oldName, const wchar_t* newName) {
     if (!newName || wcscmp(oldName, newName) == 0) return 1;
     if (!IsSafeNewName(newName)) {
-        MessageBoxW(hwnd, L"Invalid name", L"Error", MB_ICONHAND);
+        ShowError(L"Invalid name");
         return 1;
     }
     int image = kFolderImage;
     bool replacing = FindRow(newName, &image) != -1 && image != kFolderImage;
     if (replacing && !MayReplace(newName)) return 1;
-    WaitCursor wait;
-    if (engine.RenameRemote(oldName, newName) != S_OK) {
-        MessageBoxW(hwnd, FailureText(L"Can't rename").c_str(), L"Error", MB_ICONHAND);
-        return 1;
-    }
-    int row = FindRow(oldName, &image);
-    if (replacing || row == -1)
-        Refresh();
-    else
-        RenameRow(row, newName);
+    Rename(oldName, newName, replacing || FindRow(oldName, &image) == -1);
     return 1;
+}
+
+void FtpBrowseWnd::Rename(const std::wstring& oldName, const std::wstring& newName, bool relist) {
+    auto listing = std::make_shared<FolderListing>();
+    listing->known = currentDir;
+    Request(
+        L"Renaming " + oldName + L"...",
+        [oldName, newName, relist, listing](FtpFS& engine) {
+            if (engine.RenameRemote(oldName.c_str(), newName.c_str()) != S_OK) return FailedCall();
+            return relist ? ListInto(engine, *listing) : Succeeded();
+        },
+        [this, oldName, newName, relist, listing](const RequestResult& result) {
+            if (ReportConnectionFailure(result)) return;
+            int image = 0;
+            int row = FindRow(oldName.c_str(), &image);
+            if (result.failed)
+                ShowError(WithServerReason(L"Can't rename", result.reason));
+            else if (relist)
+                ShowFolder(listing->entries, listing->path, result);
+            else if (row == -1)
+                Refresh();  // the rows changed meanwhile
+            else
+                RenameRow(row, newName.c_str());
+        });
 }
 
 // Servers replace a file of the new name without a word: the user decides.
@@ -150,28 +301,44 @@ bool FtpBrowseWnd::MayReplace(const wchar_t* name) {
     return MessageBoxW(hwnd, question.c_str(), L"Rename", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void FtpBrowseWnd::DeleteFolderItem(const wchar_t* name) {
-    WaitCursor wait;
-    engine.DeleteRemoteTree(name);
-}
-
-// The name is asked in a dialog over the frame, which waits meanwhile.
+// The name is asked in a dialog over the frame, which waits meanwhile; the
+// view reports the new folder when the server made it.
 int FtpBrowseWnd::CreateFolder(wchar_t* name) {
     NameInputDlg input;
     input.SetPrompt(L"Directory name:");
     if (input.DoModal(this) != IDOK) return -2;
     // A name that does not fit is refused: a cut one would make another folder.
-    if (!CopyText(name, kNameCapacity, input.GetValue()) || !engine.CreateRemoteDir(name))
-        return -1;
-    return AddFolderItem(name);
+    if (!CopyText(name, kNameCapacity, input.GetValue())) return -1;
+    CreateFolderNamed(name);
+    return -2;
 }
 
+void FtpBrowseWnd::CreateFolderNamed(const std::wstring& name) {
+    Request(
+        L"Making " + name + L"...",
+        [name](FtpFS& engine) {
+            return engine.CreateRemoteDir(name.c_str()) ? Succeeded() : FailedCall();
+        },
+        [this, name](const RequestResult& result) {
+            if (ReportConnectionFailure(result)) return;
+            if (result.failed)
+                ShowError(WithServerReason(L"Can't create directory", result.reason), L"ERROR");
+            else
+                ReportNewFolder(AddFolderItem(name.c_str()));
+        });
+}
+
+// A busy connection's commands are greyed.
 HMENU FtpBrowseWnd::GetContextMenu() {
     if (!contextMenus) contextMenus = GetWinApp()->LoadMenuResource(IDR_CONTEXT_MENUS);
-    return contextMenus ? GetSubMenu(contextMenus, kFtpContextMenu) : nullptr;
+    HMENU popup = contextMenus ? GetSubMenu(contextMenus, kFtpContextMenu) : nullptr;
+    UINT state = IsIdle() ? MF_ENABLED : MF_GRAYED;
+    for (int item = 0; popup && item < GetMenuItemCount(popup); ++item)
+        EnableMenuItem(popup, item, MF_BYPOSITION | state);
+    return popup;
 }
 
-// While a transfer runs, the worker is the connection's only user.
+// While a transfer or a request runs, the connection is taken.
 void FtpBrowseWnd::UpdateMenuItems(HMENU menu, WORD buttonId, WORD) {
     SetViewCommandsState(menu, buttonId, IsIdle() ? MF_ENABLED : MF_GRAYED);
 }
@@ -188,7 +355,7 @@ void FtpBrowseWnd::DownloadSelection() {
     const wchar_t* destination = frame->GetLocalPath();
     // The drives are no folder to write into.
     if (!destination || !destination[0]) {
-        MessageBoxW(hwnd, L"Open a local folder to download into", L"Error", MB_ICONHAND);
+        ShowError(L"Open a local folder to download into");
         return;
     }
     TransferList items;
@@ -196,14 +363,31 @@ void FtpBrowseWnd::DownloadSelection() {
     if (!items.IsEmpty()) {
         frame->SetToolButtonState(IDM_UP, 0);
         GetDownloadPanel().SetStorageFolder(destination);
-        if (engine.StartDownload(items, destination, hwnd) != S_OK)
+        if (engine.StartDownload(items, destination, hwnd, currentDir.c_str()) != S_OK)
             frame->SetToolButtonState(IDM_UP, TBSTATE_ENABLED);
     }
     ClearTransferList(items);
 }
 
+// An upload handed to a connection busy with a request starts once it is through.
 void FtpBrowseWnd::StartUpload(PtrList<WString*>& items) {
-    if (!items.IsEmpty()) engine.StartUpload(items, hwnd);
+    if (items.IsEmpty()) return;
+    if (IsIdle()) {
+        engine.StartUpload(items, hwnd, currentDir.c_str());
+        return;
+    }
+    auto waiting = std::make_shared<std::vector<std::wstring>>();
+    for (auto* node = items.GetHead(); node; node = node->next)
+        waiting->push_back(node->element->GetText());
+    Request(
+        L"Waiting to upload...", [](FtpFS&) { return Succeeded(); },
+        [this, waiting](const RequestResult& result) {
+            if (ReportConnectionFailure(result)) return;
+            TransferList list;
+            for (const std::wstring& item : *waiting) list.AddTail(new WString(item.c_str()));
+            engine.StartUpload(list, hwnd, currentDir.c_str());
+            ClearTransferList(list);
+        });
 }
 
 LRESULT FtpBrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,11 +3,17 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <memory>
+#include <string>
+
 #include "browsers/BrowseWnd.h"
+#include "ftp/ConnectionThread.h"
 #include "ftp/FtpFS.h"
 
 // The view of one open connection: the server's current directory in the
-// file list, over the view's own engine.
+// file list, over the view's own engine. Everything it asks of the server
+// runs on the connection's thread; the view shows the result when it comes,
+// and meanwhile says what it waits for.
 class FtpBrowseWnd : public BrowseWnd {
   public:
     static const size_t kLabelCapacity = 64;
@@ -15,14 +21,16 @@ class FtpBrowseWnd : public BrowseWnd {
     FtpBrowseWnd();
     ~FtpBrowseWnd() override;
 
-    // Logs the view's engine in on the calling thread; port 0 is the FTP port.
+    bool CreateBrowser(const wchar_t* windowName, DWORD style, int x, int y, int width, int height,
+                       BaseWnd* parent) override;
+    // Posts the login of the view's engine; port 0 is the FTP port. A failed
+    // login is told when it ends; false when the view has no thread to log in.
     bool Connect(const wchar_t* host, const wchar_t* user, const wchar_t* password,
                  const wchar_t* sessionName, INTERNET_PORT port);
     // Takes over the connection of an engine that logged in elsewhere.
     void AdoptLogin(FtpFS& loggedIn, const wchar_t* host, const wchar_t* user,
                     const wchar_t* sessionName);
-    // Says once that the connection dropped and asks the frame to close the view.
-    void ReportDropped();
+    // Only while the view is idle may the caller use the engine on its own thread.
     FtpFS& GetEngine() { return engine; }
 
     const wchar_t* GetSessionName() override { return sessionName; }
@@ -32,16 +40,17 @@ class FtpBrowseWnd : public BrowseWnd {
     const wchar_t* GetHost() override { return host; }
     const wchar_t* GetUser() override { return user; }
     bool IsIdle() override;
+    void AbandonRequest() override;
     void StartUpload(PtrList<WString*>& items) override;
 
     int RenameItem(const wchar_t* oldName, const wchar_t* newName) override;
     int CreateFolder(wchar_t* name) override;
     void Refresh() override;
+    // The folder the last request found; the server is not asked.
     const wchar_t* GetCurrentPath() override;
     void OpenFolder(const wchar_t* name) override;
-    void DeleteFileItem(const wchar_t* name) override;
-    void DeleteFolderItem(const wchar_t* name) override;
     HMENU GetContextMenu() override;
+    // The next Refresh lists that folder.
     void SetCurrentPath(const wchar_t* path) override;
     void UpdateMenuItems(HMENU menu, WORD buttonId, WORD high) override;
     void OnContextCommand(LPARAM lParam, WORD code, WORD id) override;
@@ -49,9 +58,23 @@ class FtpBrowseWnd : public BrowseWnd {
   protected:
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
     bool EditsNewFolderName() override { return false; }
-    std::wstring FailureText(const wchar_t* text) override;
+    void OnRequestDone(WPARAM number) override;
+    void DeleteEntries(const std::vector<SelectedEntry>& entries) override;
 
   private:
+    // Runs the job on the connection's thread and the completion here when it ends.
+    void Request(const std::wstring& status, ConnectionThread::Job job,
+                 ConnectionThread::Completion done);
+    // Changes to the folder (none: stays), lists it and shows it.
+    void ListFolder(const std::wstring& folder, const std::wstring& status);
+    // Shows a listing's result, or tells why there is none and keeps the rows.
+    void ShowFolder(std::vector<ListedEntry>& entries, const std::wstring& path,
+                    const RequestResult& result);
+    void CreateFolderNamed(const std::wstring& name);
+    void Rename(const std::wstring& oldName, const std::wstring& newName, bool relist);
+    // Tells a failed login or a connection that failed again after one; true when it did.
+    bool ReportConnectionFailure(const RequestResult& result);
+    void ShowError(const std::wstring& text, const wchar_t* title = L"Error");
     void DownloadSelection();
     bool MayReplace(const wchar_t* name);
     // Worker reports go to the panels; the panels' buttons end or cancel the run.
@@ -59,9 +82,13 @@ class FtpBrowseWnd : public BrowseWnd {
     void OnPanelButton(bool download, WPARAM button);
     void SetLabels(const wchar_t* hostName, const wchar_t* userName, const wchar_t* session);
 
-    DWORD dropped;
-    FtpFS engine;
-    wchar_t currentDir[FtpFS::kTextCapacity];
+    // Shared with the connection's thread, which may outlive the view while
+    // a blocked call of its is being released.
+    std::shared_ptr<FtpFS> sharedEngine;
+    FtpFS& engine;
+    ConnectionThread connection;
+    std::wstring currentDir;
+    std::wstring nextDir;
     wchar_t sessionName[kLabelCapacity];
     wchar_t host[kLabelCapacity];
     wchar_t user[kLabelCapacity];

@@ -40,8 +40,9 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
         case IDM_LOCAL:
             if (localView) SwitchTo(localView);
             break;
+        // A busy view's Refresh is greyed; its Up button waits for none.
         case IDM_REFRESH:
-            if (view) view->Refresh();
+            if (view && view->IsIdle()) view->Refresh();
             break;
         case IDM_OPTIONS: {
             OptionsDlg options;
@@ -52,7 +53,7 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
             ShowAbout();
             break;
         case IDM_UP:
-            if (view) view->OpenFolder(L"..");
+            if (view && view->IsIdle()) view->OpenFolder(L"..");
             break;
         default:
             if (CWinApp::IsDynamicCommandId(id)) HandleInsertedItem(id);

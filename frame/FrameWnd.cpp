@@ -59,9 +59,6 @@ LRESULT FrameWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPAR
         case WM_INITMENUPOPUP:
             PrepareMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam));
             break;
-        case WM_APP_CLOSE_VIEW:
-            CloseView(reinterpret_cast<BrowseWnd*>(wParam));
-            break;
         case WM_SETFOCUS:
             // Back from a menu or a message box, the keys go to the view shown.
             if (BrowseWnd* view = GetCurrentView()) view->Focus();
@@ -207,15 +204,6 @@ void FrameWnd::SetToolButtonState(UINT commandId, BYTE state) {
     info.fsState = state;
     SendTo(menuBar, TB_SETBUTTONINFOW, commandId ? commandId : IDM_UP,
            reinterpret_cast<LPARAM>(&info));
-}
-
-// The local view is never closed; a view the frame does not hold is ignored.
-void FrameWnd::CloseView(BrowseWnd* view) {
-    ViewNode* node = FindNode(view);
-    if (node && node != localView)
-        CloseNode(node);
-    else
-        UpdateTitle();
 }
 
 void FrameWnd::CloseNode(ViewNode* node) {

@@ -65,7 +65,6 @@ class FrameWnd : public BaseWnd {
     void SwitchTo(ViewNode* node);
     ViewNode* FindNode(BrowseWnd* view) const;
     bool HoldsNode(const ViewNode* node) const;
-    void CloseView(BrowseWnd* view);
     void CloseNode(ViewNode* node);
     void CloseCurrentView();
     void ConnectNewHost();

@@ -267,15 +267,10 @@ bool FtpFS::RemoveRemoteDir(const wchar_t* name) {
     return IsSafeCommandArgument(name) && FtpRemoveDirectoryW(connection, name);
 }
 
-HRESULT FtpFS::DeleteRemoteTree(const wchar_t* name) {
+HRESULT FtpFS::DeleteRemoteTree(const wchar_t* name, DWORD* filesLeft, DWORD* foldersLeft) {
     RemoteTreeDelete walk(*this);
     walk.Run(name);
-    if (walk.FilesNotDeleted() != 0 || walk.FoldersNotDeleted() != 0) {
-        wchar_t text[128];
-        _snwprintf_s(text, _TRUNCATE, L"%d files and %d directories were not deleted\n",
-                     static_cast<int>(walk.FilesNotDeleted()),
-                     static_cast<int>(walk.FoldersNotDeleted()));
-        MessageBoxW(nullptr, text, L"Error", MB_ICONERROR);
-    }
-    return S_OK;
+    if (filesLeft) *filesLeft = walk.FilesNotDeleted();
+    if (foldersLeft) *foldersLeft = walk.FoldersNotDeleted();
+    return walk.FilesNotDeleted() == 0 && walk.FoldersNotDeleted() == 0 ? S_OK : kFailure;
 }

@@ -66,13 +66,21 @@ class FtpFS {
     HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName);
     bool CreateRemoteDir(const wchar_t* name);
     bool RemoveRemoteDir(const wchar_t* name);
-    HRESULT DeleteRemoteTree(const wchar_t* name);
+    // Deletes the folder with everything below it and counts what stayed (a
+    // counter may be null); S_OK when nothing did. It tells no one: the
+    // caller may run on any thread.
+    HRESULT DeleteRemoteTree(const wchar_t* name, DWORD* filesLeft = nullptr,
+                             DWORD* foldersLeft = nullptr);
 
     // Starts copying the items (remote names) into the local directory on a
     // worker thread that reports to notifyWindow. Fails while a transfer runs.
-    HRESULT StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow);
+    // remoteDir is the server's current directory as the caller knows it, where
+    // a cancelled run returns; null asks the server.
+    HRESULT StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow,
+                          const wchar_t* remoteDir = nullptr);
     // Starts copying the items (full local paths) into the remote current directory.
-    HRESULT StartUpload(const TransferList& items, HWND notifyWindow);
+    HRESULT StartUpload(const TransferList& items, HWND notifyWindow,
+                        const wchar_t* remoteDir = nullptr);
     // Starts stopping the worker and returns at once: closing the connection
     // makes the worker's blocked calls return, and the worker itself then logs
     // in again, goes back to the remote directory where the transfer started,
@@ -108,7 +116,7 @@ class FtpFS {
     static DWORD WINAPI DownloadThread(LPVOID engine);
     static DWORD WINAPI UploadThread(LPVOID engine);
     HRESULT StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
-                        LPTHREAD_START_ROUTINE procedure);
+                        const wchar_t* remoteDir, LPTHREAD_START_ROUTINE procedure);
     DWORD RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage, UINT endMessage);
     HRESULT CancelWorker(WorkerState& state);
     void ResumeAfterCancel(WorkerState& state);

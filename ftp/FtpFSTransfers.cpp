@@ -7,25 +7,27 @@
 #include "ftp/TransferMessages.h"
 #include "ftp/UploadWorker.h"
 
-HRESULT FtpFS::StartDownload(const TransferList& items, const wchar_t* localDir,
-                             HWND notifyWindow) {
+HRESULT FtpFS::StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow,
+                             const wchar_t* remoteDir) {
     if (busy || !CopyText(localTargetDir, localDir)) return E_FAIL;
-    return StartWorker(download, items, notifyWindow, &FtpFS::DownloadThread);
+    return StartWorker(download, items, notifyWindow, remoteDir, &FtpFS::DownloadThread);
 }
 
-HRESULT FtpFS::StartUpload(const TransferList& items, HWND notifyWindow) {
+HRESULT FtpFS::StartUpload(const TransferList& items, HWND notifyWindow, const wchar_t* remoteDir) {
     if (busy) return E_FAIL;
-    return StartWorker(upload, items, notifyWindow, &FtpFS::UploadThread);
+    return StartWorker(upload, items, notifyWindow, remoteDir, &FtpFS::UploadThread);
 }
 
 HRESULT FtpFS::StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
-                           LPTHREAD_START_ROUTINE procedure) {
+                           const wchar_t* remoteDir, LPTHREAD_START_ROUTINE procedure) {
     ClearWalkList(state.items);
     for (TransferList::Node* node = items.GetHead(); node; node = node->next)
         state.items.AddTail(new WalkItem{*node->element, 0, false});
     state.notifyWindow = notifyWindow;
     DWORD length = WorkerState::kPathCapacity;
-    if (FAILED(GetCurrentDir(state.savedDir, &length))) state.savedDir[0] = L'\0';
+    if (remoteDir ? !CopyText(state.savedDir, remoteDir)
+                  : FAILED(GetCurrentDir(state.savedDir, &length)))
+        state.savedDir[0] = L'\0';
     state.ignoreAll = false;
     busy = true;
     state.cancel = false;

@@ -18,9 +18,6 @@ enum AppMessage : UINT {
     // Engine to its status window during a login: wParam status code, lParam StatusReport*.
     WM_APP_CONNECT_STATUS,
 
-    // A view to its frame (posted): its connection is gone for good; wParam the view.
-    WM_APP_CLOSE_VIEW = WM_APP + 20,
-
     // Download worker to the FTP view: wParam local file path, lParam remote file name.
     WM_APP_DOWNLOAD_FILE = WM_APP + 30,
     // Download worker: wParam DownloadCounters*.

@@ -23,6 +23,7 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
     // A sparse file past 4 GiB: its size as the listing gives it.
     ASSERT_TRUE(SetFileFacts(remote + L"\\huge.iso", FileTimeOf(2021, 1, 5), 5ll << 30));
     view->Refresh();
+    Wait();
     Names rows = Rows();
     ASSERT_EQ(4u, rows.size());  // the parent entry's own case is the root's below
     std::wstring folder = L"/" + TestFolderName();
@@ -30,15 +31,19 @@ TEST_F(FtpBrowseWndTest, ListsTheServerFolderAndBrowsesIt) {
     int row = static_cast<int>(std::find(rows.begin(), rows.end(), L"huge.iso") - rows.begin());
     EXPECT_EQ(L"5.00gb", Cell(row, 1));
 
-    view->OpenFolder(L"dir with blanks");
+    auto open = [&](const wchar_t* name) {
+        view->OpenFolder(name);
+        Wait();
+    };
+    open(L"dir with blanks");
     EXPECT_EQ((Names{L"..", L"\u00e9t\u00e9.txt"}), Rows());
     EXPECT_EQ(L"10b", Cell(1, 1));
-    view->OpenFolder(L"missing");  // a failed change lists the same folder again
+    open(L"missing");  // a failed change lists the same folder again
     EXPECT_EQ(folder + L"/dir with blanks", view->GetCurrentPath());
-    view->OpenFolder(L"..");
+    open(L"..");
     EXPECT_EQ(folder, view->GetCurrentPath());
-    view->OpenFolder(L"..");
-    view->OpenFolder(L"..");  // the root still has its parent entry
+    open(L"..");
+    open(L"..");  // the root still has its parent entry
     EXPECT_STREQ(L"/", view->GetCurrentPath());
     EXPECT_EQ(L"..", Cell(0, 0));
 }
@@ -53,6 +58,7 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
         Click(d, button);
     });
     view->OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    Wait();
     EXPECT_TRUE(Exists(L"new dir"));
     EXPECT_EQ(L"new dir", Cell(0, 0));
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));  // named already
@@ -63,6 +69,7 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
     typed = L"new dir";  // taken
     button = IDOK;
     view->OnContextCommand(0, 0, IDM_NEW_FOLDER);
+    Wait();
     EXPECT_FALSE(Exists(L"cancelled"));
     EXPECT_EQ((Names{L": ", L": ", L": ", L"ERROR: Can't create directory\n550 File exists."}),
               driver.Seen());
@@ -73,9 +80,12 @@ TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
     MakeFile(L"undeletable.txt");
     MakeFile(L"tree\\inner\\deep.txt");
     view->Refresh();
+    Wait();
     DialogDriver driver(Pressing({IDYES, IDOK}));  // the question, then the failure
     Select({L"..", L"a.txt", L"tree", L"undeletable.txt"});
     view->DeleteSelection();
+    EXPECT_EQ(L"Deleting 3 items...", view->GetBusyStatus());
+    Wait();
     EXPECT_FALSE(Exists(L"a.txt"));
     EXPECT_FALSE(Exists(L"tree"));
     EXPECT_TRUE(Exists(L"undeletable.txt"));
@@ -94,6 +104,7 @@ TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
     uint64_t b = FileChecksum(remote + L"\\b.txt");
     CreateDirectoryW((remote + L"\\dir").c_str(), nullptr);
     view->Refresh();
+    Wait();
     Names rows = Rows();
     Select({L"dir"});
     view->OnContextCommand(0, 0, IDM_RENAME);
@@ -101,18 +112,23 @@ TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
     ASSERT_NE(nullptr, edit);
     SetWindowTextW(edit, L"folder \u00e9");
     SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    Wait();
     std::replace(rows.begin(), rows.end(), std::wstring(L"dir"), std::wstring(L"folder \u00e9"));
     EXPECT_EQ(rows, Rows());
 
     DialogDriver driver(Pressing({IDOK}));
     int replace = IDNO;
     driver.On(L"Rename", [&replace](HWND box) { Click(box, replace); });
-    for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE a.txt"})
+    auto rename = [&](const wchar_t* name) {
         view->RenameItem(L"b.txt", name);
-    view->RenameItem(L"b.txt", L"a.txt");
-    view->RenameItem(L"b.txt", L"folder \u00e9");
+        Wait();
+    };
+    for (const wchar_t* name : {L"", L".", L"..", L"x/y", L"x\\y", L"x\r\nDELE a.txt"})
+        rename(name);
+    rename(L"a.txt");
+    rename(L"folder \u00e9");
     replace = IDYES;
-    view->RenameItem(L"b.txt", L"a.txt");
+    rename(L"a.txt");
     Names seen(6, L"Error: Invalid name");
     seen.push_back(L"Rename: a.txt already exists. Replace it?");
     seen.push_back(L"Error: Can't rename\n550 Is a directory.");
@@ -137,6 +153,7 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFile) {
                              static_cast<INTERNET_PORT>(atoi(port.c_str()))));
     view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
     view.Refresh();
+    ASSERT_TRUE(WaitUntilIdle(view));
     Names rows = RowNames(view.GetFileList());
     auto cell = [&](const wchar_t* name) {
         int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());

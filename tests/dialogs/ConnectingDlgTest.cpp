@@ -104,6 +104,8 @@ TEST_F(ConnectingDlgTest, LoginAsksAboutTheCertificateAndHandsTheConnectionToThe
         dialog.statuses);
     EXPECT_EQ((Texts{L"localhost", server.user}), dialog.fields);
     EXPECT_EQ(nullptr, dialog.GetHandle());
+    view.Refresh();
+    ASSERT_TRUE(WaitUntilIdle(view));
     EXPECT_STREQ(L"/", view.GetCurrentPath());
     EXPECT_STREQ(L"session", view.GetSessionName());
     EXPECT_STREQ(L"localhost", view.GetHost());

@@ -31,9 +31,11 @@ class TransferViewTest : public FtpViewTest {
             PumpUntil([&] { return panel.GetHandle() && IsWindowVisible(panel.GetItem(IDOK)); }));
         Click(panel.GetHandle(), IDOK);
         EXPECT_TRUE(IsWindowVisible(view->GetFileList().GetHandle()));
+        Wait();  // the listing Done asked for
     }
     void Download(std::initializer_list<const wchar_t*> names) {
         view->Refresh();
+        Wait();
         Select(names);
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
     }

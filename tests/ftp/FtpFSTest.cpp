@@ -28,11 +28,11 @@ TEST_F(FtpFSTest, MeasuresFilesAndDeletesTreesReportingWhatTheServerRefusedOnce)
     EXPECT_EQ(5120u, engine.RemoteFileSize(L"tree/top"));
     EXPECT_EQ(0u, engine.RemoteFileSize(L"no such file"));
 
-    DialogDriver answerer(Pressing({IDOK}));
-    EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"tree"));
+    DWORD files = 0, folders = 0;
+    EXPECT_EQ(E_FAIL, engine.DeleteRemoteTree(L"tree", &files, &folders));
     // The refused file keeps its folder and the folder above it.
-    EXPECT_EQ(1, answerer.Count());
-    EXPECT_EQ(L"1 files and 2 directories were not deleted\n", answerer.LastText());
+    EXPECT_EQ(1u, files);
+    EXPECT_EQ(2u, folders);
     EXPECT_EQ(Names{L"keep\\undeletable.txt"}, FilesBelow(Remote(L"tree")));
     for (const wchar_t* gone : {L"tree\\B b", L"tree\\empty"})
         EXPECT_FALSE(fs::exists(Remote(gone))) << gone;
@@ -42,9 +42,10 @@ TEST_F(FtpFSTest, MeasuresFilesAndDeletesTreesReportingWhatTheServerRefusedOnce)
 TEST_F(FtpFSTest, TreeDeleteOfMissingOrParentFolderTouchesNothing) {
     WriteBytes(Remote(L"bystander"), "b");
     for (const wchar_t* name : {L"missing", L"..", L"a/b"}) {
-        DialogDriver answerer(Pressing({IDOK}));
-        engine.DeleteRemoteTree(name);
-        EXPECT_EQ(L"0 files and 1 directories were not deleted\n", answerer.LastText()) << name;
+        DWORD files = 9, folders = 9;
+        EXPECT_EQ(E_FAIL, engine.DeleteRemoteTree(name, &files, &folders)) << name;
+        EXPECT_EQ(0u, files) << name;
+        EXPECT_EQ(1u, folders) << name;
         EXPECT_EQ(startDir, CurrentDir()) << name;
     }
     EXPECT_TRUE(fs::exists(Remote(L"bystander")));
@@ -54,9 +55,7 @@ TEST_F(FtpFSTest, TreeDeleteOfMissingOrParentFolderTouchesNothing) {
 // the sibling it leads to keeps its files.
 TEST_F(FtpFSTest, TreeDeleteNeverEntersALinkToAFolder) {
     ASSERT_TRUE(engine.CreateRemoteDir(L"make-links"));
-    DialogDriver answerer(Pressing({IDOK}));
     EXPECT_EQ(S_OK, engine.DeleteRemoteTree(L"doomed"));
-    EXPECT_EQ(0, answerer.Count()) << answerer.LastText();
     EXPECT_TRUE(fs::exists(Remote(L"victim\\keep.txt")));
     EXPECT_FALSE(fs::exists(Remote(L"doomed")));
 }

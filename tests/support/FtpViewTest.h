@@ -27,7 +27,11 @@ class FtpViewTest : public FrameTest {
                                   std::wstring(70, L's').c_str(), server.port));
         frame.AddView(view, L"xfer");
         view->OpenFolder((L"/" + TestFolderName()).c_str());
+        Wait();
     }
+
+    // The view's requests run on its connection's thread: their results show once it is idle.
+    void Wait() { ASSERT_TRUE(WaitUntilIdle(*view)); }
 
     void MakeFile(const std::wstring& relative) {
         ASSERT_TRUE(WriteTestFile(remote + L"\\" + relative, 10, 1));

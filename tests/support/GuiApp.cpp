@@ -41,3 +41,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
+
+bool WaitUntilIdle(BrowseWnd& view, DWORD timeoutMs) {
+    return PumpUntil([&] { return view.IsIdle(); }, timeoutMs);
+}

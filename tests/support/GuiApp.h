@@ -29,3 +29,7 @@ void PumpMessages();
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 120000);
 // Handles the calling thread's messages for the time given, as a loop of its own.
 void PumpFor(DWORD ms);
+
+class BrowseWnd;
+// Handles messages until the view's requests have ended and their results show; false on timeout.
+bool WaitUntilIdle(BrowseWnd& view, DWORD timeoutMs = 120000);

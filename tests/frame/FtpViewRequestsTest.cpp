@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "browsers/FtpBrowseWnd.h"
+#include "FrameProbe.h"
+#include "resources/resource.h"
+#include "support/DialogDriver.h"
+#include "support/FtpViewTest.h"
+
+namespace {
+
+int ticks = 0;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { ++ticks; }
+
+// What a double-click on the selected row sends the view.
+void DoubleClick(BrowseWnd& view) {
+    NMHDR header = {view.GetFileList().GetHandle(), 0, static_cast<UINT>(NM_DBLCLK)};
+    view.Send(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+}
+
+void PressKey(BrowseWnd& view, WORD key) {
+    SendMessageW(view.GetFileList().GetHandle(), WM_KEYDOWN, key, 0);
+}
+
+// Every message box the view shows is noted and closed.
+class FtpViewRequestsTest : public FtpViewTest {
+  protected:
+    void SetUp() override {
+        FtpViewTest::SetUp();
+        folder = L"/" + TestFolderName();
+        CreateDirectoryW((remote + L"\\sub").c_str(), nullptr);
+        MakeFile(L"sub\\inner.txt");
+        MakeFile(L"a.txt");
+        view->Refresh();
+        Wait();
+    }
+
+    std::wstring folder;
+    DialogDriver driver{Pressing({IDOK})};
+};
+
+}  // namespace
+
+// The dripping server answers all but PWD, which it drips without end: a
+// folder opened by name waits there, since the server resolves the name.
+TEST_F(FtpViewRequestsTest, AWaitingRequestLeavesTheWindowFreeAndEscGivesItUp) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_DRIPPING_PORT");
+    auto* drip = new FtpBrowseWnd;
+    ASSERT_TRUE(drip->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
+    ASSERT_TRUE(drip->Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                              L"drip", static_cast<INTERNET_PORT>(std::stoi(port))));
+    drip->SetCurrentPath(folder.c_str());  // a path from the root needs no PWD
+    frame.AddView(drip, L"drip");          // which lists it
+    ASSERT_TRUE(WaitUntilIdle(*drip));
+    Texts before = RowNames(drip->GetFileList());
+    ASSERT_EQ(3u, before.size());  // "..", "sub" and "a.txt"
+
+    drip->OpenFolder(L"sub");
+    EXPECT_FALSE(drip->IsIdle());
+    EXPECT_EQ(L"Listing " + folder + L"/sub...", drip->GetBusyStatus());
+    // The thread handles its messages meanwhile; the view's commands are
+    // greyed, and the wait cursor shows over the list, not elsewhere.
+    ticks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+    EXPECT_TRUE(PumpUntil([] { return ticks >= 3; }));
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(drip->IsIdle());
+    HMENU edit = Popup(frame, IDM_EDIT);
+    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
+    EXPECT_EQ(L"-Rename\tF2", ItemTexts(edit).at(4));
+    HMENU uploadTo = GetSubMenu(frame.GetLocalView()->GetContextMenu(), 2);
+    EXPECT_EQ((Texts{L"-drip", view->GetSessionName()}), ItemTexts(uploadTo));
+    EXPECT_TRUE(drip->Send(WM_SETCURSOR, WPARAM(drip->GetFileList().GetHandle()), HTCLIENT));
+    EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), GetCursor());
+    EXPECT_FALSE(drip->Send(WM_SETCURSOR, WPARAM(drip->GetPathBox().GetHandle()), HTCLIENT));
+
+    // Esc: the view is as it was at once; the next request logs in afresh.
+    PressKey(*drip, VK_ESCAPE);
+    EXPECT_EQ(L"", drip->GetBusyStatus());
+    EXPECT_EQ(before, RowNames(drip->GetFileList()));
+    EXPECT_EQ(folder, drip->GetCurrentPath());
+    ASSERT_TRUE(WaitUntilIdle(*drip));
+    EXPECT_EQ(before, RowNames(drip->GetFileList()));
+    ASSERT_TRUE(WriteTestFile(remote + L"\\b.txt", 1, 1));
+    PressKey(*drip, VK_F5);
+    ASSERT_TRUE(WaitUntilIdle(*drip));
+    EXPECT_EQ(4, drip->GetFileList().GetItemCount());
+    EXPECT_EQ(folder, drip->GetCurrentPath());
+
+    // Closing a view whose request waits does not wait for it.
+    drip->OpenFolder(L"sub");
+    frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
+    EXPECT_EQ(view, frame.GetCurrentView());
+    EXPECT_EQ(0, driver.Count()) << driver.LastText();
+}
+
+// The server closed the connection behind the view's back (the fixture hangs
+// up on a change into "hang-up", as an idle timeout would have): the next
+// double-click logs in again and opens the folder without a word; so does a
+// request of a view whose engine has no connection at all.
+TEST_F(FtpViewRequestsTest, AClosedConnectionComesBackByItself) {
+    EXPECT_NE(S_OK, view->GetEngine().SetCurrentDir(L"hang-up"));
+    Select({L"sub"});
+    DoubleClick(*view);
+    Wait();
+    EXPECT_EQ(folder + L"/sub", view->GetCurrentPath());
+    EXPECT_EQ((Texts{L"..", L"inner.txt"}), Rows());
+
+    view->GetEngine().Disconnect();
+    PressKey(*view, VK_BACK);
+    Wait();
+    EXPECT_EQ(folder, view->GetCurrentPath());
+    EXPECT_EQ(3u, Rows().size());
+    EXPECT_EQ(0, driver.Count());
+}
+
+// A refused new login is told once per attempt; the view keeps its rows and
+// its folder, and F5 tries again.
+TEST_F(FtpViewRequestsTest, AFailedLoginIsToldAndTheRowsStay) {
+    // The engine keeps the last login's settings: a refused one is what the next attempt uses.
+    view->GetEngine().Disconnect();
+    ASSERT_NE(S_OK, view->GetEngine().Connect(server.host.c_str(), server.user.c_str(), L"wrong",
+                                              server.port));
+    Texts rows = Rows();
+    Select({L"sub"});
+    DoubleClick(*view);
+    Wait();
+    EXPECT_EQ((Texts{L"Error: Can't connect to " + server.host + L"\n530 Authentication failed."}),
+              driver.Seen());
+    EXPECT_EQ(rows, Rows());
+    EXPECT_EQ(folder, view->GetCurrentPath());
+    PressKey(*view, VK_F5);
+    Wait();
+    EXPECT_EQ(2, driver.Count());
+
+    // Once the server takes the login again, F5 comes back to the folder.
+    ASSERT_EQ(S_OK, view->GetEngine().Connect(server.host.c_str(), server.user.c_str(),
+                                              server.password.c_str(), server.port));
+    view->GetEngine().Disconnect();
+    PressKey(*view, VK_F5);
+    Wait();
+    EXPECT_EQ(2, driver.Count());
+    EXPECT_EQ(rows, Rows());
+}
