@@ -5,6 +5,7 @@
 
 #include "browsers/BrowseWnd.h"
 #include "ftp/FtpFS.h"
+#include "transfer_ui/TransferPromptHost.h"
 
 // The view of one open connection: the server's current directory in the
 // file list, over the view's own engine.
@@ -60,6 +61,9 @@ class FtpBrowseWnd : public BrowseWnd {
     void SetLabels(const wchar_t* hostName, const wchar_t* userName, const wchar_t* session);
 
     DWORD dropped;
+    // Before the engine: the engine's end cancels its workers, which ends
+    // their waits for answers, before the open prompt closes.
+    TransferPrompts prompts{this};
     FtpFS engine;
     wchar_t currentDir[FtpFS::kTextCapacity];
     wchar_t sessionName[kLabelCapacity];

@@ -68,6 +68,9 @@ class FrameWnd : public BaseWnd {
     void CloseView(BrowseWnd* view);
     void CloseNode(ViewNode* node);
     void CloseCurrentView();
+    // Closes every connection's view, which ends their prompts and workers.
+    void CloseRemoteViews();
+    void Quit();
     void ConnectNewHost();
     void ConnectSavedSession(const wchar_t* name);
     void KeepNewSession(const SessionInfo& record);
