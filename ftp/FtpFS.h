@@ -87,8 +87,6 @@ class FtpFS {
     bool IsBusy() const { return busy; }
     // True once a run that has told its end has let the engine go (waits a moment for that).
     bool SettleEndedRun();
-    // A transfer's cancel has begun and its worker has not yet ended.
-    bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
     // Commands and data travel under TLS.
     bool IsEncrypted() const;

@@ -1,10 +1,22 @@
 #include "ftp/WorkerState.h"
 
+namespace {
+
+void AbortTransfer(HINTERNET file) {
+#ifdef CORVANE_HAS_FTP_ABORT_FILE
+    if (file) FtpAbortFile(file);
+#else
+    (void)file;
+#endif
+}
+
+}  // namespace
+
 WorkerState::WorkerState()
     : notifyWindow(nullptr),
       localFile(nullptr),
       savedDir(),
-      rules{existingPrompt, transferBinary},
+      rules(FtpOptions().GetTransferRules()),
       cancelEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       closesDone(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       cancel(false),
@@ -46,16 +58,9 @@ bool WorkerState::CloseRemoteFile() {
     return !file || InternetCloseHandle(file);
 }
 
-void WorkerState::AbortRemoteFile() {
-#ifdef CORVANE_HAS_FTP_ABORT_FILE
-    HINTERNET file = remoteFile;
-    if (file) FtpAbortFile(file);
-#endif
-}
+void WorkerState::AbortRemoteFile() { AbortTransfer(remoteFile); }
 
 void WorkerState::CutRemoteFile() {
     OwnedInternetHandle file(remoteFile.exchange(nullptr));
-#ifdef CORVANE_HAS_FTP_ABORT_FILE
-    if (file) FtpAbortFile(file.Get());
-#endif
+    AbortTransfer(file.Get());
 }
