@@ -97,8 +97,6 @@ TEST(TransferPromptHostTest, EachPromptGivesItsAnswerAndKeepsItInTheOptionsWhenA
                   transferAscii,
                   true},
              Case{PromptRequest::transferFailure, {IDC_TRANSFER_ERROR_RETRY}, answerRetry, false},
-             Case{PromptRequest::transferFailure, {IDC_TRANSFER_ERROR_IGNORE}, answerIgnore, false},
-             Case{PromptRequest::transferFailure, {IDC_TRANSFER_ERROR_ABORT}, answerAbort, false},
              Case{PromptRequest::transferFailure,
                   {IDC_TRANSFER_ERROR_IGNORE_ALL},
                   answerIgnoreAll,
