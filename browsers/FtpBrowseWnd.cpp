@@ -12,7 +12,6 @@
 #include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
-#include "transfer_ui/TransferErrorDlg.h"
 
 namespace {
 
@@ -122,7 +121,10 @@ FtpBrowseWnd::FtpBrowseWnd()
       user(),
       contextMenus(nullptr) {}
 
+// The engine may outlive the view on the connection's thread: its transfers end with the view.
 FtpBrowseWnd::~FtpBrowseWnd() {
+    engine.CancelDownload();
+    engine.CancelUpload();
     if (contextMenus) DestroyMenu(contextMenus);
 }
 
@@ -391,12 +393,8 @@ void FtpBrowseWnd::StartUpload(PtrList<WString*>& items) {
 }
 
 LRESULT FtpBrowseWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    // An answered error prompt returns the answer itself to the waiting worker.
-    // A failure that arrives while a cancel waits for the worker is not asked about.
-    if (message == WM_APP_DOWNLOAD_ERROR || message == WM_APP_UPLOAD_ERROR)
-        return engine.IsCancelling()
-                   ? answerAbort
-                   : TransferErrorDlg::Ask(this, reinterpret_cast<const wchar_t*>(wParam));
+    // The workers' questions; the view may be deleted while one is open: return at once.
+    if (prompts.Handle(message, lParam)) return 0;
     OnTransferMessage(message, wParam, lParam);
     return BrowseWnd::OnWindowMessage(handle, message, wParam, lParam);
 }

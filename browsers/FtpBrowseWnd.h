@@ -9,6 +9,7 @@
 #include "browsers/BrowseWnd.h"
 #include "ftp/ConnectionThread.h"
 #include "ftp/FtpFS.h"
+#include "transfer_ui/TransferPromptHost.h"
 
 // The view of one open connection: the server's current directory in the
 // file list, over the view's own engine. Everything it asks of the server
@@ -82,6 +83,9 @@ class FtpBrowseWnd : public BrowseWnd {
     void OnPanelButton(bool download, WPARAM button);
     void SetLabels(const wchar_t* hostName, const wchar_t* userName, const wchar_t* session);
 
+    // Before the engine: an open prompt closes only once the view's end has
+    // cancelled the workers, which ends their waits for answers.
+    TransferPrompts prompts{this};
     // Shared with the connection's thread, which may outlive the view while
     // a blocked call of its is being released.
     std::shared_ptr<FtpFS> sharedEngine;

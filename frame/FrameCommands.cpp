@@ -23,7 +23,7 @@ void FrameWnd::HandleCommand(UINT id, UINT, LPARAM) {
             RemoveAllSessions();
             break;
         case IDM_QUIT:
-            PostQuitMessage(0);
+            Quit();
             break;
         case IDM_SELECT_ALL:
             if (view) view->SelectAll();

@@ -28,7 +28,8 @@ FrameWnd::FrameWnd()
     upButton.fsStyle = TBSTYLE_BUTTON;
 }
 
-// The views themselves outlive the frame object: they end with the process.
+// The local view outlives the frame object: it ends with the process. The
+// connections' views are closed when the frame quits.
 FrameWnd::~FrameWnd() {}
 
 bool FrameWnd::RegisterWindowClass(HINSTANCE instance) {
@@ -48,7 +49,7 @@ LRESULT FrameWnd::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPAR
             OnCreate();
             break;
         case WM_DESTROY:
-            PostQuitMessage(0);
+            Quit();
             break;
         case WM_WINDOWPOSCHANGED:
             ResizeViews();
@@ -218,6 +219,17 @@ void FrameWnd::CloseNode(ViewNode* node) {
     view->DestroyWnd();
     delete view;
     UpdateTitle();
+}
+
+void FrameWnd::CloseRemoteViews() {
+    while (views.GetTail() && views.GetTail() != localView) CloseNode(views.GetTail());
+}
+
+// The workers end before the process does: one killed at the exit could hold
+// a lock of the C runtime that the exit itself then waits for.
+void FrameWnd::Quit() {
+    CloseRemoteViews();
+    PostQuitMessage(0);
 }
 
 // Closing through "Current View" falls back to the view opened before it.

@@ -67,6 +67,9 @@ class FrameWnd : public BaseWnd {
     bool HoldsNode(const ViewNode* node) const;
     void CloseNode(ViewNode* node);
     void CloseCurrentView();
+    // Closes every connection's view, which ends their prompts and workers.
+    void CloseRemoteViews();
+    void Quit();
     void ConnectNewHost();
     void ConnectSavedSession(const wchar_t* name);
     void KeepNewSession(const SessionInfo& record);

@@ -5,7 +5,6 @@
 #include <string>
 #include <unordered_map>
 
-#include "app/FtpClientApp.h"
 #include "framework/FileSize.h"
 #include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
@@ -148,7 +147,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
     ULONGLONG size = node->element->size;
     AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
-    DWORD type = GetApp()->options.ChooseTransferType(name, PromptOwner());
+    DWORD type = TransferType(name);
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
     ULONGLONG offset = 0;
     if (resume && type == FTP_TRANSFER_TYPE_BINARY && !PreparePart(size, &offset)) {

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 
 #include "ftp/TransferTypes.h"
@@ -21,6 +20,10 @@ class FtpFS {
     static const size_t kTextCapacity = 512;
     // How long a Done waits for a worker that has told its end to return.
     static const DWORD kEndedWorkerWaitMs = 1000;
+    // How long the engine's end waits for a cancelled worker. A worker waiting
+    // for an answer ends at once, and one blocked on the server when its
+    // connection is closed; every wait of the FTP layer ends within 30 s.
+    static const DWORD kStopWaitMs = 35000;
 
     FtpFS();
     FtpFS(const FtpFS&) = delete;
@@ -81,18 +84,17 @@ class FtpFS {
     // Starts copying the items (full local paths) into the remote current directory.
     HRESULT StartUpload(const TransferList& items, HWND notifyWindow,
                         const wchar_t* remoteDir = nullptr);
-    // Starts stopping the worker and returns at once: closing the connection
-    // makes the worker's blocked calls return, and the worker itself then logs
-    // in again, goes back to the remote directory where the transfer started,
-    // sends the end message and clears busy. Fails when no run is left to stop.
+    // Starts stopping the worker and returns at once: a thread of the cancel's
+    // own closes the connection, which makes the worker's blocked calls
+    // return, and a prompt's wait ends; the worker itself then logs in again,
+    // goes back to the remote directory where the transfer started, sends the
+    // end message and clears busy. Fails when no run is left to stop.
     HRESULT CancelDownload();
     HRESULT CancelUpload();
 
     bool IsBusy() const { return busy; }
     // True once a run that has told its end has let the engine go (waits a moment for that).
     bool SettleEndedRun();
-    // A transfer's cancel has begun and its worker has not yet ended.
-    bool IsCancelling() const { return busy && (download.cancel || upload.cancel); }
     bool IsConnected() const { return connection != nullptr; }
     // Commands and data travel under TLS.
     bool IsEncrypted() const;
@@ -127,9 +129,6 @@ class FtpFS {
     std::atomic<HINTERNET> connection;
     HINTERNET listing;
     std::atomic<bool> busy;
-    // Orders a cancel against a worker's end: the cancel closes the connection
-    // only while the worker will still see the flag and log in again.
-    std::mutex endLock;
     // Set while the engine goes: a cancelled worker then does not log in again.
     std::atomic<bool> closing;
     HWND statusWindow;

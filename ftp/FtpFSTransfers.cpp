@@ -1,11 +1,34 @@
 // The engine's side of the transfer workers: starting them, and stopping them
-// on a cancel without freezing the user-interface thread.
+// on a cancel without holding the user-interface thread.
+#include <memory>
+
+#include "app/FtpClientApp.h"
 #include "framework/TextUtil.h"
 #include "ftp/DownloadWorker.h"
 #include "ftp/FtpFS.h"
 #include "ftp/SentMessageWait.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/UploadWorker.h"
+
+namespace {
+
+struct CancelCloses {
+    FtpFS* engine;
+    WorkerState* state;
+};
+
+// Closes on a thread of its own, since a close may wait for the server: the
+// remote file (aborted first) and the connection, which releases a worker
+// blocked on either. The event goes last: the engine may be gone after it.
+DWORD WINAPI CloseForCancel(LPVOID parameter) {
+    std::unique_ptr<CancelCloses> job(static_cast<CancelCloses*>(parameter));
+    job->state->CutRemoteFile();
+    job->engine->Disconnect();
+    SetEvent(job->state->closesDone.Get());
+    return 0;
+}
+
+}  // namespace
 
 HRESULT FtpFS::StartDownload(const TransferList& items, const wchar_t* localDir, HWND notifyWindow,
                              const wchar_t* remoteDir) {
@@ -18,22 +41,20 @@ HRESULT FtpFS::StartUpload(const TransferList& items, HWND notifyWindow, const w
     return StartWorker(upload, items, notifyWindow, remoteDir, &FtpFS::UploadThread);
 }
 
+// The options are copied here, on the user-interface thread; a start folder
+// the caller does not know is asked by the worker, as it costs a round trip.
 HRESULT FtpFS::StartWorker(WorkerState& state, const TransferList& items, HWND notifyWindow,
                            const wchar_t* remoteDir, LPTHREAD_START_ROUTINE procedure) {
     ClearWalkList(state.items);
     for (TransferList::Node* node = items.GetHead(); node; node = node->next)
         state.items.AddTail(new WalkItem{*node->element, 0, false});
     state.notifyWindow = notifyWindow;
-    DWORD length = WorkerState::kPathCapacity;
-    if (remoteDir ? !CopyText(state.savedDir, remoteDir)
-                  : FAILED(GetCurrentDir(state.savedDir, &length)))
-        state.savedDir[0] = L'\0';
-    state.ignoreAll = false;
+    FtpClientApp* app = GetApp();
+    state.rules = (app ? app->options : FtpOptions()).GetTransferRules();
+    if (!remoteDir || !CopyText(state.savedDir, remoteDir)) state.savedDir[0] = L'\0';
+    state.Restart();
     busy = true;
-    state.cancel = false;
-    state.walkEnded = false;
-    if (state.thread) CloseHandle(state.thread);
-    state.thread = CreateThread(nullptr, 0, procedure, this, 0, nullptr);
+    state.thread.Reset(CreateThread(nullptr, 0, procedure, this, 0, nullptr));
     if (state.thread) return S_OK;
     busy = false;
     return E_FAIL;
@@ -57,32 +78,30 @@ DWORD WINAPI FtpFS::UploadThread(LPVOID parameter) {
 // view finds the connection ready when the panel shows Done.
 DWORD FtpFS::RunWorker(WorkerState& state, TransferWalk& walk, UINT startMessage, UINT endMessage) {
     if (state.notifyWindow) SendMessageW(state.notifyWindow, startMessage, 0, 0);
+    DWORD length = WorkerState::kPathCapacity;
+    if (!state.savedDir[0] && (state.cancel || FAILED(GetCurrentDir(state.savedDir, &length))))
+        state.savedDir[0] = L'\0';
     walk.Run();
-    {
-        std::lock_guard<std::mutex> guard(endLock);
-        state.walkEnded = true;
-    }
-    bool cancelled = state.cancel;
-    if (cancelled && !closing) ResumeAfterCancel(state);
+    bool cancelled = !state.MarkWalkEnded();
+    if (cancelled) ResumeAfterCancel(state);
     if (state.notifyWindow) SendMessageW(state.notifyWindow, endMessage, 0, 0);
     busy = false;
     return cancelled;
 }
 
-// The connection may have been cut in the middle of a transfer: a fresh login leaves no doubt.
-void FtpFS::ResumeAfterCancel(WorkerState& state) { Reconnect(state.savedDir); }
+// The connection may have been cut in the middle of a transfer: a fresh login
+// leaves no doubt, once the cancel's closes are done (they would close it too).
+void FtpFS::ResumeAfterCancel(WorkerState& state) {
+    WaitForSingleObject(state.closesDone.Get(), INFINITE);
+    if (!closing) Reconnect(state.savedDir);
+}
 
 // The end is told from the worker just before it lets the engine go, so a Done
 // pressed at once may meet a worker that is only returning: wait for that, briefly.
 bool FtpFS::SettleEndedRun() {
-    for (WorkerState* state : {&download, &upload}) {
-        bool ended;
-        {
-            std::lock_guard<std::mutex> guard(endLock);
-            ended = busy && state->thread && state->walkEnded;
-        }
-        if (ended) WaitForSingleObject(state->thread, kEndedWorkerWaitMs);
-    }
+    for (WorkerState* state : {&download, &upload})
+        if (busy && state->thread && state->WalkEnded())
+            WaitForSingleObject(state->thread.Get(), kEndedWorkerWaitMs);
     return !busy;
 }
 
@@ -90,16 +109,19 @@ HRESULT FtpFS::CancelDownload() { return CancelWorker(download); }
 
 HRESULT FtpFS::CancelUpload() { return CancelWorker(upload); }
 
-// A run that already ended by itself has nothing to stop: no second end message, no new login.
-// Closing the remote file and the connection releases a worker blocked on either.
+// Only marks the run and hands the closes to a thread of their own: nothing
+// here waits on the network or on the worker. A run that already ended by
+// itself has nothing to stop: no second end message, no new login.
 HRESULT FtpFS::CancelWorker(WorkerState& state) {
-    std::lock_guard<std::mutex> guard(endLock);
-    if (!state.thread || !busy || state.walkEnded) return E_FAIL;
+    if (!busy || state.WalkEnded()) return E_FAIL;
     if (state.cancel) return S_OK;
-    state.cancel = true;
-    state.AbortRemoteFile();
-    state.CloseRemoteFile();
-    Disconnect();
+    if (!state.MarkCancelled()) return E_FAIL;
+    auto* job = new CancelCloses{this, &state};
+    state.closer.Reset(CreateThread(nullptr, 0, CloseForCancel, job, 0, nullptr));
+    if (state.closer) return S_OK;
+    // Without the thread the worker meets the flag at its next step instead.
+    delete job;
+    SetEvent(state.closesDone.Get());
     return S_OK;
 }
 
@@ -110,5 +132,5 @@ HRESULT FtpFS::CancelWorker(WorkerState& state) {
 void FtpFS::StopWorker(WorkerState& state) {
     if (!state.thread) return;
     CancelWorker(state);
-    WaitServingSentMessages(state.thread, INFINITE);
+    WaitServingSentMessages(state.thread.Get(), kStopWaitMs);
 }

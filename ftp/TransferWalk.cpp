@@ -2,7 +2,6 @@
 
 #include <cwchar>
 
-#include "app/FtpClientApp.h"
 #include "ftp/TransferMessages.h"
 
 DWORD TransferWalk::reportIntervalMs = 50;
@@ -38,9 +37,28 @@ void TransferWalk::BufferLocalStream(FILE* stream) {
 }
 
 DWORD TransferWalk::ExistingFileAction(const wchar_t* subject) {
+    TransferRules& rules = engineState.rules;
+    if (rules.existingFile != existingPrompt) return rules.existingFile;
     wchar_t text[WorkerState::kPathCapacity + 64];
     _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", subject);
-    return GetApp()->options.ChooseExistingFileAction(text, PromptOwner());
+    PromptRequest::Reply reply =
+        Prompt(PromptRequest::fileExists, text, existingPrompt, WM_APP_TRANSFER_PROMPT);
+    if (reply.keep) rules.existingFile = reply.value;
+    return reply.value;
+}
+
+DWORD TransferWalk::TransferType(const wchar_t* name) {
+    TransferRules& rules = engineState.rules;
+    DWORD code = rules.transferType;
+    if (code == transferPrompt && Cancelled()) code = transferBinary;
+    if (code == transferPrompt) {
+        std::wstring text = std::wstring(L"Please select a transfer type for ") + name + L"...";
+        PromptRequest::Reply reply =
+            Prompt(PromptRequest::transferType, text, transferBinary, WM_APP_TRANSFER_PROMPT);
+        code = reply.value;
+        if (reply.keep) rules.transferType = code;
+    }
+    return TransferRules::FlagsOf(code);
 }
 
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject,
@@ -119,20 +137,21 @@ TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,
     std::wstring text = WithServerReason(failure, reason);
     // A cancel may have come while the failure was found: ask nothing then.
     if (Cancelled()) return answerIgnore;
+    // Unanswered (the view gone, a cancel meanwhile) the run stops: a Retry would ask for ever.
+    return static_cast<TransferAnswer>(
+        Prompt(PromptRequest::transferFailure, text, answerAbort, errorMessage).value);
+}
+
+PromptRequest::Reply TransferWalk::Prompt(PromptRequest::Kind kind, const std::wstring& text,
+                                          DWORD fallback, UINT message) {
     SendFileNotice();
-    // A view closed in the middle of the run cannot answer; its 0 would mean Retry, for ever.
-    if (!IsWindow(engineState.notifyWindow)) return answerAbort;
-    return static_cast<TransferAnswer>(SendMessageW(engineState.notifyWindow, errorMessage,
-                                                    reinterpret_cast<WPARAM>(text.c_str()), 0));
+    auto request = std::make_shared<PromptRequest>(kind, text, fallback);
+    return PromptRequest::Ask(request, engineState.notifyWindow, message,
+                              engineState.cancelEvent.Get());
 }
 
 void TransferWalk::Notify(UINT message, WPARAM wParam, LPARAM lParam) {
     if (engineState.notifyWindow) SendMessageW(engineState.notifyWindow, message, wParam, lParam);
-}
-
-BaseWnd* TransferWalk::PromptOwner() {
-    FtpClientApp* app = GetApp();
-    return app ? app->LookupWindow(engineState.notifyWindow) : nullptr;
 }
 
 void TransferWalk::AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name) {

@@ -8,11 +8,10 @@
 #include <string>
 
 #include "ftp/FolderWalk.h"
+#include "ftp/PromptRequest.h"
 #include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/WorkerState.h"
-
-class BaseWnd;
 
 // The folder walk as both transfer workers run it: on the worker's list, until
 // it is empty, cancelled or aborted, with failures going to the user through
@@ -60,8 +59,14 @@ class TransferWalk : public FolderWalk {
 
     // The existing-file rule for a file already at the target (shown as
     // subject): existingResume, existingSkip, existingOverwrite, or a stored
-    // code outside these, which the caller fails like a refused file.
+    // code outside these (or existingPrompt for a question left unanswered),
+    // which the caller fails like a refused file. Decided by the worker's copy
+    // of the options, or else by the user, whose "don't ask again" answer
+    // then holds for the rest of the run.
     DWORD ExistingFileAction(const wchar_t* subject);
+    // The transfer flags for the file called name, decided in the same way;
+    // binary once cancelled, and 0xFFFFFFFF for an unknown stored code.
+    DWORD TransferType(const wchar_t* name);
 
     // The one stream buffer of the walk, lent to each local file in turn: a
     // fresh one per file would cost an allocation of its size every file.
@@ -74,8 +79,6 @@ class TransferWalk : public FolderWalk {
     // error prompt: a sent message per file would pace a tree of small files
     // by the window's updates, yet each update shows the current file.
     void AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name);
-    // The window object the prompts are owned by; null when the notify window has none.
-    BaseWnd* PromptOwner();
     DWORD ElapsedMs() const { return GetTickCount() - startTick; }
     // Progress goes out when forced (the run's end, so that the counts shown
     // at Done are exact) and otherwise at most every 50 ms: a sent
@@ -114,6 +117,10 @@ class TransferWalk : public FolderWalk {
     bool ResumeAfterDrop(Node* node);
 
     void SendFileNotice();
+    // Puts the question to the notify window (as message) and waits for the
+    // answer or the cancel; the fallback stands when none comes.
+    PromptRequest::Reply Prompt(PromptRequest::Kind kind, const std::wstring& text, DWORD fallback,
+                                UINT message);
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
     bool ConnectionAlive();
     void CountFailure(const Node* node);

@@ -2,7 +2,6 @@
 
 #include <cwchar>
 
-#include "app/FtpClientApp.h"
 #include "framework/FileSize.h"
 #include "framework/LocalPath.h"
 #include "ftp/EntryName.h"
@@ -118,8 +117,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
     BufferLocalStream(local);
     engineState.localFile = local;
     AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
-    DWORD type = Cancelled() ? FTP_TRANSFER_TYPE_BINARY
-                             : GetApp()->options.ChooseTransferType(name, PromptOwner());
+    DWORD type = TransferType(name);
     const WalkItem* item = node->element;
     ULONGLONG size = item->sized ? item->size : FtpFS::LocalFileSize(path);
     // Line ends change in ASCII: only a binary file's bytes can be counted on.

@@ -1,18 +1,54 @@
 #include "ftp/WorkerState.h"
 
+namespace {
+
+void AbortTransfer(HINTERNET file) {
+#ifdef CORVANE_HAS_FTP_ABORT_FILE
+    if (file) FtpAbortFile(file);
+#else
+    (void)file;
+#endif
+}
+
+}  // namespace
+
 WorkerState::WorkerState()
     : notifyWindow(nullptr),
       localFile(nullptr),
       savedDir(),
-      thread(nullptr),
+      rules(FtpOptions().GetTransferRules()),
+      cancelEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      closesDone(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       cancel(false),
-      walkEnded(false),
       ignoreAll(false),
+      run(runEnded),
+      walkReturned(true),
       remoteFile(nullptr) {}
 
-WorkerState::~WorkerState() {
-    ClearWalkList(items);
-    if (thread) CloseHandle(thread);
+WorkerState::~WorkerState() { ClearWalkList(items); }
+
+void WorkerState::Restart() {
+    ignoreAll = false;
+    cancel = false;
+    ResetEvent(cancelEvent.Get());
+    ResetEvent(closesDone.Get());
+    closer.Reset();
+    walkReturned = false;
+    run = runGoing;
+}
+
+bool WorkerState::MarkCancelled() {
+    int going = runGoing;
+    if (!run.compare_exchange_strong(going, runCancelled)) return false;
+    cancel = true;
+    SetEvent(cancelEvent.Get());
+    return true;
+}
+
+bool WorkerState::MarkWalkEnded() {
+    walkReturned = true;
+    int going = runGoing;
+    return run.compare_exchange_strong(going, runEnded);
 }
 
 void WorkerState::PutRemoteFile(HINTERNET file) { remoteFile = file; }
@@ -22,9 +58,9 @@ bool WorkerState::CloseRemoteFile() {
     return !file || InternetCloseHandle(file);
 }
 
-void WorkerState::AbortRemoteFile() {
-#ifdef CORVANE_HAS_FTP_ABORT_FILE
-    HINTERNET file = remoteFile;
-    if (file) FtpAbortFile(file);
-#endif
+void WorkerState::AbortRemoteFile() { AbortTransfer(remoteFile); }
+
+void WorkerState::CutRemoteFile() {
+    OwnedInternetHandle file(remoteFile.exchange(nullptr));
+    AbortTransfer(file.Get());
 }

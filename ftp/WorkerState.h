@@ -6,11 +6,13 @@
 #include <atomic>
 #include <cstdio>
 
+#include "framework/OwnedHandle.h"
 #include "ftp/WalkItem.h"
+#include "settings/FtpOptions.h"
 
 // What the engine keeps of one transfer direction while its worker runs: the
-// work list, the open files and the flags that the worker thread and the
-// cancel on the user-interface thread share.
+// work list, the open files, the worker's copy of the options, and the flags
+// that the worker thread and the cancel on the user-interface thread share.
 struct WorkerState {
     static const size_t kPathCapacity = 512;
 
@@ -19,6 +21,18 @@ struct WorkerState {
     WorkerState(const WorkerState&) = delete;
     WorkerState& operator=(const WorkerState&) = delete;
 
+    // Readies the flags for a new run.
+    void Restart();
+    // The user-interface thread's side of a cancel, which never waits: true
+    // when the run still had to see it (the walk had not ended); the worker
+    // then logs in again. Sets the flag and the event.
+    bool MarkCancelled();
+    // The worker's side once its walk returned: true when no cancel came
+    // before, which then finds nothing left to stop.
+    bool MarkWalkEnded();
+    // The walk has returned, cancelled or not: the worker only ends its run.
+    bool WalkEnded() const { return walkReturned; }
+
     // Whoever takes the remote file first (the worker at the end of a file,
     // the cancel to release a blocked call) closes it; the other finds null.
     void PutRemoteFile(HINTERNET file);
@@ -26,17 +40,29 @@ struct WorkerState {
     // Marks the open remote file as cut short, so that its close aborts the
     // transfer and the server keeps no partial upload as a complete file.
     void AbortRemoteFile();
+    // The cancel's close: takes the remote file, aborts it and closes it.
+    void CutRemoteFile();
 
     WalkList items;
     HWND notifyWindow;
     FILE* localFile;
     wchar_t savedDir[kPathCapacity];
-    HANDLE thread;
+    TransferRules rules;
+    OwnedHandle thread;
+    // Set with the flag: ends the worker's wait for a prompt's answer at once.
+    OwnedHandle cancelEvent;
+    // The thread that closes the remote file and the connection for a cancel,
+    // and the event it sets when done: the worker waits for it before it logs
+    // in again or ends, so no close meets the new connection or a gone engine.
+    OwnedHandle closer;
+    OwnedHandle closesDone;
     std::atomic<bool> cancel;
-    // The walk has returned: a cancel from then on has nothing left to stop.
-    bool walkEnded;
     std::atomic<bool> ignoreAll;
 
   private:
+    enum Run { runGoing, runCancelled, runEnded };
+    // Decided once per run, without a lock: a cancel or the walk's end.
+    std::atomic<int> run;
+    std::atomic<bool> walkReturned;
     std::atomic<HINTERNET> remoteFile;
 };

@@ -28,7 +28,8 @@ enum AppMessage : UINT {
     WM_APP_DOWNLOAD_ENDED,
     // Download worker: wParam local folder path, lParam remote folder name.
     WM_APP_DOWNLOAD_FOLDER,
-    // Download worker: wParam the error text; the result is a TransferAnswer.
+    // Download worker (posted): the error prompt; lParam a new PromptRequest::Shared*,
+    // taken over by the receiver (PromptRequest::Take), answered with a TransferAnswer.
     WM_APP_DOWNLOAD_ERROR,
     // Upload worker: wParam local file path, lParam remote name.
     WM_APP_UPLOAD_FILE,
@@ -38,11 +39,14 @@ enum AppMessage : UINT {
     WM_APP_UPLOAD_STARTED,
     // Upload worker at its end: the panel shows Done.
     WM_APP_UPLOAD_ENDED,
-    // Upload worker: wParam the error text; the result is a TransferAnswer.
+    // Upload worker (posted): the error prompt, as WM_APP_DOWNLOAD_ERROR.
     WM_APP_UPLOAD_ERROR,
     // Download and upload panels to the FTP view: wParam a PanelButton.
     WM_APP_DOWNLOAD_PANEL_BUTTON,
     WM_APP_UPLOAD_PANEL_BUTTON,
+    // Either worker (posted): a "File exist" or transfer type prompt; lParam a new
+    // PromptRequest::Shared*, taken over by the receiver, answered with an option code.
+    WM_APP_TRANSFER_PROMPT,
 
     // A connection's thread to its view (posted): a request ended; wParam its number.
     WM_APP_REQUEST_DONE = WM_APP + 50,

@@ -25,8 +25,6 @@ LEVEL = {folder: level for level, folders in enumerate(LAYERS) for folder in fol
 # (including folder, or "*" for any; included file) -> why it is allowed.
 ALLOWED_UPWARD = {
     ("*", "app/FtpClientApp.h"): "every layer reaches the application object through GetApp",
-    ("settings", "transfer_ui/FileExistsDlg.h"): "the options choose through the transfer prompts",
-    ("settings", "transfer_ui/TransferTypeDlg.h"): "the options choose through the transfer prompts",
     ("browsers", "frame/FrameWnd.h"): "a view asks its frame for the local path and closes through it",
 }
 

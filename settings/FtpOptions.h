@@ -2,13 +2,23 @@
 
 #include <windows.h>
 
-class BaseWnd;
 class RegStore;
 
 // Transfer type codes.
 enum : DWORD { transferAscii = 0, transferBinary = 1, transferPrompt = 2 };
 // Existing file option codes.
 enum : DWORD { existingResume = 0, existingSkip = 1, existingOverwrite = 2, existingPrompt = 3 };
+
+// What a transfer decides by, copied from the options on the user-interface
+// thread when it starts: its worker reads only this copy, so the Options
+// dialog may change the options meanwhile. A "don't ask again" answer changes
+// the copy and, on the user-interface thread, the options.
+struct TransferRules {
+    DWORD existingFile;  // an existing file option code
+    DWORD transferType;  // a transfer type code
+    // FTP_TRANSFER_TYPE_ASCII or _BINARY for a transfer type code, 0xFFFFFFFF for another.
+    static DWORD FlagsOf(DWORD typeCode);
+};
 
 // The program-wide options, kept under FtpConfig. Codes outside the known
 // ones are kept as stored: a later version may have written them.
@@ -36,13 +46,9 @@ class FtpOptions {
     DWORD GetExistingFileOption() const { return existingFileOption; }
     void SetExistingFileOption(DWORD code) { existingFileOption = code; }
 
-    // The per-file decisions of a running transfer, made on its worker thread.
-    // Each asks the user, in a prompt owned by owner, when its stored code says
-    // so, and keeps the answer when the prompt's "don't ask" box is ticked.
-    // Existing file: 0 resume, 1 skip, 2 overwrite; another stored code as it is.
-    DWORD ChooseExistingFileAction(const wchar_t* text, BaseWnd* owner);
-    // FTP_TRANSFER_TYPE_ASCII or _BINARY, or 0xFFFFFFFF for an unknown stored code.
-    DWORD ChooseTransferType(const wchar_t* name, BaseWnd* owner);
+    TransferRules GetTransferRules() const {
+        return TransferRules{existingFileOption, transferType};
+    }
 
     static const size_t textCapacity = 128;
 

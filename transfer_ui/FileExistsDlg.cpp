@@ -2,9 +2,23 @@
 
 #include "framework/TextUtil.h"
 #include "resources/resource.h"
+#include "settings/FtpOptions.h"
 
 FileExistsDlg::FileExistsDlg() : message(), dontAsk(1) {
     CopyTextCut(message, L"File exists.  What would you like to do?");
+}
+
+DWORD FileExistsDlg::ActionOf(INT_PTR button) {
+    switch (button) {
+        case IDC_FILE_EXISTS_RESUME:
+            return existingResume;
+        case IDC_FILE_EXISTS_SKIP:
+            return existingSkip;
+        case IDC_FILE_EXISTS_OVERWRITE:
+            return existingOverwrite;
+        default:
+            return existingPrompt;
+    }
 }
 
 void FileExistsDlg::SetMessage(const wchar_t* text) { CopyTextCut(message, text); }

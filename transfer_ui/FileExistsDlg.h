@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include "framework/BaseDlg.h"
 
 // "File exist": asks what to do with a file a transfer would replace.
@@ -8,6 +10,10 @@
 class FileExistsDlg : public BaseDlg {
   public:
     FileExistsDlg();
+
+    // The existing file option code of the button that ended the prompt; a
+    // prompt closed any other way leaves the question open (existingPrompt).
+    static DWORD ActionOf(INT_PTR button);
 
     void SetMessage(const wchar_t* text);
     bool GetDontAsk() const { return dontAsk != 0; }

@@ -12,20 +12,6 @@ bool IsAnswerButton(WORD id) {
            id == IDC_TRANSFER_ERROR_ABORT || id == IDC_TRANSFER_ERROR_IGNORE_ALL;
 }
 
-// A prompt that could not be shown aborts: taking it as Retry would ask forever.
-LRESULT AnswerOf(INT_PTR button) {
-    switch (button) {
-        case IDC_TRANSFER_ERROR_RETRY:
-            return answerRetry;
-        case IDC_TRANSFER_ERROR_IGNORE:
-            return answerIgnore;
-        case IDC_TRANSFER_ERROR_IGNORE_ALL:
-            return answerIgnoreAll;
-        default:
-            return answerAbort;
-    }
-}
-
 // The size the control's font gives the text: one line as it stands, or with
 // DT_WORDBREAK its lines, broken again where they pass maxWidth.
 SIZE MeasureText(HWND control, const std::wstring& text, UINT format, int maxWidth) {
@@ -52,10 +38,17 @@ void TransferErrorDlg::SetMessage(const wchar_t* text) {
     if (lineEnd != std::wstring::npos) message.resize(lineEnd);
 }
 
-LRESULT TransferErrorDlg::Ask(BaseWnd* owner, const wchar_t* text) {
-    TransferErrorDlg dialog;
-    dialog.SetMessage(text);
-    return AnswerOf(dialog.RunModal(IDD_TRANSFER_ERROR, owner));
+LRESULT TransferErrorDlg::AnswerOf(INT_PTR button) {
+    switch (button) {
+        case IDC_TRANSFER_ERROR_RETRY:
+            return answerRetry;
+        case IDC_TRANSFER_ERROR_IGNORE:
+            return answerIgnore;
+        case IDC_TRANSFER_ERROR_IGNORE_ALL:
+            return answerIgnoreAll;
+        default:
+            return answerAbort;
+    }
 }
 
 BOOL TransferErrorDlg::OnDialogMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 #include "frame/FrameProbe.h"
@@ -38,6 +39,32 @@ class TransferViewTest : public FtpViewTest {
         Wait();
         Select(names);
         view->OnContextCommand(0, 0, IDM_DOWNLOAD);
+    }
+    // Downloads a file the local folder holds and, while its "File exist"
+    // prompt is open, runs close (the view goes with it). The prompt must be
+    // gone afterwards and the view's worker ended, since the view's end waits
+    // for it: returns how long close took.
+    DWORD CloseWhileAsked(const std::function<void()>& close) {
+        MakeFile(L"exists.txt");
+        WriteBytes(local.Join(L"exists.txt"), "local");
+        app.options.SetExistingFileOption(existingPrompt);
+        DialogDriver driver;
+        HWND prompt = nullptr;
+        DWORD took = 0;
+        driver.On(L"File exist", [&](HWND shown) {
+            prompt = shown;
+            DWORD start = GetTickCount();
+            close();
+            took = GetTickCount() - start;
+        });
+        Download({L"exists.txt"});
+        EXPECT_TRUE(PumpUntil([&] { return prompt && !IsWindow(prompt); }));
+        PtrList<BrowseWnd*> remoteViews;
+        frame.GetRemoteViews(remoteViews);
+        EXPECT_TRUE(remoteViews.IsEmpty());
+        EXPECT_EQ(frame.GetLocalView(), frame.GetCurrentView());
+        EXPECT_EQ("local", ReadBytes(local.Join(L"exists.txt")));
+        return took;
     }
 
     ScratchFolder local;
@@ -91,6 +118,22 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
     EXPECT_EQ(before, view->GetCurrentPath());
     EXPECT_TRUE(local.Exists(L"slow.bin.corvane-part"));
+}
+
+// The frame closes the view (as File > Disconnect does) while its worker
+// waits for an answer: the prompt goes, the worker ends, nothing of the view
+// is used afterwards. Times are fault detectors only: the worker's wait ends at once.
+TEST_F(TransferViewTest, ClosingTheViewWithAPromptOpenEndsThePromptAndTheWorker) {
+    EXPECT_LT(CloseWhileAsked([this] {
+                  frame.ShowView(view);
+                  frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
+              }),
+              2000u);
+}
+
+// Quitting closes the connections' views first, so no worker is left for the exit to kill.
+TEST_F(TransferViewTest, QuittingWithAPromptOpenEndsThePromptAndTheWorker) {
+    EXPECT_LT(CloseWhileAsked([this] { frame.HandleCommand(IDM_QUIT, 0, 0); }), 2000u);
 }
 
 // The drives are no folder: a download asks for one instead of writing anywhere.

@@ -10,7 +10,12 @@ TransferRecorder::TransferRecorder() {
 }
 
 LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ERROR)
+    if (message == WM_APP_DOWNLOAD_ERROR || message == WM_APP_UPLOAD_ERROR) {
+        AnswerFailure(message, lParam);
+        return 0;
+    }
+    if (prompts.Handle(message, lParam)) return 0;
+    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ENDED)
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
@@ -27,10 +32,15 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);
     events.push_back(event);
     if (progress && onProgress) onProgress(event.progress);
-    if (message != WM_APP_DOWNLOAD_ERROR && message != WM_APP_UPLOAD_ERROR) return 0;
+    return 0;
+}
+
+void TransferRecorder::AnswerFailure(UINT message, LPARAM posted) {
+    PromptRequest::Shared request = PromptRequest::Take(posted);
+    events.push_back({message, request->GetText(), L"", {}});
     LRESULT answer = answers.empty() ? answerIgnore : answers.front();
     if (!answers.empty()) answers.pop_front();
-    return answer;
+    request->Answer(static_cast<DWORD>(answer), false);
 }
 
 Names TransferRecorder::Collect(UINT message, std::wstring Event::*field) const {

@@ -15,11 +15,13 @@
 #include "support/FtpFixture.h"
 #include "support/GuiApp.h"
 #include "support/ScratchFolder.h"
+#include "transfer_ui/TransferPromptHost.h"
 
 using Names = std::vector<std::wstring>;
 
 // Stands in for the FTP view: a window of the test thread that records what
-// the workers send and answers their error prompts from a script (then Ignore).
+// the workers send and answers their error prompts from a script (then
+// Ignore); their other questions it asks as the view does, in real prompts.
 class TransferRecorder : public BaseWnd {
   public:
     // A progress report's figures, in one shape for both ways.
@@ -50,6 +52,9 @@ class TransferRecorder : public BaseWnd {
   protected:
     Names Collect(UINT message, std::wstring Event::*field) const;
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void AnswerFailure(UINT message, LPARAM posted);
+
+    TransferPrompts prompts{this};
 };
 
 // A logged-in engine in the test's own folder on the fixture server (Remote:

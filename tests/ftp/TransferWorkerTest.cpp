@@ -64,7 +64,8 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
             EXPECT_EQ(round.prompts, prompts.Count(L"File exist") - asked);
             EXPECT_EQ(0, recorder.Count(upload ? WM_APP_UPLOAD_ERROR : WM_APP_DOWNLOAD_ERROR));
             EXPECT_EQ(round.storedAfter, app.options.GetExistingFileOption());
-            EXPECT_EQ(round.opened, recorder.Count(upload ? WM_APP_UPLOAD_FILE : WM_APP_DOWNLOAD_FILE));
+            EXPECT_EQ(round.opened,
+                      recorder.Count(upload ? WM_APP_UPLOAD_FILE : WM_APP_DOWNLOAD_FILE));
             // Remote files by name, local ones by path; either may come first.
             std::wstring file = L"File " + (upload ? L"" : Local(folder + L"\\"));
             if (round.code != existingPrompt) continue;
@@ -73,6 +74,58 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
                 << shown;
         }
     }
+}
+
+// The run decides by the copy of the options it took at its start: a "Don't
+// ask again" answer, shown and kept on this (the window's) thread before the
+// worker goes on, holds for the rest of the run, and an edit of the options
+// meanwhile (as the Options dialog makes) neither reaches the run nor is undone by it.
+TEST_F(DownloadWorkerTest, AKeptAnswerReachesTheOptionsOnTheWindowsThreadAndTheRunKeepsItsCopy) {
+    for (const wchar_t* name : {L"one", L"two"}) {
+        WriteBytes(Remote(name), "new");
+        WriteBytes(Local(name), "old");
+    }
+    app.options.SetExistingFileOption(existingPrompt);
+    DWORD promptThread = 0;
+    prompts.On(L"File exist", [&promptThread](HWND prompt) {
+        promptThread = GetWindowThreadProcessId(prompt, nullptr);
+        Click(prompt, IDC_FILE_EXISTS_OVERWRITE);  // "Don't ask again" is ticked
+    });
+    DWORD keptBeforeWorkerWentOn = existingPrompt;
+    recorder.onProgress = [&](const auto&) {
+        if (prompts.Count(L"File exist") == 0 || keptBeforeWorkerWentOn != existingPrompt) return;
+        keptBeforeWorkerWentOn = app.options.GetExistingFileOption();
+        app.options.SetExistingFileOption(existingSkip);
+    };
+    Download({L"Fone", L"Ftwo"});
+    EXPECT_EQ(GetCurrentThreadId(), promptThread);
+    EXPECT_EQ(1, prompts.Count(L"File exist"));
+    EXPECT_EQ(DWORD(existingOverwrite), keptBeforeWorkerWentOn);
+    EXPECT_EQ("new", ReadBytes(Local(L"one")));
+    EXPECT_EQ("new", ReadBytes(Local(L"two")));
+    EXPECT_EQ(DWORD(existingSkip), app.options.GetExistingFileOption());
+}
+
+// A cancel while the worker waits on a server that drips its reply a byte at
+// a time (the reply bound is 30 s) comes back before the worker has ended:
+// starting asks the server nothing on this thread, and the cancel closes elsewhere.
+TEST_F(DownloadWorkerTest, ACancelComesBackAtOnceWhileTheServerDrips) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_DRIPPING_PORT");
+    FtpFS dripping;
+    ASSERT_EQ(S_OK, Login(dripping, static_cast<WORD>(atoi(port.c_str()))));
+    ASSERT_EQ(S_OK, dripping.SetCurrentDir((L"/" + TestFolderName()).c_str()));
+    WriteBytes(Remote(L"file"), "content");
+    DWORD start = GetTickCount();
+    ASSERT_EQ(S_OK, Start(false, {L"Ffile"}, local.Path(), &dripping));
+    // The worker asks for its start folder next: a reply that drips.
+    ASSERT_TRUE(PumpUntil([this] { return recorder.Count(WM_APP_DOWNLOAD_STARTED) == 1; }));
+    EXPECT_EQ(S_OK, dripping.CancelDownload());
+    EXPECT_TRUE(dripping.IsBusy());
+    EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ENDED));
+    EXPECT_LT(GetTickCount() - start, 2000u);  // a fault detector, far below the bound
+    EXPECT_TRUE(PumpUntil([&dripping] { return !dripping.IsBusy(); }));
+    EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ENDED));
+    EXPECT_EQ(Names{}, FilesBelow(local.Path()));
 }
 
 // A resumed binary file keeps the bytes there; an ASCII one starts over.

@@ -3,61 +3,163 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
+#include <memory>
 #include <thread>
+#include <vector>
 
+#include "framework/OwnedHandle.h"
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "transfer_ui/TransferErrorDlg.h"
+#include "transfer_ui/TransferPromptHost.h"
 
 namespace {
 
-// The decisions run on a thread of their own, as in a transfer, while the
-// test thread answers their prompts. Returns the decision and the prompts shown.
-std::pair<DWORD, int> Decide(const std::function<DWORD()>& decision, const std::wstring& caption,
-                             DialogDriver::Action answer) {
-    DialogDriver driver;
-    driver.On(caption, std::move(answer));
-    DWORD result = 0;
-    bool done = false;
-    std::thread worker([&] {
-        result = decision();
-        done = true;
-    });
-    EXPECT_TRUE(PumpUntil([&done] { return done; }));
-    worker.join();
-    return {result, driver.Count(caption)};
-}
-
-// What each answer and the "Don't ask again" box store runs through the transfer workers' tests.
-TEST(TransferDecisionsTest, ResumeIsOfferedAndUnknownTypesPassThrough) {
-    GuiApp app;
-    auto existing = [&app] { return app.options.ChooseExistingFileAction(L"File x", nullptr); };
-    auto type = [&app] { return app.options.ChooseTransferType(L"x", nullptr); };
-    app.options.SetExistingFileOption(existingPrompt);
-    bool resumeEnabled = false;
-    auto skip = [&resumeEnabled](HWND prompt) {
-        resumeEnabled = IsItemEnabled(prompt, IDC_FILE_EXISTS_RESUME);
-        Click(prompt, IDC_FILE_EXISTS_SKIP);
-    };
-    EXPECT_EQ(std::make_pair(DWORD(existingSkip), 1), Decide(existing, L"File exist", skip));
-    EXPECT_TRUE(resumeEnabled);
-    // A stored code outside the known ones opens with flags that name no type.
-    app.options.SetTransferType(7);
-    EXPECT_EQ(std::make_pair(DWORD(0xFFFFFFFF), 0),
-              Decide(type, L"Transfer Type?", Pressing({IDOK})));
-}
-
-TEST(TransferErrorDlgTest, EachButtonGivesItsAnswer) {
-    GuiApp app;
-    for (auto [button, answer] : {std::pair<int, LRESULT>{IDC_TRANSFER_ERROR_RETRY, answerRetry},
-                                  {IDC_TRANSFER_ERROR_IGNORE, answerIgnore},
-                                  {IDC_TRANSFER_ERROR_ABORT, answerAbort},
-                                  {IDC_TRANSFER_ERROR_IGNORE_ALL, answerIgnoreAll}}) {
-        DialogDriver answerer(Pressing({button}));
-        EXPECT_EQ(answer, TransferErrorDlg::Ask(nullptr, L"Can't download file x"));
+// Stands in for the FTP view: holds the prompts as the view does, and can lose them.
+class PromptWindow : public BaseWnd {
+  public:
+    PromptWindow() {
+        RegisterProgramWindowClass(GetWinApp()->GetInstance(), L"PromptWindow");
+        Create(L"PromptWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr);
     }
+    ~PromptWindow() override { DestroyWnd(); }
+
+    std::unique_ptr<TransferPrompts> prompts = std::make_unique<TransferPrompts>(this);
+
+  protected:
+    LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (prompts && prompts->Handle(message, lParam)) return 0;
+        return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
+    }
+};
+
+// A worker's question, asked from a thread of its own while the test thread
+// serves the window.
+class WorkerQuestion {
+  public:
+    WorkerQuestion(PromptWindow& window, PromptRequest::Kind kind, DWORD fallback,
+                   HANDLE cancel = nullptr)
+        : request(std::make_shared<PromptRequest>(kind, L"File x exists.", fallback)),
+          reply(),
+          done(false),
+          worker([=, &window] {
+              UINT message = kind == PromptRequest::transferFailure ? WM_APP_UPLOAD_ERROR
+                                                                    : WM_APP_TRANSFER_PROMPT;
+              reply = PromptRequest::Ask(request, window.GetHandle(), message, cancel);
+              done = true;
+          }) {}
+    ~WorkerQuestion() { worker.join(); }
+
+    bool Done() const { return done; }
+    PromptRequest::Reply Reply() {
+        EXPECT_TRUE(PumpUntil([this] { return Done(); }));
+        return reply;
+    }
+
+  private:
+    PromptRequest::Shared request;
+    PromptRequest::Reply reply;
+    std::atomic<bool> done;
+    std::thread worker;
+};
+
+const wchar_t* TitleOf(PromptRequest::Kind kind) {
+    if (kind == PromptRequest::fileExists) return L"File exist";
+    return kind == PromptRequest::transferType ? L"Transfer Type?"
+                                               : L"";  // the error prompt has none
+}
+
+// Each prompt's answers, and "Don't ask again", which reaches the options on
+// this (the window's) thread and comes back to the worker with the answer.
+TEST(TransferPromptHostTest, EachPromptGivesItsAnswerAndKeepsItInTheOptionsWhenAsked) {
+    GuiApp app;
+    PromptWindow window;
+    struct Case {
+        PromptRequest::Kind kind;
+        std::vector<int> clicks;
+        DWORD value;
+        bool keep;
+    };
+    for (const Case& round : {
+             // "Don't ask again" starts ticked in "File exist", unticked in "Transfer Type?".
+             Case{PromptRequest::fileExists, {IDC_FILE_EXISTS_SKIP}, existingSkip, true},
+             Case{PromptRequest::fileExists,
+                  {IDC_FILE_EXISTS_DONT_ASK, IDC_FILE_EXISTS_RESUME},
+                  existingResume,
+                  false},
+             Case{PromptRequest::fileExists, {IDC_FILE_EXISTS_OVERWRITE}, existingOverwrite, true},
+             Case{PromptRequest::transferType, {IDOK}, transferBinary, false},
+             Case{PromptRequest::transferType,
+                  {IDC_TRANSFER_TYPE_ASCII, IDC_TRANSFER_TYPE_DONT_ASK, IDOK},
+                  transferAscii,
+                  true},
+             Case{PromptRequest::transferFailure, {IDC_TRANSFER_ERROR_RETRY}, answerRetry, false},
+             Case{PromptRequest::transferFailure,
+                  {IDC_TRANSFER_ERROR_IGNORE_ALL},
+                  answerIgnoreAll,
+                  false},
+         }) {
+        SCOPED_TRACE(round.clicks.back());
+        app.options.SetExistingFileOption(existingPrompt);
+        app.options.SetTransferType(transferPrompt);
+        DialogDriver driver;
+        driver.On(TitleOf(round.kind), Pressing(round.clicks));
+        WorkerQuestion question(window, round.kind, 99);
+        PromptRequest::Reply reply = question.Reply();
+        EXPECT_EQ(1, driver.Count(TitleOf(round.kind)));
+        EXPECT_EQ(round.value, reply.value);
+        EXPECT_EQ(round.keep, reply.keep);
+        if (round.kind == PromptRequest::transferFailure) continue;
+        bool existing = round.kind == PromptRequest::fileExists;
+        DWORD asking = existing ? DWORD(existingPrompt) : DWORD(transferPrompt);
+        EXPECT_EQ(round.keep ? round.value : asking,
+                  existing ? app.options.GetExistingFileOption() : app.options.GetTransferType());
+    }
+}
+
+// The window going while its prompt is open (its view closed) ends the prompt
+// and answers the worker with the fallback; a cancel ends the worker's wait
+// while the prompt still shows, and the late answer then touches nothing freed;
+// a question whose worker was cancelled before it arrived is not shown.
+TEST(TransferPromptHostTest, ClosingOrCancellingNeverLeavesTheWorkerWaiting) {
+    GuiApp app;
+    app.options.SetExistingFileOption(existingPrompt);
+    PromptWindow window;
+    DialogDriver driver;
+    HWND shown = nullptr;
+    driver.On(L"File exist", [&](HWND prompt) {
+        shown = prompt;
+        window.prompts.reset();
+    });
+    PromptRequest::Reply reply = WorkerQuestion(window, PromptRequest::fileExists, 77).Reply();
+    EXPECT_EQ(77u, reply.value);
+    EXPECT_FALSE(reply.keep);
+    EXPECT_TRUE(shown && !IsWindow(shown));
+    EXPECT_EQ(DWORD(existingPrompt), app.options.GetExistingFileOption());
+
+    window.prompts = std::make_unique<TransferPrompts>(&window);
+    OwnedHandle cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::unique_ptr<WorkerQuestion> question;
+    bool endedWhileShown = false;
+    driver.On(TitleOf(PromptRequest::transferFailure), [&](HWND prompt) {
+        SetEvent(cancel.Get());
+        endedWhileShown = PumpUntil([&] { return question->Done(); }) && IsWindow(prompt);
+        Click(prompt, IDC_TRANSFER_ERROR_RETRY);
+    });
+    question = std::make_unique<WorkerQuestion>(window, PromptRequest::transferFailure, answerAbort,
+                                                cancel.Get());
+    EXPECT_EQ(DWORD(answerAbort), question->Reply().value);
+    EXPECT_TRUE(endedWhileShown);
+    EXPECT_EQ(1, driver.Count(TitleOf(PromptRequest::transferFailure)));
+
+    // Cancelled before the window took it: nothing is shown.
+    driver.On(L"File exist", Pressing({IDC_FILE_EXISTS_OVERWRITE}));
+    reply = WorkerQuestion(window, PromptRequest::fileExists, existingSkip, cancel.Get()).Reply();
+    EXPECT_EQ(1, driver.Count(L"File exist"));
+    EXPECT_EQ(DWORD(existingSkip), reply.value);
 }
 
 TEST(TransferErrorDlgTest, ALongMessageWidensThePromptAndTheReasonGoesBelowIt) {
