@@ -10,7 +10,7 @@ TransferRecorder::TransferRecorder() {
 }
 
 LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_DOWNLOAD_ERROR)
+    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ERROR)
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
@@ -49,7 +49,7 @@ const TransferRecorder::Progress& TransferRecorder::LastProgress(UINT message) c
 
 void TransferTest::SetUp() {
     TransferWalk::SetReportInterval(0);  // every file notice, in the walk's order
-    if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running: use scripts/test.sh";
+    ASSERT_TRUE(server.Load()) << kFixtureMissing;
     remote = WinePath(server.root) + L"\\" + TestFolderName();
     CreateDirectoryW(remote.c_str(), nullptr);
     ASSERT_EQ(S_OK, Login(engine));
