@@ -14,15 +14,15 @@ class FrameProbe {
   public:
     explicit FrameProbe(DWORD intervalMs = 50) : intervalMs_(intervalMs) {}
 
-    // Probes until the window is gone or `stop` is set (from another thread).
-    void Run(HWND window, const volatile bool& stop) {
-        while (!stop && IsWindow(window)) {
+    // Probes until the window is gone or the tick count reaches `end`. A send
+    // still unanswered then counts with the time it has waited so far.
+    void Run(HWND window, ULONGLONG end) {
+        for (ULONGLONG now; IsWindow(window) && (now = GetTickCount64()) < end;) {
             LARGE_INTEGER sent, answered, frequency;
             QueryPerformanceCounter(&sent);
             DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kGiveUpMs, &result) &&
-                !IsWindow(window))
-                break;
+            UINT bound = static_cast<UINT>(end - now);
+            unanswered_ = !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, bound, &result);
             QueryPerformanceCounter(&answered);
             QueryPerformanceFrequency(&frequency);
             double ms =
@@ -50,8 +50,7 @@ class FrameProbe {
     }
 
   private:
-    // A window silent this long counts as this long: no wait is unbounded.
-    static const UINT kGiveUpMs = 120000;
     DWORD intervalMs_;
+    bool unanswered_ = false;
     std::vector<double> samples_;
 };

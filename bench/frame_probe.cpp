@@ -12,24 +12,8 @@
 #include "bench/FrameProbe.h"
 #include "frame/FrameWnd.h"
 
-namespace {
-
-struct Deadline {
-    DWORD seconds;
-    volatile bool passed;
-};
-
-DWORD WINAPI EndAfter(void* argument) {
-    auto* deadline = static_cast<Deadline*>(argument);
-    Sleep(deadline->seconds * 1000);
-    deadline->passed = true;
-    return 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    Deadline deadline = {argc > 1 ? static_cast<DWORD>(atoi(argv[1])) : 3600u, false};
+    ULONGLONG seconds = argc > 1 ? atoi(argv[1]) : 3600;
     HWND frame = nullptr;
     for (int tries = 0; !frame && tries < 600; ++tries, Sleep(100))
         frame = FindWindowW(FrameWnd::kClassName, nullptr);
@@ -37,9 +21,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "frame_probe: no frame window of the program\n");
         return 1;
     }
-    CloseHandle(CreateThread(nullptr, 0, EndAfter, &deadline, 0, nullptr));
     FrameProbe probe;
-    probe.Run(frame, deadline.passed);
+    probe.Run(frame, GetTickCount64() + seconds * 1000);
     probe.Print("frame");
     return 0;
 }

@@ -1,5 +1,5 @@
 // How long the program's frame takes to answer while its FTP view works: a real
-// frame on the display logs in to the server and then, every half second, does
+// frame on the display logs in (passive mode) to the server and then, every half second, does
 // what a user would: opens one of the named folders by a double click on its
 // row, goes back up (View > Up) from inside one, and every third time refreshes
 // (View > Refresh). Meanwhile a probe thread sends the frame WM_NULL every
@@ -23,13 +23,23 @@ namespace {
 
 struct ProbeRun {
     HWND frame;
-    volatile bool stop;
+    ULONGLONG end;
+    const char* label;
     FrameProbe probe;
+    HANDLE done;  // set when the frame's thread has finished
 };
 
+// Probes to the end, prints, and ends the process should the frame's thread
+// still be stuck then (a login that never returns): the figures are what counts.
 DWORD WINAPI RunProbe(void* argument) {
     auto* run = static_cast<ProbeRun*>(argument);
-    run->probe.Run(run->frame, run->stop);
+    run->probe.Run(run->frame, run->end);
+    run->probe.Print(run->label);
+    if (WaitForSingleObject(run->done, 10000) == WAIT_TIMEOUT) {
+        printf("%s: the frame's thread was still busy at the end\n", run->label);
+        fflush(stdout);
+        ExitProcess(0);
+    }
     return 0;
 }
 
@@ -76,14 +86,14 @@ struct Actions {
     }
 };
 
-// The program's message loop for the given time, with an action every half second.
-void Drive(FtpClientApp& app, FtpBrowseWnd* view, Actions& actions, DWORD seconds) {
+// The program's message loop until the tick count `end`, with an action every half second.
+void Drive(FtpClientApp& app, FtpBrowseWnd* view, Actions& actions, ULONGLONG end) {
     UINT_PTR timer = SetTimer(nullptr, 0, 500, nullptr);
-    ULONGLONG end = GetTickCount64() + seconds * 1000ull;
     for (ULONGLONG now; (now = GetTickCount64()) < end;) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        // A timer is due again whenever an action took longer than its period.
+        while (GetTickCount64() < end && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_TIMER && !message.hwnd) {
                 actions.Next(app, view);
                 continue;
@@ -106,23 +116,27 @@ int main() {
         return 2;
     }
     FtpClientApp app;
+    // Passive, as across a router: the long link's servers sit behind a proxy that
+    // carries only connections made to them.
+    app.options.SetUsePassive(true);
     if (!StartBenchFrame(app, 520, 680)) return 1;
-    ProbeRun run = {app.frame.GetHandle(), false, FrameProbe()};
+    DWORD seconds = static_cast<DWORD>(_wtoi(argv[6]));
+    std::string label(argv[1], argv[1] + wcslen(argv[1]));
+    ProbeRun run = {app.frame.GetHandle(), GetTickCount64() + seconds * 1000ull, label.c_str(),
+                    FrameProbe(), CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     HANDLE thread = CreateThread(nullptr, 0, RunProbe, &run, 0, nullptr);
     // A login that fails (a server that never finishes a reply) still counts:
     // the frame goes on and refreshes.
     FtpBrowseWnd* view = OpenBenchView(app, argv[2], argv[3], argv[4], argv[5]);
     Actions actions = {argv + 7, argc - 7};
-    Drive(app, view, actions, static_cast<DWORD>(_wtoi(argv[6])));
-    run.stop = true;
+    Drive(app, view, actions, run.end);
+    SetEvent(run.done);
     // The probe may be waiting for the frame's answer: answer while waiting for it.
     while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
     CloseHandle(thread);
-    std::string label(argv[1], argv[1] + wcslen(argv[1]));
-    run.probe.Print(label.c_str());
     printf("%s: %s, %d actions, %d folder opens\n", label.c_str(), view ? "logged in" : "no login",
            actions.made, actions.opened);
     return 0;

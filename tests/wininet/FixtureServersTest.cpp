@@ -79,6 +79,20 @@ double Milliseconds(LARGE_INTEGER from) {
     return 1000.0 * double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
 }
 
+// A whole download; false when any step fails.
+bool Fetch(HINTERNET connection, const std::wstring& path, std::string& data) {
+    HINTERNET file =
+        FtpOpenFileW(connection, path.c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0);
+    if (!file) return false;
+    data.clear();
+    char block[4096];
+    DWORD read = 0;
+    bool ok;
+    while ((ok = InternetReadFile(file, block, sizeof(block), &read)) && read > 0)
+        data.append(block, read);
+    return InternetCloseHandle(file) && ok;
+}
+
 }  // namespace
 
 // Each login of the dropper gets two answers and then an end of stream; the
@@ -170,6 +184,7 @@ TEST(RestartableFixture, ComesBackOnItsPortWithItsRoot) {
     RawControl control;
     ASSERT_TRUE(control.Open(server));
     ASSERT_TRUE(control.Login(server));
+    control.Command("TYPE I");
     EXPECT_EQ("213 4",
               control.Command("SIZE /" + std::string(folder.begin(), folder.end()) + "/one"));
 
@@ -180,15 +195,12 @@ TEST(RestartableFixture, ComesBackOnItsPortWithItsRoot) {
         InternetConnectW(session, server.host.c_str(), server.port, server.user.c_str(),
                          server.password.c_str(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     ASSERT_NE(nullptr, connection) << GetLastError();
-    ScratchFolder scratch;
-    std::wstring local = scratch.Join(L"one");
-    EXPECT_TRUE(FtpGetFileW(connection, (L"/" + folder + L"/one").c_str(), local.c_str(), FALSE, 0,
-                            FTP_TRANSFER_TYPE_BINARY, 0));
-    EXPECT_FALSE(FtpGetFileW(connection, (L"/" + folder + L"/two").c_str(),
-                             scratch.Join(L"two").c_str(), FALSE, 0, FTP_TRANSFER_TYPE_BINARY, 0));
+    std::string data;
+    EXPECT_TRUE(Fetch(connection, L"/" + folder + L"/one", data));
+    EXPECT_EQ("data", data);
+    EXPECT_FALSE(Fetch(connection, L"/" + folder + L"/two", data));
     InternetCloseHandle(connection);
     InternetCloseHandle(session);
-    EXPECT_EQ("data", ReadBytes(local));
     EXPECT_TRUE(restartable.WaitUntilRunning(generation + 1));
     EXPECT_EQ(downloads + 1, restartable.Downloads());
     RawControl again;
