@@ -16,10 +16,15 @@
 #   (500 2000 8000) on pyftpdlib that shows the time per file.
 # layer: our FTP layer alone, without windows: per-file cost beside Python's ftplib and lftp,
 #   one large file each way beside curl, and how often data arrives on a slow link.
+# responsiveness: how long the frame takes to answer a message (WM_NULL every 50 ms) while
+#   its FTP view logs in, opens folders, goes up and refreshes for
+#   CORVANE_BENCH_RESPONSIVENESS_SECONDS (20) against the dripping server and over the long
+#   link (pyftpdlib and vsftpd behind the delaying proxy, CORVANE_FTP_LONGLINK_DELAY_MS each
+#   way, 100 by default): the longest wait and the 99th percentile.
 # Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
 # with their Wine server); CORVANE_WINE_CPU=any runs them where the system puts them.
 set -euo pipefail
-sections=${*:-transfer tls list tree layer}
+sections=${*:-transfer tls list tree layer responsiveness}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -345,4 +350,24 @@ awk -v mib="$mib" -v cd="$curl_null_down" -v cu="$curl_memory_up" -v od="$layer_
 head -c $((160 * 1024)) /dev/urandom >"$CORVANE_FTP_ROOT/slow-link.bin"
 out=$(layer "$CORVANE_FTP_HOST" "$CORVANE_FTP_SLOW_LINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" cadence slow-link.bin)
 echo "slow link (20 KB/s), 160 KiB read in 5120-byte calls: $(head -1 <<<"$out"), whole file $(seconds_of "$(tail -1 <<<"$out")") s"
+fi
+
+if want responsiveness; then
+# The frame's answers while its view works against a server that never finishes a
+# reply and over a long link (bench/responsiveness_bench.cpp).
+respond_seconds=${CORVANE_BENCH_RESPONSIVENESS_SECONDS:-20}
+round_trip=$((2 * CORVANE_FTP_LONGLINK_DELAY_MS))
+for parent in "$CORVANE_FTP_ROOT" "$CORVANE_VSFTPD_ROOT"; do
+    for name in resp-a resp-b resp-c; do
+        mkdir -p "$parent/$name"
+        for i in $(seq 1 50); do head -c 1024 /dev/zero >"$parent/$name/f$i"; done
+    done
+done
+respond() { on_display "$build/responsiveness_bench.exe" "$@" "$respond_seconds" resp-a resp-b resp-c | tr -d '\r'; }
+respond "dripping server" "$CORVANE_FTP_HOST" "$CORVANE_FTP_DRIPPING_PORT" "$CORVANE_FTP_USER" \
+    "$CORVANE_FTP_PASSWORD"
+respond "pyftpdlib, ${round_trip} ms round trip" "$CORVANE_FTP_LONGLINK_HOST" \
+    "$CORVANE_FTP_LONGLINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD"
+respond "vsftpd, ${round_trip} ms round trip" "$CORVANE_FTP_LONGLINK_HOST" \
+    "$CORVANE_VSFTPD_LONGLINK_PORT" anonymous guest@
 fi

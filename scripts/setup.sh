@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xauth
           googletest python3-pyftpdlib vsftpd fonts-wqy-microhei imagemagick xdotool x11-utils curl
-          make dpkg-dev openssl python3-openssl procps util-linux)
+          make dpkg-dev openssl python3-openssl procps util-linux lftp)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

@@ -37,7 +37,7 @@ class WatchedConnectingDlg : public ConnectingDlg {
 class ConnectingDlgTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+        ASSERT_TRUE(server.Load()) << kFixtureMissing;
         view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 200, 200, nullptr);
     }
     void TearDown() override { view.DestroyWnd(); }

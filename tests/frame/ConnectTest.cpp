@@ -58,7 +58,7 @@ class ConnectTest : public FrameTest, public ConnectFixture {
     ConnectTest() : ConnectFixture(FrameTest::frame) {}
     using FrameTest::frame;
     void SetUp() override {
-        if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+        ASSERT_TRUE(server.Load()) << kFixtureMissing;
         FrameTest::SetUp();
     }
 };
@@ -145,7 +145,7 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
         StartedApp app;
         ASSERT_TRUE(app.Startup());
         ConnectFixture user(app.frame);
-        if (!user.server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+        ASSERT_TRUE(user.server.Load()) << kFixtureMissing;
         host = user.server.host;
         Login saved = user.Valid(L"");  // "Save Host" names it after the host
         saved.saveHost = true;

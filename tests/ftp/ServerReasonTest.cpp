@@ -12,7 +12,7 @@
 // bounded; a local failure or a success after the refusal shows none.
 TEST(ServerReason, IsTheRefusalJustSeenToldOnce) {
     FixtureServer server;
-    if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+    ASSERT_TRUE(server.Load()) << kFixtureMissing;
     HINTERNET session = InternetOpenW(L"test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     HINTERNET connection =
         InternetConnectW(session, server.host.c_str(), server.port, server.user.c_str(),

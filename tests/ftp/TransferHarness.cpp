@@ -59,7 +59,7 @@ const TransferRecorder::Progress& TransferRecorder::LastProgress(UINT message) c
 
 void TransferTest::SetUp() {
     TransferWalk::SetReportInterval(0);  // every file notice, in the walk's order
-    if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running: use scripts/test.sh";
+    ASSERT_TRUE(server.Load()) << kFixtureMissing;
     remote = WinePath(server.root) + L"\\" + TestFolderName();
     CreateDirectoryW(remote.c_str(), nullptr);
     ASSERT_EQ(S_OK, Login(engine));

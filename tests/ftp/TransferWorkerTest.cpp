@@ -180,7 +180,7 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     // A listing that climbs, names other folders, and holds a folder that cannot be
     // entered and one whose listing is refused: both go to the prompt like a file.
     FtpFS hostile;
-    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    ASSERT_TRUE(ConnectHostile(hostile)) << "no login to the hostile fixture server";
     recorder.events.clear();
     Download({L"Dtree"}, L"to", &hostile);
     EXPECT_EQ((Names{L"to\\fine", L"to\\tree\\safe.txt", L"to\\tree\\served.bin"}),
@@ -205,7 +205,7 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
 // connection that drops ends the run as failed without asking about every later item.
 TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTheRun) {
     FtpFS hostile;
-    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    ASSERT_TRUE(ConnectHostile(hostile)) << "no login to the hostile fixture server";
     app.options.SetExistingFileOption(existingOverwrite);
     for (const wchar_t* name : {L"empty-fail", L"truncated"}) WriteBytes(Local(name), "precious");
     recorder.answers = {answerRetry, answerIgnore};
@@ -244,7 +244,7 @@ TEST_F(DownloadWorkerTest, FailuresLeaveLocalFilesAloneAndALostConnectionFailsTh
 // the program accepted it, fails that one file; the run and its connection go on.
 TEST_F(DownloadWorkerTest, AResetDataConnectionFailsOneFileNotTheRun) {
     FtpFS hostile;
-    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    ASSERT_TRUE(ConnectHostile(hostile)) << "no login to the hostile fixture server";
     recorder.answers = {answerIgnore};
     Download({L"Fdies-midway"}, L"", &hostile);
     EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ERROR));
@@ -433,7 +433,7 @@ TEST_F(TransferWorkerTest, ResumeAndTreeDeleteOnVsftpdAndARefusedRestIsAsked) {
     EXPECT_FALSE(std::filesystem::exists(onDisk));
 
     FtpFS hostile;
-    if (!ConnectHostile(hostile)) GTEST_SKIP() << "the hostile fixture server is not running";
+    ASSERT_TRUE(ConnectHostile(hostile)) << "no login to the hostile fixture server";
     WriteBytes(Local(L"served.bin.corvane-part"), "cut");
     ASSERT_EQ(S_OK, hostile.SetCurrentDir(L"tree"));
     // Two selected files: their sizes come from the folder's listing.
@@ -449,8 +449,7 @@ TEST_F(TransferWorkerTest, ResumeAndTreeDeleteOnVsftpdAndARefusedRestIsAsked) {
 // On a slow link the part file holds what arrived about a second ago, not only
 // what fills the local stream's buffer (at 20 KB/s that would take 13 s).
 TEST_F(DownloadWorkerTest, OnASlowLinkThePartFileFollowsTheData) {
-    std::string port;
-    if (!FixtureVariable("CORVANE_FTP_SLOW_LINK_PORT", port)) GTEST_SKIP() << "no slow link";
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_SLOW_LINK_PORT");
     FtpFS slow;
     ASSERT_EQ(S_OK, Login(slow, static_cast<WORD>(atoi(port.c_str()))));
     ASSERT_EQ(S_OK, slow.SetCurrentDir(startDir.c_str()));

@@ -24,18 +24,61 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
-bool FixtureServer::Load() {
+namespace {
+
+struct FixtureVariables {
+    const char* host;
+    const char* port;
+    const char* root;
+};
+
+FixtureVariables VariablesOf(Fixture which) {
+    const char* host = "CORVANE_FTP_HOST";
+    const char* root = "CORVANE_FTP_ROOT";
+    switch (which) {
+        case Fixture::kMain:
+            return {host, "CORVANE_FTP_PORT", root};
+        case Fixture::kSlowLink:
+            return {host, "CORVANE_FTP_SLOW_LINK_PORT", root};
+        case Fixture::kDripping:
+            return {host, "CORVANE_FTP_DRIPPING_PORT", root};
+        case Fixture::kDropEverySecond:
+            return {host, "CORVANE_FTP_DROP_EVERY_SECOND_PORT", root};
+        case Fixture::kLoginThenClose:
+            return {host, "CORVANE_FTP_LOGIN_THEN_CLOSE_PORT", root};
+        case Fixture::kIdle:
+            return {host, "CORVANE_FTP_IDLE_PORT", root};
+        case Fixture::kRestartable:
+            return {host, "CORVANE_FTP_RESTARTABLE_PORT", "CORVANE_FTP_RESTARTABLE_ROOT"};
+        case Fixture::kLongLink:
+            return {"CORVANE_FTP_LONGLINK_HOST", "CORVANE_FTP_LONGLINK_PORT", root};
+    }
+    return {host, "CORVANE_FTP_PORT", root};
+}
+
+int IntegerVariable(const char* name) {
+    std::string text;
+    return FixtureVariable(name, text) ? atoi(text.c_str()) : 0;
+}
+
+}  // namespace
+
+bool FixtureServer::Load(Fixture which) {
+    FixtureVariables names = VariablesOf(which);
     std::string text[4];
-    const char* names[] = {"CORVANE_FTP_HOST", "CORVANE_FTP_PORT", "CORVANE_FTP_USER",
-                           "CORVANE_FTP_PASSWORD"};
+    const char* required[] = {names.host, names.port, "CORVANE_FTP_USER", "CORVANE_FTP_PASSWORD"};
     for (int i = 0; i < 4; ++i)
-        if (!FixtureVariable(names[i], text[i])) return false;
+        if (!FixtureVariable(required[i], text[i])) return false;
     host = Widen(text[0]);
     port = static_cast<WORD>(atoi(text[1].c_str()));
     user = Widen(text[2]);
     password = Widen(text[3]);
-    return FixtureVariable("CORVANE_FTP_ROOT", root);
+    return FixtureVariable(names.root, root);
 }
+
+int FixtureIdleSeconds() { return IntegerVariable("CORVANE_FTP_IDLE_SECONDS"); }
+
+int FixtureLongLinkDelayMs() { return IntegerVariable("CORVANE_FTP_LONGLINK_DELAY_MS"); }
 
 std::wstring TestFolderName() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -10,23 +10,44 @@
 // The value of an environment variable the fixture exports; false when unset.
 bool FixtureVariable(const char* name, std::string& value);
 
-// Declares `var` from the named variable, or skips the test when the fixture did not set it.
-#define REQUIRE_FIXTURE_VARIABLE(var, name)                                      \
-    std::string var;                                                             \
-    if (!FixtureVariable(name, var))                                             \
-    GTEST_SKIP() << name                                                         \
-                 << " is not set: run the tests through scripts/test.sh, which " \
-                    "starts the FTP servers"
+// Why a test fails when the fixture's servers are missing: a test never passes
+// for want of its server.
+constexpr const char* kFixtureMissing =
+    "the FTP fixture is not running: run the tests through scripts/test.sh, which starts the "
+    "FTP servers";
+
+// Declares `var` from the named variable, or fails the test when the fixture did not set it.
+#define REQUIRE_FIXTURE_VARIABLE(var, name) \
+    std::string var;                        \
+    ASSERT_TRUE(FixtureVariable(name, var)) << name << " is not set: " << kFixtureMissing
 
 std::wstring Widen(const std::string& text);
 
-// The main fixture server as the start script exported it.
+// The fixture's pyftpdlib servers that take the main server's login
+// (tests/fixtures/ftp_servers.py says how each behaves).
+enum class Fixture {
+    kMain,
+    kSlowLink,         // downloads trickle at about 20 KB/s
+    kDripping,         // PWD's reply drips a byte at a time, never ending
+    kDropEverySecond,  // closes the connection after every second answer of a login
+    kLoginThenClose,   // accepts the password, then closes
+    kIdle,             // closes a control connection idle for FixtureIdleSeconds()
+    kRestartable,      // stopped and started by RestartableServer, a root of its own
+    kLongLink,         // behind the delaying proxy: FixtureLongLinkDelayMs() each way
+};
+
+// A fixture server as the start script exported it.
 struct FixtureServer {
     std::wstring host, user, password;
     std::string root;  // its folder on the Linux side
     WORD port = 0;
-    bool Load();  // false when the fixture is not running
+    bool Load(Fixture which = Fixture::kMain);  // false when the fixture is not running
 };
+
+// How long the idle server lets a control connection rest; 0 without the fixture.
+int FixtureIdleSeconds();
+// The long link's delay each way (a round trip is twice that); 0 without the fixture.
+int FixtureLongLinkDelayMs();
 
 // A name of the running test's own, for its folder on the server.
 std::wstring TestFolderName();

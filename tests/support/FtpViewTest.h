@@ -16,7 +16,7 @@
 class FtpViewTest : public FrameTest {
   protected:
     void SetUp() override {
-        if (!server.Load()) GTEST_SKIP() << "the FTP fixture is not running";
+        ASSERT_TRUE(server.Load()) << kFixtureMissing;
         FrameTest::SetUp();
         remote = WinePath(server.root) + L"\\" + TestFolderName();
         CreateDirectoryW(remote.c_str(), nullptr);

@@ -36,8 +36,7 @@ DWORD LastReplyCode() {
 }
 
 void FtpServerTest::SetUp() {
-    if (!server_.Load())
-        GTEST_SKIP() << "the FTP fixture is not running: run the tests through scripts/test.sh";
+    ASSERT_TRUE(server_.Load()) << kFixtureMissing;
     session_ = InternetOpenW(L"FtpFS", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     ASSERT_NE(nullptr, session_);
     folder_ = TestFolderName();

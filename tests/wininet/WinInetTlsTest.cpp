@@ -34,7 +34,7 @@ class FtpTls : public FtpServerTest {
   protected:
     void SetUp() override {
         FtpServerTest::SetUp();
-        if (IsSkipped()) return;
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(TrustTestAuthority());
         InternetSetStatusCallbackW(session_, Answer);
         question = CertificateQuestion();

@@ -40,8 +40,8 @@ bool Upload(HINTERNET connection, LPCWSTR name, const std::string& data) {
 
 class FtpTransfer : public FtpServerTest {
   protected:
-    // The test's folder on pyftpdlib and, where it runs, vsftpd's upload folder,
-    // each with the server's own log of uploads.
+    // The test's folder on pyftpdlib and vsftpd's upload folder, each with the
+    // server's own log of uploads; a server missing is a failure, never a pass.
     struct Server {
         HINTERNET connection;
         std::string uploadLog;
@@ -55,6 +55,8 @@ class FtpTransfer : public FtpServerTest {
             (vsftpd_ = ConnectAs(nullptr, nullptr, PortFrom(port))) &&
             FtpSetCurrentDirectoryW(vsftpd_, L"pub"))
             servers.push_back({vsftpd_, root + "/../vsftpd.log"});
+        else
+            ADD_FAILURE() << "no login to vsftpd (CORVANE_VSFTPD_PORT): " << kFixtureMissing;
         return servers;
     }
     void TearDown() override {
