@@ -299,11 +299,8 @@ void BrowseWnd::DeleteEntries(const std::vector<SelectedEntry>& entries) {
 void BrowseWnd::ShowBusy(const std::wstring& status) {
     if (status == busyStatus) return;
     busyStatus = status;
-    SetWindowTextW(statusLine, status.c_str());
-    LayOutChildren();
-    // The list is hidden while a transfer's panel is shown; the view itself may be hidden.
-    bool listShown = GetWindowLongW(fileList.GetHandle(), GWL_STYLE) & WS_VISIBLE;
-    ShowWindow(statusLine, !status.empty() && listShown ? SW_SHOW : SW_HIDE);
+    if (!status.empty()) note.clear();  // a new request makes an old note stale
+    ShowStatusLine();
     // The pointer changes where it stands, without waiting for it to move.
     POINT pointer;
     if (GetCursorPos(&pointer)) {
@@ -311,6 +308,23 @@ void BrowseWnd::ShowBusy(const std::wstring& status) {
         if (!SetBusyCursor(over) && (over == fileList.GetHandle() || over == statusLine))
             SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     }
+}
+
+void BrowseWnd::ShowNote(const std::wstring& text) {
+    note = text;
+    if (busyStatus.empty()) ShowStatusLine();
+}
+
+const std::wstring& BrowseWnd::GetStatusText() const {
+    return busyStatus.empty() ? note : busyStatus;
+}
+
+void BrowseWnd::ShowStatusLine() {
+    SetWindowTextW(statusLine, GetStatusText().c_str());
+    LayOutChildren();
+    // The list is hidden while a transfer's panel is shown; the view itself may be hidden.
+    bool listShown = GetWindowLongW(fileList.GetHandle(), GWL_STYLE) & WS_VISIBLE;
+    ShowWindow(statusLine, !GetStatusText().empty() && listShown ? SW_SHOW : SW_HIDE);
 }
 
 // The wait cursor shows over the list and the status line only: the rest of
@@ -394,7 +408,7 @@ void BrowseWnd::LayOutChildren() {
             panel->Move(client.left, client.top, width, client.bottom - client.top, true);
     pathBox.Move(client.left, client.top, width, kPathBoxDropHeight, true);
     // A busy view says what it waits for between the path box and the list.
-    if (!busyStatus.empty()) {
+    if (!GetStatusText().empty()) {
         MoveWindow(statusLine, client.left + 2, client.top + fieldHeight, width - 2,
                    kStatusLineHeight, TRUE);
         fieldHeight += kStatusLineHeight;
@@ -571,5 +585,5 @@ void BrowseWnd::ShowPanel(ProgressPanel& panel, int resourceId, bool show) {
     if (downloadPanel.GetHandle() || uploadPanel.GetHandle()) return;
     pathBox.Show(SW_SHOW);
     fileList.Show(SW_SHOW);
-    if (!busyStatus.empty()) ShowWindow(statusLine, SW_SHOW);
+    if (!GetStatusText().empty()) ShowWindow(statusLine, SW_SHOW);
 }

@@ -64,6 +64,8 @@ class BrowseWnd : public BaseWnd {
     virtual void AbandonRequest() {}
     // What the view is busy with, as its status line shows it; empty when idle.
     const std::wstring& GetBusyStatus() const { return busyStatus; }
+    // What the status line shows: what the view waits for, else a note, else nothing.
+    const std::wstring& GetStatusText() const;
     virtual void StartUpload(PtrList<WString*>& items);
 
     // Replaces the rows by the parent entry on top and the entries below it,
@@ -103,6 +105,9 @@ class BrowseWnd : public BaseWnd {
     // Shows the status line above the list, and the wait cursor over both,
     // while the text is not empty.
     void ShowBusy(const std::wstring& status);
+    // Something the user should know once, shown in the status line while the
+    // view is idle, until its next request.
+    void ShowNote(const std::wstring& text);
     // Selects the new folder's row and, unless it was named already, starts
     // the edit of its name; -1 tells the failure.
     void ReportNewFolder(int result);
@@ -150,11 +155,14 @@ class BrowseWnd : public BaseWnd {
     bool SetBusyCursor(HWND over);
     void ShowPanel(ProgressPanel& panel, int resourceId, bool show);
 
+    void ShowStatusLine();
+
     ImageListObj imageList;
     ListViewCtl fileList;
     ComboBoxCtl pathBox;
     HWND statusLine;
     std::wstring busyStatus;
+    std::wstring note;
     DownloadProgressDlg downloadPanel;
     UploadProgressDlg uploadPanel;
     HMENU pendingContextPopup;

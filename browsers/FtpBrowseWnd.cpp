@@ -123,8 +123,7 @@ FtpBrowseWnd::FtpBrowseWnd()
 
 // The engine may outlive the view on the connection's thread: its transfers end with the view.
 FtpBrowseWnd::~FtpBrowseWnd() {
-    engine.CancelDownload();
-    engine.CancelUpload();
+    engine.EndWorkers();
     if (contextMenus) DestroyMenu(contextMenus);
 }
 
@@ -181,7 +180,12 @@ void FtpBrowseWnd::Request(const std::wstring& status, ConnectionThread::Job job
 
 void FtpBrowseWnd::OnRequestDone(WPARAM number) {
     connection.Complete(number);
-    if (!connection.HasPending()) ShowBusy(L"");
+    if (connection.HasPending()) return;
+    ShowBusy(L"");
+    if (!passiveNoted && engine.FellBackToPassive()) {
+        passiveNoted = true;
+        ShowNote(L"Passive mode: the server could not connect back");
+    }
 }
 
 // The view keeps its rows and its folder; the next request logs in afresh.

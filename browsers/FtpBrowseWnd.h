@@ -93,6 +93,8 @@ class FtpBrowseWnd : public BrowseWnd {
     ConnectionThread connection;
     std::wstring currentDir;
     std::wstring nextDir;
+    // The fall-back to passive mode is told once per view.
+    bool passiveNoted = false;
     wchar_t sessionName[kLabelCapacity];
     wchar_t host[kLabelCapacity];
     wchar_t user[kLabelCapacity];

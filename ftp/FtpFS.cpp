@@ -42,12 +42,18 @@ FtpFS::FtpFS()
 
 // A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
-    closing = true;
+    EndWorkers();
     StopWorker(download);
     StopWorker(upload);
     FindClose();
     Disconnect();
     SharedSession::Release();
+}
+
+void FtpFS::EndWorkers() {
+    closing = true;
+    CancelDownload();
+    CancelUpload();
 }
 
 void FtpFS::SetStatusWindow(HWND window) { statusWindow = window; }
@@ -83,6 +89,7 @@ void FtpFS::Disconnect() {
 }
 
 HRESULT FtpFS::Reconnect(const wchar_t* folder) {
+    if (FellBackToPassive()) passive = true;
     Disconnect();
     if (FAILED(Connect(server, user, password, port))) return kFailure;
     return folder && folder[0] ? SetCurrentDir(folder) : S_OK;
@@ -116,6 +123,18 @@ void FtpFS::TakeConnectionOf(FtpFS& other) {
     passive = other.passive;
     CopyText(acceptedCertificate, other.acceptedCertificate);
     tlsRefused = other.tlsRefused;
+}
+
+bool FtpFS::FellBackToPassive() const {
+#ifdef INTERNET_OPTION_FTP_PASSIVE_FALLBACK
+    DWORD fellBack = 0, size = sizeof(fellBack);
+    HINTERNET open = connection;
+    return open &&
+           InternetQueryOptionW(open, INTERNET_OPTION_FTP_PASSIVE_FALLBACK, &fellBack, &size) &&
+           fellBack;
+#else
+    return false;
+#endif
 }
 
 bool FtpFS::IsEncrypted() const {

@@ -91,11 +91,17 @@ class FtpFS {
     // end message and clears busy. Fails when no run is left to stop.
     HRESULT CancelDownload();
     HRESULT CancelUpload();
+    // The engine's user goes: cancels both runs, whose workers then end
+    // without logging in again. Returns at once.
+    void EndWorkers();
 
     bool IsBusy() const { return busy; }
     // True once a run that has told its end has let the engine go (waits a moment for that).
     bool SettleEndedRun();
     bool IsConnected() const { return connection != nullptr; }
+    // The server could not connect back in active mode, so the connection went
+    // passive; later logins of this engine start passive.
+    bool FellBackToPassive() const;
     // Commands and data travel under TLS.
     bool IsEncrypted() const;
     // The server refused TLS at the last Connect: a login then went on in the

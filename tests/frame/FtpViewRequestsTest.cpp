@@ -118,6 +118,29 @@ TEST_F(FtpViewRequestsTest, AClosedConnectionComesBackByItself) {
     EXPECT_EQ(0, driver.Count());
 }
 
+// A server that closes idle connections (many do after 60-300 s; the fixture
+// after a few seconds): after the pause a double-click opens the folder as
+// if nothing had happened.
+TEST_F(FtpViewRequestsTest, AfterTheServersIdleTimeoutADoubleClickStillOpensTheFolder) {
+    FixtureServer idle;
+    ASSERT_TRUE(idle.Load(Fixture::kIdle)) << kFixtureMissing;
+    auto* resting = new FtpBrowseWnd;
+    ASSERT_TRUE(resting->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
+    ASSERT_TRUE(resting->Connect(idle.host.c_str(), idle.user.c_str(), idle.password.c_str(),
+                                 L"resting", idle.port));
+    resting->SetCurrentPath(folder.c_str());
+    frame.AddView(resting, L"resting");
+    ASSERT_TRUE(WaitUntilIdle(*resting));
+    ASSERT_GT(FixtureIdleSeconds(), 0);
+    Sleep(static_cast<DWORD>(FixtureIdleSeconds() * 1000 + 1500));
+    SelectRows(resting->GetFileList(), {L"sub"});
+    DoubleClick(*resting);
+    ASSERT_TRUE(WaitUntilIdle(*resting));
+    EXPECT_EQ(folder + L"/sub", resting->GetCurrentPath());
+    EXPECT_EQ((Texts{L"..", L"inner.txt"}), RowNames(resting->GetFileList()));
+    EXPECT_EQ(0, driver.Count()) << driver.LastText();
+}
+
 // A refused new login is told once per attempt; the view keeps its rows and
 // its folder, and F5 tries again.
 TEST_F(FtpViewRequestsTest, AFailedLoginIsToldAndTheRowsStay) {
@@ -145,4 +168,25 @@ TEST_F(FtpViewRequestsTest, AFailedLoginIsToldAndTheRowsStay) {
     Wait();
     EXPECT_EQ(2, driver.Count());
     EXPECT_EQ(rows, Rows());
+}
+
+// A server that refuses PORT and EPRT still lists in active mode: the view
+// goes passive by itself and says so once, until its next request.
+TEST_F(FtpViewRequestsTest, ActiveModeThatTheServerRefusesFallsBackToPassiveAndSaysSo) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_NO_ACTIVE_PORT");
+    ASSERT_FALSE(app.options.GetUsePassive());
+    auto* active = new FtpBrowseWnd;
+    ASSERT_TRUE(active->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
+    ASSERT_TRUE(active->Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
+                                L"active", static_cast<INTERNET_PORT>(std::stoi(port))));
+    active->SetCurrentPath(folder.c_str());
+    frame.AddView(active, L"active");
+    ASSERT_TRUE(WaitUntilIdle(*active));
+    EXPECT_EQ((Texts{L"..", L"sub", L"a.txt"}), RowNames(active->GetFileList()));
+    EXPECT_EQ(L"Passive mode: the server could not connect back", active->GetStatusText());
+    active->Refresh();
+    ASSERT_TRUE(WaitUntilIdle(*active));
+    EXPECT_EQ(3u, RowNames(active->GetFileList()).size());
+    EXPECT_EQ(L"", active->GetStatusText());
+    EXPECT_EQ(0, driver.Count());
 }

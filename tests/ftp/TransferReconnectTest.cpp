@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TransferHarness.h"
+#include "support/RestartableServer.h"
 
 namespace {
 
@@ -41,6 +42,37 @@ TEST_F(TransferReconnectTest, ADroppedConnectionComesBackAndTheCutFileGoesOn) {
         }
         EXPECT_EQ(startDir, CurrentDir());
     }
+}
+
+// The server is restarted the moment half of a 300-file tree has come down:
+// the run logs in again, goes on where it was and ends with every file whole,
+// each once, and no part file left.
+TEST_F(TransferReconnectTest, ATreeComesDownWholeThoughTheServerRestartsHalfway) {
+    const int kFiles = 300;
+    RestartableServer restartable;
+    ASSERT_TRUE(restartable.Load()) << "the restartable fixture server is not running";
+    std::wstring folder = TestFolderName();
+    std::wstring source = WinePath(restartable.server.root) + L"\\" + folder + L"\\tree";
+    auto name = [](int i) { return L"sub" + std::to_wstring(i % 3) + L"\\f" + std::to_wstring(i); };
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_TRUE(WriteTestFile(source + L"\\" + name(i), 500 + i, static_cast<unsigned>(i)));
+    FtpFS there;
+    ASSERT_EQ(S_OK, Login(there, restartable.server.port));
+    ASSERT_EQ(S_OK, there.SetCurrentDir((L"/" + folder).c_str()));
+    int generation = restartable.Generation();
+    ASSERT_TRUE(restartable.RestartAfterDownloads(kFiles / 2));
+
+    Download({L"Dtree"}, L"", &there);
+
+    EXPECT_TRUE(restartable.WaitUntilRunning(generation + 1));  // it did restart
+    EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR));
+    const TransferRecorder::Progress& end = recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS);
+    EXPECT_EQ(static_cast<DWORD>(kFiles), end.filesDone);
+    EXPECT_EQ(0u, end.failures.files + end.failures.folders + end.failures.runFailed);
+    EXPECT_EQ(static_cast<size_t>(kFiles), FilesBelow(Local(L"tree")).size());
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_EQ(FileChecksum(source + L"\\" + name(i)), FileChecksum(Local(L"tree\\" + name(i))))
+            << i;
 }
 
 }  // namespace
