@@ -32,12 +32,15 @@ struct FolderListing {
     std::wstring known;   // the view's folder when the request was made
     std::vector<ListedEntry> entries;
     std::wstring path;  // the folder listed; empty when unknown
+    // Why the listing ended early (refused, or broken off), if it did.
+    RequestResult broken;
 };
 
 // A change the server refuses lists the old folder again. A folder given
 // from the root is the path once the server accepted it; a relative one
 // (".." too) is resolved by asking the server, which costs a round trip.
-// A listing that breaks off shows what arrived, unless the connection went.
+// A listing that breaks off shows what arrived, and says why, unless the
+// connection went.
 RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
     listing.entries.clear();
     listing.path = listing.known;
@@ -56,6 +59,7 @@ RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
     RequestResult ended = FailedCall();
     engine.FindClose();
     if (ended.ConnectionLost()) return ended;
+    if (ended.error != ERROR_NO_MORE_FILES) listing.broken = ended;
     if (!listing.path.empty()) return Succeeded();
     wchar_t path[FtpFS::kTextCapacity];
     DWORD length = FtpFS::kTextCapacity;
@@ -216,6 +220,9 @@ void FtpBrowseWnd::ListFolder(const std::wstring& folder, const std::wstring& st
         status, [listing](FtpFS& engine) { return ListInto(engine, *listing); },
         [this, listing](const RequestResult& result) {
             ShowFolder(listing->entries, listing->path, result);
+            if (!result.failed && listing->broken.failed)
+                ShowError(WithServerReason((L"Can't list " + currentDir).c_str(),
+                                           listing->broken.reason));
         });
 }
 
