@@ -156,7 +156,7 @@ bool FtpBrowseWnd::Connect(const wchar_t* hostName, const wchar_t* userName,
                        ? Succeeded()
                        : FailedLogin(engine);
         },
-        [this](const RequestResult& result) { ReportConnectionFailure(result); });
+        IdleFirst([this](const RequestResult& result) { ReportConnectionFailure(result); }));
     return true;
 }
 
@@ -179,12 +179,21 @@ void FtpBrowseWnd::Request(const std::wstring& status, ConnectionThread::Job job
                            ConnectionThread::Completion done) {
     if (engine.IsBusy()) return;
     ShowBusy(status);
-    connection.Post(currentDir, std::move(job), std::move(done));
+    connection.Post(currentDir, std::move(job), IdleFirst(std::move(done)));
 }
 
-void FtpBrowseWnd::OnRequestDone(WPARAM number) {
-    connection.Complete(number);
-    if (connection.HasPending()) return;
+// The view is idle again before the result shows: a message it gives is no
+// longer under the request's status and wait cursor.
+ConnectionThread::Completion FtpBrowseWnd::IdleFirst(ConnectionThread::Completion done) {
+    return [this, done = std::move(done)](const RequestResult& result) {
+        if (!connection.HasPending()) ShowIdle();
+        done(result);
+    };
+}
+
+void FtpBrowseWnd::OnRequestDone(WPARAM number) { connection.Complete(number); }
+
+void FtpBrowseWnd::ShowIdle() {
     ShowBusy(L"");
     if (!passiveNoted && engine.FellBackToPassive()) {
         passiveNoted = true;

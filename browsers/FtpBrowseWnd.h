@@ -68,6 +68,9 @@ class FtpBrowseWnd : public BrowseWnd {
                  ConnectionThread::Completion done);
     // Changes to the folder (none: stays), lists it and shows it.
     void ListFolder(const std::wstring& folder, const std::wstring& status);
+    // Clears the busy status, or shows a note in its place.
+    void ShowIdle();
+    ConnectionThread::Completion IdleFirst(ConnectionThread::Completion done);
     // Shows a listing's result, or tells why there is none and keeps the rows.
     void ShowFolder(std::vector<ListedEntry>& entries, const std::wstring& path,
                     const RequestResult& result);

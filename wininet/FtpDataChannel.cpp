@@ -125,16 +125,26 @@ void FtpDataChannel::Renew() {
     listener_.Close();
 }
 
+// A connection from another host carries no data of this server's (it may be
+// a third party that guessed the port): it is shut and the wait goes on, within
+// the usual bound, for the server's own. A server that never connects back
+// from its own address thus times out like one that never connects at all.
 DWORD FtpDataChannel::Establish(FtpControl& control) {
     if (passive_) return 0;
-    DWORD error = socket_.AcceptFrom(listener_);
-    listener_.Close();
-    if (error) return error;
-    sockaddr_storage server = {}, peer = {};
-    if (!control.Socket().PeerAddress(server) || !socket_.PeerAddress(peer) ||
-        !SameHost(server, peer)) {
-        socket_.Close();
-        return ERROR_INTERNET_CANNOT_CONNECT;
+    sockaddr_storage server = {};
+    if (!control.Socket().PeerAddress(server)) return ERROR_INTERNET_CONNECTION_ABORTED;
+    ULONGLONG deadline = GetTickCount64() + FtpIdleBoundMs();
+    DWORD error = 0;
+    for (;;) {
+        error = socket_.AcceptFrom(listener_);
+        sockaddr_storage peer = {};
+        if (error || (socket_.PeerAddress(peer) && SameHost(server, peer))) break;
+        socket_.Renew();
+        if (GetTickCount64() >= deadline) {
+            error = ERROR_INTERNET_TIMEOUT;
+            break;
+        }
     }
-    return 0;
+    listener_.Close();
+    return error;
 }

@@ -53,3 +53,19 @@ TEST_F(FtpPassiveFallback, ActiveModeTurnsPassiveWhenTheServerCannotConnectBack)
     EXPECT_EQ(0u, FellBack(active));
     InternetCloseHandle(active);
 }
+
+// A connection back from another address than the server's (here the server
+// behind the long link's proxy, which connects from its own address) is shut
+// unread; the wait goes on for the server's own and, as none comes, the
+// listing goes passive.
+TEST_F(FtpPassiveFallback, AConnectionBackFromAnotherHostIsShutAndTheListingGoesPassive) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_LONGLINK_PORT");
+    ShortWaitBounds bounds;
+    ASSERT_TRUE(WriteTestFile(LocalPath(L"file"), 1000, 3));
+    HINTERNET connection = Connect(0, PortFrom(port));
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    EnterOwnFolder(connection);
+    EXPECT_EQ(std::vector<std::wstring>{L"file"}, NamesOf(List(connection)));
+    EXPECT_EQ(1u, FellBack(connection));
+    InternetCloseHandle(connection);
+}
