@@ -114,6 +114,12 @@ std::wstring TargetPath(const std::wstring& folder, const std::wstring& name) {
     return folder + (folder.back() == L'/' ? L"" : L"/") + name;
 }
 
+// Before the first listing the folder is not known yet.
+std::wstring ListingStatus(const std::wstring& folder, const std::wstring& name) {
+    std::wstring target = TargetPath(folder, name);
+    return target.empty() ? L"Listing..." : L"Listing " + target + L"...";
+}
+
 }  // namespace
 
 FtpBrowseWnd::FtpBrowseWnd()
@@ -218,7 +224,7 @@ void FtpBrowseWnd::ShowError(const std::wstring& text, const wchar_t* title) {
 void FtpBrowseWnd::Refresh() {
     std::wstring change;
     change.swap(nextDir);
-    ListFolder(change, L"Listing " + TargetPath(currentDir, change) + L"...");
+    ListFolder(change, ListingStatus(currentDir, change));
 }
 
 void FtpBrowseWnd::ListFolder(const std::wstring& folder, const std::wstring& status) {
@@ -249,7 +255,7 @@ const wchar_t* FtpBrowseWnd::GetCurrentPath() {
 
 // The server resolves "..".
 void FtpBrowseWnd::OpenFolder(const wchar_t* name) {
-    ListFolder(name, L"Listing " + TargetPath(currentDir, name) + L"...");
+    ListFolder(name, ListingStatus(currentDir, name));
 }
 
 void FtpBrowseWnd::SetCurrentPath(const wchar_t* path) { nextDir = path ? path : L""; }
