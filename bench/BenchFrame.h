@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 
 #include "app/FtpClientApp.h"
 #include "browsers/FtpBrowseWnd.h"
@@ -32,6 +33,26 @@ inline void WaitForView(BrowseWnd& view) {
             DispatchMessageW(&message);
         }
     }
+}
+
+// The row of that name, -1 when none.
+inline int RowOf(ListViewCtl& list, const wchar_t* name) {
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        wchar_t text[512] = L"";
+        ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
+        if (wcscmp(text, name) == 0) return row;
+    }
+    return -1;
+}
+
+// A user's double click on the row: its first click selects and focuses the
+// row; the second goes to the list at the point this gives (WM_LBUTTONDBLCLK's lParam).
+inline LPARAM SelectForDoubleClick(ListViewCtl& list, int row) {
+    list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    RECT rect = {LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list.GetHandle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+    return MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
 }
 
 // An FTP view over the whole frame, logged in and shown; null (with the reason

@@ -50,26 +50,11 @@ void ShowNow(BrowseWnd& view) {
     Pump();
 }
 
-int RowOf(ListViewCtl& list, const wchar_t* name) {
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        wchar_t text[512] = L"";
-        ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
-        if (wcscmp(text, name) == 0) return row;
-    }
-    return -1;
-}
-
-// The user's double click: the row is selected and focused by the first click,
-// the list reports the second to the view.
+// The user's double click; the list reports it to the view.
 bool DoubleClick(ListViewCtl& list, const wchar_t* name) {
     int row = RowOf(list, name);
     if (row < 0) return false;
-    list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    RECT rect = {LVIR_LABEL, 0, 0, 0};
-    SendMessageW(list.GetHandle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    SendMessageW(list.GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON,
-                 MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2));
+    SendMessageW(list.GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, SelectForDoubleClick(list, row));
     return true;
 }
 

@@ -43,23 +43,9 @@ DWORD WINAPI RunProbe(void* argument) {
     return 0;
 }
 
-int RowOf(ListViewCtl& list, const wchar_t* name) {
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        wchar_t text[512] = L"";
-        ListView_GetItemText(list.GetHandle(), row, 0, text, 512);
-        if (wcscmp(text, name) == 0) return row;
-    }
-    return -1;
-}
-
-// The user's double click on the row.
+// Posted, as input would be: the frame's thread takes it when it is free.
 void DoubleClick(ListViewCtl& list, int row) {
-    list.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    RECT rect = {LVIR_LABEL, 0, 0, 0};
-    SendMessageW(list.GetHandle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    PostMessageW(list.GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON,
-                 MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2));
+    PostMessageW(list.GetHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, SelectForDoubleClick(list, row));
 }
 
 // One user action: into the next named folder shown, else up; every third a refresh.

@@ -142,6 +142,36 @@ TEST_F(FtpViewRequestsTest, AfterTheServersIdleTimeoutADoubleClickStillOpensTheF
     EXPECT_EQ(0, driver.Count()) << driver.LastText();
 }
 
+// Servers that close the connection after every second command, or right
+// after the login: the login and each listing end with the folder shown or
+// with one clear message each, and the view is free again either way.
+TEST_F(FtpViewRequestsTest, ServersThatKeepClosingEndInTheListingOrOneClearMessage) {
+    for (Fixture hostile : {Fixture::kDropEverySecond, Fixture::kLoginThenClose}) {
+        SCOPED_TRACE(static_cast<int>(hostile));
+        FixtureServer closing;
+        ASSERT_TRUE(closing.Load(hostile)) << kFixtureMissing;
+        auto* shaky = new FtpBrowseWnd;
+        ASSERT_TRUE(shaky->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
+        int before = driver.Count();
+        ASSERT_TRUE(shaky->Connect(closing.host.c_str(), closing.user.c_str(),
+                                   closing.password.c_str(), L"shaky", closing.port));
+        shaky->SetCurrentPath(folder.c_str());
+        frame.AddView(shaky, L"shaky");
+        ASSERT_TRUE(WaitUntilIdle(*shaky));
+        shaky->Refresh();
+        ASSERT_TRUE(WaitUntilIdle(*shaky));
+        size_t rows = RowNames(shaky->GetFileList()).size();
+        EXPECT_TRUE(rows == 0 || rows == 3) << rows;
+        EXPECT_LE(driver.Count() - before, 3);  // the login and two listings
+        for (const std::wstring& seen : driver.Seen())
+            EXPECT_TRUE(seen.find(L"Can't connect to " + closing.host) != std::wstring::npos ||
+                        seen.find(L"Lost the connection to " + closing.host) != std::wstring::npos)
+                << seen;
+        frame.ShowView(shaky);
+        frame.HandleCommand(IDM_CURRENT_VIEW, 0, 0);
+    }
+}
+
 // A refused new login is told once per attempt; the view keeps its rows and
 // its folder, and F5 tries again.
 TEST_F(FtpViewRequestsTest, AFailedLoginIsToldAndTheRowsStay) {
