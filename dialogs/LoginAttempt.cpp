@@ -40,7 +40,8 @@ DWORD WINAPI LoginAttempt::Work(LPVOID parameter) {
         attempt->failed = true;
     }
     if (!attempt->abandoned)
-        PostMessageW(attempt->notifyWindow, result == S_OK ? WM_APP_LOGGED_IN : WM_APP_LOGIN_FAILED, 0, 0);
+        PostMessageW(attempt->notifyWindow, result == S_OK ? WM_APP_LOGGED_IN : WM_APP_LOGIN_FAILED,
+                     0, 0);
     attempt->Release();
     return 0;
 }
