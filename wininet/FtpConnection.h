@@ -69,6 +69,8 @@ class FtpConnection : public InternetHandle {
     DWORD ReadFeatures();
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
+    // The path of a reply to PWD.
+    DWORD ReadCurrentPath(const FtpReply& reply, std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
     // The same command again in passive mode; `sent` when the server saw it,
     // so that a restart offset it took is given again.
@@ -102,6 +104,7 @@ class FtpConnection : public InternetHandle {
     bool hasMlst_ = false;
     bool hasUtf8_ = false;
     char type_ = 0;
+    std::wstring knownDirectory_;  // where the last change by a relative name led
     bool transferOpen_ = false;
     std::atomic<bool> broken_{false};
     std::set<std::wstring> legacyNames_;
