@@ -311,7 +311,9 @@ DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path) {
 
 // A change by a relative name is followed at once by the question where it
 // led, so that the answer, which callers then ask for, costs no wait of its
-// own; a full path is known already. A refused change shows its own reply.
+// own; a full path is known already. A refused change shows its own reply. A
+// change made before the connection was lost succeeds, and the calls after it
+// fail as lost.
 DWORD FtpConnection::ChangeDirectory(const std::wstring& path) {
     if (path.empty() || path[0] == L'/') return PathCommand("CWD", path);
     Lock lock = Acquire();
@@ -320,14 +322,16 @@ DWORD FtpConnection::ChangeDirectory(const std::wstring& path) {
     FtpReply changed, current;
     DWORD error = control_.SendBoth("CWD " + EncodePath(path), "PWD");
     if (!error) error = control_.ReadReply(changed);
-    if (!error) error = control_.ReadReply(current);
-    if (!error && changed.Class() != 2) {
-        RecordLastResponse(changed.code, DecodeServerText(changed.text + "\r\n"));
-        error = ERROR_INTERNET_EXTENDED_ERROR;
+    if (error) return Failed(error);
+    DWORD asked = control_.ReadReply(current);
+    if (asked) Abandon();
+    if (changed.Class() != 2) {
+        if (!asked) RecordLastResponse(changed.code, DecodeServerText(changed.text + "\r\n"));
+        return asked ? asked : ERROR_INTERNET_EXTENDED_ERROR;
     }
     // Without a path in the reply, CurrentDirectory asks the server itself.
-    if (!error) ReadCurrentPath(current, knownDirectory_);
-    return Failed(error);
+    if (!asked) ReadCurrentPath(current, knownDirectory_);
+    return 0;
 }
 
 DWORD FtpConnection::RemoveFile(const std::wstring& name) { return PathCommand("DELE", name); }
