@@ -18,7 +18,11 @@
 // replies could no longer be matched to commands, so every later call fails
 // at once with ERROR_FTP_DROPPED. Active mode gives way to passive mode for
 // good when the server refuses it or cannot connect back: behind a router or
-// a firewall active mode cannot work, and passive mode usually does.
+// a firewall active mode cannot work, and passive mode usually does. Over a
+// long link each wait for a reply costs a round trip, so commands whose
+// replies can be told apart go out together (EPSV and the transfer command,
+// CWD and PWD), and what the connection knows (the type, the folder a change
+// led to) it does not ask again.
 class FtpConnection : public InternetHandle {
   public:
     FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags, DWORD_PTR context);
