@@ -1,6 +1,7 @@
 #include "wininet/FtpConnection.h"
 
 #include <cstdio>
+#include <cwctype>
 #include <memory>
 
 #include "wininet/LastResponse.h"
@@ -74,6 +75,13 @@ std::wstring HostOf(const std::wstring& server) {
     if (server.size() > 2 && server.front() == L'[' && server.back() == L']')
         return server.substr(1, server.size() - 2);
     return server;
+}
+
+// The type "TYPE A" or "TYPE I" sets, '?' for another TYPE, 0 for any other command.
+char TypeSetBy(const std::wstring& command) {
+    if (_wcsnicmp(command.c_str(), L"TYPE ", 5) != 0) return 0;
+    wchar_t type = command.size() == 6 ? towupper(command[5]) : 0;
+    return type == L'A' || type == L'I' ? static_cast<char>(type) : '?';
 }
 
 bool MeansWholeFolder(const std::wstring& leaf) {
@@ -294,13 +302,37 @@ DWORD FtpConnection::SetType(char type) {
 DWORD FtpConnection::PathCommand(const char* verb, const std::wstring& path) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;
+    knownDirectory_.clear();
     FtpReply reply;
     DWORD error = control_.Command(verb + (" " + EncodePath(path)), reply);
     if (!error && reply.Class() != 2) error = ERROR_INTERNET_EXTENDED_ERROR;
     return Failed(error);
 }
 
-DWORD FtpConnection::ChangeDirectory(const std::wstring& path) { return PathCommand("CWD", path); }
+// A change by a relative name is followed at once by the question where it
+// led, so that the answer, which callers then ask for, costs no wait of its
+// own; a full path is known already. A refused change shows its own reply. A
+// change made before the connection was lost succeeds, and the calls after it
+// fail as lost.
+DWORD FtpConnection::ChangeDirectory(const std::wstring& path) {
+    if (path.empty() || path[0] == L'/') return PathCommand("CWD", path);
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    knownDirectory_.clear();
+    FtpReply changed, current;
+    DWORD error = control_.SendBoth("CWD " + EncodePath(path), "PWD");
+    if (!error) error = control_.ReadReply(changed);
+    if (error) return Failed(error);
+    DWORD asked = control_.ReadReply(current);
+    if (asked) Abandon();
+    if (changed.Class() != 2) {
+        if (!asked) RecordLastResponse(changed.code, DecodeServerText(changed.text + "\r\n"));
+        return asked ? asked : ERROR_INTERNET_EXTENDED_ERROR;
+    }
+    // Without a path in the reply, CurrentDirectory asks the server itself.
+    if (!asked) ReadCurrentPath(current, knownDirectory_);
+    return 0;
+}
 
 DWORD FtpConnection::RemoveFile(const std::wstring& name) { return PathCommand("DELE", name); }
 
@@ -322,10 +354,14 @@ DWORD FtpConnection::Rename(const std::wstring& from, const std::wstring& to) {
 DWORD FtpConnection::Command(const std::wstring& command) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;
-    // The command may change the type; the next transfer sets it again.
-    type_ = 0;
+    knownDirectory_.clear();
+    // A type already in force is not asked for again; no other command changes it.
+    const char type = TypeSetBy(command);
+    if (type && type == type_) return 0;
+    if (type) type_ = 0;
     FtpReply reply;
     DWORD error = control_.Command(EncodeServerText(command), reply);
+    if (!error && type && reply.Class() == 2 && type != '?') type_ = type;
     // A preliminary reply announces a transfer without a data connection:
     // its final reply would answer the next command.
     if (!error && reply.Class() == 1) error = ERROR_INTERNET_INVALID_OPERATION;
@@ -335,28 +371,41 @@ DWORD FtpConnection::Command(const std::wstring& command) {
     return Failed(error);
 }
 
+DWORD FtpConnection::ReadCurrentPath(const FtpReply& reply, std::wstring& path) {
+    std::string quoted;
+    if (reply.code != 257 || !ParseQuotedPath(reply.text, quoted))
+        return ERROR_INTERNET_EXTENDED_ERROR;
+    bool legacy = false;
+    path = DecodeServerText(quoted, &legacy);
+    if (legacy) RememberLegacyNames(path);
+    return 0;
+}
+
 DWORD FtpConnection::CurrentDirectory(std::wstring& path) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;
+    if (!knownDirectory_.empty()) {
+        path = knownDirectory_;
+        return 0;
+    }
     FtpReply reply;
     DWORD error = control_.Command("PWD", reply);
-    std::string quoted;
-    if (!error && (reply.code != 257 || !ParseQuotedPath(reply.text, quoted)))
-        error = ERROR_INTERNET_EXTENDED_ERROR;
-    bool legacy = false;
-    if (!error) path = DecodeServerText(quoted, &legacy);
-    if (legacy) RememberLegacyNames(path);
-    return Failed(error);
+    return Failed(error ? error : ReadCurrentPath(reply, path));
 }
 
 // The command goes out while a passive connect completes: one wait instead of
-// two. In active mode a refused PORT and EPRT, a 425 (the server could not
-// connect) or no connection within the idle bound turn to passive mode.
+// two; with no restart offset to lose to a refusal, it goes out with EPSV, so
+// that one wait instead of two precedes the data. In active mode a refused
+// PORT and EPRT, a 425 (the server could not connect) or no connection within
+// the idle bound turn to passive mode.
 DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& channel) {
     const bool passive = passive_;
-    DWORD error = channel.Prepare(control_, passive, dataModes_, dataWake_);
+    DWORD error = channel.Prepare(control_, passive, dataModes_, dataWake_,
+                                  restart_.empty() ? &command : nullptr);
+    // Its reply, still to come, would answer the next command.
+    if (error && channel.CommandSent()) return ERROR_INTERNET_INVALID_OPERATION;
     if (error && !passive && dataModes_.activeRefused) return RetryPassive(command, channel, false);
-    if (!error) error = control_.Send(command);
+    if (!error && !channel.CommandSent()) error = control_.Send(command);
     if (!error) error = channel.FinishPassive();
     FtpReply reply;
     if (!error) error = control_.ReadReply(reply);

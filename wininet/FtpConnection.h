@@ -18,7 +18,11 @@
 // replies could no longer be matched to commands, so every later call fails
 // at once with ERROR_FTP_DROPPED. Active mode gives way to passive mode for
 // good when the server refuses it or cannot connect back: behind a router or
-// a firewall active mode cannot work, and passive mode usually does.
+// a firewall active mode cannot work, and passive mode usually does. Over a
+// long link each wait for a reply costs a round trip, so commands whose
+// replies can be told apart go out together (EPSV and the transfer command,
+// CWD and PWD), and what the connection knows (the type, the folder a change
+// led to) it does not ask again.
 class FtpConnection : public InternetHandle {
   public:
     FtpConnection(std::shared_ptr<InternetHandle> session, DWORD flags, DWORD_PTR context);
@@ -69,6 +73,8 @@ class FtpConnection : public InternetHandle {
     DWORD ReadFeatures();
     DWORD SetType(char type);
     DWORD PathCommand(const char* verb, const std::wstring& path);
+    // The path of a reply to PWD.
+    DWORD ReadCurrentPath(const FtpReply& reply, std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
     // The same command again in passive mode; `sent` when the server saw it,
     // so that a restart offset it took is given again.
@@ -102,6 +108,7 @@ class FtpConnection : public InternetHandle {
     bool hasMlst_ = false;
     bool hasUtf8_ = false;
     char type_ = 0;
+    std::wstring knownDirectory_;  // where the last change by a relative name led
     bool transferOpen_ = false;
     std::atomic<bool> broken_{false};
     std::set<std::wstring> legacyNames_;

@@ -23,6 +23,10 @@ class FtpControl {
     DWORD ReadReplyWithin(DWORD boundMs, FtpReply& reply);
     DWORD Command(const std::string& line, FtpReply& reply);
     DWORD Send(const std::string& line);
+    // Two commands in one write, the second sent without waiting for the first's reply.
+    DWORD SendBoth(const std::string& first, const std::string& second) {
+        return Send(first + "\r\n" + second);
+    }
     // ABOR after the Telnet interrupt and an urgent Synch, which a server busy
     // with a transfer notices although it reads no commands meanwhile.
     DWORD SendAbort();

@@ -55,13 +55,36 @@ bool ParsePasvPort(const std::string& text, unsigned& port) {
 
 }  // namespace
 
-DWORD FtpDataChannel::RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port) {
+// A command that went out behind a refused EPSV is refused in turn (it has no
+// data connection); a server that announces it anyway has lost the thread.
+DWORD FtpDataChannel::AskExtendedPassive(FtpControl& control, const FtpDataModes& modes,
+                                         const std::string* command, FtpReply& reply) {
+    if (!command || !modes.epsvGranted) return control.Command("EPSV", reply);
+    DWORD error = control.SendBoth("EPSV", *command);
+    if (!error) error = control.ReadReply(reply);
+    if (error || reply.code == 229) {
+        commandSent_ = !error;
+        return error;
+    }
+    FtpReply refused;
+    error = control.ReadReply(refused);
+    return !error && refused.Class() == 1 ? ERROR_INTERNET_INVALID_OPERATION : error;
+}
+
+DWORD FtpDataChannel::RequestPassivePort(FtpControl& control, FtpDataModes& modes,
+                                         const std::string* command, unsigned& port) {
     FtpReply reply;
     if (!modes.epsvRefused) {
-        DWORD error = control.Command("EPSV", reply);
+        DWORD error = AskExtendedPassive(control, modes, command, reply);
         if (error) return error;
-        if (reply.code == 229)
-            return ParseEpsvPort(reply.text, port) ? 0 : ERROR_FTP_NO_PASSIVE_MODE;
+        if (reply.code == 229) {
+            if (ParseEpsvPort(reply.text, port)) {
+                modes.epsvGranted = true;
+                return 0;
+            }
+            // The command sent along waits for a data connection that cannot come.
+            return commandSent_ ? ERROR_INTERNET_INVALID_OPERATION : ERROR_FTP_NO_PASSIVE_MODE;
+        }
         modes.epsvRefused = true;
     }
     DWORD error = control.Command("PASV", reply);
@@ -105,13 +128,14 @@ DWORD FtpDataChannel::OfferActivePort(FtpControl& control, FtpDataModes& modes) 
 }
 
 DWORD FtpDataChannel::Prepare(FtpControl& control, bool passive, FtpDataModes& modes,
-                              FtpWakeEvent& wake) {
+                              FtpWakeEvent& wake, const std::string* command) {
     passive_ = passive;
+    commandSent_ = false;
     socket_.ShareWake(wake);
     listener_.ShareWake(wake);
     if (!passive) return OfferActivePort(control, modes);
     unsigned port = 0;
-    DWORD error = RequestPassivePort(control, modes, port);
+    DWORD error = RequestPassivePort(control, modes, command, port);
     if (error) return error;
     sockaddr_storage server = {};
     if (!control.Socket().PeerAddress(server)) return ERROR_INTERNET_CONNECTION_ABORTED;

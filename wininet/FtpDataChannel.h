@@ -7,6 +7,7 @@ struct FtpDataModes {
     bool epsvRefused = false;
     bool eprtRefused = false;
     bool activeRefused = false;  // PORT and EPRT both
+    bool epsvGranted = false;    // once granted, EPSV carries the transfer command with it
 };
 
 // One data connection. Passive mode connects to the control connection's
@@ -16,8 +17,12 @@ struct FtpDataModes {
 class FtpDataChannel {
   public:
     // Before the transfer command: passive starts connecting, active listens and
-    // says where. The channel's sockets wait on the connection's `wake`.
-    DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes, FtpWakeEvent& wake);
+    // says where. The channel's sockets wait on the connection's `wake`. Given a
+    // `command`, one that the server may refuse without harm, it goes out
+    // behind an EPSV the server granted before: CommandSent() then tells.
+    DWORD Prepare(FtpControl& control, bool passive, FtpDataModes& modes, FtpWakeEvent& wake,
+                  const std::string* command = nullptr);
+    bool CommandSent() const { return commandSent_; }
     // After the transfer command is sent: passive finishes connecting, so that
     // the command and the connect travel together.
     DWORD FinishPassive() { return passive_ ? socket_.FinishConnect() : 0; }
@@ -29,10 +34,14 @@ class FtpDataChannel {
     void Renew();
 
   private:
-    DWORD RequestPassivePort(FtpControl& control, FtpDataModes& modes, unsigned& port);
+    DWORD RequestPassivePort(FtpControl& control, FtpDataModes& modes, const std::string* command,
+                             unsigned& port);
+    DWORD AskExtendedPassive(FtpControl& control, const FtpDataModes& modes,
+                             const std::string* command, FtpReply& reply);
     DWORD OfferActivePort(FtpControl& control, FtpDataModes& modes);
 
     FtpSocket socket_;
     FtpSocket listener_;
     bool passive_ = true;
+    bool commandSent_ = false;
 };

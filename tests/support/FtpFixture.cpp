@@ -50,6 +50,8 @@ FixtureVariables VariablesOf(Fixture which) {
             return {host, "CORVANE_FTP_IDLE_PORT", root};
         case Fixture::kRestartable:
             return {host, "CORVANE_FTP_RESTARTABLE_PORT", "CORVANE_FTP_RESTARTABLE_ROOT"};
+        case Fixture::kCounting:
+            return {host, "CORVANE_FTP_COUNTING_PORT", root};
         case Fixture::kLongLink:
             return {"CORVANE_FTP_LONGLINK_HOST", "CORVANE_FTP_LONGLINK_PORT", root};
     }

@@ -34,6 +34,7 @@ enum class Fixture {
     kIdle,             // closes a control connection idle for FixtureIdleSeconds()
     kRestartable,      // stopped and started by RestartableServer, a root of its own
     kLongLink,         // behind the delaying proxy: FixtureLongLinkDelayMs() each way
+    kCounting,         // logs every command it takes (CORVANE_FTP_COMMAND_LOG)
 };
 
 // A fixture server as the start script exported it.

@@ -181,6 +181,36 @@ TEST_F(FtpTransfer, ADownloadResetMidwayFailsAndTheConnectionStaysUsable) {
     EXPECT_EQ(3u, NamesOf(List(connection)).size());
 }
 
+// Once the server granted EPSV, the transfer command goes out with it. One the
+// server refuses leaves the connection usable, with the server's reply; one it
+// announces behind a refused EPSV, with no data connection to come, ends the
+// connection at once, so that no late reply answers a later command.
+TEST_F(FtpTransfer, ACommandSentWithEpsvIsRefusedOrEndsTheConnectionAtOnce) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_EPSV_ONCE_PORT");
+    ASSERT_TRUE(WriteTestFile(LocalPath(L"file"), 3000, 5));
+    ASSERT_TRUE(WriteTestFile(LocalPath(L"unreadable"), 10, 5));
+    std::string data;
+    ASSERT_TRUE(Download(connection_, L"file", FTP_TRANSFER_TYPE_BINARY, data));
+    EXPECT_EQ(ERROR_INTERNET_EXTENDED_ERROR,
+              FailureOf(FtpOpenFileW(connection_, L"unreadable", GENERIC_READ, 2, 1)));
+    EXPECT_EQ(550u, LastReplyCode());
+    data.clear();
+    ASSERT_TRUE(Download(connection_, L"file", FTP_TRANSFER_TYPE_BINARY, data));
+    EXPECT_EQ(3000u, data.size());
+
+    HINTERNET once = Connect(INTERNET_FLAG_PASSIVE, PortFrom(port));
+    ASSERT_NE(nullptr, once) << GetLastError();
+    EnterOwnFolder(once);
+    ASSERT_TRUE(Download(once, L"file", FTP_TRANSFER_TYPE_BINARY, data));
+    double seconds =
+        SecondsFor([&] { EXPECT_EQ(nullptr, FtpOpenFileW(once, L"file", GENERIC_READ, 2, 1)); });
+    EXPECT_LT(seconds, 5.0);  // a fault detector, far below the reply bound
+    wchar_t path[512];
+    DWORD length = 512;
+    EXPECT_EQ(ERROR_FTP_DROPPED, FailureOf(FtpGetCurrentDirectoryW(once, path, &length)));
+    InternetCloseHandle(once);
+}
+
 TEST_F(FtpTransfer, UploadsCutShortAreRecordedIncompleteByTheServer) {
     // Cut before and after the point where the data starts moving on a thread of its own.
     struct {
