@@ -38,10 +38,6 @@ FixtureVariables VariablesOf(Fixture which) {
     switch (which) {
         case Fixture::kMain:
             return {host, "CORVANE_FTP_PORT", root};
-        case Fixture::kSlowLink:
-            return {host, "CORVANE_FTP_SLOW_LINK_PORT", root};
-        case Fixture::kDripping:
-            return {host, "CORVANE_FTP_DRIPPING_PORT", root};
         case Fixture::kDropEverySecond:
             return {host, "CORVANE_FTP_DROP_EVERY_SECOND_PORT", root};
         case Fixture::kLoginThenClose:
@@ -52,8 +48,6 @@ FixtureVariables VariablesOf(Fixture which) {
             return {host, "CORVANE_FTP_RESTARTABLE_PORT", "CORVANE_FTP_RESTARTABLE_ROOT"};
         case Fixture::kCounting:
             return {host, "CORVANE_FTP_COUNTING_PORT", root};
-        case Fixture::kLongLink:
-            return {"CORVANE_FTP_LONGLINK_HOST", "CORVANE_FTP_LONGLINK_PORT", root};
     }
     return {host, "CORVANE_FTP_PORT", root};
 }
@@ -79,8 +73,6 @@ bool FixtureServer::Load(Fixture which) {
 }
 
 int FixtureIdleSeconds() { return IntegerVariable("CORVANE_FTP_IDLE_SECONDS"); }
-
-int FixtureLongLinkDelayMs() { return IntegerVariable("CORVANE_FTP_LONGLINK_DELAY_MS"); }
 
 std::wstring TestFolderName() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();

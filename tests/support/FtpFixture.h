@@ -27,13 +27,10 @@ std::wstring Widen(const std::string& text);
 // (tests/fixtures/ftp_servers.py says how each behaves).
 enum class Fixture {
     kMain,
-    kSlowLink,         // downloads trickle at about 20 KB/s
-    kDripping,         // PWD's reply drips a byte at a time, never ending
     kDropEverySecond,  // closes the connection after every second answer of a login
     kLoginThenClose,   // accepts the password, then closes
     kIdle,             // closes a control connection idle for FixtureIdleSeconds()
-    kRestartable,      // stopped and started by RestartableServer, a root of its own
-    kLongLink,         // behind the delaying proxy: FixtureLongLinkDelayMs() each way
+    kRestartable,      // restarted through RestartableServer, a root of its own
     kCounting,         // logs every command it takes (CORVANE_FTP_COMMAND_LOG)
 };
 
@@ -47,8 +44,6 @@ struct FixtureServer {
 
 // How long the idle server lets a control connection rest; 0 without the fixture.
 int FixtureIdleSeconds();
-// The long link's delay each way (a round trip is twice that); 0 without the fixture.
-int FixtureLongLinkDelayMs();
 
 // A name of the running test's own, for its folder on the server.
 std::wstring TestFolderName();

@@ -41,29 +41,10 @@ bool RestartableServer::Running() const {
     return ReadBytes(ControlFile("state")).rfind("running ", 0) == 0;
 }
 
-int RestartableServer::Downloads() const {
-    std::string log = ReadBytes(ControlFile("downloads.log"));
-    int lines = 0;
-    for (char c : log) lines += c == '\n';
-    return lines;
-}
-
-bool RestartableServer::WaitForState(bool running, int generation) const {
+bool RestartableServer::WaitUntilRunning(int generation) {
     for (ULONGLONG end = GetTickCount64() + kRequestBoundMs; GetTickCount64() < end; Sleep(20))
-        if (Running() == running && Generation() >= generation) return true;
+        if (Running() && Generation() >= generation) return true;
     return false;
-}
-
-bool RestartableServer::WaitUntilRunning(int generation) { return WaitForState(true, generation); }
-
-bool RestartableServer::Stop() {
-    int generation = Generation();
-    return Request("stop") && WaitForState(false, generation);
-}
-
-bool RestartableServer::Start() {
-    int generation = Generation() + (Running() ? 0 : 1);
-    return Request("start") && WaitForState(true, generation);
 }
 
 bool RestartableServer::RestartAfterDownloads(int count) {

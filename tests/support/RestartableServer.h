@@ -4,7 +4,7 @@
 
 #include "support/FtpFixture.h"
 
-// The fixture's server that a test stops and starts again on the same port with
+// The fixture's server that a test has restarted on the same port with
 // the same root (tests/fixtures/restartable_server.py), as an administrator
 // restarts a server under its users. Requests are empty files in the server's
 // control folder; its state file ("running N" / "stopped N", N counting the
@@ -12,9 +12,6 @@
 class RestartableServer {
   public:
     bool Load();  // false when the fixture is not running
-    // Each asks and waits (up to 30 s) until the server has done it.
-    bool Stop();
-    bool Start();
     // Arms a restart for the moment the count-th download from now has ended: the
     // server ends at once, before its next command, and is back a second later
     // (note Generation() before arming: WaitUntilRunning(it + 1) waits for the restart).
@@ -23,16 +20,13 @@ class RestartableServer {
     bool WaitUntilRunning(int generation);
     // The server's start number (1 for the first), 0 when unknown.
     int Generation() const;
-    bool Running() const;
-    // Downloads the server completed since the fixture started.
-    int Downloads() const;
 
     FixtureServer server;
 
   private:
     bool Request(const std::string& name) const;
     std::wstring ControlFile(const char* name) const;
-    bool WaitForState(bool running, int generation) const;
+    bool Running() const;
 
     std::string control_;  // the control folder on the Linux side
 };
