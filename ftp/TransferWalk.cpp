@@ -108,9 +108,10 @@ bool TransferWalk::RecoverConnection() {
     return false;
 }
 
+// The cancel sets its event after the flag: the wait ends the moment it comes.
 bool TransferWalk::WaitUnlessCancelled(DWORD ms) {
-    const DWORD kSliceMs = 50;
-    for (DWORD waited = 0; waited < ms && !Cancelled(); waited += kSliceMs) Sleep(kSliceMs);
+    HANDLE cancelled = engineState.cancelEvent.Get();
+    if (!cancelled || WaitForSingleObject(cancelled, ms) == WAIT_FAILED) Sleep(ms);
     return !Cancelled();
 }
 
