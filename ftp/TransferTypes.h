@@ -23,6 +23,27 @@ struct FailureCounts {
     DWORD runFailed;
 };
 
+// The most connections one run may use at once, the walk's own included.
+const DWORD kMaxTransferConnections = 10;
+
+// One connection of a run, for the panel's line per connection: the file it
+// moves now (empty while it waits for one) and how far that file is.
+struct ConnectionFigures {
+    wchar_t file[MAX_PATH];
+    ULONGLONG fileBytes;
+    ULONGLONG fileSize;
+};
+
+// What the walk has found so far, for the bar of the whole run: the total
+// still grows while folders are being listed.
+struct RunTotals {
+    DWORD filesFound;
+    ULONGLONG bytesFound;
+    DWORD stillListing;
+    DWORD connections;  // how many of the lines below are in use
+    ConnectionFigures lines[kMaxTransferConnections];
+};
+
 // Handed by pointer to the download panel. Bytes count in 64 bits: files and
 // runs of 4 GiB and more are common.
 struct DownloadCounters {
@@ -33,6 +54,7 @@ struct DownloadCounters {
     ULONGLONG currentFileBytes;
     DWORD elapsedMs;
     FailureCounts failures;
+    RunTotals run;
 };
 
 // The same for the upload panel; the order differs on purpose.
@@ -44,6 +66,7 @@ struct UploadCounters {
     DWORD elapsedMs;
     DWORD foldersCreated;
     FailureCounts failures;
+    RunTotals run;
 };
 
 // One connect status, valid only while the message carrying it is handled.

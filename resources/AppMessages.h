@@ -47,6 +47,10 @@ enum AppMessage : UINT {
     // Either worker (posted): a "File exist" or transfer type prompt; lParam a new
     // PromptRequest::Shared*, taken over by the receiver, answered with an option code.
     WM_APP_TRANSFER_PROMPT,
+    // Either worker: an item failed for good; wParam its name or path, lParam
+    // the reason (the server's reply or the local error, may be empty).
+    WM_APP_DOWNLOAD_ITEM_FAILED,
+    WM_APP_UPLOAD_ITEM_FAILED,
 
     // A connection's thread to its view (posted): a request ended; wParam its number.
     WM_APP_REQUEST_DONE = WM_APP + 50,
