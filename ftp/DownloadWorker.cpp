@@ -9,6 +9,7 @@
 #include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
+#include "ftp/PartFile.h"
 #include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 
@@ -21,8 +22,6 @@ const wchar_t kDepthFailure[] = L"Can't download folder %s: it lies more than 32
 // Followed links could lead down for ever (a server may list a link to a
 // folder above as a folder again at every level); real trees stay shallower.
 const size_t kMaxDepth = 32;
-// Beside the target until the server confirmed the whole file.
-const wchar_t kPartSuffix[] = L".corvane-part";
 
 // An existing folder is simply reused.
 bool MakeLocalFolder(const wchar_t* path) {
@@ -35,7 +34,8 @@ bool MakeLocalFolder(const wchar_t* path) {
 
 DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters& downloadCounters,
                                const wchar_t* targetDir)
-    : TransferWalk(ftp, state, WM_APP_DOWNLOAD_ERROR, downloadCounters.failures),
+    : TransferWalk(ftp, state, WM_APP_DOWNLOAD_ERROR, downloadCounters.failures,
+                   TransferLanes::Direction::download),
       counters(downloadCounters),
       lastFlushTick(GetTickCount()),
       localFolder(),
@@ -102,25 +102,26 @@ void DownloadWorker::LocalFolderLeft() {
 
 void DownloadWorker::HandleFile(Node* node) {
     if (!LocalPathFor(ItemText(node), localFile) ||
-        !CopyText(partFile, PartName(localFile).c_str())) {
+        !CopyText(partFile, PartFileName(localFile).c_str())) {
         Failed(node, kFileFailure, localFile);
         return;
     }
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
-        OpenAndCopy(node, FtpFS::LocalFileExists(partFile));
+        StartFile(node, FtpFS::LocalFileExists(partFile));
         return;
     }
+    AwaitTarget(ItemText(node), localFile);
     const LocalFolderNames& names = folderNames.back();
-    if (!names.Holds(ItemText(node)) && !names.Holds(PartName(ItemText(node)))) {
-        OpenAndCopy(node, false);
+    if (!names.Holds(ItemText(node)) && !names.Holds(PartFileName(ItemText(node)))) {
+        StartFile(node, false);
         return;
     }
     // The file before may be this one's namesake (a listing may repeat a
     // name): its move comes before this file's target and part are looked at.
     if (SettleHeldWork()) return;
     bool resume = false;
-    if (MayWriteLocalFile(node, &resume)) OpenAndCopy(node, resume);
+    if (MayWriteLocalFile(node, &resume)) StartFile(node, resume);
 }
 
 // Asks the existing-file rule about the target, or about the part file a
@@ -138,19 +139,44 @@ bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
     return false;
 }
 
-// The data goes into a part file beside the target, which replaces the target
-// only once the server confirmed the whole file: a failed, refused, ignored or
-// cancelled file leaves an existing local copy as it was.
-void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
+// The file goes to another connection of the run when one is free; else it
+// is moved here.
+void DownloadWorker::StartFile(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
     if (!node->element->sized) SizeSelectedFiles();
-    ULONGLONG size = node->element->size;
     AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = TransferType(name);
+    if (!HandOffFile(node, type, resume)) OpenAndCopy(node, type, resume);
+}
+
+// The other connection writes the part file and moves it as this walk would;
+// the folder's names count the file as there from now on.
+bool DownloadWorker::HandOffFile(Node* node, DWORD type, bool resume) {
+    if (!HasLanes()) return false;
+    const wchar_t* name = ItemText(node);
+    LocalFolderNames& names = folderNames.back();
+    std::wstring part = PartFileName(name);
+    std::unique_ptr<FileJob> job = NewJob(node, name, localFile, type, resume);
+    if (!names.Holds(part)) job->partCreatePath = names.PathToMake(part, partFile);
+    job->moveTarget = names.PathToMake(name, localFile);
+    job->moveFlags = names.Holds(name) ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!HandOff(job)) return false;
+    names.Add(name);
+    names.Add(part);
+    DropItem(node);
+    return true;
+}
+
+// The data goes into a part file beside the target, which replaces the target
+// only once the server confirmed the whole file: a failed, refused, ignored or
+// cancelled file leaves an existing local copy as it was.
+void DownloadWorker::OpenAndCopy(Node* node, DWORD type, bool resume) {
+    ULONGLONG size = node->element->size;
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
     ULONGLONG offset = 0;
-    if (resume && type == FTP_TRANSFER_TYPE_BINARY && !PreparePart(size, &offset)) {
+    if (resume && type == FTP_TRANSFER_TYPE_BINARY &&
+        !PreparePartFile(localFile, partFile, size, &offset)) {
         Failed(node, kFileFailure, localFile);
         return;
     }
@@ -164,7 +190,7 @@ void DownloadWorker::OpenAndCopy(Node* node, bool resume) {
 // server agreed to send. Null when the file cannot go on now, which is reported.
 FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
                                         HINTERNET* remote) {
-    bool newPart = offset == 0 && !folderNames.back().Holds(PartName(ItemText(node)));
+    bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(ItemText(node)));
     StartLocalSteps(newPart ? node : nullptr);
     *remote = offset == 0 || engine.RestartAt(offset)
                   ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
@@ -184,13 +210,13 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
 
 void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size,
                                   ULONGLONG offset) {
-    folderNames.back().Add(PartName(ItemText(node)));
+    folderNames.back().Add(PartFileName(ItemText(node)));
     BufferLocalStream(local);
-    engineState.PutRemoteFile(remote);
+    engineState.remoteFile.Put(remote);
     engineState.localFile = local;
     CopyEnd end = Copy(remote, size, offset);
     // The close reports the server's verdict on a complete file.
-    bool closed = engineState.CloseRemoteFile();
+    bool closed = engineState.remoteFile.Close();
     closed = fclose(local) == 0 && closed;
     engineState.localFile = nullptr;
     if (end == CopyEnd::complete && closed) {
@@ -217,12 +243,13 @@ void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
 void DownloadWorker::StartLocalSteps(Node* newPartOf) {
     LocalFileSteps::Batch batch;
     if (finished) {
-        batch.movePart = PartName(finished->target.c_str());
+        batch.movePart = PartFileName(finished->target.c_str());
         batch.moveTarget = finished->moveTarget;
         batch.moveFlags = finished->moveFlags;
     }
     if (newPartOf)
-        batch.createPath = folderNames.back().PathToMake(PartName(ItemText(newPartOf)), partFile);
+        batch.createPath =
+            folderNames.back().PathToMake(PartFileName(ItemText(newPartOf)), partFile);
     moving = std::move(finished);
     steps.Start(std::move(batch));
 }
@@ -239,7 +266,7 @@ FILE* DownloadWorker::FinishLocalSteps() {
 
 void DownloadWorker::Moved(const FinishedFile& file) {
     LocalFolderNames& names = folderNames.back();
-    names.Remove(PartName(file.name.c_str()));
+    names.Remove(PartFileName(file.name.c_str()));
     names.Add(file.name);
     ++counters.filesDone;
     ReportProgress(false);
@@ -268,20 +295,6 @@ bool DownloadWorker::SettleHeldWork() {
     return ReportUnmoved();
 }
 
-std::wstring DownloadWorker::PartName(const wchar_t* nameOrPath) {
-    return std::wstring(nameOrPath) + kPartSuffix;
-}
-
-// The partial data to continue is the part file, or else a copy of the
-// target, so that the target stays as it was until the whole file arrived.
-// Data longer than the server's file cannot be its start: offset 0 then.
-bool DownloadWorker::PreparePart(ULONGLONG size, ULONGLONG* offset) {
-    if (!FtpFS::LocalFileExists(partFile) && !CopyFileW(localFile, partFile, FALSE)) return false;
-    ULONGLONG partial = FtpFS::LocalFileSize(partFile);
-    *offset = partial <= size ? partial : 0;
-    return true;
-}
-
 // Files found in listings carry their sizes; the selected ones do not. A single
 // one is asked for, several are looked up in one listing of the start folder,
 // where the walk stands whenever it comes to a selected file.
@@ -302,7 +315,10 @@ void DownloadWorker::SizeSelectedFiles() {
             if (listed != sizes.end()) item->size = listed->second;
         }
     }
-    for (WalkItem* item : unsized) item->sized = true;
+    for (WalkItem* item : unsized) {
+        item->sized = true;
+        SelectedFileSized(item->size);
+    }
 }
 
 // The bytes already there count in the file's bar; the total counts only what moves now.
@@ -330,7 +346,19 @@ bool DownloadWorker::WriteBlock(const char* block, DWORD count) {
     return fflush(local) == 0;
 }
 
+// The report is a copy that adds the other connections: the panel reads it
+// while they go on.
 void DownloadWorker::ReportProgress(bool force) {
-    if (ProgressDue(force))
-        Notify(WM_APP_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
+    if (!ProgressDue(force)) return;
+    DownloadCounters shown = counters;
+    AddRunFigures(shown.filesDone, shown.totalBytes, shown.currentFileBytes, shown.currentFileSize,
+                  shown.run);
+    shown.elapsedMs = ElapsedMs();
+    Notify(WM_APP_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&shown), 0);
 }
+
+const wchar_t* DownloadWorker::JobSubject(const FileJob& job) const {
+    return job.localPath.c_str();
+}
+
+const wchar_t* DownloadWorker::FileFailureFormat() const { return kFileFailure; }

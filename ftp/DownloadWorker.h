@@ -26,14 +26,17 @@ class DownloadWorker : public TransferWalk {
     void LocalFolderLeft() override;
     bool MayEnter(const wchar_t* name, const wchar_t* folderPath) override;
     bool SettleHeldWork() override;
+    const wchar_t* JobSubject(const FileJob& job) const override;
+    const wchar_t* FileFailureFormat() const override;
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
     bool MayWriteLocalFile(Node* node, bool* resume);
-    void OpenAndCopy(Node* node, bool resume);
+    void StartFile(Node* node, bool resume);
+    bool HandOffFile(Node* node, DWORD type, bool resume);
+    void OpenAndCopy(Node* node, DWORD type, bool resume);
     FILE* OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset, HINTERNET* remote);
     void CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size, ULONGLONG offset);
-    bool PreparePart(ULONGLONG size, ULONGLONG* offset);
     // A file the server confirmed whose part file has yet to take the target's place.
     struct FinishedFile {
         std::wstring name;
@@ -47,8 +50,6 @@ class DownloadWorker : public TransferWalk {
     FILE* FinishLocalSteps();
     void Moved(const FinishedFile& file);
     bool ReportUnmoved();
-    // The part file of a name or a path: beside it, with the suffix added.
-    static std::wstring PartName(const wchar_t* nameOrPath);
     void SizeSelectedFiles();
     CopyEnd Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset);
     bool WriteBlock(const char* block, DWORD count);

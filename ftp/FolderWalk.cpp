@@ -18,6 +18,8 @@ void FolderWalk::Walk(const wchar_t* start) {
     CopyText(currentPath, start);
     while (!Stopped()) {
         reconnected = false;
+        BetweenSteps();
+        if (Stopped()) return;
         Node* node = work.IsEmpty() ? nullptr : work.GetTail();
         bool leaving = node && !marks.IsEmpty() && marks.GetTail()->element->item == node;
         bool file = node && !leaving && !node->element->IsFolder();
@@ -79,6 +81,7 @@ bool FolderWalk::ListRemoteFolder() {
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         ULONGLONG size = FileSizeOf(data);
         AddItem(folder, data.cFileName, size, true);
+        EntryListed(folder, size);
     } while (!Stopped() && SUCCEEDED(engine.FindNext(&data)));
     engine.FindClose();
     return true;

@@ -32,6 +32,10 @@ class FolderWalk {
     // empty; true when that put an item back on the list for another try,
     // which the walk then takes first, still in that item's folder.
     virtual bool SettleHeldWork() { return false; }
+    // Called before each step: what the walk must look after besides its list.
+    virtual void BetweenSteps() {}
+    // An entry a listing of the walk found and put on the list.
+    virtual void EntryListed(bool, ULONGLONG) {}
 
     // A step failed because the connection is gone: logs in again and goes
     // back to CurrentRemotePath(). True when the step may be tried again.

@@ -19,7 +19,9 @@ const HRESULT kFailure = E_FAIL;
 HRESULT StatusOf(BOOL succeeded) { return succeeded ? S_OK : kFailure; }
 }  // namespace
 
-FtpFS::FtpFS()
+FtpFS::FtpFS() : FtpFS(GetApp() && GetApp()->options.GetUsePassive()) {}
+
+FtpFS::FtpFS(bool passiveMode)
     : session(SharedSession::Acquire(&FtpFS::StatusCallback)),
       connection(nullptr),
       listing(nullptr),
@@ -34,7 +36,7 @@ FtpFS::FtpFS()
       server(),
       port(INTERNET_DEFAULT_FTP_PORT),
       encryption(kPlainFtp),
-      passive(GetApp() && GetApp()->options.GetUsePassive()),
+      passive(passiveMode),
       acceptedCertificate(),
       tlsRefused(false),
       certificateDeclined(false),
@@ -111,16 +113,26 @@ bool FtpFS::IsConnectionLost(DWORD error) {
     }
 }
 
+std::unique_ptr<FtpFS> FtpFS::MakeSibling() const {
+    std::unique_ptr<FtpFS> sibling(new FtpFS(passive || FellBackToPassive()));
+    sibling->CopyLoginOf(*this);
+    return sibling;
+}
+
 void FtpFS::TakeConnectionOf(FtpFS& other) {
     FindClose();
     Disconnect();
     connection = other.connection.exchange(nullptr);
+    CopyLoginOf(other);
+    passive = other.passive;
+}
+
+void FtpFS::CopyLoginOf(const FtpFS& other) {
     CopyText(server, other.server);
     CopyText(user, other.user);
     CopyText(password, other.password);
     port = other.port;
     encryption = other.encryption;
-    passive = other.passive;
     CopyText(acceptedCertificate, other.acceptedCertificate);
     tlsRefused = other.tlsRefused;
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "ftp/TransferTypes.h"
@@ -42,6 +43,10 @@ class FtpFS {
     // The error of a failed call says the control connection is gone (closed
     // by the server, reset, timed out or cut here): a new login may help.
     static bool IsConnectionLost(DWORD error);
+    // A new engine, not logged in, whose logins are this one's (server, port,
+    // login, encryption, passive mode, a certificate accepted once); it reads
+    // no options, so a transfer's worker may make its extra connections.
+    std::unique_ptr<FtpFS> MakeSibling() const;
     // Takes over another engine's logged-in connection together with what a
     // reconnect needs; the other engine is left unconnected.
     void TakeConnectionOf(FtpFS& other);
@@ -113,6 +118,9 @@ class FtpFS {
     bool CertificateDeclined() const { return certificateDeclined; }
 
   private:
+    explicit FtpFS(bool passiveMode);
+    void CopyLoginOf(const FtpFS& other);
+
     static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
                                         LPVOID information, DWORD informationLength);
     // A certificate trusted always for this host and port, or accepted once for

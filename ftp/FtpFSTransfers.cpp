@@ -18,11 +18,13 @@ struct CancelCloses {
 };
 
 // Closes on a thread of its own, since a close may wait for the server: the
-// remote file (aborted first) and the connection, which releases a worker
-// blocked on either. The event goes last: the engine may be gone after it.
+// remote file (aborted first), the run's extra connections and the
+// connection, which releases a worker blocked on any of them. The event goes last: the engine may
+// be gone after it.
 DWORD WINAPI CloseForCancel(LPVOID parameter) {
     std::unique_ptr<CancelCloses> job(static_cast<CancelCloses*>(parameter));
-    job->state->CutRemoteFile();
+    job->state->remoteFile.Cut();
+    job->state->CutLanes();
     job->engine->Disconnect();
     SetEvent(job->state->closesDone.Get());
     return 0;

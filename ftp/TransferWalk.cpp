@@ -2,11 +2,13 @@
 
 #include <cwchar>
 
+#include "framework/TextUtil.h"
 #include "ftp/TransferMessages.h"
 
 DWORD TransferWalk::reportIntervalMs = 50;
 
-TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts)
+TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts,
+                           TransferLanes::Direction direction)
     : FolderWalk(ftp, state.items),
       engineState(state),
       errorMessage(message),
@@ -14,16 +16,152 @@ TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, Failure
       startTick(GetTickCount()),
       lastProgressTick(GetTickCount() - reportIntervalMs),  // the first report is due at once
       noticeMessage(0),
-      noticePending(false) {}
+      noticePending(false),
+      copying(false),
+      filesFound(0),
+      bytesFound(0),
+      listing(true) {
+    StartLanes(direction);
+}
+
+TransferWalk::~TransferWalk() { EndLanes(); }
 
 bool TransferWalk::Run() {
+    CountSelection();
     Walk(engineState.savedDir);
     // A stopped walk leaves its held work to be settled here, with no more tries.
     SettleHeldWork();
+    FinishLanes();
+    // Every connection has ended: the counts at Done are exact.
     ReportProgress(true);
     // A cancel reconnects and goes back by itself; the connection is not ours then.
     if (!Cancelled()) ReturnToStart();
     return Cancelled();
+}
+
+// The connections are made only when the first file is handed to them.
+void TransferWalk::StartLanes(TransferLanes::Direction direction) {
+    DWORD connections = engineState.rules.connections;
+    if (connections < 2) return;
+    if (connections > kMaxTransferConnections) connections = kMaxTransferConnections;
+    lanes.reset(new TransferLanes(engine, direction, connections - 1, engineState.cancel));
+    engineState.SetLanes(lanes.get());
+}
+
+void TransferWalk::EndLanes() {
+    engineState.SetLanes(nullptr);
+    lanes.reset();
+}
+
+void TransferWalk::CountSelection() {
+    for (Node* node = work.GetHead(); node; node = node->next) {
+        if (node->element->IsFolder()) continue;
+        ++filesFound;
+        bytesFound += node->element->size;
+    }
+}
+
+void TransferWalk::EntryListed(bool folder, ULONGLONG size) {
+    if (folder) return;
+    ++filesFound;
+    bytesFound += size;
+}
+
+// Once no folder waits to be listed none can come: the scan stops then.
+bool TransferWalk::StillListing() {
+    if (!listing) return false;
+    size_t folders = 0;
+    for (Node* node = work.GetHead(); node; node = node->next)
+        if (node->element->IsFolder()) ++folders;
+    listing = folders > Depth();
+    return listing;
+}
+
+std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* remoteName,
+                                              const wchar_t* localPath, DWORD transferFlags,
+                                              bool resume) {
+    std::unique_ptr<FileJob> job(new FileJob);
+    job->remoteFolder = CurrentRemotePath();
+    job->remoteName = remoteName;
+    job->localPath = localPath;
+    job->size = node->element->size;
+    job->transferFlags = transferFlags;
+    job->resume = resume;
+    return job;
+}
+
+bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) { return lanes && lanes->Offer(job); }
+
+void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
+    if (!lanes) return;
+    FileJob target;
+    target.remoteFolder = CurrentRemotePath();
+    target.remoteName = remoteName;
+    target.localPath = localPath;
+    lanes->AwaitTarget(target);
+}
+
+void TransferWalk::ServeLaneFailures() {
+    while (lanes && !Stopped()) {
+        std::unique_ptr<FileJob> job = lanes->TakeFailed();
+        if (!job) return;
+        AnswerLaneFailure(std::move(job));
+    }
+}
+
+// As Failed answers for the walk's own files: Retry and the first Ignore All
+// send the file to the connections again.
+void TransferWalk::AnswerLaneFailure(std::unique_ptr<FileJob> job) {
+    if (engineState.ignoreAll) {
+        CountFailedFile();
+        return;
+    }
+    switch (Ask(FileFailureFormat(), JobSubject(*job), job->reason)) {
+        case answerIgnore:
+            CountFailedFile();
+            break;
+        case answerAbort:
+            CountFailedFile();
+            aborted = true;
+            break;
+        case answerIgnoreAll:
+            engineState.ignoreAll = true;
+            lanes->Retry(std::move(job));
+            break;
+        default:
+            lanes->Retry(std::move(job));
+            break;
+    }
+}
+
+void TransferWalk::FinishLanes() {
+    if (!lanes) return;
+    while (!Cancelled()) {
+        ServeLaneFailures();
+        if (Stopped()) lanes->StopTaking();
+        std::wstring here(CurrentRemotePath());
+        if (lanes->RunOrphans(engine, engineState.remoteFile, here) != here)
+            engine.SetCurrentDir(here.c_str());
+        if (lanes->WaitUntilDrained(reportIntervalMs ? reportIntervalMs : 1)) break;
+        ReportProgress(false);
+    }
+    // Failures found after a stop are only counted.
+    for (auto job = lanes->TakeFailed(); job; job = lanes->TakeFailed())
+        if (!Cancelled()) CountFailedFile();
+    lanes->End();
+}
+
+void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG fileBytes,
+                                 ULONGLONG fileSize, RunTotals& run) {
+    run.filesFound = filesFound;
+    run.bytesFound = bytesFound;
+    run.stillListing = StillListing();
+    run.connections = 1;
+    ConnectionFigures& own = run.lines[0];
+    CopyTextCut(own.file, copying ? noticeName.c_str() : L"");
+    own.fileBytes = copying ? fileBytes : 0;
+    own.fileSize = copying ? fileSize : 0;
+    if (lanes) lanes->AddFigures(filesDone, totalBytes, run);
 }
 
 void TransferWalk::FolderLeft(Node* node, bool) {
@@ -181,15 +319,15 @@ bool TransferWalk::ProgressDue(bool force) {
 TransferWalk::CopyEnd TransferWalk::CopyBlocks(const BlockRead& read, const BlockWrite& write,
                                                ByteCounts counts) {
     if (!block) block.reset(new char[kBlockSize]);
-    while (!Cancelled()) {
-        DWORD count = 0;
-        if (!read(block.get(), kBlockSize, &count)) return CopyEnd::failed;
-        if (count == 0) return CopyEnd::complete;
-        if (!write(block.get(), count)) return CopyEnd::failed;
+    copying = true;
+    auto moved = [this, &counts](DWORD count) {
         counts.total += count;
         counts.file += count;
         counts.elapsedMs = ElapsedMs();
         ReportProgress(false);
-    }
-    return CopyEnd::stopped;
+    };
+    CopyEnd end = CopyInBlocks(block.get(), kBlockSize,
+                               {read, write, [this] { return !Cancelled(); }, moved});
+    copying = false;
+    return end;
 }

@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "ftp/BlockCopy.h"
 #include "ftp/FolderWalk.h"
 #include "ftp/PromptRequest.h"
 #include "ftp/ServerReason.h"
+#include "ftp/TransferLanes.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/WorkerState.h"
 
@@ -24,7 +26,9 @@ class TransferWalk : public FolderWalk {
     // reads and writes instead of a system call or two per block.
     static const size_t kLocalBufferSize = 256 * 1024;
 
-    TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage, FailureCounts& failures);
+    TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage, FailureCounts& failures,
+                 TransferLanes::Direction direction);
+    ~TransferWalk() override;
 
     // Works the list until it is empty, cancelled or aborted; true when cancelled.
     bool Run();
@@ -36,6 +40,28 @@ class TransferWalk : public FolderWalk {
     static const wchar_t* ItemText(const Node* node) { return node->element->Name(); }
 
     bool Stopped() const override { return aborted || Cancelled(); }
+    void BetweenSteps() override { ServeLaneFailures(); }
+    void EntryListed(bool folder, ULONGLONG size) override;
+    // A selected file whose size became known only now.
+    void SelectedFileSized(ULONGLONG size) { bytesFound += size; }
+
+    // The run's other connections, when the options give it more than one:
+    // a decided file goes to one of them when one is free (true), else the
+    // walk moves it itself. Their failures come to the walk's prompt between
+    // its steps, and the walk waits for them before it ends.
+    bool HasLanes() const { return lanes != nullptr; }
+    std::unique_ptr<FileJob> NewJob(const Node* node, const wchar_t* remoteName,
+                                    const wchar_t* localPath, DWORD transferFlags, bool resume);
+    bool HandOff(std::unique_ptr<FileJob>& job);
+    // Waits while another connection still moves a file of that name and path.
+    void AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath);
+    // What a failed file of another connection is called in its prompt, and how.
+    virtual const wchar_t* JobSubject(const FileJob& job) const = 0;
+    virtual const wchar_t* FileFailureFormat() const = 0;
+    // Adds the other connections' files, bytes and lines, with the run's
+    // totals found so far, to a report whose own file has the figures given.
+    void AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG fileBytes,
+                       ULONGLONG fileSize, RunTotals& run);
     // Up to kLoginTries logins, after waits of 1, 2 and 4 s that a cancel cuts short.
     bool RecoverConnection() override;
     void FolderLeft(Node* node, bool returned) override;
@@ -89,12 +115,9 @@ class TransferWalk : public FolderWalk {
     bool ProgressDue(bool force);
     virtual void ReportProgress(bool force) = 0;
 
-    // The one copy loop of both directions: blocks go from read to write until
-    // read gives no bytes (the end), either fails, or the run is cancelled
-    // (stopped). Each block moved counts in total and file and is reported.
-    enum class CopyEnd { complete, stopped, failed };
-    using BlockRead = std::function<bool(char* block, DWORD size, DWORD* count)>;
-    using BlockWrite = std::function<bool(const char* block, DWORD count)>;
+    // The copy loop on the walk's own connection: each block moved counts in
+    // total and file and is reported; a cancel stops it.
+    using CopyEnd = ::CopyEnd;
     struct ByteCounts {
         ULONGLONG& total;
         ULONGLONG& file;
@@ -105,6 +128,16 @@ class TransferWalk : public FolderWalk {
     WorkerState& engineState;
 
   private:
+    void StartLanes(TransferLanes::Direction direction);
+    void CountSelection();
+    void ServeLaneFailures();
+    void AnswerLaneFailure(std::unique_ptr<FileJob> job);
+    // The list is done: waits for the other connections, asks about their
+    // failures and moves here what no connection is left to take.
+    void FinishLanes();
+    void EndLanes();
+    bool StillListing();
+
     static DWORD reportIntervalMs;
     static const unsigned kLoginTries = 3;
     static const DWORD kFirstLoginWaitMs = 1000;
@@ -135,4 +168,9 @@ class TransferWalk : public FolderWalk {
     std::wstring noticePath;
     std::wstring noticeName;
     bool noticePending;
+    bool copying;  // the walk's own connection moves a file
+    std::unique_ptr<TransferLanes> lanes;
+    DWORD filesFound;
+    ULONGLONG bytesFound;
+    bool listing;  // folders on the list wait to be listed
 };

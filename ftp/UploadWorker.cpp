@@ -23,10 +23,22 @@ const wchar_t* LeafName(const wchar_t* path) {
 }  // namespace
 
 UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
-    : TransferWalk(ftp, state, WM_APP_UPLOAD_ERROR, uploadCounters.failures),
+    : TransferWalk(ftp, state, WM_APP_UPLOAD_ERROR, uploadCounters.failures,
+                   TransferLanes::Direction::upload),
       counters(uploadCounters),
       remoteFolders(1) {
     counters = UploadCounters();
+    SizeSelectedFiles(state.items);
+}
+
+// Local sizes cost no round trip: the run's total knows them from the start.
+void UploadWorker::SizeSelectedFiles(WalkList& items) {
+    for (WalkList::Node* node = items.GetHead(); node; node = node->next) {
+        WalkItem* item = node->element;
+        if (item->IsFolder() || item->sized) continue;
+        item->size = FtpFS::LocalFileSize(item->Name());
+        item->sized = true;
+    }
 }
 
 // A folder that exists on the server is used as it is.
@@ -57,6 +69,7 @@ void UploadWorker::ListFolder(const wchar_t* path) {
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         ULONGLONG size = FileSizeOf(data);
         AddItem(folder, JoinedPath(path, data.cFileName).GetText(), size, true);
+        EntryListed(folder, size);
     } while (!Cancelled() && FindNextFileW(search, &data));
     FindClose(search);
 }
@@ -79,26 +92,19 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
     return folder.files;
 }
 
-// The local file is opened first: one that cannot be read must not replace
-// the server's copy with an empty file.
+// A file cut off by a lost connection goes on from what the server holds.
 void UploadWorker::HandleFile(Node* node) {
-    const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
-    FILE* local = IsSafeEntryName(name, MAX_PATH) ? _wfopen(path, L"rb") : nullptr;
-    if (!local) {
+    const wchar_t* name = LeafName(ItemText(node));
+    if (!IsSafeEntryName(name, MAX_PATH)) {
         Failed(node, kFileFailure, name);
         return;
     }
-    // A file cut off by a lost connection goes on from what the server holds.
     DWORD action = Cancelled()                    ? existingSkip
                    : node->element->interruptions ? existingResume
                                                   : ActionFor(name);
-    if (action == existingOverwrite || action == existingResume) {
-        SendFile(node, local, action == existingResume);
-        return;
-    }
-    fclose(local);
-    if (action == existingSkip)
+    if (action == existingOverwrite || action == existingResume)
+        StartFile(node, action == existingResume);
+    else if (action == existingSkip)
         DropItem(node);
     else
         Failed(node, kFileFailure, name);
@@ -111,15 +117,38 @@ DWORD UploadWorker::ActionFor(const wchar_t* name) {
     return ExistingFileAction(name);
 }
 
-void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
+// The file goes to another connection of the run when one is free; else it
+// is sent here.
+void UploadWorker::StartFile(Node* node, bool resume) {
+    const wchar_t* path = ItemText(node);
+    const wchar_t* name = LeafName(path);
+    AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
+    DWORD type = TransferType(name);
+    if (Cancelled()) return;
+    std::unique_ptr<FileJob> job = HasLanes() ? NewJob(node, name, path, type, resume) : nullptr;
+    if (job) {
+        auto listed = FilesHere().find(name);
+        if (listed != FilesHere().end()) job->listedSize = listed->second;
+        if (HandOff(job)) {
+            DropItem(node);
+            return;
+        }
+    }
+    // The local file is opened first: one that cannot be read must not
+    // replace the server's copy with an empty file.
+    FILE* local = _wfopen(path, L"rb");
+    if (local)
+        SendFile(node, local, type, resume);
+    else
+        Failed(node, kFileFailure, name);
+}
+
+void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     const wchar_t* path = ItemText(node);
     const wchar_t* name = LeafName(path);
     BufferLocalStream(local);
     engineState.localFile = local;
-    AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
-    DWORD type = TransferType(name);
-    const WalkItem* item = node->element;
-    ULONGLONG size = item->sized ? item->size : FtpFS::LocalFileSize(path);
+    ULONGLONG size = node->element->size;
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
     ULONGLONG offset = resume && type == FTP_TRANSFER_TYPE_BINARY ? ResumeOffset(name, size) : 0;
     bool positioned = offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && !Cancelled() &&
@@ -129,13 +158,13 @@ void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
     if (remote) {
-        engineState.PutRemoteFile(remote);
+        engineState.remoteFile.Put(remote);
         counters.currentFileSize = size;
         end = Copy(remote, local, offset);
         // A file not sent whole is aborted: the server must not keep it as complete.
-        if (end != CopyEnd::complete) engineState.AbortRemoteFile();
+        if (end != CopyEnd::complete) engineState.remoteFile.Abort();
         // The close reports whether the server stored the whole file.
-        closed = engineState.CloseRemoteFile();
+        closed = engineState.remoteFile.Close();
     }
     fclose(local);
     engineState.localFile = nullptr;
@@ -178,6 +207,17 @@ UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, ULONGLON
                       {counters.totalBytes, counters.currentFileBytes, counters.elapsedMs});
 }
 
+// The report is a copy that adds the other connections: the panel reads it
+// while they go on.
 void UploadWorker::ReportProgress(bool force) {
-    if (ProgressDue(force)) Notify(WM_APP_UPLOAD_PROGRESS, reinterpret_cast<WPARAM>(&counters), 0);
+    if (!ProgressDue(force)) return;
+    UploadCounters shown = counters;
+    AddRunFigures(shown.filesDone, shown.totalBytes, shown.currentFileBytes, shown.currentFileSize,
+                  shown.run);
+    shown.elapsedMs = ElapsedMs();
+    Notify(WM_APP_UPLOAD_PROGRESS, reinterpret_cast<WPARAM>(&shown), 0);
 }
+
+const wchar_t* UploadWorker::JobSubject(const FileJob& job) const { return job.remoteName.c_str(); }
+
+const wchar_t* UploadWorker::FileFailureFormat() const { return kFileFailure; }

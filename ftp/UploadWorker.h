@@ -18,6 +18,8 @@ class UploadWorker : public TransferWalk {
     void EnterFolder(Node* node) override;
     void HandleFile(Node* node) override;
     void LocalFolderLeft() override;
+    const wchar_t* JobSubject(const FileJob& job) const override;
+    const wchar_t* FileFailureFormat() const override;
 
   private:
     using RemoteFiles = std::unordered_map<std::wstring, ULONGLONG>;  // name to size
@@ -28,7 +30,9 @@ class UploadWorker : public TransferWalk {
 
     const RemoteFiles& FilesHere();
     DWORD ActionFor(const wchar_t* name);
-    void SendFile(Node* node, FILE* local, bool resume);
+    static void SizeSelectedFiles(WalkList& items);
+    void StartFile(Node* node, bool resume);
+    void SendFile(Node* node, FILE* local, DWORD type, bool resume);
     ULONGLONG ResumeOffset(const wchar_t* name, ULONGLONG localSize);
     CopyEnd Copy(HINTERNET remote, FILE* local, ULONGLONG offset);
     void ListFolder(const wchar_t* path);

@@ -1,16 +1,6 @@
 #include "ftp/WorkerState.h"
 
-namespace {
-
-void AbortTransfer(HINTERNET file) {
-#ifdef CORVANE_HAS_FTP_ABORT_FILE
-    if (file) FtpAbortFile(file);
-#else
-    (void)file;
-#endif
-}
-
-}  // namespace
+#include "ftp/TransferLanes.h"
 
 WorkerState::WorkerState()
     : notifyWindow(nullptr),
@@ -22,8 +12,7 @@ WorkerState::WorkerState()
       cancel(false),
       ignoreAll(false),
       run(runEnded),
-      walkReturned(true),
-      remoteFile(nullptr) {}
+      walkReturned(true) {}
 
 WorkerState::~WorkerState() { ClearWalkList(items); }
 
@@ -51,16 +40,12 @@ bool WorkerState::MarkWalkEnded() {
     return run.compare_exchange_strong(going, runEnded);
 }
 
-void WorkerState::PutRemoteFile(HINTERNET file) { remoteFile = file; }
-
-bool WorkerState::CloseRemoteFile() {
-    HINTERNET file = remoteFile.exchange(nullptr);
-    return !file || InternetCloseHandle(file);
+void WorkerState::SetLanes(TransferLanes* runLanes) {
+    std::lock_guard<std::mutex> hold(lanesLock);
+    lanes = runLanes;
 }
 
-void WorkerState::AbortRemoteFile() { AbortTransfer(remoteFile); }
-
-void WorkerState::CutRemoteFile() {
-    OwnedInternetHandle file(remoteFile.exchange(nullptr));
-    AbortTransfer(file.Get());
+void WorkerState::CutLanes() {
+    std::lock_guard<std::mutex> hold(lanesLock);
+    if (lanes) lanes->Cut();
 }

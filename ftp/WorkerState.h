@@ -5,10 +5,14 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "framework/OwnedHandle.h"
+#include "ftp/RemoteFileSlot.h"
 #include "ftp/WalkItem.h"
 #include "settings/FtpOptions.h"
+
+class TransferLanes;
 
 // What the engine keeps of one transfer direction while its worker runs: the
 // work list, the open files, the worker's copy of the options, and the flags
@@ -33,17 +37,14 @@ struct WorkerState {
     // The walk has returned, cancelled or not: the worker only ends its run.
     bool WalkEnded() const { return walkReturned; }
 
-    // Whoever takes the remote file first (the worker at the end of a file,
-    // the cancel to release a blocked call) closes it; the other finds null.
-    void PutRemoteFile(HINTERNET file);
-    bool CloseRemoteFile();
-    // Marks the open remote file as cut short, so that its close aborts the
-    // transfer and the server keeps no partial upload as a complete file.
-    void AbortRemoteFile();
-    // The cancel's close: takes the remote file, aborts it and closes it.
-    void CutRemoteFile();
+    // The run's extra connections while it has them, for the cancel to cut:
+    // set and cleared by the walk, used by the cancel's own thread.
+    void SetLanes(TransferLanes* lanes);
+    void CutLanes();
 
     WalkList items;
+    // The file the walk's own connection moves.
+    RemoteFileSlot remoteFile;
     HWND notifyWindow;
     FILE* localFile;
     wchar_t savedDir[kPathCapacity];
@@ -64,5 +65,6 @@ struct WorkerState {
     // Decided once per run, without a lock: a cancel or the walk's end.
     std::atomic<int> run;
     std::atomic<bool> walkReturned;
-    std::atomic<HINTERNET> remoteFile;
+    std::mutex lanesLock;
+    TransferLanes* lanes = nullptr;
 };

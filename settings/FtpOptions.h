@@ -14,8 +14,9 @@ enum : DWORD { existingResume = 0, existingSkip = 1, existingOverwrite = 2, exis
 // dialog may change the options meanwhile. A "don't ask again" answer changes
 // the copy and, on the user-interface thread, the options.
 struct TransferRules {
-    DWORD existingFile;  // an existing file option code
-    DWORD transferType;  // a transfer type code
+    DWORD existingFile;     // an existing file option code
+    DWORD transferType;     // a transfer type code
+    DWORD connections = 4;  // how many connections a transfer may use at once
     // FTP_TRANSFER_TYPE_ASCII or _BINARY for a transfer type code, 0xFFFFFFFF for another.
     static DWORD FlagsOf(DWORD typeCode);
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+
+// A file the walk has decided about (the existing-file rule, the transfer
+// type) and hands to another connection of its run: everything that
+// connection needs, and nothing of the walk's own state, which moves on.
+struct FileJob {
+    std::wstring remoteFolder;  // absolute, as the server's PWD gave it
+    std::wstring remoteName;
+    std::wstring localPath;  // the download's target, the upload's source
+    ULONGLONG size = 0;
+    DWORD transferFlags = FTP_TRANSFER_TYPE_BINARY;
+    // Goes on from the part file (download) or the server's copy (upload).
+    bool resume = false;
+    // How often a connection was lost under it; it is taken up where it stopped.
+    unsigned interruptions = 0;
+    // Download: the path to make a new part file by, and the target's path
+    // and flags for the part's move (replacing only a target known to be there).
+    std::wstring partCreatePath;
+    std::wstring moveTarget;
+    DWORD moveFlags = 0;
+    // Upload: the size the folder's listing gave the server's copy, if any.
+    ULONGLONG listedSize = 0;
+    // Why the last try failed (the server's reply; empty for a local failure).
+    std::wstring reason;
+};

@@ -1,0 +1,159 @@
+#include "ftp/JobTransfer.h"
+
+#include "ftp/PartFile.h"
+#include "ftp/ServerReason.h"
+
+void LaneFigures::StartFile(const std::wstring& name, ULONGLONG size, ULONGLONG offset) {
+    std::lock_guard<std::mutex> hold(nameLock);
+    file = name;
+    fileSize = size;
+    fileBytes = offset;
+}
+
+void LaneFigures::EndFile(bool done) {
+    if (done) ++files;
+    std::lock_guard<std::mutex> hold(nameLock);
+    file.clear();
+    fileBytes = 0;
+    fileSize = 0;
+}
+
+std::wstring LaneFigures::File() {
+    std::lock_guard<std::mutex> hold(nameLock);
+    return file;
+}
+
+JobTransfer::JobTransfer(FtpFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& laneFigures,
+                         const std::atomic<bool>& cancelled, const std::wstring& startFolder)
+    : engine(ftp),
+      slot(fileSlot),
+      figures(laneFigures),
+      cancel(cancelled),
+      folder(startFolder),
+      block(new char[kBlockSize]),
+      streamBuffer(new char[kLocalBufferSize]) {}
+
+// The target stays as it was until the server confirmed the whole file.
+JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
+    std::wstring part = PartFileName(job.localPath.c_str());
+    ULONGLONG offset = 0;
+    // Line ends change in ASCII: only a binary file's bytes can be counted on.
+    bool binary = job.transferFlags == FTP_TRANSFER_TYPE_BINARY;
+    if (job.resume && binary &&
+        !PreparePartFile(job.localPath.c_str(), part.c_str(), job.size, &offset))
+        return LocalFailure(job);
+    if (!EnterFolder(job) || (offset && !engine.RestartAt(offset))) return RemoteFailure(job);
+    HINTERNET remote =
+        engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_READ, job.transferFlags);
+    if (!remote) return RemoteFailure(job);
+    FILE* local = OpenPart(job, part, offset);
+    if (!local) {
+        InternetCloseHandle(remote);
+        return LocalFailure(job);
+    }
+    slot.Put(remote);
+    figures.StartFile(job.remoteName, job.size, offset);
+    auto read = [remote](char* data, DWORD room, DWORD* count) {
+        return InternetReadFile(remote, data, room, count) != FALSE;
+    };
+    auto write = [local](const char* data, DWORD count) {
+        return fwrite(data, count, 1, local) == 1;
+    };
+    CopyEnd end = Copy(read, write);
+    // The close reports the server's verdict on a complete file.
+    bool closed = slot.Close();
+    closed = fclose(local) == 0 && closed;
+    if (end == CopyEnd::stopped || cancel) return Outcome::stopped;
+    if (end != CopyEnd::complete || !closed) return RemoteFailure(job);
+    if (!MoveFileExW(part.c_str(), job.moveTarget.c_str(), job.moveFlags)) return LocalFailure(job);
+    figures.EndFile(true);
+    return Outcome::done;
+}
+
+// A new part file is made by the path the walk chose; one to continue is appended to.
+FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset) {
+    const std::wstring& path = offset || job.partCreatePath.empty() ? part : job.partCreatePath;
+    FILE* local = _wfopen(path.c_str(), offset ? L"ab" : L"wb");
+    if (local) setvbuf(local, streamBuffer.get(), _IOFBF, kLocalBufferSize);
+    return local;
+}
+
+// The local file is opened first: one that cannot be read must not replace
+// the server's copy with an empty file. A file not sent whole is aborted.
+JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
+    FILE* local = _wfopen(job.localPath.c_str(), L"rb");
+    if (!local) return LocalFailure(job);
+    setvbuf(local, streamBuffer.get(), _IOFBF, kLocalBufferSize);
+    bool binary = job.transferFlags == FTP_TRANSFER_TYPE_BINARY;
+    bool entered = EnterFolder(job);
+    ULONGLONG offset = entered && job.resume && binary ? UploadOffset(job) : 0;
+    bool positioned =
+        entered &&
+        (offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && engine.RestartAt(offset)));
+    HINTERNET remote =
+        positioned ? engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_WRITE, job.transferFlags)
+                   : nullptr;
+    if (!remote) {
+        fclose(local);
+        return RemoteFailure(job);
+    }
+    slot.Put(remote);
+    figures.StartFile(job.remoteName, job.size, offset);
+    auto read = [local](char* data, DWORD room, DWORD* count) {
+        *count = static_cast<DWORD>(fread(data, 1, room, local));
+        return !ferror(local);
+    };
+    auto write = [remote](const char* data, DWORD count) {
+        DWORD written = 0;
+        return InternetWriteFile(remote, data, count, &written) && written == count;
+    };
+    CopyEnd end = Copy(read, write);
+    if (end != CopyEnd::complete) slot.Abort();
+    bool closed = slot.Close();
+    fclose(local);
+    if (end == CopyEnd::stopped || cancel) return Outcome::stopped;
+    if (end != CopyEnd::complete || !closed) return RemoteFailure(job);
+    figures.EndFile(true);
+    return Outcome::done;
+}
+
+// Where the server's copy ends (SIZE, else the listing's size); a copy longer
+// than the local file cannot be its start.
+ULONGLONG JobTransfer::UploadOffset(const FileJob& job) {
+    ULONGLONG remoteSize = 0;
+    if (!engine.ServerFileSize(job.remoteName.c_str(), &remoteSize)) remoteSize = job.listedSize;
+    return remoteSize <= job.size ? remoteSize : 0;
+}
+
+bool JobTransfer::EnterFolder(const FileJob& job) {
+    if (folder == job.remoteFolder) return true;
+    if (FAILED(engine.SetCurrentDir(job.remoteFolder.c_str()))) return false;
+    folder = job.remoteFolder;
+    return true;
+}
+
+CopyEnd JobTransfer::Copy(const BlockRead& read, const BlockWrite& write) {
+    auto moved = [this](DWORD count) {
+        figures.bytes += count;
+        figures.fileBytes += count;
+    };
+    return CopyInBlocks(block.get(), kBlockSize, {read, write, [this] { return !cancel; }, moved});
+}
+
+JobTransfer::Outcome JobTransfer::RemoteFailure(FileJob& job) {
+    job.reason = TakeServerReason();
+    figures.EndFile(false);
+    if (cancel) return Outcome::stopped;
+    // One command's round trip, paid only when something failed.
+    wchar_t path[FtpFS::kTextCapacity];
+    DWORD length = FtpFS::kTextCapacity;
+    if (SUCCEEDED(engine.GetCurrentDir(path, &length))) return Outcome::failed;
+    folder.clear();
+    return Outcome::lost;
+}
+
+JobTransfer::Outcome JobTransfer::LocalFailure(FileJob& job) {
+    job.reason.clear();
+    figures.EndFile(false);
+    return cancel ? Outcome::stopped : Outcome::failed;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "ftp/BlockCopy.h"
+#include "ftp/FileJob.h"
+#include "ftp/FtpFS.h"
+#include "ftp/RemoteFileSlot.h"
+
+// What one connection of a run has moved, read by the walk for the panel
+// while the connection goes on: counts as atomics, the file's name under a
+// lock that only workers take.
+struct LaneFigures {
+    std::atomic<DWORD> files{0};
+    std::atomic<ULONGLONG> bytes{0};
+    std::atomic<ULONGLONG> fileBytes{0};
+    std::atomic<ULONGLONG> fileSize{0};
+    std::mutex nameLock;
+    std::wstring file;
+
+    void StartFile(const std::wstring& name, ULONGLONG size, ULONGLONG offset);
+    void EndFile(bool done);
+    std::wstring File();
+};
+
+// Moves one decided file over one connection without asking anyone; the
+// outcome tells the walk what is left to do: nothing, a question (failed),
+// another login and a try where it stopped (lost), or nothing after a cancel.
+// A download goes through the part file as the walk's own does.
+class JobTransfer {
+  public:
+    enum class Outcome { done, failed, lost, stopped };
+    static const DWORD kBlockSize = 5120;
+    static const size_t kLocalBufferSize = 256 * 1024;
+
+    // folder: where the engine's connection stands now.
+    JobTransfer(FtpFS& engine, RemoteFileSlot& slot, LaneFigures& figures,
+                const std::atomic<bool>& cancel, const std::wstring& folder);
+
+    Outcome Download(FileJob& job);
+    Outcome Upload(FileJob& job);
+    // Where the connection stands after the last job.
+    const std::wstring& Folder() const { return folder; }
+    // A new login put the connection there.
+    void LoggedInAt(const std::wstring& path) { folder = path; }
+
+  private:
+    bool EnterFolder(const FileJob& job);
+    FILE* OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset);
+    CopyEnd Copy(const BlockRead& read, const BlockWrite& write);
+    ULONGLONG UploadOffset(const FileJob& job);
+    // A failure the server or the connection caused: lost when the connection
+    // no longer answers. The reason is taken first.
+    Outcome RemoteFailure(FileJob& job);
+    Outcome LocalFailure(FileJob& job);
+
+    FtpFS& engine;
+    RemoteFileSlot& slot;
+    LaneFigures& figures;
+    const std::atomic<bool>& cancel;
+    std::wstring folder;
+    std::unique_ptr<char[]> block;
+    std::unique_ptr<char[]> streamBuffer;
+};

@@ -1,0 +1,227 @@
+#include "ftp/TransferLanes.h"
+
+#include <cwctype>
+
+#include "ftp/PartFile.h"
+
+TransferLanes::TransferLanes(const FtpFS& engine, Direction way, unsigned extra,
+                             const std::atomic<bool>& cancelled)
+    : walkEngine(engine), direction(way), cancel(cancelled) {
+    for (unsigned i = 0; i < extra; ++i) {
+        lanes.emplace_back(new Lane);
+        lanes.back()->pool = this;
+    }
+}
+
+void TransferLanes::End() {
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        ending = true;
+    }
+    changed.notify_all();
+    for (auto& lane : lanes)
+        if (lane->thread) WaitForSingleObject(lane->thread.Get(), INFINITE);
+}
+
+// The siblings are made here, on the walk's thread, which owns the walk's
+// engine: its login settings are read while nothing else changes them.
+void TransferLanes::StartLanes() {
+    started = true;
+    for (auto& lane : lanes) {
+        lane->engine = walkEngine.MakeSibling();
+        lane->thread.Reset(CreateThread(nullptr, 0, LaneThread, lane.get(), 0, nullptr));
+        if (lane->thread) ++serving;
+    }
+}
+
+DWORD WINAPI TransferLanes::LaneThread(LPVOID parameter) {
+    Lane* lane = static_cast<Lane*>(parameter);
+    lane->pool->Serve(*lane);
+    return 0;
+}
+
+bool TransferLanes::Offer(std::unique_ptr<FileJob>& job) {
+    if (lanes.empty()) return false;
+    std::lock_guard<std::mutex> hold(lock);
+    if (!started) StartLanes();
+    if (stopTaking || queued.size() >= loggedIn) return false;
+    targets.insert(TargetOf(*job));
+    queued.push_back(std::move(job));
+    changed.notify_all();
+    return true;
+}
+
+void TransferLanes::AwaitTarget(const FileJob& job) {
+    if (lanes.empty()) return;
+    std::wstring target = TargetOf(job);
+    std::unique_lock<std::mutex> hold(lock);
+    // Without a connection left the file waits as an orphan for the walk itself.
+    changed.wait(hold, [&] { return cancel || serving == 0 || targets.count(target) == 0; });
+}
+
+std::unique_ptr<FileJob> TransferLanes::TakeFailed() {
+    std::lock_guard<std::mutex> hold(lock);
+    if (failed.empty()) return nullptr;
+    std::unique_ptr<FileJob> job = std::move(failed.front());
+    failed.pop_front();
+    return job;
+}
+
+void TransferLanes::Retry(std::unique_ptr<FileJob> job) {
+    std::lock_guard<std::mutex> hold(lock);
+    targets.insert(TargetOf(*job));
+    queued.push_back(std::move(job));
+    changed.notify_all();
+}
+
+bool TransferLanes::Drained() const { return queued.empty() && underWay == 0 && failed.empty(); }
+
+bool TransferLanes::WaitUntilDrained(DWORD ms) {
+    std::unique_lock<std::mutex> hold(lock);
+    changed.wait_for(hold, std::chrono::milliseconds(ms), [&] {
+        return cancel || Drained() || !failed.empty() || (serving == 0 && !queued.empty());
+    });
+    return Drained();
+}
+
+std::wstring TransferLanes::RunOrphans(FtpFS& engine, RemoteFileSlot& slot,
+                                       const std::wstring& folder) {
+    JobTransfer mover(engine, slot, orphanFigures, cancel, folder);
+    for (;;) {
+        std::unique_ptr<FileJob> job;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            if (serving != 0 || queued.empty() || stopTaking) break;
+            job = std::move(queued.front());
+            queued.pop_front();
+            ++underWay;
+        }
+        JobTransfer::Outcome outcome = Move(mover, *job);
+        // The walk's own connection logs in again by itself when it is asked next.
+        Ended(std::move(job),
+              outcome == JobTransfer::Outcome::lost ? JobTransfer::Outcome::failed : outcome);
+    }
+    return mover.Folder();
+}
+
+void TransferLanes::StopTaking() {
+    std::lock_guard<std::mutex> hold(lock);
+    stopTaking = true;
+    for (auto& job : queued) targets.erase(targets.find(TargetOf(*job)));
+    queued.clear();
+    changed.notify_all();
+}
+
+// The closes only signal the threads blocked on them: nothing here waits long.
+void TransferLanes::Cut() {
+    std::lock_guard<std::mutex> hold(lock);
+    for (auto& lane : lanes) {
+        lane->slot.Cut();
+        if (lane->engine) lane->engine->Disconnect();
+    }
+    changed.notify_all();
+}
+
+void TransferLanes::AddFigures(DWORD& filesDone, ULONGLONG& totalBytes, RunTotals& run) {
+    filesDone += orphanFigures.files;
+    totalBytes += orphanFigures.bytes;
+    for (auto& lane : lanes) {
+        LaneFigures& figures = lane->figures;
+        filesDone += figures.files;
+        totalBytes += figures.bytes;
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            if (!lane->loggedIn || run.connections >= kMaxTransferConnections) continue;
+        }
+        ConnectionFigures& line = run.lines[run.connections++];
+        std::wstring file = figures.File();
+        wcsncpy(line.file, file.c_str(), MAX_PATH - 1);
+        line.file[MAX_PATH - 1] = L'\0';
+        line.fileBytes = figures.fileBytes;
+        line.fileSize = figures.fileSize;
+    }
+}
+
+// One connection's life: log in, move files until the run ends, leave.
+void TransferLanes::Serve(Lane& lane) {
+    bool connected = LogIn(lane);
+    JobTransfer mover(*lane.engine, lane.slot, lane.figures, cancel, std::wstring());
+    unsigned drops = 0;
+    while (connected) {
+        std::unique_ptr<FileJob> job = Take();
+        if (!job) break;
+        JobTransfer::Outcome outcome = Move(mover, *job);
+        if (outcome != JobTransfer::Outcome::lost) {
+            drops = 0;
+            Ended(std::move(job), outcome);
+            continue;
+        }
+        std::wstring folder = job->remoteFolder;
+        Interrupted(std::move(job));
+        connected =
+            ++drops < kDropsPerLane && !cancel && SUCCEEDED(lane.engine->Reconnect(folder.c_str()));
+        mover.LoggedInAt(folder);
+    }
+    LaneLeft(lane);
+}
+
+bool TransferLanes::LogIn(Lane& lane) {
+    if (cancel || FAILED(lane.engine->Reconnect(nullptr))) return false;
+    std::lock_guard<std::mutex> hold(lock);
+    lane.loggedIn = true;
+    ++loggedIn;
+    return true;
+}
+
+std::unique_ptr<FileJob> TransferLanes::Take() {
+    std::unique_lock<std::mutex> hold(lock);
+    changed.wait(hold, [&] { return cancel || ending || stopTaking || !queued.empty(); });
+    if (cancel || stopTaking || queued.empty()) return nullptr;
+    std::unique_ptr<FileJob> job = std::move(queued.front());
+    queued.pop_front();
+    ++underWay;
+    return job;
+}
+
+JobTransfer::Outcome TransferLanes::Move(JobTransfer& mover, FileJob& job) {
+    return direction == Direction::download ? mover.Download(job) : mover.Upload(job);
+}
+
+// Taken up again where it stopped, first of all: a download from its part
+// file, if one was made, an upload from the server's copy.
+void TransferLanes::Interrupted(std::unique_ptr<FileJob> job) {
+    if (++job->interruptions > kInterruptionsPerFile) {
+        Ended(std::move(job), JobTransfer::Outcome::failed);
+        return;
+    }
+    job->resume = direction == Direction::upload ||
+                  FtpFS::LocalFileExists(PartFileName(job->localPath.c_str()).c_str());
+    std::lock_guard<std::mutex> hold(lock);
+    --underWay;
+    queued.push_front(std::move(job));
+    changed.notify_all();
+}
+
+void TransferLanes::Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome) {
+    std::lock_guard<std::mutex> hold(lock);
+    --underWay;
+    targets.erase(targets.find(TargetOf(*job)));
+    if (outcome == JobTransfer::Outcome::failed) failed.push_back(std::move(job));
+    changed.notify_all();
+}
+
+void TransferLanes::LaneLeft(Lane& lane) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (lane.loggedIn) --loggedIn;
+    lane.loggedIn = false;
+    --serving;
+    changed.notify_all();
+}
+
+// Local names compare without regard to letter case, as the file system does.
+std::wstring TransferLanes::TargetOf(const FileJob& job) const {
+    if (direction == Direction::upload) return job.remoteFolder + L'/' + job.remoteName;
+    std::wstring folded = job.localPath;
+    for (wchar_t& c : folded) c = static_cast<wchar_t>(towlower(c));
+    return folded;
+}

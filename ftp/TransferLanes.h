@@ -1,0 +1,108 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/OwnedHandle.h"
+#include "ftp/FileJob.h"
+#include "ftp/FtpFS.h"
+#include "ftp/JobTransfer.h"
+#include "ftp/TransferTypes.h"
+
+// The extra connections of one transfer run, each on a thread of its own:
+// they log in as the walk's engine does, take decided files from a queue and
+// say what became of them, while the walk lists folders and asks the user.
+// A connection that cannot log in (a server that allows fewer), or that
+// keeps losing its connection, leaves the run with fewer connections; its
+// file goes back to the queue. Nothing here asks anyone or touches a window:
+// failed files wait for the walk, which asks about them one at a time.
+class TransferLanes {
+  public:
+    enum class Direction { download, upload };
+
+    // extra: how many connections besides the walk's; cancel: the run's flag.
+    TransferLanes(const FtpFS& engine, Direction direction, unsigned extra,
+                  const std::atomic<bool>& cancel);
+    ~TransferLanes() { End(); }
+    // Lets every connection finish its file, then ends them and waits.
+    void End();
+    TransferLanes(const TransferLanes&) = delete;
+    TransferLanes& operator=(const TransferLanes&) = delete;
+
+    // Queues the job when a logged-in connection will be free for it soon
+    // (and starts the logins the first time); false: the walk does it itself.
+    bool Offer(std::unique_ptr<FileJob>& job);
+    // Waits while a connection still has a file of the job's target (a listing
+    // that repeats a name must not have two connections write one file).
+    void AwaitTarget(const FileJob& job);
+    // A file that failed on a connection and waits for the user's answer.
+    std::unique_ptr<FileJob> TakeFailed();
+    // The user's Retry: the file goes to the queue again.
+    void Retry(std::unique_ptr<FileJob> job);
+    // Waits up to ms for news; true when nothing is queued, under way or failed.
+    bool WaitUntilDrained(DWORD ms);
+    // Queued files that no connection is left to take, done on the walk's
+    // own connection (which stands in folder and stays where it ends up);
+    // those that fail join the failed ones. Gives where the connection stands.
+    std::wstring RunOrphans(FtpFS& engine, RemoteFileSlot& slot, const std::wstring& folder);
+    // An Abort: the queue is dropped and no connection takes another file.
+    void StopTaking();
+    // The cancel, from its own thread: cuts every connection's file and
+    // connection, which releases their blocked calls.
+    void Cut();
+    // Adds the connections' files and bytes, and their lines, to a report.
+    void AddFigures(DWORD& filesDone, ULONGLONG& totalBytes, RunTotals& run);
+
+  private:
+    struct Lane {
+        TransferLanes* pool;
+        std::unique_ptr<FtpFS> engine;
+        RemoteFileSlot slot;
+        LaneFigures figures;
+        OwnedHandle thread;
+        bool loggedIn = false;  // under the lock
+    };
+    // A connection that lost its connection this often in a row leaves the run.
+    static const unsigned kDropsPerLane = 2;
+    // A file cut this often by lost connections fails instead.
+    static const unsigned kInterruptionsPerFile = 3;
+
+    void StartLanes();
+    static DWORD WINAPI LaneThread(LPVOID lane);
+    void Serve(Lane& lane);
+    bool LogIn(Lane& lane);
+    std::unique_ptr<FileJob> Take();
+    JobTransfer::Outcome Move(JobTransfer& mover, FileJob& job);
+    // A lost connection: the file goes back to be taken up where it stopped.
+    void Interrupted(std::unique_ptr<FileJob> job);
+    void Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome);
+    void LaneLeft(Lane& lane);
+    std::wstring TargetOf(const FileJob& job) const;
+    bool Drained() const;
+
+    const FtpFS& walkEngine;
+    const Direction direction;
+    const std::atomic<bool>& cancel;
+    std::vector<std::unique_ptr<Lane>> lanes;
+    LaneFigures orphanFigures;
+
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::unique_ptr<FileJob>> queued;
+    std::deque<std::unique_ptr<FileJob>> failed;
+    std::multiset<std::wstring> targets;  // of the files queued or under way
+    unsigned underWay = 0;
+    unsigned loggedIn = 0;
+    unsigned serving = 0;  // lanes whose threads still log in or take files
+    bool started = false;
+    bool stopTaking = false;
+    bool ending = false;
+};
