@@ -5,6 +5,7 @@
 #include "framework/FileSize.h"
 #include "framework/LocalPath.h"
 #include "ftp/EntryName.h"
+#include "ftp/LocalNameMap.h"
 #include "ftp/TransferMessages.h"
 
 namespace {
@@ -12,13 +13,17 @@ namespace {
 const wchar_t kFileFailure[] = L"Can't upload file %s";
 const wchar_t kFolderFailure[] = L"Can't upload folder %s";
 
-// The last component of a local path: what the entry is called on the server.
+// The last component of a local path.
 const wchar_t* LeafName(const wchar_t* path) {
     const wchar_t* leaf = path;
     for (const wchar_t* c = path; *c; ++c)
         if (IsPathSeparator(*c)) leaf = c + 1;
     return leaf;
 }
+
+// What the entry at a local path is called on the server: its last component,
+// or the original of a name mapped when it came down.
+std::wstring RemoteNameOf(const wchar_t* path) { return RemoteNameFor(LeafName(path)); }
 
 }  // namespace
 
@@ -32,7 +37,8 @@ UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploa
 // A folder that exists on the server is used as it is.
 void UploadWorker::EnterFolder(Node* node) {
     const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
+    const std::wstring remoteName = RemoteNameOf(path);
+    const wchar_t* name = remoteName.c_str();
     if (!IsSafeEntryName(name, MAX_PATH)) {
         Failed(node, kFolderFailure, name);
         return;
@@ -45,6 +51,7 @@ void UploadWorker::EnterFolder(Node* node) {
     // A folder just made holds nothing: no listing to read.
     remoteFolders.push_back(RemoteFolder{created, {}});
     ++counters.foldersCreated;
+    ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
     ListFolder(path);
 }
 
@@ -83,7 +90,8 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
 // the server's copy with an empty file.
 void UploadWorker::HandleFile(Node* node) {
     const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
+    const std::wstring remoteName = RemoteNameOf(path);
+    const wchar_t* name = remoteName.c_str();
     FILE* local = IsSafeEntryName(name, MAX_PATH) ? _wfopen(path, L"rb") : nullptr;
     if (!local) {
         Failed(node, kFileFailure, name);
@@ -113,7 +121,8 @@ DWORD UploadWorker::ActionFor(const wchar_t* name) {
 
 void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
     const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
+    const std::wstring remoteName = RemoteNameOf(path);
+    const wchar_t* name = remoteName.c_str();
     BufferLocalStream(local);
     engineState.localFile = local;
     AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
@@ -140,6 +149,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, bool resume) {
     fclose(local);
     engineState.localFile = nullptr;
     if (end == CopyEnd::complete && closed) {
+        ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
         ++counters.filesDone;
         ReportProgress(false);
         DropItem(node);
