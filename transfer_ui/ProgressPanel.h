@@ -57,7 +57,6 @@ class ProgressPanel : public BaseDlg {
   public:
     // A line for the report at the run's end, such as a name mapped on the way.
     void AddReportLine(const std::wstring& line);
-    const std::vector<std::wstring>& ReportLines() const { return reportLines; }
 
   private:
     std::vector<std::wstring> reportLines;
