@@ -459,11 +459,23 @@ void FtpBrowseWnd::OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_APP_UPLOAD_ENDED:
             upload.SetButtonMode(panelDone);
             return;
+        case WM_APP_DOWNLOAD_NAME_MAPPED:
+        case WM_APP_UPLOAD_NAME_MAPPED:
+            OnNameMapped(message == WM_APP_DOWNLOAD_NAME_MAPPED,
+                         reinterpret_cast<const wchar_t*>(wParam), name);
+            return;
         case WM_APP_DOWNLOAD_PANEL_BUTTON:
         case WM_APP_UPLOAD_PANEL_BUTTON:
             OnPanelButton(message == WM_APP_DOWNLOAD_PANEL_BUTTON, wParam);
             return;
     }
+}
+
+void FtpBrowseWnd::OnNameMapped(bool download, const wchar_t* remote, const wchar_t* local) {
+    if (download)
+        GetDownloadPanel().AddReportLine(std::wstring(remote) + L" saved as " + local);
+    else
+        GetUploadPanel().AddReportLine(std::wstring(local) + L" sent as " + remote);
 }
 
 // Cancel keeps the panel until the stopped run has switched it to Done.

@@ -84,6 +84,8 @@ class FtpBrowseWnd : public BrowseWnd {
     // Worker reports go to the panels; the panels' buttons end or cancel the run.
     void OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPanelButton(bool download, WPARAM button);
+    // A worker's entry went across under a mapped name: a line of the panel's report.
+    void OnNameMapped(bool download, const wchar_t* remote, const wchar_t* local);
     void SetLabels(const wchar_t* hostName, const wchar_t* userName, const wchar_t* session);
 
     // Before the engine: an open prompt closes only once the view's end has

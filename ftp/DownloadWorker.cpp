@@ -9,6 +9,7 @@
 #include "framework/LocalPath.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
+#include "ftp/LocalNameMap.h"
 #include "ftp/PartFile.h"
 #include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
@@ -48,14 +49,15 @@ DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters&
     folderNames.back().Read(localFolder);
 }
 
-// The path a remote entry gets in the local folder; false (and the path shown
-// in the prompt, cut for display only) when it cannot be stored as it is.
+// The path a remote entry gets in the local folder, under its local name (kept
+// in localName); false (and the path shown in the prompt, cut for display
+// only) when the name is refused or the path too long.
 bool DownloadWorker::LocalPathFor(const wchar_t* name,
                                   wchar_t (&path)[WorkerState::kPathCapacity]) {
-    if (IsSafeEntryName(name, MAX_PATH) && IsStorableLocalName(name) &&
-        JoinPath(path, localFolder, name))
-        return true;
-    CopyTextCut(path, JoinedPath(localFolder, name).GetText());
+    localName = LocalNameFor(name);
+    if (!localName.empty() && JoinPath(path, localFolder, localName.c_str())) return true;
+    CopyTextCut(path,
+                JoinedPath(localFolder, localName.empty() ? name : localName.c_str()).GetText());
     return false;
 }
 
@@ -81,6 +83,7 @@ void DownloadWorker::EnterFolder(Node* node) {
     folderNames.back().Read(localFolder);
     Notify(WM_APP_DOWNLOAD_FOLDER, reinterpret_cast<WPARAM>(localFolder),
            reinterpret_cast<LPARAM>(name));
+    ReportNameMapped(WM_APP_DOWNLOAD_NAME_MAPPED, name, localName);
     ++counters.foldersEntered;
 }
 
@@ -113,7 +116,7 @@ void DownloadWorker::HandleFile(Node* node) {
     }
     AwaitTarget(ItemText(node), localFile);
     const LocalFolderNames& names = folderNames.back();
-    if (!names.Holds(ItemText(node)) && !names.Holds(PartFileName(ItemText(node)))) {
+    if (!names.Holds(localName) && !names.Holds(PartFileName(localName.c_str()))) {
         StartFile(node, false);
         return;
     }
@@ -154,16 +157,16 @@ void DownloadWorker::StartFile(Node* node, bool resume) {
 // the folder's names count the file as there from now on.
 bool DownloadWorker::HandOffFile(Node* node, DWORD type, bool resume) {
     if (!HasLanes()) return false;
-    const wchar_t* name = ItemText(node);
     LocalFolderNames& names = folderNames.back();
-    std::wstring part = PartFileName(name);
-    std::unique_ptr<FileJob> job = NewJob(node, name, localFile, type, resume);
+    std::wstring part = PartFileName(localName.c_str());
+    std::unique_ptr<FileJob> job = NewJob(node, ItemText(node), localFile, type, resume);
     if (!names.Holds(part)) job->partCreatePath = names.PathToMake(part, partFile);
-    job->moveTarget = names.PathToMake(name, localFile);
-    job->moveFlags = names.Holds(name) ? MOVEFILE_REPLACE_EXISTING : 0;
+    job->moveTarget = names.PathToMake(localName, localFile);
+    job->moveFlags = names.Holds(localName) ? MOVEFILE_REPLACE_EXISTING : 0;
     if (!HandOff(job)) return false;
-    names.Add(name);
+    names.Add(localName);
     names.Add(part);
+    ReportNameMapped(WM_APP_DOWNLOAD_NAME_MAPPED, ItemText(node), localName);
     DropItem(node);
     return true;
 }
@@ -190,8 +193,8 @@ void DownloadWorker::OpenAndCopy(Node* node, DWORD type, bool resume) {
 // server agreed to send. Null when the file cannot go on now, which is reported.
 FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
                                         HINTERNET* remote) {
-    bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(ItemText(node)));
-    StartLocalSteps(newPart ? node : nullptr);
+    bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(localName.c_str()));
+    StartLocalSteps(newPart);
     *remote = offset == 0 || engine.RestartAt(offset)
                   ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
                   : nullptr;
@@ -210,7 +213,7 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
 
 void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size,
                                   ULONGLONG offset) {
-    folderNames.back().Add(PartFileName(ItemText(node)));
+    folderNames.back().Add(PartFileName(localName.c_str()));
     BufferLocalStream(local);
     engineState.remoteFile.Put(remote);
     engineState.localFile = local;
@@ -234,22 +237,21 @@ void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULO
 // folder was read was never asked about, so the move fails and says so.
 void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
     const LocalFolderNames& names = folderNames.back();
-    DWORD flags = names.Holds(ItemText(node)) ? MOVEFILE_REPLACE_EXISTING : 0;
-    finished.reset(new FinishedFile{ItemText(node), localFile,
-                                    names.PathToMake(ItemText(node), localFile), flags, size});
+    DWORD flags = names.Holds(localName) ? MOVEFILE_REPLACE_EXISTING : 0;
+    finished.reset(new FinishedFile{ItemText(node), localName, localFile,
+                                    names.PathToMake(localName, localFile), flags, size});
 }
 
-// The move of the file held, and a new part file for newPartOf, if given.
-void DownloadWorker::StartLocalSteps(Node* newPartOf) {
+// The move of the file held, and a new part file for the current file if asked.
+void DownloadWorker::StartLocalSteps(bool newPart) {
     LocalFileSteps::Batch batch;
     if (finished) {
         batch.movePart = PartFileName(finished->target.c_str());
         batch.moveTarget = finished->moveTarget;
         batch.moveFlags = finished->moveFlags;
     }
-    if (newPartOf)
-        batch.createPath =
-            folderNames.back().PathToMake(PartFileName(ItemText(newPartOf)), partFile);
+    if (newPart)
+        batch.createPath = folderNames.back().PathToMake(PartFileName(localName.c_str()), partFile);
     moving = std::move(finished);
     steps.Start(std::move(batch));
 }
@@ -266,8 +268,9 @@ FILE* DownloadWorker::FinishLocalSteps() {
 
 void DownloadWorker::Moved(const FinishedFile& file) {
     LocalFolderNames& names = folderNames.back();
-    names.Remove(PartFileName(file.name.c_str()));
-    names.Add(file.name);
+    names.Remove(PartFileName(file.localName.c_str()));
+    names.Add(file.localName);
+    ReportNameMapped(WM_APP_DOWNLOAD_NAME_MAPPED, file.name, file.localName);
     ++counters.filesDone;
     ReportProgress(false);
 }
@@ -289,7 +292,7 @@ bool DownloadWorker::ReportUnmoved() {
 
 bool DownloadWorker::SettleHeldWork() {
     if (finished) {
-        StartLocalSteps(nullptr);
+        StartLocalSteps(false);
         FinishLocalSteps();
     }
     return ReportUnmoved();

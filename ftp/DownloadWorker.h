@@ -9,8 +9,10 @@
 #include "ftp/TransferWalk.h"
 
 // Copies remote files and folder trees into a local directory. Local files are
-// opened by their wide names; a name the local file system cannot hold, or a
-// path longer than the buffers, is reported instead of being cut or changed.
+// opened by their wide names; a name the local file system cannot hold is
+// stored under its mapped local name (ftp/LocalNameMap), and a name that could
+// lead out of the folder, or a path longer than the buffers, is reported
+// instead of being cut or changed.
 // Each file is written beside its target as "name.corvane-part" and takes the
 // target's place only when the server confirmed the transfer; a resumed
 // binary file continues from the part file (or the target) with REST. A
@@ -39,14 +41,15 @@ class DownloadWorker : public TransferWalk {
     void CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size, ULONGLONG offset);
     // A file the server confirmed whose part file has yet to take the target's place.
     struct FinishedFile {
-        std::wstring name;
+        std::wstring name;  // on the server
+        std::wstring localName;
         std::wstring target;
         std::wstring moveTarget;  // the target's path as the move names it
         DWORD moveFlags;
         ULONGLONG size;
     };
     void HoldFinishedFile(Node* node, ULONGLONG size);
-    void StartLocalSteps(Node* newPartOf);
+    void StartLocalSteps(bool newPart);
     FILE* FinishLocalSteps();
     void Moved(const FinishedFile& file);
     bool ReportUnmoved();
@@ -62,6 +65,8 @@ class DownloadWorker : public TransferWalk {
     wchar_t localFolder[WorkerState::kPathCapacity];
     wchar_t localFile[WorkerState::kPathCapacity];
     wchar_t partFile[WorkerState::kPathCapacity];
+    // The name of the entry being handled in its local folder.
+    std::wstring localName;
     // Why MayEnter refused the folder being entered, as an error prompt's text.
     const wchar_t* refusal;
     // The length of localFolder before each folder still being walked was entered.

@@ -19,3 +19,7 @@ bool IsSafeNewName(const wchar_t* name);
 // (silently dropped), and no device name in any form Windows reads as one:
 // "CON", "lpt1.txt", "NUL .txt", "COM\u00b9".
 bool IsStorableLocalName(const wchar_t* name);
+
+// How many characters at the start of name Windows reads as a device: 3 for
+// "CON", "nul.txt" and "NUL .txt", 4 for "lpt1.txt"; 0 when it reads none.
+size_t DeviceNameLength(const wchar_t* name);

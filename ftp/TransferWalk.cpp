@@ -293,6 +293,13 @@ void TransferWalk::Notify(UINT message, WPARAM wParam, LPARAM lParam) {
     if (engineState.notifyWindow) SendMessageW(engineState.notifyWindow, message, wParam, lParam);
 }
 
+void TransferWalk::ReportNameMapped(UINT message, const std::wstring& remote,
+                                    const std::wstring& local) {
+    if (remote != local)
+        Notify(message, reinterpret_cast<WPARAM>(remote.c_str()),
+               reinterpret_cast<LPARAM>(local.c_str()));
+}
+
 void TransferWalk::AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name) {
     noticeMessage = message;
     noticePath = path;

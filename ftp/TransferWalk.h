@@ -105,6 +105,9 @@ class TransferWalk : public FolderWalk {
     // error prompt: a sent message per file would pace a tree of small files
     // by the window's updates, yet each update shows the current file.
     void AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name);
+    // Tells the notify window (as message: wParam the remote name, lParam the
+    // local one) that an entry went across under a mapped name.
+    void ReportNameMapped(UINT message, const std::wstring& remote, const std::wstring& local);
     DWORD ElapsedMs() const { return GetTickCount() - startTick; }
     // Progress goes out when forced (the run's end, so that the counts shown
     // at Done are exact) and otherwise at most every 50 ms: a sent

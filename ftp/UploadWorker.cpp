@@ -5,6 +5,7 @@
 #include "framework/FileSize.h"
 #include "framework/LocalPath.h"
 #include "ftp/EntryName.h"
+#include "ftp/LocalNameMap.h"
 #include "ftp/TransferMessages.h"
 
 namespace {
@@ -12,13 +13,17 @@ namespace {
 const wchar_t kFileFailure[] = L"Can't upload file %s";
 const wchar_t kFolderFailure[] = L"Can't upload folder %s";
 
-// The last component of a local path: what the entry is called on the server.
+// The last component of a local path.
 const wchar_t* LeafName(const wchar_t* path) {
     const wchar_t* leaf = path;
     for (const wchar_t* c = path; *c; ++c)
         if (IsPathSeparator(*c)) leaf = c + 1;
     return leaf;
 }
+
+// What the entry at a local path is called on the server: its last component,
+// or the original of a name mapped when it came down.
+std::wstring RemoteNameOf(const wchar_t* path) { return RemoteNameFor(LeafName(path)); }
 
 }  // namespace
 
@@ -44,7 +49,8 @@ void UploadWorker::SizeSelectedFiles(WalkList& items) {
 // A folder that exists on the server is used as it is.
 void UploadWorker::EnterFolder(Node* node) {
     const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
+    const std::wstring remoteName = RemoteNameOf(path);
+    const wchar_t* name = remoteName.c_str();
     if (!IsSafeEntryName(name, MAX_PATH)) {
         Failed(node, kFolderFailure, name);
         return;
@@ -57,6 +63,7 @@ void UploadWorker::EnterFolder(Node* node) {
     // A folder just made holds nothing: no listing to read.
     remoteFolders.push_back(RemoteFolder{created, {}});
     ++counters.foldersCreated;
+    ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
     ListFolder(path);
 }
 
@@ -94,7 +101,8 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
 
 // A file cut off by a lost connection goes on from what the server holds.
 void UploadWorker::HandleFile(Node* node) {
-    const wchar_t* name = LeafName(ItemText(node));
+    const std::wstring remoteName = RemoteNameOf(ItemText(node));
+    const wchar_t* name = remoteName.c_str();
     if (!IsSafeEntryName(name, MAX_PATH)) {
         Failed(node, kFileFailure, name);
         return;
@@ -121,7 +129,8 @@ DWORD UploadWorker::ActionFor(const wchar_t* name) {
 // is sent here.
 void UploadWorker::StartFile(Node* node, bool resume) {
     const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
+    const std::wstring remoteName = RemoteNameOf(path);
+    const wchar_t* name = remoteName.c_str();
     AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
     DWORD type = TransferType(name);
     if (Cancelled()) return;
@@ -130,6 +139,7 @@ void UploadWorker::StartFile(Node* node, bool resume) {
         auto listed = FilesHere().find(name);
         if (listed != FilesHere().end()) job->listedSize = listed->second;
         if (HandOff(job)) {
+            ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
             DropItem(node);
             return;
         }
@@ -145,7 +155,8 @@ void UploadWorker::StartFile(Node* node, bool resume) {
 
 void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     const wchar_t* path = ItemText(node);
-    const wchar_t* name = LeafName(path);
+    const std::wstring remoteName = RemoteNameOf(path);
+    const wchar_t* name = remoteName.c_str();
     BufferLocalStream(local);
     engineState.localFile = local;
     ULONGLONG size = node->element->size;
@@ -169,6 +180,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     fclose(local);
     engineState.localFile = nullptr;
     if (end == CopyEnd::complete && closed) {
+        ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
         ++counters.filesDone;
         ReportProgress(false);
         DropItem(node);

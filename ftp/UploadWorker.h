@@ -8,6 +8,7 @@
 
 // Copies local files and folder trees into the remote current directory. Items
 // carry full local paths; the remote side follows the walk folder by folder.
+// A local name that a download mapped goes up under its original name.
 // A file the remote folder already holds goes through the existing-file rule,
 // checked against that folder's listing, read once per folder.
 class UploadWorker : public TransferWalk {

@@ -51,6 +51,10 @@ enum AppMessage : UINT {
     // the reason (the server's reply or the local error, may be empty).
     WM_APP_DOWNLOAD_ITEM_FAILED,
     WM_APP_UPLOAD_ITEM_FAILED,
+    // Either worker: an entry went across under a mapped name (a remote name
+    // Windows cannot hold); wParam the remote name, lParam the local name.
+    WM_APP_DOWNLOAD_NAME_MAPPED,
+    WM_APP_UPLOAD_NAME_MAPPED,
 
     // A connection's thread to its view (posted): a request ended; wParam its number.
     WM_APP_REQUEST_DONE = WM_APP + 50,

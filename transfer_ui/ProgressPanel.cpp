@@ -98,3 +98,7 @@ void ProgressPanel::SetButtonMode(int mode) {
     ShowWindow(GetItem(IDOK), done ? SW_SHOW : SW_HIDE);
     ShowWindow(GetItem(IDCANCEL), done ? SW_HIDE : SW_SHOW);
 }
+
+// ---- Stand-in for the end report: the lines are kept, not yet shown. ----
+void ProgressPanel::AddReportLine(const std::wstring& line) { reportLines.push_back(line); }
+// ---- End of the stand-in. ----

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/BaseDlg.h"
 #include "ftp/TransferMessages.h"
 #include "ftp/TransferTypes.h"
@@ -49,4 +52,13 @@ class ProgressPanel : public BaseDlg {
     wchar_t sessionLabel[kLabelCapacity];
     wchar_t hostLabel[kLabelCapacity];
     wchar_t userLabel[kLabelCapacity];
+
+    // ---- Stand-in for the end report: the lines are kept, not yet shown. ----
+  public:
+    // A line for the report at the run's end, such as a name mapped on the way.
+    void AddReportLine(const std::wstring& line);
+
+  private:
+    std::vector<std::wstring> reportLines;
+    // ---- End of the stand-in. ----
 };

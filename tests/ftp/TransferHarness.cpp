@@ -15,7 +15,8 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
         return 0;
     }
     if (prompts.Handle(message, lParam)) return 0;
-    if (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ENDED)
+    bool mapped = message == WM_APP_DOWNLOAD_NAME_MAPPED || message == WM_APP_UPLOAD_NAME_MAPPED;
+    if (!mapped && (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ENDED))
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);

@@ -167,7 +167,8 @@ TEST_F(DownloadWorkerTest, AbortInAFolderEndsTheWalkWhereItBegan) {
 TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget) {
     WriteBytes(Remote(L"fine"), "fine");
     local.MakeFolder(L"to");
-    // Selected names that climb, name other folders, a device or a stream.
+    // Selected names that climb or name other folders; a device and a stream,
+    // which the server does not hold: their mapped names must not appear.
     Download({L"F..\\escape", L"D..", L"Fsub/inner", L"Fcon", L"Ffine:stream", L"Ffine"}, L"to");
     EXPECT_EQ(5, recorder.Count(WM_APP_DOWNLOAD_ERROR));
     // A target that fits whose files would not: refused, not cut.
@@ -188,7 +189,8 @@ TEST_F(DownloadWorkerTest, HostileNamesAndLongPathsWriteNothingOutsideTheTarget)
     EXPECT_EQ(7000u, ReadBytes(Local(L"to\\tree\\served.bin")).size());
     Names errors = recorder.TextsOf(WM_APP_DOWNLOAD_ERROR);
     std::sort(errors.begin(), errors.end());
-    EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col:on"),
+    EXPECT_EQ((Names{L"Can't download file " + Local(L"to\\tree\\col%3Aon") +
+                         L"\n550 No such file or directory.",
                      L"Can't download folder " + Local(L"to\\tree\\ghost") +
                          L"\n550 No such file or directory.",
                      L"Can't download folder " + Local(L"to\\tree\\refused") +
