@@ -73,17 +73,17 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
         }
     }
     if (engineState.ignoreAll) {
-        CountFailure(node);
+        CountFailure(node, subject, reason);
         DropItem(node);
         return;
     }
     switch (Ask(format, subject, reason)) {
         case answerIgnore:
-            CountFailure(node);
+            CountFailure(node, subject, reason);
             DropItem(node);
             break;
         case answerAbort:
-            CountFailure(node);
+            CountFailure(node, subject, reason);
             aborted = true;
             break;
         case answerIgnoreAll:
@@ -122,13 +122,24 @@ bool TransferWalk::ConnectionAlive() {
     return SUCCEEDED(engine.GetCurrentDir(path, &length));
 }
 
-void TransferWalk::CountFailedFile() { ++failures.files; }
+void TransferWalk::CountFailedFile(const wchar_t* name, const std::wstring& reason) {
+    ++failures.files;
+    TellFailure(name, reason);
+}
 
-void TransferWalk::CountFailure(const Node* node) {
+void TransferWalk::CountFailure(const Node* node, const wchar_t* subject,
+                                const std::wstring& reason) {
     if (node->element->IsFolder())
         ++failures.folders;
     else
         ++failures.files;
+    TellFailure(subject, reason);
+}
+
+void TransferWalk::TellFailure(const wchar_t* subject, const std::wstring& reason) {
+    UINT message = errorMessage == WM_APP_DOWNLOAD_ERROR ? WM_APP_DOWNLOAD_ITEM_FAILED
+                                                         : WM_APP_UPLOAD_ITEM_FAILED;
+    Notify(message, reinterpret_cast<WPARAM>(subject), reinterpret_cast<LPARAM>(reason.c_str()));
 }
 
 TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,
