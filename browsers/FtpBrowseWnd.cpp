@@ -12,6 +12,7 @@
 #include "ftp/ServerReason.h"
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
+#include "transfer_ui/ProgressText.h"
 
 namespace {
 
@@ -464,6 +465,13 @@ void FtpBrowseWnd::OnTransferMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnNameMapped(message == WM_APP_DOWNLOAD_NAME_MAPPED,
                          reinterpret_cast<const wchar_t*>(wParam), name);
             return;
+        // wParam names the item, lParam (name here) gives the reason.
+        case WM_APP_DOWNLOAD_ITEM_FAILED:
+            download.AddReportLine(FailureText(reinterpret_cast<const wchar_t*>(wParam), name));
+            return;
+        case WM_APP_UPLOAD_ITEM_FAILED:
+            upload.AddReportLine(FailureText(reinterpret_cast<const wchar_t*>(wParam), name));
+            return;
         case WM_APP_DOWNLOAD_PANEL_BUTTON:
         case WM_APP_UPLOAD_PANEL_BUTTON:
             OnPanelButton(message == WM_APP_DOWNLOAD_PANEL_BUTTON, wParam);
@@ -481,10 +489,11 @@ void FtpBrowseWnd::OnNameMapped(bool download, const wchar_t* remote, const wcha
 // Cancel keeps the panel until the stopped run has switched it to Done.
 void FtpBrowseWnd::OnPanelButton(bool download, WPARAM button) {
     if (button == panelCancel) {
-        if (download)
-            engine.CancelDownload();
-        else
-            engine.CancelUpload();
+        // A run that ended just before the press was not cancelled: its end says so.
+        HRESULT taken = download ? engine.CancelDownload() : engine.CancelUpload();
+        ProgressPanel& panel = download ? static_cast<ProgressPanel&>(GetDownloadPanel())
+                                        : static_cast<ProgressPanel&>(GetUploadPanel());
+        if (SUCCEEDED(taken)) panel.NoteCancelled();
         return;
     }
     // Done belongs to a finished run: the list must not be read while a worker owns the connection.

@@ -3,23 +3,14 @@
 #include <cstdlib>
 #include <cwchar>
 
-static const uint64_t kKilobyte = 1024;
-static const uint64_t kMegabyte = kKilobyte * 1024;
-static const uint64_t kGigabyte = kMegabyte * 1024;
+#include "framework/ByteUnits.h"
 
 void FormatSizeText(uint64_t size, wchar_t* text, size_t capacity) {
-    if (size < kKilobyte)
+    const ByteUnit& unit = ByteUnitFor(size);
+    if (unit.bytes == 1)
         swprintf(text, capacity, L"%ub", static_cast<unsigned>(size));
-    else if (size < kMegabyte)
-        swprintf(text, capacity, L"%0.2fkb", size * 0.0009765625);
-    else if (size < kGigabyte)
-        swprintf(text, capacity, L"%0.2fmb", size * 9.5367431640625e-7);
     else
-        swprintf(text, capacity, L"%0.2fgb", size * 9.31322574615478515625e-10);
-}
-
-static bool HasUnit(const wchar_t* text, size_t length, const wchar_t* unit) {
-    return length > 2 && wcscmp(text + length - 2, unit) == 0;
+        swprintf(text, capacity, L"%0.2f%ls", InUnit(size, unit), unit.name);
 }
 
 // Text beyond 64 bits cannot come from FormatSizeText; clamp rather than let
@@ -31,11 +22,12 @@ static uint64_t ScaledValue(const wchar_t* text, uint64_t scale) {
     return static_cast<uint64_t>(value);
 }
 
+// Bytes are read as a whole number; the larger units by their two-letter names.
 uint64_t ParseSizeText(const wchar_t* text) {
     if (!text) return 0;
     size_t length = wcslen(text);
-    if (HasUnit(text, length, L"kb")) return ScaledValue(text, kKilobyte);
-    if (HasUnit(text, length, L"mb")) return ScaledValue(text, kMegabyte);
-    if (HasUnit(text, length, L"gb")) return ScaledValue(text, kGigabyte);
+    for (const ByteUnit& unit : kByteUnits)
+        if (unit.bytes > 1 && length > 2 && wcscmp(text + length - 2, unit.name) == 0)
+            return ScaledValue(text, unit.bytes);
     return wcstoull(text, nullptr, 10);
 }

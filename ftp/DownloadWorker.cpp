@@ -281,7 +281,7 @@ bool DownloadWorker::ReportUnmoved() {
     if (!unmoved) return false;
     std::unique_ptr<FinishedFile> file = std::move(unmoved);
     if (Stopped()) {
-        CountFailedFile();
+        CountFailedFile(file->target.c_str(), L"the whole file came, but could not take its name");
         return false;
     }
     AddItem(false, file->name.c_str(), file->size, true);

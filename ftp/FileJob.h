@@ -3,12 +3,20 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstdio>
 #include <string>
 
 // A file the walk has decided about (the existing-file rule, the transfer
 // type) and hands to another connection of its run: everything that
 // connection needs, and nothing of the walk's own state, which moves on.
 struct FileJob {
+    FileJob() = default;
+    ~FileJob() {
+        if (localFile) fclose(localFile);
+    }
+    FileJob(const FileJob&) = delete;
+    FileJob& operator=(const FileJob&) = delete;
+
     std::wstring remoteFolder;  // absolute, as the server's PWD gave it
     std::wstring remoteName;
     std::wstring localPath;  // the download's target, the upload's source
@@ -23,8 +31,11 @@ struct FileJob {
     std::wstring partCreatePath;
     std::wstring moveTarget;
     DWORD moveFlags = 0;
-    // Upload: the size the folder's listing gave the server's copy, if any.
+    // Upload: the size the folder's listing gave the server's copy, if any,
+    // and the source as the walk opened it (the first try uses it; later
+    // tries open it again).
     ULONGLONG listedSize = 0;
+    FILE* localFile = nullptr;
     // Why the last try failed (the server's reply; empty for a local failure).
     std::wstring reason;
 };

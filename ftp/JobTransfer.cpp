@@ -81,7 +81,8 @@ FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGL
 // The local file is opened first: one that cannot be read must not replace
 // the server's copy with an empty file. A file not sent whole is aborted.
 JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
-    FILE* local = _wfopen(job.localPath.c_str(), L"rb");
+    FILE* local = job.localFile ? job.localFile : _wfopen(job.localPath.c_str(), L"rb");
+    job.localFile = nullptr;
     if (!local) return LocalFailure(job);
     setvbuf(local, streamBuffer.get(), _IOFBF, kLocalBufferSize);
     bool binary = job.transferFlags == FTP_TRANSFER_TYPE_BINARY;

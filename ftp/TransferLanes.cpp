@@ -191,6 +191,7 @@ JobTransfer::Outcome TransferLanes::Move(JobTransfer& mover, FileJob& job) {
 // file, if one was made, an upload from the server's copy.
 void TransferLanes::Interrupted(std::unique_ptr<FileJob> job) {
     if (++job->interruptions > kInterruptionsPerFile) {
+        job->reason = L"the connection was lost each time";
         Ended(std::move(job), JobTransfer::Outcome::failed);
         return;
     }

@@ -113,15 +113,15 @@ void TransferWalk::ServeLaneFailures() {
 // send the file to the connections again.
 void TransferWalk::AnswerLaneFailure(std::unique_ptr<FileJob> job) {
     if (engineState.ignoreAll) {
-        CountFailedFile();
+        CountFailedJob(*job);
         return;
     }
     switch (Ask(FileFailureFormat(), JobSubject(*job), job->reason)) {
         case answerIgnore:
-            CountFailedFile();
+            CountFailedJob(*job);
             break;
         case answerAbort:
-            CountFailedFile();
+            CountFailedJob(*job);
             aborted = true;
             break;
         case answerIgnoreAll:
@@ -132,6 +132,10 @@ void TransferWalk::AnswerLaneFailure(std::unique_ptr<FileJob> job) {
             lanes->Retry(std::move(job));
             break;
     }
+}
+
+void TransferWalk::CountFailedJob(const FileJob& job) {
+    CountFailedFile(JobSubject(job), job.reason);
 }
 
 void TransferWalk::FinishLanes() {
@@ -147,7 +151,7 @@ void TransferWalk::FinishLanes() {
     }
     // Failures found after a stop are only counted.
     for (auto job = lanes->TakeFailed(); job; job = lanes->TakeFailed())
-        if (!Cancelled()) CountFailedFile();
+        if (!Cancelled()) CountFailedJob(*job);
     lanes->End();
 }
 
@@ -211,17 +215,17 @@ void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subj
         }
     }
     if (engineState.ignoreAll) {
-        CountFailure(node);
+        CountFailure(node, subject, reason);
         DropItem(node);
         return;
     }
     switch (Ask(format, subject, reason)) {
         case answerIgnore:
-            CountFailure(node);
+            CountFailure(node, subject, reason);
             DropItem(node);
             break;
         case answerAbort:
-            CountFailure(node);
+            CountFailure(node, subject, reason);
             aborted = true;
             break;
         case answerIgnoreAll:
@@ -260,13 +264,24 @@ bool TransferWalk::ConnectionAlive() {
     return SUCCEEDED(engine.GetCurrentDir(path, &length));
 }
 
-void TransferWalk::CountFailedFile() { ++failures.files; }
+void TransferWalk::CountFailedFile(const wchar_t* name, const std::wstring& reason) {
+    ++failures.files;
+    TellFailure(name, reason);
+}
 
-void TransferWalk::CountFailure(const Node* node) {
+void TransferWalk::CountFailure(const Node* node, const wchar_t* subject,
+                                const std::wstring& reason) {
     if (node->element->IsFolder())
         ++failures.folders;
     else
         ++failures.files;
+    TellFailure(subject, reason);
+}
+
+void TransferWalk::TellFailure(const wchar_t* subject, const std::wstring& reason) {
+    UINT message = errorMessage == WM_APP_DOWNLOAD_ERROR ? WM_APP_DOWNLOAD_ITEM_FAILED
+                                                         : WM_APP_UPLOAD_ITEM_FAILED;
+    Notify(message, reinterpret_cast<WPARAM>(subject), reinterpret_cast<LPARAM>(reason.c_str()));
 }
 
 TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,

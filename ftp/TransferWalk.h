@@ -80,8 +80,9 @@ class TransferWalk : public FolderWalk {
     void Failed(Node* node, const wchar_t* format, const wchar_t* subject,
                 const std::wstring& reason = TakeServerReason());
 
-    // A file that failed after the walk stopped, when no one is asked any more.
-    void CountFailedFile();
+    // A file that failed after the walk stopped, when no one is asked any more;
+    // told to the notify window by its name and reason, as every failure is.
+    void CountFailedFile(const wchar_t* name, const std::wstring& reason);
 
     // The existing-file rule for a file already at the target (shown as
     // subject): existingResume, existingSkip, existingOverwrite, or a stored
@@ -135,6 +136,7 @@ class TransferWalk : public FolderWalk {
     void CountSelection();
     void ServeLaneFailures();
     void AnswerLaneFailure(std::unique_ptr<FileJob> job);
+    void CountFailedJob(const FileJob& job);
     // The list is done: waits for the other connections, asks about their
     // failures and moves here what no connection is left to take.
     void FinishLanes();
@@ -159,7 +161,9 @@ class TransferWalk : public FolderWalk {
                                 UINT message);
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
     bool ConnectionAlive();
-    void CountFailure(const Node* node);
+    void CountFailure(const Node* node, const wchar_t* subject, const std::wstring& reason);
+    // The panel lists each item that failed for good, by name and reason.
+    void TellFailure(const wchar_t* subject, const std::wstring& reason);
 
     const UINT errorMessage;
     FailureCounts& failures;

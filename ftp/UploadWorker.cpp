@@ -99,20 +99,26 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
     return folder.files;
 }
 
-// A file cut off by a lost connection goes on from what the server holds.
+// The local file is opened first: one that cannot be read must not replace
+// the server's copy with an empty file. A file cut off by a lost connection
+// goes on from what the server holds.
 void UploadWorker::HandleFile(Node* node) {
     const std::wstring remoteName = RemoteNameOf(ItemText(node));
     const wchar_t* name = remoteName.c_str();
-    if (!IsSafeEntryName(name, MAX_PATH)) {
+    FILE* local = IsSafeEntryName(name, MAX_PATH) ? _wfopen(ItemText(node), L"rb") : nullptr;
+    if (!local) {
         Failed(node, kFileFailure, name);
         return;
     }
     DWORD action = Cancelled()                    ? existingSkip
                    : node->element->interruptions ? existingResume
                                                   : ActionFor(name);
-    if (action == existingOverwrite || action == existingResume)
-        StartFile(node, action == existingResume);
-    else if (action == existingSkip)
+    if (action == existingOverwrite || action == existingResume) {
+        StartFile(node, local, action == existingResume);
+        return;
+    }
+    fclose(local);
+    if (action == existingSkip)
         DropItem(node);
     else
         Failed(node, kFileFailure, name);
@@ -125,32 +131,28 @@ DWORD UploadWorker::ActionFor(const wchar_t* name) {
     return ExistingFileAction(name);
 }
 
-// The file goes to another connection of the run when one is free; else it
-// is sent here.
-void UploadWorker::StartFile(Node* node, bool resume) {
+// The file goes to another connection of the run when one is free, with the
+// source already open; else it is sent here.
+void UploadWorker::StartFile(Node* node, FILE* local, bool resume) {
     const wchar_t* path = ItemText(node);
     const std::wstring remoteName = RemoteNameOf(path);
     const wchar_t* name = remoteName.c_str();
     AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
     DWORD type = TransferType(name);
-    if (Cancelled()) return;
-    std::unique_ptr<FileJob> job = HasLanes() ? NewJob(node, name, path, type, resume) : nullptr;
+    std::unique_ptr<FileJob> job =
+        HasLanes() && !Cancelled() ? NewJob(node, name, path, type, resume) : nullptr;
     if (job) {
         auto listed = FilesHere().find(name);
         if (listed != FilesHere().end()) job->listedSize = listed->second;
+        job->localFile = local;
         if (HandOff(job)) {
             ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
             DropItem(node);
             return;
         }
+        job->localFile = nullptr;
     }
-    // The local file is opened first: one that cannot be read must not
-    // replace the server's copy with an empty file.
-    FILE* local = _wfopen(path, L"rb");
-    if (local)
-        SendFile(node, local, type, resume);
-    else
-        Failed(node, kFileFailure, name);
+    SendFile(node, local, type, resume);
 }
 
 void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {

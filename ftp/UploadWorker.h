@@ -32,7 +32,7 @@ class UploadWorker : public TransferWalk {
     const RemoteFiles& FilesHere();
     DWORD ActionFor(const wchar_t* name);
     static void SizeSelectedFiles(WalkList& items);
-    void StartFile(Node* node, bool resume);
+    void StartFile(Node* node, FILE* local, bool resume);
     void SendFile(Node* node, FILE* local, DWORD type, bool resume);
     ULONGLONG ResumeOffset(const wchar_t* name, ULONGLONG localSize);
     CopyEnd Copy(HINTERNET remote, FILE* local, ULONGLONG offset);

@@ -8,11 +8,16 @@
 #include "transfer_ui/ProgressText.h"
 
 DownloadProgressDlg::DownloadProgressDlg()
-    : ProgressPanel(IDC_DOWNLOAD_CURRENT_ITEM, WM_APP_DOWNLOAD_PANEL_BUTTON) {}
+    : ProgressPanel(IDC_DOWNLOAD_CURRENT_ITEM, WM_APP_DOWNLOAD_PANEL_BUTTON, L"Download") {}
 
 void DownloadProgressDlg::OnInitPanel() {
     SendMessageW(GetItem(IDC_DOWNLOAD_STORE_BAR), PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     ShowStorage();  // the room left is worth knowing before the first file starts
+}
+
+void DownloadProgressDlg::LayOutOwnRows(PanelLayout& layout) {
+    layout.Pair(IDC_DOWNLOAD_STORE_LABEL, IDC_DOWNLOAD_STORE_TEXT);
+    layout.Bar(IDC_DOWNLOAD_STORE_BAR);
 }
 
 void DownloadProgressDlg::ShowFolder(const wchar_t* name) { ShowItem(name, L" [Folder]"); }
@@ -20,7 +25,7 @@ void DownloadProgressDlg::ShowFolder(const wchar_t* name) { ShowItem(name, L" [F
 void DownloadProgressDlg::ShowProgress(const DownloadCounters* counters) {
     ShowFigures({counters->filesDone, counters->foldersEntered, counters->totalBytes,
                  counters->currentFileSize, counters->currentFileBytes, counters->elapsedMs,
-                 counters->failures});
+                 counters->failures, &counters->run});
     ShowStorage();
 }
 
@@ -51,7 +56,6 @@ void DownloadProgressDlg::ShowStorage() {
     if (!VolumeSpace(storageFolder, &freeBytes, &totalBytes)) return;
     SendMessageW(GetItem(IDC_DOWNLOAD_STORE_BAR), PBM_SETPOS,
                  FreeStorePercent(freeBytes, totalBytes), 0);
-    wchar_t text[64];
-    FormatStorage(text, 64, freeBytes, totalBytes);
-    SetDlgItemTextW(hwnd, IDC_DOWNLOAD_STORE_TEXT, text);
+    SetText(IDC_DOWNLOAD_STORE_TEXT, StorageText(freeBytes, totalBytes));
+    Settle();
 }

@@ -19,6 +19,7 @@ class DownloadProgressDlg : public ProgressPanel {
 
   protected:
     void OnInitPanel() override;
+    void LayOutOwnRows(PanelLayout& layout) override;
 
   private:
     std::wstring storageFolder;

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "framework/TextMeasure.h"
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
 
@@ -10,21 +11,6 @@ namespace {
 bool IsAnswerButton(WORD id) {
     return id == IDC_TRANSFER_ERROR_RETRY || id == IDC_TRANSFER_ERROR_IGNORE ||
            id == IDC_TRANSFER_ERROR_ABORT || id == IDC_TRANSFER_ERROR_IGNORE_ALL;
-}
-
-// The size the control's font gives the text: one line as it stands, or with
-// DT_WORDBREAK its lines, broken again where they pass maxWidth.
-SIZE MeasureText(HWND control, const std::wstring& text, UINT format, int maxWidth) {
-    if (text.empty()) return SIZE{0, 0};
-    HDC context = GetDC(control);
-    HGDIOBJ oldFont =
-        SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-    RECT bounds = {0, 0, maxWidth, 0};
-    DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &bounds,
-              format | DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
-    SelectObject(context, oldFont);
-    ReleaseDC(control, context);
-    return SIZE{bounds.right - bounds.left, bounds.bottom - bounds.top};
 }
 
 }  // namespace

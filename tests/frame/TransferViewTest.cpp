@@ -26,6 +26,9 @@ class TransferViewTest : public FtpViewTest {
         LRESULT state = SendMessageW(frame.GetMenuBar(), TB_GETSTATE, IDM_UP, 0);
         return state != -1 && (state & TBSTATE_ENABLED);
     }
+    std::wstring Heading(ProgressPanel& panel) {
+        return ItemText(panel.GetHandle(), IDC_PROGRESS_HEADING);
+    }
     // Waits for the panel's Done and presses it.
     void PressDone(ProgressPanel& panel) {
         ASSERT_TRUE(
@@ -75,6 +78,8 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     CreateDirectoryW((remote + L"\\sub").c_str(), nullptr);
     Download({L"..", L"a file.txt", L"sub"});
     EXPECT_FALSE(UpEnabled());
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(view->GetDownloadPanel().GetItem(IDOK)); }));
+    EXPECT_EQ(L"Download complete", Heading(view->GetDownloadPanel()));
     PressDone(view->GetDownloadPanel());
     EXPECT_TRUE(UpEnabled());
     EXPECT_EQ(3, frame.GetLocalView()->GetFileList().GetItemCount());  // "..", the file, "sub"
@@ -84,6 +89,8 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     items.AddTail(new WString((L"F" + local.Join(L"up.bin")).c_str()));
     view->StartUpload(items);
     delete items.RemoveHead();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(view->GetUploadPanel().GetItem(IDOK)); }));
+    EXPECT_EQ(L"Upload complete", Heading(view->GetUploadPanel()));
     PressDone(view->GetUploadPanel());
     EXPECT_EQ(4, view->GetFileList().GetItemCount());  // "..", the file, the folder, up.bin
 
@@ -112,12 +119,51 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     view->BeginRename();  // nor does F2 start an edit
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
     Click(view->GetDownloadPanel().GetHandle(), IDCANCEL);
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(view->GetDownloadPanel().GetItem(IDOK)); }));
+    EXPECT_EQ(L"Download cancelled", Heading(view->GetDownloadPanel()));
     PressDone(view->GetDownloadPanel());
     EXPECT_TRUE(view->IsIdle());
     frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
     EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
     EXPECT_EQ(before, view->GetCurrentPath());
     EXPECT_TRUE(local.Exists(L"slow.bin.corvane-part"));
+}
+
+// Files the server refuses are listed by name with its reply, in a report the
+// user can copy, and the heading says the run failed; the others come down.
+TEST_F(TransferViewTest, FailedFilesAreListedWithTheServersReasonAtTheEnd) {
+    ASSERT_TRUE(WriteTestFile(remote + L"\\good.txt", 100, 1));
+    CreateDirectoryW((remote + L"\\sub").c_str(), nullptr);
+    ASSERT_TRUE(WriteTestFile(remote + L"\\sub\\unreadable one.txt", 100, 2));
+    ASSERT_TRUE(WriteTestFile(remote + L"\\unreadable two.txt", 100, 3));
+    DialogDriver answerer(Pressing({IDC_TRANSFER_ERROR_IGNORE}));  // the prompt has no title
+    Download({L"good.txt", L"sub", L"unreadable two.txt"});
+    ProgressPanel& panel = view->GetDownloadPanel();
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(panel.GetItem(IDOK)); }));
+    EXPECT_EQ(2, answerer.Count());
+    EXPECT_EQ(L"Download failed", Heading(panel));
+    EXPECT_EQ(L"Failed: 2 files, 0 folders", ItemText(panel.GetHandle(), IDC_PROGRESS_FAILURES));
+    HWND report = panel.GetItem(IDC_PROGRESS_REPORT);
+    EXPECT_TRUE(IsWindowVisible(report));
+    EXPECT_TRUE(GetWindowLongW(report, GWL_STYLE) & ES_READONLY);
+    std::wstring listed = ItemText(panel.GetHandle(), IDC_PROGRESS_REPORT);
+    std::wstring reason = L": 550 Permission denied.";
+    // Named as the local view shows the folder; in the walk's order, which entered "sub" first.
+    std::wstring folder = local.RootedPath() + L"\\";
+    EXPECT_EQ(folder + L"sub\\unreadable one.txt" + reason + L"\r\n" + folder +
+                  L"unreadable two.txt" + reason,
+              listed);
+    PressDone(panel);
+    EXPECT_EQ("", ReadBytes(local.Join(L"unreadable two.txt")));
+    EXPECT_EQ(100u, ReadBytes(local.Join(L"good.txt")).size());
+
+    // The next run starts with a clean report.
+    app.options.SetExistingFileOption(existingOverwrite);
+    Download({L"good.txt"});
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(panel.GetItem(IDOK)); }));
+    EXPECT_EQ(L"Download complete", Heading(panel));
+    EXPECT_FALSE(IsWindowVisible(panel.GetItem(IDC_PROGRESS_REPORT)));
+    PressDone(panel);
 }
 
 // The frame closes the view (as File > Disconnect does) while its worker

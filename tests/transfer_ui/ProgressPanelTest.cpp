@@ -8,19 +8,17 @@
 #include <vector>
 
 #include "browsers/BrowseWnd.h"
+#include "framework/TextMeasure.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/GuiApp.h"
 #include "support/ScratchFolder.h"
 #include "transfer_ui/ProgressText.h"
+#include "transfer_ui/RecentRate.h"
 
 namespace {
 
-std::wstring FileText(ULONGLONG bytes, ULONGLONG size, ULONGLONG total, DWORD elapsed) {
-    wchar_t text[128];
-    FormatFileProgress(text, 128, bytes, size, total, elapsed);
-    return text;
-}
+const ULONGLONG kMiB = 1ull << 20, kGiB = 1ull << 30;
 
 // A view as the FTP view will be: it names its session and records the panels' buttons.
 class PanelHostView : public BrowseWnd {
@@ -38,6 +36,21 @@ class PanelHostView : public BrowseWnd {
         return BrowseWnd::OnWindowMessage(handle, message, wParam, lParam);
     }
 };
+
+// A run of three connections, 3 of 40 files found so far, the folders still being listed.
+RunTotals BusyRun() {
+    RunTotals run = {};
+    run.filesFound = 40;
+    run.bytesFound = 3 * kGiB + 512 * kMiB;
+    run.stillListing = 1;
+    run.connections = 3;
+    wcscpy(run.lines[0].file, L"a rather long file name from the server.iso");
+    run.lines[0].fileBytes = 12 * kMiB;
+    run.lines[0].fileSize = 40 * kMiB;
+    wcscpy(run.lines[1].file, L"b.txt");
+    run.lines[1].fileSize = 900;
+    return run;
+}
 
 class ProgressPanelTest : public ::testing::Test {
   protected:
@@ -59,39 +72,144 @@ class ProgressPanelTest : public ::testing::Test {
     int BarPosition(ProgressPanel& panel, int id) {
         return static_cast<int>(SendMessageW(panel.GetItem(id), PBM_GETPOS, 0, 0));
     }
+    // A finished download with every row in use: the run, its connections, a failure report.
+    DownloadProgressDlg& FullDownloadPanel(const RunTotals& run) {
+        DownloadProgressDlg& panel = view.GetDownloadPanel();
+        panel.SetStorageFolder(target.Path().c_str());
+        view.ShowDownloadPanel(true);
+        panel.ShowFolder(L"photos");
+        DownloadCounters counters = {3,          2,    409 * kMiB, 409 * kMiB,
+                                     200 * kMiB, 5000, {12, 0, 0}, {}};
+        counters.run = run;
+        panel.ShowProgress(&counters);
+        panel.AddReportLine(L"C:\\downloads\\photos\\unreadable.jpg: 550 Permission denied.");
+        panel.SetButtonMode(panelDone);
+        return panel;
+    }
+    // Every control shown lies inside the panel, apart from all others, and
+    // each text that is not a name cut with an ellipsis has the room it needs.
+    void ExpectLaidOut(ProgressPanel& panel, const char* where) {
+        RECT client;
+        ::GetClientRect(panel.GetHandle(), &client);
+        std::vector<std::pair<HWND, RECT>> shown;
+        for (HWND child = GetWindow(panel.GetHandle(), GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child)) continue;
+            RECT rect;
+            ::GetWindowRect(child, &rect);
+            MapWindowPoints(nullptr, panel.GetHandle(), reinterpret_cast<POINT*>(&rect), 2);
+            int id = GetDlgCtrlID(child);
+            EXPECT_TRUE(rect.left >= 0 && rect.top >= 0 && rect.right <= client.right &&
+                        rect.bottom <= client.bottom && rect.right > rect.left)
+                << where << ": control " << id << " lies outside the panel";
+            ExpectRoomForText(child, rect, where);
+            for (const auto& other : shown) {
+                RECT overlap;
+                EXPECT_FALSE(IntersectRect(&overlap, &rect, &other.second))
+                    << where << ": controls " << id << " and " << GetDlgCtrlID(other.first)
+                    << " overlap";
+            }
+            if (id != IDOK && id != IDCANCEL) shown.push_back({child, rect});
+        }
+    }
+    void ExpectRoomForText(HWND control, const RECT& rect, const char* where) {
+        wchar_t className[32];
+        GetClassNameW(control, className, 32);
+        LONG style = GetWindowLongW(control, GWL_STYLE);
+        if (_wcsicmp(className, L"Static") != 0 || (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)))
+            return;
+        std::wstring text = ItemText(GetParent(control), GetDlgCtrlID(control));
+        SIZE needed = MeasureText(control, text, DT_WORDBREAK, rect.right - rect.left);
+        EXPECT_LE(needed.cy, rect.bottom - rect.top) << where << ": \"" << text.size() << "\" cut";
+        EXPECT_LE(needed.cx, rect.right - rect.left)
+            << where << ": a word of " << GetDlgCtrlID(control) << " cut";
+    }
 
     GuiApp app;
     PanelHostView view;
+    ScratchFolder target;
 };
+
+std::wstring Amount(ULONGLONG done, ULONGLONG size) { return AmountText(done, size); }
 
 }  // namespace
 
-// What the panels' own tests below leave out: the run's average rate, no time
-// yet, and counts too large for 32-bit arithmetic.
-TEST(ProgressTextTest, FiguresForBarsAndTexts) {
-    EXPECT_EQ(L"0.00/512.00kb at 1000.00kb/sec", FileText(0, 524288, 10240000, 10000));
-    EXPECT_EQ(L"0.00/0.00kb at 0.00kb/sec", FileText(0, 0, 0, 0));
-    EXPECT_EQ(L"0.00/1.00kb at 0.00kb/sec", FileText(0, 1024, 5120, 0));
+// The figures in the lists' units: two decimals for amounts, one for rates
+// and the room left, whole bytes below a kilobyte.
+TEST(ProgressTextTest, FiguresReadInTheListsUnits) {
+    struct Case {
+        std::wstring shown, expected;
+    };
+    RunTotals run = {};
+    run.filesFound = 40;
+    run.bytesFound = 3 * kGiB + kGiB / 2;
+    RunTotals growing = run;
+    growing.stillListing = 1;
+    ConnectionFigures waiting = {}, busy = {L"photo.jpg", 12 * kMiB, 40 * kMiB};
+    const Case cases[] = {
+        {BytesText(0), L"0 b"},
+        {BytesText(1023), L"1023 b"},
+        {BytesText(4096), L"4.00 kb"},
+        {BytesText(5 * kGiB), L"5.00 gb"},  // past 32 bits
+        {Amount(409 * kMiB + 614 * 1024 + 410, 409 * kMiB + 614 * 1024 + 410),
+         L"409.60 of 409.60 mb"},
+        {Amount(0, 0), L"0 of 0 b"},
+        {Amount(512, 1000), L"512 of 1000 b"},
+        {Amount(1024, 2048), L"1.00 of 2.00 kb"},
+        {Amount(300 * 1024, 2 * kMiB), L"0.29 of 2.00 mb"},  // the size's unit for both
+        {Amount(3 * kMiB, 2 * kMiB), L"3.00 of 2.00 mb"},    // a file that grew meanwhile
+        {Amount(6 * kGiB, 6 * kGiB), L"6.00 of 6.00 gb"},
+        {RateText(85.3 * kMiB), L"85.3 mb/s"},
+        {RateText(0), L"0 b/s"},
+        {RateText(1536), L"1.5 kb/s"},
+        {StorageText(75 * kGiB + kGiB / 5, 264 * kGiB + kGiB / 5), L"75.2 gb free of 264.2 gb"},
+        {StorageText(500 * kMiB, 8 * kGiB), L"500.0 mb free of 8.0 gb"},
+        {DurationText(0), L"0:00"},
+        {DurationText(42999), L"0:42"},
+        {DurationText(70000), L"1:10"},
+        {DurationText(3723000), L"1:02:03"},
+        {RunText(12, kGiB + kGiB / 5, run), L"12 of 40 files, 1.20 of 3.50 gb"},
+        {RunText(3, 0, growing), L"3 of 40 files, 0.00 of 3.50 gb (the total is still growing)"},
+        {TimeText(85.3 * kMiB, 42000, true, 70000), L"85.3 mb/s, 0:42 elapsed, 1:10 left"},
+        {TimeText(0, 0, false, 0), L"0 b/s, 0:00 elapsed"},
+        {ConnectionText(1, waiting), L"1: waiting for a file"},
+        {ConnectionText(2, busy), L"2: 12.00 of 40.00 mb, photo.jpg"},
+        {FailureText(L"C:\\dl\\a.txt", L"550 Permission denied."),
+         L"C:\\dl\\a.txt: 550 Permission denied."},
+        {FailureText(L"b.txt", L"451 Local error\n  disk full\n"),
+         L"b.txt: 451 Local error   disk full"},
+        {FailureText(L"c.txt", L""), L"c.txt"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, c.shown);
 
     EXPECT_EQ(50u, FilePercent(2000000000u, 4000000000u));  // no 32-bit overflow
     EXPECT_EQ(100u, FilePercent(4000000000u, 4000000000u));
-    const ULONGLONG gib = 1ull << 30;
-    EXPECT_EQ(L"5242880.00/6291456.00kb at 5242880.00kb/sec",
-              FileText(5 * gib, 6 * gib, 5 * gib, 1000));
     EXPECT_EQ(50u, FilePercent(ULLONG_MAX / 2, ULLONG_MAX));
-
     EXPECT_EQ(25u, FreeStorePercent(1024, 4096));
     EXPECT_EQ(0u, FreeStorePercent(0, 0));
-    wchar_t storage[64];
-    FormatStorage(storage, 64, 1536, 4096);
-    EXPECT_STREQ(L"1.50/4.00kb", storage);
-    FormatStorage(storage, 64, 5 * gib, 8 * gib);  // volumes past 4 GiB as they are
-    EXPECT_STREQ(L"5242880.00/8388608.00kb", storage);
+}
+
+// The rate shown is that of the last few seconds: the burst the socket's
+// buffers take at the start fades out of it, and a new run starts afresh.
+TEST(ProgressTextTest, RecentRateForgetsTheStartsBurst) {
+    RecentRate rate;
+    EXPECT_EQ(0.0, rate.BytesPerSecond());
+    rate.Add(0, 0);
+    rate.Add(60, 7 * kMiB);  // the buffers' swallow
+    EXPECT_GT(rate.BytesPerSecond(), 100.0 * kMiB);
+    for (DWORD ms = 1060; ms <= 10060; ms += 1000)
+        rate.Add(ms, 7 * kMiB + (ms - 60) / 1000 * 2 * kMiB);
+    EXPECT_DOUBLE_EQ(2.0 * kMiB, rate.BytesPerSecond());
+    rate.Add(10060, 28 * kMiB);  // no time passed: the window still spans its seconds
+    EXPECT_GT(rate.BytesPerSecond(), 0.0);
+    rate.Add(0, 0);  // the next run
+    EXPECT_EQ(0.0, rate.BytesPerSecond());
+    rate.Add(500, 1000);
+    EXPECT_DOUBLE_EQ(2000.0, rate.BytesPerSecond());
 }
 
 TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     ASSERT_TRUE(ListShown());
-    ScratchFolder target;
     DownloadProgressDlg& panel = view.GetDownloadPanel();
     panel.SetStorageFolder(target.Join(L"not made yet").c_str());
     view.ShowDownloadPanel(true);
@@ -99,50 +217,108 @@ TEST_F(ProgressPanelTest, DownloadPanelTakesTheListsPlaceAndShowsTheRun) {
     EXPECT_TRUE(Visible(panel.GetHandle()));
     EXPECT_FALSE(Visible(view.GetFileList().GetHandle()));
     EXPECT_FALSE(Visible(view.GetPathBox().GetHandle()));
-    EXPECT_EQ((std::vector<std::wstring>{L"work", L"ftp.example.org", L"anna"}),
-              Texts(panel, {IDC_PROGRESS_SESSION, IDC_PROGRESS_HOST, IDC_PROGRESS_USER}));
+    EXPECT_EQ((std::vector<std::wstring>{L"Downloading in progress...", L"work", L"ftp.example.org",
+                                         L"anna"}),
+              Texts(panel, {IDC_PROGRESS_HEADING, IDC_PROGRESS_SESSION, IDC_PROGRESS_HOST,
+                            IDC_PROGRESS_USER}));
 
     panel.ShowFolder(L"photos");
     EXPECT_EQ(L"photos [Folder]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
-    DownloadCounters counters = {3, 2, 4096, 2048, 1024, 1000, {}};
+    DownloadCounters counters = {3, 2, 4096, 2048, 1024, 1000, {}, {}};
     panel.ShowProgress(&counters);
-    counters.totalBytes = 5ull << 30;  // past 32 bits
+    counters.totalBytes = 5 * kGiB;  // past 32 bits
+    counters.elapsedMs = 2000;
     panel.ShowProgress(&counters);
-    EXPECT_EQ(L"5368709120", Text(panel, IDC_PROGRESS_BYTE_COUNT));
-    counters.totalBytes = 4096;
-    panel.ShowProgress(&counters);
+    EXPECT_EQ(L"5.00 gb", Text(panel, IDC_PROGRESS_BYTE_COUNT));
     EXPECT_EQ(50, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
-    EXPECT_EQ(L"1.00/2.00kb at 4.00kb/sec", Text(panel, IDC_PROGRESS_FILE_TEXT));
-    EXPECT_EQ((std::vector<std::wstring>{L"3", L"", L"2", L"4096"}),
-              Texts(panel, {IDC_PROGRESS_FILE_COUNT, IDC_PROGRESS_FAILURES, IDC_PROGRESS_DIR_COUNT,
-                            IDC_PROGRESS_BYTE_COUNT}));
+    EXPECT_EQ(L"1.00 of 2.00 kb", Text(panel, IDC_PROGRESS_FILE_TEXT));
+    // The walk found nothing to count yet: no run bar, no time left, no connection lines.
+    EXPECT_EQ(L"5.0 gb/s, 0:02 elapsed", Text(panel, IDC_PROGRESS_TIME_TEXT));
+    EXPECT_FALSE(Visible(panel.GetItem(IDC_PROGRESS_RUN_BAR)));
+    EXPECT_FALSE(Visible(panel.GetItem(IDC_PROGRESS_CONNECTION_FIRST)));
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"3", L"", L"2"}),
+        Texts(panel, {IDC_PROGRESS_FILE_COUNT, IDC_PROGRESS_FAILURES, IDC_PROGRESS_DIR_COUNT}));
 
     // The room on the download folder's volume, whatever its size; others may
     // write to the volume meanwhile, so the free part is compared loosely.
     ULARGE_INTEGER available, total;
     ASSERT_TRUE(GetDiskFreeSpaceExW(target.Path().c_str(), &available, &total, nullptr));
-    wchar_t storage[64];
-    FormatStorage(storage, 64, 0, total.QuadPart);
     std::wstring shown = Text(panel, IDC_DOWNLOAD_STORE_TEXT);
-    std::wstring totalPart = wcschr(storage, L'/');
+    std::wstring totalPart = StorageText(0, total.QuadPart).substr(StorageText(0, 0).find(L" of"));
     ASSERT_GT(shown.size(), totalPart.size());
     EXPECT_EQ(totalPart, shown.substr(shown.size() - totalPart.size()));
-    EXPECT_NEAR(_wtof(shown.c_str()) * 1024, double(available.QuadPart), 1e8);
     EXPECT_NEAR(FreeStorePercent(available.QuadPart, total.QuadPart),
                 BarPosition(panel, IDC_DOWNLOAD_STORE_BAR), 1);
 
+    // Once the walk counts the run: its bar, totals, time left and a line per connection.
+    counters.run = BusyRun();
+    counters.totalBytes = 5 * kGiB + 2 * kMiB;  // beyond what was found: the bar stays full
+    counters.elapsedMs = 3000;
+    panel.ShowProgress(&counters);
+    EXPECT_EQ(100, BarPosition(panel, IDC_PROGRESS_RUN_BAR));
+    counters.run.bytesFound = 10 * kGiB + 6 * kMiB;
+    counters.elapsedMs = 4000;
+    panel.ShowProgress(&counters);
+    counters.totalBytes = 5 * kGiB + 3 * kMiB;
+    counters.elapsedMs = 5000;
+    panel.ShowProgress(&counters);
+    EXPECT_EQ(50, BarPosition(panel, IDC_PROGRESS_RUN_BAR));
+    EXPECT_EQ(L"3 of 40 files, 5.00 of 10.01 gb (the total is still growing)",
+              Text(panel, IDC_PROGRESS_RUN_TEXT));
+    // 3 mb in the last 3 s, the 5 gb burst before them forgotten; 5123 mb still to come.
+    EXPECT_EQ(L"1.0 mb/s, 0:05 elapsed, 1:25:23 left", Text(panel, IDC_PROGRESS_TIME_TEXT));
+    EXPECT_EQ((std::vector<std::wstring>{
+                  L"1: 12.00 of 40.00 mb, a rather long file name from the server.iso",
+                  L"2: 0 of 900 b, b.txt", L"3: waiting for a file", L""}),
+              Texts(panel, {IDC_PROGRESS_CONNECTION_FIRST, IDC_PROGRESS_CONNECTION_FIRST + 1,
+                            IDC_PROGRESS_CONNECTION_FIRST + 2, IDC_PROGRESS_CONNECTION_FIRST + 3}));
+    EXPECT_FALSE(Visible(panel.GetItem(IDC_PROGRESS_CONNECTION_FIRST + 3)));
     // A new file restarts the bar; an empty one shows it full.
     panel.ShowFile(L"empty file.txt");
     EXPECT_EQ(L"empty file.txt [File]", Text(panel, IDC_DOWNLOAD_CURRENT_ITEM));
     EXPECT_EQ(0, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
-    DownloadCounters empty = {4, 2, 4096, 0, 0, 1000, {0, 0, 1}};
+    DownloadCounters empty = {4, 2, 4096, 0, 0, 1000, {0, 0, 1}, {}};
     panel.ShowProgress(&empty);
     EXPECT_EQ(100, BarPosition(panel, IDC_PROGRESS_FILE_BAR));
     EXPECT_EQ(L"Failed: the connection was lost", Text(panel, IDC_PROGRESS_FAILURES));
+    panel.SetButtonMode(panelDone);
+    EXPECT_EQ(L"Download failed", Text(panel, IDC_PROGRESS_HEADING));
 
     view.ShowDownloadPanel(false);
     EXPECT_FALSE(panel.GetHandle());
     EXPECT_TRUE(ListShown());
+}
+
+// A phone's width and a window's: every row whole, nothing on anything else;
+// a view too short for them all scrolls instead.
+TEST_F(ProgressPanelTest, EveryRowFitsAtAnyWidthAndAShortViewScrolls) {
+    DownloadProgressDlg& panel = FullDownloadPanel(BusyRun());
+    EXPECT_EQ(L"Download failed", Text(panel, IDC_PROGRESS_HEADING));
+    EXPECT_EQ(L"C:\\downloads\\photos\\unreadable.jpg: 550 Permission denied.",
+              Text(panel, IDC_PROGRESS_REPORT));
+    for (int width : {240, 520, 900}) {
+        view.Move(0, 0, width, 560, true);
+        RECT client;
+        ::GetClientRect(panel.GetHandle(), &client);
+        EXPECT_EQ(width, client.right) << "the panel takes the view's width";
+        ExpectLaidOut(panel, width == 240 ? "240" : width == 520 ? "520" : "900");
+        EXPECT_FALSE(GetWindowLongW(panel.GetHandle(), GWL_STYLE) & WS_VSCROLL);
+    }
+    view.Move(0, 0, 240, 200, true);
+    EXPECT_TRUE(GetWindowLongW(panel.GetHandle(), GWL_STYLE) & WS_VSCROLL);
+    SCROLLINFO info = {sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(panel.GetHandle(), SB_VERT, &info));
+    SendMessageW(panel.GetHandle(), WM_VSCROLL, SB_BOTTOM, 0);
+    RECT done, client;
+    ::GetWindowRect(panel.GetItem(IDOK), &done);
+    MapWindowPoints(nullptr, panel.GetHandle(), reinterpret_cast<POINT*>(&done), 2);
+    ::GetClientRect(panel.GetHandle(), &client);
+    EXPECT_LE(done.bottom, client.bottom) << "scrolled to its foot, Done is in reach";
+    EXPECT_GE(done.top, 0);
+    view.Move(0, 0, 240, 560, true);
+    EXPECT_FALSE(GetWindowLongW(panel.GetHandle(), GWL_STYLE) & WS_VSCROLL);
+    ExpectLaidOut(panel, "240 after scrolling");
 }
 
 TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsItsCounters) {
@@ -152,8 +328,10 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
     EXPECT_TRUE(Visible(download.GetItem(IDCANCEL)));
     EXPECT_FALSE(Visible(download.GetItem(IDOK)));
     SendMessageW(download.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+    download.NoteCancelled();
     download.SetButtonMode(panelDone);
     EXPECT_FALSE(Visible(download.GetItem(IDCANCEL)));
+    EXPECT_EQ(L"Download cancelled", Text(download, IDC_PROGRESS_HEADING));
     SendMessageW(download.GetItem(IDOK), BM_CLICK, 0, 0);
 
     // The upload panel starts in Cancel mode by itself and reads the upload
@@ -162,26 +340,31 @@ TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsI
     UploadProgressDlg& upload = view.GetUploadPanel();
     upload.ShowFile(L"r\u00e9sum\u00e9.txt");
     EXPECT_EQ(L"r\u00e9sum\u00e9.txt [File]", Text(upload, IDC_UPLOAD_CURRENT_ITEM));
-    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7, {2, 1, 0}};
+    UploadCounters counters = {5, 8192, 4096, 1024, 2000, 7, {2, 1, 0}, {}};
     upload.ShowProgress(&counters);
     EXPECT_EQ(
-        (std::vector<std::wstring>{L"5", L"7", L"8192"}),
+        (std::vector<std::wstring>{L"5", L"7", L"8.00 kb"}),
         Texts(upload, {IDC_PROGRESS_FILE_COUNT, IDC_PROGRESS_DIR_COUNT, IDC_PROGRESS_BYTE_COUNT}));
     EXPECT_EQ(25, BarPosition(upload, IDC_PROGRESS_FILE_BAR));
-    EXPECT_EQ(L"1.00/4.00kb at 4.00kb/sec", Text(upload, IDC_PROGRESS_FILE_TEXT));
+    EXPECT_EQ(L"1.00 of 4.00 kb", Text(upload, IDC_PROGRESS_FILE_TEXT));
     EXPECT_EQ(L"Failed: 2 files, 1 folders", Text(upload, IDC_PROGRESS_FAILURES));
     EXPECT_TRUE(Visible(upload.GetItem(IDCANCEL)));
     EXPECT_FALSE(Visible(upload.GetItem(IDOK)));
     SendMessageW(upload.GetItem(IDCANCEL), BM_CLICK, 0, 0);
+    EXPECT_EQ(L"Uploading in progress...", Text(upload, IDC_PROGRESS_HEADING));
 
     EXPECT_EQ((std::vector<std::pair<UINT, WPARAM>>{{WM_APP_DOWNLOAD_PANEL_BUTTON, panelCancel},
                                                     {WM_APP_DOWNLOAD_PANEL_BUTTON, panelDone},
                                                     {WM_APP_UPLOAD_PANEL_BUTTON, panelCancel}}),
               view.buttons);
 
-    // The list comes back only when no panel is left.
+    // The list comes back only when no panel is left; a new run starts with a clean end.
     view.ShowDownloadPanel(false);
     EXPECT_FALSE(ListShown());
     view.ShowUploadPanel(false);
     EXPECT_TRUE(ListShown());
+    view.ShowDownloadPanel(true);
+    download.SetButtonMode(panelDone);
+    EXPECT_EQ(L"Download complete", Text(download, IDC_PROGRESS_HEADING));
+    EXPECT_FALSE(Visible(download.GetItem(IDC_PROGRESS_REPORT)));
 }

@@ -1,0 +1,120 @@
+#include "transfer_ui/PanelLayout.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/TextMeasure.h"
+
+namespace {
+
+std::wstring TextOf(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    std::vector<wchar_t> text(length + 1);
+    GetWindowTextW(control, text.data(), length + 1);
+    return std::wstring(text.data());
+}
+
+LONG StyleOf(HWND control) { return GetWindowLongW(control, GWL_STYLE); }
+
+}  // namespace
+
+PanelLayout::PanelLayout(HWND panel)
+    : panel(panel), width(0), top(0), y(0), lineHeight(0), labelColumn(0) {}
+
+void PanelLayout::Begin(int panelWidth, int firstTop) {
+    width = panelWidth - 2 * kMargin;
+    top = firstTop;
+    y = firstTop + kMargin;
+    labelColumn = 0;
+    if (!lineHeight) lineHeight = MeasureText(panel, L"Xg", DT_SINGLELINE, 0).cy;
+}
+
+bool PanelLayout::Shown(int id) const {
+    HWND control = GetDlgItem(panel, id);
+    return control && (StyleOf(control) & WS_VISIBLE);
+}
+
+// Ellipsis texts stay on one line; the others break at the width and as many
+// lines as their text holds.
+int PanelLayout::TextHeight(int id, int room) {
+    HWND control = GetDlgItem(panel, id);
+    std::wstring text = TextOf(control);
+    if (StyleOf(control) & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) return lineHeight;
+    int height = MeasureText(control, text, DT_WORDBREAK, room).cy;
+    return std::max(height, lineHeight);
+}
+
+void PanelLayout::Text(int id) {
+    if (!Shown(id) || !GetWindowTextLengthW(GetDlgItem(panel, id))) return;
+    int height = TextHeight(id, width);
+    Place(id, kMargin, y, width, height);
+    y += height + kGap;
+}
+
+void PanelLayout::Bar(int id) {
+    if (!Shown(id)) return;
+    int height = lineHeight - 2;
+    Place(id, kMargin, y, width, height);
+    y += height + kGap;
+}
+
+int PanelLayout::LabelWidth(int labelId) {
+    HWND label = GetDlgItem(panel, labelId);
+    return MeasureText(label, TextOf(label), DT_SINGLELINE, 0).cx + kGap * 2;
+}
+
+void PanelLayout::Pair(int labelId, int valueId) {
+    if (!Shown(valueId)) return;
+    labelColumn = std::max(labelColumn, LabelWidth(labelId));
+    int valueWidth = std::max(width - labelColumn, 1);
+    int height = TextHeight(valueId, valueWidth);
+    Place(labelId, kMargin, y, labelColumn, lineHeight);
+    Place(valueId, kMargin + labelColumn, y, valueWidth, height);
+    y += height + kGap;
+}
+
+void PanelLayout::Pairs(std::initializer_list<std::pair<int, int>> pairs) {
+    int share = width / static_cast<int>(pairs.size());
+    bool fit = true;
+    for (const auto& pair : pairs) {
+        HWND value = GetDlgItem(panel, pair.second);
+        int needed = LabelWidth(pair.first) +
+                     MeasureText(value, TextOf(value), DT_SINGLELINE, 0).cx + kGap * 2;
+        fit = fit && needed <= share;
+    }
+    if (!fit) {
+        for (const auto& pair : pairs) Pair(pair.first, pair.second);
+        return;
+    }
+    int x = kMargin;
+    for (const auto& pair : pairs) {
+        int labelWidth = LabelWidth(pair.first);
+        Place(pair.first, x, y, labelWidth, lineHeight);
+        Place(pair.second, x + labelWidth, y, share - labelWidth, lineHeight);
+        x += share;
+    }
+    y += lineHeight + kGap;
+}
+
+void PanelLayout::FillAndButtons(int fillId, int minLines, int panelHeight,
+                                 std::initializer_list<int> buttons) {
+    int buttonHeight = lineHeight * 7 / 4 + 2;
+    int buttonWidth = std::min(width, lineHeight * 6);
+    bool fill = Shown(fillId);
+    int lowest = y + (fill ? minLines * lineHeight + kGap : 0);
+    int buttonTop = std::max(top + panelHeight - kMargin - buttonHeight, lowest);
+    if (fill) Place(fillId, kMargin, y, width, buttonTop - kGap - y);
+    for (int id : buttons)
+        Place(id, kMargin + (width - buttonWidth) / 2, buttonTop, buttonWidth, buttonHeight);
+    y = buttonTop + buttonHeight + kMargin;
+}
+
+void PanelLayout::Place(int id, int x, int rowTop, int placeWidth, int height) {
+    RECT wanted = {x, rowTop, x + placeWidth, rowTop + height};
+    auto known = placed.find(id);
+    if (known != placed.end() && EqualRect(&known->second, &wanted)) return;
+    placed[id] = wanted;
+    moved = true;
+    SetWindowPos(GetDlgItem(panel, id), nullptr, x, rowTop, placeWidth, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
+
+// Places a panel's controls in rows down its whole width, each text as tall
+// as its wrapped lines need, so that nothing is cut or lies on something else
+// at any width; a hidden or empty text takes no room. A template's fixed
+// places cannot do this: the panel runs 240 pixels wide and full screens wide.
+// Rows are given in order from the top; the rectangles placed are remembered,
+// so laying out again with nothing changed moves no window.
+class PanelLayout {
+  public:
+    explicit PanelLayout(HWND panel);
+
+    // Starts a pass at the width given, its first row at top (above 0 when scrolled).
+    void Begin(int width, int top);
+    // A text across the width; one with an ellipsis style keeps to one line.
+    void Text(int id);
+    void Bar(int id);
+    // A label and its value beside it; the labels of a pass share one column.
+    void Pair(int labelId, int valueId);
+    // Label and value pairs side by side when each fits its share of the row, else one per row.
+    void Pairs(std::initializer_list<std::pair<int, int>> pairs);
+    // The text fills what is left above the buttons (at least minLines of it);
+    // the buttons, one above the other at the same place, go to the foot of
+    // the panel, or below the text when the panel is shorter than all this.
+    void FillAndButtons(int fillId, int minLines, int panelHeight,
+                        std::initializer_list<int> buttons);
+    // Where the last row ended, as if the pass had started at 0.
+    int ContentHeight() const { return y - top; }
+    int LineHeight() const { return lineHeight; }
+    HWND Panel() const { return panel; }
+    // Whether a control moved since the last call; what lay below its old place needs painting.
+    bool TakeMoved() {
+        bool was = moved;
+        moved = false;
+        return was;
+    }
+
+    // Whether the control is shown, by its own style: the panel itself may be hidden yet.
+    bool Shown(int id) const;
+
+  private:
+    static const int kMargin = 4;
+    static const int kGap = 3;
+
+    int TextHeight(int id, int width);
+    int LabelWidth(int labelId);
+    void Place(int id, int x, int top, int width, int height);
+
+    HWND panel;
+    int width;
+    int top;
+    int y;
+    int lineHeight;
+    int labelColumn;
+    bool moved = false;
+    std::map<int, RECT> placed;
+};
