@@ -1,5 +1,8 @@
 #include "dialogs/FtpPage.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cwchar>
 #include <initializer_list>
 
@@ -26,11 +29,12 @@ int TransferButton(DWORD code) {
 }  // namespace
 
 FtpPage::FtpPage(bool usePassive, bool useProxy, const wchar_t* server, DWORD proxyPort,
-                 DWORD transferType)
+                 DWORD transferType, DWORD connections)
     : usePassive(usePassive),
       transferType(transferType),
       useProxy(useProxy),
       proxyPort(proxyPort),
+      connections(connections),
       proxyServer() {
     CopyTextCut(proxyServer, server);
 }
@@ -62,6 +66,18 @@ DWORD FtpPage::GetProxyPort() {
     return proxyPort;
 }
 
+DWORD FtpPage::GetConnections() {
+    if (!hwnd) return connections;
+    wchar_t text[kPortTextCapacity] = L"";
+    GetDlgItemTextW(hwnd, IDC_FTPPAGE_CONNECTIONS, text, kPortTextCapacity);
+    wchar_t* end = nullptr;
+    unsigned long typed = wcstoul(text, &end, 10);
+    if (end != text)
+        connections = static_cast<DWORD>(std::clamp<unsigned long>(
+            typed, FtpOptions::minConnections, FtpOptions::maxConnections));
+    return connections;
+}
+
 void FtpPage::ShowValues() {
     if (int button = TransferButton(transferType)) CheckDlgButton(hwnd, button, BST_CHECKED);
     CheckDlgButton(hwnd, IDC_FTPPAGE_PASSIVE, usePassive ? BST_CHECKED : BST_UNCHECKED);
@@ -71,6 +87,16 @@ void FtpPage::ShowValues() {
     wchar_t port[kPortTextCapacity];
     swprintf(port, kPortTextCapacity, L"%lu", static_cast<unsigned long>(proxyPort));
     SetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, port);
+    ShowConnections();
+}
+
+// The arrows step through the allowed counts and write them into their box.
+void FtpPage::ShowConnections() {
+    HWND arrows = GetItem(IDC_FTPPAGE_CONNECTIONS_ARROWS);
+    SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetItem(IDC_FTPPAGE_CONNECTIONS)),
+                 0);
+    SendMessageW(arrows, UDM_SETRANGE32, FtpOptions::minConnections, FtpOptions::maxConnections);
+    SendMessageW(arrows, UDM_SETPOS32, 0, connections);
 }
 
 void FtpPage::OnCommand(int id) {

@@ -1,4 +1,5 @@
 #include <cwchar>
+#include <functional>
 #include <string>
 
 #include "RegistryTest.h"
@@ -46,4 +47,45 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     EXPECT_EQ(1u, key.GetDword(config, L"Use Proxy"));
     EXPECT_EQ(1u, key.GetDword(config, L"Use Passive Semantics"));
     EXPECT_EQ(7u, key.GetDword(config, L"Transfer Type"));
+}
+
+// The count of simultaneous transfers is stored as a number from 1 to 10; any
+// other stored form, whoever wrote it, reads as the default and is saved back so.
+TEST_F(FtpOptionsTest, SimultaneousTransfersOutsideOneToTenReadAsTheDefault) {
+    const wchar_t name[] = L"Simultaneous Transfers";
+    ASSERT_TRUE(store.Open());
+    FtpOptions fresh;
+    fresh.Load(store);
+    EXPECT_EQ(4u, fresh.GetConnections());
+    EXPECT_EQ(4u, fresh.GetTransferRules().connections);
+    fresh.Save(store);
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), key.GetType(config, name));
+    EXPECT_EQ(4u, key.GetDword(config, name));
+
+    const BYTE shortDword[2] = {7, 0};
+    const DWORD bigEndian = 0x07000000;
+    struct {
+        const char* stored;
+        std::function<void()> store;
+        DWORD loaded;
+    } const rows[] = {
+        {"1", [&] { key.SetDword(config, name, 1); }, 1},
+        {"10", [&] { key.SetDword(config, name, 10); }, 10},
+        {"0", [&] { key.SetDword(config, name, 0); }, 4},
+        {"11", [&] { key.SetDword(config, name, 11); }, 4},
+        {"all ones", [&] { key.SetDword(config, name, 0xFFFFFFFF); }, 4},
+        {"a string", [&] { key.SetString(config, name, L"7"); }, 4},
+        {"two bytes", [&] { key.SetRaw(config, name, REG_BINARY, shortDword, 2); }, 4},
+        {"big-endian", [&] { key.SetRaw(config, name, REG_DWORD_BIG_ENDIAN, &bigEndian, 4); }, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored);
+        row.store();
+        FtpOptions options;
+        options.Load(store);
+        EXPECT_EQ(row.loaded, options.GetConnections());
+        EXPECT_EQ(row.loaded, options.GetTransferRules().connections);
+        options.Save(store);
+        EXPECT_EQ(row.loaded, key.GetDword(config, name));
+    }
 }
