@@ -184,12 +184,11 @@ TEST_F(OptionsDlgTest, SimultaneousTransfersStayWithinOneToTen) {
         int presses;           // up when positive, down when negative
         DWORD stored;
     } const rows[] = {
-        {4, nullptr, 1, 5}, {4, nullptr, -2, 2}, {9, nullptr, 3, 10},       {2, nullptr, -3, 1},
-        {4, L"7", 0, 7},    {4, L"10", 0, 10},   {4, L"0", 0, 1},           {4, L"15", 0, 10},
-        {6, L"", 0, 6},     {6, L"abc", 0, 6},   {3, L"4000000000", 0, 10},
+        {4, nullptr, 1, 5}, {9, nullptr, 3, 10}, {2, nullptr, -3, 1}, {4, L"7", 0, 7},
+        {4, L"0", 0, 1},    {4, L"15", 0, 10},   {6, L"abc", 0, 6},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_wstring(&row - rows));
+        SCOPED_TRACE(&row - rows);
         options.SetConnections(row.shown);
         OpenOptions([&](HWND dialog) {
             ClickTab(dialog, kFtpTab);
@@ -201,12 +200,4 @@ TEST_F(OptionsDlgTest, SimultaneousTransfersStayWithinOneToTen) {
         });
         EXPECT_EQ(row.stored, options.GetConnections());
     }
-    // Cancel keeps the count whatever the box says.
-    options.SetConnections(3);
-    OpenOptions([](HWND dialog) {
-        ClickTab(dialog, kFtpTab);
-        SetItemText(dialog, IDC_FTPPAGE_CONNECTIONS, L"8");
-        Click(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(3u, options.GetConnections());
 }
