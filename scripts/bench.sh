@@ -450,7 +450,7 @@ for server in pyftpdlib vsftpd; do
     longlink_case "$server, $large x $large_mib MiB" "$large" $((large_mib << 20)) "${where[@]}"
 done
 echo
-echo "| folder, way | connections | ours | lftp mirror | lftp mirror --parallel=4 | ours / mirror | ours / parallel |"
+echo "| folder, way | setting | ours | lftp mirror | lftp mirror --parallel=4 | ours / mirror | ours / parallel |"
 echo "|---|---|---|---|---|---|---|"
 cat "$longlink_table"
 fi
