@@ -12,7 +12,7 @@
 
 namespace {
 
-const size_t kPortTextCapacity = 32;
+const size_t kNumberTextCapacity = 32;
 
 int TransferButton(DWORD code) {
     switch (code) {
@@ -59,8 +59,8 @@ const wchar_t* FtpPage::GetProxyServer() {
 // Parsed as unsigned, so every port the page shows reads back unchanged.
 DWORD FtpPage::GetProxyPort() {
     if (hwnd) {
-        wchar_t text[kPortTextCapacity] = L"";
-        GetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, text, kPortTextCapacity);
+        wchar_t text[kNumberTextCapacity] = L"";
+        GetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, text, kNumberTextCapacity);
         proxyPort = wcstoul(text, nullptr, 10);
     }
     return proxyPort;
@@ -68,8 +68,8 @@ DWORD FtpPage::GetProxyPort() {
 
 DWORD FtpPage::GetConnections() {
     if (!hwnd) return connections;
-    wchar_t text[kPortTextCapacity] = L"";
-    GetDlgItemTextW(hwnd, IDC_FTPPAGE_CONNECTIONS, text, kPortTextCapacity);
+    wchar_t text[kNumberTextCapacity] = L"";
+    GetDlgItemTextW(hwnd, IDC_FTPPAGE_CONNECTIONS, text, kNumberTextCapacity);
     wchar_t* end = nullptr;
     unsigned long typed = wcstoul(text, &end, 10);
     if (end != text)
@@ -84,8 +84,8 @@ void FtpPage::ShowValues() {
     CheckDlgButton(hwnd, IDC_FTPPAGE_USE_PROXY, useProxy ? BST_CHECKED : BST_UNCHECKED);
     EnableProxyBoxes();
     SetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_SERVER, proxyServer);
-    wchar_t port[kPortTextCapacity];
-    swprintf(port, kPortTextCapacity, L"%lu", static_cast<unsigned long>(proxyPort));
+    wchar_t port[kNumberTextCapacity];
+    swprintf(port, kNumberTextCapacity, L"%lu", static_cast<unsigned long>(proxyPort));
     SetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, port);
     ShowConnections();
 }

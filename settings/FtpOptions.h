@@ -57,7 +57,7 @@ class FtpOptions {
     }
 
     static const size_t textCapacity = 128;
-    static const DWORD minConnections = 1, maxConnections = 10, defaultConnections = 4;
+    static constexpr DWORD minConnections = 1, maxConnections = 10, defaultConnections = 4;
 
   private:
     wchar_t anonymousPassword[textCapacity];
