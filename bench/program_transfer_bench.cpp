@@ -89,6 +89,8 @@ bool TrustAuthority(const wchar_t* path) {
 }  // namespace
 
 int main() {
+    // Each line as it is printed: a run that never ends still shows how far it came.
+    setvbuf(stdout, nullptr, _IONBF, 0);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 8 || argc > 10) {
@@ -103,7 +105,14 @@ int main() {
         return 2;
     }
     FtpClientApp app;
-    app.options.SetExistingFileOption(2);  // overwrite: no prompt between rounds
+    // The stored options, as the program reads them at start-up: the number of
+    // simultaneous transfers among them.
+    app.registry.SetMakerKey(L"Ostrel");
+    app.registry.SetProductKey(L"Corvane");
+    if (app.registry.Open()) app.options.Load(app.registry);
+    printf("connections %lu\n", static_cast<unsigned long>(app.options.GetConnections()));
+    app.options.SetExistingFileOption(2);         // overwrite: no prompt between rounds
+    app.options.SetTransferType(transferBinary);  // nor one per file
     // Passive data connections, as lftp and curl use them: in active mode every
     // file waits for the server to connect back, which costs vsftpd some 2 ms a
     // file whichever client asks.
@@ -135,5 +144,8 @@ int main() {
              items.AddTail(&item);
              view->StartUpload(items);
          });
+    // File > Quit, as a user ends the program: the views and their threads go
+    // before the application object does.
+    app.frame.HandleCommand(IDM_QUIT, 0, 0);
     return ok ? 0 : 1;
 }

@@ -1,5 +1,8 @@
 #include "dialogs/FtpPage.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cwchar>
 #include <initializer_list>
 
@@ -9,7 +12,7 @@
 
 namespace {
 
-const size_t kPortTextCapacity = 32;
+const size_t kNumberTextCapacity = 32;
 
 int TransferButton(DWORD code) {
     switch (code) {
@@ -26,11 +29,12 @@ int TransferButton(DWORD code) {
 }  // namespace
 
 FtpPage::FtpPage(bool usePassive, bool useProxy, const wchar_t* server, DWORD proxyPort,
-                 DWORD transferType)
+                 DWORD transferType, DWORD connections)
     : usePassive(usePassive),
       transferType(transferType),
       useProxy(useProxy),
       proxyPort(proxyPort),
+      connections(connections),
       proxyServer() {
     CopyTextCut(proxyServer, server);
 }
@@ -55,11 +59,23 @@ const wchar_t* FtpPage::GetProxyServer() {
 // Parsed as unsigned, so every port the page shows reads back unchanged.
 DWORD FtpPage::GetProxyPort() {
     if (hwnd) {
-        wchar_t text[kPortTextCapacity] = L"";
-        GetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, text, kPortTextCapacity);
+        wchar_t text[kNumberTextCapacity] = L"";
+        GetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, text, kNumberTextCapacity);
         proxyPort = wcstoul(text, nullptr, 10);
     }
     return proxyPort;
+}
+
+DWORD FtpPage::GetConnections() {
+    if (!hwnd) return connections;
+    wchar_t text[kNumberTextCapacity] = L"";
+    GetDlgItemTextW(hwnd, IDC_FTPPAGE_CONNECTIONS, text, kNumberTextCapacity);
+    wchar_t* end = nullptr;
+    unsigned long typed = wcstoul(text, &end, 10);
+    if (end != text)
+        connections = static_cast<DWORD>(std::clamp<unsigned long>(
+            typed, FtpOptions::minConnections, FtpOptions::maxConnections));
+    return connections;
 }
 
 void FtpPage::ShowValues() {
@@ -68,9 +84,19 @@ void FtpPage::ShowValues() {
     CheckDlgButton(hwnd, IDC_FTPPAGE_USE_PROXY, useProxy ? BST_CHECKED : BST_UNCHECKED);
     EnableProxyBoxes();
     SetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_SERVER, proxyServer);
-    wchar_t port[kPortTextCapacity];
-    swprintf(port, kPortTextCapacity, L"%lu", static_cast<unsigned long>(proxyPort));
+    wchar_t port[kNumberTextCapacity];
+    swprintf(port, kNumberTextCapacity, L"%lu", static_cast<unsigned long>(proxyPort));
     SetDlgItemTextW(hwnd, IDC_FTPPAGE_PROXY_PORT, port);
+    ShowConnections();
+}
+
+// The arrows step through the allowed counts and write them into their box.
+void FtpPage::ShowConnections() {
+    HWND arrows = GetItem(IDC_FTPPAGE_CONNECTIONS_ARROWS);
+    SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetItem(IDC_FTPPAGE_CONNECTIONS)),
+                 0);
+    SendMessageW(arrows, UDM_SETRANGE32, FtpOptions::minConnections, FtpOptions::maxConnections);
+    SendMessageW(arrows, UDM_SETPOS32, 0, connections);
 }
 
 void FtpPage::OnCommand(int id) {

@@ -4,13 +4,14 @@
 
 #include "framework/BaseDlg.h"
 
-// The "Ftp" tab of the Options dialog: the proxy, the default transfer mode
-// and passive mode. Check boxes and radio buttons update the fields as they
-// are clicked; the two text boxes are read when asked for.
+// The "Ftp" tab of the Options dialog: the proxy, the default transfer mode,
+// passive mode and how many transfers run at once. Check boxes and radio
+// buttons update the fields as they are clicked; the text boxes are read when
+// asked for.
 class FtpPage : public BaseDlg {
   public:
     FtpPage(bool usePassive, bool useProxy, const wchar_t* proxyServer, DWORD proxyPort,
-            DWORD transferType);
+            DWORD transferType, DWORD connections);
 
     BOOL OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -21,6 +22,9 @@ class FtpPage : public BaseDlg {
     const wchar_t* GetProxyServer();
     // Text that is not a number gives 0.
     DWORD GetProxyPort();
+    // A number beyond the range reads as its nearest bound; text that is none
+    // keeps the count shown.
+    DWORD GetConnections();
 
   private:
     static const size_t kServerCapacity = 512;
@@ -28,10 +32,12 @@ class FtpPage : public BaseDlg {
     void ShowValues();
     void OnCommand(int id);
     void EnableProxyBoxes();
+    void ShowConnections();
 
     bool usePassive;
     DWORD transferType;
     bool useProxy;
     DWORD proxyPort;
+    DWORD connections;
     wchar_t proxyServer[kServerCapacity];
 };

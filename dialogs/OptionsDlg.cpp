@@ -54,8 +54,9 @@ void OptionsDlg::BuildPages() {
     tabStrip.CreateInDialog(WS_CHILD | WS_VISIBLE, 0, 0, client.right,
                             client.bottom - kButtonBandHeight, this, 0);
     const FtpOptions& options = GetApp()->options;
-    ftpPage = new FtpPage(options.GetUsePassive(), options.GetUseProxy(), options.GetProxyServer(),
-                          options.GetProxyPort(), options.GetTransferType());
+    ftpPage =
+        new FtpPage(options.GetUsePassive(), options.GetUseProxy(), options.GetProxyServer(),
+                    options.GetProxyPort(), options.GetTransferType(), options.GetConnections());
     tabStrip.AddPage(L"Ftp", ftpPage, IDD_FTP_PAGE);
     generalPage = new GeneralPage(options.GetAnonymousPassword(), options.GetExistingFileOption());
     tabStrip.AddPage(L"General", generalPage, IDD_GENERAL_PAGE);
@@ -95,5 +96,6 @@ void OptionsDlg::StoreOptions(FtpOptions& options) {
         options.SetProxyPort(ftpPage->GetProxyPort());
         options.SetTransferType(ftpPage->GetTransferType());
         options.SetUsePassive(ftpPage->GetUsePassive());
+        options.SetConnections(ftpPage->GetConnections());
     }
 }

@@ -21,10 +21,17 @@
 #   CORVANE_BENCH_RESPONSIVENESS_SECONDS (20) against the dripping server and over the long
 #   link (pyftpdlib and vsftpd behind the delaying proxy, CORVANE_FTP_LONGLINK_DELAY_MS each
 #   way, 100 by default): the longest wait and the 99th percentile.
+# longlink: over a 50 ms round trip (the same long link, its proxy set to 25 ms each way),
+#   folders of 1 KiB files (CORVANE_BENCH_LONGLINK_FILES, 500) and of large files
+#   (CORVANE_BENCH_LONGLINK_LARGE_FILES, 20, of CORVANE_BENCH_LONGLINK_MIB, 10 MiB) from
+#   pyftpdlib and vsftpd, down and up, through the program's own path beside `lftp mirror`
+#   and `lftp mirror --parallel=4` (-R up); a table of the times and our ratios. The program
+#   uses the stored "Simultaneous Transfers" option; CORVANE_BENCH_CONNECTIONS=N stores N
+#   in the bench's Wine prefix first.
 # Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
 # with their Wine server); CORVANE_WINE_CPU=any runs them where the system puts them.
 set -euo pipefail
-sections=${*:-transfer tls list tree layer responsiveness}
+sections=${*:-transfer tls list tree layer responsiveness longlink}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -370,4 +377,80 @@ respond "pyftpdlib, ${round_trip} ms round trip" "$CORVANE_FTP_LONGLINK_HOST" \
     "$CORVANE_FTP_LONGLINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD"
 respond "vsftpd, ${round_trip} ms round trip" "$CORVANE_FTP_LONGLINK_HOST" \
     "$CORVANE_VSFTPD_LONGLINK_PORT" anonymous guest@
+fi
+
+if want longlink; then
+# Folders of small and of large files over a 50 ms round trip (the long link: pyftpdlib
+# and vsftpd on 127.0.0.2 behind tests/fixtures/delay_proxy.py, 25 ms each way), down and
+# up through the program's own path, beside lftp's mirror on one connection and on four.
+[ "$CORVANE_FTP_LONGLINK_DELAY_MS" = 25 ] || corvane_restart_delay_proxy 25
+corvane_fixture_check || exit 1
+if [ -n "${CORVANE_BENCH_CONNECTIONS:-}" ]; then
+    wine reg add 'HKCU\Software\Ostrel\Corvane\FtpConfig' /v 'Simultaneous Transfers' \
+        /t REG_DWORD /d "$CORVANE_BENCH_CONNECTIONS" /f >/dev/null
+fi
+longlink_table=$work/longlink-table
+# Files of a fixed size with random bytes: make_files folder count bytes
+make_files() {
+    mkdir -p "$1"
+    for i in $(seq 1 "$2"); do head -c "$3" /dev/urandom >"$1/f$i"; done
+}
+# Fails unless both folders hold the same files with the same bytes.
+same_files() { diff -rq "$1" "$2" >/dev/null || { echo "longlink: $3 differs" >&2; exit 1; }; }
+# One folder of n files of the given size, down and up, by each client in turn:
+# longlink_case label n bytes port user password served-folder remote-folder
+longlink_case() {
+    local label=$1 n=$2 bytes=$3 port=$4 user=$5 password=$6 served=$7 remote=$8
+    local down=ll-down up=ll-up host=$CORVANE_FTP_LONGLINK_HOST result connections
+    local open="set ftp:passive-mode on; set net:max-retries 1; cd $remote" od ou
+    local login=(-u "$user,$password" -p "$port" "$host")
+    make_files "$served/$down" "$n" "$bytes"
+    make_files "$work/$up" "$n" "$bytes"
+    mkdir -p "$work/ours"
+    settle
+    result=$(on_display "$build/program_transfer_bench.exe" "$host" "$port" "$user" "$password" \
+        "$down" "${work//\//\\}\\ours" "Z:$work/$up" "$remote" | tr -d '\r')
+    same_files "$served/$down" "$work/ours/$down" "our download ($label)"
+    same_files "$work/$up" "$served/$up" "our upload ($label)"
+    rm -rf "$work/ours" "$served/$up"
+    od=$(awk '/^download/ {print $2}' <<<"$result")
+    ou=$(awk '/^upload/ {print $2}' <<<"$result")
+    connections=$(awk '/^connections/ {print $2}' <<<"$result")
+    local mirror lftp_down lftp_up times=()
+    for mirror in mirror "mirror --parallel=4"; do
+        settle
+        lftp_down=$(seconds lftp "${login[@]}" -e "$open; $mirror $down $work/lftp; quit")
+        settle
+        lftp_up=$(seconds lftp "${login[@]}" -e "$open; $mirror -R $work/$up $up; quit")
+        same_files "$served/$down" "$work/lftp" "lftp's download ($label)"
+        same_files "$work/$up" "$served/$up" "lftp's upload ($label)"
+        rm -rf "$work/lftp" "$served/$up"
+        times+=("$lftp_down" "$lftp_up")
+    done
+    rm -rf "$served/$down" "$work/$up"
+    awk -v l="$label" -v c="$connections" -v od="$od" -v ou="$ou" -v d1="${times[0]}" \
+        -v u1="${times[1]}" -v d4="${times[2]}" -v u4="${times[3]}" 'BEGIN {
+        printf "| %s, down | %s | %.2f s | %.2f s | %.2f s | %.2f | %.2f |\n", l, c, od, d1, d4, od / d1, od / d4
+        printf "| %s, up | %s | %.2f s | %.2f s | %.2f s | %.2f | %.2f |\n", l, c, ou, u1, u4, ou / u1, ou / u4
+    }' | tee -a "$longlink_table"
+}
+
+small=${CORVANE_BENCH_LONGLINK_FILES:-500}
+large=${CORVANE_BENCH_LONGLINK_LARGE_FILES:-20}
+large_mib=${CORVANE_BENCH_LONGLINK_MIB:-10}
+echo "long link, 50 ms round trip (times of one round each)"
+for server in pyftpdlib vsftpd; do
+    if [ "$server" = pyftpdlib ]; then
+        where=("$CORVANE_FTP_LONGLINK_PORT" "$CORVANE_FTP_USER" "$CORVANE_FTP_PASSWORD" "$CORVANE_FTP_ROOT" /)
+    else
+        # vsftpd runs without chroot: its folders are named relative to where the login starts.
+        where=("$CORVANE_VSFTPD_LONGLINK_PORT" anonymous guest@ "$CORVANE_VSFTPD_ROOT/pub" pub)
+    fi
+    longlink_case "$server, $small x 1 KiB" "$small" 1024 "${where[@]}"
+    longlink_case "$server, $large x $large_mib MiB" "$large" $((large_mib << 20)) "${where[@]}"
+done
+echo
+echo "| folder, way | setting | ours | lftp mirror | lftp mirror --parallel=4 | ours / mirror | ours / parallel |"
+echo "|---|---|---|---|---|---|---|"
+cat "$longlink_table"
 fi

@@ -13,6 +13,7 @@ const wchar_t usePassiveValue[] = L"Use Passive Semantics";
 const wchar_t proxyPortValue[] = L"Proxy Port";
 const wchar_t proxyServerValue[] = L"Proxy Server";
 const wchar_t existingFileValue[] = L"Existing File Option";
+const wchar_t connectionsValue[] = L"Simultaneous Transfers";
 
 const wchar_t defaultAnonymousPassword[] = L"guest@corvane.example";
 
@@ -25,7 +26,8 @@ FtpOptions::FtpOptions()
       useProxy(false),
       transferType(transferBinary),
       usePassive(false),
-      existingFileOption(existingPrompt) {
+      existingFileOption(existingPrompt),
+      connections(defaultConnections) {
     CopyTextCut(anonymousPassword, defaultAnonymousPassword);
 }
 
@@ -34,6 +36,11 @@ FtpOptions::~FtpOptions() {}
 void FtpOptions::SetAnonymousPassword(const wchar_t* text) { CopyTextCut(anonymousPassword, text); }
 
 void FtpOptions::SetProxyServer(const wchar_t* text) { CopyTextCut(proxyServer, text); }
+
+void FtpOptions::SetConnections(DWORD count) {
+    bool allowed = count >= minConnections && count <= maxConnections;
+    connections = allowed ? count : defaultConnections;
+}
 
 // Each read falls back to the current value, so a missing value changes nothing.
 void FtpOptions::Load(RegStore& store) {
@@ -45,6 +52,8 @@ void FtpOptions::Load(RegStore& store) {
     proxyPort = store.ReadDword(configKey, nullptr, proxyPortValue, proxyPort);
     SetProxyServer(store.ReadString(configKey, nullptr, proxyServerValue, proxyServer).GetText());
     existingFileOption = store.ReadDword(configKey, nullptr, existingFileValue, existingFileOption);
+    // A value of another type (a string, a broken one) reads as the current count.
+    SetConnections(store.ReadDword(configKey, nullptr, connectionsValue, connections));
 }
 
 bool FtpOptions::Save(RegStore& store) {
@@ -55,5 +64,6 @@ bool FtpOptions::Save(RegStore& store) {
     saved &= store.WriteDword(configKey, nullptr, proxyPortValue, proxyPort);
     saved &= store.WriteString(configKey, nullptr, proxyServerValue, proxyServer);
     saved &= store.WriteDword(configKey, nullptr, existingFileValue, existingFileOption);
+    saved &= store.WriteDword(configKey, nullptr, connectionsValue, connections);
     return saved;
 }

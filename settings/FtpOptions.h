@@ -14,15 +14,17 @@ enum : DWORD { existingResume = 0, existingSkip = 1, existingOverwrite = 2, exis
 // dialog may change the options meanwhile. A "don't ask again" answer changes
 // the copy and, on the user-interface thread, the options.
 struct TransferRules {
-    DWORD existingFile;     // an existing file option code
-    DWORD transferType;     // a transfer type code
-    DWORD connections = 4;  // how many connections a transfer may use at once
+    DWORD existingFile;  // an existing file option code
+    DWORD transferType;  // a transfer type code
+    DWORD connections;   // how many connections to the server a run may use at once
     // FTP_TRANSFER_TYPE_ASCII or _BINARY for a transfer type code, 0xFFFFFFFF for another.
     static DWORD FlagsOf(DWORD typeCode);
 };
 
 // The program-wide options, kept under FtpConfig. Codes outside the known
-// ones are kept as stored: a later version may have written them.
+// ones are kept as stored: a later version may have written them. The number
+// of simultaneous transfers is not: a run must never open no connection or
+// flood the server, so a count outside 1-10 reads as the default.
 class FtpOptions {
   public:
     FtpOptions();
@@ -46,12 +48,16 @@ class FtpOptions {
     void SetUsePassive(bool use) { usePassive = use; }
     DWORD GetExistingFileOption() const { return existingFileOption; }
     void SetExistingFileOption(DWORD code) { existingFileOption = code; }
+    DWORD GetConnections() const { return connections; }
+    // A count outside the allowed range gives the default.
+    void SetConnections(DWORD count);
 
     TransferRules GetTransferRules() const {
-        return TransferRules{existingFileOption, transferType};
+        return TransferRules{existingFileOption, transferType, connections};
     }
 
     static const size_t textCapacity = 128;
+    static constexpr DWORD minConnections = 1, maxConnections = 10, defaultConnections = 4;
 
   private:
     wchar_t anonymousPassword[textCapacity];
@@ -61,4 +67,5 @@ class FtpOptions {
     DWORD transferType;
     bool usePassive;
     DWORD existingFileOption;
+    DWORD connections;
 };

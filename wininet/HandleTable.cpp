@@ -6,10 +6,19 @@
 
 namespace {
 
-std::mutex tableMutex;
-std::map<uintptr_t, std::shared_ptr<InternetHandle>> table;
-// Starts away from small numbers that callers might pass by mistake.
-uintptr_t nextValue = 0xC0DE0000;
+struct Table {
+    std::mutex mutex;
+    std::map<uintptr_t, std::shared_ptr<InternetHandle>> handles;
+    // Starts away from small numbers that callers might pass by mistake.
+    uintptr_t nextValue = 0xC0DE0000;
+};
+
+// Never destroyed: threads that close handles may still run while the process
+// exits and its static objects go, and would walk a freed map.
+Table& TheTable() {
+    static Table* table = new Table;
+    return *table;
+}
 
 // How many generations below `ancestor` the handle is; 0 when it is not below it.
 int DepthBelow(const InternetHandle& handle, const InternetHandle* ancestor) {
@@ -23,13 +32,15 @@ int DepthBelow(const InternetHandle& handle, const InternetHandle* ancestor) {
 }  // namespace
 
 HINTERNET HandleTable::Add(const std::shared_ptr<InternetHandle>& handle) {
-    std::lock_guard<std::mutex> lock(tableMutex);
+    Table& table = TheTable();
+    std::lock_guard<std::mutex> lock(table.mutex);
     const auto& parent = handle->Parent();
-    if (parent && !table.count(reinterpret_cast<uintptr_t>(parent->Value()))) return nullptr;
-    uintptr_t value = nextValue;
-    nextValue += 4;
+    if (parent && !table.handles.count(reinterpret_cast<uintptr_t>(parent->Value())))
+        return nullptr;
+    uintptr_t value = table.nextValue;
+    table.nextValue += 4;
     handle->SetValue(reinterpret_cast<HINTERNET>(value));
-    table[value] = handle;
+    table.handles[value] = handle;
     return handle->Value();
 }
 
@@ -47,27 +58,29 @@ std::shared_ptr<InternetHandle> HandleTable::Find(HINTERNET value, DWORD type, D
 }
 
 std::shared_ptr<InternetHandle> HandleTable::FindAny(HINTERNET value) {
-    std::lock_guard<std::mutex> lock(tableMutex);
-    auto found = table.find(reinterpret_cast<uintptr_t>(value));
-    return found == table.end() ? nullptr : found->second;
+    Table& table = TheTable();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto found = table.handles.find(reinterpret_cast<uintptr_t>(value));
+    return found == table.handles.end() ? nullptr : found->second;
 }
 
 std::vector<std::shared_ptr<InternetHandle>> HandleTable::Remove(HINTERNET value) {
-    std::lock_guard<std::mutex> lock(tableMutex);
+    Table& table = TheTable();
+    std::lock_guard<std::mutex> lock(table.mutex);
     std::vector<std::shared_ptr<InternetHandle>> removed;
-    auto found = table.find(reinterpret_cast<uintptr_t>(value));
-    if (found == table.end()) return removed;
+    auto found = table.handles.find(reinterpret_cast<uintptr_t>(value));
+    if (found == table.handles.end()) return removed;
     std::shared_ptr<InternetHandle> root = found->second;
-    table.erase(found);
+    table.handles.erase(found);
     std::vector<std::pair<int, std::shared_ptr<InternetHandle>>> descendants;
-    for (auto it = table.begin(); it != table.end();) {
+    for (auto it = table.handles.begin(); it != table.handles.end();) {
         int depth = DepthBelow(*it->second, root.get());
         if (depth == 0) {
             ++it;
             continue;
         }
         descendants.emplace_back(depth, it->second);
-        it = table.erase(it);
+        it = table.handles.erase(it);
     }
     // Deeper handles first: a file finishes its transfer before its connection quits.
     std::stable_sort(descendants.begin(), descendants.end(),

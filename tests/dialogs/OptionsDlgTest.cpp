@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -39,7 +40,17 @@ void ClickTab(HWND dialog, int index) {
 auto Values(const FtpOptions& o) {
     return std::make_tuple(std::wstring(o.GetAnonymousPassword()), o.GetExistingFileOption(),
                            o.GetUseProxy(), std::wstring(o.GetProxyServer()), o.GetProxyPort(),
-                           o.GetTransferType(), o.GetUsePassive());
+                           o.GetTransferType(), o.GetUsePassive(), o.GetConnections());
+}
+
+// Presses one of the up-down control's arrows with the mouse, as a tap would.
+void PressArrow(HWND dialog, bool up) {
+    HWND arrows = Item(dialog, IDC_FTPPAGE_CONNECTIONS_ARROWS);
+    RECT area;
+    GetClientRect(arrows, &area);
+    LPARAM point = MAKELPARAM(area.right / 2, up ? area.bottom / 4 : area.bottom * 3 / 4);
+    SendMessageW(arrows, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(arrows, WM_LBUTTONUP, 0, point);
 }
 
 }  // namespace
@@ -162,4 +173,31 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
     expected = options;
     OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
     EXPECT_EQ(Values(expected), Values(options));
+}
+
+// The count shows as stored; the arrows step within 1-10; a typed number beyond
+// the range becomes its nearest bound and text that is none keeps the count shown.
+TEST_F(OptionsDlgTest, SimultaneousTransfersStayWithinOneToTen) {
+    struct {
+        DWORD shown;
+        const wchar_t* typed;  // or null to press the arrows
+        int presses;           // up when positive, down when negative
+        DWORD stored;
+    } const rows[] = {
+        {4, nullptr, 1, 5}, {9, nullptr, 3, 10}, {2, nullptr, -3, 1}, {4, L"7", 0, 7},
+        {4, L"0", 0, 1},    {4, L"15", 0, 10},   {6, L"abc", 0, 6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        options.SetConnections(row.shown);
+        OpenOptions([&](HWND dialog) {
+            ClickTab(dialog, kFtpTab);
+            EXPECT_EQ(std::to_wstring(row.shown), ItemText(dialog, IDC_FTPPAGE_CONNECTIONS));
+            if (row.typed) SetItemText(dialog, IDC_FTPPAGE_CONNECTIONS, row.typed);
+            for (int press = 0; press < std::abs(row.presses); ++press)
+                PressArrow(dialog, row.presses > 0);
+            Click(dialog, IDOK);
+        });
+        EXPECT_EQ(row.stored, options.GetConnections());
+    }
 }

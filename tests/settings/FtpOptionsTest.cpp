@@ -1,4 +1,5 @@
 #include <cwchar>
+#include <functional>
 #include <string>
 
 #include "RegistryTest.h"
@@ -46,4 +47,33 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     EXPECT_EQ(1u, key.GetDword(config, L"Use Proxy"));
     EXPECT_EQ(1u, key.GetDword(config, L"Use Passive Semantics"));
     EXPECT_EQ(7u, key.GetDword(config, L"Transfer Type"));
+}
+
+// A count of simultaneous transfers outside 1-10, whoever stored it, reads as
+// the default and is saved back so.
+TEST_F(FtpOptionsTest, SimultaneousTransfersOutsideOneToTenReadAsTheDefault) {
+    const wchar_t name[] = L"Simultaneous Transfers";
+    const BYTE twoBytes[2] = {7, 0};
+    ASSERT_TRUE(store.Open());
+    struct {
+        std::function<void()> store;
+        DWORD loaded;
+    } const rows[] = {
+        {[] {}, 4},  // the first run
+        {[&] { key.SetDword(config, name, 1); }, 1},
+        {[&] { key.SetDword(config, name, 10); }, 10},
+        {[&] { key.SetDword(config, name, 0); }, 4},
+        {[&] { key.SetDword(config, name, 11); }, 4},
+        {[&] { key.SetString(config, name, L"7"); }, 4},
+        {[&] { key.SetRaw(config, name, REG_BINARY, twoBytes, 2); }, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        row.store();
+        FtpOptions options;
+        options.Load(store);
+        EXPECT_EQ(row.loaded, options.GetTransferRules().connections);
+        options.Save(store);
+        EXPECT_EQ(row.loaded, key.GetDword(config, name));
+    }
 }
