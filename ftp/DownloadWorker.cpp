@@ -111,7 +111,7 @@ void DownloadWorker::HandleFile(Node* node) {
     }
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
-        StartFile(node, FtpFS::LocalFileExists(partFile));
+        StartFile(node, node->element->continuable && FtpFS::LocalFileExists(partFile));
         return;
     }
     AwaitTarget(ItemText(node), localFile);
@@ -150,6 +150,7 @@ void DownloadWorker::StartFile(Node* node, bool resume) {
     AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = TransferType(name);
+    if (resume) node->element->continuable = true;
     if (!HandOffFile(node, type, resume)) OpenAndCopy(node, type, resume);
 }
 
@@ -213,6 +214,7 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
 
 void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size,
                                   ULONGLONG offset) {
+    node->element->continuable = true;
     folderNames.back().Add(PartFileName(localName.c_str()));
     BufferLocalStream(local);
     engineState.remoteFile.Put(remote);

@@ -26,6 +26,8 @@ struct FileJob {
     bool resume = false;
     // How often a connection was lost under it; it is taken up where it stopped.
     unsigned interruptions = 0;
+    // As for the walk's own items: the copy to resume from is this run's.
+    bool continuable = false;
     // Download: the path to make a new part file by, and the target's path
     // and flags for the part's move (replacing only a target known to be there).
     std::wstring partCreatePath;

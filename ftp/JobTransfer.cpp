@@ -51,6 +51,7 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
         InternetCloseHandle(remote);
         return LocalFailure(job);
     }
+    job.continuable = true;
     slot.Put(remote);
     figures.StartFile(job.remoteName, job.size, offset);
     auto read = [remote](char* data, DWORD room, DWORD* count) {
@@ -98,6 +99,7 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
         fclose(local);
         return RemoteFailure(job);
     }
+    job.continuable = true;
     slot.Put(remote);
     figures.StartFile(job.remoteName, job.size, offset);
     auto read = [local](char* data, DWORD room, DWORD* count) {

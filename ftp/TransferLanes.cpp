@@ -74,12 +74,15 @@ void TransferLanes::Retry(std::unique_ptr<FileJob> job) {
     changed.notify_all();
 }
 
-bool TransferLanes::Drained() const { return queued.empty() && underWay == 0 && failed.empty(); }
+bool TransferLanes::Drained() const {
+    return queued.empty() && forWalk.empty() && underWay == 0 && failed.empty();
+}
 
 bool TransferLanes::WaitUntilDrained(DWORD ms) {
     std::unique_lock<std::mutex> hold(lock);
     changed.wait_for(hold, std::chrono::milliseconds(ms), [&] {
-        return cancel || Drained() || !failed.empty() || (serving == 0 && !queued.empty());
+        return cancel || Drained() || !failed.empty() || !forWalk.empty() ||
+               (serving == 0 && !queued.empty());
     });
     return Drained();
 }
@@ -91,9 +94,10 @@ std::wstring TransferLanes::RunOrphans(FtpFS& engine, RemoteFileSlot& slot,
         std::unique_ptr<FileJob> job;
         {
             std::lock_guard<std::mutex> hold(lock);
-            if (serving != 0 || queued.empty() || stopTaking) break;
-            job = std::move(queued.front());
-            queued.pop_front();
+            std::deque<std::unique_ptr<FileJob>>& from = forWalk.empty() ? queued : forWalk;
+            if ((serving != 0 && &from == &queued) || from.empty() || stopTaking) break;
+            job = std::move(from.front());
+            from.pop_front();
             ++underWay;
         }
         JobTransfer::Outcome outcome = Move(mover, *job);
@@ -107,8 +111,10 @@ std::wstring TransferLanes::RunOrphans(FtpFS& engine, RemoteFileSlot& slot,
 void TransferLanes::StopTaking() {
     std::lock_guard<std::mutex> hold(lock);
     stopTaking = true;
-    for (auto& job : queued) targets.erase(targets.find(TargetOf(*job)));
-    queued.clear();
+    for (auto* list : {&queued, &forWalk}) {
+        for (auto& job : *list) targets.erase(targets.find(TargetOf(*job)));
+        list->clear();
+    }
     changed.notify_all();
 }
 
@@ -190,16 +196,16 @@ JobTransfer::Outcome TransferLanes::Move(JobTransfer& mover, FileJob& job) {
 // Taken up again where it stopped, first of all: a download from its part
 // file, if one was made, an upload from the server's copy.
 void TransferLanes::Interrupted(std::unique_ptr<FileJob> job) {
-    if (++job->interruptions > kInterruptionsPerFile) {
-        job->reason = L"the connection was lost each time";
-        Ended(std::move(job), JobTransfer::Outcome::failed);
-        return;
-    }
-    job->resume = direction == Direction::upload ||
-                  FtpFS::LocalFileExists(PartFileName(job->localPath.c_str()).c_str());
+    job->resume =
+        job->continuable && (direction == Direction::upload ||
+                             FtpFS::LocalFileExists(PartFileName(job->localPath.c_str()).c_str()));
     std::lock_guard<std::mutex> hold(lock);
     --underWay;
-    queued.push_front(std::move(job));
+    // A server may keep dropping extra connections only: the walk's own takes it then.
+    if (++job->interruptions > kInterruptionsPerFile)
+        forWalk.push_back(std::move(job));
+    else
+        queued.push_front(std::move(job));
     changed.notify_all();
 }
 

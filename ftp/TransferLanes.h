@@ -49,9 +49,9 @@ class TransferLanes {
     void Retry(std::unique_ptr<FileJob> job);
     // Waits up to ms for news; true when nothing is queued, under way or failed.
     bool WaitUntilDrained(DWORD ms);
-    // Queued files that no connection is left to take, done on the walk's
-    // own connection (which stands in folder and stays where it ends up);
-    // those that fail join the failed ones. Gives where the connection stands.
+    // Queued files that no connection is left to take, and files cut too
+    // often on the others, done on the walk's own connection (which stands in folder and stays
+    // where it ends up); those that fail join the failed ones. Gives where the connection stands.
     std::wstring RunOrphans(FtpFS& engine, RemoteFileSlot& slot, const std::wstring& folder);
     // An Abort: the queue is dropped and no connection takes another file.
     void StopTaking();
@@ -72,7 +72,7 @@ class TransferLanes {
     };
     // A connection that lost its connection this often in a row leaves the run.
     static const unsigned kDropsPerLane = 2;
-    // A file cut this often by lost connections fails instead.
+    // A file cut this often by lost connections is left to the walk's own.
     static const unsigned kInterruptionsPerFile = 3;
 
     void StartLanes();
@@ -81,7 +81,8 @@ class TransferLanes {
     bool LogIn(Lane& lane);
     std::unique_ptr<FileJob> Take();
     JobTransfer::Outcome Move(JobTransfer& mover, FileJob& job);
-    // A lost connection: the file goes back to be taken up where it stopped.
+    // A lost connection: the file goes back, to be taken up where it stopped
+    // when this run's copy holds its start, else sent whole.
     void Interrupted(std::unique_ptr<FileJob> job);
     void Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome);
     void LaneLeft(Lane& lane);
@@ -98,6 +99,8 @@ class TransferLanes {
     std::condition_variable changed;
     std::deque<std::unique_ptr<FileJob>> queued;
     std::deque<std::unique_ptr<FileJob>> failed;
+    // Cut too often on extra connections: left to the walk's own.
+    std::deque<std::unique_ptr<FileJob>> forWalk;
     std::multiset<std::wstring> targets;  // of the files queued or under way
     unsigned underWay = 0;
     unsigned loggedIn = 0;

@@ -87,6 +87,7 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
     job->size = node->element->size;
     job->transferFlags = transferFlags;
     job->resume = resume;
+    job->continuable = resume || node->element->continuable;
     return job;
 }
 

@@ -110,9 +110,10 @@ void UploadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
-    DWORD action = Cancelled()                    ? existingSkip
-                   : node->element->interruptions ? existingResume
-                                                  : ActionFor(name);
+    DWORD action = Cancelled() ? existingSkip
+                   : node->element->interruptions
+                       ? (node->element->continuable ? existingResume : existingOverwrite)
+                       : ActionFor(name);
     if (action == existingOverwrite || action == existingResume) {
         StartFile(node, local, action == existingResume);
         return;
@@ -139,6 +140,7 @@ void UploadWorker::StartFile(Node* node, FILE* local, bool resume) {
     const wchar_t* name = remoteName.c_str();
     AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
     DWORD type = TransferType(name);
+    if (resume) node->element->continuable = true;
     std::unique_ptr<FileJob> job =
         HasLanes() && !Cancelled() ? NewJob(node, name, path, type, resume) : nullptr;
     if (job) {
@@ -171,6 +173,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
     if (remote) {
+        node->element->continuable = true;
         engineState.remoteFile.Put(remote);
         counters.currentFileSize = size;
         end = Copy(remote, local, offset);

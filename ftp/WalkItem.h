@@ -15,6 +15,10 @@ struct WalkItem {
     // How often the connection dropped while this item was under way; such an
     // item is taken up again where it stopped, without a question.
     unsigned interruptions = 0;
+    // The part file or the server's copy holds this run's start of the file
+    // (its transfer began, or the user chose to resume): only then is a cut
+    // file taken up where it stopped; an older copy would corrupt it.
+    bool continuable = false;
 
     bool IsFolder() const { return text.GetText()[0] == L'D'; }
     const wchar_t* Name() const { return text.GetText() + 1; }

@@ -23,7 +23,8 @@ std::vector<std::string> LoggedVerbs() {
     return verbs;
 }
 
-// A passive engine logged in to the counting server, in this test's folder.
+// A passive engine logged in to the counting server, in this test's folder,
+// with one connection per run: the counts are those of one connection.
 class CommandCountTest : public TransferTest {
   protected:
     void SetUp() override {
@@ -31,6 +32,7 @@ class CommandCountTest : public TransferTest {
         FixtureServer counting;
         ASSERT_TRUE(counting.Load(Fixture::kCounting)) << kFixtureMissing;
         app.options.SetUsePassive(true);
+        app.options.SetConnections(1);
         counted = std::make_unique<FtpFS>();
         ASSERT_EQ(S_OK, Login(*counted, counting.port));
         ASSERT_EQ(S_OK, counted->SetCurrentDir((L"/" + TestFolderName()).c_str()));

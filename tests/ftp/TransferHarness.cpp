@@ -15,19 +15,20 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
         return 0;
     }
     if (prompts.Handle(message, lParam)) return 0;
-    bool mapped = message == WM_APP_DOWNLOAD_NAME_MAPPED || message == WM_APP_UPLOAD_NAME_MAPPED;
-    if (!mapped && (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ENDED))
+    bool told = message == WM_APP_DOWNLOAD_NAME_MAPPED || message == WM_APP_UPLOAD_NAME_MAPPED ||
+                message == WM_APP_DOWNLOAD_ITEM_FAILED || message == WM_APP_UPLOAD_ITEM_FAILED;
+    if (!told && (message < WM_APP_DOWNLOAD_FILE || message > WM_APP_UPLOAD_ENDED))
         return BaseWnd::OnWindowMessage(handle, message, wParam, lParam);
     const auto& d = *reinterpret_cast<const DownloadCounters*>(wParam);
     const auto& u = *reinterpret_cast<const UploadCounters*>(wParam);
     bool progress = message == WM_APP_DOWNLOAD_PROGRESS || message == WM_APP_UPLOAD_PROGRESS;
     Event event = {message, L"", L"", {}};
     if (message == WM_APP_DOWNLOAD_PROGRESS)
-        event.progress = {d.filesDone, d.foldersEntered, d.totalBytes, d.currentFileBytes,
-                          d.failures};
+        event.progress = {d.filesDone,        d.foldersEntered, d.totalBytes,
+                          d.currentFileBytes, d.failures,       d.run.connections};
     else if (message == WM_APP_UPLOAD_PROGRESS)
-        event.progress = {u.filesDone, u.foldersCreated, u.totalBytes, u.currentFileBytes,
-                          u.failures};
+        event.progress = {u.filesDone,        u.foldersCreated, u.totalBytes,
+                          u.currentFileBytes, u.failures,       u.run.connections};
     else if (wParam)
         event.text = reinterpret_cast<const wchar_t*>(wParam);
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);

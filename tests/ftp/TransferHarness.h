@@ -29,6 +29,7 @@ class TransferRecorder : public BaseWnd {
         DWORD filesDone, folders;  // folders entered or created
         ULONGLONG totalBytes, fileBytes;
         FailureCounts failures;
+        DWORD connections;  // at work when the report was made
         std::vector<ULONGLONG> Counts() const { return {filesDone, folders, totalBytes}; }
     };
     struct Event {

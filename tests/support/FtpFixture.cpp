@@ -48,6 +48,10 @@ FixtureVariables VariablesOf(Fixture which) {
             return {host, "CORVANE_FTP_RESTARTABLE_PORT", "CORVANE_FTP_RESTARTABLE_ROOT"};
         case Fixture::kCounting:
             return {host, "CORVANE_FTP_COUNTING_PORT", root};
+        case Fixture::kTwoLogins:
+            return {host, "CORVANE_FTP_TWO_LOGINS_PORT", root};
+        case Fixture::kDropsExtraLogins:
+            return {host, "CORVANE_FTP_DROPS_EXTRA_LOGINS_PORT", root};
     }
     return {host, "CORVANE_FTP_PORT", root};
 }

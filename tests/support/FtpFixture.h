@@ -32,6 +32,8 @@ enum class Fixture {
     kIdle,             // closes a control connection idle for FixtureIdleSeconds()
     kRestartable,      // restarted through RestartableServer, a root of its own
     kCounting,         // logs every command it takes (CORVANE_FTP_COMMAND_LOG)
+    kTwoLogins,        // refuses a user's third session at once (530)
+    kDropsExtraLogins,  // hangs up on a user's further sessions when they ask for a file
 };
 
 // A fixture server as the start script exported it.

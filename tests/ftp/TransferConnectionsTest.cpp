@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "TransferHarness.h"
+
+namespace {
+
+// A run's extra connections against servers that allow fewer or drop them,
+// and a file refused on one connection while the others go on: every run
+// ends with exact counts, every file identical or reported by name.
+class ConnectionsTest : public TransferTest {
+  protected:
+    // Three folders of six files, 0 to 25 KiB, under "tree": the relative paths.
+    Names MakeTree() {
+        Names files;
+        for (const wchar_t* folder : {L"a", L"b", L"c"})
+            for (unsigned i = 0; i < 6; ++i) {
+                std::wstring file = std::wstring(L"tree\\") + folder + L"\\f" + std::to_wstring(i);
+                EXPECT_TRUE(WriteTestFile(Local(file), i * 5000, i + folder[0]));
+                files.push_back(file);
+            }
+        return files;
+    }
+
+    void LogInTo(Fixture which, FtpFS& ftp) {
+        FixtureServer fixture;
+        ASSERT_TRUE(fixture.Load(which)) << kFixtureMissing;
+        ASSERT_EQ(S_OK, Login(ftp, fixture.port));
+        ASSERT_EQ(S_OK, ftp.SetCurrentDir((L"/" + TestFolderName()).c_str()));
+    }
+
+    // The most connections any report of the run saw at work.
+    DWORD MostConnections(UINT message) const {
+        DWORD most = 0;
+        for (const TransferRecorder::Event& event : recorder.events)
+            if (event.message == message) most = std::max(most, event.progress.connections);
+        return most;
+    }
+};
+
+TEST_F(ConnectionsTest, ServersThatRefuseOrDropExtraConnectionsStillGetEveryFile) {
+    app.options.SetConnections(10);
+    app.options.SetExistingFileOption(existingOverwrite);
+    app.options.SetUsePassive(true);
+    const Names files = MakeTree();
+    ULONGLONG bytes = 0;
+    for (unsigned i = 0; i < 6; ++i) bytes += 3 * i * 5000;
+    const std::vector<ULONGLONG> counts = {18, 4, bytes};
+    struct Case {
+        Fixture server;
+        DWORD mostConnections;
+    } cases[] = {{Fixture::kTwoLogins, 2}, {Fixture::kDropsExtraLogins, 10}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.server));
+        FtpFS through;
+        LogInTo(c.server, through);
+        // Older copies on the server: a file cut before it was sent again
+        // must not be continued from one.
+        for (const std::wstring& file : files) WriteBytes(Remote(file), "old");
+        recorder.events.clear();
+        EXPECT_EQ(S_OK, Transfer(true, {L"Dtree"}, L"", &through));
+        for (const std::wstring& file : files)
+            EXPECT_EQ(FileChecksum(Local(file)), FileChecksum(Remote(file))) << file;
+        EXPECT_EQ(counts, recorder.LastProgress(WM_APP_UPLOAD_PROGRESS).Counts());
+        EXPECT_EQ(0u, recorder.LastProgress(WM_APP_UPLOAD_PROGRESS).failures.files);
+        EXPECT_LE(MostConnections(WM_APP_UPLOAD_PROGRESS), c.mostConnections);
+
+        recorder.events.clear();
+        local.MakeFolder(L"back");
+        EXPECT_EQ(S_OK, Download({L"Dtree"}, L"back", &through));
+        for (const std::wstring& file : files)
+            EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(L"back\\" + file))) << file;
+        EXPECT_EQ(counts, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).Counts());
+        EXPECT_TRUE(recorder.TextsOf(WM_APP_DOWNLOAD_ERROR).empty());
+        EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ENDED));
+    }
+}
+
+// One refused file is asked about once and named at the end; the other files
+// came on several connections at once.
+TEST_F(ConnectionsTest, ARefusedFileFailsAloneWhileTheOthersComeOnSeveralConnections) {
+    const Names files = MakeTree();
+    WriteBytes(Remote(L"tree\\b\\unreadable.txt"), "secret");
+    for (const std::wstring& file : files) WriteBytes(Remote(file), ReadBytes(Local(file)));
+    recorder.answers = {answerIgnore};
+    local.MakeFolder(L"back");
+    EXPECT_EQ(S_OK, Download({L"Dtree"}, L"back"));
+    for (const std::wstring& file : files)
+        EXPECT_EQ(FileChecksum(Remote(file)), FileChecksum(Local(L"back\\" + file))) << file;
+    const TransferRecorder::Progress& last = recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS);
+    EXPECT_EQ(18u, last.filesDone);
+    EXPECT_EQ(1u, last.failures.files);
+    EXPECT_EQ(1u, recorder.TextsOf(WM_APP_DOWNLOAD_ERROR).size());
+    Names failed = recorder.TextsOf(WM_APP_DOWNLOAD_ITEM_FAILED);
+    ASSERT_EQ(1u, failed.size());
+    EXPECT_NE(std::wstring::npos, failed[0].find(L"unreadable.txt"));
+    EXPECT_GT(MostConnections(WM_APP_DOWNLOAD_PROGRESS), 1u);
+    EXPECT_FALSE(FtpFS::LocalFileExists(Local(L"back\\tree\\b\\unreadable.txt").c_str()));
+}
+
+}  // namespace
