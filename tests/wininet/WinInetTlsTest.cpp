@@ -134,31 +134,3 @@ TEST_F(FtpTls, DownloadCutWithoutCloseNotifyFails) {
     InternetCloseHandle(file);
     InternetCloseHandle(connection);
 }
-
-// Two logins to vsftpd at once, as a transfer over several connections makes
-// them, each with a data connection open: vsftpd keeps require_ssl_reuse=YES,
-// so each passes only by resuming a session of the server's.
-TEST_F(FtpTls, TwoLoginsAtOnceEachResumeTheirOwnSession) {
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPS_PORT");
-    REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
-    std::wstring name = L"tls-" + folder_, path = WinePath(root) + L"\\pub\\" + name;
-    ASSERT_TRUE(WriteTestFile(path, 300000, 1));
-    HINTERNET logins[2] = {}, files[2] = {};
-    for (int i : {0, 1}) {
-        logins[i] = ConnectAs(nullptr, nullptr, PortFrom(port),
-                              INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
-        ASSERT_NE(nullptr, logins[i]) << GetLastError();
-        ASSERT_TRUE(FtpSetCurrentDirectoryW(logins[i], L"pub"));
-        files[i] = FtpOpenFileW(logins[i], name.c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 1);
-        ASSERT_NE(nullptr, files[i]) << GetLastError();
-    }
-    for (int i : {1, 0}) {
-        std::string data(400000, '\0');
-        DWORD read = 0, total = 0;
-        while (InternetReadFile(files[i], &data[total], kEngineBlock, &read) && read) total += read;
-        EXPECT_EQ(FileChecksum(path), BufferChecksum(data.data(), total)) << i;
-        EXPECT_TRUE(InternetCloseHandle(files[i]));
-        InternetCloseHandle(logins[i]);
-    }
-    DeleteFileW(path.c_str());
-}
