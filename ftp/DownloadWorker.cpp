@@ -197,7 +197,7 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
     bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(localName.c_str()));
     StartLocalSteps(newPart);
     *remote = offset == 0 || engine.RestartAt(offset)
-                  ? OpenRemoteFile(ItemText(node), GENERIC_READ, type)
+                  ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
                   : nullptr;
     FILE* local = FinishLocalSteps();
     if (!newPart && *remote && !unmoved) local = _wfopen(partFile, offset ? L"ab" : L"wb");

@@ -6,7 +6,6 @@
 #include "ftp/TransferMessages.h"
 
 DWORD TransferWalk::reportIntervalMs = 50;
-DWORD TransferWalk::farServerMs = 10;
 
 TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts,
                            TransferLanes::Direction direction)
@@ -21,10 +20,7 @@ TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, Failure
       copying(false),
       filesFound(0),
       bytesFound(0),
-      listing(true),
-      openingsTimed(0),
-      fastestOpeningMs(0xFFFFFFFF),
-      serverFar(false) {
+      listing(true) {
     StartLanes(direction);
 }
 
@@ -95,20 +91,7 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
     return job;
 }
 
-bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
-    return lanes && serverFar && lanes->Offer(job);
-}
-
-HINTERNET TransferWalk::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferFlags) {
-    DWORD start = GetTickCount();
-    HINTERNET file = engine.OpenRemoteFile(name, access, transferFlags);
-    if (!file) return nullptr;
-    DWORD took = GetTickCount() - start;
-    if (took < fastestOpeningMs) fastestOpeningMs = took;
-    if (++openingsTimed >= (farServerMs ? kOpeningsToJudge : 1))
-        serverFar = fastestOpeningMs >= farServerMs;
-    return file;
-}
+bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) { return lanes && lanes->Offer(job); }
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
     if (!lanes) return;

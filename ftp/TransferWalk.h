@@ -35,10 +35,6 @@ class TransferWalk : public FolderWalk {
 
     // The least time between two reports; the tests set 0 to see every one.
     static void SetReportInterval(DWORD ms) { reportIntervalMs = ms; }
-    // How long a server must take to answer a file's opening before a run
-    // hands files to extra connections: nearer, the distance costs less than
-    // their own work. The tests set 0 to use them on loopback.
-    static void SetFarServerMs(DWORD ms) { farServerMs = ms; }
 
   protected:
     static const wchar_t* ItemText(const Node* node) { return node->element->Name(); }
@@ -57,8 +53,6 @@ class TransferWalk : public FolderWalk {
     std::unique_ptr<FileJob> NewJob(const Node* node, const wchar_t* remoteName,
                                     const wchar_t* localPath, DWORD transferFlags, bool resume);
     bool HandOff(std::unique_ptr<FileJob>& job);
-    // Opens a remote file on the walk's own connection, timing the answer.
-    HINTERNET OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferFlags);
     // Waits while another connection still moves a file of that name and path.
     void AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath);
     // What a failed file of another connection is called in its prompt, and how.
@@ -150,9 +144,6 @@ class TransferWalk : public FolderWalk {
     bool StillListing();
 
     static DWORD reportIntervalMs;
-    static DWORD farServerMs;
-    // The fastest answer of the first few openings judges the distance.
-    static const unsigned kOpeningsToJudge = 3;
     static const unsigned kLoginTries = 3;
     static const DWORD kFirstLoginWaitMs = 1000;
     // A server that drops the connection whenever this item is tried would
@@ -189,7 +180,4 @@ class TransferWalk : public FolderWalk {
     DWORD filesFound;
     ULONGLONG bytesFound;
     bool listing;  // folders on the list wait to be listed
-    unsigned openingsTimed;
-    DWORD fastestOpeningMs;
-    bool serverFar;
 };

@@ -61,7 +61,6 @@ const TransferRecorder::Progress& TransferRecorder::LastProgress(UINT message) c
 
 void TransferTest::SetUp() {
     TransferWalk::SetReportInterval(0);  // every file notice, in the walk's order
-    TransferWalk::SetFarServerMs(0);     // several connections on loopback too
     ASSERT_TRUE(server.Load()) << kFixtureMissing;
     remote = WinePath(server.root) + L"\\" + TestFolderName();
     CreateDirectoryW(remote.c_str(), nullptr);
