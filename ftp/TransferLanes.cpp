@@ -10,6 +10,7 @@ TransferLanes::TransferLanes(const FtpFS& engine, Direction way, unsigned extra,
     for (unsigned i = 0; i < extra; ++i) {
         lanes.emplace_back(new Lane);
         lanes.back()->pool = this;
+        lanes.back()->index = i;
     }
 }
 
@@ -24,13 +25,24 @@ void TransferLanes::End() {
 }
 
 // The siblings are made here, on the walk's thread, which owns the walk's
-// engine: its login settings are read while nothing else changes them.
+// engine: its login settings are read while nothing else changes them. The
+// connections then log in one after another, each starting the next when its
+// login has ended: threads that start while others end (a refused login's,
+// a name lookup's) can hang in the C runtime's thread-local storage.
 void TransferLanes::StartLanes() {
     started = true;
-    for (auto& lane : lanes) {
-        lane->engine = walkEngine.MakeSibling();
-        lane->thread.Reset(CreateThread(nullptr, 0, LaneThread, lane.get(), 0, nullptr));
-        if (lane->thread) ++serving;
+    for (auto& lane : lanes) lane->engine = walkEngine.MakeSibling();
+    serving = static_cast<unsigned>(lanes.size());
+    StartLane(0);
+}
+
+// Under the lock; a lane that cannot start counts as one that left at once.
+void TransferLanes::StartLane(size_t index) {
+    for (; index < lanes.size(); ++index) {
+        Lane& lane = *lanes[index];
+        lane.thread.Reset(CreateThread(nullptr, 0, LaneThread, &lane, 0, nullptr));
+        if (lane.thread) return;
+        --serving;
     }
 }
 
@@ -172,11 +184,15 @@ void TransferLanes::Serve(Lane& lane) {
 }
 
 bool TransferLanes::LogIn(Lane& lane) {
-    if (cancel || FAILED(lane.engine->Reconnect(nullptr))) return false;
+    bool connected = !cancel && SUCCEEDED(lane.engine->Reconnect(nullptr));
     std::lock_guard<std::mutex> hold(lock);
-    lane.loggedIn = true;
-    ++loggedIn;
-    return true;
+    lane.loggedIn = connected;
+    if (connected) ++loggedIn;
+    if (cancel || ending)
+        serving -= static_cast<unsigned>(lanes.size() - lane.index - 1);  // never started
+    else
+        StartLane(lane.index + 1);
+    return connected;
 }
 
 std::unique_ptr<FileJob> TransferLanes::Take() {

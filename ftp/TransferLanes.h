@@ -64,6 +64,7 @@ class TransferLanes {
   private:
     struct Lane {
         TransferLanes* pool;
+        size_t index;
         std::unique_ptr<FtpFS> engine;
         RemoteFileSlot slot;
         LaneFigures figures;
@@ -76,6 +77,7 @@ class TransferLanes {
     static const unsigned kInterruptionsPerFile = 3;
 
     void StartLanes();
+    void StartLane(size_t index);
     static DWORD WINAPI LaneThread(LPVOID lane);
     void Serve(Lane& lane);
     bool LogIn(Lane& lane);

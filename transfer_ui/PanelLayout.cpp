@@ -114,7 +114,6 @@ void PanelLayout::Place(int id, int x, int rowTop, int placeWidth, int height) {
     auto known = placed.find(id);
     if (known != placed.end() && EqualRect(&known->second, &wanted)) return;
     placed[id] = wanted;
-    moved = true;
     SetWindowPos(GetDlgItem(panel, id), nullptr, x, rowTop, placeWidth, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -35,12 +35,6 @@ class PanelLayout {
     int ContentHeight() const { return y - top; }
     int LineHeight() const { return lineHeight; }
     HWND Panel() const { return panel; }
-    // Whether a control moved since the last call; what lay below its old place needs painting.
-    bool TakeMoved() {
-        bool was = moved;
-        moved = false;
-        return was;
-    }
 
     // Whether the control is shown, by its own style: the panel itself may be hidden yet.
     bool Shown(int id) const;
@@ -59,6 +53,5 @@ class PanelLayout {
     int y;
     int lineHeight;
     int labelColumn;
-    bool moved = false;
     std::map<int, RECT> placed;
 };

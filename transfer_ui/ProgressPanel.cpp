@@ -224,9 +224,9 @@ void ProgressPanel::LayOut() {
     RECT after;
     ::GetClientRect(hwnd, &after);
     PlaceRows(after.right, after.bottom);
-    // A row that moved leaves its old text behind unless the whole panel paints again.
-    if (layout.TakeMoved())
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // A row that moved, or a text that changed its size, leaves old pixels
+    // behind unless the whole panel paints again; this runs only then.
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     layingOut = false;
     layoutDirty = false;
 }

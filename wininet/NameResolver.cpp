@@ -13,8 +13,10 @@
 
 namespace {
 
-std::vector<sockaddr_storage> LookUp(const std::string& host, const std::string& service) {
+std::vector<sockaddr_storage> LookUp(const std::string& host, const std::string& service,
+                                     int flags = 0) {
     addrinfo hints = {};
+    hints.ai_flags = flags;
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
@@ -36,6 +38,9 @@ DWORD ResolveName(const std::string& host, unsigned port,
                   std::vector<sockaddr_storage>& addresses) {
     char service[8];
     snprintf(service, sizeof(service), "%u", port);
+    // An address given as numbers needs no lookup, nor a thread that could wait on one.
+    addresses = LookUp(host, service, AI_NUMERICHOST);
+    if (!addresses.empty()) return 0;
     // The lookup owns its copies: a lookup that outlives the wait finishes alone.
     auto result = std::make_shared<std::promise<std::vector<sockaddr_storage>>>();
     std::future<std::vector<sockaddr_storage>> answer = result->get_future();
