@@ -44,8 +44,14 @@ int PanelLayout::TextHeight(int id, int room) {
     return std::max(height, lineHeight);
 }
 
+// An empty text takes no room; it is folded to no height where the rows are
+// now, since a shown static paints its background over whatever lies below it.
 void PanelLayout::Text(int id) {
-    if (!Shown(id) || !GetWindowTextLengthW(GetDlgItem(panel, id))) return;
+    if (!Shown(id)) return;
+    if (!GetWindowTextLengthW(GetDlgItem(panel, id))) {
+        Place(id, kMargin, y, width, 0);
+        return;
+    }
     int height = TextHeight(id, width);
     Place(id, kMargin, y, width, height);
     y += height + kGap;
