@@ -10,3 +10,27 @@ CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy) {
     }
     return CopyEnd::stopped;
 }
+
+BlockRead ReadRemote(HINTERNET remote) {
+    return [remote](char* block, DWORD room, DWORD* count) {
+        return InternetReadFile(remote, block, room, count) != FALSE;
+    };
+}
+
+BlockRead ReadLocal(FILE* local) {
+    return [local](char* block, DWORD room, DWORD* count) {
+        *count = static_cast<DWORD>(fread(block, 1, room, local));
+        return !ferror(local);
+    };
+}
+
+BlockWrite WriteRemote(HINTERNET remote) {
+    return [remote](const char* block, DWORD count) {
+        DWORD written = 0;
+        return InternetWriteFile(remote, block, count, &written) && written == count;
+    };
+}
+
+BlockWrite WriteLocal(FILE* local) {
+    return [local](const char* block, DWORD count) { return fwrite(block, count, 1, local) == 1; };
+}

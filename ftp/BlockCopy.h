@@ -1,7 +1,9 @@
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
 
+#include <cstdio>
 #include <functional>
 
 // The one copy loop of every connection and direction: blocks go from read to
@@ -19,3 +21,10 @@ struct BlockCopy {
 };
 
 CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy);
+
+// The ends every copy is made of. A failed read or write fails the file: a
+// Retry opens a fresh data connection.
+BlockRead ReadRemote(HINTERNET remote);
+BlockRead ReadLocal(FILE* local);
+BlockWrite WriteRemote(HINTERNET remote);
+BlockWrite WriteLocal(FILE* local);

@@ -331,12 +331,8 @@ DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size, U
     counters.currentFileBytes = offset;
     counters.currentFileSize = size;
     ReportProgress(false);
-    // A failed read fails the file: a Retry opens a fresh data connection.
-    auto read = [remote](char* block, DWORD room, DWORD* count) {
-        return InternetReadFile(remote, block, room, count) != FALSE;
-    };
     auto write = [this](const char* block, DWORD count) { return WriteBlock(block, count); };
-    return CopyBlocks(read, write,
+    return CopyBlocks(ReadRemote(remote), write,
                       {counters.totalBytes, counters.currentFileBytes, counters.elapsedMs});
 }
 
@@ -351,15 +347,8 @@ bool DownloadWorker::WriteBlock(const char* block, DWORD count) {
     return fflush(local) == 0;
 }
 
-// The report is a copy that adds the other connections: the panel reads it
-// while they go on.
 void DownloadWorker::ReportProgress(bool force) {
-    if (!ProgressDue(force)) return;
-    DownloadCounters shown = counters;
-    AddRunFigures(shown.filesDone, shown.totalBytes, shown.currentFileBytes, shown.currentFileSize,
-                  shown.run);
-    shown.elapsedMs = ElapsedMs();
-    Notify(WM_APP_DOWNLOAD_PROGRESS, reinterpret_cast<WPARAM>(&shown), 0);
+    if (ProgressDue(force)) SendReport(counters, WM_APP_DOWNLOAD_PROGRESS);
 }
 
 const wchar_t* DownloadWorker::JobSubject(const FileJob& job) const {

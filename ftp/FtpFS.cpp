@@ -97,6 +97,12 @@ HRESULT FtpFS::Reconnect(const wchar_t* folder) {
     return folder && folder[0] ? SetCurrentDir(folder) : S_OK;
 }
 
+bool FtpFS::StillAnswers() {
+    wchar_t path[kTextCapacity];
+    DWORD length = kTextCapacity;
+    return SUCCEEDED(GetCurrentDir(path, &length));
+}
+
 bool FtpFS::IsConnectionLost(DWORD error) {
     switch (error) {
         case ERROR_FTP_DROPPED:

@@ -40,6 +40,9 @@ class FtpFS {
     // Logs in again with the last login's settings (a certificate accepted
     // once for this engine passes again unasked) and goes to folder, if given.
     HRESULT Reconnect(const wchar_t* folder);
+    // Whether the connection still answers a command after a failure (PWD):
+    // one round trip, paid only when something failed.
+    bool StillAnswers();
     // The error of a failed call says the control connection is gone (closed
     // by the server, reset, timed out or cut here): a new login may help.
     static bool IsConnectionLost(DWORD error);

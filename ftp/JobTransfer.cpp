@@ -51,16 +51,7 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
         InternetCloseHandle(remote);
         return LocalFailure(job);
     }
-    job.continuable = true;
-    slot.Put(remote);
-    figures.StartFile(job.remoteName, job.size, offset);
-    auto read = [remote](char* data, DWORD room, DWORD* count) {
-        return InternetReadFile(remote, data, room, count) != FALSE;
-    };
-    auto write = [local](const char* data, DWORD count) {
-        return fwrite(data, count, 1, local) == 1;
-    };
-    CopyEnd end = Copy(read, write);
+    CopyEnd end = Copy(job, remote, offset, ReadRemote(remote), WriteLocal(local));
     // The close reports the server's verdict on a complete file.
     bool closed = slot.Close();
     closed = fclose(local) == 0 && closed;
@@ -99,18 +90,7 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
         fclose(local);
         return RemoteFailure(job);
     }
-    job.continuable = true;
-    slot.Put(remote);
-    figures.StartFile(job.remoteName, job.size, offset);
-    auto read = [local](char* data, DWORD room, DWORD* count) {
-        *count = static_cast<DWORD>(fread(data, 1, room, local));
-        return !ferror(local);
-    };
-    auto write = [remote](const char* data, DWORD count) {
-        DWORD written = 0;
-        return InternetWriteFile(remote, data, count, &written) && written == count;
-    };
-    CopyEnd end = Copy(read, write);
+    CopyEnd end = Copy(job, remote, offset, ReadLocal(local), WriteRemote(remote));
     if (end != CopyEnd::complete) slot.Abort();
     bool closed = slot.Close();
     fclose(local);
@@ -135,7 +115,12 @@ bool JobTransfer::EnterFolder(const FileJob& job) {
     return true;
 }
 
-CopyEnd JobTransfer::Copy(const BlockRead& read, const BlockWrite& write) {
+// The remote file is open: from now on this run's copy holds the file's start.
+CopyEnd JobTransfer::Copy(FileJob& job, HINTERNET remote, ULONGLONG offset, const BlockRead& read,
+                          const BlockWrite& write) {
+    job.continuable = true;
+    slot.Put(remote);
+    figures.StartFile(job.remoteName, job.size, offset);
     auto moved = [this](DWORD count) {
         figures.bytes += count;
         figures.fileBytes += count;
@@ -147,10 +132,7 @@ JobTransfer::Outcome JobTransfer::RemoteFailure(FileJob& job) {
     job.reason = TakeServerReason();
     figures.EndFile(false);
     if (cancel) return Outcome::stopped;
-    // One command's round trip, paid only when something failed.
-    wchar_t path[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
-    if (SUCCEEDED(engine.GetCurrentDir(path, &length))) return Outcome::failed;
+    if (engine.StillAnswers()) return Outcome::failed;
     folder.clear();
     return Outcome::lost;
 }

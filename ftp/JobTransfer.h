@@ -53,7 +53,8 @@ class JobTransfer {
   private:
     bool EnterFolder(const FileJob& job);
     FILE* OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset);
-    CopyEnd Copy(const BlockRead& read, const BlockWrite& write);
+    CopyEnd Copy(FileJob& job, HINTERNET remote, ULONGLONG offset, const BlockRead& read,
+                 const BlockWrite& write);
     ULONGLONG UploadOffset(const FileJob& job);
     // A failure the server or the connection caused: lost when the connection
     // no longer answers. The reason is taken first.

@@ -207,9 +207,9 @@ DWORD TransferWalk::TransferType(const wchar_t* name) {
 void TransferWalk::Failed(Node* node, const wchar_t* format, const wchar_t* subject,
                           const std::wstring& reason) {
     if (Cancelled()) return;
-    if (reconnected || !ConnectionAlive()) {
+    if (reconnected || !engine.StillAnswers()) {
         if (ResumeAfterDrop(node) || Cancelled()) return;
-        if (!ConnectionAlive()) {
+        if (!engine.StillAnswers()) {
             failures.runFailed = 1;
             aborted = true;
             return;
@@ -256,13 +256,6 @@ bool TransferWalk::WaitUnlessCancelled(DWORD ms) {
     HANDLE cancelled = engineState.cancelEvent.Get();
     if (!cancelled || WaitForSingleObject(cancelled, ms) == WAIT_FAILED) Sleep(ms);
     return !Cancelled();
-}
-
-// One command's round trip, paid only when something failed.
-bool TransferWalk::ConnectionAlive() {
-    wchar_t path[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
-    return SUCCEEDED(engine.GetCurrentDir(path, &length));
 }
 
 void TransferWalk::CountFailedFile(const wchar_t* name, const std::wstring& reason) {

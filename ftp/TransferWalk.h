@@ -58,10 +58,16 @@ class TransferWalk : public FolderWalk {
     // What a failed file of another connection is called in its prompt, and how.
     virtual const wchar_t* JobSubject(const FileJob& job) const = 0;
     virtual const wchar_t* FileFailureFormat() const = 0;
-    // Adds the other connections' files, bytes and lines, with the run's
-    // totals found so far, to a report whose own file has the figures given.
-    void AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG fileBytes,
-                       ULONGLONG fileSize, RunTotals& run);
+    // Sends a report of either direction's counters (as message): a copy that
+    // adds the other connections' files, bytes and lines and the run's totals
+    // found so far, which the panel reads while they go on.
+    template <typename Counters>
+    void SendReport(Counters shown, UINT message) {
+        AddRunFigures(shown.filesDone, shown.totalBytes, shown.currentFileBytes,
+                      shown.currentFileSize, shown.run);
+        shown.elapsedMs = ElapsedMs();
+        Notify(message, reinterpret_cast<WPARAM>(&shown), 0);
+    }
     // Up to kLoginTries logins, after waits of 1, 2 and 4 s that a cancel cuts short.
     bool RecoverConnection() override;
     void FolderLeft(Node* node, bool returned) override;
@@ -132,6 +138,8 @@ class TransferWalk : public FolderWalk {
     WorkerState& engineState;
 
   private:
+    void AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG fileBytes,
+                       ULONGLONG fileSize, RunTotals& run);
     void StartLanes(TransferLanes::Direction direction);
     void CountSelection();
     void ServeLaneFailures();
@@ -160,7 +168,6 @@ class TransferWalk : public FolderWalk {
     PromptRequest::Reply Prompt(PromptRequest::Kind kind, const std::wstring& text, DWORD fallback,
                                 UINT message);
     TransferAnswer Ask(const wchar_t* format, const wchar_t* subject, const std::wstring& reason);
-    bool ConnectionAlive();
     void CountFailure(const Node* node, const wchar_t* subject, const std::wstring& reason);
     // The panel lists each item that failed for good, by name and reason.
     void TellFailure(const wchar_t* subject, const std::wstring& reason);

@@ -144,8 +144,9 @@ void UploadWorker::StartFile(Node* node, FILE* local, bool resume) {
     std::unique_ptr<FileJob> job =
         HasLanes() && !Cancelled() ? NewJob(node, name, path, type, resume) : nullptr;
     if (job) {
-        auto listed = FilesHere().find(name);
-        if (listed != FilesHere().end()) job->listedSize = listed->second;
+        const RemoteFiles& files = FilesHere();
+        auto listed = files.find(name);
+        if (listed != files.end()) job->listedSize = listed->second;
         job->localFile = local;
         if (HandOff(job)) {
             ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
@@ -209,30 +210,14 @@ ULONGLONG UploadWorker::ResumeOffset(const wchar_t* name, ULONGLONG localSize) {
 }
 
 // The bytes already on the server count in the file's bar; the total counts only what moves now.
-// A failed write fails the file: a Retry opens a fresh data connection.
 UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, ULONGLONG offset) {
     counters.currentFileBytes = offset;
-    auto read = [local](char* block, DWORD room, DWORD* count) {
-        *count = static_cast<DWORD>(fread(block, 1, room, local));
-        return !ferror(local);
-    };
-    auto write = [remote](const char* block, DWORD count) {
-        DWORD written = 0;
-        return InternetWriteFile(remote, block, count, &written) && written == count;
-    };
-    return CopyBlocks(read, write,
+    return CopyBlocks(ReadLocal(local), WriteRemote(remote),
                       {counters.totalBytes, counters.currentFileBytes, counters.elapsedMs});
 }
 
-// The report is a copy that adds the other connections: the panel reads it
-// while they go on.
 void UploadWorker::ReportProgress(bool force) {
-    if (!ProgressDue(force)) return;
-    UploadCounters shown = counters;
-    AddRunFigures(shown.filesDone, shown.totalBytes, shown.currentFileBytes, shown.currentFileSize,
-                  shown.run);
-    shown.elapsedMs = ElapsedMs();
-    Notify(WM_APP_UPLOAD_PROGRESS, reinterpret_cast<WPARAM>(&shown), 0);
+    if (ProgressDue(force)) SendReport(counters, WM_APP_UPLOAD_PROGRESS);
 }
 
 const wchar_t* UploadWorker::JobSubject(const FileJob& job) const { return job.remoteName.c_str(); }
