@@ -19,7 +19,7 @@ LONG StyleOf(HWND control) { return GetWindowLongW(control, GWL_STYLE); }
 }  // namespace
 
 PanelLayout::PanelLayout(HWND panel)
-    : panel(panel), width(0), top(0), y(0), lineHeight(0), labelColumn(0) {}
+    : panel(panel), width(0), top(0), y(0), lineHeight(0), labelColumn(0), moves(0) {}
 
 void PanelLayout::Begin(int panelWidth, int firstTop) {
     width = panelWidth - 2 * kMargin;
@@ -34,11 +34,30 @@ bool PanelLayout::Shown(int id) const {
     return control && (StyleOf(control) & WS_VISIBLE);
 }
 
+bool PanelLayout::Holds(int id, const std::wstring& text) const {
+    auto known = placed.find(id);
+    if (known == placed.end()) return false;
+    HWND control = GetDlgItem(panel, id);
+    const RECT& rect = known->second.rect;
+    int height = rect.bottom - rect.top, room = rect.right - rect.left;
+    switch (known->second.room) {
+        case Room::kFixed:
+            return true;
+        case Room::kText:
+            return height == (text.empty() ? 0 : TextHeight(control, text, room));
+        case Room::kValue:
+            return height == TextHeight(control, text, room);
+        case Room::kSideBySide:
+            return MeasureText(control, text, DT_SINGLELINE, 0).cx + kGap * 2 <= room;
+        case Room::kStacked:
+            break;
+    }
+    return false;
+}
+
 // Ellipsis texts stay on one line; the others break at the width and as many
 // lines as their text holds.
-int PanelLayout::TextHeight(int id, int room) {
-    HWND control = GetDlgItem(panel, id);
-    std::wstring text = TextOf(control);
+int PanelLayout::TextHeight(HWND control, const std::wstring& text, int room) const {
     if (StyleOf(control) & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) return lineHeight;
     int height = MeasureText(control, text, DT_WORDBREAK, room).cy;
     return std::max(height, lineHeight);
@@ -48,12 +67,14 @@ int PanelLayout::TextHeight(int id, int room) {
 // now, since a shown static paints its background over whatever lies below it.
 void PanelLayout::Text(int id) {
     if (!Shown(id)) return;
-    if (!GetWindowTextLengthW(GetDlgItem(panel, id))) {
-        Place(id, kMargin, y, width, 0);
+    HWND control = GetDlgItem(panel, id);
+    std::wstring text = TextOf(control);
+    if (text.empty()) {
+        Place(id, kMargin, y, width, 0, Room::kText);
         return;
     }
-    int height = TextHeight(id, width);
-    Place(id, kMargin, y, width, height);
+    int height = TextHeight(control, text, width);
+    Place(id, kMargin, y, width, height, Room::kText);
     y += height + kGap;
 }
 
@@ -73,9 +94,10 @@ void PanelLayout::Pair(int labelId, int valueId) {
     if (!Shown(valueId)) return;
     labelColumn = std::max(labelColumn, LabelWidth(labelId));
     int valueWidth = std::max(width - labelColumn, 1);
-    int height = TextHeight(valueId, valueWidth);
+    HWND value = GetDlgItem(panel, valueId);
+    int height = TextHeight(value, TextOf(value), valueWidth);
     Place(labelId, kMargin, y, labelColumn, lineHeight);
-    Place(valueId, kMargin + labelColumn, y, valueWidth, height);
+    Place(valueId, kMargin + labelColumn, y, valueWidth, height, Room::kValue);
     y += height + kGap;
 }
 
@@ -89,14 +111,18 @@ void PanelLayout::Pairs(std::initializer_list<std::pair<int, int>> pairs) {
         fit = fit && needed <= share;
     }
     if (!fit) {
-        for (const auto& pair : pairs) Pair(pair.first, pair.second);
+        // Shorter texts may fit side by side again, which only a new pass finds.
+        for (const auto& pair : pairs) {
+            Pair(pair.first, pair.second);
+            placed[pair.second].room = Room::kStacked;
+        }
         return;
     }
     int x = kMargin;
     for (const auto& pair : pairs) {
         int labelWidth = LabelWidth(pair.first);
         Place(pair.first, x, y, labelWidth, lineHeight);
-        Place(pair.second, x + labelWidth, y, share - labelWidth, lineHeight);
+        Place(pair.second, x + labelWidth, y, share - labelWidth, lineHeight, Room::kSideBySide);
         x += share;
     }
     y += lineHeight + kGap;
@@ -115,11 +141,13 @@ void PanelLayout::FillAndButtons(int fillId, int minLines, int panelHeight,
     y = buttonTop + buttonHeight + kMargin;
 }
 
-void PanelLayout::Place(int id, int x, int rowTop, int placeWidth, int height) {
+void PanelLayout::Place(int id, int x, int rowTop, int placeWidth, int height, Room room) {
     RECT wanted = {x, rowTop, x + placeWidth, rowTop + height};
     auto known = placed.find(id);
-    if (known != placed.end() && EqualRect(&known->second, &wanted)) return;
-    placed[id] = wanted;
+    bool same = known != placed.end() && EqualRect(&known->second.rect, &wanted);
+    placed[id] = Placed{wanted, room};
+    if (same) return;
+    ++moves;
     SetWindowPos(GetDlgItem(panel, id), nullptr, x, rowTop, placeWidth, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -38,14 +38,28 @@ class PanelLayout {
 
     // Whether the control is shown, by its own style: the panel itself may be hidden yet.
     bool Shown(int id) const;
+    // Whether the place the last pass gave the control still has the room the
+    // text needs, so that showing it there moves no row: a rate or a count
+    // that changes its length many times a second then costs no new pass.
+    bool Holds(int id, const std::wstring& text) const;
+    // Whether a window moved since the last ForgetMoves; only then may old
+    // pixels be left behind.
+    bool Moved() const { return moves > 0; }
+    void ForgetMoves() { moves = 0; }
 
   private:
     static const int kMargin = 4;
     static const int kGap = 3;
+    // What a control's place depends on, for Holds.
+    enum class Room { kFixed, kText, kValue, kSideBySide, kStacked };
+    struct Placed {
+        RECT rect;
+        Room room;
+    };
 
-    int TextHeight(int id, int width);
+    int TextHeight(HWND control, const std::wstring& text, int width) const;
     int LabelWidth(int labelId);
-    void Place(int id, int x, int top, int width, int height);
+    void Place(int id, int x, int top, int width, int height, Room room = Room::kFixed);
 
     HWND panel;
     int width;
@@ -53,5 +67,6 @@ class PanelLayout {
     int y;
     int lineHeight;
     int labelColumn;
-    std::map<int, RECT> placed;
+    int moves;
+    std::map<int, Placed> placed;
 };

@@ -196,8 +196,7 @@ void ProgressPanel::SetText(int id, const std::wstring& text) {
     if (known != shownTexts.end() && known->second == text) return;
     LONG style = GetWindowLongW(GetItem(id), GWL_STYLE);
     bool oneLine = (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) != 0;
-    if (!oneLine && (known == shownTexts.end() || known->second.size() != text.size()))
-        layoutDirty = true;
+    if (!oneLine && !layout.Holds(id, text)) layoutDirty = true;
     shownTexts[id] = text;
     SetDlgItemTextW(hwnd, id, text.c_str());
 }
@@ -217,6 +216,7 @@ void ProgressPanel::LayOut() {
     // Sizes come before the dialog's start, whose rows are not known yet.
     if (!hwnd || layingOut || layout.Panel() != hwnd) return;
     layingOut = true;
+    layout.ForgetMoves();
     RECT client;
     ::GetClientRect(hwnd, &client);
     PlaceRows(client.right, client.bottom);
@@ -224,9 +224,9 @@ void ProgressPanel::LayOut() {
     RECT after;
     ::GetClientRect(hwnd, &after);
     PlaceRows(after.right, after.bottom);
-    // A row that moved, or a text that changed its size, leaves old pixels
-    // behind unless the whole panel paints again; this runs only then.
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // A row that moved leaves old pixels behind unless the whole panel paints again.
+    if (layout.Moved())
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     layingOut = false;
     layoutDirty = false;
 }

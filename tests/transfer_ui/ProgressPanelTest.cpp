@@ -301,6 +301,39 @@ TEST_F(ProgressPanelTest, EveryRowFitsAtAnyWidthAndAShortViewScrolls) {
     ExpectLaidOut(panel, "240 after scrolling");
 }
 
+// Reports come many times a second; a figure that needs another line, or one
+// line fewer, moves the rows below it, one that keeps its lines moves none.
+TEST_F(ProgressPanelTest, FiguresThatGrowAndShrinkKeepEveryRowInPlace) {
+    DownloadProgressDlg& panel = view.GetDownloadPanel();
+    panel.SetStorageFolder(target.Path().c_str());
+    view.Move(0, 0, 240, 560, true);
+    view.ShowDownloadPanel(true);
+    DownloadCounters small = {1, 1, 900, 900, 900, 1000, {}, {}};
+    small.run = BusyRun();
+    small.run.stillListing = 0;
+    DownloadCounters large = small;
+    large.filesDone = 123456;
+    large.totalBytes = 3 * kGiB;
+    large.run.stillListing = 1;  // "(the total is still growing)" takes a second line
+    large.elapsedMs = 3723000;
+    const struct {
+        const DownloadCounters* counters;
+        const char* where;
+    } reports[] = {{&small, "small"}, {&large, "grown"}, {&small, "shrunk"}, {&large, "again"}};
+    for (const auto& report : reports) {
+        panel.ShowProgress(report.counters);
+        ExpectLaidOut(panel, report.where);
+    }
+    RECT runText, timeText;
+    ::GetWindowRect(panel.GetItem(IDC_PROGRESS_RUN_TEXT), &runText);
+    ::GetWindowRect(panel.GetItem(IDC_PROGRESS_TIME_TEXT), &timeText);
+    panel.ShowProgress(&small);
+    RECT timeAfter;
+    ::GetWindowRect(panel.GetItem(IDC_PROGRESS_TIME_TEXT), &timeAfter);
+    EXPECT_LT(timeAfter.top, timeText.top) << "the row below a shorter text moves up";
+    EXPECT_GT(runText.bottom - runText.top, 20) << "the grown text took two lines";
+}
+
 TEST_F(ProgressPanelTest, ButtonsSwitchAndReportToTheViewAndTheUploadPanelReadsItsCounters) {
     view.ShowDownloadPanel(true);
     DownloadProgressDlg& download = view.GetDownloadPanel();
