@@ -17,4 +17,5 @@ struct SessionInfo {
     DWORD bSavePassword;
     DWORD bAnonymous;
     DWORD encryption;  // a SessionEncryption
+    DWORD bPlainLogin;  // logs in unencrypted, unasked, where the server refuses TLS
 };
