@@ -184,8 +184,7 @@ void ConnectingDlg::ShowStatus(DWORD status) {
         text = plain ? L"Logging in" : L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURING) text = L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURED) text = L"Logging in";
-    if (status == INTERNET_STATUS_FTP_TLS_REFUSED)
-        text = L"TLS refused";
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) text = L"TLS refused";
     if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
 }
 

@@ -71,7 +71,8 @@ int PasswordsLogged() {
     FILE* log = _wfopen(WinePath(path).c_str(), L"r");
     int passwords = 0;
     char session[64], verb[64];
-    while (log && fscanf(log, "%63s %63s", session, verb) == 2) passwords += strcmp(verb, "PASS") == 0;
+    while (log && fscanf(log, "%63s %63s", session, verb) == 2)
+        passwords += strcmp(verb, "PASS") == 0;
     if (log) fclose(log);
     return passwords;
 }
@@ -210,8 +211,13 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
 TEST_F(ConnectTest, PasswordsGoOutInTheClearOnlyAfterYes) {
     FixtureServer counting;
     ASSERT_TRUE(counting.Load(Fixture::kCounting)) << kFixtureMissing;
-    Login login = {L"clear", counting.host, std::to_wstring(counting.port), counting.user,
-                   counting.password, true, 1};
+    Login login = {L"clear",
+                   counting.host,
+                   std::to_wstring(counting.port),
+                   counting.user,
+                   counting.password,
+                   true,
+                   1};
     std::wstring question;
     int passwordsAtQuestion = -1;
     auto answer = [&](int button, bool dontAsk) {
@@ -226,8 +232,9 @@ TEST_F(ConnectTest, PasswordsGoOutInTheClearOnlyAfterYes) {
     int before = PasswordsLogged();
     answer(IDNO, true);
     TypeAndConnect(login);
-    EXPECT_EQ(counting.host + L" does not offer encryption. Send the user name and password "
-                              L"unencrypted?",
+    EXPECT_EQ(counting.host +
+                  L" does not offer encryption. Send the user name and password "
+                  L"unencrypted?",
               question);
     EXPECT_EQ(before, passwordsAtQuestion);
     EXPECT_EQ(before, PasswordsLogged());
