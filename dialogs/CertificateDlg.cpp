@@ -25,6 +25,10 @@ const wchar_t* ReasonText(DWORD error) {
             return L"It has expired or is not valid yet.";
         case ERROR_INTERNET_SEC_CERT_REVOKED:
             return L"It has been revoked.";
+        case ERROR_FTP_CERTIFICATE_NO_FINGERPRINT:
+            return L"Its fingerprint could not be computed, so it cannot be checked.";
+        case ERROR_FTP_CERTIFICATE_NO_CHAIN:
+            return L"Its chain of authorities could not be built, so it cannot be checked.";
         default:
             return L"It could not be verified.";
     }
@@ -39,6 +43,7 @@ CertificateDlg::CertificateDlg(const FTP_SERVER_CERTIFICATE& certificate,
 CertificateDlg::Choice CertificateDlg::Ask(HWND owner) {
     INT_PTR result = DialogBoxParamW(GetWinApp()->GetInstance(), MAKEINTRESOURCEW(IDD_CERTIFICATE),
                                      owner, SharedDialogProc, reinterpret_cast<LPARAM>(this));
+    if (!FtpCertificateCanBeAccepted(certificate)) return kCancel;
     if (result == IDC_CERTIFICATE_ONCE) return kConnectOnce;
     return result == IDC_CERTIFICATE_ALWAYS ? kAlwaysTrust : kCancel;
 }
@@ -67,6 +72,11 @@ BOOL CertificateDlg::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, L
         if (!trusted.empty()) {
             SetWindowTextW(hwnd, L"Certificate CHANGED");
             MessageBeep(MB_ICONWARNING);
+        }
+        // What cannot be checked cannot be accepted either: Cancel alone stays.
+        if (!FtpCertificateCanBeAccepted(certificate)) {
+            ShowWindow(GetItem(IDC_CERTIFICATE_ONCE), SW_HIDE);
+            ShowWindow(GetItem(IDC_CERTIFICATE_ALWAYS), SW_HIDE);
         }
         SetFocus(GetItem(IDCANCEL));
         return FALSE;

@@ -12,7 +12,8 @@
 // vouches for this host: what the certificate is, why it is not trusted, and
 // whether to connect once, trust it always for this host and port, or cancel.
 // A host whose always-trusted certificate has changed gets a loud warning.
-// Cancel is the default: Enter never connects to an unverified server.
+// Cancel is the default: Enter never connects to an unverified server. One
+// that could not be checked at all offers Cancel alone.
 class CertificateDlg : public BaseDlg {
   public:
     enum Choice { kCancel, kConnectOnce, kAlwaysTrust };

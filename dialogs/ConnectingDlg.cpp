@@ -4,6 +4,7 @@
 #include "app/FtpClientApp.h"
 #include "dialogs/CertificateDlg.h"
 #include "dialogs/LoginAttempt.h"
+#include "dialogs/PlainLoginDlg.h"
 #include "framework/BaseWnd.h"
 #include "ftp/ServerReason.h"
 #include "ftp/TransferTypes.h"
@@ -56,6 +57,8 @@ ConnectingDlg::ConnectingDlg()
       user(nullptr),
       outcome(kPending),
       encryption(kPlainFtp),
+      plainLoginAllowed(false),
+      plainLoginRemembered(false),
       failureText(kCantConnect),
       disabled(),
       disabledCount(0) {}
@@ -70,7 +73,8 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     user = userName;
     outcome = kPending;
     if (!CreateModeless(resourceId, parent)) return kFailed;
-    LoginAttempt* attempt = LoginAttempt::Start(hwnd, host, user, password, port, encryption);
+    LoginAttempt* attempt =
+        LoginAttempt::Start(hwnd, host, user, password, port, encryption, plainLoginAllowed);
     if (!attempt) {
         DestroyDlg();
         return kFailed;
@@ -79,8 +83,10 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     Show(SW_SHOW);
     WaitForOutcome();
     if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
-    // Refusing the certificate was the user's own choice, not a failure.
-    if (outcome == kFailed && attempt->Engine().CertificateDeclined()) outcome = kCancelled;
+    // Refusing the certificate or the login in the clear was the user's own choice, not a failure.
+    const FtpFS& engine = attempt->Engine();
+    if (outcome == kFailed && (engine.CertificateDeclined() || engine.PlainLoginDeclined()))
+        outcome = kCancelled;
     if (outcome == kFailed)
         failureText = WithServerReason(
             FailureFor(attempt->Engine().ConnectError(), attempt->Engine().ServerRefusedTls())
@@ -145,6 +151,11 @@ BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
                 return TRUE;
             }
             ShowStatus(static_cast<DWORD>(wParam));
+            if (wParam == INTERNET_STATUS_FTP_TLS_REFUSED) {
+                auto* report = reinterpret_cast<StatusReport*>(lParam);
+                if (report->information)
+                    AskAboutPlainLogin(*static_cast<FTP_PLAIN_LOGIN*>(report->information));
+            }
             break;
         case WM_APP_LOGGED_IN:
             return Conclude(kLoggedIn);
@@ -173,8 +184,7 @@ void ConnectingDlg::ShowStatus(DWORD status) {
         text = plain ? L"Logging in" : L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURING) text = L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURED) text = L"Logging in";
-    if (status == INTERNET_STATUS_FTP_TLS_REFUSED)
-        text = encryption == kRequireTls ? L"TLS refused" : L"TLS refused: logging in unencrypted";
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED) text = L"TLS refused";
     if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
 }
 
@@ -187,4 +197,12 @@ void ConnectingDlg::AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate) {
     if (choice == CertificateDlg::kAlwaysTrust)
         TrustedCertificates::Trust(store, certificate.host, certificate.port, certificate.sha256);
     certificate.accept = choice != CertificateDlg::kCancel;
+}
+
+// Asked on the login's behalf while it waits: nothing more goes to the server
+// before the answer, and No sends nothing at all.
+void ConnectingDlg::AskAboutPlainLogin(FTP_PLAIN_LOGIN& question) {
+    PlainLoginDlg dialog(question.host);
+    question.accept = dialog.Ask(hwnd);
+    plainLoginRemembered = dialog.DontAskAgain();
 }

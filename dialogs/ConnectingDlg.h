@@ -25,6 +25,10 @@ class ConnectingDlg : public BaseDlg {
 
     // A SessionEncryption for the login Run starts.
     void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
+    // The session allows its logins in the clear where the server refuses TLS.
+    void SetPlainLoginAllowed(bool allowed) { plainLoginAllowed = allowed; }
+    // The user answered Yes with "Don't ask again": the session keeps that.
+    bool PlainLoginRemembered() const { return plainLoginRemembered; }
     // After kFailed: what went wrong, for the user.
     const std::wstring& FailureText() const { return failureText; }
 
@@ -39,6 +43,7 @@ class ConnectingDlg : public BaseDlg {
     void WaitForOutcome();
     void ShowStatus(DWORD status);
     void AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate);
+    void AskAboutPlainLogin(FTP_PLAIN_LOGIN& question);
     void EnableOtherWindows(bool enable);
     BOOL Conclude(int result);
 
@@ -46,6 +51,8 @@ class ConnectingDlg : public BaseDlg {
     const wchar_t* user;
     int outcome;
     DWORD encryption;
+    bool plainLoginAllowed;
+    bool plainLoginRemembered;
     std::wstring failureText;
     HWND disabled[8];
     int disabledCount;

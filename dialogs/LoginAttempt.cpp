@@ -17,9 +17,11 @@ LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t
 LoginAttempt::~LoginAttempt() {}
 
 LoginAttempt* LoginAttempt::Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                                  const wchar_t* password, INTERNET_PORT port, DWORD encryption) {
+                                  const wchar_t* password, INTERNET_PORT port, DWORD encryption,
+                                  bool plainLoginAllowed) {
     LoginAttempt* attempt = new LoginAttempt(notifyWindow, host, user, password, port);
     attempt->engine.SetEncryption(encryption);
+    if (plainLoginAllowed) attempt->engine.AllowPlainLogin();
     HANDLE thread = CreateThread(nullptr, 0, Work, attempt, 0, nullptr);
     if (!thread) {
         delete attempt;

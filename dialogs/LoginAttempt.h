@@ -19,7 +19,8 @@ class LoginAttempt {
   public:
     // Null when the thread could not be started.
     static LoginAttempt* Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                               const wchar_t* password, INTERNET_PORT port, DWORD encryption);
+                               const wchar_t* password, INTERNET_PORT port, DWORD encryption,
+                               bool plainLoginAllowed);
 
     // The logged-in engine, once WM_APP_LOGGED_IN has arrived and until Abandon.
     FtpFS& Engine() { return engine; }

@@ -116,7 +116,7 @@ void FrameWnd::ResizeViews() {
 bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
     dialog.SetSessions(&GetApp()->sessions);
     if (dialog.DoModal(this) != IDOK) return false;
-    const SessionInfo& record = dialog.Record();
+    SessionInfo& record = dialog.Record();
     RECT client;
     GetClientRect(&client);
     FtpBrowseWnd* view = new FtpBrowseWnd;
@@ -124,13 +124,12 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
                         client.right - client.left, client.bottom - client.top, this);
     ConnectingDlg connecting;
     connecting.SetEncryption(record.encryption);
+    connecting.SetPlainLoginAllowed(record.bPlainLogin != 0);
     int result = connecting.Run(view, record.host, record.user, record.password, record.name,
                                 static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);
     if (result == ConnectingDlg::kLoggedIn) {
+        if (connecting.PlainLoginRemembered()) record.bPlainLogin = 1;
         AddView(view, record.name[0] ? record.name : record.host);
-        if (view->GetEngine().ServerRefusedTls())
-            MessageBoxW(hwnd, L"The server refused FTP over TLS: this connection is not encrypted.",
-                        L"Not encrypted", MB_ICONWARNING | MB_OK);
         return true;
     }
     if (result == ConnectingDlg::kFailed)

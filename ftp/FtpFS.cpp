@@ -38,6 +38,7 @@ FtpFS::FtpFS(bool passiveMode)
       encryption(kPlainFtp),
       passive(passiveMode),
       acceptedCertificate(),
+      plainLoginAllowed(false),
       tlsRefused(false),
       certificateDeclined(false),
       connectError(0) {}
@@ -140,6 +141,7 @@ void FtpFS::CopyLoginOf(const FtpFS& other) {
     port = other.port;
     encryption = other.encryption;
     CopyText(acceptedCertificate, other.acceptedCertificate);
+    plainLoginAllowed = other.plainLoginAllowed;
     tlsRefused = other.tlsRefused;
 }
 
@@ -169,6 +171,8 @@ void CALLBACK FtpFS::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, 
     StatusReport report = {status, information, informationLength};
     if (status == INTERNET_STATUS_FTP_TLS_REFUSED) engine->tlsRefused = true;
     if (status == INTERNET_STATUS_FTP_CERTIFICATE) return engine->JudgeCertificate(report);
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED && information)
+        return engine->JudgePlainLogin(report);
     if (!engine->statusWindow) return;
     SendMessageW(engine->statusWindow, WM_APP_CONNECT_STATUS, status,
                  reinterpret_cast<LPARAM>(&report));
@@ -178,17 +182,32 @@ void FtpFS::JudgeCertificate(const StatusReport& report) {
     auto& certificate = *static_cast<FTP_SERVER_CERTIFICATE*>(report.information);
     std::wstring trusted =
         TrustedCertificates::Find(GetApp()->registry, certificate.host, certificate.port);
-    if (trusted == certificate.sha256 || wcscmp(acceptedCertificate, certificate.sha256) == 0) {
+    bool known =
+        trusted == certificate.sha256 || wcscmp(acceptedCertificate, certificate.sha256) == 0;
+    if (known && FtpCertificateCanBeAccepted(certificate)) {
         certificate.accept = TRUE;
         return;
     }
     if (statusWindow)
         SendMessageW(statusWindow, WM_APP_CONNECT_STATUS, report.statusCode,
                      reinterpret_cast<LPARAM>(&report));
-    if (certificate.accept)
+    if (certificate.accept && FtpCertificateCanBeAccepted(certificate))
         CopyText(acceptedCertificate, certificate.sha256);
     else
         certificateDeclined = true;
+}
+
+// An anonymous login has no secret to lose; anything else waits for the user.
+void FtpFS::JudgePlainLogin(const StatusReport& report) {
+    auto& question = *static_cast<FTP_PLAIN_LOGIN*>(report.information);
+    if (plainLoginAllowed || user[0] == L'\0' || _wcsicmp(user, L"anonymous") == 0) {
+        question.accept = TRUE;
+        return;
+    }
+    if (statusWindow)
+        SendMessageW(statusWindow, WM_APP_CONNECT_STATUS, report.statusCode,
+                     reinterpret_cast<LPARAM>(&report));
+    if (question.accept) plainLoginAllowed = true;
 }
 
 HRESULT FtpFS::FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern, DWORD flags) {

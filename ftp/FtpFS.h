@@ -10,6 +10,7 @@
 
 #include "ftp/TransferTypes.h"
 #include "ftp/WorkerState.h"
+#include "wininet/FtpTlsApi.h"
 
 class TransferWalk;
 
@@ -34,6 +35,10 @@ class FtpFS {
     void SetStatusWindow(HWND window);
     // A SessionEncryption: how the next logins protect the connection.
     void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
+    // The user allowed this session's logins in the clear where the server
+    // refuses TLS; the engine's later logins and its siblings never ask again.
+    void AllowPlainLogin() { plainLoginAllowed = true; }
+    bool PlainLoginAllowed() const { return plainLoginAllowed; }
     HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
                     INTERNET_PORT port = 0);
     void Disconnect();
@@ -119,6 +124,8 @@ class FtpFS {
     // refused the server's certificate, which is no failure to report.
     DWORD ConnectError() const { return connectError; }
     bool CertificateDeclined() const { return certificateDeclined; }
+    // The server refused TLS and the login was not allowed in the clear: nothing more was sent.
+    bool PlainLoginDeclined() const { return connectError == ERROR_FTP_PLAIN_LOGIN_DECLINED; }
 
   private:
     explicit FtpFS(bool passiveMode);
@@ -129,6 +136,9 @@ class FtpFS {
     // A certificate trusted always for this host and port, or accepted once for
     // this engine's logins, passes; any other is put to the status window.
     void JudgeCertificate(const StatusReport& report);
+    // A login in the clear passes when allowed before or anonymous; otherwise
+    // it is put to the status window, and with none it is refused.
+    void JudgePlainLogin(const StatusReport& report);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
     bool BinaryCommand(const std::wstring& command);
 
@@ -167,6 +177,7 @@ class FtpFS {
     // thread: later logins, on workers too, must not read shared options.
     bool passive;
     wchar_t acceptedCertificate[128];
+    bool plainLoginAllowed;
     bool tlsRefused;
     bool certificateDeclined;
     DWORD connectError;

@@ -5,6 +5,8 @@
 
 #include <cwctype>
 
+#include "wininet/FtpTlsApi.h"
+
 namespace {
 
 const size_t kMaxReasonChars = 400;
@@ -55,6 +57,12 @@ std::wstring LastReply() {
 }  // namespace
 
 std::wstring TakeServerReason() {
+    // Whatever the server replied, this failure is the layer's own finding.
+    if (GetLastError() == ERROR_FTP_DATA_CERTIFICATE_MISMATCH) {
+        SetLastError(ERROR_SUCCESS);
+        return L"The data connection showed a certificate other than the server's: someone may "
+               L"be intercepting the connection.";
+    }
     if (!IsLayerError(GetLastError())) return L"";
     std::wstring reply = LastReply();
     SetLastError(ERROR_SUCCESS);

@@ -63,6 +63,22 @@ bool QueryDword(HKEY handle, const wchar_t* valueName, DWORD& value) {
     return true;
 }
 
+bool QueryBinary(HKEY handle, const wchar_t* valueName, std::string& bytes) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(handle, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return false;
+    std::string stored(size, '\0');
+    if (RegQueryValueExW(handle, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&stored[0]),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return false;
+    stored.resize(size);
+    bytes = std::move(stored);
+    return true;
+}
+
 }  // namespace
 
 RegStore::RegStore() : makerKey(), productKey(), root(nullptr), lastFailure(0) {}
@@ -161,6 +177,35 @@ bool RegStore::WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar
                                  reinterpret_cast<const BYTE*>(&value), sizeof(value));
     CloseUnlessRoot(handle);
     return Succeeded(result);
+}
+
+bool RegStore::WriteBinary(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                           const std::string& bytes) {
+    HKEY handle = OpenForWrite(key, subkey);
+    if (!handle) return false;
+    LONG result = RegSetValueExW(handle, valueName, 0, REG_BINARY,
+                                 reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size()));
+    CloseUnlessRoot(handle);
+    return Succeeded(result);
+}
+
+bool RegStore::DeleteValue(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName) {
+    HKEY handle = OpenForWrite(key, subkey);
+    if (!handle) return false;
+    LONG result = RegDeleteValueW(handle, valueName);
+    CloseUnlessRoot(handle);
+    return result == ERROR_FILE_NOT_FOUND || Succeeded(result);
+}
+
+bool RegStore::ReadBinary(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                          std::string& bytes) {
+    bytes.clear();
+    HKEY handle = OpenForRead(key, subkey);
+    if (!handle) return false;
+    bool found = QueryBinary(handle, valueName, bytes);
+    CloseUnlessRoot(handle);
+    return found;
 }
 
 WString RegStore::ReadString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,

@@ -29,11 +29,18 @@ class RegStore {
                      const wchar_t* text);
     bool WriteDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
                     DWORD value);
+    bool WriteBinary(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                     const std::string& bytes);
+    // A value that is not there is as good as deleted.
+    bool DeleteValue(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName);
     // Returns the stored text, or a copy of defaultText.
     WString ReadString(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
                        const wchar_t* defaultText);
     DWORD ReadDword(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
                     DWORD defaultValue);
+    // False, leaving bytes empty, when the value is missing or not binary.
+    bool ReadBinary(const wchar_t* key, const wchar_t* subkey, const wchar_t* valueName,
+                    std::string& bytes);
     // Appends a heap copy of each subkey name; the caller deletes them.
     void EnumSubkeys(const wchar_t* key, PtrList<WString*>& names);
     // Deletes the key (or its subkey) with everything below it; true when it is gone.

@@ -16,5 +16,6 @@ struct SessionInfo {
     DWORD bSaveHost;
     DWORD bSavePassword;
     DWORD bAnonymous;
-    DWORD encryption;  // a SessionEncryption
+    DWORD encryption;   // a SessionEncryption
+    DWORD bPlainLogin;  // logs in unencrypted, unasked, where the server refuses TLS
 };

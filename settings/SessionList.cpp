@@ -3,13 +3,17 @@
 #include <cwchar>
 
 #include "framework/TextUtil.h"
+#include "settings/ProtectedPassword.h"
 #include "settings/RegStore.h"
 
 namespace {
 
 const wchar_t sessionsKey[] = L"Sessions";
 const wchar_t hostValue[] = L"Host";
-const wchar_t passwordValue[] = L"Password";
+// Only read: a session saved before passwords were sealed keeps its login.
+const wchar_t plainPasswordValue[] = L"Password";
+const wchar_t sealedPasswordValue[] = L"SealedPassword";
+const wchar_t plainLoginValue[] = L"bPlainLogin";
 const wchar_t userValue[] = L"User";
 const wchar_t portValue[] = L"Port";
 const wchar_t saveHostValue[] = L"bSaveHost";
@@ -25,11 +29,37 @@ void ReadText(RegStore& store, const wchar_t* name, const wchar_t* valueName, wc
     CopyTextCut(field, capacity, store.ReadString(sessionsKey, name, valueName, L"").GetText());
 }
 
+// A sealed password that cannot be opened here counts as none saved: the
+// Connect dialog then shows an empty password box.
+void ReadPassword(RegStore& store, const wchar_t* name, SessionInfo& session) {
+    std::string sealed;
+    if (store.ReadBinary(sessionsKey, name, sealedPasswordValue, sealed))
+        ProtectedPassword::Open(sealed, session.password, ARRAYSIZE(session.password));
+    else
+        ReadText(store, name, plainPasswordValue, session.password, ARRAYSIZE(session.password));
+}
+
+// The plain value goes whenever a session is saved; a password that cannot be
+// sealed is not stored at all, and the save says it failed.
+bool WritePassword(RegStore& store, const SessionInfo& session) {
+    const wchar_t* name = session.name;
+    bool written = store.DeleteValue(sessionsKey, name, plainPasswordValue);
+    // A password the user chose not to save never reaches the registry.
+    if (!session.bSavePassword || session.password[0] == L'\0')
+        return written & store.DeleteValue(sessionsKey, name, sealedPasswordValue);
+    std::string sealed = ProtectedPassword::Seal(session.password);
+    if (sealed.empty()) {
+        store.DeleteValue(sessionsKey, name, sealedPasswordValue);
+        return false;
+    }
+    return written & store.WriteBinary(sessionsKey, name, sealedPasswordValue, sealed);
+}
+
 SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     SessionInfo session = {};
     CopyTextCut(session.name, name);
     ReadText(store, name, hostValue, session.host, ARRAYSIZE(session.host));
-    ReadText(store, name, passwordValue, session.password, ARRAYSIZE(session.password));
+    ReadPassword(store, name, session);
     ReadText(store, name, userValue, session.user, ARRAYSIZE(session.user));
     session.port = store.ReadDword(sessionsKey, name, portValue, 0);
     session.bSaveHost = store.ReadDword(sessionsKey, name, saveHostValue, 0);
@@ -38,21 +68,21 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     // A value of no known meaning asks for the most protection, never less.
     session.encryption = store.ReadDword(sessionsKey, name, encryptionValue, kPlainFtp);
     if (session.encryption > kTlsIfAvailable) session.encryption = kRequireTls;
+    session.bPlainLogin = store.ReadDword(sessionsKey, name, plainLoginValue, 0) != 0;
     return session;
 }
 
 bool WriteSession(RegStore& store, const SessionInfo& session) {
     const wchar_t* name = session.name;
-    // A password the user chose not to save never reaches the registry.
-    const wchar_t* password = session.bSavePassword ? session.password : L"";
     bool written = store.WriteString(sessionsKey, name, hostValue, session.host);
-    written &= store.WriteString(sessionsKey, name, passwordValue, password);
+    written &= WritePassword(store, session);
     written &= store.WriteString(sessionsKey, name, userValue, session.user);
     written &= store.WriteDword(sessionsKey, name, portValue, session.port);
     written &= store.WriteDword(sessionsKey, name, saveHostValue, session.bSaveHost);
     written &= store.WriteDword(sessionsKey, name, savePasswordValue, session.bSavePassword);
     written &= store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
     written &= store.WriteDword(sessionsKey, name, encryptionValue, session.encryption);
+    written &= store.WriteDword(sessionsKey, name, plainLoginValue, session.bPlainLogin);
     return written;
 }
 

@@ -201,14 +201,10 @@ DWORD FtpConnection::StartTls(const std::wstring& server, INTERNET_PORT port) {
     FtpReply reply;
     DWORD error = control_.Command("AUTH TLS", reply);
     if (error) return error;
-    // Only a refusal lets a connection that merely prefers TLS go on in the clear.
-    if (reply.Class() == 4 || reply.Class() == 5) {
-        ReportStatus(INTERNET_STATUS_FTP_TLS_REFUSED, nullptr, 0);
-        bool required = tlsFlags_ & INTERNET_FLAG_FTP_TLS_REQUIRED;
-        return required ? ERROR_INTERNET_SECURITY_CHANNEL_ERROR : 0;
-    }
-    if (reply.code != 234) return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
     std::wstring host = HostOf(server);
+    // Only a refusal lets a connection that merely prefers TLS go on in the clear.
+    if (reply.Class() == 4 || reply.Class() == 5) return AskAboutPlainLogin(host);
+    if (reply.code != 234) return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
     auto context = std::make_unique<TlsContext>();
     if ((error = context->Start(EncodeServerText(host)))) return error;
     if ((error = control_.StartTls(*context))) return error;
@@ -217,6 +213,18 @@ DWORD FtpConnection::StartTls(const std::wstring& server, INTERNET_PORT port) {
     if ((error = AskAboutCertificate(host, port))) return error;
     ReportStatus(INTERNET_STATUS_FTP_SECURED, nullptr, 0);
     return 0;
+}
+
+// Nothing is sent before this returns: the password goes out in the clear
+// only when the caller says so for this login.
+DWORD FtpConnection::AskAboutPlainLogin(const std::wstring& host) {
+    if (tlsFlags_ & INTERNET_FLAG_FTP_TLS_REQUIRED) {
+        ReportStatus(INTERNET_STATUS_FTP_TLS_REFUSED, nullptr, 0);
+        return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    }
+    FTP_PLAIN_LOGIN question = {host.c_str(), FALSE};
+    ReportStatus(INTERNET_STATUS_FTP_TLS_REFUSED, &question, sizeof(question));
+    return question.accept ? 0 : ERROR_FTP_PLAIN_LOGIN_DECLINED;
 }
 
 // Nothing is sent before this returns: an unverified server gets no password.
@@ -234,7 +242,7 @@ DWORD FtpConnection::AskAboutCertificate(const std::wstring& host, INTERNET_PORT
                                        verdict.sha256.c_str(),
                                        FALSE};
     ReportStatus(INTERNET_STATUS_FTP_CERTIFICATE, &question, sizeof(question));
-    return question.accept ? 0 : verdict.error;
+    return question.accept && FtpCertificateCanBeAccepted(question) ? 0 : verdict.error;
 }
 
 DWORD FtpConnection::ProtectData() {
@@ -250,7 +258,7 @@ DWORD FtpConnection::ProtectData() {
 DWORD FtpConnection::SecureDataChannel(FtpDataChannel& channel) {
     DWORD error = channel.Socket().StartTls(*tls_, true);
     if (!error && channel.Socket().Tls()->PeerChain() != serverChain_)
-        error = ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+        error = ERROR_FTP_DATA_CERTIFICATE_MISMATCH;
     if (!error) return 0;
     channel.Socket().Close();
     if (LosesTrackOfReplies(error)) return error;

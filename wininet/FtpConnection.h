@@ -67,6 +67,8 @@ class FtpConnection : public InternetHandle {
     // AUTH TLS, the handshake and the certificate's check, before any login.
     DWORD StartTls(const std::wstring& host, INTERNET_PORT port);
     DWORD AskAboutCertificate(const std::wstring& host, INTERNET_PORT port);
+    // After a refused AUTH TLS: fails unless the caller allows the login in the clear.
+    DWORD AskAboutPlainLogin(const std::wstring& host);
     DWORD ProtectData();
     DWORD SecureDataChannel(FtpDataChannel& channel);
     DWORD Login(const std::wstring& user, const std::wstring& password);

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "wininet/FtpTlsApi.h"
+
 namespace {
 
 struct StoreCloser {
@@ -114,14 +116,23 @@ DWORD JudgeCertificate(const std::vector<std::string>& chain, const std::wstring
     verdict.validTo = leaf->pCertInfo->NotAfter;
     verdict.sha256 = Sha256Text(chain[0]);
 
+    // Only a certificate meant for servers will do.
+    LPSTR serverUse[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
     CERT_CHAIN_PARA parameters = {};
     parameters.cbSize = sizeof(parameters);
+    parameters.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    parameters.RequestedUsage.Usage.cUsageIdentifier = 1;
+    parameters.RequestedUsage.Usage.rgpszUsageIdentifier = serverUse;
     const CERT_CHAIN_CONTEXT* built = nullptr;
     if (!CertGetCertificateChain(nullptr, leaf.get(), nullptr, others.get(), &parameters, 0,
-                                 nullptr, &built))
-        return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+                                 nullptr, &built)) {
+        verdict.error = ERROR_FTP_CERTIFICATE_NO_CHAIN;
+        return 0;
+    }
     std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainFreer> held(built);
     DWORD policy = PolicyError(built, host);
     verdict.error = WinInetErrorOf(policy ? policy : ChainError(built));
+    // Without a fingerprint, nothing could tell this certificate from the next one.
+    if (verdict.sha256.empty()) verdict.error = ERROR_FTP_CERTIFICATE_NO_FINGERPRINT;
     return 0;
 }

@@ -18,6 +18,7 @@ struct ServerCertificate {
 };
 
 // chain: DER certificates, the server's own first. Fails with
-// ERROR_INTERNET_SECURITY_CHANNEL_ERROR when the chain cannot even be read.
+// ERROR_INTERNET_SECURITY_CHANNEL_ERROR when the chain cannot even be read; a
+// certificate without a fingerprint or chain gets an error no answer overrides.
 DWORD JudgeCertificate(const std::vector<std::string>& chain, const std::wstring& host,
                        ServerCertificate& verdict);

@@ -12,6 +12,7 @@
 #include "support/FtpFixture.h"
 #include "support/FrameTest.h"
 #include "support/ScratchKey.h"
+#include "app/FtpClientApp.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ namespace {
 struct Login {
     std::wstring session, host, port, user, password;
     bool saveHost = false;
+    int encryption = 2;  // the box's entry: plain FTP, which the fixture's main server speaks
 };
 
 // Drives the frame's connect commands through its real dialogs against the
@@ -38,8 +40,7 @@ class ConnectFixture {
             SetDlgItemTextW(d, IDC_CONNECT_PORT, login.port.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_USER, login.user.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_PASSWORD, login.password.c_str());
-            // The fixture's main server speaks plain FTP only.
-            SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, 2, 0);
+            SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, login.encryption, 0);
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_HOST);
             // The password is kept only on request; the restart below logs in with it.
             if (login.saveHost) Click(d, IDC_CONNECT_SAVE_PASSWORD);
@@ -62,6 +63,19 @@ class ConnectTest : public FrameTest, public ConnectFixture {
         FrameTest::SetUp();
     }
 };
+
+// How many passwords the counting server has taken so far.
+int PasswordsLogged() {
+    std::string path;
+    if (!FixtureVariable("CORVANE_FTP_COMMAND_LOG", path)) return -1;
+    FILE* log = _wfopen(WinePath(path).c_str(), L"r");
+    int passwords = 0;
+    char session[64], verb[64];
+    while (log && fscanf(log, "%63s %63s", session, verb) == 2)
+        passwords += strcmp(verb, "PASS") == 0;
+    if (log) fclose(log);
+    return passwords;
+}
 
 }  // namespace
 
@@ -188,4 +202,69 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
     }
     EXPECT_EQ((Texts{L"New Host", L"-"}), ItemTexts(FileSubmenu(app.frame, 0)));
     EXPECT_EQ((Texts{L"All Sessions", L"-"}), ItemTexts(FileSubmenu(app.frame, 2)));
+}
+
+// "If available" meets a server that refuses TLS: the question comes before
+// the password; No sends none and leaves no view and no message; Yes logs in.
+// Yes with "Don't ask again" is kept in the saved session, whose next login
+// (and the view's own new logins) ask nothing; an anonymous login never asks.
+TEST_F(ConnectTest, PasswordsGoOutInTheClearOnlyAfterYes) {
+    FixtureServer counting;
+    ASSERT_TRUE(counting.Load(Fixture::kCounting)) << kFixtureMissing;
+    Login login = {L"clear",
+                   counting.host,
+                   std::to_wstring(counting.port),
+                   counting.user,
+                   counting.password,
+                   true,
+                   1};
+    std::wstring question;
+    int passwordsAtQuestion = -1;
+    auto answer = [&](int button, bool dontAsk) {
+        driver.On(L"Not encrypted", [&, button, dontAsk](HWND d) {
+            question = ItemText(d, IDC_PLAIN_LOGIN_QUESTION);
+            passwordsAtQuestion = PasswordsLogged();
+            EXPECT_EQ(IDNO, LOWORD(SendMessageW(d, DM_GETDEFID, 0, 0)));
+            if (dontAsk) Click(d, IDC_PLAIN_LOGIN_DONT_ASK);
+            Click(d, button);
+        });
+    };
+    int before = PasswordsLogged();
+    answer(IDNO, true);
+    TypeAndConnect(login);
+    EXPECT_EQ(counting.host +
+                  L" does not offer encryption. Send the user name and password "
+                  L"unencrypted?",
+              question);
+    EXPECT_EQ(before, passwordsAtQuestion);
+    EXPECT_EQ(before, PasswordsLogged());
+    EXPECT_EQ(L"Ftp [Local]", Title(frame));
+    EXPECT_EQ(0, driver.Count(L"Failed"));
+
+    answer(IDYES, true);
+    TypeAndConnect(login);
+    EXPECT_EQ(before, passwordsAtQuestion);
+    EXPECT_EQ(before + 1, PasswordsLogged());
+    EXPECT_EQ(L"Ftp [clear] (not encrypted)", Title(frame));
+    const SessionInfo* saved = GetApp()->sessions.FindByName(L"clear");
+    ASSERT_NE(nullptr, saved);
+    EXPECT_EQ(1u, saved->bPlainLogin);
+
+    // The saved session and the view's own logins ask no more.
+    auto* view = dynamic_cast<FtpBrowseWnd*>(frame.GetCurrentView());
+    ASSERT_NE(nullptr, view);
+    ASSERT_TRUE(WaitUntilIdle(*view));
+    view->GetEngine().Disconnect();
+    view->Refresh();
+    ASSERT_TRUE(WaitUntilIdle(*view));
+    EXPECT_GT(view->GetFileList().GetItemCount(), 0);
+    driver.On(L"Connect...", Pressing({IDOK}));
+    frame.HandleCommand(GetMenuItemID(FileSubmenu(frame, 0), 2), 0, 0);
+    Login anonymous = login;
+    anonymous.session = L"";
+    anonymous.user = L"anonymous";
+    anonymous.saveHost = false;
+    TypeAndConnect(anonymous);
+    EXPECT_EQ(2, driver.Count(L"Not encrypted"));
+    EXPECT_EQ(L"Ftp [] (not encrypted)", Title(frame));
 }

@@ -1,4 +1,6 @@
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "RegistryTest.h"
@@ -8,6 +10,33 @@
 namespace {
 
 using SessionListTest = RegistryTest;
+
+// The scratch key as the registry writes it to disk (RegSaveKey writes the
+// format of the prefix's user.reg), read back whole.
+std::string KeyAsWritten(const wchar_t* path) {
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES backup = {1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) {
+        LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &backup.Privileges[0].Luid);
+        AdjustTokenPrivileges(token, FALSE, &backup, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    wchar_t folder[MAX_PATH], file[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"reg", 0, file);
+    DeleteFileW(file);
+    HKEY key = nullptr;
+    std::string written;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        if (RegSaveKeyW(key, file, nullptr) == ERROR_SUCCESS) {
+            std::ifstream in(file, std::ios::binary);
+            written.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        RegCloseKey(key);
+    }
+    DeleteFileW(file);
+    return written;
+}
 
 }  // namespace
 
@@ -33,6 +62,7 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     CopyText(work.password, L"secret");
     work.bSaveHost = work.bAnonymous = work.bSavePassword = 1;
     work.encryption = kTlsIfAvailable;
+    work.bPlainLogin = 1;
     SessionInfo two = MakeSession(L"two");
     CopyText(two.password, L"not kept");    // "Save Password" off
     const std::wstring longest(255, L'n');  // the longest name a registry key takes
@@ -88,4 +118,45 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     while (SessionInfo* session = list.RemoveHead()) delete session;
     EXPECT_TRUE(list.Save(store));
     EXPECT_EQ(0, key.CountSubkeys(L"Sessions"));
+}
+
+// Saved passwords are sealed for the Windows user: the registry as written to
+// disk holds their text nowhere. A session saved before keeps its plain
+// password, sealed at the next save; a sealed value that cannot be opened
+// here (damaged, another user's) counts as no saved password.
+TEST_F(SessionListTest, PasswordsAreStoredSealedNeverAsText) {
+    ASSERT_TRUE(store.Open());
+    const char kSecret[] = "Zq7-unlikely-Secret";
+    const std::wstring secret(kSecret, kSecret + strlen(kSecret));
+    key.SetString(L"Sessions\\old", L"Password", secret);
+    key.SetDword(L"Sessions\\old", L"bSavePassword", 1);
+    key.SetRaw(L"Sessions\\damaged", L"SealedPassword", REG_BINARY, "not sealed", 10);
+    key.SetDword(L"Sessions\\damaged", L"bSavePassword", 1);
+    SessionList list;
+    list.Load(store);
+    ASSERT_EQ(2u, list.GetCount());
+    EXPECT_EQ(secret, list.FindByName(L"old")->password);
+    EXPECT_STREQ(L"", list.FindByName(L"damaged")->password);
+    SessionInfo fresh = MakeSession(L"fresh");
+    CopyText(fresh.password, secret.c_str());
+    fresh.bSavePassword = 1;
+    EXPECT_TRUE(list.AddIfAbsent(fresh));
+    EXPECT_TRUE(list.Save(store));
+
+    for (const wchar_t* name : {L"Sessions\\old", L"Sessions\\fresh"}) {
+        EXPECT_EQ(0u, key.GetType(name, L"Password")) << name;
+        EXPECT_EQ(DWORD(REG_BINARY), key.GetType(name, L"SealedPassword")) << name;
+    }
+    EXPECT_EQ(0u, key.GetType(L"Sessions\\damaged", L"SealedPassword"));
+    SessionList loaded;
+    loaded.Load(store);
+    EXPECT_EQ(secret, loaded.FindByName(L"old")->password);
+    EXPECT_EQ(secret, loaded.FindByName(L"fresh")->password);
+
+    std::string written = KeyAsWritten(L"Software\\CorvaneTest\\Store");
+    ASSERT_NE(std::string::npos, written.find("fresh")) << "the key was not written out";
+    const std::string wide(reinterpret_cast<const char*>(secret.c_str()),
+                           secret.size() * sizeof(wchar_t));
+    EXPECT_EQ(std::string::npos, written.find(kSecret));
+    EXPECT_EQ(std::string::npos, written.find(wide));
 }

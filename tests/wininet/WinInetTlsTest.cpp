@@ -8,11 +8,17 @@ struct CertificateQuestion {
     DWORD error = 0;
     std::wstring subject, sha256;
     BOOL answer = FALSE;
-    bool refused = false;  // the server refused AUTH TLS and the login went on in the clear
+    bool refused = false;  // the server refused AUTH TLS
+    int plainAsked = 0;    // whether to log in in the clear, asked only when TLS is not required
+    BOOL plainAnswer = FALSE;
 } question;
 
 void CALLBACK Answer(HINTERNET, DWORD_PTR, DWORD status, LPVOID information, DWORD) {
     if (status == INTERNET_STATUS_FTP_TLS_REFUSED) question.refused = true;
+    if (status == INTERNET_STATUS_FTP_TLS_REFUSED && information) {
+        ++question.plainAsked;
+        static_cast<FTP_PLAIN_LOGIN*>(information)->accept = question.plainAnswer;
+    }
     if (status != INTERNET_STATUS_FTP_CERTIFICATE) return;
     auto* certificate = static_cast<FTP_SERVER_CERTIFICATE*>(information);
     ++question.asked;
@@ -87,12 +93,21 @@ TEST_F(FtpTls, CertificatesAreAskedAboutUnlessTheSystemVouchesForThem) {
 }
 
 // Only a server that refuses AUTH TLS lets "if available" go on in the clear,
-// and says so; a handshake that fails is never followed by a plain login.
-TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTls) {
+// and only once the caller said yes: no answer sends nothing more (the last
+// reply is the refusal of AUTH TLS). A handshake that fails is never followed
+// by a plain login.
+TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTlsAndTheCallerAgrees) {
     REQUIRE_FIXTURE_VARIABLE(brokenPort, "CORVANE_FTPS_BROKEN_PORT");
+    EXPECT_EQ(ERROR_FTP_PLAIN_LOGIN_DECLINED,
+              FailureOf(Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)));
+    EXPECT_EQ(1, question.plainAsked);
+    EXPECT_EQ(5, LastReplyCode() / 100);
+
+    question = CertificateQuestion();
+    question.plainAnswer = TRUE;
     HINTERNET plain = Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_IF_AVAILABLE);
     ASSERT_NE(nullptr, plain) << GetLastError();
-    EXPECT_TRUE(question.refused);
+    EXPECT_EQ(1, question.plainAsked);
     EXPECT_EQ(0u, SecurityFlags(plain));
     EXPECT_TRUE(FtpSetCurrentDirectoryW(plain, (L"/" + folder_).c_str()));
     InternetCloseHandle(plain);
@@ -101,6 +116,7 @@ TEST_F(FtpTls, FallsBackToPlainOnlyWhenTheServerRefusesTls) {
     EXPECT_EQ(ERROR_INTERNET_SECURITY_CHANNEL_ERROR,
               FailureOf(Connect(INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED)));
     EXPECT_TRUE(question.refused);
+    EXPECT_EQ(0, question.plainAsked);
     for (DWORD mode :
          {DWORD(INTERNET_FLAG_FTP_TLS_REQUIRED), DWORD(INTERNET_FLAG_FTP_TLS_IF_AVAILABLE)}) {
         question = CertificateQuestion();
@@ -132,5 +148,25 @@ TEST_F(FtpTls, DownloadCutWithoutCloseNotifyFails) {
     EXPECT_EQ(DWORD(ERROR_INTERNET_CONNECTION_ABORTED), GetLastError());
     EXPECT_EQ(100000u, total + read);  // the failing call still hands over what came
     InternetCloseHandle(file);
+    InternetCloseHandle(connection);
+}
+
+// Each data connection must show the control connection's certificate: one
+// that shows another fails its listing or download with an error of its own,
+// and the connection goes on.
+TEST_F(FtpTls, DataConnectionWithAnotherCertificateFailsItsTransfer) {
+    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_OTHER_DATA_PORT");
+    HINTERNET connection =
+        ConnectAs(server_.user.c_str(), server_.password.c_str(), PortFrom(port),
+                  INTERNET_FLAG_PASSIVE | INTERNET_FLAG_FTP_TLS_REQUIRED, L"localhost");
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    EXPECT_EQ(0, question.asked);
+    WIN32_FIND_DATAW entry = {};
+    EXPECT_EQ(nullptr, FtpFindFirstFileW(connection, L"/", &entry, 0, 0));
+    EXPECT_EQ(DWORD(ERROR_FTP_DATA_CERTIFICATE_MISMATCH), GetLastError());
+    EXPECT_EQ(nullptr, FtpOpenFileW(connection, (L"/" + folder_ + L"/sent").c_str(), GENERIC_WRITE,
+                                    FTP_TRANSFER_TYPE_BINARY, 0));
+    EXPECT_EQ(DWORD(ERROR_FTP_DATA_CERTIFICATE_MISMATCH), GetLastError());
+    EXPECT_TRUE(FtpSetCurrentDirectoryW(connection, (L"/" + folder_).c_str()));
     InternetCloseHandle(connection);
 }
