@@ -5,7 +5,6 @@
 #include <libssh/sftp.h>
 
 #include <cstdio>
-#include <algorithm>
 #include <deque>
 #include <memory>
 
@@ -238,62 +237,55 @@ bool SftpSession::ReadFile(const std::string& path, uint64_t offset, const Sink&
 }
 
 // Keeps kReadDepth requests on the way and hands their data on in file order. The
-// offsets are ours: the library moves its own on a short answer, under later requests.
+// offsets are ours, since the library moves its own on a short answer. Answers are taken
+// strictly in the order asked: the library waits for a new packet before it looks at
+// what it has already queued, so an answer read early would be waited for for ever.
 bool SftpSession::ReadPipelined(sftp_file file, uint64_t offset, const Sink& sink) {
-    struct Request {
-        int id;
-        uint64_t offset;
-    };
-    std::deque<Request> pending;
+    std::deque<int> pending;
     std::vector<char> buffer(kReadChunk);
-    uint64_t next = offset;
     bool atEnd = false, ok = true;
-    while (ok && (!pending.empty() || !atEnd)) {
-        while (!atEnd && pending.size() < kReadDepth) {
-            sftp_seek64(file, next);
+    while (ok && !atEnd) {
+        while (pending.size() < kReadDepth) {
+            sftp_seek64(file, offset + pending.size() * kReadChunk);
             int id = sftp_async_read_begin(file, kReadChunk);
             if (id < 0) return SftpFailed("Can't read the file");
-            pending.push_back({id, next});
-            next += kReadChunk;
+            pending.push_back(id);
         }
-        Request head = pending.front();
+        int id = pending.front();
         pending.pop_front();
         file->eof = 0;  // each request's own answer says whether it met the end
-        int got = sftp_async_read(file, buffer.data(), kReadChunk, static_cast<uint32_t>(head.id));
+        int got = sftp_async_read(file, buffer.data(), kReadChunk, static_cast<uint32_t>(id));
         if (got < 0) {
             ok = SftpFailed("Can't read the file");
         } else if (got == 0) {
-            atEnd = true;  // the later requests answer end-of-file too
+            atEnd = true;
         } else if (!sink(buffer.data(), static_cast<size_t>(got))) {
             ok = Fail(0, "The read was stopped");
-        } else if (static_cast<uint32_t>(got) < kReadChunk && !pending.empty()) {
-            // A short answer before the end: the gap is read before the next piece.
-            ok = FillShortRead(file, head.offset + got, pending.front().offset, sink);
+        } else {
+            offset += static_cast<uint64_t>(got);
+            // A short answer (the end, or a server's choice): the requests behind it asked
+            // from the wrong place; they are dropped and asked again from here.
+            if (static_cast<uint32_t>(got) < kReadChunk) ok = Drain(file, pending);
         }
     }
-    // The answers still due are taken, so none is left queued in the session.
-    for (const Request& request : pending) {
-        file->eof = 0;
-        if (sftp_async_read(file, buffer.data(), kReadChunk, static_cast<uint32_t>(request.id)) <
-                0 &&
-            ssh_is_connected(ssh_) == 0)
-            break;
-    }
+    Drain(file, pending);
     return ok;
 }
 
-bool SftpSession::FillShortRead(sftp_file file, uint64_t from, uint64_t to, const Sink& sink) {
+// Takes the answers still due, so that none is left queued in the session.
+bool SftpSession::Drain(sftp_file file, std::deque<int>& pending) {
     std::vector<char> buffer(kReadChunk);
-    sftp_seek64(file, from);
-    while (from < to) {
-        ssize_t got = sftp_read(file, buffer.data(),
-                                static_cast<size_t>(std::min<uint64_t>(to - from, kReadChunk)));
-        if (got < 0) return SftpFailed("Can't read the file");
-        if (got == 0) break;  // the file got shorter while it was read
-        if (!sink(buffer.data(), static_cast<size_t>(got))) return Fail(0, "The read was stopped");
-        from += static_cast<uint64_t>(got);
+    bool ok = true;
+    for (int id : pending) {
+        file->eof = 0;
+        if (sftp_async_read(file, buffer.data(), kReadChunk, static_cast<uint32_t>(id)) < 0 &&
+            !ssh_is_connected(ssh_)) {
+            ok = SftpFailed("Can't read the file");
+            break;
+        }
     }
-    return true;
+    pending.clear();
+    return ok;
 }
 
 bool SftpSession::WriteFile(const std::string& path, uint64_t offset, const Source& source) {

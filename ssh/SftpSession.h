@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,7 +83,7 @@ class SftpSession {
     bool SftpFailed(const char* what);
     bool Fail(int code, const std::string& message);
     bool ReadPipelined(sftp_file_struct* file, uint64_t offset, const Sink& sink);
-    bool FillShortRead(sftp_file_struct* file, uint64_t from, uint64_t to, const Sink& sink);
+    bool Drain(sftp_file_struct* file, std::deque<int>& pending);
 
     ssh_session_struct* ssh_ = nullptr;
     sftp_session_struct* sftp_ = nullptr;
