@@ -9,6 +9,10 @@ out=$1
 mbedtls=$2
 # The same definitions mbedTLS was built with, or its structures differ between the two.
 cflags="-O2 -DMBEDTLS_GCM_ALT -DMBEDTLS_THREADING_C -DMBEDTLS_THREADING_PTHREAD -I$root/wininet/mbedtls_alt"
+# The library reads its socket MAX_BUF_SIZE bytes at a time, after a poll; at its 4 KiB
+# a download under Wine spent most of its time in those calls (13 times sftp's time
+# for 100 MiB, against 1.5 times for the upload), so it reads up to 256 KiB at once.
+cflags="$cflags -DMAX_BUF_SIZE=262144"
 options=(-DWITH_MBEDTLS=ON -DBUILD_SHARED_LIBS=OFF -DWITH_GSSAPI=OFF -DWITH_ZLIB=OFF
          -DWITH_SERVER=OFF -DWITH_PCAP=OFF -DWITH_EXAMPLES=OFF -DWITH_NACL=OFF
          -DWITH_SYMBOL_VERSIONING=OFF -DWITH_DEBUG_CALLTRACE=OFF -DUNIT_TESTING=OFF)
