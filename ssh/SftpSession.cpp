@@ -17,8 +17,8 @@ constexpr long kTimeoutSeconds = 10;
 // AES-GCM first: ours goes through the system's AES instructions (wininet/TlsGcm.cpp),
 // where the library's ChaCha20-Poly1305 is plain C.
 constexpr const char* kCiphers =
-    "aes256-gcm@openssh.com,aes128-gcm@openssh.com,chacha20-poly1305@openssh.com,aes256-ctr,aes128-"
-    "ctr";
+    "aes256-gcm@openssh.com,aes128-gcm@openssh.com,"
+    "chacha20-poly1305@openssh.com,aes256-ctr,aes128-ctr";
 // 64 KiB per read request, 16 of them on the way (see SftpWritePipeline).
 constexpr uint32_t kReadChunk = 64 * 1024;
 constexpr size_t kReadDepth = 16;
