@@ -200,6 +200,14 @@ TEST_F(SftpSessionTest, TenMebibytesRoundTripByteForByteFromAnyOffset) {
         EXPECT_TRUE(read == data.substr(offset))
             << "from " << offset << ": " << read.size() << " bytes";
     }
+    // A read stopped at its first piece leaves no answer behind for the next one.
+    EXPECT_FALSE(session.ReadFile(path, 0, [](const char*, size_t) { return false; }));
+    std::string tail;
+    ASSERT_TRUE(session.ReadFile(path, data.size() - 1000, [&](const char* piece, size_t size) {
+        tail.append(piece, size);
+        return true;
+    })) << session.LastError().message;
+    EXPECT_TRUE(tail == data.substr(data.size() - 1000));
 }
 
 }  // namespace
