@@ -28,10 +28,13 @@
 #   and `lftp mirror --parallel=4` (-R up); a table of the times and our ratios. The program
 #   uses the stored "Simultaneous Transfers" option; CORVANE_BENCH_CONNECTIONS=N stores N
 #   in the bench's Wine prefix first.
+# sftp: one file (CORVANE_BENCH_SFTP_MIB, 100 MiB) down and up through our SFTP session
+#   (ssh/SftpSession, without windows) beside OpenSSH's sftp, both logging in with the
+#   fixture sshd's ed25519 key, best of three alternating rounds, and the ratios.
 # Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
 # with their Wine server); CORVANE_WINE_CPU=any runs them where the system puts them.
 set -euo pipefail
-sections=${*:-transfer tls list tree layer responsiveness longlink}
+sections=${*:-transfer tls list tree layer responsiveness longlink sftp}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -453,4 +456,45 @@ echo
 echo "| folder, way | setting | ours | lftp mirror | lftp mirror --parallel=4 | ours / mirror | ours / parallel |"
 echo "|---|---|---|---|---|---|---|"
 cat "$longlink_table"
+fi
+
+if want sftp; then
+sftp_mib=${CORVANE_BENCH_SFTP_MIB:-100}
+sftp_served=$CORVANE_SFTP_ROOT/bench
+mkdir -p "$sftp_served" && chown "$CORVANE_SFTP_USER" "$sftp_served"
+head -c $((sftp_mib << 20)) /dev/urandom >"$work/sftp-source"
+cp "$work/sftp-source" "$sftp_served/source" && chown "$CORVANE_SFTP_USER" "$sftp_served/source"
+wine_path() { local path=${1//\//\\}; echo "Z:$path"; }
+sftp_ours() {
+    "$root/scripts/wine-one-cpu.sh" "$build/sftp_session_bench.exe" "$CORVANE_SFTP_HOST" "$CORVANE_SFTP_PORT" \
+        "$CORVANE_SFTP_USER" "$(wine_path "$CORVANE_SFTP_KEY_ED25519")" "$CORVANE_SFTP_HOSTKEY_ED25519" \
+        "$1" "$2" "$(wine_path "$3")" | tr -d '\r'
+}
+sftp_reference() {
+    sftp -q -b - -i "$CORVANE_SFTP_KEY_ED25519" -P "$CORVANE_SFTP_PORT" -o IdentitiesOnly=yes \
+        -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null "$CORVANE_SFTP_USER@$CORVANE_SFTP_HOST" <<<"$1"
+}
+same_file() { cmp -s "$1" "$2" || { echo "sftp: $3 differs" >&2; exit 1; }; }
+ours_down= ours_up= ref_down= ref_up= cipher=
+for round in 1 2 3; do
+    line=$(sftp_ours down "$sftp_served/source" "$work/sftp-ours")
+    same_file "$work/sftp-source" "$work/sftp-ours" "our download"
+    ours_down=$(best "$ours_down" "$(awk '{print $2}' <<<"$line")")
+    cipher=$(awk '{print $6}' <<<"$line")
+    ref_down=$(best "$ref_down" "$(seconds sftp_reference "get $sftp_served/source $work/sftp-ref")")
+    same_file "$work/sftp-source" "$work/sftp-ref" "sftp's download"
+    rm -f "$work/sftp-ours" "$work/sftp-ref"
+    line=$(sftp_ours up "$sftp_served/ours" "$work/sftp-source")
+    same_file "$work/sftp-source" "$sftp_served/ours" "our upload"
+    ours_up=$(best "$ours_up" "$(awk '{print $2}' <<<"$line")")
+    ref_up=$(best "$ref_up" "$(seconds sftp_reference "put $work/sftp-source $sftp_served/ref")")
+    same_file "$work/sftp-source" "$sftp_served/ref" "sftp's upload"
+    rm -f "$sftp_served/ours" "$sftp_served/ref"
+done
+echo "sftp, $sftp_mib MiB, best of 3 (ours with $cipher; ours includes its login, so does sftp's)"
+awk -v od="$ours_down" -v rd="$ref_down" -v ou="$ours_up" -v ru="$ref_up" 'BEGIN {
+    printf "| down | ours %.2f s | sftp %.2f s | ours / sftp %.2f |\n", od, rd, od / rd
+    printf "| up | ours %.2f s | sftp %.2f s | ours / sftp %.2f |\n", ou, ru, ou / ru
+}'
+rm -rf "$sftp_served" "$work/sftp-source"
 fi

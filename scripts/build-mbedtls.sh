@@ -6,7 +6,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$1
 # AES-GCM comes from the program's own wininet/TlsGcm.cpp (see wininet/mbedtls_alt).
-cflags="-O2 -DMBEDTLS_GCM_ALT -I$root/wininet/mbedtls_alt"
+# Threading: the SSH library shares one random generator between the sessions of all
+# threads and refuses to start without the library's locks. Whatever includes mbedTLS's
+# headers must see the same definitions (CMakeLists.txt, scripts/build-libssh.sh).
+cflags="-O2 -DMBEDTLS_GCM_ALT -DMBEDTLS_THREADING_C -DMBEDTLS_THREADING_PTHREAD -I$root/wininet/mbedtls_alt"
 stamp="$cflags $(sha256sum <"$root/wininet/mbedtls_alt/gcm_alt.h" | cut -c1-16)"
 [ -f "$out/lib/libmbedtls.a" ] && [ "$(cat "$out/stamp" 2>/dev/null)" = "$stamp" ] && exit 0
 

@@ -10,7 +10,7 @@ from pathlib import Path
 
 # Folders on one line share a layer and may include each other.
 LAYERS = [
-    ("resources", "pocketpc", "wince", "wininet"),
+    ("resources", "pocketpc", "wince", "wininet", "ssh"),
     ("framework",),
     ("settings",),
     ("ftp",),
