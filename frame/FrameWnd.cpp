@@ -127,6 +127,8 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
     int result = connecting.Run(view, record.host, record.user, record.password, record.name,
                                 static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);
     if (result == ConnectingDlg::kLoggedIn) {
+        LONG offset = record.serverTimeOffset;
+        view->GetEngine().SetServerClock(ServerClock{offset != kNoServerOffset, offset});
         AddView(view, record.name[0] ? record.name : record.host);
         if (view->GetEngine().ServerRefusedTls())
             MessageBoxW(hwnd, L"The server refused FTP over TLS: this connection is not encrypted.",

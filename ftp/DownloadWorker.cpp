@@ -109,6 +109,7 @@ void DownloadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, localFile);
         return;
     }
+    if (!node->element->sized) SizeSelectedFiles();
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
         StartFile(node, node->element->continuable && FtpFS::LocalFileExists(partFile));
@@ -132,7 +133,11 @@ void DownloadWorker::HandleFile(Node* node) {
 // the error prompt.
 bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
     if (Cancelled()) return false;
-    DWORD action = ExistingFileAction(FtpFS::LocalFileExists(localFile) ? localFile : partFile);
+    bool targetThere = FtpFS::LocalFileExists(localFile);
+    // Only a whole target has a time to compare: a part file is always taken up.
+    KnownTime target = targetThere ? LocalTimeOf(localFile) : KnownTime();
+    DWORD action =
+        ExistingFileAction(targetThere ? localFile : partFile, node->element->time, target);
     *resume = action == existingResume;
     if (action == existingOverwrite || action == existingResume) return true;
     if (action == existingSkip)
@@ -146,7 +151,6 @@ bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
 // is moved here.
 void DownloadWorker::StartFile(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
-    if (!node->element->sized) SizeSelectedFiles();
     AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = TransferType(name);
@@ -222,7 +226,8 @@ void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULO
     CopyEnd end = Copy(remote, size, offset);
     // The close reports the server's verdict on a complete file.
     bool closed = engineState.remoteFile.Close();
-    closed = fclose(local) == 0 && closed;
+    bool whole = end == CopyEnd::complete && closed;
+    closed = CloseLocalFile(local, whole ? KeptTime(node) : 0) && closed;
     engineState.localFile = nullptr;
     if (end == CopyEnd::complete && closed) {
         HoldFinishedFile(node, size);
@@ -300,24 +305,27 @@ bool DownloadWorker::SettleHeldWork() {
     return ReportUnmoved();
 }
 
-// Files found in listings carry their sizes; the selected ones do not. A single
-// one is asked for, several are looked up in one listing of the start folder,
-// where the walk stands whenever it comes to a selected file.
+// Files found in listings carry their sizes and times; the selected ones do
+// not. A single one is asked for (its time by MDTM, in UTC), several are
+// looked up in one listing of the start folder, where the walk stands
+// whenever it comes to a selected file.
 void DownloadWorker::SizeSelectedFiles() {
     std::vector<WalkItem*> unsized;
     for (Node* node = work.GetHead(); node; node = node->next)
         if (!node->element->sized && !node->element->IsFolder()) unsized.push_back(node->element);
     if (unsized.size() == 1) {
         unsized[0]->size = engine.RemoteFileSize(unsized[0]->Name());
+        unsized[0]->time = engine.ServerFileTime(unsized[0]->Name());
     } else {
-        std::unordered_map<std::wstring, ULONGLONG> sizes;
+        std::unordered_map<std::wstring, WIN32_FIND_DATAW> entries;
         WIN32_FIND_DATAW data;
         HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
-        for (; SUCCEEDED(found); found = engine.FindNext(&data))
-            sizes[data.cFileName] = FileSizeOf(data);
+        for (; SUCCEEDED(found); found = engine.FindNext(&data)) entries[data.cFileName] = data;
         for (WalkItem* item : unsized) {
-            auto listed = sizes.find(item->Name());
-            if (listed != sizes.end()) item->size = listed->second;
+            auto listed = entries.find(item->Name());
+            if (listed == entries.end()) continue;
+            item->size = FileSizeOf(listed->second);
+            item->time = engine.ListedTime(listed->second);
         }
     }
     for (WalkItem* item : unsized) {

@@ -16,6 +16,7 @@ const wchar_t saveHostValue[] = L"bSaveHost";
 const wchar_t savePasswordValue[] = L"bSavePassword";
 const wchar_t anonymousValue[] = L"bAnonymous";
 const wchar_t encryptionValue[] = L"Encryption";
+const wchar_t serverOffsetValue[] = L"Server Time Offset";
 
 // The registry refuses key names longer than this.
 const size_t maxKeyNameLength = 255;
@@ -38,6 +39,10 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     // A value of no known meaning asks for the most protection, never less.
     session.encryption = store.ReadDword(sessionsKey, name, encryptionValue, kPlainFtp);
     if (session.encryption > kTlsIfAvailable) session.encryption = kRequireTls;
+    // An offset no zone has means no offset: its times are then never compared.
+    LONG offset = LONG(store.ReadDword(sessionsKey, name, serverOffsetValue, kNoServerOffset));
+    bool known = offset >= kMinServerOffset && offset <= kMaxServerOffset;
+    session.serverTimeOffset = known ? offset : kNoServerOffset;
     return session;
 }
 
@@ -53,6 +58,8 @@ bool WriteSession(RegStore& store, const SessionInfo& session) {
     written &= store.WriteDword(sessionsKey, name, savePasswordValue, session.bSavePassword);
     written &= store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
     written &= store.WriteDword(sessionsKey, name, encryptionValue, session.encryption);
+    written &=
+        store.WriteDword(sessionsKey, name, serverOffsetValue, DWORD(session.serverTimeOffset));
     return written;
 }
 
