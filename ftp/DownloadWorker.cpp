@@ -246,7 +246,8 @@ void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
     const LocalFolderNames& names = folderNames.back();
     DWORD flags = names.Holds(localName) ? MOVEFILE_REPLACE_EXISTING : 0;
     finished.reset(new FinishedFile{ItemText(node), localName, localFile,
-                                    names.PathToMake(localName, localFile), flags, size});
+                                    names.PathToMake(localName, localFile), flags, size,
+                                    node->element->time});
 }
 
 // The move of the file held, and a new part file for the current file if asked.
@@ -291,7 +292,7 @@ bool DownloadWorker::ReportUnmoved() {
         CountFailedFile(file->target.c_str(), L"the whole file came, but could not take its name");
         return false;
     }
-    AddItem(false, file->name.c_str(), file->size, true);
+    AddItem(false, file->name.c_str(), file->size, true, file->time);
     // A local failure: no reply of the server's explains it.
     Failed(work.GetTail(), kFileFailure, file->target.c_str(), std::wstring());
     return true;

@@ -47,6 +47,7 @@ class DownloadWorker : public TransferWalk {
         std::wstring moveTarget;  // the target's path as the move names it
         DWORD moveFlags;
         ULONGLONG size;
+        KnownTime time;  // the server's, which the file has already
     };
     void HoldFinishedFile(Node* node, ULONGLONG size);
     void StartLocalSteps(bool newPart);

@@ -19,7 +19,7 @@ FileStamp StampOf(const FILETIME& time) {
     return (FileStamp(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-FILETIME FileTimeOf(FileStamp stamp) {
+FILETIME ToFileTime(FileStamp stamp) {
     return FILETIME{static_cast<DWORD>(stamp), static_cast<DWORD>(stamp >> 32)};
 }
 
@@ -53,7 +53,7 @@ KnownTime LocalTimeOf(const wchar_t* path) {
 
 bool CloseLocalFile(FILE* file, FileStamp stamp) {
     bool flushed = fflush(file) == 0;
-    FILETIME time = FileTimeOf(stamp);
+    FILETIME time = ToFileTime(stamp);
     if (flushed && stamp) SetFileTime(HandleOf(file), nullptr, nullptr, &time);
     return fclose(file) == 0 && flushed;
 }

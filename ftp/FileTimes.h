@@ -24,7 +24,7 @@ struct ServerClock {
 };
 
 FileStamp StampOf(const FILETIME& time);
-FILETIME FileTimeOf(FileStamp stamp);
+FILETIME ToFileTime(FileStamp stamp);
 
 // The "if newer" rule: the source replaces the target when it is newer by
 // more than 2 s (FAT keeps times in 2-second steps). A time that is unknown

@@ -61,7 +61,7 @@ KnownTime FtpFS::ServerFileTime(const wchar_t* name) {
 // without MDTM's setting form reads the time as part of the name, and refuses
 // the file). A refused time leaves the file as the transfer made it.
 bool FtpFS::SetServerFileTime(const wchar_t* name, FileStamp stamp) {
-    std::string time = FormatFtpTime(FileTimeOf(stamp));
+    std::string time = FormatFtpTime(ToFileTime(stamp));
     if (time.empty() || !IsSafeCommandArgument(name)) return false;
     std::wstring wideTime(time.begin(), time.end());
     if (timeSetter == TimeSetter::unknown) timeSetter = FirstTimeSetter();
