@@ -110,6 +110,7 @@ void DownloadWorker::HandleFile(Node* node) {
         return;
     }
     if (!node->element->sized) SizeSelectedFiles();
+    if (!node->element->time.exact && TimeMatters()) AskExactTime(node);
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
         StartFile(node, node->element->continuable && FtpFS::LocalFileExists(partFile));
@@ -126,6 +127,20 @@ void DownloadWorker::HandleFile(Node* node) {
     if (SettleHeldWork()) return;
     bool resume = false;
     if (MayWriteLocalFile(node, &resume)) StartFile(node, resume);
+}
+
+// The copy keeps its source's time, or the rule may compare it.
+bool DownloadWorker::TimeMatters() const {
+    const TransferRules& rules = engineState.rules;
+    return rules.keepTimes || rules.existingFile == existingIfNewer ||
+           rules.existingFile == existingPrompt;
+}
+
+// A LIST time is the server's clock to the minute, or a day alone: MDTM gives
+// it to the second in UTC. A server that gives none leaves the listed one.
+void DownloadWorker::AskExactTime(Node* node) {
+    KnownTime asked = engine.ServerFileTime(ItemText(node));
+    if (asked.exact) node->element->time = asked;
 }
 
 // Asks the existing-file rule about the target, or about the part file a
@@ -307,16 +322,15 @@ bool DownloadWorker::SettleHeldWork() {
 }
 
 // Files found in listings carry their sizes and times; the selected ones do
-// not. A single one is asked for (its time by MDTM, in UTC), several are
-// looked up in one listing of the start folder, where the walk stands
-// whenever it comes to a selected file.
+// not. A single one is asked for (its time comes by MDTM), several are looked
+// up in one listing of the start folder, where the walk stands whenever it
+// comes to a selected file.
 void DownloadWorker::SizeSelectedFiles() {
     std::vector<WalkItem*> unsized;
     for (Node* node = work.GetHead(); node; node = node->next)
         if (!node->element->sized && !node->element->IsFolder()) unsized.push_back(node->element);
     if (unsized.size() == 1) {
         unsized[0]->size = engine.RemoteFileSize(unsized[0]->Name());
-        unsized[0]->time = engine.ServerFileTime(unsized[0]->Name());
     } else {
         std::unordered_map<std::wstring, WIN32_FIND_DATAW> entries;
         WIN32_FIND_DATAW data;

@@ -33,6 +33,8 @@ class DownloadWorker : public TransferWalk {
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
+    bool TimeMatters() const;
+    void AskExactTime(Node* node);
     bool MayWriteLocalFile(Node* node, bool* resume);
     void StartFile(Node* node, bool resume);
     bool HandOffFile(Node* node, DWORD type, bool resume);

@@ -9,7 +9,7 @@ namespace {
 const FileStamp kSecond = 10000000ULL;
 const FileStamp kTolerance = 2 * kSecond;
 
-KnownTime Exact(FileStamp stamp) { return KnownTime{stamp, stamp != 0}; }
+KnownTime Exact(FileStamp stamp) { return KnownTime{stamp, stamp != 0, stamp != 0}; }
 
 HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
@@ -33,10 +33,10 @@ KnownTime ListedTimeOf(const WIN32_FIND_DATAW& data, const ServerClock& clock) {
     if (listed == 0 || data.dwReserved0 == kListedDayOnly) return KnownTime();
     if (data.dwReserved0 == kListedUtc) return Exact(listed);
     LONGLONG east = LONGLONG(clock.offsetHours) * 3600 * LONGLONG(kSecond);
-    if (clock.offsetGiven) return Exact(FileStamp(LONGLONG(listed) - east));
+    if (clock.offsetGiven) return KnownTime{FileStamp(LONGLONG(listed) - east), true, false};
     FILETIME utc;
     if (!LocalFileTimeToFileTime(&data.ftLastWriteTime, &utc)) return KnownTime();
-    return KnownTime{StampOf(utc), false};
+    return KnownTime{StampOf(utc), false, false};
 }
 
 KnownTime LocalTimeOf(FILE* file) {

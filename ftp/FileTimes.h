@@ -8,12 +8,14 @@
 // (a FILETIME's value); 0 when it is not known.
 using FileStamp = ULONGLONG;
 
-// A file's time as a transfer knows it: the stamp to give the copy, and
-// whether it is exact enough to be compared with another side's (a server's
-// clock without a known zone is not).
+// A file's time as a transfer knows it: the stamp to give the copy, whether
+// it may be compared with another side's (a server's clock without a known
+// zone may not), and whether it is UTC to the second (MLSD, MDTM and local
+// files; LIST gives minutes, or a day).
 struct KnownTime {
     FileStamp utc = 0;
     bool comparable = false;
+    bool exact = false;
 };
 
 // What a session says of the server's clock, which LIST times are read by:

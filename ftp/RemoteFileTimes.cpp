@@ -53,7 +53,7 @@ KnownTime FtpFS::ServerFileTime(const wchar_t* name) {
     FILETIME time;
     std::wstring reply = LastReply(&code);
     if (code != 213 || !ParseTimeReply(reply, time)) return KnownTime();
-    return KnownTime{StampOf(time), true};
+    return KnownTime{StampOf(time), true, true};
 }
 
 // A command that sets a time and has once worked here keeps being used; one
