@@ -173,12 +173,14 @@ bool ConnectDlg::ReadServerOffset(LONG* offset) {
     bool negative = *digit == L'-';
     if (*digit == L'-' || *digit == L'+') ++digit;
     LONG value = 0;
+    const wchar_t* digits = digit;
     for (; *digit && !iswspace(*digit); ++digit) {
         if (!iswdigit(*digit) || value > kMaxServerOffset) return false;
         value = value * 10 + (*digit - L'0');
     }
+    bool number = digit > digits;
     while (iswspace(*digit)) ++digit;
-    if (*digit || !iswdigit(digit[-1])) return false;
+    if (*digit || !number) return false;
     value = negative ? -value : value;
     if (value < kMinServerOffset || value > kMaxServerOffset) return false;
     *offset = value;

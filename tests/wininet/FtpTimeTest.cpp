@@ -48,7 +48,7 @@ TEST(FtpTime, EntriesSayHowTheirTimeIsToBeRead) {
         {"type=file;size=1;modify=yesterday; a", true, false, kListedUtc},
         {"-rw-r--r-- 1 u g 1 Jan 31 10:00 a", false, true, kListedServerClock},
         {"-rw-r--r-- 1 u g 1 Jan 31  2019 a", false, true, kListedDayOnly},
-        {"-rw-r--r-- 1 u g 1 Jan 31  1601 a", false, false, kListedDayOnly},
+        {"-rw-r--r-- 1 u g 1 Jan 31  1975 a", false, false, kListedDayOnly},
         {"-rw-r--r-- 1 u g 1 2019-01-31 10:00 a", false, true, kListedServerClock},
         {"01-31-19  10:00AM                    1 a", false, true, kListedServerClock},
     };
