@@ -13,16 +13,20 @@
 #include "ftp/TransferMessages.h"
 #include "resources/resource.h"
 #include "transfer_ui/ProgressText.h"
+#include "wininet/FtpTime.h"
 
 namespace {
 
 const int kFtpContextMenu = 1;
 
-// A LIST line of an older file gives its day and year but no time, which the
-// listing reads as midnight: shown as the day alone rather than a made-up time.
-bool IsDayOnly(uint64_t fileTime) {
-    const uint64_t kDay = 24ull * 60 * 60 * 10000000;
-    return fileTime != 0 && fileTime % kDay == 0;
+// A LIST line of an older file gives its day and year but no time: shown as
+// the day alone rather than a made-up time. Other times are shown in the
+// user's zone, a LIST time by the session's offset of the server's clock.
+ListedEntry EntryOf(const FtpFS& engine, const WIN32_FIND_DATAW& data) {
+    ListedEntry entry = ListedEntry::Of(data);
+    entry.dateOnly = data.dwReserved0 == kListedDayOnly;
+    if (!entry.dateOnly) entry.modified = engine.ListedTime(data).utc;
+    return entry;
 }
 
 RequestResult Succeeded() { return RequestResult(); }
@@ -54,8 +58,7 @@ RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
     WIN32_FIND_DATAW data;
     for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
          found == S_OK; found = engine.FindNext(&data)) {
-        listing.entries.push_back(ListedEntry::Of(data));
-        listing.entries.back().dateOnly = IsDayOnly(listing.entries.back().modified);
+        listing.entries.push_back(EntryOf(engine, data));
     }
     RequestResult ended = FailedCall();
     engine.FindClose();

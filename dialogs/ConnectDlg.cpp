@@ -28,6 +28,7 @@ const EncryptionChoice kEncryptionChoices[] = {
 ConnectDlg::ConnectDlg() : record(), sessions(nullptr) {
     record.port = kNewHostPort;
     record.encryption = kRequireTls;
+    record.serverTimeOffset = kNoServerOffset;
 }
 
 ConnectDlg::~ConnectDlg() {}
@@ -89,6 +90,7 @@ void ConnectDlg::ShowRecord(const SessionInfo& shown) {
     swprintf(port, kPortCapacity, L"%u", static_cast<unsigned>(shown.port));
     SetDlgItemTextW(hwnd, IDC_CONNECT_PORT, port);
     ShowEncryption(shown.encryption);
+    ShowServerOffset(shown.serverTimeOffset);
     CheckDlgButton(hwnd, IDC_CONNECT_ANONYMOUS, shown.bAnonymous ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_CONNECT_SAVE_HOST, shown.bSaveHost ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd, IDC_CONNECT_SAVE_PASSWORD,
@@ -123,7 +125,14 @@ void ConnectDlg::OnConnect() {
                     MB_ICONHAND | MB_OK);
         return;
     }
+    LONG offset = kNoServerOffset;
+    if (!ReadServerOffset(&offset)) {
+        MessageBoxW(hwnd, L"Please enter the server's time offset in hours, from -12 to 14",
+                    L"Server time offset", MB_ICONHAND | MB_OK);
+        return;
+    }
     record.port = port;
+    record.serverTimeOffset = offset;
     record.encryption = ReadEncryption();
     ReadItemText(IDC_CONNECT_HOST, record.host, kTextCapacity);
     ReadItemText(IDC_CONNECT_USER, record.user, kTextCapacity);
@@ -148,6 +157,41 @@ bool ConnectDlg::ReadPort(DWORD* port) {
     }
     *port = value;
     return true;
+}
+
+// An empty box: the server's zone is not known. Otherwise whole hours east of
+// UTC, with an optional sign ("-5", "+1", "0").
+bool ConnectDlg::ReadServerOffset(LONG* offset) {
+    wchar_t text[kPortCapacity];
+    ReadItemText(IDC_CONNECT_TIME_OFFSET, text, kPortCapacity);
+    const wchar_t* digit = text;
+    while (iswspace(*digit)) ++digit;
+    if (*digit == L'\0') {
+        *offset = kNoServerOffset;
+        return true;
+    }
+    bool negative = *digit == L'-';
+    if (*digit == L'-' || *digit == L'+') ++digit;
+    LONG value = 0;
+    const wchar_t* digits = digit;
+    for (; *digit && !iswspace(*digit); ++digit) {
+        if (!iswdigit(*digit) || value > kMaxServerOffset) return false;
+        value = value * 10 + (*digit - L'0');
+    }
+    bool number = digit > digits;
+    while (iswspace(*digit)) ++digit;
+    if (*digit || !number) return false;
+    value = negative ? -value : value;
+    if (value < kMinServerOffset || value > kMaxServerOffset) return false;
+    *offset = value;
+    return true;
+}
+
+void ConnectDlg::ShowServerOffset(LONG offset) {
+    wchar_t text[kPortCapacity] = L"";
+    if (offset != kNoServerOffset)
+        swprintf(text, kPortCapacity, offset > 0 ? L"+%ld" : L"%ld", offset);
+    SetDlgItemTextW(hwnd, IDC_CONNECT_TIME_OFFSET, text);
 }
 
 void ConnectDlg::ShowEncryption(DWORD encryption) {

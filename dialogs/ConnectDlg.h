@@ -33,6 +33,8 @@ class ConnectDlg : public BaseDlg {
     void FillAnonymousLogin();
     void OnSessionChosen();
     bool ReadPort(DWORD* port);
+    bool ReadServerOffset(LONG* offset);
+    void ShowServerOffset(LONG offset);
     void ShowEncryption(DWORD encryption);
     DWORD ReadEncryption();
     void UpdateEnabling();

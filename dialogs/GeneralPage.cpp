@@ -11,16 +11,15 @@ struct ExistingFileButton {
 };
 
 const ExistingFileButton kExistingFileButtons[] = {
-    {IDC_GENERAL_OVERWRITE, existingOverwrite},
-    {IDC_GENERAL_SKIP, existingSkip},
-    {IDC_GENERAL_RESUME, existingResume},
+    {IDC_GENERAL_OVERWRITE, existingOverwrite}, {IDC_GENERAL_SKIP, existingSkip},
+    {IDC_GENERAL_RESUME, existingResume},       {IDC_GENERAL_IF_NEWER, existingIfNewer},
     {IDC_GENERAL_PROMPT, existingPrompt},
 };
 
 }  // namespace
 
-GeneralPage::GeneralPage(const wchar_t* text, DWORD existingFileOption)
-    : email(), existingFileOption(existingFileOption) {
+GeneralPage::GeneralPage(const wchar_t* text, DWORD existingFileOption, bool keepTimes)
+    : email(), existingFileOption(existingFileOption), keepTimes(keepTimes) {
     CopyTextCut(email, text);
 }
 
@@ -32,6 +31,7 @@ BOOL GeneralPage::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPAR
         case WM_DESTROY:
             ReadEmail();
             ReadExistingFileOption();
+            ReadKeepTimes();
             break;
     }
     return BaseDlg::OnDialogMessage(handle, message, wParam, lParam);
@@ -47,10 +47,16 @@ DWORD GeneralPage::GetExistingFileOption() {
     return existingFileOption;
 }
 
+bool GeneralPage::GetKeepTimes() {
+    if (hwnd) ReadKeepTimes();
+    return keepTimes;
+}
+
 void GeneralPage::ShowValues() {
     SetDlgItemTextW(hwnd, IDC_GENERAL_EMAIL, email);
     for (const ExistingFileButton& button : kExistingFileButtons)
         if (button.code == existingFileOption) CheckDlgButton(hwnd, button.id, BST_CHECKED);
+    CheckDlgButton(hwnd, IDC_GENERAL_KEEP_TIMES, keepTimes ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void GeneralPage::ReadEmail() {
@@ -60,4 +66,8 @@ void GeneralPage::ReadEmail() {
 void GeneralPage::ReadExistingFileOption() {
     for (const ExistingFileButton& button : kExistingFileButtons)
         if (IsDlgButtonChecked(hwnd, button.id) & BST_CHECKED) existingFileOption = button.code;
+}
+
+void GeneralPage::ReadKeepTimes() {
+    keepTimes = (IsDlgButtonChecked(hwnd, IDC_GENERAL_KEEP_TIMES) & BST_CHECKED) != 0;
 }

@@ -58,7 +58,8 @@ void OptionsDlg::BuildPages() {
         new FtpPage(options.GetUsePassive(), options.GetUseProxy(), options.GetProxyServer(),
                     options.GetProxyPort(), options.GetTransferType(), options.GetConnections());
     tabStrip.AddPage(L"Ftp", ftpPage, IDD_FTP_PAGE);
-    generalPage = new GeneralPage(options.GetAnonymousPassword(), options.GetExistingFileOption());
+    generalPage = new GeneralPage(options.GetAnonymousPassword(), options.GetExistingFileOption(),
+                                  options.GetKeepTimes());
     tabStrip.AddPage(L"General", generalPage, IDD_GENERAL_PAGE);
 }
 
@@ -89,6 +90,7 @@ void OptionsDlg::StoreOptions(FtpOptions& options) {
     if (generalPage) {
         options.SetAnonymousPassword(generalPage->GetEmail());
         options.SetExistingFileOption(generalPage->GetExistingFileOption());
+        options.SetKeepTimes(generalPage->GetKeepTimes());
     }
     if (ftpPage) {
         options.SetUseProxy(ftpPage->GetUseProxy());

@@ -129,6 +129,8 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
                                 static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);
     if (result == ConnectingDlg::kLoggedIn) {
         if (connecting.PlainLoginRemembered()) record.bPlainLogin = 1;
+        LONG offset = record.serverTimeOffset;
+        view->GetEngine().SetServerClock(ServerClock{offset != kNoServerOffset, offset});
         AddView(view, record.name[0] ? record.name : record.host);
         return true;
     }

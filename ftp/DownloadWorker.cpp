@@ -109,6 +109,8 @@ void DownloadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, localFile);
         return;
     }
+    if (!node->element->sized) SizeSelectedFiles();
+    if (!node->element->time.exact && TimeMatters()) AskExactTime(node);
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
         StartFile(node, node->element->continuable && FtpFS::LocalFileExists(partFile));
@@ -127,12 +129,30 @@ void DownloadWorker::HandleFile(Node* node) {
     if (MayWriteLocalFile(node, &resume)) StartFile(node, resume);
 }
 
+// The copy keeps its source's time, or the rule may compare it.
+bool DownloadWorker::TimeMatters() const {
+    const TransferRules& rules = engineState.rules;
+    return rules.keepTimes || rules.existingFile == existingIfNewer ||
+           rules.existingFile == existingPrompt;
+}
+
+// A LIST time is the server's clock to the minute, or a day alone: MDTM gives
+// it to the second in UTC. A server that gives none leaves the listed one.
+void DownloadWorker::AskExactTime(Node* node) {
+    KnownTime asked = engine.ServerFileTime(ItemText(node));
+    if (asked.exact) node->element->time = asked;
+}
+
 // Asks the existing-file rule about the target, or about the part file a
 // cut transfer left; a skipped file is dropped here, an unknown code goes to
 // the error prompt.
 bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
     if (Cancelled()) return false;
-    DWORD action = ExistingFileAction(FtpFS::LocalFileExists(localFile) ? localFile : partFile);
+    bool targetThere = FtpFS::LocalFileExists(localFile);
+    // Only a whole target has a time to compare: a part file is always taken up.
+    KnownTime target = targetThere ? LocalTimeOf(localFile) : KnownTime();
+    DWORD action =
+        ExistingFileAction(targetThere ? localFile : partFile, node->element->time, target);
     *resume = action == existingResume;
     if (action == existingOverwrite || action == existingResume) return true;
     if (action == existingSkip)
@@ -146,7 +166,6 @@ bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
 // is moved here.
 void DownloadWorker::StartFile(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
-    if (!node->element->sized) SizeSelectedFiles();
     AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
     if (Cancelled()) return;
     DWORD type = TransferType(name);
@@ -222,7 +241,8 @@ void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULO
     CopyEnd end = Copy(remote, size, offset);
     // The close reports the server's verdict on a complete file.
     bool closed = engineState.remoteFile.Close();
-    closed = fclose(local) == 0 && closed;
+    bool whole = end == CopyEnd::complete && closed;
+    closed = CloseLocalFile(local, whole ? KeptTime(node) : 0) && closed;
     engineState.localFile = nullptr;
     if (end == CopyEnd::complete && closed) {
         HoldFinishedFile(node, size);
@@ -241,7 +261,8 @@ void DownloadWorker::HoldFinishedFile(Node* node, ULONGLONG size) {
     const LocalFolderNames& names = folderNames.back();
     DWORD flags = names.Holds(localName) ? MOVEFILE_REPLACE_EXISTING : 0;
     finished.reset(new FinishedFile{ItemText(node), localName, localFile,
-                                    names.PathToMake(localName, localFile), flags, size});
+                                    names.PathToMake(localName, localFile), flags, size,
+                                    node->element->time});
 }
 
 // The move of the file held, and a new part file for the current file if asked.
@@ -286,7 +307,7 @@ bool DownloadWorker::ReportUnmoved() {
         CountFailedFile(file->target.c_str(), L"the whole file came, but could not take its name");
         return false;
     }
-    AddItem(false, file->name.c_str(), file->size, true);
+    AddItem(false, file->name.c_str(), file->size, true, file->time);
     // A local failure: no reply of the server's explains it.
     Failed(work.GetTail(), kFileFailure, file->target.c_str(), std::wstring());
     return true;
@@ -300,9 +321,10 @@ bool DownloadWorker::SettleHeldWork() {
     return ReportUnmoved();
 }
 
-// Files found in listings carry their sizes; the selected ones do not. A single
-// one is asked for, several are looked up in one listing of the start folder,
-// where the walk stands whenever it comes to a selected file.
+// Files found in listings carry their sizes and times; the selected ones do
+// not. A single one is asked for (its time comes by MDTM), several are looked
+// up in one listing of the start folder, where the walk stands whenever it
+// comes to a selected file.
 void DownloadWorker::SizeSelectedFiles() {
     std::vector<WalkItem*> unsized;
     for (Node* node = work.GetHead(); node; node = node->next)
@@ -310,14 +332,15 @@ void DownloadWorker::SizeSelectedFiles() {
     if (unsized.size() == 1) {
         unsized[0]->size = engine.RemoteFileSize(unsized[0]->Name());
     } else {
-        std::unordered_map<std::wstring, ULONGLONG> sizes;
+        std::unordered_map<std::wstring, WIN32_FIND_DATAW> entries;
         WIN32_FIND_DATAW data;
         HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
-        for (; SUCCEEDED(found); found = engine.FindNext(&data))
-            sizes[data.cFileName] = FileSizeOf(data);
+        for (; SUCCEEDED(found); found = engine.FindNext(&data)) entries[data.cFileName] = data;
         for (WalkItem* item : unsized) {
-            auto listed = sizes.find(item->Name());
-            if (listed != sizes.end()) item->size = listed->second;
+            auto listed = entries.find(item->Name());
+            if (listed == entries.end()) continue;
+            item->size = FileSizeOf(listed->second);
+            item->time = engine.ListedTime(listed->second);
         }
     }
     for (WalkItem* item : unsized) {

@@ -33,6 +33,8 @@ class DownloadWorker : public TransferWalk {
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
+    bool TimeMatters() const;
+    void AskExactTime(Node* node);
     bool MayWriteLocalFile(Node* node, bool* resume);
     void StartFile(Node* node, bool resume);
     bool HandOffFile(Node* node, DWORD type, bool resume);
@@ -47,6 +49,7 @@ class DownloadWorker : public TransferWalk {
         std::wstring moveTarget;  // the target's path as the move names it
         DWORD moveFlags;
         ULONGLONG size;
+        KnownTime time;  // the server's, which the file has already
     };
     void HoldFinishedFile(Node* node, ULONGLONG size);
     void StartLocalSteps(bool newPart);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "ftp/FileTimes.h"
+
 // A file the walk has decided about (the existing-file rule, the transfer
 // type) and hands to another connection of its run: everything that
 // connection needs, and nothing of the walk's own state, which moves on.
@@ -28,6 +30,8 @@ struct FileJob {
     unsigned interruptions = 0;
     // As for the walk's own items: the copy to resume from is this run's.
     bool continuable = false;
+    // The time the copy gets once it is whole; 0: none.
+    FileStamp keepTime = 0;
     // Download: the path to make a new part file by, and the target's path
     // and flags for the part's move (replacing only a target known to be there).
     std::wstring partCreatePath;

@@ -80,7 +80,7 @@ bool FolderWalk::ListRemoteFolder() {
     do {
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         ULONGLONG size = FileSizeOf(data);
-        AddItem(folder, data.cFileName, size, true);
+        AddItem(folder, data.cFileName, size, true, engine.ListedTime(data));
         EntryListed(folder, size);
     } while (!Stopped() && SUCCEEDED(engine.FindNext(&data)));
     engine.FindClose();
@@ -103,8 +103,10 @@ bool FolderWalk::IsOnWalkPath(const wchar_t* folderPath) const {
     return false;
 }
 
-void FolderWalk::AddItem(bool folder, const wchar_t* text, ULONGLONG size, bool sized) {
+void FolderWalk::AddItem(bool folder, const wchar_t* text, ULONGLONG size, bool sized,
+                         KnownTime time) {
     work.AddTail(new WalkItem{MakeTransferItem(folder ? L'D' : L'F', text), size, sized});
+    work.GetTail()->element->time = time;
 }
 
 void FolderWalk::DropItem(Node* node) {

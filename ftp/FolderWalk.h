@@ -71,7 +71,8 @@ class FolderWalk {
     // Back to where the walk started, when it stopped elsewhere.
     void ReturnToStart();
 
-    void AddItem(bool folder, const wchar_t* text, ULONGLONG size = 0, bool sized = false);
+    void AddItem(bool folder, const wchar_t* text, ULONGLONG size = 0, bool sized = false,
+                 KnownTime time = KnownTime());
     void DropItem(Node* node);
 
     FtpFS& engine;

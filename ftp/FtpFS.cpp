@@ -37,6 +37,9 @@ FtpFS::FtpFS(bool passiveMode)
       port(INTERNET_DEFAULT_FTP_PORT),
       encryption(kPlainFtp),
       passive(passiveMode),
+      clock(),
+      timeSetter(TimeSetter::unknown),
+      timeSetterWorked(false),
       acceptedCertificate(),
       plainLoginAllowed(false),
       tlsRefused(false),
@@ -75,6 +78,8 @@ HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
     if (encryption == kRequireTls) flags |= INTERNET_FLAG_FTP_TLS_REQUIRED;
     if (encryption == kTlsIfAvailable) flags |= INTERNET_FLAG_FTP_TLS_IF_AVAILABLE;
     tlsRefused = certificateDeclined = false;
+    timeSetter = TimeSetter::unknown;
+    timeSetterWorked = false;
     connection = InternetConnectW(session, server, port, user, password, INTERNET_SERVICE_FTP,
                                   flags, reinterpret_cast<DWORD_PTR>(this));
     connectError = connection ? 0 : GetLastError();
@@ -132,6 +137,8 @@ void FtpFS::TakeConnectionOf(FtpFS& other) {
     connection = other.connection.exchange(nullptr);
     CopyLoginOf(other);
     passive = other.passive;
+    timeSetter = other.timeSetter;
+    timeSetterWorked = other.timeSetterWorked;
 }
 
 void FtpFS::CopyLoginOf(const FtpFS& other) {
@@ -140,6 +147,7 @@ void FtpFS::CopyLoginOf(const FtpFS& other) {
     CopyText(password, other.password);
     port = other.port;
     encryption = other.encryption;
+    clock = other.clock;
     CopyText(acceptedCertificate, other.acceptedCertificate);
     plainLoginAllowed = other.plainLoginAllowed;
     tlsRefused = other.tlsRefused;

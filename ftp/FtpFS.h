@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "ftp/FileTimes.h"
 #include "ftp/TransferTypes.h"
 #include "ftp/WorkerState.h"
 #include "wininet/FtpTlsApi.h"
@@ -39,6 +40,8 @@ class FtpFS {
     // refuses TLS; the engine's later logins and its siblings never ask again.
     void AllowPlainLogin() { plainLoginAllowed = true; }
     bool PlainLoginAllowed() const { return plainLoginAllowed; }
+    // What the session says of the server's clock, for the LIST times read from now on.
+    void SetServerClock(const ServerClock& serverClock) { clock = serverClock; }
     HRESULT Connect(const wchar_t* server, const wchar_t* user, const wchar_t* password,
                     INTERNET_PORT port = 0);
     void Disconnect();
@@ -69,6 +72,16 @@ class FtpFS {
     ULONGLONG RemoteFileSize(const wchar_t* name);
     // The size the server reports for the file (SIZE); false when it gives none.
     bool ServerFileSize(const wchar_t* name, ULONGLONG* size);
+    // A listed entry's time, read by the session's server clock.
+    KnownTime ListedTime(const WIN32_FIND_DATAW& data) const { return ListedTimeOf(data, clock); }
+    // The file's time as the server gives it (MDTM, UTC); unknown when it
+    // gives none or no time.
+    KnownTime ServerFileTime(const wchar_t* name);
+    // Gives the server's copy that time: MFMT where FEAT offers it, else
+    // MDTM with a time, else SITE UTIME. What the server refuses as unknown
+    // is learned once per connection and not tried again; a server with none
+    // keeps its own time. False when the time was not set.
+    bool SetServerFileTime(const wchar_t* name, FileStamp stamp);
     // Makes the next transfer start at offset in the file (REST); false when refused.
     bool RestartAt(ULONGLONG offset);
     // A remote file opened for GENERIC_READ or GENERIC_WRITE, ASCII or binary;
@@ -140,6 +153,10 @@ class FtpFS {
     // it is put to the status window, and with none it is refused.
     void JudgePlainLogin(const StatusReport& report);
     HRESULT SkipUnsafeEntries(WIN32_FIND_DATAW* data);
+    // The commands a server may set a file's time by, in the order they are tried.
+    enum class TimeSetter { unknown, mfmt, mdtm, siteUtime, none };
+    TimeSetter FirstTimeSetter();
+    bool SendTimeSetter(TimeSetter setter, const std::wstring& time, const wchar_t* name);
     bool BinaryCommand(const std::wstring& command);
 
     static DWORD WINAPI DownloadThread(LPVOID engine);
@@ -176,6 +193,10 @@ class FtpFS {
     // Taken from the options when the engine is made, on the user-interface
     // thread: later logins, on workers too, must not read shared options.
     bool passive;
+    ServerClock clock;
+    // What sets a file's time on this connection, once learned.
+    TimeSetter timeSetter;
+    bool timeSetterWorked;  // it set a time here: a refusal is then the file's
     wchar_t acceptedCertificate[128];
     bool plainLoginAllowed;
     bool tlsRefused;

@@ -54,7 +54,8 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
     CopyEnd end = Copy(job, remote, offset, ReadRemote(remote), WriteLocal(local));
     // The close reports the server's verdict on a complete file.
     bool closed = slot.Close();
-    closed = fclose(local) == 0 && closed;
+    bool whole = end == CopyEnd::complete && closed;
+    closed = CloseLocalFile(local, whole ? job.keepTime : 0) && closed;
     if (end == CopyEnd::stopped || cancel) return Outcome::stopped;
     if (end != CopyEnd::complete || !closed) return RemoteFailure(job);
     if (!MoveFileExW(part.c_str(), job.moveTarget.c_str(), job.moveFlags)) return LocalFailure(job);
@@ -96,6 +97,7 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
     fclose(local);
     if (end == CopyEnd::stopped || cancel) return Outcome::stopped;
     if (end != CopyEnd::complete || !closed) return RemoteFailure(job);
+    if (job.keepTime) engine.SetServerFileTime(job.remoteName.c_str(), job.keepTime);
     figures.EndFile(true);
     return Outcome::done;
 }

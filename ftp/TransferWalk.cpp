@@ -88,6 +88,7 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
     job->transferFlags = transferFlags;
     job->resume = resume;
     job->continuable = resume || node->element->continuable;
+    job->keepTime = KeptTime(node);
     return job;
 }
 
@@ -179,15 +180,20 @@ void TransferWalk::BufferLocalStream(FILE* stream) {
     setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalBufferSize);
 }
 
-DWORD TransferWalk::ExistingFileAction(const wchar_t* subject) {
+DWORD TransferWalk::ExistingFileAction(const wchar_t* subject, const KnownTime& source,
+                                       const KnownTime& target) {
     TransferRules& rules = engineState.rules;
-    if (rules.existingFile != existingPrompt) return rules.existingFile;
-    wchar_t text[WorkerState::kPathCapacity + 64];
-    _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", subject);
-    PromptRequest::Reply reply =
-        Prompt(PromptRequest::fileExists, text, existingPrompt, WM_APP_TRANSFER_PROMPT);
-    if (reply.keep) rules.existingFile = reply.value;
-    return reply.value;
+    DWORD action = rules.existingFile;
+    if (action == existingPrompt) {
+        wchar_t text[WorkerState::kPathCapacity + 64];
+        _snwprintf_s(text, _TRUNCATE, L"File %s exists.   What would you like to do?", subject);
+        PromptRequest::Reply reply =
+            Prompt(PromptRequest::fileExists, text, existingPrompt, WM_APP_TRANSFER_PROMPT);
+        if (reply.keep) rules.existingFile = reply.value;
+        action = reply.value;
+    }
+    if (action != existingIfNewer) return action;
+    return SourceIsNewer(source, target) ? existingOverwrite : existingSkip;
 }
 
 DWORD TransferWalk::TransferType(const wchar_t* name) {

@@ -96,7 +96,14 @@ class TransferWalk : public FolderWalk {
     // which the caller fails like a refused file. Decided by the worker's copy
     // of the options, or else by the user, whose "don't ask again" answer
     // then holds for the rest of the run.
-    DWORD ExistingFileAction(const wchar_t* subject);
+    // "If newer" (the rule's or the answer's) comes back as existingOverwrite
+    // or existingSkip, by the source's and the target's times.
+    DWORD ExistingFileAction(const wchar_t* subject, const KnownTime& source,
+                             const KnownTime& target);
+    // The time the item's copy gets: its source's, unless the options keep none.
+    FileStamp KeptTime(const Node* node) const {
+        return engineState.rules.keepTimes ? node->element->time.utc : 0;
+    }
     // The transfer flags for the file called name, decided in the same way;
     // binary once cancelled, and 0xFFFFFFFF for an unknown stored code.
     DWORD TransferType(const wchar_t* name);

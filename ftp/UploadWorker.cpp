@@ -94,7 +94,7 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
     HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
     for (; SUCCEEDED(found) && !Cancelled(); found = engine.FindNext(&data))
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            folder.files[data.cFileName] = FileSizeOf(data);
+            folder.files[data.cFileName] = RemoteFile{FileSizeOf(data), engine.ListedTime(data)};
     engine.FindClose();
     return folder.files;
 }
@@ -110,10 +110,11 @@ void UploadWorker::HandleFile(Node* node) {
         Failed(node, kFileFailure, name);
         return;
     }
+    node->element->time = LocalTimeOf(local);
     DWORD action = Cancelled() ? existingSkip
                    : node->element->interruptions
                        ? (node->element->continuable ? existingResume : existingOverwrite)
-                       : ActionFor(name);
+                       : ActionFor(name, node->element->time);
     if (action == existingOverwrite || action == existingResume) {
         StartFile(node, local, action == existingResume);
         return;
@@ -126,10 +127,11 @@ void UploadWorker::HandleFile(Node* node) {
 }
 
 // A file the remote folder does not hold is simply sent.
-DWORD UploadWorker::ActionFor(const wchar_t* name) {
+DWORD UploadWorker::ActionFor(const wchar_t* name, const KnownTime& source) {
     const RemoteFiles& files = FilesHere();
-    if (files.find(name) == files.end()) return existingOverwrite;
-    return ExistingFileAction(name);
+    auto listed = files.find(name);
+    if (listed == files.end()) return existingOverwrite;
+    return ExistingFileAction(name, source, listed->second.time);
 }
 
 // The file goes to another connection of the run when one is free, with the
@@ -146,7 +148,7 @@ void UploadWorker::StartFile(Node* node, FILE* local, bool resume) {
     if (job) {
         const RemoteFiles& files = FilesHere();
         auto listed = files.find(name);
-        if (listed != files.end()) job->listedSize = listed->second;
+        if (listed != files.end()) job->listedSize = listed->second.size;
         job->localFile = local;
         if (HandOff(job)) {
             ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
@@ -186,6 +188,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     fclose(local);
     engineState.localFile = nullptr;
     if (end == CopyEnd::complete && closed) {
+        if (KeptTime(node)) engine.SetServerFileTime(name, KeptTime(node));
         ReportNameMapped(WM_APP_UPLOAD_NAME_MAPPED, name, LeafName(path));
         ++counters.filesDone;
         ReportProgress(false);
@@ -204,7 +207,7 @@ ULONGLONG UploadWorker::ResumeOffset(const wchar_t* name, ULONGLONG localSize) {
     if (!engine.ServerFileSize(name, &remoteSize)) {
         const RemoteFiles& files = FilesHere();
         auto listed = files.find(name);
-        remoteSize = listed != files.end() ? listed->second : 0;
+        remoteSize = listed != files.end() ? listed->second.size : 0;
     }
     return remoteSize <= localSize ? remoteSize : 0;
 }

@@ -23,14 +23,18 @@ class UploadWorker : public TransferWalk {
     const wchar_t* FileFailureFormat() const override;
 
   private:
-    using RemoteFiles = std::unordered_map<std::wstring, ULONGLONG>;  // name to size
+    struct RemoteFile {
+        ULONGLONG size;
+        KnownTime time;
+    };
+    using RemoteFiles = std::unordered_map<std::wstring, RemoteFile>;
     struct RemoteFolder {
         bool read;
         RemoteFiles files;
     };
 
     const RemoteFiles& FilesHere();
-    DWORD ActionFor(const wchar_t* name);
+    DWORD ActionFor(const wchar_t* name, const KnownTime& source);
     static void SizeSelectedFiles(WalkList& items);
     void StartFile(Node* node, FILE* local, bool resume);
     void SendFile(Node* node, FILE* local, DWORD type, bool resume);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/PtrList.h"
+#include "ftp/FileTimes.h"
 #include "ftp/TransferTypes.h"
 
 // One entry of a walk's work list: the transfer item ("F" or "D" and a remote
@@ -19,6 +20,9 @@ struct WalkItem {
     // (its transfer began, or the user chose to resume): only then is a cut
     // file taken up where it stopped; an older copy would corrupt it.
     bool continuable = false;
+    // The source's modification time, when known: what the copy gets, and
+    // what the "if newer" rule compares.
+    KnownTime time{};
 
     bool IsFolder() const { return text.GetText()[0] == L'D'; }
     const wchar_t* Name() const { return text.GetText() + 1; }

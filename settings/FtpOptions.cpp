@@ -14,6 +14,7 @@ const wchar_t proxyPortValue[] = L"Proxy Port";
 const wchar_t proxyServerValue[] = L"Proxy Server";
 const wchar_t existingFileValue[] = L"Existing File Option";
 const wchar_t connectionsValue[] = L"Simultaneous Transfers";
+const wchar_t keepTimesValue[] = L"Keep Times";
 
 const wchar_t defaultAnonymousPassword[] = L"guest@corvane.example";
 
@@ -27,7 +28,8 @@ FtpOptions::FtpOptions()
       transferType(transferBinary),
       usePassive(false),
       existingFileOption(existingPrompt),
-      connections(defaultConnections) {
+      connections(defaultConnections),
+      keepTimes(true) {
     CopyTextCut(anonymousPassword, defaultAnonymousPassword);
 }
 
@@ -54,6 +56,7 @@ void FtpOptions::Load(RegStore& store) {
     existingFileOption = store.ReadDword(configKey, nullptr, existingFileValue, existingFileOption);
     // A value of another type (a string, a broken one) reads as the current count.
     SetConnections(store.ReadDword(configKey, nullptr, connectionsValue, connections));
+    keepTimes = store.ReadDword(configKey, nullptr, keepTimesValue, keepTimes) != 0;
 }
 
 bool FtpOptions::Save(RegStore& store) {
@@ -65,5 +68,6 @@ bool FtpOptions::Save(RegStore& store) {
     saved &= store.WriteString(configKey, nullptr, proxyServerValue, proxyServer);
     saved &= store.WriteDword(configKey, nullptr, existingFileValue, existingFileOption);
     saved &= store.WriteDword(configKey, nullptr, connectionsValue, connections);
+    saved &= store.WriteDword(configKey, nullptr, keepTimesValue, keepTimes ? 1 : 0);
     return saved;
 }

@@ -6,8 +6,14 @@ class RegStore;
 
 // Transfer type codes.
 enum : DWORD { transferAscii = 0, transferBinary = 1, transferPrompt = 2 };
-// Existing file option codes.
-enum : DWORD { existingResume = 0, existingSkip = 1, existingOverwrite = 2, existingPrompt = 3 };
+// Existing file option codes, as stored: a new rule takes a new number.
+enum : DWORD {
+    existingResume = 0,
+    existingSkip = 1,
+    existingOverwrite = 2,
+    existingPrompt = 3,
+    existingIfNewer = 4,  // overwrite when the source is newer, else skip
+};
 
 // What a transfer decides by, copied from the options on the user-interface
 // thread when it starts: its worker reads only this copy, so the Options
@@ -17,6 +23,7 @@ struct TransferRules {
     DWORD existingFile;  // an existing file option code
     DWORD transferType;  // a transfer type code
     DWORD connections;   // how many connections to the server a run may use at once
+    bool keepTimes;      // a copy gets its source's modification time
     // FTP_TRANSFER_TYPE_ASCII or _BINARY for a transfer type code, 0xFFFFFFFF for another.
     static DWORD FlagsOf(DWORD typeCode);
 };
@@ -51,9 +58,11 @@ class FtpOptions {
     DWORD GetConnections() const { return connections; }
     // A count outside the allowed range gives the default.
     void SetConnections(DWORD count);
+    bool GetKeepTimes() const { return keepTimes; }
+    void SetKeepTimes(bool keep) { keepTimes = keep; }
 
     TransferRules GetTransferRules() const {
-        return TransferRules{existingFileOption, transferType, connections};
+        return TransferRules{existingFileOption, transferType, connections, keepTimes};
     }
 
     static const size_t textCapacity = 128;
@@ -68,4 +77,5 @@ class FtpOptions {
     bool usePassive;
     DWORD existingFileOption;
     DWORD connections;
+    bool keepTimes;
 };

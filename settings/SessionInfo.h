@@ -6,6 +6,12 @@
 // existed has no such value and reads as plain FTP, as it always connected.
 enum SessionEncryption : DWORD { kPlainFtp = 0, kRequireTls = 1, kTlsIfAvailable = 2 };
 
+// The server's clock is in a zone the user has not given. LIST times are
+// then shown as the server writes them and never compared: an offset of 0
+// would claim a server on UTC and could skip files wrongly.
+const LONG kNoServerOffset = LONG(0x80000000);
+const LONG kMinServerOffset = -12, kMaxServerOffset = 14;
+
 // A saved connection profile, copied whole. Texts hold at most 511 characters.
 struct SessionInfo {
     wchar_t name[512];
@@ -16,6 +22,7 @@ struct SessionInfo {
     DWORD bSaveHost;
     DWORD bSavePassword;
     DWORD bAnonymous;
-    DWORD encryption;   // a SessionEncryption
-    DWORD bPlainLogin;  // logs in unencrypted, unasked, where the server refuses TLS
+    DWORD encryption;       // a SessionEncryption
+    DWORD bPlainLogin;      // logs in unencrypted, unasked, where the server refuses TLS
+    LONG serverTimeOffset;  // hours east of UTC, or kNoServerOffset
 };

@@ -20,6 +20,7 @@ const wchar_t saveHostValue[] = L"bSaveHost";
 const wchar_t savePasswordValue[] = L"bSavePassword";
 const wchar_t anonymousValue[] = L"bAnonymous";
 const wchar_t encryptionValue[] = L"Encryption";
+const wchar_t serverOffsetValue[] = L"Server Time Offset";
 
 // The registry refuses key names longer than this.
 const size_t maxKeyNameLength = 255;
@@ -69,6 +70,10 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     session.encryption = store.ReadDword(sessionsKey, name, encryptionValue, kPlainFtp);
     if (session.encryption > kTlsIfAvailable) session.encryption = kRequireTls;
     session.bPlainLogin = store.ReadDword(sessionsKey, name, plainLoginValue, 0) != 0;
+    // An offset no zone has means no offset: its times are then never compared.
+    LONG offset = LONG(store.ReadDword(sessionsKey, name, serverOffsetValue, kNoServerOffset));
+    bool known = offset >= kMinServerOffset && offset <= kMaxServerOffset;
+    session.serverTimeOffset = known ? offset : kNoServerOffset;
     return session;
 }
 
@@ -83,6 +88,8 @@ bool WriteSession(RegStore& store, const SessionInfo& session) {
     written &= store.WriteDword(sessionsKey, name, anonymousValue, session.bAnonymous);
     written &= store.WriteDword(sessionsKey, name, encryptionValue, session.encryption);
     written &= store.WriteDword(sessionsKey, name, plainLoginValue, session.bPlainLogin);
+    written &=
+        store.WriteDword(sessionsKey, name, serverOffsetValue, DWORD(session.serverTimeOffset));
     return written;
 }
 

@@ -16,6 +16,8 @@ DWORD FileExistsDlg::ActionOf(INT_PTR button) {
             return existingSkip;
         case IDC_FILE_EXISTS_OVERWRITE:
             return existingOverwrite;
+        case IDC_FILE_EXISTS_IF_NEWER:
+            return existingIfNewer;
         default:
             return existingPrompt;
     }

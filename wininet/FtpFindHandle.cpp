@@ -10,6 +10,7 @@ void FillFindData(const FtpListEntry& entry, WIN32_FIND_DATAW& data) {
     data.nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
     data.nFileSizeLow = static_cast<DWORD>(entry.size);
     if (entry.hasTime) data.ftLastWriteTime = entry.lastWrite;
+    data.dwReserved0 = entry.timeKind;
     // The parser keeps only names shorter than MAX_PATH, so this always fits.
     wmemcpy(data.cFileName, entry.name.c_str(), entry.name.size() + 1);
 }

@@ -73,17 +73,6 @@ bool ParseClock(const std::string& text, int& hour, int& minute) {
     return hour >= 0 && hour < 24 && minute >= 0 && minute < 60;
 }
 
-bool ToFileTime(int year, int month, int day, int hour, int minute, int second, FILETIME& time) {
-    SYSTEMTIME system = {};
-    system.wYear = static_cast<WORD>(year);
-    system.wMonth = static_cast<WORD>(month);
-    system.wDay = static_cast<WORD>(day);
-    system.wHour = static_cast<WORD>(hour);
-    system.wMinute = static_cast<WORD>(minute);
-    system.wSecond = static_cast<WORD>(second);
-    return year > 1600 && SystemTimeToFileTime(&system, &time);
-}
-
 bool FinishEntry(const std::string& rawName, FtpListEntry& entry) {
     entry.name = DecodeServerText(rawName, &entry.legacyName);
     return IsSafeEntryName(entry.name);
@@ -99,12 +88,9 @@ void ApplyMlsxFact(const std::string& name, const std::string& value, FtpListEnt
             _stricmp(value.c_str(), "cdir") == 0 || _stricmp(value.c_str(), "pdir") == 0;
     } else if (_stricmp(name.c_str(), "size") == 0 || _stricmp(name.c_str(), "sizd") == 0) {
         ParseSize(value, entry.size);
-    } else if (_stricmp(name.c_str(), "modify") == 0 && value.size() >= 14 &&
-               IsDigits(value.substr(0, 14))) {
-        entry.hasTime = ToFileTime(
-            atoi(value.substr(0, 4).c_str()), atoi(value.substr(4, 2).c_str()),
-            atoi(value.substr(6, 2).c_str()), atoi(value.substr(8, 2).c_str()),
-            atoi(value.substr(10, 2).c_str()), atoi(value.substr(12, 2).c_str()), entry.lastWrite);
+    } else if (_stricmp(name.c_str(), "modify") == 0) {
+        entry.hasTime = ParseFtpTime(value, entry.lastWrite);
+        entry.timeKind = kListedUtc;
     }
 }
 
@@ -125,10 +111,12 @@ bool IsYearOrClock(const std::string& text) {
 struct UnixDate {
     size_t last;  // index of the date's last token
     int year, month, day, hour, minute;
+    bool dayOnly;  // a year stood where the time of day would
 };
 
 void SetYearOrClock(const std::string& text, const SYSTEMTIME& now, UnixDate& date) {
     date.hour = date.minute = 0;
+    date.dayOnly = false;
     if (ParseClock(text, date.hour, date.minute)) {
         // "Mon dd hh:mm" is within the last year: a date ahead of today is last year's.
         date.year = now.wYear;
@@ -136,6 +124,7 @@ void SetYearOrClock(const std::string& text, const SYSTEMTIME& now, UnixDate& da
             --date.year;
     } else {
         date.year = ParseNumber(text);
+        date.dayOnly = true;
     }
 }
 
@@ -161,6 +150,7 @@ bool MatchUnixDate(const std::vector<Token>& tokens, size_t i, const SYSTEMTIME&
         date.month = ParseNumber(iso.substr(5, 2));
         date.day = ParseNumber(iso.substr(8, 2));
         date.last = i + 1;
+        date.dayOnly = false;
         return date.year > 0 && date.month > 0 && date.day > 0;
     }
     return false;
@@ -178,8 +168,9 @@ bool ParseUnixLine(const std::string& line, const SYSTEMTIME& now, FtpListEntry&
         // Devices show "major, minor" where files show their size.
         if (type != 'c' && type != 'b') ParseSize(sizeText, entry.size);
         entry.isDirectory = type == 'd' || type == 'D';
-        entry.hasTime =
-            ToFileTime(date.year, date.month, date.day, date.hour, date.minute, 0, entry.lastWrite);
+        entry.hasTime = MakeFileTime(date.year, date.month, date.day, date.hour, date.minute, 0,
+                                     entry.lastWrite);
+        if (date.dayOnly) entry.timeKind = kListedDayOnly;
         // Exactly one blank separates the date from the name, which may itself begin with blanks.
         size_t nameStart = tokens[date.last].end + 1;
         if (nameStart >= line.size()) return false;
@@ -225,7 +216,7 @@ bool ParseDosLine(const std::string& line, FtpListEntry& entry) {
         kind.erase(std::remove(kind.begin(), kind.end(), ','), kind.end());
         if (!ParseSize(kind, entry.size)) return false;
     }
-    entry.hasTime = ToFileTime(year, month, day, hour, minute, 0, entry.lastWrite);
+    entry.hasTime = MakeFileTime(year, month, day, hour, minute, 0, entry.lastWrite);
     return FinishEntry(line.substr(tokens[3].begin), entry);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "wininet/FtpTime.h"
+
 // One entry of a remote listing, with a name that is safe to use as a single
 // path component on either side.
 struct FtpListEntry {
@@ -14,6 +16,7 @@ struct FtpListEntry {
     unsigned long long size = 0;
     bool hasTime = false;
     FILETIME lastWrite = {};
+    DWORD timeKind = kListedServerClock;  // how lastWrite is to be read
 };
 
 enum class FtpListStyle { kList, kMlsd };

@@ -138,15 +138,21 @@ TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
     EXPECT_EQ(3u, Rows().size());
 }
 
-// vsftpd lists with LIST: an older file's line gives its day without a time.
-TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFile) {
+// vsftpd lists with LIST (in UTC): an older file's line gives its day without
+// a time; a recent one's time of day is the server's clock.
+TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTimesByTheServersOffset) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
     REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
     GuiApp app;
     std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
     CreateDirectoryW(local.c_str(), nullptr);
     ASSERT_TRUE(SetFileFacts(local + L"\\old.txt", FileTimeOf(2021, 1, 5)));
-    ASSERT_TRUE(WriteTestFile(local + L"\\recent.txt", 1, 1));  // written now
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t kMinute = 600000000ULL, kHour = 60 * kMinute;
+    uint64_t recent =
+        ((uint64_t(now.dwHighDateTime) << 32 | now.dwLowDateTime) / kMinute) * kMinute;
+    ASSERT_TRUE(SetFileFacts(local + L"\\recent.txt", recent - kHour));
     FtpBrowseWnd view;
     ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
     ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
@@ -163,5 +169,11 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFile) {
     FormatModifiedText(FileTimeOf(2021, 1, 5, 0, 0), true, shown, 64);
     EXPECT_EQ(shown, cell(L"old.txt"));
     EXPECT_NE(std::wstring::npos, cell(L"recent.txt").find(L':'));  // with its time
+    // The server's clock two hours ahead of UTC: its LIST time shows in the user's zone.
+    view.GetEngine().SetServerClock(ServerClock{true, 2});
+    view.Refresh();
+    ASSERT_TRUE(WaitUntilIdle(view));
+    FormatModifiedText(recent - 3 * kHour, false, shown, 64);
+    EXPECT_EQ(shown, cell(L"recent.txt"));
     view.DestroyWnd();
 }

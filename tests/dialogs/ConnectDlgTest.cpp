@@ -151,3 +151,46 @@ TEST_F(ConnectDlgTest, TabReachesEveryFieldInReadingOrder) {
         Click(d, IDCANCEL);
     });
 }
+
+// The server's time offset: empty means not given; whole hours within the
+// zones there are, with or without a sign; anything else is refused and the
+// dialog stays. A session's offset shows as it was given.
+TEST_F(ConnectDlgTest, TheServersTimeOffsetIsWholeHoursOrNothing) {
+    int refusals = 0;
+    driver.On(L"Server time offset", [&refusals](HWND box) {
+        ++refusals;
+        Click(box, IDOK);
+    });
+    const std::pair<const wchar_t*, LONG> accepted[] = {
+        {L"", kNoServerOffset}, {L"0", 0}, {L"+2", 2}, {L" -12 ", -12}, {L"14", 14}};
+    for (const auto& row : accepted) {
+        Run([&row](HWND d) {
+            SetDlgItemTextW(d, IDC_CONNECT_HOST, L"h.example.org");
+            SetDlgItemTextW(d, IDC_CONNECT_TIME_OFFSET, row.first);
+            Click(d, IDOK);
+            if (IsWindowVisible(d)) Click(d, IDCANCEL);
+        });
+        EXPECT_EQ(row.second, dialog.Record().serverTimeOffset) << row.first;
+    }
+    EXPECT_EQ(0, refusals);
+    const wchar_t* refused[] = {L"15", L"-13", L"+", L"1.5", L"2 2", L"99999999999"};
+    for (const wchar_t* text : refused) {
+        Run([text](HWND d) {
+            SetDlgItemTextW(d, IDC_CONNECT_TIME_OFFSET, text);
+            Click(d, IDOK);
+            EXPECT_TRUE(IsWindowVisible(d)) << text;
+            Click(d, IDCANCEL);
+        });
+    }
+    EXPECT_EQ(int(std::size(refused)), refusals);
+    for (const auto& shown : {std::make_pair(LONG(-5), L"-5"), std::make_pair(LONG(3), L"+3"),
+                              std::make_pair(kNoServerOffset, L"")}) {
+        SessionInfo session = MakeSession(L"s", L"h.example.org");
+        session.serverTimeOffset = shown.first;
+        Run([&](HWND d) {
+            dialog.ShowRecord(session);
+            EXPECT_EQ(shown.second, ItemText(d, IDC_CONNECT_TIME_OFFSET));
+            Click(d, IDCANCEL);
+        });
+    }
+}

@@ -40,7 +40,8 @@ void ClickTab(HWND dialog, int index) {
 auto Values(const FtpOptions& o) {
     return std::make_tuple(std::wstring(o.GetAnonymousPassword()), o.GetExistingFileOption(),
                            o.GetUseProxy(), std::wstring(o.GetProxyServer()), o.GetProxyPort(),
-                           o.GetTransferType(), o.GetUsePassive(), o.GetConnections());
+                           o.GetTransferType(), o.GetUsePassive(), o.GetConnections(),
+                           o.GetKeepTimes());
 }
 
 // Presses one of the up-down control's arrows with the mouse, as a tap would.
@@ -131,6 +132,7 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
         {IDC_GENERAL_OVERWRITE, existingOverwrite, IDC_FTPPAGE_BINARY, transferBinary, L" 21", 21,
          IDOK},
         {IDC_GENERAL_PROMPT, existingPrompt, IDC_FTPPAGE_ASCII, transferAscii, L"", 0, IDOK},
+        {IDC_GENERAL_IF_NEWER, existingIfNewer, IDC_FTPPAGE_BINARY, transferBinary, L"2", 2, IDOK},
     };
     FtpOptions expected;
     OpenOptions([](HWND dialog) { Click(dialog, IDOK); });
@@ -141,6 +143,7 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
         OpenOptions([&](HWND dialog) {
             SetItemText(dialog, IDC_GENERAL_EMAIL, text);
             Click(dialog, row.generalButton);
+            Click(dialog, IDC_GENERAL_KEEP_TIMES);  // each row flips it too
             ClickTab(dialog, kFtpTab);
             bool proxy = !IsItemChecked(dialog, IDC_FTPPAGE_USE_PROXY);
             Click(dialog, IDC_FTPPAGE_USE_PROXY);  // each row flips both boxes
@@ -163,6 +166,7 @@ TEST_F(OptionsDlgTest, EachControlRoundTripsIntoTheRecordAndCancelKeepsIt) {
             expected.SetProxyServer(text.c_str());
             expected.SetProxyPort(row.port);
             expected.SetTransferType(row.transfer);
+            expected.SetKeepTimes(!expected.GetKeepTimes());
         }
         EXPECT_EQ(Values(expected), Values(options));
     }

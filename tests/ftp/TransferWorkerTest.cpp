@@ -35,6 +35,9 @@ TEST_F(TransferWorkerTest, ExistingFilesFollowTheRuleOrThePromptAndItsBox) {
                  Case{existingPrompt, {IDC_FILE_EXISTS_RESUME}, "old one", 1, existingResume, 2},
                  Case{
                      existingPrompt, {IDC_FILE_EXISTS_DONT_ASK, skip}, "old", 2, existingPrompt, 0},
+                 // Sources written just before their targets are not newer: both are skipped.
+                 Case{existingIfNewer, {}, "old", 0, existingIfNewer, 0},
+                 Case{existingPrompt, {IDC_FILE_EXISTS_IF_NEWER}, "old", 1, existingIfNewer, 0},
              }) {
             std::wstring folder = std::wstring(upload ? L"up" : L"down") + L"-" +
                                   std::to_wstring(round.code) + L"-" +

@@ -22,11 +22,12 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     EXPECT_EQ(static_cast<DWORD>(transferBinary), options.GetTransferType());
     EXPECT_EQ(static_cast<DWORD>(existingPrompt), options.GetExistingFileOption());
     EXPECT_FALSE(options.GetUseProxy() || options.GetUsePassive() || options.GetProxyPort());
+    EXPECT_TRUE(options.GetKeepTimes());
     options.Save(store);
     for (const wchar_t* name : {L"Anonymous Password", L"Proxy Server"})
         EXPECT_EQ(static_cast<DWORD>(REG_SZ), key.GetType(config, name)) << name;
     for (const wchar_t* name : {L"Use Proxy", L"Transfer Type", L"Use Passive Semantics",
-                                L"Proxy Port", L"Existing File Option"})
+                                L"Proxy Port", L"Existing File Option", L"Keep Times"})
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), key.GetType(config, name)) << name;
 
     // Values stored by hand or by another version.
@@ -36,6 +37,8 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     key.SetDword(config, L"Use Passive Semantics", 0x100);  // nothing in the low byte
     key.SetDword(config, L"Proxy Port", 8021);
     key.SetString(config, L"Proxy Server", L"proxy.example");
+    key.SetDword(config, L"Keep Times", 0);
+    key.SetDword(config, L"Existing File Option", existingIfNewer);
     FtpOptions stored;
     stored.Load(store);
     EXPECT_EQ(std::wstring(127, L'p'), stored.GetAnonymousPassword());
@@ -43,7 +46,10 @@ TEST_F(FtpOptionsTest, DefaultsOnFirstRunAndStoredValuesNormalisedKeptOrCut) {
     EXPECT_EQ(7u, stored.GetTransferType());
     EXPECT_EQ(8021u, stored.GetProxyPort());
     EXPECT_STREQ(L"proxy.example", stored.GetProxyServer());
+    EXPECT_FALSE(stored.GetKeepTimes());
+    EXPECT_EQ(4u, stored.GetTransferRules().existingFile);  // the stored number of "if newer"
     stored.Save(store);
+    EXPECT_EQ(0u, key.GetDword(config, L"Keep Times"));
     EXPECT_EQ(1u, key.GetDword(config, L"Use Proxy"));
     EXPECT_EQ(1u, key.GetDword(config, L"Use Passive Semantics"));
     EXPECT_EQ(7u, key.GetDword(config, L"Transfer Type"));

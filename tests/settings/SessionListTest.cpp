@@ -63,6 +63,7 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     work.bSaveHost = work.bAnonymous = work.bSavePassword = 1;
     work.encryption = kTlsIfAvailable;
     work.bPlainLogin = 1;
+    work.serverTimeOffset = -5;
     SessionInfo two = MakeSession(L"two");
     CopyText(two.password, L"not kept");    // "Save Password" off
     const std::wstring longest(255, L'n');  // the longest name a registry key takes
@@ -101,6 +102,7 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     key.SetDword(L"Sessions\\empty", L"unrelated", 1);
     key.SetDword(L"Sessions\\empty", L"Encryption", 7);  // no known meaning
     key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
+    key.SetDword(L"Sessions\\long", L"Server Time Offset", 40);  // no zone is that far
     list.Load(store);
     ASSERT_EQ(3u, list.GetCount());
     SessionInfo* bare = list.FindByName(L"bare");
@@ -114,6 +116,9 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     EXPECT_EQ(DWORD(kRequireTls), empty->encryption);
     EXPECT_STREQ(L"", empty->host);
     EXPECT_EQ(std::wstring(511, L'h'), longHost->host);
+    // No offset given: LIST times are never compared.
+    EXPECT_EQ(kNoServerOffset, bare->serverTimeOffset);
+    EXPECT_EQ(kNoServerOffset, longHost->serverTimeOffset);
 
     while (SessionInfo* session = list.RemoveHead()) delete session;
     EXPECT_TRUE(list.Save(store));

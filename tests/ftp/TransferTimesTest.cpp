@@ -1,0 +1,152 @@
+#include <filesystem>
+#include <string>
+
+#include "ftp/TransferHarness.h"
+#include "settings/FtpOptions.h"
+
+namespace {
+
+const uint64_t kSecond = 10000000ULL;
+const uint64_t kHour = 3600 * kSecond;
+
+uint64_t WrittenAt(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+// A tree whose files each have a time of their own; an empty one among them,
+// whose time is set while the server keeps it at size 0.
+struct TreeFile {
+    std::wstring path;
+    uint64_t size;
+    uint64_t time;
+};
+const TreeFile kTree[] = {
+    {L"tree\\a.txt", 1000, FileTimeOf(2015, 3, 1, 8, 15)},
+    {L"tree\\empty.txt", 0, FileTimeOf(2019, 7, 4, 23, 59)},
+    {L"tree\\sub\\c.bin", 70000, FileTimeOf(2001, 1, 2, 3, 4)},
+    {L"tree\\sub\\deeper\\d.txt", 10, FileTimeOf(2023, 12, 31, 0, 1)},
+};
+
+class TransferTimesTest : public TransferTest {
+  protected:
+    void SetUp() override {
+        TransferTest::SetUp();
+        app.options.SetExistingFileOption(existingOverwrite);
+        app.options.SetTransferType(transferBinary);
+    }
+
+    static void ExpectTreeTimes(const std::wstring& base, const char* where) {
+        for (const TreeFile& file : kTree) {
+            std::wstring path = base + L"\\" + file.path;
+            EXPECT_EQ(file.size, std::filesystem::file_size(path)) << where;
+            EXPECT_NEAR(double(file.time), double(WrittenAt(path)), double(2 * kSecond))
+                << where << ": " << std::filesystem::path(path).string();
+        }
+    }
+
+    // Up to the server, then down into another local folder: every file keeps
+    // its time both ways, and no question or failure comes up.
+    void RoundTrip(FtpFS* through, const std::wstring& onServer) {
+        for (size_t i = 0; i < std::size(kTree); ++i) {
+            ASSERT_TRUE(WriteTestFile(Local(kTree[i].path), kTree[i].size, unsigned(i)));
+            ASSERT_TRUE(SetFileFacts(Local(kTree[i].path), kTree[i].time));
+        }
+        Transfer(true, {L"Dtree"}, L"", through);
+        ExpectTreeTimes(onServer, "uploaded");
+        ASSERT_TRUE(CreateDirectoryW(Local(L"back").c_str(), nullptr));
+        Download({L"Dtree"}, L"back", through);
+        ExpectTreeTimes(Local(L"back"), "downloaded");
+        EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR) + recorder.Count(WM_APP_UPLOAD_ERROR));
+    }
+
+    // Half the files are newer here, half on the server, by an hour: each way
+    // only the newer copies replace the others, so both sides end alike.
+    void NewerOnEachSide(FtpFS* through, const std::wstring& onServer) {
+        // Recent times: a LIST line gives their time of day, not only the day.
+        uint64_t base = (WrittenAt(local.Path()) / kHour - 3) * kHour;
+        Names files;
+        for (int i = 0; i < 4; ++i) {
+            std::wstring name = L"n" + std::to_wstring(i) + L".txt";
+            bool localNewer = i % 2 == 0;
+            WriteBytes(Local(name), "local");
+            WriteBytes(onServer + L"\\" + name, "server");
+            ASSERT_TRUE(SetFileFacts(Local(name), base + (localNewer ? kHour : 0)));
+            ASSERT_TRUE(SetFileFacts(onServer + L"\\" + name, base + (localNewer ? 0 : kHour)));
+            files.push_back(L"F" + name);
+        }
+        app.options.SetExistingFileOption(existingIfNewer);
+        Transfer(true, files, L"", through);
+        for (int i = 0; i < 4; ++i) {
+            std::wstring name = L"n" + std::to_wstring(i) + L".txt";
+            EXPECT_EQ(i % 2 == 0 ? "local" : "server", ReadBytes(onServer + L"\\" + name)) << i;
+        }
+        // The copies just sent have the same times here and there: only the others come down.
+        Download(files, L"", through);
+        for (int i = 0; i < 4; ++i) {
+            std::wstring name = L"n" + std::to_wstring(i) + L".txt";
+            EXPECT_EQ(i % 2 == 0 ? "local" : "server", ReadBytes(Local(name))) << i;
+        }
+        EXPECT_EQ(2, recorder.Count(WM_APP_DOWNLOAD_FILE));
+        EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR) + recorder.Count(WM_APP_UPLOAD_ERROR));
+    }
+
+    // vsftpd in a folder of this test's own (anonymous, with writes allowed).
+    bool ConnectVsftpd(FtpFS& vsftpd, std::wstring& onServer) {
+        std::string port, root;
+        if (!FixtureVariable("CORVANE_VSFTPD_PORT", port) ||
+            !FixtureVariable("CORVANE_VSFTPD_ROOT", root))
+            return false;
+        if (vsftpd.Connect(L"127.0.0.1", L"anonymous", L"guest@",
+                           static_cast<INTERNET_PORT>(atoi(port.c_str()))) != S_OK)
+            return false;
+        std::wstring folder = L"pub/" + TestFolderName();
+        onServer = WinePath(root) + L"\\pub\\" + TestFolderName();
+        return vsftpd.CreateRemoteDir(folder.c_str()) &&
+               vsftpd.SetCurrentDir(folder.c_str()) == S_OK;
+    }
+};
+
+TEST_F(TransferTimesTest, ATreeKeepsItsTimesUpAndDownOnPyftpdlibWithMfmt) {
+    RoundTrip(nullptr, remote);
+}
+
+// vsftpd sets times by MDTM with a time and lists by LIST in UTC.
+TEST_F(TransferTimesTest, ATreeKeepsItsTimesUpAndDownOnVsftpdWithMdtm) {
+    FtpFS vsftpd;
+    std::wstring onServer;
+    ASSERT_TRUE(ConnectVsftpd(vsftpd, onServer)) << kFixtureMissing;
+    RoundTrip(&vsftpd, onServer);
+}
+
+TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnPyftpdlib) {
+    NewerOnEachSide(nullptr, remote);
+}
+
+TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnVsftpd) {
+    FtpFS vsftpd;
+    std::wstring onServer;
+    ASSERT_TRUE(ConnectVsftpd(vsftpd, onServer)) << kFixtureMissing;
+    vsftpd.SetServerClock(ServerClock{true, 0});  // its LIST times are UTC
+    NewerOnEachSide(&vsftpd, onServer);
+}
+
+// A refused time (550 for a file not there) leaves the command that works in
+// use; MDTM reads the time back.
+TEST_F(TransferTimesTest, ARefusedTimeChangesNothingAndTheNextFileGetsItsTime) {
+    const uint64_t time = FileTimeOf(2020, 2, 29, 13, 14);
+    WriteBytes(Remote(L"kept.bin"), "data");
+    EXPECT_FALSE(engine.SetServerFileTime(L"missing.bin", time));
+    EXPECT_TRUE(engine.SetServerFileTime(L"kept.bin", time));
+    EXPECT_EQ(time, WrittenAt(Remote(L"kept.bin")));
+    KnownTime read = engine.ServerFileTime(L"kept.bin");
+    EXPECT_EQ(time, read.utc);
+    EXPECT_TRUE(read.comparable);
+    EXPECT_FALSE(engine.ServerFileTime(L"missing.bin").comparable);
+    EXPECT_FALSE(engine.SetServerFileTime(L"kept.bin", FileTimeOf(2999, 1, 1)));
+    EXPECT_EQ(time, WrittenAt(Remote(L"kept.bin")));
+}
+
+}  // namespace
