@@ -72,7 +72,7 @@ std::string Joined(const std::vector<std::string>& verbs) {
 // listed on the way down (EPSV and MLSD, together) or made on the way up (MKD),
 // and left (CWD). An upload gives each file its time (MFMT), having asked
 // once per connection how the server takes one (FEAT, not counted here).
-TEST_F(CommandCountTest, AFileCostsTwoCommandsAndAFolderFiveOrSix) {
+TEST_F(CommandCountTest, AFileCostsTwoCommandsAndAnUploadsTimeOneAndAFolderFiveOrSix) {
     for (bool upload : {false, true}) {
         SCOPED_TRACE(upload ? "up" : "down");
         std::vector<std::string> cost[2];
