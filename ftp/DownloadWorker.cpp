@@ -129,11 +129,13 @@ void DownloadWorker::HandleFile(Node* node) {
     if (MayWriteLocalFile(node, &resume)) StartFile(node, resume);
 }
 
-// The copy keeps its source's time, or the rule may compare it.
+// The copy keeps its source's time, or the rule may compare it with a whole
+// target's: without one there is nothing to compare.
 bool DownloadWorker::TimeMatters() const {
     const TransferRules& rules = engineState.rules;
-    return rules.keepTimes || rules.existingFile == existingIfNewer ||
-           rules.existingFile == existingPrompt;
+    if (rules.keepTimes) return true;
+    bool compares = rules.existingFile == existingIfNewer || rules.existingFile == existingPrompt;
+    return compares && FtpFS::LocalFileExists(localFile);
 }
 
 // A LIST time is the server's clock to the minute, or a day alone: MDTM gives
