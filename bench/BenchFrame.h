@@ -62,8 +62,9 @@ inline FtpBrowseWnd* OpenBenchView(FtpClientApp& app, const wchar_t* host, const
                                    DWORD encryption = kPlainFtp) {
     RECT client;
     app.frame.GetClientRect(&client);
-    auto* view = new FtpBrowseWnd;
-    view->GetEngine().SetEncryption(encryption);
+    auto engine = std::make_shared<FtpFS>();
+    engine->SetEncryption(encryption);
+    auto* view = new FtpBrowseWnd(engine);
     if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                              &app.frame) ||
         !view->Connect(host, user, password, L"bench", static_cast<INTERNET_PORT>(_wtoi(port)))) {

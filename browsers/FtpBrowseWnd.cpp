@@ -22,7 +22,7 @@ const int kFtpContextMenu = 1;
 // A LIST line of an older file gives its day and year but no time: shown as
 // the day alone rather than a made-up time. Other times are shown in the
 // user's zone, a LIST time by the session's offset of the server's clock.
-ListedEntry EntryOf(const FtpFS& engine, const WIN32_FIND_DATAW& data) {
+ListedEntry EntryOf(const RemoteFS& engine, const WIN32_FIND_DATAW& data) {
     ListedEntry entry = ListedEntry::Of(data);
     entry.dateOnly = data.dwReserved0 == kListedDayOnly;
     if (!entry.dateOnly) entry.modified = engine.ListedTime(data).utc;
@@ -46,7 +46,7 @@ struct FolderListing {
 // (".." too) is resolved by asking the server, which costs a round trip.
 // A listing that breaks off shows what arrived, and says why, unless the
 // connection went.
-RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
+RequestResult ListInto(RemoteFS& engine, FolderListing& listing) {
     listing.entries.clear();
     listing.path = listing.known;
     if (!listing.change.empty()) {
@@ -56,8 +56,7 @@ RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
             return failed;
     }
     WIN32_FIND_DATAW data;
-    for (HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
-         found == S_OK; found = engine.FindNext(&data)) {
+    for (HRESULT found = engine.FindFirst(&data); found == S_OK; found = engine.FindNext(&data)) {
         listing.entries.push_back(EntryOf(engine, data));
     }
     RequestResult ended = FailedCall();
@@ -65,8 +64,8 @@ RequestResult ListInto(FtpFS& engine, FolderListing& listing) {
     if (ended.ConnectionLost()) return ended;
     if (ended.error != ERROR_NO_MORE_FILES) listing.broken = ended;
     if (!listing.path.empty()) return Succeeded();
-    wchar_t path[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
+    wchar_t path[RemoteFS::kTextCapacity];
+    DWORD length = RemoteFS::kTextCapacity;
     if (engine.GetCurrentDir(path, &length) == S_OK) {
         listing.path = path;
         return Succeeded();
@@ -90,7 +89,7 @@ struct Deletion {
     FolderListing listing;
 };
 
-RequestResult DeleteAll(FtpFS& engine, Deletion& deletion) {
+RequestResult DeleteAll(RemoteFS& engine, Deletion& deletion) {
     for (; deletion.done < deletion.entries.size(); ++deletion.done) {
         const Deletion::Entry& entry = deletion.entries[deletion.done];
         if (entry.folder) {
@@ -126,8 +125,8 @@ std::wstring ListingStatus(const std::wstring& folder, const std::wstring& name)
 
 }  // namespace
 
-FtpBrowseWnd::FtpBrowseWnd()
-    : sharedEngine(std::make_shared<FtpFS>()),
+FtpBrowseWnd::FtpBrowseWnd(std::shared_ptr<RemoteFS> viewEngine)
+    : sharedEngine(std::move(viewEngine)),
       engine(*sharedEngine),
       connection(sharedEngine),
       sessionName(),
@@ -161,7 +160,7 @@ bool FtpBrowseWnd::Connect(const wchar_t* hostName, const wchar_t* userName,
     std::wstring server = hostName, login = userName, secret = password;
     ShowBusy(L"Connecting to " + server + L"...");
     connection.PostLogin(
-        [server, login, secret, port](FtpFS& engine) {
+        [server, login, secret, port](RemoteFS& engine) {
             return engine.Connect(server.c_str(), login.c_str(), secret.c_str(), port) == S_OK
                        ? Succeeded()
                        : FailedLogin(engine);
@@ -170,7 +169,7 @@ bool FtpBrowseWnd::Connect(const wchar_t* hostName, const wchar_t* userName,
     return true;
 }
 
-void FtpBrowseWnd::AdoptLogin(FtpFS& loggedIn, const wchar_t* hostName, const wchar_t* userName,
+void FtpBrowseWnd::AdoptLogin(RemoteFS& loggedIn, const wchar_t* hostName, const wchar_t* userName,
                               const wchar_t* session) {
     SetLabels(hostName, userName, session);
     engine.TakeConnectionOf(loggedIn);
@@ -236,7 +235,7 @@ void FtpBrowseWnd::ListFolder(const std::wstring& folder, const std::wstring& st
     listing->change = folder;
     listing->known = currentDir;
     Request(
-        status, [listing](FtpFS& engine) { return ListInto(engine, *listing); },
+        status, [listing](RemoteFS& engine) { return ListInto(engine, *listing); },
         [this, listing](const RequestResult& result) {
             ShowFolder(listing->entries, listing->path, result);
             if (!result.failed && listing->broken.failed)
@@ -274,7 +273,7 @@ void FtpBrowseWnd::DeleteEntries(const std::vector<SelectedEntry>& entries) {
                               ? L"Deleting " + entries[0].name + L"..."
                               : L"Deleting " + std::to_wstring(entries.size()) + L" items...";
     Request(
-        status, [deletion](FtpFS& engine) { return DeleteAll(engine, *deletion); },
+        status, [deletion](RemoteFS& engine) { return DeleteAll(engine, *deletion); },
         [this, deletion](const RequestResult& result) {
             ShowFolder(deletion->listing.entries, deletion->listing.path, result);
             for (const std::wstring& reason : deletion->fileReasons)
@@ -307,7 +306,7 @@ void FtpBrowseWnd::Rename(const std::wstring& oldName, const std::wstring& newNa
     listing->known = currentDir;
     Request(
         L"Renaming " + oldName + L"...",
-        [oldName, newName, relist, listing](FtpFS& engine) {
+        [oldName, newName, relist, listing](RemoteFS& engine) {
             if (engine.RenameRemote(oldName.c_str(), newName.c_str()) != S_OK) return FailedCall();
             return relist ? ListInto(engine, *listing) : Succeeded();
         },
@@ -348,7 +347,7 @@ int FtpBrowseWnd::CreateFolder(wchar_t* name) {
 void FtpBrowseWnd::CreateFolderNamed(const std::wstring& name) {
     Request(
         L"Making " + name + L"...",
-        [name](FtpFS& engine) {
+        [name](RemoteFS& engine) {
             return engine.CreateRemoteDir(name.c_str()) ? Succeeded() : FailedCall();
         },
         [this, name](const RequestResult& result) {
@@ -412,7 +411,7 @@ void FtpBrowseWnd::StartUpload(PtrList<WString*>& items) {
     for (auto* node = items.GetHead(); node; node = node->next)
         waiting->push_back(node->element->GetText());
     Request(
-        L"Waiting to upload...", [](FtpFS&) { return Succeeded(); },
+        L"Waiting to upload...", [](RemoteFS&) { return Succeeded(); },
         [this, waiting](const RequestResult& result) {
             if (ReportConnectionFailure(result)) return;
             TransferList list;

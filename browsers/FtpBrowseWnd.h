@@ -19,7 +19,8 @@ class FtpBrowseWnd : public BrowseWnd {
   public:
     static const size_t kLabelCapacity = 64;
 
-    FtpBrowseWnd();
+    // The view's engine decides the protocol; FTP unless given.
+    explicit FtpBrowseWnd(std::shared_ptr<RemoteFS> engine = std::make_shared<FtpFS>());
     ~FtpBrowseWnd() override;
 
     bool CreateBrowser(const wchar_t* windowName, DWORD style, int x, int y, int width, int height,
@@ -29,15 +30,13 @@ class FtpBrowseWnd : public BrowseWnd {
     bool Connect(const wchar_t* host, const wchar_t* user, const wchar_t* password,
                  const wchar_t* sessionName, INTERNET_PORT port);
     // Takes over the connection of an engine that logged in elsewhere.
-    void AdoptLogin(FtpFS& loggedIn, const wchar_t* host, const wchar_t* user,
+    void AdoptLogin(RemoteFS& loggedIn, const wchar_t* host, const wchar_t* user,
                     const wchar_t* sessionName);
     // Only while the view is idle may the caller use the engine on its own thread.
-    FtpFS& GetEngine() { return engine; }
+    RemoteFS& GetEngine() { return engine; }
 
     const wchar_t* GetSessionName() override { return sessionName; }
-    const wchar_t* GetProtectionNote() override {
-        return engine.IsEncrypted() ? L" (TLS)" : L" (not encrypted)";
-    }
+    const wchar_t* GetProtectionNote() override { return engine.ProtectionNote(); }
     const wchar_t* GetHost() override { return host; }
     const wchar_t* GetUser() override { return user; }
     bool IsIdle() override;
@@ -93,8 +92,8 @@ class FtpBrowseWnd : public BrowseWnd {
     TransferPrompts prompts{this};
     // Shared with the connection's thread, which may outlive the view while
     // a blocked call of its is being released.
-    std::shared_ptr<FtpFS> sharedEngine;
-    FtpFS& engine;
+    std::shared_ptr<RemoteFS> sharedEngine;
+    RemoteFS& engine;
     ConnectionThread connection;
     std::wstring currentDir;
     std::wstring nextDir;

@@ -5,6 +5,7 @@
 #include "dialogs/CertificateDlg.h"
 #include "dialogs/LoginAttempt.h"
 #include "dialogs/PlainLoginDlg.h"
+#include "ftp/FtpFS.h"
 #include "framework/BaseWnd.h"
 #include "ftp/ServerReason.h"
 #include "ftp/TransferTypes.h"
@@ -74,7 +75,7 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     outcome = kPending;
     if (!CreateModeless(resourceId, parent)) return kFailed;
     LoginAttempt* attempt =
-        LoginAttempt::Start(hwnd, host, user, password, port, encryption, plainLoginAllowed);
+        LoginAttempt::Start(hwnd, LoginEngine(*view), host, user, password, port);
     if (!attempt) {
         DestroyDlg();
         return kFailed;
@@ -84,9 +85,7 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     WaitForOutcome();
     if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
     // Refusing the certificate or the login in the clear was the user's own choice, not a failure.
-    const FtpFS& engine = attempt->Engine();
-    if (outcome == kFailed && (engine.CertificateDeclined() || engine.PlainLoginDeclined()))
-        outcome = kCancelled;
+    if (outcome == kFailed && attempt->Engine().LoginDeclined()) outcome = kCancelled;
     if (outcome == kFailed)
         failureText = WithServerReason(
             FailureFor(attempt->Engine().ConnectError(), attempt->Engine().ServerRefusedTls())
@@ -98,6 +97,17 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     EnableOtherWindows(true);
     if (hwnd) DestroyDlg();
     return outcome;
+}
+
+// The login's engine is of the view's protocol, with its settings; an FTP one
+// gets the session's encryption.
+std::unique_ptr<RemoteFS> ConnectingDlg::LoginEngine(FtpBrowseWnd& view) const {
+    std::unique_ptr<RemoteFS> engine = view.GetEngine().MakeSibling();
+    if (auto* ftp = dynamic_cast<FtpFS*>(engine.get())) {
+        ftp->SetEncryption(encryption);
+        if (plainLoginAllowed) ftp->AllowPlainLogin();
+    }
+    return engine;
 }
 
 // Every message of the thread is handled meanwhile, so the program keeps

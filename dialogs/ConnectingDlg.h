@@ -5,6 +5,7 @@
 #include "resources/AppMessages.h"
 #include <wininet.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/BaseDlg.h"
@@ -12,6 +13,7 @@
 
 class BaseWnd;
 class FtpBrowseWnd;
+class RemoteFS;
 
 // "Connecting...": shows the host, the user and the step of a login that runs
 // on a worker, and offers Cancel. Run returns once the login has ended or the
@@ -40,6 +42,7 @@ class ConnectingDlg : public BaseDlg {
             const wchar_t* sessionName, INTERNET_PORT port, int resourceId, BaseWnd* parent);
 
   private:
+    std::unique_ptr<RemoteFS> LoginEngine(FtpBrowseWnd& view) const;
     void WaitForOutcome();
     void ShowStatus(DWORD status);
     void AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate);

@@ -2,9 +2,11 @@
 
 #include "ftp/ServerReason.h"
 
-LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                           const wchar_t* password, INTERNET_PORT port)
-    : notifyWindow(notifyWindow),
+LoginAttempt::LoginAttempt(HWND notifyWindow, std::unique_ptr<RemoteFS> loginEngine,
+                           const wchar_t* host, const wchar_t* user, const wchar_t* password,
+                           INTERNET_PORT port)
+    : engine(std::move(loginEngine)),
+      notifyWindow(notifyWindow),
       host(host ? host : L""),
       user(user ? user : L""),
       password(password ? password : L""),
@@ -16,12 +18,11 @@ LoginAttempt::LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t
 
 LoginAttempt::~LoginAttempt() {}
 
-LoginAttempt* LoginAttempt::Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                                  const wchar_t* password, INTERNET_PORT port, DWORD encryption,
-                                  bool plainLoginAllowed) {
-    LoginAttempt* attempt = new LoginAttempt(notifyWindow, host, user, password, port);
-    attempt->engine.SetEncryption(encryption);
-    if (plainLoginAllowed) attempt->engine.AllowPlainLogin();
+LoginAttempt* LoginAttempt::Start(HWND notifyWindow, std::unique_ptr<RemoteFS> engine,
+                                  const wchar_t* host, const wchar_t* user, const wchar_t* password,
+                                  INTERNET_PORT port) {
+    LoginAttempt* attempt =
+        new LoginAttempt(notifyWindow, std::move(engine), host, user, password, port);
     HANDLE thread = CreateThread(nullptr, 0, Work, attempt, 0, nullptr);
     if (!thread) {
         delete attempt;
@@ -33,9 +34,9 @@ LoginAttempt* LoginAttempt::Start(HWND notifyWindow, const wchar_t* host, const 
 
 DWORD WINAPI LoginAttempt::Work(LPVOID parameter) {
     LoginAttempt* attempt = static_cast<LoginAttempt*>(parameter);
-    attempt->engine.SetStatusWindow(attempt->notifyWindow);
-    HRESULT result = attempt->engine.Connect(attempt->host.c_str(), attempt->user.c_str(),
-                                             attempt->password.c_str(), attempt->port);
+    attempt->engine->SetStatusWindow(attempt->notifyWindow);
+    HRESULT result = attempt->engine->Connect(attempt->host.c_str(), attempt->user.c_str(),
+                                              attempt->password.c_str(), attempt->port);
     attempt->loggedIn = result == S_OK;
     if (result != S_OK) {
         attempt->failureReason = TakeServerReason();

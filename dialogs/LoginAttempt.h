@@ -6,9 +6,10 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 
-#include "ftp/FtpFS.h"
+#include "ftp/RemoteFS.h"
 
 // One login on a thread of its own, with an engine of its own. The attempt
 // posts WM_APP_LOGGED_IN or WM_APP_LOGIN_FAILED to its notify window and sends the engine's
@@ -17,13 +18,14 @@
 // (every wait of the FTP layer is bounded). Nothing is ever killed.
 class LoginAttempt {
   public:
-    // Null when the thread could not be started.
-    static LoginAttempt* Start(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                               const wchar_t* password, INTERNET_PORT port, DWORD encryption,
-                               bool plainLoginAllowed);
+    // Logs the engine in, which the attempt then owns; null when the thread
+    // could not be started.
+    static LoginAttempt* Start(HWND notifyWindow, std::unique_ptr<RemoteFS> engine,
+                               const wchar_t* host, const wchar_t* user, const wchar_t* password,
+                               INTERNET_PORT port);
 
     // The logged-in engine, once WM_APP_LOGGED_IN has arrived and until Abandon.
-    FtpFS& Engine() { return engine; }
+    RemoteFS& Engine() { return *engine; }
     // A result message alone proves nothing (anyone may post one): only a
     // login that really ended counts.
     bool LoggedIn() const { return loggedIn; }
@@ -33,13 +35,13 @@ class LoginAttempt {
     void Abandon();
 
   private:
-    LoginAttempt(HWND notifyWindow, const wchar_t* host, const wchar_t* user,
-                 const wchar_t* password, INTERNET_PORT port);
+    LoginAttempt(HWND notifyWindow, std::unique_ptr<RemoteFS> engine, const wchar_t* host,
+                 const wchar_t* user, const wchar_t* password, INTERNET_PORT port);
     ~LoginAttempt();
     static DWORD WINAPI Work(LPVOID parameter);
     void Release();
 
-    FtpFS engine;
+    const std::unique_ptr<RemoteFS> engine;
     const HWND notifyWindow;
     const std::wstring host, user, password;
     const INTERNET_PORT port;

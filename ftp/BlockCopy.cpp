@@ -11,9 +11,9 @@ CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy) {
     return CopyEnd::stopped;
 }
 
-BlockRead ReadRemote(HINTERNET remote) {
+BlockRead ReadRemote(RemoteFileHandle remote) {
     return [remote](char* block, DWORD room, DWORD* count) {
-        return InternetReadFile(remote, block, room, count) != FALSE;
+        return remote->Read(block, room, count);
     };
 }
 
@@ -24,11 +24,8 @@ BlockRead ReadLocal(FILE* local) {
     };
 }
 
-BlockWrite WriteRemote(HINTERNET remote) {
-    return [remote](const char* block, DWORD count) {
-        DWORD written = 0;
-        return InternetWriteFile(remote, block, count, &written) && written == count;
-    };
+BlockWrite WriteRemote(RemoteFileHandle remote) {
+    return [remote](const char* block, DWORD count) { return remote->Write(block, count); };
 }
 
 BlockWrite WriteLocal(FILE* local) {

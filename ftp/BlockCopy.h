@@ -1,10 +1,11 @@
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <cstdio>
 #include <functional>
+
+#include "ftp/RemoteFile.h"
 
 // The one copy loop of every connection and direction: blocks go from read to
 // write until read gives no bytes (the end), either fails, or going() says
@@ -24,7 +25,8 @@ CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy);
 
 // The ends every copy is made of. A failed read or write fails the file: a
 // Retry opens a fresh data connection.
-BlockRead ReadRemote(HINTERNET remote);
+// A remote end holds its file until the copy is done with it.
+BlockRead ReadRemote(RemoteFileHandle remote);
 BlockRead ReadLocal(FILE* local);
-BlockWrite WriteRemote(HINTERNET remote);
+BlockWrite WriteRemote(RemoteFileHandle remote);
 BlockWrite WriteLocal(FILE* local);

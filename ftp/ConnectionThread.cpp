@@ -27,7 +27,7 @@ RequestResult FailedCall() {
     return result;
 }
 
-RequestResult FailedLogin(const FtpFS& engine) {
+RequestResult FailedLogin(const RemoteFS& engine) {
     RequestResult result = FailedCall();
     result.error = engine.ConnectError();
     result.loginFailed = true;
@@ -42,7 +42,7 @@ struct ConnectionThread::Shared {
         Job job;
     };
 
-    explicit Shared(std::shared_ptr<FtpFS> engine) : engine(std::move(engine)) {}
+    explicit Shared(std::shared_ptr<RemoteFS> engine) : engine(std::move(engine)) {}
 
     void Serve();
     // Takes the next request, or none when the thread is to end.
@@ -55,7 +55,7 @@ struct ConnectionThread::Shared {
     // Under the lock: closes the connection on a thread of its own, once per running request.
     void StartCloser();
 
-    std::shared_ptr<FtpFS> engine;
+    std::shared_ptr<RemoteFS> engine;
     HWND notifyWindow = nullptr;
     std::mutex lock;
     std::condition_variable wake;
@@ -73,9 +73,9 @@ struct ConnectionThread::Shared {
 void ConnectionThread::Shared::StartCloser() {
     // Only the connection's thread joins a closer: without it there is nothing to release.
     if (!started || closer.joinable()) return;
-    std::shared_ptr<FtpFS> closed = engine;
+    std::shared_ptr<RemoteFS> closed = engine;
     try {
-        closer = std::thread([closed] { closed->Disconnect(); });
+        closer = std::thread([closed] { closed->CutConnection(); });
     } catch (const std::system_error&) {
         return;  // the blocked call then ends at its own bound
     }
@@ -149,7 +149,7 @@ void ConnectionThread::Shared::Finish(const Request& request, RequestResult resu
     PostMessageW(notifyWindow, WM_APP_REQUEST_DONE, request.number, 0);
 }
 
-ConnectionThread::ConnectionThread(std::shared_ptr<FtpFS> engine)
+ConnectionThread::ConnectionThread(std::shared_ptr<RemoteFS> engine)
     : shared(std::make_shared<Shared>(std::move(engine))) {}
 
 // The thread may still be in a blocked call: it is released and left to end by itself.

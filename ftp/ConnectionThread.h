@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "ftp/FtpFS.h"
+#include "ftp/RemoteFS.h"
 
 // What a request found out about its engine calls: whether one failed, with
 // that call's error and the server's reason, both taken on the connection's
@@ -19,13 +19,13 @@ struct RequestResult {
     std::wstring reason;
     bool loginFailed = false;
 
-    bool ConnectionLost() const { return failed && FtpFS::IsConnectionLost(error); }
+    bool ConnectionLost() const { return failed && RemoteFS::IsConnectionLost(error); }
 };
 
 // Notes the engine call that just failed on the calling thread.
 RequestResult FailedCall();
 // Notes the engine's login that just failed.
-RequestResult FailedLogin(const FtpFS& engine);
+RequestResult FailedLogin(const RemoteFS& engine);
 
 // The thread of one view's connection. The view's requests (listing, changing
 // folder, deleting, renaming, making folders) run there against its engine one
@@ -41,10 +41,10 @@ RequestResult FailedLogin(const FtpFS& engine);
 // the engine goes with the last of its users.
 class ConnectionThread {
   public:
-    using Job = std::function<RequestResult(FtpFS& engine)>;
+    using Job = std::function<RequestResult(RemoteFS& engine)>;
     using Completion = std::function<void(const RequestResult& result)>;
 
-    explicit ConnectionThread(std::shared_ptr<FtpFS> engine);
+    explicit ConnectionThread(std::shared_ptr<RemoteFS> engine);
     // Stops the thread without waiting for it.
     ~ConnectionThread();
     ConnectionThread(const ConnectionThread&) = delete;

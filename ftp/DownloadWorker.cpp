@@ -33,8 +33,8 @@ bool MakeLocalFolder(const wchar_t* path) {
 
 }  // namespace
 
-DownloadWorker::DownloadWorker(FtpFS& ftp, WorkerState& state, DownloadCounters& downloadCounters,
-                               const wchar_t* targetDir)
+DownloadWorker::DownloadWorker(RemoteFS& ftp, WorkerState& state,
+                               DownloadCounters& downloadCounters, const wchar_t* targetDir)
     : TransferWalk(ftp, state, WM_APP_DOWNLOAD_ERROR, downloadCounters.failures,
                    TransferLanes::Direction::download),
       counters(downloadCounters),
@@ -113,7 +113,7 @@ void DownloadWorker::HandleFile(Node* node) {
     if (!node->element->time.exact && TimeMatters()) AskExactTime(node);
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
-        StartFile(node, node->element->continuable && FtpFS::LocalFileExists(partFile));
+        StartFile(node, node->element->continuable && RemoteFS::LocalFileExists(partFile));
         return;
     }
     AwaitTarget(ItemText(node), localFile);
@@ -135,7 +135,7 @@ bool DownloadWorker::TimeMatters() const {
     const TransferRules& rules = engineState.rules;
     if (rules.keepTimes) return true;
     bool compares = rules.existingFile == existingIfNewer || rules.existingFile == existingPrompt;
-    return compares && FtpFS::LocalFileExists(localFile);
+    return compares && RemoteFS::LocalFileExists(localFile);
 }
 
 // A LIST time is the server's clock to the minute, or a day alone: MDTM gives
@@ -150,7 +150,7 @@ void DownloadWorker::AskExactTime(Node* node) {
 // the error prompt.
 bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
     if (Cancelled()) return false;
-    bool targetThere = FtpFS::LocalFileExists(localFile);
+    bool targetThere = RemoteFS::LocalFileExists(localFile);
     // Only a whole target has a time to compare: a part file is always taken up.
     KnownTime target = targetThere ? LocalTimeOf(localFile) : KnownTime();
     DWORD action =
@@ -205,7 +205,7 @@ void DownloadWorker::OpenAndCopy(Node* node, DWORD type, bool resume) {
         Failed(node, kFileFailure, localFile);
         return;
     }
-    HINTERNET remote = nullptr;
+    RemoteFileHandle remote;
     FILE* local = OpenRemoteAndPart(node, type, offset, &remote);
     if (local) CopyOpenFile(node, remote, local, size, offset);
 }
@@ -214,7 +214,7 @@ void DownloadWorker::OpenAndCopy(Node* node, DWORD type, bool resume) {
 // transfer's data, or the copy a resume starts from) is opened only once the
 // server agreed to send. Null when the file cannot go on now, which is reported.
 FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset,
-                                        HINTERNET* remote) {
+                                        RemoteFileHandle* remote) {
     bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(localName.c_str()));
     StartLocalSteps(newPart);
     *remote = offset == 0 || engine.RestartAt(offset)
@@ -223,7 +223,7 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
     FILE* local = FinishLocalSteps();
     if (!newPart && *remote && !unmoved) local = _wfopen(partFile, offset ? L"ab" : L"wb");
     if (*remote && local && !unmoved) return local;
-    if (*remote) InternetCloseHandle(*remote);
+    remote->reset();
     if (local) {
         fclose(local);
         DeleteFileW(partFile);  // only a new, empty one is open here
@@ -233,8 +233,8 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
     return nullptr;
 }
 
-void DownloadWorker::CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size,
-                                  ULONGLONG offset) {
+void DownloadWorker::CopyOpenFile(Node* node, const RemoteFileHandle& remote, FILE* local,
+                                  ULONGLONG size, ULONGLONG offset) {
     node->element->continuable = true;
     folderNames.back().Add(PartFileName(localName.c_str()));
     BufferLocalStream(local);
@@ -336,7 +336,7 @@ void DownloadWorker::SizeSelectedFiles() {
     } else {
         std::unordered_map<std::wstring, WIN32_FIND_DATAW> entries;
         WIN32_FIND_DATAW data;
-        HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+        HRESULT found = engine.FindFirst(&data);
         for (; SUCCEEDED(found); found = engine.FindNext(&data)) entries[data.cFileName] = data;
         for (WalkItem* item : unsized) {
             auto listed = entries.find(item->Name());
@@ -352,7 +352,8 @@ void DownloadWorker::SizeSelectedFiles() {
 }
 
 // The bytes already there count in the file's bar; the total counts only what moves now.
-DownloadWorker::CopyEnd DownloadWorker::Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset) {
+DownloadWorker::CopyEnd DownloadWorker::Copy(const RemoteFileHandle& remote, ULONGLONG size,
+                                             ULONGLONG offset) {
     counters.currentFileBytes = offset;
     counters.currentFileSize = size;
     ReportProgress(false);

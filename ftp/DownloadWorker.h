@@ -19,7 +19,7 @@
 // file's move onto its target overlaps the next file's request to the server.
 class DownloadWorker : public TransferWalk {
   public:
-    DownloadWorker(FtpFS& engine, WorkerState& state, DownloadCounters& counters,
+    DownloadWorker(RemoteFS& engine, WorkerState& state, DownloadCounters& counters,
                    const wchar_t* targetDir);
 
   protected:
@@ -39,8 +39,9 @@ class DownloadWorker : public TransferWalk {
     void StartFile(Node* node, bool resume);
     bool HandOffFile(Node* node, DWORD type, bool resume);
     void OpenAndCopy(Node* node, DWORD type, bool resume);
-    FILE* OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset, HINTERNET* remote);
-    void CopyOpenFile(Node* node, HINTERNET remote, FILE* local, ULONGLONG size, ULONGLONG offset);
+    FILE* OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset, RemoteFileHandle* remote);
+    void CopyOpenFile(Node* node, const RemoteFileHandle& remote, FILE* local, ULONGLONG size,
+                      ULONGLONG offset);
     // A file the server confirmed whose part file has yet to take the target's place.
     struct FinishedFile {
         std::wstring name;  // on the server
@@ -57,7 +58,7 @@ class DownloadWorker : public TransferWalk {
     void Moved(const FinishedFile& file);
     bool ReportUnmoved();
     void SizeSelectedFiles();
-    CopyEnd Copy(HINTERNET remote, ULONGLONG size, ULONGLONG offset);
+    CopyEnd Copy(const RemoteFileHandle& remote, ULONGLONG size, ULONGLONG offset);
     bool WriteBlock(const char* block, DWORD count);
     void ReportProgress(bool force) override;
 

@@ -6,7 +6,7 @@
 #include "framework/FileSize.h"
 #include "framework/TextUtil.h"
 
-FolderWalk::FolderWalk(FtpFS& ftp, WalkList& list)
+FolderWalk::FolderWalk(RemoteFS& ftp, WalkList& list)
     : engine(ftp), work(list), aborted(false), reconnected(false), startPath(), currentPath() {}
 
 FolderWalk::~FolderWalk() {
@@ -44,8 +44,8 @@ void FolderWalk::ReturnToStart() {
 bool FolderWalk::EnterRemoteFolder(Node* node, const wchar_t* name) {
     // Without the parent's path the folder could not be left safely.
     if (!currentPath[0] || !ChangeRemoteFolder(name)) return false;
-    wchar_t folderPath[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
+    wchar_t folderPath[RemoteFS::kTextCapacity];
+    DWORD length = RemoteFS::kTextCapacity;
     if (FAILED(engine.GetCurrentDir(folderPath, &length)) || !MayEnter(name, folderPath)) {
         if (FAILED(engine.SetCurrentDir(currentPath))) aborted = true;
         return false;
@@ -68,15 +68,14 @@ bool FolderWalk::LeaveRemoteFolder() {
 
 bool FolderWalk::ChangeRemoteFolder(const wchar_t* path) {
     if (SUCCEEDED(engine.SetCurrentDir(path))) return true;
-    if (!FtpFS::IsConnectionLost(GetLastError()) || !RecoverConnection()) return false;
+    if (!RemoteFS::IsConnectionLost(GetLastError()) || !RecoverConnection()) return false;
     reconnected = true;
     return SUCCEEDED(engine.SetCurrentDir(path));
 }
 
 bool FolderWalk::ListRemoteFolder() {
     WIN32_FIND_DATAW data;
-    if (FAILED(engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE)))
-        return GetLastError() == ERROR_NO_MORE_FILES;
+    if (FAILED(engine.FindFirst(&data))) return GetLastError() == ERROR_NO_MORE_FILES;
     do {
         bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         ULONGLONG size = FileSizeOf(data);

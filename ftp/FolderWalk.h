@@ -4,7 +4,7 @@
 
 #include "framework/PtrList.h"
 #include "framework/WString.h"
-#include "ftp/FtpFS.h"
+#include "ftp/RemoteFS.h"
 #include "ftp/WalkItem.h"
 
 // The one remote folder walk behind the download, the upload and the tree
@@ -16,7 +16,7 @@
 // climb above where it started, and it goes back there when it stops early.
 class FolderWalk {
   public:
-    FolderWalk(FtpFS& engine, WalkList& work);
+    FolderWalk(RemoteFS& engine, WalkList& work);
     virtual ~FolderWalk();
     FolderWalk(const FolderWalk&) = delete;
     FolderWalk& operator=(const FolderWalk&) = delete;
@@ -75,7 +75,7 @@ class FolderWalk {
                  KnownTime time = KnownTime());
     void DropItem(Node* node);
 
-    FtpFS& engine;
+    RemoteFS& engine;
     WalkList& work;
     // Set when the walk must stop: the user's Abort, or nowhere known to go on from.
     bool aborted;
@@ -92,6 +92,6 @@ class FolderWalk {
     };
 
     PtrList<FolderMark*> marks;
-    wchar_t startPath[FtpFS::kTextCapacity];
-    wchar_t currentPath[FtpFS::kTextCapacity];
+    wchar_t startPath[RemoteFS::kTextCapacity];
+    wchar_t currentPath[RemoteFS::kTextCapacity];
 };

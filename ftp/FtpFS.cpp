@@ -7,8 +7,8 @@
 #include "framework/FileSize.h"
 #include "framework/TextUtil.h"
 #include "ftp/EntryName.h"
+#include "ftp/FtpRemoteFile.h"
 #include "ftp/SharedSession.h"
-#include "ftp/RemoteTreeDelete.h"
 #include "settings/SessionInfo.h"
 #include "wininet/FtpTlsApi.h"
 #include "settings/TrustedCertificates.h"
@@ -25,44 +25,26 @@ FtpFS::FtpFS(bool passiveMode)
     : session(SharedSession::Acquire(&FtpFS::StatusCallback)),
       connection(nullptr),
       listing(nullptr),
-      busy(false),
-      closing(false),
-      statusWindow(nullptr),
-      localTargetDir(),
-      downloadCounters(),
-      uploadCounters(),
       user(),
       password(),
       server(),
       port(INTERNET_DEFAULT_FTP_PORT),
       encryption(kPlainFtp),
       passive(passiveMode),
-      clock(),
       timeSetter(TimeSetter::unknown),
       timeSetterWorked(false),
       acceptedCertificate(),
       plainLoginAllowed(false),
       tlsRefused(false),
-      certificateDeclined(false),
-      connectError(0) {}
+      certificateDeclined(false) {}
 
 // A worker still running would use the engine after it is gone: stop it first.
 FtpFS::~FtpFS() {
-    EndWorkers();
-    StopWorker(download);
-    StopWorker(upload);
+    StopWorkers();
     FindClose();
     Disconnect();
     SharedSession::Release();
 }
-
-void FtpFS::EndWorkers() {
-    closing = true;
-    CancelDownload();
-    CancelUpload();
-}
-
-void FtpFS::SetStatusWindow(HWND window) { statusWindow = window; }
 
 HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
                        const wchar_t* userPassword, INTERNET_PORT serverPort) {
@@ -109,29 +91,14 @@ bool FtpFS::StillAnswers() {
     return SUCCEEDED(GetCurrentDir(path, &length));
 }
 
-bool FtpFS::IsConnectionLost(DWORD error) {
-    switch (error) {
-        case ERROR_FTP_DROPPED:
-        case ERROR_INTERNET_CONNECTION_ABORTED:
-        case ERROR_INTERNET_CONNECTION_RESET:
-        case ERROR_INTERNET_TIMEOUT:
-        case ERROR_INTERNET_OPERATION_CANCELLED:
-        case ERROR_INTERNET_INVALID_OPERATION:  // a garbled reply: the layer gave the connection up
-        case ERROR_INTERNET_CANNOT_CONNECT:     // likewise for a data connection not made
-        case ERROR_INVALID_HANDLE:
-            return true;
-        default:
-            return false;
-    }
-}
-
-std::unique_ptr<FtpFS> FtpFS::MakeSibling() const {
+std::unique_ptr<RemoteFS> FtpFS::MakeSibling() const {
     std::unique_ptr<FtpFS> sibling(new FtpFS(passive || FellBackToPassive()));
     sibling->CopyLoginOf(*this);
     return sibling;
 }
 
-void FtpFS::TakeConnectionOf(FtpFS& other) {
+void FtpFS::TakeConnectionOf(RemoteFS& taken) {
+    FtpFS& other = dynamic_cast<FtpFS&>(taken);
     FindClose();
     Disconnect();
     connection = other.connection.exchange(nullptr);
@@ -218,11 +185,10 @@ void FtpFS::JudgePlainLogin(const StatusReport& report) {
     if (question.accept) plainLoginAllowed = true;
 }
 
-HRESULT FtpFS::FindFirst(WIN32_FIND_DATAW* data, const wchar_t* pattern, DWORD flags) {
+HRESULT FtpFS::FindFirst(WIN32_FIND_DATAW* data) {
     FindClose();
-    if (!IsSafeCommandArgument(pattern)) return kFailure;
-    listing =
-        FtpFindFirstFileW(connection, pattern, data, flags, reinterpret_cast<DWORD_PTR>(this));
+    listing = FtpFindFirstFileW(connection, nullptr, data, INTERNET_FLAG_NO_CACHE_WRITE,
+                                reinterpret_cast<DWORD_PTR>(this));
     if (!listing) return kFailure;
     return SkipUnsafeEntries(data);
 }
@@ -295,23 +261,11 @@ bool FtpFS::RestartAt(ULONGLONG offset) {
     return BinaryCommand(L"REST " + std::to_wstring(offset));
 }
 
-HINTERNET FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) {
+RemoteFileHandle FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) {
     if (!IsSafeCommandArgument(name)) return nullptr;
-    return FtpOpenFileW(connection, name, access, transferType, reinterpret_cast<DWORD_PTR>(this));
-}
-
-bool FtpFS::LocalFileExists(const wchar_t* path) {
-    HANDLE file =
-        CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
-ULONGLONG FtpFS::LocalFileSize(const wchar_t* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
-    return FileSizeOf(data);
+    HINTERNET file =
+        FtpOpenFileW(connection, name, access, transferType, reinterpret_cast<DWORD_PTR>(this));
+    return file ? std::make_shared<FtpRemoteFile>(file) : nullptr;
 }
 
 HRESULT FtpFS::DeleteRemoteFile(const wchar_t* name) {
@@ -329,12 +283,4 @@ bool FtpFS::CreateRemoteDir(const wchar_t* name) {
 
 bool FtpFS::RemoveRemoteDir(const wchar_t* name) {
     return IsSafeCommandArgument(name) && FtpRemoveDirectoryW(connection, name);
-}
-
-HRESULT FtpFS::DeleteRemoteTree(const wchar_t* name, DWORD* filesLeft, DWORD* foldersLeft) {
-    RemoteTreeDelete walk(*this);
-    walk.Run(name);
-    if (filesLeft) *filesLeft = walk.FilesNotDeleted();
-    if (foldersLeft) *foldersLeft = walk.FoldersNotDeleted();
-    return walk.FilesNotDeleted() == 0 && walk.FoldersNotDeleted() == 0 ? S_OK : kFailure;
 }

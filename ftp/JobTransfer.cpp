@@ -23,7 +23,7 @@ std::wstring LaneFigures::File() {
     return file;
 }
 
-JobTransfer::JobTransfer(FtpFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& laneFigures,
+JobTransfer::JobTransfer(RemoteFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& laneFigures,
                          const std::atomic<bool>& cancelled, const std::wstring& startFolder)
     : engine(ftp),
       slot(fileSlot),
@@ -43,14 +43,11 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
         !PreparePartFile(job.localPath.c_str(), part.c_str(), job.size, &offset))
         return LocalFailure(job);
     if (!EnterFolder(job) || (offset && !engine.RestartAt(offset))) return RemoteFailure(job);
-    HINTERNET remote =
+    RemoteFileHandle remote =
         engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_READ, job.transferFlags);
     if (!remote) return RemoteFailure(job);
     FILE* local = OpenPart(job, part, offset);
-    if (!local) {
-        InternetCloseHandle(remote);
-        return LocalFailure(job);
-    }
+    if (!local) return LocalFailure(job);
     CopyEnd end = Copy(job, remote, offset, ReadRemote(remote), WriteLocal(local));
     // The close reports the server's verdict on a complete file.
     bool closed = slot.Close();
@@ -84,7 +81,7 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
     bool positioned =
         entered &&
         (offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && engine.RestartAt(offset)));
-    HINTERNET remote =
+    RemoteFileHandle remote =
         positioned ? engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_WRITE, job.transferFlags)
                    : nullptr;
     if (!remote) {
@@ -118,8 +115,8 @@ bool JobTransfer::EnterFolder(const FileJob& job) {
 }
 
 // The remote file is open: from now on this run's copy holds the file's start.
-CopyEnd JobTransfer::Copy(FileJob& job, HINTERNET remote, ULONGLONG offset, const BlockRead& read,
-                          const BlockWrite& write) {
+CopyEnd JobTransfer::Copy(FileJob& job, const RemoteFileHandle& remote, ULONGLONG offset,
+                          const BlockRead& read, const BlockWrite& write) {
     job.continuable = true;
     slot.Put(remote);
     figures.StartFile(job.remoteName, job.size, offset);

@@ -10,7 +10,7 @@
 
 #include "ftp/BlockCopy.h"
 #include "ftp/FileJob.h"
-#include "ftp/FtpFS.h"
+#include "ftp/RemoteFS.h"
 #include "ftp/RemoteFileSlot.h"
 
 // What one connection of a run has moved, read by the walk for the panel
@@ -40,7 +40,7 @@ class JobTransfer {
     static const size_t kLocalBufferSize = 256 * 1024;
 
     // folder: where the engine's connection stands now.
-    JobTransfer(FtpFS& engine, RemoteFileSlot& slot, LaneFigures& figures,
+    JobTransfer(RemoteFS& engine, RemoteFileSlot& slot, LaneFigures& figures,
                 const std::atomic<bool>& cancel, const std::wstring& folder);
 
     Outcome Download(FileJob& job);
@@ -53,15 +53,15 @@ class JobTransfer {
   private:
     bool EnterFolder(const FileJob& job);
     FILE* OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset);
-    CopyEnd Copy(FileJob& job, HINTERNET remote, ULONGLONG offset, const BlockRead& read,
-                 const BlockWrite& write);
+    CopyEnd Copy(FileJob& job, const RemoteFileHandle& remote, ULONGLONG offset,
+                 const BlockRead& read, const BlockWrite& write);
     ULONGLONG UploadOffset(const FileJob& job);
     // A failure the server or the connection caused: lost when the connection
     // no longer answers. The reason is taken first.
     Outcome RemoteFailure(FileJob& job);
     Outcome LocalFailure(FileJob& job);
 
-    FtpFS& engine;
+    RemoteFS& engine;
     RemoteFileSlot& slot;
     LaneFigures& figures;
     const std::atomic<bool>& cancel;

@@ -1,6 +1,6 @@
 #include "ftp/PartFile.h"
 
-#include "ftp/FtpFS.h"
+#include "ftp/RemoteFS.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ std::wstring PartFileName(const wchar_t* nameOrPath) {
 
 bool PreparePartFile(const wchar_t* target, const wchar_t* part, ULONGLONG size,
                      ULONGLONG* offset) {
-    if (!FtpFS::LocalFileExists(part) && !CopyFileW(target, part, FALSE)) return false;
-    ULONGLONG partial = FtpFS::LocalFileSize(part);
+    if (!RemoteFS::LocalFileExists(part) && !CopyFileW(target, part, FALSE)) return false;
+    ULONGLONG partial = RemoteFS::LocalFileSize(part);
     *offset = partial <= size ? partial : 0;
     return true;
 }

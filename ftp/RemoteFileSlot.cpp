@@ -1,27 +1,32 @@
 #include "ftp/RemoteFileSlot.h"
 
-#include "framework/OwnedHandle.h"
+#include <utility>
 
-namespace {
-
-void AbortTransfer(HINTERNET file) {
-#ifdef CORVANE_HAS_FTP_ABORT_FILE
-    if (file) FtpAbortFile(file);
-#else
-    (void)file;
-#endif
+void RemoteFileSlot::Put(RemoteFileHandle opened) {
+    std::lock_guard<std::mutex> hold(lock);
+    file = std::move(opened);
 }
 
-}  // namespace
+RemoteFileHandle RemoteFileSlot::Take() {
+    std::lock_guard<std::mutex> hold(lock);
+    return std::move(file);
+}
 
 bool RemoteFileSlot::Close() {
-    HINTERNET file = remoteFile.exchange(nullptr);
-    return !file || InternetCloseHandle(file);
+    RemoteFileHandle taken = Take();
+    return !taken || taken->Close();
 }
 
-void RemoteFileSlot::Abort() { AbortTransfer(remoteFile); }
+void RemoteFileSlot::Abort() {
+    RemoteFileHandle open;
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        open = file;
+    }
+    if (open) open->Abort();
+}
 
 void RemoteFileSlot::Cut() {
-    OwnedInternetHandle file(remoteFile.exchange(nullptr));
-    AbortTransfer(file.Get());
+    RemoteFileHandle taken = Take();
+    if (taken) taken->Cut();
 }

@@ -2,14 +2,14 @@
 
 #include "ftp/EntryName.h"
 
-RemoteTreeDelete::RemoteTreeDelete(FtpFS& ftp)
+RemoteTreeDelete::RemoteTreeDelete(RemoteFS& ftp)
     : FolderWalk(ftp, items), filesNotDeleted(0), foldersNotDeleted(0) {}
 
 RemoteTreeDelete::~RemoteTreeDelete() { ClearWalkList(items); }
 
 void RemoteTreeDelete::Run(const wchar_t* name) {
-    wchar_t start[FtpFS::kTextCapacity];
-    DWORD length = FtpFS::kTextCapacity;
+    wchar_t start[RemoteFS::kTextCapacity];
+    DWORD length = RemoteFS::kTextCapacity;
     if (!IsSafeEntryName(name, MAX_PATH) || FAILED(engine.GetCurrentDir(start, &length))) {
         ++foldersNotDeleted;
         return;

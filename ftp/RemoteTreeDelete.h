@@ -11,7 +11,7 @@
 // that it leads elsewhere, left and counted as not deleted.
 class RemoteTreeDelete : public FolderWalk {
   public:
-    explicit RemoteTreeDelete(FtpFS& engine);
+    explicit RemoteTreeDelete(RemoteFS& engine);
     ~RemoteTreeDelete() override;
 
     void Run(const wchar_t* name);

@@ -9,6 +9,8 @@
 
 namespace {
 
+thread_local std::wstring leftReason;
+
 const size_t kMaxReasonChars = 400;
 const int kMaxReasonLines = 6;
 
@@ -63,11 +65,19 @@ std::wstring TakeServerReason() {
         return L"The data connection showed a certificate other than the server's: someone may "
                L"be intercepting the connection.";
     }
+    std::wstring left;
+    left.swap(leftReason);
     if (!IsLayerError(GetLastError())) return L"";
+    if (!left.empty()) {
+        SetLastError(ERROR_SUCCESS);
+        return Bounded(left);
+    }
     std::wstring reply = LastReply();
     SetLastError(ERROR_SUCCESS);
     return IsRefusal(reply) ? Bounded(reply) : L"";
 }
+
+void LeaveServerReason(const std::wstring& reason) { leftReason = reason; }
 
 std::wstring WithServerReason(const wchar_t* text, const std::wstring& reason) {
     std::wstring shown = text;

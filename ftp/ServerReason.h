@@ -10,5 +10,10 @@
 // Empty when there is no such reply; bounded in lines and length.
 std::wstring TakeServerReason();
 
+// A protocol without reply lines (SFTP) leaves its failure's reason here, on
+// the failing thread, with a WinINet error in GetLastError(); the next
+// TakeServerReason gives it instead of a reply.
+void LeaveServerReason(const std::wstring& reason);
+
 // The fixed failure text as its first line, the reason (if any) below it.
 std::wstring WithServerReason(const wchar_t* text, const std::wstring& reason = TakeServerReason());

@@ -4,7 +4,7 @@
 
 #include "ftp/PartFile.h"
 
-TransferLanes::TransferLanes(const FtpFS& engine, Direction way, unsigned extra,
+TransferLanes::TransferLanes(const RemoteFS& engine, Direction way, unsigned extra,
                              const std::atomic<bool>& cancelled)
     : walkEngine(engine), direction(way), cancel(cancelled) {
     for (unsigned i = 0; i < extra; ++i) {
@@ -99,7 +99,7 @@ bool TransferLanes::WaitUntilDrained(DWORD ms) {
     return Drained();
 }
 
-std::wstring TransferLanes::RunOrphans(FtpFS& engine, RemoteFileSlot& slot,
+std::wstring TransferLanes::RunOrphans(RemoteFS& engine, RemoteFileSlot& slot,
                                        const std::wstring& folder) {
     JobTransfer mover(engine, slot, orphanFigures, cancel, folder);
     for (;;) {
@@ -135,7 +135,7 @@ void TransferLanes::Cut() {
     std::lock_guard<std::mutex> hold(lock);
     for (auto& lane : lanes) {
         lane->slot.Cut();
-        if (lane->engine) lane->engine->Disconnect();
+        if (lane->engine) lane->engine->CutConnection();
     }
     changed.notify_all();
 }
@@ -212,9 +212,9 @@ JobTransfer::Outcome TransferLanes::Move(JobTransfer& mover, FileJob& job) {
 // Taken up again where it stopped, first of all: a download from its part
 // file, if one was made, an upload from the server's copy.
 void TransferLanes::Interrupted(std::unique_ptr<FileJob> job) {
-    job->resume =
-        job->continuable && (direction == Direction::upload ||
-                             FtpFS::LocalFileExists(PartFileName(job->localPath.c_str()).c_str()));
+    job->resume = job->continuable &&
+                  (direction == Direction::upload ||
+                   RemoteFS::LocalFileExists(PartFileName(job->localPath.c_str()).c_str()));
     std::lock_guard<std::mutex> hold(lock);
     --underWay;
     // A server may keep dropping extra connections only: the walk's own takes it then.

@@ -13,7 +13,7 @@
 
 #include "framework/OwnedHandle.h"
 #include "ftp/FileJob.h"
-#include "ftp/FtpFS.h"
+#include "ftp/RemoteFS.h"
 #include "ftp/JobTransfer.h"
 #include "ftp/TransferTypes.h"
 
@@ -29,7 +29,7 @@ class TransferLanes {
     enum class Direction { download, upload };
 
     // extra: how many connections besides the walk's; cancel: the run's flag.
-    TransferLanes(const FtpFS& engine, Direction direction, unsigned extra,
+    TransferLanes(const RemoteFS& engine, Direction direction, unsigned extra,
                   const std::atomic<bool>& cancel);
     ~TransferLanes() { End(); }
     // Lets every connection finish its file, then ends them and waits.
@@ -52,7 +52,7 @@ class TransferLanes {
     // Queued files that no connection is left to take, and files cut too
     // often on the others, done on the walk's own connection (which stands in folder and stays
     // where it ends up); those that fail join the failed ones. Gives where the connection stands.
-    std::wstring RunOrphans(FtpFS& engine, RemoteFileSlot& slot, const std::wstring& folder);
+    std::wstring RunOrphans(RemoteFS& engine, RemoteFileSlot& slot, const std::wstring& folder);
     // An Abort: the queue is dropped and no connection takes another file.
     void StopTaking();
     // The cancel, from its own thread: cuts every connection's file and
@@ -65,7 +65,7 @@ class TransferLanes {
     struct Lane {
         TransferLanes* pool;
         size_t index;
-        std::unique_ptr<FtpFS> engine;
+        std::unique_ptr<RemoteFS> engine;
         RemoteFileSlot slot;
         LaneFigures figures;
         OwnedHandle thread;
@@ -91,7 +91,7 @@ class TransferLanes {
     std::wstring TargetOf(const FileJob& job) const;
     bool Drained() const;
 
-    const FtpFS& walkEngine;
+    const RemoteFS& walkEngine;
     const Direction direction;
     const std::atomic<bool>& cancel;
     std::vector<std::unique_ptr<Lane>> lanes;

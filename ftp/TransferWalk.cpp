@@ -7,7 +7,7 @@
 
 DWORD TransferWalk::reportIntervalMs = 50;
 
-TransferWalk::TransferWalk(FtpFS& ftp, WorkerState& state, UINT message, FailureCounts& counts,
+TransferWalk::TransferWalk(RemoteFS& ftp, WorkerState& state, UINT message, FailureCounts& counts,
                            TransferLanes::Direction direction)
     : FolderWalk(ftp, state.items),
       engineState(state),
@@ -286,7 +286,7 @@ void TransferWalk::TellFailure(const wchar_t* subject, const std::wstring& reaso
 
 TransferAnswer TransferWalk::Ask(const wchar_t* format, const wchar_t* subject,
                                  const std::wstring& reason) {
-    wchar_t failure[FtpFS::kTextCapacity + 64];
+    wchar_t failure[RemoteFS::kTextCapacity + 64];
     _snwprintf_s(failure, _TRUNCATE, format, subject);
     std::wstring text = WithServerReason(failure, reason);
     // A cancel may have come while the failure was found: ask nothing then.

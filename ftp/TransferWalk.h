@@ -26,7 +26,7 @@ class TransferWalk : public FolderWalk {
     // reads and writes instead of a system call or two per block.
     static const size_t kLocalBufferSize = 256 * 1024;
 
-    TransferWalk(FtpFS& engine, WorkerState& state, UINT errorMessage, FailureCounts& failures,
+    TransferWalk(RemoteFS& engine, WorkerState& state, UINT errorMessage, FailureCounts& failures,
                  TransferLanes::Direction direction);
     ~TransferWalk() override;
 

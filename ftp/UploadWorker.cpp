@@ -27,7 +27,7 @@ std::wstring RemoteNameOf(const wchar_t* path) { return RemoteNameFor(LeafName(p
 
 }  // namespace
 
-UploadWorker::UploadWorker(FtpFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
+UploadWorker::UploadWorker(RemoteFS& ftp, WorkerState& state, UploadCounters& uploadCounters)
     : TransferWalk(ftp, state, WM_APP_UPLOAD_ERROR, uploadCounters.failures,
                    TransferLanes::Direction::upload),
       counters(uploadCounters),
@@ -41,7 +41,7 @@ void UploadWorker::SizeSelectedFiles(WalkList& items) {
     for (WalkList::Node* node = items.GetHead(); node; node = node->next) {
         WalkItem* item = node->element;
         if (item->IsFolder() || item->sized) continue;
-        item->size = FtpFS::LocalFileSize(item->Name());
+        item->size = RemoteFS::LocalFileSize(item->Name());
         item->sized = true;
     }
 }
@@ -91,7 +91,7 @@ const UploadWorker::RemoteFiles& UploadWorker::FilesHere() {
     if (folder.read) return folder.files;
     folder.read = true;
     WIN32_FIND_DATAW data;
-    HRESULT found = engine.FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
+    HRESULT found = engine.FindFirst(&data);
     for (; SUCCEEDED(found) && !Cancelled(); found = engine.FindNext(&data))
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             folder.files[data.cFileName] = RemoteFile{FileSizeOf(data), engine.ListedTime(data)};
@@ -171,7 +171,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     ULONGLONG offset = resume && type == FTP_TRANSFER_TYPE_BINARY ? ResumeOffset(name, size) : 0;
     bool positioned = offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && !Cancelled() &&
                                       engine.RestartAt(offset));
-    HINTERNET remote =
+    RemoteFileHandle remote =
         positioned && !Cancelled() ? engine.OpenRemoteFile(name, GENERIC_WRITE, type) : nullptr;
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
@@ -213,7 +213,8 @@ ULONGLONG UploadWorker::ResumeOffset(const wchar_t* name, ULONGLONG localSize) {
 }
 
 // The bytes already on the server count in the file's bar; the total counts only what moves now.
-UploadWorker::CopyEnd UploadWorker::Copy(HINTERNET remote, FILE* local, ULONGLONG offset) {
+UploadWorker::CopyEnd UploadWorker::Copy(const RemoteFileHandle& remote, FILE* local,
+                                         ULONGLONG offset) {
     counters.currentFileBytes = offset;
     return CopyBlocks(ReadLocal(local), WriteRemote(remote),
                       {counters.totalBytes, counters.currentFileBytes, counters.elapsedMs});

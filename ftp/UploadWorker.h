@@ -13,7 +13,7 @@
 // checked against that folder's listing, read once per folder.
 class UploadWorker : public TransferWalk {
   public:
-    UploadWorker(FtpFS& engine, WorkerState& state, UploadCounters& counters);
+    UploadWorker(RemoteFS& engine, WorkerState& state, UploadCounters& counters);
 
   protected:
     void EnterFolder(Node* node) override;
@@ -39,7 +39,7 @@ class UploadWorker : public TransferWalk {
     void StartFile(Node* node, FILE* local, bool resume);
     void SendFile(Node* node, FILE* local, DWORD type, bool resume);
     ULONGLONG ResumeOffset(const wchar_t* name, ULONGLONG localSize);
-    CopyEnd Copy(HINTERNET remote, FILE* local, ULONGLONG offset);
+    CopyEnd Copy(const RemoteFileHandle& remote, FILE* local, ULONGLONG offset);
     void ListFolder(const wchar_t* path);
     void ReportProgress(bool force) override;
 

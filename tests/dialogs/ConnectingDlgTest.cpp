@@ -109,6 +109,6 @@ TEST_F(ConnectingDlgTest, LoginAsksAboutTheCertificateAndHandsTheConnectionToThe
     EXPECT_STREQ(L"/", view.GetCurrentPath());
     EXPECT_STREQ(L"session", view.GetSessionName());
     EXPECT_STREQ(L"localhost", view.GetHost());
-    EXPECT_TRUE(view.GetEngine().IsEncrypted());
+    EXPECT_STREQ(L" (TLS)", view.GetEngine().ProtectionNote());
     EXPECT_EQ(2, driver.Count(L"Server certificate"));
 }

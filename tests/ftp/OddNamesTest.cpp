@@ -44,12 +44,10 @@ TEST_F(OddNamesTest, ATreeOfOddNamesComesDownMappedAndGoesBackUnderItsOwnNames) 
     Names files;
     for (size_t i = 0; i < std::size(kTree); ++i) {
         std::string bytes = Content(i);
-        HINTERNET file = engine.OpenRemoteFile((L"odd/" + kTree[i].first).c_str(), GENERIC_WRITE,
-                                               FTP_TRANSFER_TYPE_BINARY);
-        DWORD written = 0;
-        ASSERT_TRUE(file &&
-                    (i == 0 || InternetWriteFile(file, bytes.data(), bytes.size(), &written)));
-        ASSERT_TRUE(InternetCloseHandle(file));
+        RemoteFileHandle file = engine.OpenRemoteFile((L"odd/" + kTree[i].first).c_str(),
+                                                      GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY);
+        ASSERT_TRUE(file && (i == 0 || file->Write(bytes.data(), DWORD(bytes.size()))));
+        ASSERT_TRUE(file->Close());
         files.push_back(kTree[i].second);
     }
     std::sort(files.begin(), files.end());

@@ -103,8 +103,8 @@ TEST_F(CommandCountTest, OpeningAFolderByItsPathCostsThreeCommands) {
         ASSERT_EQ(S_OK, counted->SetCurrentDir(path.c_str()));
         WIN32_FIND_DATAW data;
         int listed = 0;
-        for (HRESULT found = counted->FindFirst(&data, nullptr, INTERNET_FLAG_NO_CACHE_WRITE);
-             found == S_OK; found = counted->FindNext(&data))
+        for (HRESULT found = counted->FindFirst(&data); found == S_OK;
+             found = counted->FindNext(&data))
             ++listed;
         counted->FindClose();
         EXPECT_EQ(2, listed);
