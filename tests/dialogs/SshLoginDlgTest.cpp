@@ -8,6 +8,7 @@
 #include "dialogs/ConnectingDlg.h"
 #include "dialogs/HostKeyDlg.h"
 #include "dialogs/PassphraseDlg.h"
+#include "framework/BaseDlg.h"
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
 #include "settings/TrustedHostKeys.h"
@@ -207,4 +208,19 @@ TEST(ConnectingDlg, AnswersTheSftpLoginsQuestions) {
     }
     ask(kSshStatusHostKey, nullptr);  // a report without a question is ignored
     dialog.DestroyDlg();
+}
+
+// The handheld shows a dialog whole only when it fits its 240x320 screen,
+// caption and frame included: the login's dialogs must, as the font draws them.
+TEST(SshLoginDlg, TheLoginDialogsFitAHandheldScreen) {
+    GuiApp app;
+    for (int id : {IDD_CONNECT, IDD_HOST_KEY, IDD_PASSPHRASE, IDD_CONNECTING}) {
+        BaseDlg dialog;
+        ASSERT_TRUE(dialog.CreateModeless(id, nullptr)) << id;
+        RECT shown = {};
+        dialog.GetWindowRect(&shown);
+        EXPECT_LE(shown.right - shown.left, 240) << id;
+        EXPECT_LE(shown.bottom - shown.top, 320) << id;
+        dialog.DestroyDlg();
+    }
 }
