@@ -90,6 +90,8 @@ void ConnectDlg::OnInitDialog() {
             delete name;
         }
     }
+    // The record holds no longer path, and a cut one could name another file.
+    SendDlgItemMessageW(hwnd, IDC_CONNECT_KEY_FILE, EM_LIMITTEXT, kTextCapacity - 1, 0);
     for (const wchar_t* name : kProtocolNames)
         SendDlgItemMessageW(hwnd, IDC_CONNECT_PROTOCOL, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(name));

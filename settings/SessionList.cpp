@@ -79,7 +79,8 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     // A protocol of no known meaning falls back to the one every old session spoke.
     DWORD protocol = store.ReadDword(sessionsKey, name, protocolValue, kProtocolFtp);
     session.protocol = protocol == kProtocolSftp ? kProtocolSftp : kProtocolFtp;
-    ReadText(store, name, keyFileValue, session.keyFile, ARRAYSIZE(session.keyFile));
+    // A path too long to hold is dropped, never cut: a cut path could name another file.
+    CopyText(session.keyFile, store.ReadString(sessionsKey, name, keyFileValue, L"").GetText());
     return session;
 }
 

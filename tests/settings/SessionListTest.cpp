@@ -107,6 +107,8 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
     key.SetDword(L"Sessions\\long", L"Server Time Offset", 40);  // no zone is that far
     key.SetDword(L"Sessions\\long", L"Protocol", 7);             // no known protocol
+    // A key file path too long to hold is dropped, not cut.
+    key.SetString(L"Sessions\\long", L"KeyFile", std::wstring(600, L'k'));
     key.SetDword(L"Sessions\\empty", L"Protocol", kProtocolSftp);
     key.SetString(L"Sessions\\empty", L"KeyFile", L"C:\\keys\\id_rsa");
     list.Load(store);
@@ -129,6 +131,7 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     EXPECT_EQ((std::vector<DWORD>{kProtocolFtp, kProtocolSftp, kProtocolFtp}),
               (std::vector<DWORD>{bare->protocol, empty->protocol, longHost->protocol}));
     EXPECT_STREQ(L"", bare->keyFile);
+    EXPECT_STREQ(L"", longHost->keyFile);
     EXPECT_STREQ(L"C:\\keys\\id_rsa", empty->keyFile);
 
     while (SessionInfo* session = list.RemoveHead()) delete session;
