@@ -1,5 +1,7 @@
 #include "dialogs/ConnectDlg.h"
 
+#include <commdlg.h>
+
 #include <cwchar>
 #include <cwctype>
 
@@ -22,6 +24,13 @@ const EncryptionChoice kEncryptionChoices[] = {
     {kTlsIfAvailable, L"Use explicit FTP over TLS if available"},
     {kPlainFtp, L"Plain FTP (insecure)"},
 };
+
+// In the order of SessionProtocol's values.
+const wchar_t* const kProtocolNames[] = {L"FTP", L"SFTP (SSH)"};
+
+DWORD DefaultPort(DWORD protocol) {
+    return protocol == kProtocolSftp ? ConnectDlg::kSftpPort : ConnectDlg::kNewHostPort;
+}
 
 }  // namespace
 
@@ -58,6 +67,13 @@ BOOL ConnectDlg::OnDialogMessage(HWND handle, UINT message, WPARAM wParam, LPARA
             if (HIWORD(wParam) != CBN_SELCHANGE) break;
             OnSessionChosen();
             return TRUE;
+        case IDC_CONNECT_PROTOCOL:
+            if (HIWORD(wParam) != CBN_SELCHANGE) break;
+            OnProtocolChosen();
+            return TRUE;
+        case IDC_CONNECT_KEY_BROWSE:
+            OnBrowseKeyFile();
+            return TRUE;
     }
     return BaseDlg::OnDialogMessage(handle, message, wParam, lParam);
 }
@@ -74,6 +90,11 @@ void ConnectDlg::OnInitDialog() {
             delete name;
         }
     }
+    // The record holds no longer path, and a cut one could name another file.
+    SendDlgItemMessageW(hwnd, IDC_CONNECT_KEY_FILE, EM_LIMITTEXT, kTextCapacity - 1, 0);
+    for (const wchar_t* name : kProtocolNames)
+        SendDlgItemMessageW(hwnd, IDC_CONNECT_PROTOCOL, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(name));
     for (const EncryptionChoice& choice : kEncryptionChoices)
         SendDlgItemMessageW(hwnd, IDC_CONNECT_ENCRYPTION, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(choice.text));
@@ -86,9 +107,10 @@ void ConnectDlg::ShowRecord(const SessionInfo& shown) {
     SetDlgItemTextW(hwnd, IDC_CONNECT_HOST, shown.host);
     SetDlgItemTextW(hwnd, IDC_CONNECT_USER, shown.user);
     SetDlgItemTextW(hwnd, IDC_CONNECT_PASSWORD, shown.password);
-    wchar_t port[kPortCapacity];
-    swprintf(port, kPortCapacity, L"%u", static_cast<unsigned>(shown.port));
-    SetDlgItemTextW(hwnd, IDC_CONNECT_PORT, port);
+    ShowPort(shown.port);
+    WPARAM protocol = shown.protocol == kProtocolSftp ? kProtocolSftp : kProtocolFtp;
+    SendDlgItemMessageW(hwnd, IDC_CONNECT_PROTOCOL, CB_SETCURSEL, protocol, 0);
+    SetDlgItemTextW(hwnd, IDC_CONNECT_KEY_FILE, shown.keyFile);
     ShowEncryption(shown.encryption);
     ShowServerOffset(shown.serverTimeOffset);
     CheckDlgButton(hwnd, IDC_CONNECT_ANONYMOUS, shown.bAnonymous ? BST_CHECKED : BST_UNCHECKED);
@@ -101,8 +123,13 @@ void ConnectDlg::ShowRecord(const SessionInfo& shown) {
 }
 
 // Taken from the boxes as they stand, so that a session picked from the list
-// enables what fits it, whatever the record held before.
+// enables what fits it, whatever the record held before. SSH always encrypts,
+// and only SFTP logs in with a key file.
 void ConnectDlg::UpdateEnabling() {
+    bool sftp = ReadProtocol() == kProtocolSftp;
+    EnableItem(IDC_CONNECT_ENCRYPTION, !sftp);
+    EnableItem(IDC_CONNECT_KEY_FILE, sftp);
+    EnableItem(IDC_CONNECT_KEY_BROWSE, sftp);
     bool anonymous = IsChecked(IDC_CONNECT_ANONYMOUS);
     EnableItem(IDC_CONNECT_USER, !anonymous);
     EnableItem(IDC_CONNECT_PASSWORD, !anonymous);
@@ -134,19 +161,21 @@ void ConnectDlg::OnConnect() {
     record.port = port;
     record.serverTimeOffset = offset;
     record.encryption = ReadEncryption();
+    record.protocol = ReadProtocol();
+    ReadItemText(IDC_CONNECT_KEY_FILE, record.keyFile, kTextCapacity);
     ReadItemText(IDC_CONNECT_HOST, record.host, kTextCapacity);
     ReadItemText(IDC_CONNECT_USER, record.user, kTextCapacity);
     ReadItemText(IDC_CONNECT_PASSWORD, record.password, kTextCapacity);
     EndWithResult(IDOK);
 }
 
-// An empty box stands for the FTP port (so does 0, which a stored session may
-// hold); anything but a port number is refused.
+// An empty box stands for the protocol's port (so does 0, which a stored
+// session may hold); anything but a port number is refused.
 bool ConnectDlg::ReadPort(DWORD* port) {
     wchar_t text[kPortCapacity];
     ReadItemText(IDC_CONNECT_PORT, text, kPortCapacity);
     if (text[0] == L'\0') {
-        *port = kNewHostPort;
+        *port = DefaultPort(ReadProtocol());
         return true;
     }
     DWORD value = 0;
@@ -187,6 +216,12 @@ bool ConnectDlg::ReadServerOffset(LONG* offset) {
     return true;
 }
 
+void ConnectDlg::ShowPort(DWORD port) {
+    wchar_t text[kPortCapacity];
+    swprintf(text, kPortCapacity, L"%u", static_cast<unsigned>(port));
+    SetDlgItemTextW(hwnd, IDC_CONNECT_PORT, text);
+}
+
 void ConnectDlg::ShowServerOffset(LONG offset) {
     wchar_t text[kPortCapacity] = L"";
     if (offset != kNoServerOffset)
@@ -206,6 +241,40 @@ DWORD ConnectDlg::ReadEncryption() {
     if (index < 0 || index >= static_cast<LRESULT>(ARRAYSIZE(kEncryptionChoices)))
         return kRequireTls;
     return kEncryptionChoices[index].value;
+}
+
+DWORD ConnectDlg::ReadProtocol() {
+    LRESULT index = SendDlgItemMessageW(hwnd, IDC_CONNECT_PROTOCOL, CB_GETCURSEL, 0, 0);
+    return index == kProtocolSftp ? kProtocolSftp : kProtocolFtp;
+}
+
+// The port follows the protocol only where it is the other protocol's default
+// or not given (empty, or 0 as a stored session may hold): a port the user
+// typed is kept.
+void ConnectDlg::OnProtocolChosen() {
+    DWORD protocol = ReadProtocol();
+    DWORD other = protocol == kProtocolSftp ? kProtocolFtp : kProtocolSftp;
+    DWORD port = 0;
+    // An empty box reads as the chosen protocol's port.
+    if (ReadPort(&port) &&
+        (port == 0 || port == DefaultPort(other) || port == DefaultPort(protocol)))
+        ShowPort(DefaultPort(protocol));
+    UpdateEnabling();
+}
+
+// The open-file dialog starts at the path shown; the folder the program runs in stays.
+void ConnectDlg::OnBrowseKeyFile() {
+    wchar_t path[kTextCapacity];
+    ReadItemText(IDC_CONNECT_KEY_FILE, path, kTextCapacity);
+    OPENFILENAMEW choice = {};
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = hwnd;
+    choice.lpstrFilter = L"All files\0*.*\0";
+    choice.lpstrFile = path;
+    choice.nMaxFile = kTextCapacity;
+    choice.lpstrTitle = L"Private key file";
+    choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (GetOpenFileNameW(&choice)) SetDlgItemTextW(hwnd, IDC_CONNECT_KEY_FILE, path);
 }
 
 void ConnectDlg::OnSaveHost() {

@@ -8,11 +8,13 @@
 class BaseWnd;
 class SessionList;
 
-// "Connect...": pick a saved session or type a host, port, user and password.
-// The dialog edits its own record; the caller reads it after "Connect".
+// "Connect...": pick a saved session or type a host, protocol, port, user and
+// password (and for SFTP a key file). The dialog edits its own record; the
+// caller reads it after "Connect".
 class ConnectDlg : public BaseDlg {
   public:
     static const DWORD kNewHostPort = 21;
+    static const DWORD kSftpPort = 22;
 
     ConnectDlg();
     ~ConnectDlg() override;
@@ -33,10 +35,14 @@ class ConnectDlg : public BaseDlg {
     void FillAnonymousLogin();
     void OnSessionChosen();
     bool ReadPort(DWORD* port);
+    void ShowPort(DWORD port);
     bool ReadServerOffset(LONG* offset);
     void ShowServerOffset(LONG offset);
     void ShowEncryption(DWORD encryption);
     DWORD ReadEncryption();
+    DWORD ReadProtocol();
+    void OnProtocolChosen();
+    void OnBrowseKeyFile();
     void UpdateEnabling();
     bool IsChecked(int id);
     void ReadItemText(int id, wchar_t* text, int capacity);

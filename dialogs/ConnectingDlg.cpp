@@ -3,7 +3,9 @@
 #include "browsers/FtpBrowseWnd.h"
 #include "app/FtpClientApp.h"
 #include "dialogs/CertificateDlg.h"
+#include "dialogs/HostKeyDlg.h"
 #include "dialogs/LoginAttempt.h"
+#include "dialogs/PassphraseDlg.h"
 #include "dialogs/PlainLoginDlg.h"
 #include "ftp/FtpFS.h"
 #include "framework/BaseWnd.h"
@@ -12,6 +14,8 @@
 #include "resources/resource.h"
 #include "settings/SessionInfo.h"
 #include "settings/TrustedCertificates.h"
+#include "settings/TrustedHostKeys.h"
+#include "wininet/ServerText.h"
 
 namespace {
 
@@ -58,6 +62,7 @@ ConnectingDlg::ConnectingDlg()
       user(nullptr),
       outcome(kPending),
       encryption(kPlainFtp),
+      protocol(kProtocolFtp),
       plainLoginAllowed(false),
       plainLoginRemembered(false),
       failureText(kCantConnect),
@@ -84,7 +89,8 @@ int ConnectingDlg::Run(FtpBrowseWnd* view, const wchar_t* hostName, const wchar_
     Show(SW_SHOW);
     WaitForOutcome();
     if (outcome == kLoggedIn && !attempt->LoggedIn()) outcome = kFailed;
-    // Refusing the certificate or the login in the clear was the user's own choice, not a failure.
+    // Refusing what the login asked (a certificate, a host key, a login in the
+    // clear, a passphrase) was the user's own choice, not a failure.
     if (outcome == kFailed && attempt->Engine().LoginDeclined()) outcome = kCancelled;
     if (outcome == kFailed)
         failureText = WithServerReason(
@@ -155,6 +161,7 @@ BOOL ConnectingDlg::OnDialogMessage(HWND, UINT message, WPARAM wParam, LPARAM lP
             if (LOWORD(wParam) == IDCANCEL) PostMessageW(hwnd, WM_APP_CANCEL_LOGIN, 0, 0);
             break;
         case WM_APP_CONNECT_STATUS:
+            if (AnswerSshQuestion(wParam, lParam)) return TRUE;
             if (wParam == INTERNET_STATUS_FTP_CERTIFICATE) {
                 auto* report = reinterpret_cast<StatusReport*>(lParam);
                 AskAboutCertificate(*static_cast<FTP_SERVER_CERTIFICATE*>(report->information));
@@ -188,13 +195,16 @@ void ConnectingDlg::ShowStatus(DWORD status) {
     const wchar_t* text = nullptr;
     if (status == INTERNET_STATUS_RESOLVING_NAME) text = L"Resolving name";
     if (status == INTERNET_STATUS_CONNECTING_TO_SERVER) text = L"Connecting to server";
-    // Over TLS the login waits until the connection is secured.
-    bool plain = encryption == kPlainFtp;
+    // Over TLS the login waits until the connection is secured; SSH secures
+    // it as part of its login.
+    bool loginNext = encryption == kPlainFtp || protocol == kProtocolSftp;
     if (status == INTERNET_STATUS_CONNECTED_TO_SERVER)
-        text = plain ? L"Logging in" : L"Securing connection";
+        text = loginNext ? L"Logging in" : L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURING) text = L"Securing connection";
     if (status == INTERNET_STATUS_FTP_SECURED) text = L"Logging in";
     if (status == INTERNET_STATUS_FTP_TLS_REFUSED) text = L"TLS refused";
+    if (status == kSshStatusHostKey) text = L"Checking host key";
+    if (status == kSshStatusPassphrase) text = L"Logging in";
     if (text) SetDlgItemTextW(hwnd, IDC_CONNECTING_STATUS, text);
 }
 
@@ -215,4 +225,44 @@ void ConnectingDlg::AskAboutPlainLogin(FTP_PLAIN_LOGIN& question) {
     PlainLoginDlg dialog(question.host);
     question.accept = dialog.Ask(hwnd);
     plainLoginRemembered = dialog.DontAskAgain();
+}
+
+// The SFTP login's questions; false for any other status. A report without a
+// question only shows the step: there is nothing to answer.
+bool ConnectingDlg::AnswerSshQuestion(WPARAM status, LPARAM report) {
+    if (status != kSshStatusHostKey && status != kSshStatusPassphrase) return false;
+    ShowStatus(static_cast<DWORD>(status));
+    void* question = report ? reinterpret_cast<StatusReport*>(report)->information : nullptr;
+    if (!question) return true;
+    if (status == kSshStatusHostKey)
+        AskAboutHostKey(*static_cast<SshHostKeyQuestion*>(question));
+    else
+        AskForPassphrase(*static_cast<SshPassphraseQuestion*>(question));
+    return true;
+}
+
+// Asked on the login's behalf while it waits: nothing goes to the server before
+// the answer. A key trusted always for this host and port passes unasked;
+// "Always trust" is stored at once.
+void ConnectingDlg::AskAboutHostKey(SshHostKeyQuestion& question) {
+    RegStore& store = GetApp()->registry;
+    INTERNET_PORT port = static_cast<INTERNET_PORT>(question.port);
+    std::wstring shown = DecodeServerText(question.key.fingerprint);
+    if (question.trustedFingerprint.empty())
+        question.trustedFingerprint = TrustedHostKeys::Find(store, question.host.c_str(), port);
+    if (!shown.empty() && shown == question.trustedFingerprint) {
+        question.accept = true;
+        return;
+    }
+    HostKeyDlg::Choice choice = HostKeyDlg(question).Ask(hwnd);
+    if (choice == HostKeyDlg::kAlwaysTrust)
+        TrustedHostKeys::Trust(store, question.host.c_str(), port, shown.c_str());
+    question.accept = choice != HostKeyDlg::kCancel;
+}
+
+// Asked on the login's behalf while it waits; a cancel leaves no passphrase behind.
+void ConnectingDlg::AskForPassphrase(SshPassphraseQuestion& question) {
+    question.given =
+        PassphraseDlg(question.keyFile, question.wrongBefore).Ask(hwnd, question.passphrase);
+    if (!question.given) question.passphrase.clear();
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "framework/BaseDlg.h"
+#include "ssh/SshQuestions.h"
 #include "wininet/FtpTlsApi.h"
 
 class BaseWnd;
@@ -27,6 +28,8 @@ class ConnectingDlg : public BaseDlg {
 
     // A SessionEncryption for the login Run starts.
     void SetEncryption(DWORD sessionEncryption) { encryption = sessionEncryption; }
+    // A SessionProtocol for the login Run starts.
+    void SetProtocol(DWORD sessionProtocol) { protocol = sessionProtocol; }
     // The session allows its logins in the clear where the server refuses TLS.
     void SetPlainLoginAllowed(bool allowed) { plainLoginAllowed = allowed; }
     // The user answered Yes with "Don't ask again": the session keeps that.
@@ -47,6 +50,9 @@ class ConnectingDlg : public BaseDlg {
     void ShowStatus(DWORD status);
     void AskAboutCertificate(FTP_SERVER_CERTIFICATE& certificate);
     void AskAboutPlainLogin(FTP_PLAIN_LOGIN& question);
+    void AskAboutHostKey(SshHostKeyQuestion& question);
+    void AskForPassphrase(SshPassphraseQuestion& question);
+    bool AnswerSshQuestion(WPARAM status, LPARAM report);
     void EnableOtherWindows(bool enable);
     BOOL Conclude(int result);
 
@@ -54,8 +60,10 @@ class ConnectingDlg : public BaseDlg {
     const wchar_t* user;
     int outcome;
     DWORD encryption;
+    DWORD protocol;
     bool plainLoginAllowed;
     bool plainLoginRemembered;
+    // The user turned down the host key or the passphrase: not a failure.
     std::wstring failureText;
     HWND disabled[8];
     int disabledCount;

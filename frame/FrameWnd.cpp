@@ -124,6 +124,7 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
                         client.right - client.left, client.bottom - client.top, this);
     ConnectingDlg connecting;
     connecting.SetEncryption(record.encryption);
+    connecting.SetProtocol(record.protocol);
     connecting.SetPlainLoginAllowed(record.bPlainLogin != 0);
     int result = connecting.Run(view, record.host, record.user, record.password, record.name,
                                 static_cast<INTERNET_PORT>(record.port), IDD_CONNECTING, this);

@@ -6,6 +6,10 @@
 // existed has no such value and reads as plain FTP, as it always connected.
 enum SessionEncryption : DWORD { kPlainFtp = 0, kRequireTls = 1, kTlsIfAvailable = 2 };
 
+// The protocol a session speaks. A session saved before SFTP existed has no
+// such value and reads as FTP, as it always connected.
+enum SessionProtocol : DWORD { kProtocolFtp = 0, kProtocolSftp = 1 };
+
 // The server's clock is in a zone the user has not given. LIST times are
 // then shown as the server writes them and never compared: an offset of 0
 // would claim a server on UTC and could skip files wrongly.
@@ -25,4 +29,6 @@ struct SessionInfo {
     DWORD encryption;       // a SessionEncryption
     DWORD bPlainLogin;      // logs in unencrypted, unasked, where the server refuses TLS
     LONG serverTimeOffset;  // hours east of UTC, or kNoServerOffset
+    DWORD protocol;         // a SessionProtocol
+    wchar_t keyFile[512];   // a private key file's path for SFTP logins; empty: none
 };

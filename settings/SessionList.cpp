@@ -21,6 +21,8 @@ const wchar_t savePasswordValue[] = L"bSavePassword";
 const wchar_t anonymousValue[] = L"bAnonymous";
 const wchar_t encryptionValue[] = L"Encryption";
 const wchar_t serverOffsetValue[] = L"Server Time Offset";
+const wchar_t protocolValue[] = L"Protocol";
+const wchar_t keyFileValue[] = L"KeyFile";
 
 // The registry refuses key names longer than this.
 const size_t maxKeyNameLength = 255;
@@ -74,6 +76,11 @@ SessionInfo ReadSession(RegStore& store, const wchar_t* name) {
     LONG offset = LONG(store.ReadDword(sessionsKey, name, serverOffsetValue, kNoServerOffset));
     bool known = offset >= kMinServerOffset && offset <= kMaxServerOffset;
     session.serverTimeOffset = known ? offset : kNoServerOffset;
+    // A protocol of no known meaning falls back to the one every old session spoke.
+    DWORD protocol = store.ReadDword(sessionsKey, name, protocolValue, kProtocolFtp);
+    session.protocol = protocol == kProtocolSftp ? kProtocolSftp : kProtocolFtp;
+    // A path too long to hold is dropped, never cut: a cut path could name another file.
+    CopyText(session.keyFile, store.ReadString(sessionsKey, name, keyFileValue, L"").GetText());
     return session;
 }
 
@@ -90,6 +97,8 @@ bool WriteSession(RegStore& store, const SessionInfo& session) {
     written &= store.WriteDword(sessionsKey, name, plainLoginValue, session.bPlainLogin);
     written &=
         store.WriteDword(sessionsKey, name, serverOffsetValue, DWORD(session.serverTimeOffset));
+    written &= store.WriteDword(sessionsKey, name, protocolValue, session.protocol);
+    written &= store.WriteString(sessionsKey, name, keyFileValue, session.keyFile);
     return written;
 }
 

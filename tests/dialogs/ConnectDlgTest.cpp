@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialogs/ConnectDlg.h"
@@ -193,4 +194,49 @@ TEST_F(ConnectDlgTest, TheServersTimeOffsetIsWholeHoursOrNothing) {
             Click(d, IDCANCEL);
         });
     }
+}
+
+// SFTP greys the encryption choice and enables the key file. The port follows
+// the protocol where it is the other protocol's default or not given, never a
+// port the user typed. A saved SFTP session shows as such; the protocol and
+// the key file reach the record, and an empty port is SFTP's own.
+TEST_F(ConnectDlgTest, TheProtocolChoosesThePortAndTheLoginFields) {
+    dialog.Record() = MakeSession(L"keyed", L"s.example.org", 2222);
+    dialog.Record().protocol = kProtocolSftp;
+    CopyText(dialog.Record().keyFile, L"C:\\keys\\id_ecdsa");
+    // The port shown, the protocol then chosen, the port shown after.
+    const std::tuple<const wchar_t*, DWORD, const wchar_t*> cases[] = {
+        {L"21", kProtocolSftp, L"22"},    {L"22", kProtocolFtp, L"21"},
+        {L"0", kProtocolFtp, L"21"},      {L"2222", kProtocolSftp, L"2222"},
+        {L"2121", kProtocolFtp, L"2121"}, {L"21", kProtocolFtp, L"21"},
+        {L"22", kProtocolSftp, L"22"},    {L"", kProtocolSftp, L"22"},
+    };
+    INT_PTR result = Run([&](HWND d) {
+        RECT shown = {};
+        GetWindowRect(d, &shown);  // a 240x320 screen shows it whole
+        EXPECT_TRUE(shown.right - shown.left <= 240 && shown.bottom - shown.top <= 320);
+        EXPECT_EQ(L"SFTP (SSH)", ItemText(d, IDC_CONNECT_PROTOCOL));
+        EXPECT_EQ(L"C:\\keys\\id_ecdsa", ItemText(d, IDC_CONNECT_KEY_FILE));
+        HWND box = GetDlgItem(d, IDC_CONNECT_PROTOCOL);
+        for (const auto& [port, protocol, shown] : cases) {
+            SetItemText(d, IDC_CONNECT_PORT, port);
+            SendMessageW(box, CB_SETCURSEL, protocol, 0);
+            SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_CONNECT_PROTOCOL, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(box));
+            EXPECT_EQ(shown, ItemText(d, IDC_CONNECT_PORT)) << port;
+            bool sftp = protocol == kProtocolSftp;
+            EXPECT_EQ((std::vector<bool>{!sftp, sftp, sftp}),
+                      (std::vector<bool>{IsItemEnabled(d, IDC_CONNECT_ENCRYPTION),
+                                         IsItemEnabled(d, IDC_CONNECT_KEY_FILE),
+                                         IsItemEnabled(d, IDC_CONNECT_KEY_BROWSE)}));
+        }
+        SetItemText(d, IDC_CONNECT_PORT, L"");
+        SetItemText(d, IDC_CONNECT_KEY_FILE, L"C:\\keys\\id_ed25519");
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(IDOK, result);
+    const SessionInfo& record = dialog.Record();
+    EXPECT_EQ((std::vector<DWORD>{kProtocolSftp, 22}),
+              (std::vector<DWORD>{record.protocol, record.port}));
+    EXPECT_STREQ(L"C:\\keys\\id_ed25519", record.keyFile);
 }

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "RegistryTest.h"
 #include "settings/SessionList.h"
@@ -64,6 +65,8 @@ TEST_F(SessionListTest, RoundTripKeepsEveryFieldAndRemovalReachesTheRegistry) {
     work.encryption = kTlsIfAvailable;
     work.bPlainLogin = 1;
     work.serverTimeOffset = -5;
+    work.protocol = kProtocolSftp;
+    CopyText(work.keyFile, L"C:\\keys\\id ed25519");
     SessionInfo two = MakeSession(L"two");
     CopyText(two.password, L"not kept");    // "Save Password" off
     const std::wstring longest(255, L'n');  // the longest name a registry key takes
@@ -103,6 +106,11 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     key.SetDword(L"Sessions\\empty", L"Encryption", 7);  // no known meaning
     key.SetString(L"Sessions\\long", L"Host", std::wstring(600, L'h'));
     key.SetDword(L"Sessions\\long", L"Server Time Offset", 40);  // no zone is that far
+    key.SetDword(L"Sessions\\long", L"Protocol", 7);             // no known protocol
+    // A key file path too long to hold is dropped, not cut.
+    key.SetString(L"Sessions\\long", L"KeyFile", std::wstring(600, L'k'));
+    key.SetDword(L"Sessions\\empty", L"Protocol", kProtocolSftp);
+    key.SetString(L"Sessions\\empty", L"KeyFile", L"C:\\keys\\id_rsa");
     list.Load(store);
     ASSERT_EQ(3u, list.GetCount());
     SessionInfo* bare = list.FindByName(L"bare");
@@ -119,6 +127,12 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     // No offset given: LIST times are never compared.
     EXPECT_EQ(kNoServerOffset, bare->serverTimeOffset);
     EXPECT_EQ(kNoServerOffset, longHost->serverTimeOffset);
+    // Saved before SFTP existed, or with a protocol of no known meaning: FTP, no key.
+    EXPECT_EQ((std::vector<DWORD>{kProtocolFtp, kProtocolSftp, kProtocolFtp}),
+              (std::vector<DWORD>{bare->protocol, empty->protocol, longHost->protocol}));
+    EXPECT_STREQ(L"", bare->keyFile);
+    EXPECT_STREQ(L"", longHost->keyFile);
+    EXPECT_STREQ(L"C:\\keys\\id_rsa", empty->keyFile);
 
     while (SessionInfo* session = list.RemoveHead()) delete session;
     EXPECT_TRUE(list.Save(store));
