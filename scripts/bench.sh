@@ -28,7 +28,7 @@
 #   and `lftp mirror --parallel=4` (-R up); a table of the times and our ratios. The program
 #   uses the stored "Simultaneous Transfers" option; CORVANE_BENCH_CONNECTIONS=N stores N
 #   in the bench's Wine prefix first.
-# sftp: one file (CORVANE_BENCH_SFTP_MIB, 100 MiB) down and up through our SFTP session
+# sftp: one file (CORVANE_BENCH_SFTP_MIB, 1024 MiB) down and up through our SFTP session
 #   (ssh/SftpSession, without windows) beside OpenSSH's sftp, both logging in with the
 #   fixture sshd's ed25519 key, best of three alternating rounds, and the ratios.
 # Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
@@ -459,7 +459,7 @@ cat "$longlink_table"
 fi
 
 if want sftp; then
-sftp_mib=${CORVANE_BENCH_SFTP_MIB:-100}
+sftp_mib=${CORVANE_BENCH_SFTP_MIB:-1024}
 sftp_served=$CORVANE_SFTP_ROOT/bench
 mkdir -p "$sftp_served" && chown "$CORVANE_SFTP_USER" "$sftp_served"
 head -c $((sftp_mib << 20)) /dev/urandom >"$work/sftp-source"

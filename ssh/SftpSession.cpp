@@ -1,13 +1,19 @@
 #include "ssh/SftpSession.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <fcntl.h>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
+#include <chrono>
 #include <cstdio>
-#include <deque>
 #include <memory>
+#include <thread>
 
+#include "ssh/SftpReadPipeline.h"
+#include "ssh/SftpStatus.h"
 #include "ssh/SftpWritePipeline.h"
 
 namespace {
@@ -19,9 +25,11 @@ constexpr long kTimeoutSeconds = 10;
 constexpr const char* kCiphers =
     "aes256-gcm@openssh.com,aes128-gcm@openssh.com,"
     "chacha20-poly1305@openssh.com,aes256-ctr,aes128-ctr";
-// 64 KiB per read request, 16 of them on the way (see SftpWritePipeline).
-constexpr uint32_t kReadChunk = 64 * 1024;
-constexpr size_t kReadDepth = 16;
+constexpr uintptr_t kNoSocket = ~uintptr_t(0);
+// How often a connect in progress looks whether it was cut.
+constexpr long kConnectSliceMs = 100;
+// The blocks WriteFile and ReadFile move between their callbacks and the pipelines.
+constexpr size_t kBlock = 256 * 1024;
 
 // The library sets itself up once per process (its locks, Winsock, its random generator).
 bool LibraryReady() {
@@ -29,10 +37,10 @@ bool LibraryReady() {
     return ready;
 }
 
-struct FileCloser {
-    void operator()(sftp_file file) const { sftp_close(file); }
+struct AddressesFree {
+    void operator()(addrinfo* addresses) const { freeaddrinfo(addresses); }
 };
-using FileHandle = std::unique_ptr<sftp_file_struct, FileCloser>;
+using Addresses = std::unique_ptr<addrinfo, AddressesFree>;
 
 struct KeyFree {
     void operator()(ssh_key key) const { ssh_key_free(key); }
@@ -69,7 +77,7 @@ bool HostKeyOf(ssh_session session, SshHostKey& hostKey) {
 
 SftpEntry EntryOf(sftp_attributes attributes) {
     SftpEntry entry;
-    entry.name = attributes->name;
+    entry.name = attributes->name ? attributes->name : "";
     entry.size = attributes->size;
     entry.modified = attributes->mtime;
     entry.folder = attributes->type == SSH_FILEXFER_TYPE_DIRECTORY;
@@ -81,18 +89,74 @@ bool IsDotEntry(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+std::string Child(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The path's last part ("/" for the root itself).
+std::string LastPart(const std::string& path) {
+    size_t end = path.find_last_not_of('/');
+    if (end == std::string::npos) return path.empty() ? path : "/";
+    size_t start = path.find_last_of('/', end);
+    return path.substr(start == std::string::npos ? 0 : start + 1,
+                       end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+// Waits for a non-blocking connect, looking every slice whether `cut` was set.
+bool ConnectWithin(SOCKET socket, const addrinfo* address, const std::atomic<bool>& cut) {
+    u_long nonBlocking = 1;
+    ioctlsocket(socket, FIONBIO, &nonBlocking);
+    if (connect(socket, address->ai_addr, static_cast<int>(address->ai_addrlen)) != 0 &&
+        WSAGetLastError() != WSAEWOULDBLOCK)
+        return false;
+    for (long waited = 0; waited < kTimeoutSeconds * 1000 && !cut; waited += kConnectSliceMs) {
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(socket, &writable);
+        FD_SET(socket, &failed);
+        timeval slice = {0, kConnectSliceMs * 1000};
+        int ready = select(0, nullptr, &writable, &failed, &slice);
+        if (ready < 0 || FD_ISSET(socket, &failed)) return false;
+        if (ready > 0) {
+            u_long blocking = 0;
+            return ioctlsocket(socket, FIONBIO, &blocking) == 0;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+SftpSession::SftpSession() : socket_(kNoSocket) {}
 
 SftpSession::~SftpSession() { Close(); }
 
 void SftpSession::Close() {
+    CloseFile();
     if (sftp_) sftp_free(sftp_);
     sftp_ = nullptr;
+    ForgetSocket();
     if (ssh_) {
         ssh_disconnect(ssh_);
-        ssh_free(ssh_);
+        ssh_free(ssh_);  // closes the socket
     }
     ssh_ = nullptr;
+}
+
+// Hides the socket from Cut and waits out a Cut that is using it (a few instructions), so
+// that it is never shut down after it was closed and its number given to another.
+void SftpSession::ForgetSocket() {
+    socket_.store(kNoSocket);
+    while (cutting_.load() > 0) std::this_thread::yield();
+}
+
+void SftpSession::Cut() {
+    cut_.store(true);
+    cutting_.fetch_add(1);
+    uintptr_t socket = socket_.load();
+    if (socket != kNoSocket) shutdown(static_cast<SOCKET>(socket), SD_BOTH);
+    cutting_.fetch_sub(1);
 }
 
 std::string SftpSession::KeyExchange() const {
@@ -107,21 +171,43 @@ std::string SftpSession::Cipher() const {
 
 bool SftpSession::Fail(int code, const std::string& message) {
     error_ = {code, false, message};
+    connectionLost_ = false;
     return false;
 }
 
+// The connection failed: the library's reason, or that it was cut.
 bool SftpSession::SshFailed(const char* what) {
-    std::string reason = ssh_ ? ssh_get_error(ssh_) : "";
-    return Fail(ssh_ ? ssh_get_error_code(ssh_) : SSH_FATAL,
-                reason.empty() ? what : std::string(what) + ": " + reason);
+    std::string reason = cut_ ? "the connection was cut" : ssh_ ? ssh_get_error(ssh_) : "";
+    Fail(ssh_ ? ssh_get_error_code(ssh_) : SSH_FATAL,
+         reason.empty() ? what : std::string(what) + ": " + reason);
+    connectionLost_ = true;
+    return false;
 }
 
+// An SFTP call failed: the server's status about this one request, unless the
+// connection itself broke (then no status came, or only the channel's end).
 bool SftpSession::SftpFailed(const char* what) {
-    int status = sftp_ ? sftp_get_error(sftp_) : 0;
-    SshFailed(what);
-    error_.code = status;
-    error_.sftp = status != SSH_FX_OK;
+    int status = sftp_ ? sftp_get_error(sftp_) : SSH_FX_OK;
+    if (cut_ || !ssh_is_connected(ssh_) || !sftp_ || !ssh_channel_is_open(sftp_->channel) ||
+        status == SSH_FX_OK || status == SSH_FX_EOF)
+        return SshFailed(what);
+    error_ = {status, true, std::string(what) + ": " + SftpStatusText(status)};
+    connectionLost_ = false;
     return false;
+}
+
+bool SftpSession::Checked(int result, const char* what) {
+    return result == SSH_OK || SftpFailed(what);
+}
+
+// Logged in, not cut, and no file's answers on the way; clears the last SFTP status so
+// that a failure without one is seen as the connection's.
+bool SftpSession::Ready() {
+    if (cut_) return SshFailed("Not connected");
+    if (!sftp_) return Fail(SSH_FATAL, "not logged in");
+    if (file_) return Fail(SSH_FATAL, "another file is open on this session");
+    sftp_->errnum = SSH_FX_OK;
+    return true;
 }
 
 bool SftpSession::Connect(const std::string& host, uint16_t port, const HostKeyCheck& check) {
@@ -142,7 +228,8 @@ bool SftpSession::Connect(const std::string& host, uint16_t port, const HostKeyC
     ssh_options_set(ssh_, SSH_OPTIONS_PROCESS_CONFIG, &readConfig);
     ssh_options_set(ssh_, SSH_OPTIONS_CIPHERS_C_S, kCiphers);
     ssh_options_set(ssh_, SSH_OPTIONS_CIPHERS_S_C, kCiphers);
-    if (ssh_connect(ssh_) != SSH_OK) return SshFailed("Can't connect");
+    if (!OpenSocket(host, port)) return false;
+    if (ssh_connect(ssh_) != SSH_OK || cut_) return SshFailed("Can't connect");
     SshHostKey hostKey;
     if (!HostKeyOf(ssh_, hostKey)) return SshFailed("The server's host key could not be read");
     if (!check(hostKey)) {
@@ -150,6 +237,32 @@ bool SftpSession::Connect(const std::string& host, uint16_t port, const HostKeyC
         return Fail(SSH_REQUEST_DENIED, "The server's host key was not accepted");
     }
     return true;
+}
+
+// Our own socket, so that Cut can reach it from the first byte of the key exchange; the
+// library takes it over (and closes it) from ssh_connect on.
+bool SftpSession::OpenSocket(const std::string& host, uint16_t port) {
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+        return SshFailed("Can't connect: the host name was not found");
+    Addresses addresses(found);
+    for (const addrinfo* address = found; address && !cut_; address = address->ai_next) {
+        SOCKET socket = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
+        if (socket == INVALID_SOCKET) continue;
+        socket_.store(socket);
+        if (ConnectWithin(socket, address, cut_)) {
+            socket_t given = socket;
+            ssh_options_set(ssh_, SSH_OPTIONS_FD, &given);
+            return true;
+        }
+        ForgetSocket();
+        closesocket(socket);
+    }
+    return SshFailed(cut_ ? "Can't connect" : "Can't connect: the server could not be reached");
 }
 
 bool SftpSession::Authenticated(int result, const char* what) {
@@ -160,7 +273,6 @@ bool SftpSession::Authenticated(int result, const char* what) {
 
 bool SftpSession::LoginPassword(const std::string& user, const std::string& password) {
     if (!ssh_) return Fail(SSH_FATAL, "not connected");
-    user_ = user;
     int none = ssh_userauth_none(ssh_, user.c_str());
     if (none == SSH_AUTH_SUCCESS) return StartSftp();
     if (none == SSH_AUTH_ERROR) return SshFailed("Can't log in");
@@ -173,7 +285,6 @@ bool SftpSession::LoginPassword(const std::string& user, const std::string& pass
 
 bool SftpSession::LoginKeyboardInteractive(const std::string& user, const std::string& password) {
     if (!ssh_) return Fail(SSH_FATAL, "not connected");
-    user_ = user;
     int result = ssh_userauth_kbdint(ssh_, user.c_str(), nullptr);
     // A server may ask several rounds; a round without prompts only wants an empty answer.
     for (int round = 0; result == SSH_AUTH_INFO && round < 8; ++round) {
@@ -195,7 +306,6 @@ bool SftpSession::LoginKeyboardInteractive(const std::string& user, const std::s
 bool SftpSession::LoginKeyFile(const std::string& user, const std::wstring& keyPath,
                                const std::string& passphrase) {
     if (!ssh_) return Fail(SSH_FATAL, "not connected");
-    user_ = user;
     std::string text;
     if (!ReadWholeFile(keyPath, text)) return Fail(SSH_FATAL, "The key file could not be read");
     ssh_key key = nullptr;
@@ -224,8 +334,8 @@ bool SftpSession::StartSftp() {
 }
 
 bool SftpSession::List(const std::string& path, std::vector<SftpEntry>& entries) {
-    if (!sftp_) return Fail(SSH_FATAL, "not logged in");
     entries.clear();
+    if (!Ready()) return false;
     sftp_dir dir = sftp_opendir(sftp_, path.c_str());
     if (!dir) return SftpFailed("Can't list the folder");
     sftp_attributes attributes;
@@ -236,76 +346,199 @@ bool SftpSession::List(const std::string& path, std::vector<SftpEntry>& entries)
     bool complete = sftp_dir_eof(dir) != 0;
     if (!complete) SftpFailed("The folder's listing broke off");
     sftp_closedir(dir);
+    for (SftpEntry& entry : entries) {
+        if (!complete) break;
+        if (entry.link) entry.linkToFolder = LinkToFolder(Child(path, entry.name));
+        complete = !connectionLost_;
+    }
     return complete;
 }
 
-bool SftpSession::ReadFile(const std::string& path, uint64_t offset, const Sink& sink) {
-    if (!sftp_) return Fail(SSH_FATAL, "not logged in");
-    FileHandle file(sftp_open(sftp_, path.c_str(), O_RDONLY, 0));
-    if (!file) return SftpFailed("Can't open the file");
-    return ReadPipelined(file.get(), offset, sink);
+// Whether a link leads to a folder; a dangling or forbidden link does not.
+bool SftpSession::LinkToFolder(const std::string& path) {
+    sftp_->errnum = SSH_FX_OK;
+    sftp_attributes target = sftp_stat(sftp_, path.c_str());
+    if (!target) return SftpFailed("Can't follow the link");
+    bool folder = target->type == SSH_FILEXFER_TYPE_DIRECTORY;
+    sftp_attributes_free(target);
+    return folder;
 }
 
-// Keeps kReadDepth requests on the way and hands their data on in file order. The
-// offsets are ours, since the library moves its own on a short answer. Answers are taken
-// strictly in the order asked: the library waits for a new packet before it looks at
-// what it has already queued, so an answer read early would be waited for for ever.
-bool SftpSession::ReadPipelined(sftp_file file, uint64_t offset, const Sink& sink) {
-    std::deque<int> pending;
-    std::vector<char> buffer(kReadChunk);
-    bool atEnd = false, ok = true;
-    while (ok && !atEnd) {
-        while (pending.size() < kReadDepth) {
-            sftp_seek64(file, offset + pending.size() * kReadChunk);
-            int id = sftp_async_read_begin(file, kReadChunk);
-            if (id < 0) return SftpFailed("Can't read the file");
-            pending.push_back(id);
-        }
-        int id = pending.front();
-        pending.pop_front();
-        file->eof = 0;  // each request's own answer says whether it met the end
-        int got = sftp_async_read(file, buffer.data(), kReadChunk, static_cast<uint32_t>(id));
-        if (got < 0) {
-            ok = SftpFailed("Can't read the file");
-        } else if (got == 0) {
-            atEnd = true;
-        } else if (!sink(buffer.data(), static_cast<size_t>(got))) {
-            ok = Fail(0, "The read was stopped");
-        } else {
-            offset += static_cast<uint64_t>(got);
-            // A short answer (the end, or a server's choice): the requests behind it asked
-            // from the wrong place; they are dropped and asked again from here.
-            if (static_cast<uint32_t>(got) < kReadChunk) ok = Drain(file, pending);
-        }
+bool SftpSession::Stat(const std::string& path, SftpEntry& entry) {
+    if (!Ready()) return false;
+    sftp_attributes attributes = sftp_stat(sftp_, path.c_str());
+    if (!attributes) return SftpFailed("Can't look at the file");
+    entry = EntryOf(attributes);
+    sftp_attributes_free(attributes);
+    entry.name = LastPart(path);
+    return true;
+}
+
+bool SftpSession::RealPath(const std::string& path, std::string& absolute) {
+    if (!Ready()) return false;
+    char* found = sftp_canonicalize_path(sftp_, path.c_str());
+    if (!found) return SftpFailed("Can't find the folder");
+    absolute = found;
+    ssh_string_free_char(found);
+    return true;
+}
+
+bool SftpSession::MakeFolder(const std::string& path) {
+    return Ready() && Checked(sftp_mkdir(sftp_, path.c_str(), 0755), "Can't make the folder");
+}
+
+bool SftpSession::RemoveFolder(const std::string& path) {
+    return Ready() && Checked(sftp_rmdir(sftp_, path.c_str()), "Can't remove the folder");
+}
+
+bool SftpSession::RemoveFile(const std::string& path) {
+    return Ready() && Checked(sftp_unlink(sftp_, path.c_str()), "Can't remove the file");
+}
+
+bool SftpSession::Rename(const std::string& from, const std::string& to) {
+    if (!Ready()) return false;
+    if (sftp_extension_supported(sftp_, "posix-rename@openssh.com", "1"))
+        return PosixRename(from, to);
+    return Checked(sftp_rename(sftp_, from.c_str(), to.c_str()), "Can't rename");
+}
+
+// The plain SFTP rename refuses onto an existing name; this one replaces it at once.
+bool SftpSession::PosixRename(const std::string& from, const std::string& to) {
+    constexpr const char* kWhat = "Can't rename";
+    SftpWire wire(sftp_);
+    SftpWire::Answer answer;
+    uint32_t id = 0, code = SSH_FX_OK;
+    bool answered = wire.SendExtended("posix-rename@openssh.com", from, to, &id) &&
+                    wire.ReadAnswer(answer) &&
+                    (answer.id == id && answer.type == SftpWire::kStatus
+                         ? wire.ReadStatus(answer.rest, kWhat, &code, error_)
+                         : wire.Malformed("the server answered a rename with something else"));
+    if (!answered) {
+        error_ = wire.ChannelError(kWhat);
+        return PipelineFailed(true, kWhat);
     }
-    Drain(file, pending);
-    return ok;
+    connectionLost_ = false;
+    return code == SSH_FX_OK;
 }
 
-// Takes the answers still due, so that none is left queued in the session.
-bool SftpSession::Drain(sftp_file file, std::deque<int>& pending) {
-    std::vector<char> buffer(kReadChunk);
-    bool ok = true;
-    for (int id : pending) {
-        file->eof = 0;
-        if (sftp_async_read(file, buffer.data(), kReadChunk, static_cast<uint32_t>(id)) < 0 &&
-            !ssh_is_connected(ssh_)) {
-            ok = SftpFailed("Can't read the file");
+bool SftpSession::SetModified(const std::string& path, int64_t modified) {
+    if (!Ready()) return false;
+    // The protocol carries unsigned 32-bit seconds.
+    uint32_t seconds = modified < 0              ? 0
+                       : modified > 0xffffffffLL ? 0xffffffffu
+                                                 : uint32_t(modified);
+    sftp_attributes_struct attributes = {};
+    attributes.flags = SSH_FILEXFER_ATTR_ACMODTIME;
+    attributes.atime = attributes.mtime = seconds;
+    return Checked(sftp_setstat(sftp_, path.c_str(), &attributes), "Can't set the file's time");
+}
+
+bool SftpSession::OpenRead(const std::string& path, uint64_t offset) {
+    if (!Ready()) return false;
+    file_ = sftp_open(sftp_, path.c_str(), O_RDONLY, 0);
+    if (!file_) return SftpFailed("Can't open the file");
+    reader_ = std::make_unique<SftpReadPipeline>(sftp_, file_, offset);
+    return true;
+}
+
+bool SftpSession::Read(char* buffer, size_t capacity, size_t* got) {
+    *got = 0;
+    if (!reader_) return Fail(SSH_FATAL, "no file is open for reading");
+    if (cut_) return SshFailed("Can't read the file");
+    if (reader_->Read(buffer, capacity, got, error_)) return true;
+    return PipelineFailed(reader_->ChannelFailed(), "Can't read the file");
+}
+
+bool SftpSession::OpenWrite(const std::string& path, uint64_t offset) {
+    if (!Ready()) return false;
+    int flags = O_WRONLY | O_CREAT | (offset == 0 ? O_TRUNC : 0);
+    file_ = sftp_open(sftp_, path.c_str(), flags, 0644);
+    if (!file_) return SftpFailed("Can't create the file");
+    writer_ = std::make_unique<SftpWritePipeline>(sftp_, file_, offset);
+    return true;
+}
+
+bool SftpSession::Write(const char* data, size_t size) {
+    if (!writer_) return Fail(SSH_FATAL, "no file is open for writing");
+    if (cut_) return SshFailed("Can't write the file");
+    if (writer_->Write(data, size, error_)) return true;
+    return PipelineFailed(writer_->ChannelFailed(), "Can't write the file");
+}
+
+// A broken or silent channel leaves answers due that the library would wait for without
+// end, so the connection is cut: every later call fails at once.
+bool SftpSession::PipelineFailed(bool channelFailed, const char* what) {
+    if (cut_) return SshFailed(what);
+    if (channelFailed) Cut();
+    connectionLost_ = channelFailed;
+    return false;
+}
+
+// Ends the pipeline's exchange, then closes the handle while the channel is in step.
+bool SftpSession::CloseFile() {
+    if (!file_) return true;
+    SshError late;
+    bool ok = true, inStep = true;
+    if (writer_) {
+        ok = writer_->Finish(late);
+        inStep = !writer_->ChannelFailed();
+    } else if (reader_) {
+        inStep = reader_->Drop(late) || !reader_->ChannelFailed();
+    }
+    reader_.reset();
+    writer_.reset();
+    sftp_file file = file_;
+    file_ = nullptr;
+    if (!inStep || cut_) {
+        Cut();
+        sftp_close(file);  // fails at once, and frees it
+        if (!ok) error_ = late;
+        connectionLost_ = true;
+        return false;
+    }
+    sftp_->errnum = SSH_FX_OK;
+    bool closed = sftp_close(file) == SSH_OK;
+    if (!ok) {
+        error_ = late;
+        connectionLost_ = false;
+        return false;
+    }
+    return closed || SftpFailed("The server did not keep the file");
+}
+
+bool SftpSession::ReadFile(const std::string& path, uint64_t offset, const Sink& sink) {
+    if (!OpenRead(path, offset)) return false;
+    std::vector<char> buffer(kBlock);
+    size_t got = 0;
+    bool ok;
+    while ((ok = Read(buffer.data(), buffer.size(), &got)) && got > 0) {
+        if (!sink(buffer.data(), got)) {
+            ok = Fail(0, "The read was stopped");
             break;
         }
     }
-    pending.clear();
-    return ok;
+    return FinishCopy(ok);
 }
 
 bool SftpSession::WriteFile(const std::string& path, uint64_t offset, const Source& source) {
-    if (!sftp_) return Fail(SSH_FATAL, "not logged in");
-    int flags = O_WRONLY | O_CREAT | (offset == 0 ? O_TRUNC : 0);
-    FileHandle file(sftp_open(sftp_, path.c_str(), flags, 0644));
-    if (!file) return SftpFailed("Can't create the file");
-    SftpWritePipeline pipeline(sftp_, file.get());
-    if (!pipeline.Run(offset, source, error_)) return false;
-    sftp_file closing = file.release();
-    if (sftp_close(closing) != SSH_OK) return SftpFailed("The server did not keep the file");
-    return true;
+    if (!OpenWrite(path, offset)) return false;
+    std::vector<char> buffer(kBlock);
+    bool ok = true;
+    for (;;) {
+        int64_t size = source(buffer.data(), buffer.size());
+        if (size < 0) ok = Fail(0, "the local file could not be read");
+        if (size <= 0 || !(ok = Write(buffer.data(), static_cast<size_t>(size)))) break;
+    }
+    return FinishCopy(ok);
+}
+
+// Closes the file after a copy loop; the loop's own failure, when it had one, is kept.
+bool SftpSession::FinishCopy(bool ok) {
+    if (ok) return CloseFile();
+    SshError kept = error_;
+    bool lost = connectionLost_;
+    CloseFile();
+    error_ = kept;
+    connectionLost_ = lost || connectionLost_;
+    return false;
 }

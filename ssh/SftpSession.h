@@ -1,9 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 struct ssh_session_struct;
 struct sftp_session_struct;
 struct sftp_file_struct;
+class SftpReadPipeline;
+class SftpWritePipeline;
 
 // What the server showed of itself before anything of the user was sent.
 struct SshHostKey {
@@ -32,13 +35,16 @@ struct SftpEntry {
     int64_t modified = 0;  // seconds since 1970, UTC
     bool folder = false;
     bool link = false;
+    bool linkToFolder = false;  // a link whose target is a folder (false when it dangles)
 };
 
-// One SFTP session over one SSH connection, for one thread at a time. It wraps the SSH
-// library so that the rest of the program sees plain calls: connect (the host key goes to
-// the caller before any credential is sent), log in, list, and move a file's bytes with
-// several requests in flight, since one request per round trip would make every
-// transfer as slow as the link's latency. Every failure leaves its reason in LastError().
+// One SFTP session over one SSH connection, for one thread at a time (only Cut may come
+// from another). It wraps the SSH library so that the rest of the program sees plain
+// calls: connect (the host key goes to the caller before any credential is sent), log in,
+// the folder and file operations, and a file's bytes pulled or pushed block by block with
+// many requests in flight, since one request per round trip would make every transfer as
+// slow as the link's latency. Every failure leaves its reason in LastError(), and
+// ConnectionLost() tells a dead connection from a refusal about one file.
 // Paths are UTF-8, as SFTP servers take them.
 class SftpSession {
   public:
@@ -49,7 +55,7 @@ class SftpSession {
     // Fills up to `capacity` bytes of a file being written; 0 ends it, -1 fails it.
     using Source = std::function<int64_t(char* buffer, size_t capacity)>;
 
-    SftpSession() = default;
+    SftpSession();
     ~SftpSession();
     SftpSession(const SftpSession&) = delete;
     SftpSession& operator=(const SftpSession&) = delete;
@@ -64,11 +70,48 @@ class SftpSession {
     bool LoginKeyFile(const std::string& user, const std::wstring& keyPath,
                       const std::string& passphrase);
 
+    // A folder's entries without "." and "..". A link's target is looked at once, for
+    // linkToFolder.
     bool List(const std::string& path, std::vector<SftpEntry>& entries);
+    // Follows links; the entry's name is the path's last part.
+    bool Stat(const std::string& path, SftpEntry& entry);
+    // The server's absolute form of `path`; "." gives the login folder.
+    bool RealPath(const std::string& path, std::string& absolute);
+    bool MakeFolder(const std::string& path);
+    bool RemoveFolder(const std::string& path);
+    // A link is removed itself, never its target.
+    bool RemoveFile(const std::string& path);
+    // Replaces an existing file where the server offers posix-rename@openssh.com; elsewhere
+    // the server refuses onto an existing name.
+    bool Rename(const std::string& from, const std::string& to);
+    // Seconds since 1970, UTC (the access time is set to the same).
+    bool SetModified(const std::string& path, int64_t modified);
+
+    // One open file at a time, read or write, moved block by block by the caller.
+    bool OpenRead(const std::string& path, uint64_t offset);
+    // Up to `capacity` bytes in file order; *got == 0 at the end. Keeps many requests in
+    // flight ahead of the caller.
+    bool Read(char* buffer, size_t capacity, size_t* got);
+    // From 0 the file is made or cut to nothing; from elsewhere it is written from there.
+    bool OpenWrite(const std::string& path, uint64_t offset);
+    // Sends without waiting for each answer; false once any write failed.
+    bool Write(const char* data, size_t size);
+    // For a write, waits for every answer: the verdict. For a read, drops what is still on
+    // the way. True when nothing was open.
+    bool CloseFile();
+
     // Reads the file from `offset` to its end into `sink`.
     bool ReadFile(const std::string& path, uint64_t offset, const Sink& sink);
     // Writes what `source` gives at `offset`; from 0, an existing file is cut to nothing.
     bool WriteFile(const std::string& path, uint64_t offset, const Source& source);
+
+    // From any thread, even while another is inside a call: shuts the connection's socket
+    // down, so that a call waiting on the server returns at once with an error. The
+    // session is dead afterwards; Close() it on its own thread.
+    void Cut();
+    // The last failure was the connection's (SSH error, closed, timed out, cut), not an
+    // SFTP status about one file.
+    bool ConnectionLost() const { return connectionLost_; }
 
     // The key exchange and cipher agreed on, for the connection's description.
     std::string KeyExchange() const;
@@ -77,16 +120,30 @@ class SftpSession {
     void Close();
 
   private:
+    bool OpenSocket(const std::string& host, uint16_t port);
+    void ForgetSocket();
     bool StartSftp();
     bool Authenticated(int result, const char* what);
+    bool Ready();
     bool SshFailed(const char* what);
     bool SftpFailed(const char* what);
     bool Fail(int code, const std::string& message);
-    bool ReadPipelined(sftp_file_struct* file, uint64_t offset, const Sink& sink);
-    bool Drain(sftp_file_struct* file, std::deque<int>& pending);
+    bool Checked(int result, const char* what);
+    bool LinkToFolder(const std::string& path);
+    bool PosixRename(const std::string& from, const std::string& to);
+    bool PipelineFailed(bool channelFailed, const char* what);
+    bool FinishCopy(bool ok);
 
     ssh_session_struct* ssh_ = nullptr;
     sftp_session_struct* sftp_ = nullptr;
-    std::string user_;
+    sftp_file_struct* file_ = nullptr;
+    std::unique_ptr<SftpReadPipeline> reader_;
+    std::unique_ptr<SftpWritePipeline> writer_;
     SshError error_;
+    bool connectionLost_ = false;
+    // Cut's view of the connection: the socket (~0 when none) and how many Cuts are
+    // touching it, so that Close never lets the socket go under a Cut.
+    std::atomic<uintptr_t> socket_;
+    std::atomic<int> cutting_{0};
+    std::atomic<bool> cut_{false};
 };

@@ -2,30 +2,36 @@
 
 #include <libssh/sftp.h>
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
-#include "ssh/SftpSession.h"
+#include "ssh/SftpWire.h"
 
-// Writes a file with several SFTP write requests in flight. The SSH library of this
+// Writes one open file with many SFTP write requests in flight. The SSH library of this
 // build sends one write and waits for its answer, which ties an upload's speed to the
-// link's round trip; this sends the write requests itself on the session's channel and
-// collects their status answers in any order. The session must not be used otherwise
-// until Run returns, which leaves no answer unread.
+// link's round trip; this sends the requests itself and collects their status answers
+// in any order, so a failure shows a few blocks after the write that caused it. The
+// session must not use its channel otherwise until Finish returns.
 class SftpWritePipeline {
   public:
-    SftpWritePipeline(sftp_session sftp, sftp_file file) : sftp_(sftp), file_(file) {}
+    SftpWritePipeline(sftp_session sftp, sftp_file file, uint64_t offset)
+        : wire_(sftp, file), offset_(offset) {}
 
-    // Writes what `source` gives from `offset` on; false with the reason in `error`.
-    bool Run(uint64_t offset, const SftpSession::Source& source, SshError& error);
+    // Sends `data` at the end of what was written; false (reason in `error`) once any
+    // write failed.
+    bool Write(const char* data, size_t size, SshError& error);
+    // Waits for every answer still due: true when every write was kept.
+    bool Finish(SshError& error);
+    // The channel broke: answers may still be due, and the session is out of step.
+    bool ChannelFailed() const { return channelFailed_; }
 
   private:
-    bool Send(uint64_t offset, const char* data, uint32_t size);
-    bool Collect(SshError& error);
-    bool ReadExactly(void* buffer, uint32_t size);
+    void Collect();
 
-    sftp_session sftp_;
-    sftp_file file_;
+    SftpWire wire_;
+    uint64_t offset_;
     int inFlight_ = 0;
     bool channelFailed_ = false;
+    bool failed_ = false;
+    SshError firstError_;
 };

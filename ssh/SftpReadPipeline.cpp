@@ -1,0 +1,116 @@
+#include "ssh/SftpReadPipeline.h"
+
+#include <libssh/libssh.h>
+
+#include <cstring>
+
+namespace {
+
+// 64 KiB per request, which every SFTP server gives whole, and enough of them on the way
+// to keep a long link busy.
+constexpr uint32_t kChunk = 64 * 1024;
+constexpr size_t kDepth = 16;
+constexpr const char* kWhat = "Can't read the file";
+
+}  // namespace
+
+bool SftpReadPipeline::Read(char* buffer, size_t capacity, size_t* got, SshError& error) {
+    *got = GiveHeld(buffer, capacity);
+    if (*got > 0) return true;
+    // More answers while a whole one still fits, so a large buffer fills in one call.
+    while (!atEnd_ && (*got == 0 || capacity - *got >= kChunk)) {
+        if (!Ask(error)) return false;
+        size_t taken = 0;
+        if (!TakeFront(buffer + *got, capacity - *got, &taken, error)) return false;
+        *got += taken;
+        if (!held_.empty()) break;
+    }
+    return true;
+}
+
+size_t SftpReadPipeline::GiveHeld(char* buffer, size_t capacity) {
+    size_t size = held_.size() - heldAt_;
+    if (size > capacity) size = capacity;
+    memcpy(buffer, held_.data() + heldAt_, size);
+    heldAt_ += size;
+    if (heldAt_ == held_.size()) {
+        held_.clear();
+        heldAt_ = 0;
+    }
+    return size;
+}
+
+bool SftpReadPipeline::Ask(SshError& error) {
+    while (pending_.size() < kDepth) {
+        uint32_t id;
+        if (!wire_.Send(SftpWire::kRead, asked_, kChunk, nullptr, &id)) return ChannelBroke(error);
+        pending_.push_back({id, asked_});
+        asked_ += kChunk;
+    }
+    return true;
+}
+
+// Takes the oldest request's answer: data, the end, or a refusal.
+bool SftpReadPipeline::TakeFront(char* buffer, size_t capacity, size_t* got, SshError& error) {
+    Request front = pending_.front();
+    pending_.pop_front();
+    SftpWire::Answer answer;
+    if (!wire_.ReadAnswer(answer)) return ChannelBroke(error);
+    if (answer.id != front.id) {
+        wire_.Malformed("the server answered a read out of order");
+        return ChannelBroke(error);
+    }
+    if (answer.type == SftpWire::kStatus) {
+        uint32_t code;
+        if (!wire_.ReadStatus(answer.rest, kWhat, &code, error)) return ChannelBroke(error);
+        atEnd_ = code == SSH_FX_EOF;
+        if (code == SSH_FX_OK) error = {0, true, std::string(kWhat) + ": the server sent no data"};
+        return atEnd_;
+    }
+    if (answer.type != SftpWire::kData) {
+        wire_.Malformed("the server answered a read with something else");
+        return ChannelBroke(error);
+    }
+    uint32_t size = 0;
+    if (!TakeData(answer.rest, buffer, capacity, got, &size)) return ChannelBroke(error);
+    if (size == kChunk || atEnd_) return true;
+    // A short answer: what was asked behind it starts at the wrong place.
+    if (!Drop(error)) return false;
+    asked_ = front.offset + size;
+    return true;
+}
+
+bool SftpReadPipeline::TakeData(uint32_t rest, char* buffer, size_t capacity, size_t* got,
+                                uint32_t* size) {
+    unsigned char length[4];
+    if (rest < 4 || !wire_.ReadExactly(length, 4)) return false;
+    *size = (uint32_t(length[0]) << 24) | (uint32_t(length[1]) << 16) | (uint32_t(length[2]) << 8) |
+            length[3];
+    if (*size != rest - 4 || *size > kChunk)
+        return wire_.Malformed("the server's data answer was malformed");
+    atEnd_ = *size == 0;  // nothing more to give: taken as the end
+    if (*size <= capacity) {
+        *got = *size;
+        return wire_.ReadExactly(buffer, *size);
+    }
+    held_.resize(*size);
+    if (!wire_.ReadExactly(held_.data(), *size)) return false;
+    *got = GiveHeld(buffer, capacity);
+    return true;
+}
+
+bool SftpReadPipeline::Drop(SshError& error) {
+    while (!pending_.empty() && !channelFailed_) {
+        pending_.pop_front();
+        SftpWire::Answer answer;
+        if (!wire_.ReadAnswer(answer) || !wire_.Skip(answer.rest)) return ChannelBroke(error);
+    }
+    pending_.clear();
+    return !channelFailed_;
+}
+
+bool SftpReadPipeline::ChannelBroke(SshError& error) {
+    channelFailed_ = true;
+    error = wire_.ChannelError(kWhat);
+    return false;
+}

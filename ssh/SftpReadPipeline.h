@@ -1,0 +1,48 @@
+#pragma once
+
+#include <libssh/sftp.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "ssh/SftpWire.h"
+
+// Reads one open file with many SFTP read requests in flight, handing the bytes on in
+// file order as the caller pulls them, straight into the caller's buffer where they fit.
+// The offsets are ours: after a short answer (the end, or a server's choice) the
+// requests behind it asked from the wrong place, so they are dropped and asked again.
+// Answers are expected in the order asked, as SFTP servers process a handle's requests.
+// The session must not use its channel otherwise until Drop returns.
+class SftpReadPipeline {
+  public:
+    SftpReadPipeline(sftp_session sftp, sftp_file file, uint64_t offset)
+        : wire_(sftp, file), asked_(offset) {}
+
+    // Up to `capacity` bytes; *got == 0 at the end.
+    bool Read(char* buffer, size_t capacity, size_t* got, SshError& error);
+    // Takes the answers still due, so that none is left for the session's next call.
+    bool Drop(SshError& error);
+    // The channel broke: answers may still be due, and the session is out of step.
+    bool ChannelFailed() const { return channelFailed_; }
+
+  private:
+    struct Request {
+        uint32_t id;
+        uint64_t offset;
+    };
+    bool Ask(SshError& error);
+    bool TakeFront(char* buffer, size_t capacity, size_t* got, SshError& error);
+    bool TakeData(uint32_t rest, char* buffer, size_t capacity, size_t* got, uint32_t* size);
+    bool ChannelBroke(SshError& error);
+    size_t GiveHeld(char* buffer, size_t capacity);
+
+    SftpWire wire_;
+    std::deque<Request> pending_;
+    uint64_t asked_;          // where the next request asks from
+    std::vector<char> held_;  // an answer larger than the caller's buffer, given out in parts
+    size_t heldAt_ = 0;
+    bool atEnd_ = false;
+    bool channelFailed_ = false;
+};
