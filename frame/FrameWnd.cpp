@@ -12,11 +12,19 @@
 #include "dialogs/ConnectingDlg.h"
 #include "framework/CWinApp.h"
 #include "framework/TextUtil.h"
+#include "ftp/FtpFS.h"
+#include "ftp/SftpFS.h"
 #include "resources/resource.h"
 
 namespace {
 
 const size_t kTitleCapacity = 512;
+
+// A view's engine speaks its session's protocol.
+std::shared_ptr<RemoteFS> EngineFor(const SessionInfo& record) {
+    if (record.protocol == kProtocolSftp) return std::make_shared<SftpFS>(record.keyFile);
+    return std::make_shared<FtpFS>();
+}
 
 }  // namespace
 
@@ -119,7 +127,7 @@ bool FrameWnd::ConnectWithDialog(ConnectDlg& dialog) {
     SessionInfo& record = dialog.Record();
     RECT client;
     GetClientRect(&client);
-    FtpBrowseWnd* view = new FtpBrowseWnd;
+    FtpBrowseWnd* view = new FtpBrowseWnd(EngineFor(record));
     view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, client.left, client.top,
                         client.right - client.left, client.bottom - client.top, this);
     ConnectingDlg connecting;

@@ -47,6 +47,21 @@ struct KeyFree {
 };
 using KeyHandle = std::unique_ptr<ssh_key_struct, KeyFree>;
 
+// The library asks for a passphrase only for a key that is encrypted.
+int NotePassphraseAsked(const char*, char*, size_t, int, int, void* asked) {
+    *static_cast<bool*>(asked) = true;
+    return -1;
+}
+
+bool IsLockedKey(const std::string& text) {
+    bool asked = false;
+    ssh_key key = nullptr;
+    if (ssh_pki_import_privkey_base64(text.c_str(), nullptr, NotePassphraseAsked, &asked, &key) ==
+        SSH_OK)
+        ssh_key_free(key);
+    return asked;
+}
+
 bool ReadWholeFile(const std::wstring& path, std::string& text) {
     FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file) return false;
@@ -311,11 +326,14 @@ bool SftpSession::LoginKeyFile(const std::string& user, const std::wstring& keyP
     ssh_key key = nullptr;
     if (ssh_pki_import_privkey_base64(text.c_str(),
                                       passphrase.empty() ? nullptr : passphrase.c_str(), nullptr,
-                                      nullptr, &key) != SSH_OK)
-        return Fail(SSH_FATAL,
-                    passphrase.empty()
-                        ? "The key file is not a private key, or it needs a passphrase"
-                        : "The key file's passphrase is wrong, or it is not a private key");
+                                      nullptr, &key) != SSH_OK) {
+        bool locked = IsLockedKey(text);
+        Fail(SSH_FATAL, !locked              ? "The key file is not a private key"
+                        : passphrase.empty() ? "The key file needs a passphrase"
+                                             : "The key file's passphrase is wrong");
+        error_.keyLocked = locked;
+        return false;
+    }
     KeyHandle owned(key);
     return Authenticated(ssh_userauth_publickey(ssh_, user.c_str(), key),
                          "Can't log in with this key");

@@ -26,6 +26,8 @@ struct SshError {
     int code = 0;  // an SFTP status (SSH_FX_*) when sftp is set, else the SSH library's code
     bool sftp = false;
     std::string message;
+    // The key file is locked: it needs a passphrase, or the one given did not open it.
+    bool keyLocked = false;
 };
 
 // One entry of a remote folder, as the server lists it (a link is not followed).

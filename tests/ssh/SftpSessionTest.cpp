@@ -118,6 +118,7 @@ TEST_F(SftpSessionTest, RefusedLoginsAndServersSayWhy) {
         uint16_t port;
         std::function<bool(SftpSession&, const SftpFixtureServer&)> logIn;
         const char* reason;
+        bool keyLocked = false;
     } cases[] = {
         {"wrong password", 0,
          [](SftpSession& s, const SftpFixtureServer& f) {
@@ -128,12 +129,12 @@ TEST_F(SftpSessionTest, RefusedLoginsAndServersSayWhy) {
          [](SftpSession& s, const SftpFixtureServer& f) {
              return s.LoginKeyFile(f.user, WinePath(f.ecdsaKey), "wrong");
          },
-         "passphrase is wrong"},
+         "passphrase is wrong", true},
         {"passphrase missing", 0,
          [](SftpSession& s, const SftpFixtureServer& f) {
              return s.LoginKeyFile(f.user, WinePath(f.ecdsaKey), "");
          },
-         "needs a passphrase"},
+         "needs a passphrase", true},
         {"closes in the key exchange", server.closesInKexPort, nullptr, "Can't connect"},
     };
     for (const auto& c : cases) {
@@ -143,6 +144,7 @@ TEST_F(SftpSessionTest, RefusedLoginsAndServersSayWhy) {
         EXPECT_TRUE(c.logIn ? connected && !c.logIn(session, server) : !connected);
         EXPECT_NE(session.LastError().message.find(c.reason), std::string::npos)
             << session.LastError().message;
+        EXPECT_EQ(c.keyLocked, session.LastError().keyLocked);
     }
 }
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "ftp/RemoteFile.h"
+
+class SftpSession;
+
+// A file of an SFTP transfer: the session's one open file, read or written
+// with many requests in flight. SFTP has no text mode, so every transfer
+// moves the bytes as they are. A cut ends the whole session (SFTP cannot
+// abort one request), which releases a call blocked on it; the engine then
+// logs in again.
+class SftpRemoteFile : public RemoteFile {
+  public:
+    explicit SftpRemoteFile(std::shared_ptr<SftpSession> session) : session(std::move(session)) {}
+    ~SftpRemoteFile() override { Close(); }
+
+    bool Read(char* block, DWORD room, DWORD* count) override;
+    bool Write(const char* block, DWORD count) override;
+    // Waits for the answers to every write: whether the server stored them all.
+    bool Close() override;
+    // What was written stays on the server, as the start a resume goes on from.
+    void Abort() override {}
+    void Cut() override;
+
+  private:
+    std::shared_ptr<SftpSession> session;
+    std::atomic<bool> closed{false};
+};
