@@ -29,7 +29,7 @@ const COLORREF kMaskColour = RGB(255, 0, 255);
 const int kTypeColumn = 2;
 const int kModifiedColumn = 3;
 
-ListedEntry FolderEntry(const wchar_t* name) { return ListedEntry{name, true, 0, 0, false}; }
+ListedEntry FolderEntry(const wchar_t* name) { return ListedEntry{name, true, 0, 0, false, false}; }
 
 // A row's cell as the list shows it; the listing's facts hold a large folder
 // in a fraction of the memory the texts would take.
@@ -40,7 +40,7 @@ void WriteCell(const ListedEntry& entry, int column, wchar_t* text, size_t room)
     else if (column == kSizeColumn && !entry.folder)
         FormatSizeText(entry.size, text, room);
     else if (column == kTypeColumn)
-        CopyTextCut(text, room, entry.folder ? L"Folder" : L"File");
+        CopyTextCut(text, room, entry.link ? L"Link" : entry.folder ? L"Folder" : L"File");
     else if (column == kModifiedColumn)
         FormatModifiedText(entry.modified, entry.dateOnly, text, room);
 }

@@ -17,6 +17,9 @@ struct ListedEntry {
     uint64_t modified;
     // The file system gave a day without its time (a server's LIST of older files).
     bool dateOnly;
+    // A link (a reparse point here, a symbolic link on an SFTP server); folder
+    // tells whether it leads to a folder.
+    bool link;
 
     static ListedEntry Of(const WIN32_FIND_DATAW& data) {
         ListedEntry entry;
@@ -26,6 +29,7 @@ struct ListedEntry {
         entry.modified = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
                          data.ftLastWriteTime.dwLowDateTime;
         entry.dateOnly = false;
+        entry.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         return entry;
     }
 };

@@ -57,7 +57,7 @@ bool Decoded(const std::wstring& local, std::wstring* decoded) {
 }
 
 bool IsTransferableName(const std::wstring& name) {
-    return name.find(L'\0') == std::wstring::npos && IsSafeNewName(name.c_str());
+    return name.find(L'\0') == std::wstring::npos && IsSafeEntryName(name.c_str(), MAX_PATH);
 }
 
 bool NeedsMapping(const std::wstring& name);

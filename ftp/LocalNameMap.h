@@ -18,8 +18,8 @@
 // ("a%3Ab" itself) is mapped too ("a%253Ab").
 
 // The local name of a remote entry; empty for a name that is refused because
-// it could lead out of its folder or break a command line (empty, "." or "..",
-// a "/", "\", line break or NUL, longer than a path may be).
+// it could lead out of its folder (empty, "." or "..", a "/", "\" or NUL,
+// longer than a path may be). A line break, which SFTP names may hold, is mapped.
 std::wstring LocalNameFor(const std::wstring& remote);
 
 // The remote name of a local entry: the original of a mapped name, any other

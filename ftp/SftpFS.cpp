@@ -107,6 +107,7 @@ HRESULT SftpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
                        : connected ? ERROR_INTERNET_LOGIN_FAILURE
                                    : ERROR_INTERNET_CANNOT_CONNECT;
         LeaveServerReason(Wide(fresh->LastError().message));
+        fresh.reset();  // its close may clear the thread's error
         SetLastError(connectError);
         return E_FAIL;
     }

@@ -366,20 +366,27 @@ bool SftpSession::List(const std::string& path, std::vector<SftpEntry>& entries)
     sftp_closedir(dir);
     for (SftpEntry& entry : entries) {
         if (!complete) break;
-        if (entry.link) entry.linkToFolder = LinkToFolder(Child(path, entry.name));
+        if (entry.link) FollowLink(Child(path, entry.name), entry);
         complete = !connectionLost_;
     }
     return complete;
 }
 
-// Whether a link leads to a folder; a dangling or forbidden link does not.
-bool SftpSession::LinkToFolder(const std::string& path) {
+// A link shows what it leads to: a folder, or a file's size and time, which a
+// copy through it moves. A dangling or forbidden link shows itself.
+void SftpSession::FollowLink(const std::string& path, SftpEntry& link) {
     sftp_->errnum = SSH_FX_OK;
     sftp_attributes target = sftp_stat(sftp_, path.c_str());
-    if (!target) return SftpFailed("Can't follow the link");
-    bool folder = target->type == SSH_FILEXFER_TYPE_DIRECTORY;
+    if (!target) {
+        SftpFailed("Can't follow the link");
+        return;
+    }
+    link.linkToFolder = target->type == SSH_FILEXFER_TYPE_DIRECTORY;
+    if (!link.linkToFolder) {
+        link.size = target->size;
+        link.modified = target->mtime;
+    }
     sftp_attributes_free(target);
-    return folder;
 }
 
 bool SftpSession::Stat(const std::string& path, SftpEntry& entry) {

@@ -131,7 +131,7 @@ class SftpSession {
     bool SftpFailed(const char* what);
     bool Fail(int code, const std::string& message);
     bool Checked(int result, const char* what);
-    bool LinkToFolder(const std::string& path);
+    void FollowLink(const std::string& path, SftpEntry& link);
     bool PosixRename(const std::string& from, const std::string& to);
     bool PipelineFailed(bool channelFailed, const char* what);
     bool FinishCopy(bool ok);

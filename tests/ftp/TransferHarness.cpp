@@ -77,8 +77,8 @@ std::wstring TransferTest::CurrentDir() {
 }
 
 HRESULT TransferTest::Start(bool upload, const Names& items, const std::wstring& target,
-                            FtpFS* through) {
-    FtpFS& engine = through ? *through : this->engine;
+                            RemoteFS* through) {
+    RemoteFS& engine = through ? *through : this->engine;
     TransferList list;
     for (const std::wstring& item : items)
         list.AddTail(
@@ -90,9 +90,9 @@ HRESULT TransferTest::Start(bool upload, const Names& items, const std::wstring&
 }
 
 HRESULT TransferTest::Transfer(bool upload, const Names& items, const std::wstring& target,
-                               FtpFS* through) {
+                               RemoteFS* through) {
     HRESULT result = Start(upload, items, target, through);
-    FtpFS& engine = through ? *through : this->engine;
+    RemoteFS& engine = through ? *through : this->engine;
     EXPECT_TRUE(PumpUntil([&engine] { return !engine.IsBusy(); }));
     return result;
 }

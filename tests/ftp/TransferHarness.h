@@ -71,11 +71,12 @@ class TransferTest : public ::testing::Test {
     // Starts the transfer of the items ("D" or "F" and a name) through the
     // engine (this test's own unless given); Transfer also serves it to its end.
     HRESULT Start(bool upload, const Names& items, const std::wstring& target,
-                  FtpFS* through = nullptr);
+                  RemoteFS* through = nullptr);
     HRESULT Transfer(bool upload, const Names& items, const std::wstring& target,
-                     FtpFS* through = nullptr);
+                     RemoteFS* through = nullptr);
     // Into the local folder, or the named folder below it.
-    HRESULT Download(const Names& items, const std::wstring& into = L"", FtpFS* through = nullptr) {
+    HRESULT Download(const Names& items, const std::wstring& into = L"",
+                     RemoteFS* through = nullptr) {
         return Transfer(false, items, into.empty() ? local.Path() : Local(into), through);
     }
     // Logs the engine in as the fixture's user, to the main server unless a port is given.
