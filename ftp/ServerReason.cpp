@@ -4,12 +4,17 @@
 #include <wininet.h>
 
 #include <cwctype>
+#include <utility>
 
 #include "wininet/FtpTlsApi.h"
 
 namespace {
 
-thread_local std::wstring leftReason;
+struct LeftReason {
+    DWORD error = ERROR_SUCCESS;
+    std::wstring text;
+};
+thread_local LeftReason leftReason;
 
 const size_t kMaxReasonChars = 400;
 const int kMaxReasonLines = 6;
@@ -65,19 +70,22 @@ std::wstring TakeServerReason() {
         return L"The data connection showed a certificate other than the server's: someone may "
                L"be intercepting the connection.";
     }
-    std::wstring left;
-    left.swap(leftReason);
+    LeftReason left;
+    std::swap(left, leftReason);
     if (!IsLayerError(GetLastError())) return L"";
-    if (!left.empty()) {
+    if (left.error == GetLastError() && !left.text.empty()) {
         SetLastError(ERROR_SUCCESS);
-        return Bounded(left);
+        return Bounded(left.text);
     }
     std::wstring reply = LastReply();
     SetLastError(ERROR_SUCCESS);
     return IsRefusal(reply) ? Bounded(reply) : L"";
 }
 
-void LeaveServerReason(const std::wstring& reason) { leftReason = reason; }
+void LeaveServerReason(DWORD error, const std::wstring& reason) {
+    leftReason = {error, reason};
+    SetLastError(error);
+}
 
 std::wstring WithServerReason(const wchar_t* text, const std::wstring& reason) {
     std::wstring shown = text;

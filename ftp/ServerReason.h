@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Why the server refused what was just asked of it, for the failure messages.
@@ -11,9 +13,10 @@
 std::wstring TakeServerReason();
 
 // A protocol without reply lines (SFTP) leaves its failure's reason here, on
-// the failing thread, with a WinINet error in GetLastError(); the next
-// TakeServerReason gives it instead of a reply.
-void LeaveServerReason(const std::wstring& reason);
+// the failing thread, and sets the WinINet error it failed with. The next
+// TakeServerReason gives it while that error is still the thread's; any
+// other failure found meanwhile makes it stale.
+void LeaveServerReason(DWORD error, const std::wstring& reason);
 
 // The fixed failure text as its first line, the reason (if any) below it.
 std::wstring WithServerReason(const wchar_t* text, const std::wstring& reason = TakeServerReason());

@@ -106,9 +106,9 @@ HRESULT SftpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
         connectError = declined    ? ERROR_INTERNET_OPERATION_CANCELLED
                        : connected ? ERROR_INTERNET_LOGIN_FAILURE
                                    : ERROR_INTERNET_CANNOT_CONNECT;
-        LeaveServerReason(Wide(fresh->LastError().message));
+        std::wstring reason = Wide(fresh->LastError().message);
         fresh.reset();  // its close may clear the thread's error
-        SetLastError(connectError);
+        LeaveServerReason(connectError, reason);
         return E_FAIL;
     }
     connectError = 0;
@@ -226,8 +226,8 @@ void SftpFS::CopyLoginOf(const SftpFS& other) {
 bool SftpFS::Failed() {
     std::shared_ptr<SftpSession> open = Current();
     bool lost = !open || open->ConnectionLost();
-    LeaveServerReason(open ? Wide(open->LastError().message) : std::wstring());
-    SetLastError(lost ? ERROR_INTERNET_CONNECTION_ABORTED : ERROR_INTERNET_EXTENDED_ERROR);
+    LeaveServerReason(lost ? ERROR_INTERNET_CONNECTION_ABORTED : ERROR_SFTP_REFUSED,
+                      open ? Wide(open->LastError().message) : std::wstring());
     return false;
 }
 
@@ -277,8 +277,7 @@ HRESULT SftpFS::SetCurrentDir(const wchar_t* path) {
     if (!open || !open->RealPath(PathOf(path), resolved) || !open->Stat(resolved, entry))
         return Result(Failed());
     if (!entry.folder) {
-        LeaveServerReason(L"Not a folder");
-        SetLastError(ERROR_INTERNET_EXTENDED_ERROR);
+        LeaveServerReason(ERROR_SFTP_REFUSED, L"Not a folder");
         return E_FAIL;
     }
     currentDir = Wide(resolved);

@@ -15,6 +15,9 @@
 // it) and names every file by its full path. The session is replaced at each
 // login on the thread that uses it; a cut from another thread reaches the
 // session under a lock held only to copy the pointer.
+// The server refused an SFTP request; the reason it left says why.
+#define ERROR_SFTP_REFUSED (INTERNET_ERROR_BASE + 60)
+
 class SftpFS : public RemoteFS {
   public:
     static const INTERNET_PORT kDefaultPort = 22;

@@ -24,6 +24,14 @@ TEST(ServerReason, IsTheRefusalJustSeenToldOnce) {
     send(L"DELE missing");
     EXPECT_EQ(L"550 No such file or directory.", TakeServerReason());
     EXPECT_EQ(L"", TakeServerReason());
+    // A reason left without a reply (SFTP) is told with its own error alone:
+    // a later failure of another kind makes it stale.
+    LeaveServerReason(ERROR_INTERNET_TIMEOUT, L"no answer\nfrom the server\x07");
+    EXPECT_EQ(L"no answer\nfrom the server ", TakeServerReason());
+    EXPECT_EQ(L"", TakeServerReason());
+    LeaveServerReason(ERROR_INTERNET_TIMEOUT, L"stale");
+    send(L"DELE missing");
+    EXPECT_EQ(L"550 No such file or directory.", TakeServerReason());
     send(L"DELE missing");
     SetLastError(ERROR_ACCESS_DENIED);
     EXPECT_EQ(L"", TakeServerReason());
