@@ -6,10 +6,11 @@
 
 namespace {
 
-// 64 KiB per request, which every SFTP server gives whole, and enough of them on the way
-// to keep a long link busy.
+// 64 KiB per request, which every SFTP server gives whole, and 2 MiB on the way to keep
+// a long link busy (the wire lets the server send that far ahead). Deeper than the
+// channel's window, requests would only wait on it.
 constexpr uint32_t kChunk = 64 * 1024;
-constexpr size_t kDepth = 16;
+constexpr size_t kDepth = 32;
 constexpr const char* kWhat = "Can't read the file";
 
 }  // namespace
