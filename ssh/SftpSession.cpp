@@ -142,6 +142,7 @@ void SftpSession::Close() {
         ssh_free(ssh_);  // closes the socket
     }
     ssh_ = nullptr;
+    cut_.store(false);  // a Cut ends one connection, not the next
 }
 
 // Hides the socket from Cut and waits out a Cut that is using it (a few instructions), so
