@@ -18,11 +18,19 @@ constexpr const char* kWhat = "Can't read the file";
 bool SftpReadPipeline::Read(char* buffer, size_t capacity, size_t* got, SshError& error) {
     *got = GiveHeld(buffer, capacity);
     if (*got > 0) return true;
+    if (failed_) {
+        error = failure_;
+        return false;
+    }
     // More answers while a whole one still fits, so a large buffer fills in one call.
     while (!atEnd_ && (*got == 0 || capacity - *got >= kChunk)) {
-        if (!Ask(error)) return false;
         size_t taken = 0;
-        if (!TakeFront(buffer + *got, capacity - *got, &taken, error)) return false;
+        if (!Ask(error) || !TakeFront(buffer + *got, capacity - *got, &taken, error)) {
+            // What came before the failure is handed on; the failure comes next time.
+            failure_ = error;
+            failed_ = true;
+            return *got > 0;
+        }
         *got += taken;
         if (!held_.empty()) break;
     }
