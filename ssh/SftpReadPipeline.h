@@ -18,7 +18,7 @@
 class SftpReadPipeline {
   public:
     SftpReadPipeline(sftp_session sftp, sftp_file file, uint64_t offset)
-        : wire_(sftp, file), asked_(offset) {}
+        : wire_(sftp, file, kReadAhead), asked_(offset) {}
 
     // Up to `capacity` bytes; *got == 0 at the end. Once a request failed, the bytes
     // before it are still given, then every call fails.
@@ -29,6 +29,8 @@ class SftpReadPipeline {
     bool ChannelFailed() const { return channelFailed_; }
 
   private:
+    // Twice what is asked at a time, so the channel's window never holds the answers back.
+    static constexpr size_t kReadAhead = 4 * 1024 * 1024;
     struct Request {
         uint32_t id;
         uint64_t offset;

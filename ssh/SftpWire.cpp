@@ -13,9 +13,6 @@ namespace {
 constexpr int kAnswerTimeoutMs = 10000;
 // Reads at least this large go straight into the caller's buffer.
 constexpr uint32_t kStraightRead = 16 * 1024;
-// What one read of the channel may take at most; asking for this much also lets the
-// server send as much ahead of our reads (the channel's window).
-constexpr size_t kStagedSize = 4 * 1024 * 1024;
 // A status answer carries a short message; anything far larger is not one.
 constexpr uint32_t kLargestStatus = 64 * 1024;
 
@@ -93,9 +90,9 @@ bool SftpWire::ReadExactly(void* buffer, uint32_t size) {
             // A large piece goes straight where it is wanted; small ones come out of one
             // large read, which also lets the server send a window's worth ahead.
             bool straight = size >= kStraightRead;
-            if (!straight && !staged_) staged_.reset(new char[kStagedSize]);
+            if (!straight && !staged_) staged_.reset(new char[readAhead_]);
             int got = ChannelRead(straight ? at : staged_.get(),
-                                  straight ? size : static_cast<uint32_t>(kStagedSize));
+                                  straight ? size : static_cast<uint32_t>(readAhead_));
             if (got <= 0) return false;
             if (!straight) {
                 stagedEnd_ = static_cast<size_t>(got);

@@ -29,7 +29,12 @@ class SftpWire {
         uint32_t rest = 0;
     };
 
-    SftpWire(sftp_session sftp, sftp_file file) : sftp_(sftp), file_(file) {}
+    // The answers' bytes are read up to `readAhead` at a time, which also lets the server
+    // send that far ahead of our reads (the channel's window): a download wants megabytes,
+    // while for the short answers of uploads a large window only cost time.
+    static constexpr size_t kShortAnswers = 64 * 1024;
+    SftpWire(sftp_session sftp, sftp_file file, size_t readAhead = kShortAnswers)
+        : sftp_(sftp), file_(file), readAhead_(readAhead) {}
     explicit SftpWire(sftp_session sftp) : SftpWire(sftp, nullptr) {}
 
     // A read or write request about the file at `offset`: a write carries `size` bytes of
@@ -55,6 +60,7 @@ class SftpWire {
 
     sftp_session sftp_;
     sftp_file file_;
+    size_t readAhead_;
     bool timedOut_ = false;
     std::string problem_;                // how the server broke the protocol, when it did
     std::vector<unsigned char> packet_;  // the request being sent, kept for its capacity
