@@ -29,8 +29,10 @@
 #   uses the stored "Simultaneous Transfers" option; CORVANE_BENCH_CONNECTIONS=N stores N
 #   in the bench's Wine prefix first.
 # sftp: one file (CORVANE_BENCH_SFTP_MIB, 1024 MiB) down and up through our SFTP session
-#   (ssh/SftpSession, without windows) beside OpenSSH's sftp, both logging in with the
-#   fixture sshd's ed25519 key, best of three alternating rounds, and the ratios.
+#   (ssh/SftpSession's block calls, without windows) beside OpenSSH's sftp, both logging in
+#   with the fixture sshd's ed25519 key, best of three alternating rounds, and the ratios;
+#   then the same over a 50 ms round trip (the delaying proxy, 25 ms each way) with
+#   CORVANE_BENCH_SFTP_LONGLINK_MIB (64; 0 leaves it out).
 # Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
 # with their Wine server); CORVANE_WINE_CPU=any runs them where the system puts them.
 set -euo pipefail
@@ -459,42 +461,53 @@ cat "$longlink_table"
 fi
 
 if want sftp; then
-sftp_mib=${CORVANE_BENCH_SFTP_MIB:-1024}
 sftp_served=$CORVANE_SFTP_ROOT/bench
 mkdir -p "$sftp_served" && chown "$CORVANE_SFTP_USER" "$sftp_served"
-head -c $((sftp_mib << 20)) /dev/urandom >"$work/sftp-source"
-cp "$work/sftp-source" "$sftp_served/source" && chown "$CORVANE_SFTP_USER" "$sftp_served/source"
 wine_path() { local path=${1//\//\\}; echo "Z:$path"; }
+# usage: sftp_ours PORT down|up REMOTE LOCAL
 sftp_ours() {
-    "$root/scripts/wine-one-cpu.sh" "$build/sftp_session_bench.exe" "$CORVANE_SFTP_HOST" "$CORVANE_SFTP_PORT" \
+    "$root/scripts/wine-one-cpu.sh" "$build/sftp_session_bench.exe" "$CORVANE_SFTP_HOST" "$1" \
         "$CORVANE_SFTP_USER" "$(wine_path "$CORVANE_SFTP_KEY_ED25519")" "$CORVANE_SFTP_HOSTKEY_ED25519" \
-        "$1" "$2" "$(wine_path "$3")" | tr -d '\r'
+        "$2" "$3" "$(wine_path "$4")" | tr -d '\r'
 }
+# usage: sftp_reference PORT COMMAND
 sftp_reference() {
-    sftp -q -b - -i "$CORVANE_SFTP_KEY_ED25519" -P "$CORVANE_SFTP_PORT" -o IdentitiesOnly=yes \
-        -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null "$CORVANE_SFTP_USER@$CORVANE_SFTP_HOST" <<<"$1"
+    sftp -q -b - -i "$CORVANE_SFTP_KEY_ED25519" -P "$1" -o IdentitiesOnly=yes \
+        -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null "$CORVANE_SFTP_USER@$CORVANE_SFTP_HOST" <<<"$2"
 }
 same_file() { cmp -s "$1" "$2" || { echo "sftp: $3 differs" >&2; exit 1; }; }
-ours_down= ours_up= ref_down= ref_up= cipher=
-for round in 1 2 3; do
-    line=$(sftp_ours down "$sftp_served/source" "$work/sftp-ours")
-    same_file "$work/sftp-source" "$work/sftp-ours" "our download"
-    ours_down=$(best "$ours_down" "$(awk '{print $2}' <<<"$line")")
-    cipher=$(awk '{print $6}' <<<"$line")
-    ref_down=$(best "$ref_down" "$(seconds sftp_reference "get $sftp_served/source $work/sftp-ref")")
-    same_file "$work/sftp-source" "$work/sftp-ref" "sftp's download"
-    rm -f "$work/sftp-ours" "$work/sftp-ref"
-    line=$(sftp_ours up "$sftp_served/ours" "$work/sftp-source")
-    same_file "$work/sftp-source" "$sftp_served/ours" "our upload"
-    ours_up=$(best "$ours_up" "$(awk '{print $2}' <<<"$line")")
-    ref_up=$(best "$ref_up" "$(seconds sftp_reference "put $work/sftp-source $sftp_served/ref")")
-    same_file "$work/sftp-source" "$sftp_served/ref" "sftp's upload"
-    rm -f "$sftp_served/ours" "$sftp_served/ref"
-done
-echo "sftp, $sftp_mib MiB, best of 3 (ours with $cipher; ours includes its login, so does sftp's)"
-awk -v od="$ours_down" -v rd="$ref_down" -v ou="$ours_up" -v ru="$ref_up" 'BEGIN {
-    printf "| down | ours %.2f s | sftp %.2f s | ours / sftp %.2f |\n", od, rd, od / rd
-    printf "| up | ours %.2f s | sftp %.2f s | ours / sftp %.2f |\n", ou, ru, ou / ru
-}'
-rm -rf "$sftp_served" "$work/sftp-source"
+# usage: sftp_compare PORT MIB LABEL: one file down and up, ours and sftp's, best of 3.
+sftp_compare() {
+    local port=$1 size=$2 label=$3 ours_down= ours_up= ref_down= ref_up= cipher= line round
+    head -c $((size << 20)) /dev/urandom >"$work/sftp-source"
+    cp "$work/sftp-source" "$sftp_served/source" && chown "$CORVANE_SFTP_USER" "$sftp_served/source"
+    for round in 1 2 3; do
+        line=$(sftp_ours "$port" down "$sftp_served/source" "$work/sftp-ours")
+        same_file "$work/sftp-source" "$work/sftp-ours" "our download"
+        ours_down=$(best "$ours_down" "$(awk '{print $2}' <<<"$line")")
+        cipher=$(awk '{print $6}' <<<"$line")
+        ref_down=$(best "$ref_down" "$(seconds sftp_reference "$port" "get $sftp_served/source $work/sftp-ref")")
+        same_file "$work/sftp-source" "$work/sftp-ref" "sftp's download"
+        rm -f "$work/sftp-ours" "$work/sftp-ref"
+        line=$(sftp_ours "$port" up "$sftp_served/ours" "$work/sftp-source")
+        same_file "$work/sftp-source" "$sftp_served/ours" "our upload"
+        ours_up=$(best "$ours_up" "$(awk '{print $2}' <<<"$line")")
+        ref_up=$(best "$ref_up" "$(seconds sftp_reference "$port" "put $work/sftp-source $sftp_served/ref")")
+        same_file "$work/sftp-source" "$sftp_served/ref" "sftp's upload"
+        rm -f "$sftp_served/ours" "$sftp_served/ref"
+    done
+    echo "sftp, $label, $size MiB, best of 3 (ours with $cipher; ours includes its login, so does sftp's)"
+    awk -v od="$ours_down" -v rd="$ref_down" -v ou="$ours_up" -v ru="$ref_up" 'BEGIN {
+        printf "| down | ours %.2f s | sftp %.2f s | ours / sftp %.2f |\n", od, rd, od / rd
+        printf "| up | ours %.2f s | sftp %.2f s | ours / sftp %.2f |\n", ou, ru, ou / ru
+    }'
+    rm -f "$sftp_served/source" "$work/sftp-source"
+}
+sftp_compare "$CORVANE_SFTP_PORT" "${CORVANE_BENCH_SFTP_MIB:-1024}" loopback
+if [ -n "${CORVANE_SFTP_LONGLINK_PORT:-}" ] && [ "${CORVANE_BENCH_SFTP_LONGLINK_MIB:-64}" != 0 ]; then
+    [ "$CORVANE_FTP_LONGLINK_DELAY_MS" = 25 ] || corvane_restart_delay_proxy 25
+    sftp_compare "$CORVANE_SFTP_LONGLINK_PORT" "${CORVANE_BENCH_SFTP_LONGLINK_MIB:-64}" \
+        "50 ms round trip (the delaying proxy)"
+fi
+rm -rf "$sftp_served"
 fi

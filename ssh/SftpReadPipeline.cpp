@@ -6,10 +6,11 @@
 
 namespace {
 
-// 64 KiB per request, which every SFTP server gives whole, and enough of them on the way
-// to keep a long link busy.
+// 64 KiB per request, which every SFTP server gives whole, and 2 MiB on the way to keep
+// a long link busy (the wire lets the server send that far ahead). Deeper than the
+// channel's window, requests would only wait on it.
 constexpr uint32_t kChunk = 64 * 1024;
-constexpr size_t kDepth = 16;
+constexpr size_t kDepth = 32;
 constexpr const char* kWhat = "Can't read the file";
 
 }  // namespace
@@ -17,11 +18,19 @@ constexpr const char* kWhat = "Can't read the file";
 bool SftpReadPipeline::Read(char* buffer, size_t capacity, size_t* got, SshError& error) {
     *got = GiveHeld(buffer, capacity);
     if (*got > 0) return true;
+    if (failed_) {
+        error = failure_;
+        return false;
+    }
     // More answers while a whole one still fits, so a large buffer fills in one call.
     while (!atEnd_ && (*got == 0 || capacity - *got >= kChunk)) {
-        if (!Ask(error)) return false;
         size_t taken = 0;
-        if (!TakeFront(buffer + *got, capacity - *got, &taken, error)) return false;
+        if (!Ask(error) || !TakeFront(buffer + *got, capacity - *got, &taken, error)) {
+            // What came before the failure is handed on; the failure comes next time.
+            failure_ = error;
+            failed_ = true;
+            return *got > 0;
+        }
         *got += taken;
         if (!held_.empty()) break;
     }

@@ -18,9 +18,10 @@
 class SftpReadPipeline {
   public:
     SftpReadPipeline(sftp_session sftp, sftp_file file, uint64_t offset)
-        : wire_(sftp, file), asked_(offset) {}
+        : wire_(sftp, file, kReadAhead), asked_(offset) {}
 
-    // Up to `capacity` bytes; *got == 0 at the end.
+    // Up to `capacity` bytes; *got == 0 at the end. Once a request failed, the bytes
+    // before it are still given, then every call fails.
     bool Read(char* buffer, size_t capacity, size_t* got, SshError& error);
     // Takes the answers still due, so that none is left for the session's next call.
     bool Drop(SshError& error);
@@ -28,6 +29,8 @@ class SftpReadPipeline {
     bool ChannelFailed() const { return channelFailed_; }
 
   private:
+    // Twice what is asked at a time, so the channel's window never holds the answers back.
+    static constexpr size_t kReadAhead = 4 * 1024 * 1024;
     struct Request {
         uint32_t id;
         uint64_t offset;
@@ -44,5 +47,7 @@ class SftpReadPipeline {
     std::vector<char> held_;  // an answer larger than the caller's buffer, given out in parts
     size_t heldAt_ = 0;
     bool atEnd_ = false;
+    bool failed_ = false;  // and failure_ is why: bytes taken before it were handed on first
+    SshError failure_;
     bool channelFailed_ = false;
 };

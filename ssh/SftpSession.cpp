@@ -7,7 +7,6 @@
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -112,9 +111,9 @@ std::string Child(const std::string& folder, const std::string& name) {
 std::string LastPart(const std::string& path) {
     size_t end = path.find_last_not_of('/');
     if (end == std::string::npos) return path.empty() ? path : "/";
-    size_t start = path.find_last_of('/', end);
-    return path.substr(start == std::string::npos ? 0 : start + 1,
-                       end - (start == std::string::npos ? 0 : start + 1) + 1);
+    size_t slash = path.find_last_of('/', end);
+    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(start, end + 1 - start);
 }
 
 // Waits for a non-blocking connect, looking every slice whether `cut` was set.
@@ -157,6 +156,7 @@ void SftpSession::Close() {
         ssh_free(ssh_);  // closes the socket
     }
     ssh_ = nullptr;
+    cut_.store(false);  // a Cut ends one connection, not the next
 }
 
 // Hides the socket from Cut and waits out a Cut that is using it (a few instructions), so

@@ -109,7 +109,7 @@ class SftpSession {
 
     // From any thread, even while another is inside a call: shuts the connection's socket
     // down, so that a call waiting on the server returns at once with an error. The
-    // session is dead afterwards; Close() it on its own thread.
+    // session is dead afterwards; Close() it on its own thread, which also forgets the cut.
     void Cut();
     // The last failure was the connection's (SSH error, closed, timed out, cut), not an
     // SFTP status about one file.

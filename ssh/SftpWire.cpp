@@ -2,6 +2,7 @@
 
 #include <libssh/libssh.h>
 
+#include <cstring>
 #include <vector>
 
 #include "ssh/SftpStatus.h"
@@ -10,6 +11,8 @@ namespace {
 
 // A wait for the server's next bytes fails after this.
 constexpr int kAnswerTimeoutMs = 10000;
+// Reads at least this large go straight into the caller's buffer.
+constexpr uint32_t kStraightRead = 16 * 1024;
 // A status answer carries a short message; anything far larger is not one.
 constexpr uint32_t kLargestStatus = 64 * 1024;
 
@@ -33,8 +36,10 @@ bool SftpWire::Send(uint8_t type, uint64_t offset, uint32_t size, const char* da
     ssh_string handle = file_->handle;
     uint32_t handleSize = static_cast<uint32_t>(ssh_string_len(handle));
     uint32_t dataSize = data ? size : 0;
-    std::vector<unsigned char> head;
-    head.reserve(32 + handleSize);
+    // One buffer for the request and its data: each channel write becomes SSH packets of
+    // its own, and under Wine every packet costs a system call.
+    std::vector<unsigned char>& head = packet_;
+    head.clear();
     PutUint32(head, 1 + 4 + 4 + handleSize + 8 + 4 + dataSize);
     head.push_back(type);
     *id = ++sftp_->id_counter;  // the library's own numbering, so ids never clash
@@ -45,7 +50,8 @@ bool SftpWire::Send(uint8_t type, uint64_t offset, uint32_t size, const char* da
     PutUint32(head, static_cast<uint32_t>(offset >> 32));
     PutUint32(head, static_cast<uint32_t>(offset));
     PutUint32(head, size);
-    return SendPacket(head, data, dataSize);
+    head.insert(head.end(), data, data + dataSize);
+    return SendPacket(head);
 }
 
 bool SftpWire::SendExtended(const std::string& name, const std::string& first,
@@ -59,16 +65,12 @@ bool SftpWire::SendExtended(const std::string& name, const std::string& first,
     PutString(head, name);
     PutString(head, first);
     PutString(head, second);
-    return SendPacket(head, nullptr, 0);
+    return SendPacket(head);
 }
 
-bool SftpWire::SendPacket(const std::vector<unsigned char>& head, const char* data,
-                          uint32_t dataSize) {
-    if (ssh_channel_write(sftp_->channel, head.data(), static_cast<uint32_t>(head.size())) !=
-        static_cast<int>(head.size()))
-        return false;
-    return dataSize == 0 ||
-           ssh_channel_write(sftp_->channel, data, dataSize) == static_cast<int>(dataSize);
+bool SftpWire::SendPacket(const std::vector<unsigned char>& packet) {
+    return ssh_channel_write(sftp_->channel, packet.data(), static_cast<uint32_t>(packet.size())) ==
+           static_cast<int>(packet.size());
 }
 
 bool SftpWire::ReadAnswer(Answer& answer) {
@@ -83,14 +85,41 @@ bool SftpWire::ReadAnswer(Answer& answer) {
 bool SftpWire::ReadExactly(void* buffer, uint32_t size) {
     auto* at = static_cast<char*>(buffer);
     while (size > 0) {
-        int got = ssh_channel_read_timeout(sftp_->channel, at, size, 0, kAnswerTimeoutMs);
-        if (got == 0 && !ssh_channel_is_eof(sftp_->channel) && ssh_is_connected(sftp_->session))
-            timedOut_ = true;
-        if (got <= 0) return false;
-        at += got;
-        size -= static_cast<uint32_t>(got);
+        uint32_t piece = TakeStaged(at, size);
+        if (piece == 0) {
+            // A large piece goes straight where it is wanted; small ones come out of one
+            // large read, which also lets the server send a window's worth ahead.
+            bool straight = size >= kStraightRead;
+            if (!straight && !staged_) staged_.reset(new char[readAhead_]);
+            int got = ChannelRead(straight ? at : staged_.get(),
+                                  straight ? size : static_cast<uint32_t>(readAhead_));
+            if (got <= 0) return false;
+            if (!straight) {
+                stagedEnd_ = static_cast<size_t>(got);
+                continue;
+            }
+            piece = static_cast<uint32_t>(got);
+        }
+        at += piece;
+        size -= piece;
     }
     return true;
+}
+
+uint32_t SftpWire::TakeStaged(char* buffer, uint32_t size) {
+    size_t piece = stagedEnd_ - stagedAt_;
+    if (piece > size) piece = size;
+    if (piece > 0) memcpy(buffer, staged_.get() + stagedAt_, piece);
+    stagedAt_ += piece;
+    if (stagedAt_ == stagedEnd_) stagedAt_ = stagedEnd_ = 0;
+    return static_cast<uint32_t>(piece);
+}
+
+int SftpWire::ChannelRead(char* buffer, uint32_t size) {
+    int got = ssh_channel_read_timeout(sftp_->channel, buffer, size, 0, kAnswerTimeoutMs);
+    if (got == 0 && !ssh_channel_is_eof(sftp_->channel) && ssh_is_connected(sftp_->session))
+        timedOut_ = true;
+    return got;
 }
 
 bool SftpWire::Skip(uint32_t size) {

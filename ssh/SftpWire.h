@@ -3,6 +3,7 @@
 #include <libssh/sftp.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,13 @@ class SftpWire {
         uint32_t rest = 0;
     };
 
-    SftpWire(sftp_session sftp, sftp_file file) : sftp_(sftp), file_(file) {}
-    explicit SftpWire(sftp_session sftp) : sftp_(sftp), file_(nullptr) {}
+    // The answers' bytes are read up to `readAhead` at a time, which also lets the server
+    // send that far ahead of our reads (the channel's window): a download wants megabytes,
+    // while for the short answers of uploads a large window only cost time.
+    static constexpr size_t kShortAnswers = 64 * 1024;
+    SftpWire(sftp_session sftp, sftp_file file, size_t readAhead = kShortAnswers)
+        : sftp_(sftp), file_(file), readAhead_(readAhead) {}
+    explicit SftpWire(sftp_session sftp) : SftpWire(sftp, nullptr) {}
 
     // A read or write request about the file at `offset`: a write carries `size` bytes of
     // `data`, a read (data null) asks for `size`. Gives the request's id.
@@ -48,10 +54,18 @@ class SftpWire {
     SshError ChannelError(const char* what) const;
 
   private:
-    bool SendPacket(const std::vector<unsigned char>& head, const char* data, uint32_t dataSize);
+    bool SendPacket(const std::vector<unsigned char>& packet);
+    uint32_t TakeStaged(char* buffer, uint32_t size);
+    int ChannelRead(char* buffer, uint32_t size);
 
     sftp_session sftp_;
     sftp_file file_;
+    size_t readAhead_;
     bool timedOut_ = false;
-    std::string problem_;  // how the server broke the protocol, when it did
+    std::string problem_;                // how the server broke the protocol, when it did
+    std::vector<unsigned char> packet_;  // the request being sent, kept for its capacity
+    // Bytes read from the channel and not yet taken. SFTP answers only what was asked, so
+    // none is left once every answer due was read.
+    std::unique_ptr<char[]> staged_;  // made at the first small read
+    size_t stagedAt_ = 0, stagedEnd_ = 0;
 };

@@ -432,43 +432,68 @@ TEST_F(SftpSessionTest, AFileThatGrowsWhileReadReadsToAnEnd) {
     EXPECT_TRUE(read == data.substr(0, read.size())) << "what it read is the file's start";
 }
 
-TEST_F(SftpSessionTest, CutReleasesAReadWaitingOnAStalledServer) {
-    std::string stallsPort;
-    ASSERT_TRUE(FixtureVariable("CORVANE_SFTP_STALLS_PORT", stallsPort)) << kFixtureMissing;
+TEST_F(SftpSessionTest, CutReleasesACallWaitingOnAStalledServer) {
+    std::string stalls, silent;
+    ASSERT_TRUE(FixtureVariable("CORVANE_SFTP_STALLS_PORT", stalls) &&
+                FixtureVariable("CORVANE_SFTP_SILENT_PORT", silent))
+        << kFixtureMissing;
     const std::string path = server.root + "/stalls.bin";
-    SftpSession direct, session;
+    SftpSession direct;
     ASSERT_TRUE(LogIn(direct));
     ASSERT_TRUE(Put(direct, path, RandomBytes(8 * 1024 * 1024, 3)));
-    // This connection's server falls silent after its first 4 MiB.
-    ASSERT_TRUE(Connect(session, static_cast<uint16_t>(atoi(stallsPort.c_str()))));
-    ASSERT_TRUE(session.LoginPassword(server.user, server.password));
-    ASSERT_TRUE(session.OpenRead(path, 0));
-    std::atomic<size_t> total{0};
-    std::atomic<bool> failed{false};
-    std::thread reading([&] {
-        std::vector<char> buffer(256 * 1024);
-        size_t got = 0;
-        while (session.Read(buffer.data(), buffer.size(), &got) && got > 0) total += got;
-        failed = true;
-    });
-    while (total < 3 * 1024 * 1024 && !failed)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // now waiting on the server
-    EXPECT_FALSE(failed) << session.LastError().message;
-    auto cut = std::chrono::steady_clock::now();
-    session.Cut();
-    reading.join();
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - cut).count();
-    // Well below the session's own 10 s wait, so it was the cut that ended it.
-    EXPECT_LT(seconds, 5.0);
-    RecordProperty("seconds_after_cut", std::to_string(seconds));
-    EXPECT_TRUE(session.ConnectionLost());
-    EXPECT_NE(session.LastError().message.find("cut"), std::string::npos)
-        << session.LastError().message;
-    std::vector<SftpEntry> entries;
-    EXPECT_FALSE(session.List(server.root, entries)) << "dead after the cut";
-    EXPECT_TRUE(session.ConnectionLost());
-    session.Close();
+    using Call = std::function<bool(SftpSession&, std::atomic<bool> & waiting)>;
+    const struct {
+        const char* name;
+        Call setUp, blocked;
+    } cases[] = {
+        // That server falls silent after each connection's first 4 MiB.
+        {"a read in the middle of a file",
+         [&](SftpSession& s, std::atomic<bool>&) {
+             return Connect(s, static_cast<uint16_t>(atoi(stalls.c_str()))) &&
+                    s.LoginPassword(server.user, server.password) && s.OpenRead(path, 0);
+         },
+         [](SftpSession& s, std::atomic<bool>& waiting) {
+             std::vector<char> buffer(256 * 1024);
+             size_t got = 0, total = 0;
+             while (s.Read(buffer.data(), buffer.size(), &got) && got > 0)
+                 waiting = (total += got) >= 3 * 1024 * 1024;
+             return got > 0;
+         }},
+        {"a connect waiting for the server's greeting",
+         [](SftpSession&, std::atomic<bool>&) { return true; },
+         [&](SftpSession& s, std::atomic<bool>& waiting) {
+             waiting = true;
+             return Connect(s, static_cast<uint16_t>(atoi(silent.c_str())));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SftpSession session;
+        std::atomic<bool> waiting{false}, ended{false};
+        ASSERT_TRUE(c.setUp(session, waiting)) << session.LastError().message;
+        bool result = true;
+        std::thread call([&] {
+            result = c.blocked(session, waiting);
+            ended = true;
+        });
+        while (!waiting && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));  // now on the server
+        EXPECT_FALSE(ended) << session.LastError().message;
+        auto cut = std::chrono::steady_clock::now();
+        session.Cut();
+        call.join();
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - cut).count();
+        // Well below the session's own 10 s wait, so it was the cut that ended it.
+        EXPECT_LT(seconds, 5.0);
+        EXPECT_FALSE(result);
+        EXPECT_TRUE(session.ConnectionLost());
+        EXPECT_NE(session.LastError().message.find("cut"), std::string::npos)
+            << session.LastError().message;
+        std::vector<SftpEntry> entries;
+        EXPECT_FALSE(session.List(server.root, entries)) << "dead after the cut";
+        session.Close();
+    }
     EXPECT_TRUE(direct.RemoveFile(path));
 }
 
