@@ -27,8 +27,6 @@ constexpr const char* kCiphers =
 constexpr uintptr_t kNoSocket = ~uintptr_t(0);
 // How often a connect in progress looks whether it was cut.
 constexpr long kConnectSliceMs = 100;
-// The blocks WriteFile and ReadFile move between their callbacks and the pipelines.
-constexpr size_t kBlock = 256 * 1024;
 
 // The library sets itself up once per process (its locks, Winsock, its random generator).
 bool LibraryReady() {
@@ -529,41 +527,4 @@ bool SftpSession::CloseFile() {
         return false;
     }
     return closed || SftpFailed("The server did not keep the file");
-}
-
-bool SftpSession::ReadFile(const std::string& path, uint64_t offset, const Sink& sink) {
-    if (!OpenRead(path, offset)) return false;
-    std::vector<char> buffer(kBlock);
-    size_t got = 0;
-    bool ok;
-    while ((ok = Read(buffer.data(), buffer.size(), &got)) && got > 0) {
-        if (!sink(buffer.data(), got)) {
-            ok = Fail(0, "The read was stopped");
-            break;
-        }
-    }
-    return FinishCopy(ok);
-}
-
-bool SftpSession::WriteFile(const std::string& path, uint64_t offset, const Source& source) {
-    if (!OpenWrite(path, offset)) return false;
-    std::vector<char> buffer(kBlock);
-    bool ok = true;
-    for (;;) {
-        int64_t size = source(buffer.data(), buffer.size());
-        if (size < 0) ok = Fail(0, "the local file could not be read");
-        if (size <= 0 || !(ok = Write(buffer.data(), static_cast<size_t>(size)))) break;
-    }
-    return FinishCopy(ok);
-}
-
-// Closes the file after a copy loop; the loop's own failure, when it had one, is kept.
-bool SftpSession::FinishCopy(bool ok) {
-    if (ok) return CloseFile();
-    SshError kept = error_;
-    bool lost = connectionLost_;
-    CloseFile();
-    error_ = kept;
-    connectionLost_ = lost || connectionLost_;
-    return false;
 }

@@ -52,10 +52,6 @@ class SftpSession {
   public:
     // Answers whether to go on with this host key; false refuses the server.
     using HostKeyCheck = std::function<bool(const SshHostKey&)>;
-    // Takes the next piece of a file being read; false stops the read.
-    using Sink = std::function<bool(const char* data, size_t size)>;
-    // Fills up to `capacity` bytes of a file being written; 0 ends it, -1 fails it.
-    using Source = std::function<int64_t(char* buffer, size_t capacity)>;
 
     SftpSession();
     ~SftpSession();
@@ -102,11 +98,6 @@ class SftpSession {
     // the way. True when nothing was open.
     bool CloseFile();
 
-    // Reads the file from `offset` to its end into `sink`.
-    bool ReadFile(const std::string& path, uint64_t offset, const Sink& sink);
-    // Writes what `source` gives at `offset`; from 0, an existing file is cut to nothing.
-    bool WriteFile(const std::string& path, uint64_t offset, const Source& source);
-
     // From any thread, even while another is inside a call: shuts the connection's socket
     // down, so that a call waiting on the server returns at once with an error. The
     // session is dead afterwards; Close() it on its own thread, which also forgets the cut.
@@ -134,7 +125,6 @@ class SftpSession {
     void FollowLink(const std::string& path, SftpEntry& link);
     bool PosixRename(const std::string& from, const std::string& to);
     bool PipelineFailed(bool channelFailed, const char* what);
-    bool FinishCopy(bool ok);
 
     ssh_session_struct* ssh_ = nullptr;
     sftp_session_struct* sftp_ = nullptr;
