@@ -172,6 +172,10 @@ void SftpSession::Cut() {
     cutting_.fetch_sub(1);
 }
 
+CallWatch SftpSession::Watched() {
+    return CallWatch(kTimeoutSeconds * 1000, [this] { Cut(); });
+}
+
 std::string SftpSession::KeyExchange() const {
     const char* name = ssh_ ? ssh_get_kex_algo(ssh_) : nullptr;
     return name ? name : "";
@@ -338,6 +342,7 @@ bool SftpSession::LoginKeyFile(const std::string& user, const std::wstring& keyP
 }
 
 bool SftpSession::StartSftp() {
+    CallWatch watch = Watched();
     sftp_ = sftp_new(ssh_);
     if (!sftp_) return SshFailed("The server offers no SFTP");
     if (sftp_init(sftp_) != SSH_OK) {
@@ -349,19 +354,21 @@ bool SftpSession::StartSftp() {
     return true;
 }
 
+// Each request of a listing is watched on its own: a large folder on a slow
+// link may take long as a whole, but no answer may.
 bool SftpSession::List(const std::string& path, std::vector<SftpEntry>& entries) {
     entries.clear();
     if (!Ready()) return false;
-    sftp_dir dir = sftp_opendir(sftp_, path.c_str());
+    sftp_dir dir = Watched(sftp_opendir, sftp_, path.c_str());
     if (!dir) return SftpFailed("Can't list the folder");
     sftp_attributes attributes;
-    while ((attributes = sftp_readdir(sftp_, dir)) != nullptr) {
+    while ((attributes = Watched(sftp_readdir, sftp_, dir)) != nullptr) {
         if (!IsDotEntry(attributes->name)) entries.push_back(EntryOf(attributes));
         sftp_attributes_free(attributes);
     }
     bool complete = sftp_dir_eof(dir) != 0;
     if (!complete) SftpFailed("The folder's listing broke off");
-    sftp_closedir(dir);
+    Watched(sftp_closedir, dir);
     for (SftpEntry& entry : entries) {
         if (!complete) break;
         if (entry.link) FollowLink(Child(path, entry.name), entry);
@@ -388,6 +395,7 @@ void SftpSession::FollowLink(const std::string& path, SftpEntry& link) {
 }
 
 bool SftpSession::Stat(const std::string& path, SftpEntry& entry) {
+    CallWatch watch = Watched();
     if (!Ready()) return false;
     sftp_attributes attributes = sftp_stat(sftp_, path.c_str());
     if (!attributes) return SftpFailed("Can't look at the file");
@@ -398,6 +406,7 @@ bool SftpSession::Stat(const std::string& path, SftpEntry& entry) {
 }
 
 bool SftpSession::RealPath(const std::string& path, std::string& absolute) {
+    CallWatch watch = Watched();
     if (!Ready()) return false;
     char* found = sftp_canonicalize_path(sftp_, path.c_str());
     if (!found) return SftpFailed("Can't find the folder");
@@ -407,18 +416,22 @@ bool SftpSession::RealPath(const std::string& path, std::string& absolute) {
 }
 
 bool SftpSession::MakeFolder(const std::string& path) {
+    CallWatch watch = Watched();
     return Ready() && Checked(sftp_mkdir(sftp_, path.c_str(), 0755), "Can't make the folder");
 }
 
 bool SftpSession::RemoveFolder(const std::string& path) {
+    CallWatch watch = Watched();
     return Ready() && Checked(sftp_rmdir(sftp_, path.c_str()), "Can't remove the folder");
 }
 
 bool SftpSession::RemoveFile(const std::string& path) {
+    CallWatch watch = Watched();
     return Ready() && Checked(sftp_unlink(sftp_, path.c_str()), "Can't remove the file");
 }
 
 bool SftpSession::Rename(const std::string& from, const std::string& to) {
+    CallWatch watch = Watched();
     if (!Ready()) return false;
     if (sftp_extension_supported(sftp_, "posix-rename@openssh.com", "1"))
         return PosixRename(from, to);
@@ -445,6 +458,7 @@ bool SftpSession::PosixRename(const std::string& from, const std::string& to) {
 }
 
 bool SftpSession::SetModified(const std::string& path, int64_t modified) {
+    CallWatch watch = Watched();
     if (!Ready()) return false;
     // The protocol carries unsigned 32-bit seconds.
     uint32_t seconds = modified < 0              ? 0
@@ -457,6 +471,7 @@ bool SftpSession::SetModified(const std::string& path, int64_t modified) {
 }
 
 bool SftpSession::OpenRead(const std::string& path, uint64_t offset) {
+    CallWatch watch = Watched();
     if (!Ready()) return false;
     file_ = sftp_open(sftp_, path.c_str(), O_RDONLY, 0);
     if (!file_) return SftpFailed("Can't open the file");
@@ -473,6 +488,7 @@ bool SftpSession::Read(char* buffer, size_t capacity, size_t* got) {
 }
 
 bool SftpSession::OpenWrite(const std::string& path, uint64_t offset) {
+    CallWatch watch = Watched();
     if (!Ready()) return false;
     int flags = O_WRONLY | O_CREAT | (offset == 0 ? O_TRUNC : 0);
     file_ = sftp_open(sftp_, path.c_str(), flags, 0644);
@@ -520,7 +536,7 @@ bool SftpSession::CloseFile() {
         return false;
     }
     sftp_->errnum = SSH_FX_OK;
-    bool closed = sftp_close(file) == SSH_OK;
+    bool closed = Watched(sftp_close, file) == SSH_OK;
     if (!ok) {
         error_ = late;
         connectionLost_ = false;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ssh/CallWatch.h"
+
 // The SSH library's handles, so that callers need not see its headers.
 struct ssh_session_struct;
 struct sftp_session_struct;
@@ -113,6 +115,13 @@ class SftpSession {
     void Close();
 
   private:
+    // Cuts the session when the library's call under it waits on the server too long.
+    CallWatch Watched();
+    template <typename Call, typename... Arguments>
+    auto Watched(Call call, Arguments... arguments) {
+        CallWatch watch = Watched();
+        return call(arguments...);
+    }
     bool OpenSocket(const std::string& host, uint16_t port);
     void ForgetSocket();
     bool StartSftp();
