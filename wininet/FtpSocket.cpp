@@ -44,11 +44,13 @@ void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs) {
 }
 
 FtpWakeEvent::~FtpWakeEvent() {
-    if (event_) WSACloseEvent(event_);
+    if (event_) CloseHandle(event_);
 }
 
+// Resetting itself as it wakes its waiter: under Wine a reset of its own is
+// one more round trip to the Wine server for every wait.
 WSAEVENT FtpWakeEvent::Get() {
-    if (!event_) event_ = WSACreateEvent();
+    if (!event_) event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     return event_;
 }
 
@@ -85,7 +87,7 @@ DWORD FtpSocket::Create(int family) {
 // waiter sooner, and an abort sets the same event, so a blocked call returns at once.
 // Only a connect asks which events came, for its error; any other wait leaves
 // that to the call it waited for, which is tried again: under Wine asking
-// costs three round trips to the Wine server, resetting the event one.
+// costs three round trips to the Wine server.
 DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
     ULONGLONG idle = GetTickCount64() + idleBoundMs;
     if (!deadline || idle < deadline) deadline = idle;
@@ -100,9 +102,7 @@ DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
         DWORD woken = WaitForSingleObject(wake_, static_cast<DWORD>(deadline - now));
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (woken != WAIT_OBJECT_0) continue;
-        if (!(events & FD_CONNECT))
-            return WSAResetEvent(wake_) ? 0 : ErrorFromSocket(WSAGetLastError());
-        if (Settled(events, outcome)) return outcome;
+        if (!(events & FD_CONNECT) || Settled(events, outcome)) return outcome;
     }
 }
 
