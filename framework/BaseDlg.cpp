@@ -65,7 +65,7 @@ bool BaseDlg::DestroyDlg() { return DestroyWindow(hwnd) != FALSE; }
 
 bool BaseDlg::EndWithResult(INT_PTR result) { return EndDialog(hwnd, result) != FALSE; }
 
-HWND BaseDlg::GetItem(int id) { return GetDlgItem(hwnd, id); }
+HWND BaseDlg::GetItem(int id) { return items.Get(hwnd, id); }
 
 bool BaseDlg::GetClientRect(RECT* rect) { return ::GetClientRect(hwnd, rect) != FALSE; }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/ChildWindows.h"
+
 class BaseWnd;
 
 // Base of every dialog. initFlags holds the shell's dialog initialisation flags;
@@ -34,6 +36,8 @@ class BaseDlg {
     DWORD initFlags;
 
   private:
+    ChildWindows items;
+
     friend INT_PTR CALLBACK SharedDialogProc(HWND, UINT, WPARAM, LPARAM);
 };
 

@@ -30,14 +30,14 @@ void PanelLayout::Begin(int panelWidth, int firstTop) {
 }
 
 bool PanelLayout::Shown(int id) const {
-    HWND control = GetDlgItem(panel, id);
+    HWND control = Item(id);
     return control && (StyleOf(control) & WS_VISIBLE);
 }
 
 bool PanelLayout::Holds(int id, const std::wstring& text) const {
     auto known = placed.find(id);
     if (known == placed.end()) return false;
-    HWND control = GetDlgItem(panel, id);
+    HWND control = Item(id);
     const RECT& rect = known->second.rect;
     int height = rect.bottom - rect.top, room = rect.right - rect.left;
     switch (known->second.room) {
@@ -67,7 +67,7 @@ int PanelLayout::TextHeight(HWND control, const std::wstring& text, int room) co
 // now, since a shown static paints its background over whatever lies below it.
 void PanelLayout::Text(int id) {
     if (!Shown(id)) return;
-    HWND control = GetDlgItem(panel, id);
+    HWND control = Item(id);
     std::wstring text = TextOf(control);
     if (text.empty()) {
         Place(id, kMargin, y, width, 0, Room::kText);
@@ -86,7 +86,7 @@ void PanelLayout::Bar(int id) {
 }
 
 int PanelLayout::LabelWidth(int labelId) {
-    HWND label = GetDlgItem(panel, labelId);
+    HWND label = Item(labelId);
     return MeasureText(label, TextOf(label), DT_SINGLELINE, 0).cx + kGap * 2;
 }
 
@@ -94,7 +94,7 @@ void PanelLayout::Pair(int labelId, int valueId) {
     if (!Shown(valueId)) return;
     labelColumn = std::max(labelColumn, LabelWidth(labelId));
     int valueWidth = std::max(width - labelColumn, 1);
-    HWND value = GetDlgItem(panel, valueId);
+    HWND value = Item(valueId);
     int height = TextHeight(value, TextOf(value), valueWidth);
     Place(labelId, kMargin, y, labelColumn, lineHeight);
     Place(valueId, kMargin + labelColumn, y, valueWidth, height, Room::kValue);
@@ -105,7 +105,7 @@ void PanelLayout::Pairs(std::initializer_list<std::pair<int, int>> pairs) {
     int share = width / static_cast<int>(pairs.size());
     bool fit = true;
     for (const auto& pair : pairs) {
-        HWND value = GetDlgItem(panel, pair.second);
+        HWND value = Item(pair.second);
         int needed = LabelWidth(pair.first) +
                      MeasureText(value, TextOf(value), DT_SINGLELINE, 0).cx + kGap * 2;
         fit = fit && needed <= share;
@@ -148,6 +148,5 @@ void PanelLayout::Place(int id, int x, int rowTop, int placeWidth, int height, R
     placed[id] = Placed{wanted, room};
     if (same) return;
     ++moves;
-    SetWindowPos(GetDlgItem(panel, id), nullptr, x, rowTop, placeWidth, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Item(id), nullptr, x, rowTop, placeWidth, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

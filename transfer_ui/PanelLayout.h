@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "framework/ChildWindows.h"
+
 // Places a panel's controls in rows down its whole width, each text as tall
 // as its wrapped lines need, so that nothing is cut or lies on something else
 // at any width; a hidden or empty text takes no room. A template's fixed
@@ -60,6 +62,7 @@ class PanelLayout {
     int TextHeight(HWND control, const std::wstring& text, int width) const;
     int LabelWidth(int labelId);
     void Place(int id, int x, int top, int width, int height, Room room = Room::kFixed);
+    HWND Item(int id) const { return items.Get(panel, id); }
 
     HWND panel;
     int width;
@@ -69,4 +72,5 @@ class PanelLayout {
     int labelColumn;
     int moves;
     std::map<int, Placed> placed;
+    mutable ChildWindows items;
 };

@@ -198,7 +198,7 @@ void ProgressPanel::SetText(int id, const std::wstring& text) {
     bool oneLine = (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS)) != 0;
     if (!oneLine && !layout.Holds(id, text)) layoutDirty = true;
     shownTexts[id] = text;
-    SetDlgItemTextW(hwnd, id, text.c_str());
+    SetWindowTextW(GetItem(id), text.c_str());
 }
 
 void ProgressPanel::SetShown(int id, bool shown) {

@@ -44,11 +44,13 @@ void SetFtpWaitBounds(DWORD idleMs, DWORD replyMs) {
 }
 
 FtpWakeEvent::~FtpWakeEvent() {
-    if (event_) WSACloseEvent(event_);
+    if (event_) CloseHandle(event_);
 }
 
+// Resetting itself as it wakes its waiter: under Wine a reset of its own is
+// one more round trip to the Wine server for every wait.
 WSAEVENT FtpWakeEvent::Get() {
-    if (!event_) event_ = WSACreateEvent();
+    if (!event_) event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     return event_;
 }
 
@@ -56,19 +58,24 @@ FtpSocket::FtpSocket() = default;
 
 FtpSocket::~FtpSocket() { Close(); }
 
-// The event selection also makes the socket non-blocking. Small writes go out
-// at once: a TLS handshake or a command in several writes would otherwise
-// wait for the peer's delayed acknowledgement, some 40 ms per data connection.
+// The event selection also makes the socket non-blocking.
 DWORD FtpSocket::Adopt(SOCKET socket) {
     socket_ = socket;
     peer_ = sockaddr_storage();
     if (socket == INVALID_SOCKET) return ERROR_INTERNET_CANNOT_CONNECT;
-    BOOL noDelay = TRUE;
-    setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay),
-               sizeof(noDelay));
     wake_ = wakeSource_->Get();
     if (!wake_) return ERROR_INTERNET_CANNOT_CONNECT;
     return WSAEventSelect(socket, wake_, kNetworkEvents) == 0 ? 0 : ERROR_INTERNET_CANNOT_CONNECT;
+}
+
+// Small writes go out at once: a TLS handshake or a command in several writes
+// would otherwise wait for the peer's delayed acknowledgement, some 40 ms per
+// data connection. Set once connected: under Wine a socket not yet connected
+// asks the Wine server for its descriptor on every call, a connected one once.
+void FtpSocket::SendSmallWritesAtOnce() {
+    BOOL noDelay = TRUE;
+    setsockopt(socket_, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay),
+               sizeof(noDelay));
 }
 
 DWORD FtpSocket::Create(int family) {
@@ -80,10 +87,14 @@ DWORD FtpSocket::Create(int family) {
 // waiter sooner, and an abort sets the same event, so a blocked call returns at once.
 // Only a connect asks which events came, for its error; any other wait leaves
 // that to the call it waited for, which is tried again: under Wine asking
-// costs three round trips to the Wine server, resetting the event one.
+// costs three round trips to the Wine server.
 DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
     ULONGLONG idle = GetTickCount64() + idleBoundMs;
     if (!deadline || idle < deadline) deadline = idle;
+    // A connect nearby is mostly through by the time it is asked about: asking
+    // first spares the wait.
+    DWORD outcome = 0;
+    if ((events & FD_CONNECT) && Settled(events, outcome)) return outcome;
     for (;;) {
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         ULONGLONG now = GetTickCount64();
@@ -91,16 +102,23 @@ DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
         DWORD woken = WaitForSingleObject(wake_, static_cast<DWORD>(deadline - now));
         if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
         if (woken != WAIT_OBJECT_0) continue;
-        if (!(events & FD_CONNECT))
-            return WSAResetEvent(wake_) ? 0 : ErrorFromSocket(WSAGetLastError());
-        WSANETWORKEVENTS happened;
-        if (WSAEnumNetworkEvents(socket_, wake_, &happened) != 0)
-            return ErrorFromSocket(WSAGetLastError());
-        if ((happened.lNetworkEvents & FD_CONNECT) && happened.iErrorCode[FD_CONNECT_BIT])
-            return ErrorFromSocket(happened.iErrorCode[FD_CONNECT_BIT]);
-        // The call that waited finds out what the end of the stream means for it.
-        if (happened.lNetworkEvents & (events | FD_CLOSE)) return 0;
+        if (!(events & FD_CONNECT) || Settled(events, outcome)) return outcome;
     }
+}
+
+// Whether one of the events (or the end of the stream) came, with a failed
+// connect's error in outcome; the event is reset either way.
+bool FtpSocket::Settled(long events, DWORD& outcome) {
+    WSANETWORKEVENTS happened;
+    outcome = 0;
+    if (WSAEnumNetworkEvents(socket_, wake_, &happened) != 0)
+        outcome = ErrorFromSocket(WSAGetLastError());
+    else if ((happened.lNetworkEvents & FD_CONNECT) && happened.iErrorCode[FD_CONNECT_BIT])
+        outcome = ErrorFromSocket(happened.iErrorCode[FD_CONNECT_BIT]);
+    // The call that waited finds out what the end of the stream means for it.
+    else if (!(happened.lNetworkEvents & (events | FD_CLOSE)))
+        return false;
+    return true;
 }
 
 DWORD FtpSocket::Connect(const sockaddr* address, int length) {
@@ -114,13 +132,16 @@ DWORD FtpSocket::StartConnect(const sockaddr* address, int length) {
     connecting_ = connect(socket_, address, length) != 0;
     if (connecting_ && WSAGetLastError() != WSAEWOULDBLOCK)
         return ErrorFromSocket(WSAGetLastError());
+    if (!connecting_) SendSmallWritesAtOnce();
     return 0;
 }
 
 DWORD FtpSocket::FinishConnect() {
     if (!connecting_) return 0;
     connecting_ = false;
-    return WaitFor(FD_CONNECT);
+    DWORD error = WaitFor(FD_CONNECT);
+    if (!error) SendSmallWritesAtOnce();
+    return error;
 }
 
 DWORD FtpSocket::Listen(const sockaddr_storage& address) {
@@ -148,6 +169,7 @@ DWORD FtpSocket::AcceptFrom(FtpSocket& listener) {
         if (accepted != INVALID_SOCKET) {
             DWORD error = Adopt(accepted);
             peer_ = from;
+            if (!error) SendSmallWritesAtOnce();
             return error;
         }
         if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
@@ -214,9 +236,11 @@ DWORD FtpSocket::ReceivePlain(char* buffer, size_t capacity, size_t& received, U
     }
 }
 
+// Without TLS the close that follows ends the data as surely, and under Wine a
+// shutdown costs two round trips to the Wine server per file.
 void FtpSocket::FinishSending() {
-    if (!IsOpen()) return;
-    if (tls_ && !aborted_) tls_->CloseNotify();
+    if (!IsOpen() || !tls_) return;
+    if (!aborted_) tls_->CloseNotify();
     shutdown(socket_, SD_SEND);
 }
 

@@ -71,7 +71,8 @@ class FtpSocket {
     // A data connection resumes the context's session (resume), the control connection starts it.
     DWORD StartTls(TlsContext& context, bool resume);
     TlsStream* Tls() const { return tls_.get(); }
-    // With TLS, close_notify first: the server takes an upload without it as cut short.
+    // The end of what is sent, before the close. With TLS, close_notify first:
+    // the server takes an upload without it as cut short.
     void FinishSending();
     // Safe from any thread: wakes a blocked wait, which then fails as cancelled.
     void Abort();
@@ -90,8 +91,10 @@ class FtpSocket {
   private:
     DWORD Create(int family);
     DWORD Adopt(SOCKET socket);
+    void SendSmallWritesAtOnce();
     // Waits for one of the FD_* events, the end of the stream, an abort or a bound.
     DWORD WaitFor(long events, ULONGLONG deadline = 0);
+    bool Settled(long events, DWORD& outcome);
 
     // Atomic because an abort on another thread reads it while the owner sets it.
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
