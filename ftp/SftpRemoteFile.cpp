@@ -9,9 +9,31 @@ bool SftpRemoteFile::Read(char* block, DWORD room, DWORD* count) {
     return read;
 }
 
-bool SftpRemoteFile::Write(const char* block, DWORD count) { return session->Write(block, count); }
+namespace {
 
-bool SftpRemoteFile::Close() { return closed.exchange(true) || session->CloseFile(); }
+// The size of one write request of the session's pipeline.
+const size_t kGatherBytes = 64 * 1024;
+
+}  // namespace
+
+bool SftpRemoteFile::Write(const char* block, DWORD count) {
+    gathered.insert(gathered.end(), block, block + count);
+    return gathered.size() < kGatherBytes || SendGathered();
+}
+
+bool SftpRemoteFile::SendGathered() {
+    bool sent = gathered.empty() || session->Write(gathered.data(), gathered.size());
+    gathered.clear();
+    return sent;
+}
+
+// The file is closed even when the last bytes could not be sent, so that the
+// session stays in step for the next file.
+bool SftpRemoteFile::Close() {
+    if (closed.exchange(true)) return true;
+    bool sent = SendGathered();
+    return session->CloseFile() && sent;
+}
 
 void SftpRemoteFile::Cut() {
     closed = true;
