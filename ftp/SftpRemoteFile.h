@@ -11,8 +11,8 @@ class SftpSession;
 // A file of an SFTP transfer: the session's one open file, read or written
 // with many requests in flight. SFTP has no text mode, so every transfer
 // moves the bytes as they are. The copy loop's small blocks are gathered into
-// writes of a whole request each: one request per block cost an upload some
-// 2 ms per 5 KiB under Wine. A cut ends the whole session (SFTP cannot
+// large writes: one request per block cost an upload some 2 ms per 5 KiB
+// under Wine. A cut ends the whole session (SFTP cannot
 // abort one request), which releases a call blocked on it; the engine then
 // logs in again.
 class SftpRemoteFile : public RemoteFile {

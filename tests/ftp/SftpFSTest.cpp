@@ -182,11 +182,17 @@ TEST_F(SftpFSTest, ATreeGoesUpAndComesDownByteForByteWithItsTimes) {
 }
 
 // The copy loop's small blocks reach the server whole and in order, however a
-// file's size falls on the requests they are gathered into.
+// file's size falls on the session's 64 KiB requests and the 256 KiB writes
+// they are gathered into.
 TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {
-    const DWORD kCopyBlock = 5120, kRequest = 64 * 1024;
-    const size_t sizes[] = {1,        kCopyBlock,   kRequest - 1,
-                            kRequest, kRequest + 1, 3 * kRequest + kCopyBlock + 3};
+    const DWORD kCopyBlock = 5120, kRequest = 64 * 1024, kGather = 256 * 1024;
+    const size_t sizes[] = {1,
+                            kCopyBlock,
+                            kRequest + 1,
+                            kGather - 1,
+                            kGather,
+                            kGather + 1,
+                            2 * kGather + kCopyBlock + 3};
     for (size_t size : sizes) {
         std::string bytes(size, '\0');
         for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + size) % 253);
