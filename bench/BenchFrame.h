@@ -9,8 +9,10 @@
 
 #include "app/FtpClientApp.h"
 #include "browsers/FtpBrowseWnd.h"
+#include "ftp/SftpFS.h"
 #include "resources/resource.h"
 #include "settings/SessionInfo.h"
+#include "settings/TrustedHostKeys.h"
 
 // The program's own frame and views for the benchmarks that drive them, set up
 // as the program's start-up and Connect command do.
@@ -55,16 +57,38 @@ inline LPARAM SelectForDoubleClick(ListViewCtl& list, int row) {
     return MAKELPARAM(rect.left + 2, (rect.top + rect.bottom) / 2);
 }
 
-// An FTP view over the whole frame, logged in and shown; null (with the reason
-// printed) when the login fails.
+// The engine a bench view talks through: FTP, or SFTP when the environment's
+// CORVANE_BENCH_SFTP_KEY names a private key (a Windows path) to log in with.
+// The server's host key (CORVANE_BENCH_SFTP_HOSTKEY, its SHA-256 fingerprint)
+// is stored first as the user's "Always trust" stores it, so that no prompt
+// stops the login nor the transfers' own logins.
+inline std::shared_ptr<RemoteFS> MakeBenchEngine(FtpClientApp& app, const wchar_t* host,
+                                                 INTERNET_PORT port, DWORD encryption) {
+    const wchar_t* keyFile = _wgetenv(L"CORVANE_BENCH_SFTP_KEY");
+    if (!keyFile || !*keyFile) {
+        auto ftp = std::make_shared<FtpFS>();
+        ftp->SetEncryption(encryption);
+        return ftp;
+    }
+    const wchar_t* hostKey = _wgetenv(L"CORVANE_BENCH_SFTP_HOSTKEY");
+    if (!app.registry.IsOpen()) {
+        app.registry.SetMakerKey(L"Ostrel");
+        app.registry.SetProductKey(L"Corvane");
+        app.registry.Open();
+    }
+    TrustedHostKeys::Trust(app.registry, host, port, hostKey ? hostKey : L"");
+    return std::make_shared<SftpFS>(keyFile);
+}
+
+// A view over the whole frame (FTP, or SFTP as above), logged in and shown;
+// null (with the reason printed) when the login fails.
 inline FtpBrowseWnd* OpenBenchView(FtpClientApp& app, const wchar_t* host, const wchar_t* port,
                                    const wchar_t* user, const wchar_t* password,
                                    DWORD encryption = kPlainFtp) {
     RECT client;
     app.frame.GetClientRect(&client);
-    auto engine = std::make_shared<FtpFS>();
-    engine->SetEncryption(encryption);
-    auto* view = new FtpBrowseWnd(engine);
+    auto* view = new FtpBrowseWnd(
+        MakeBenchEngine(app, host, static_cast<INTERNET_PORT>(_wtoi(port)), encryption));
     if (!view->CreateBrowser(L"BrowseWnd", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                              &app.frame) ||
         !view->Connect(host, user, password, L"bench", static_cast<INTERNET_PORT>(_wtoi(port)))) {

@@ -8,6 +8,7 @@
 // usage: list_view_bench local parent-folder name...
 //        list_view_bench ftp host port user password parent-folder name...
 // Each name is a folder inside parent-folder; they are opened one after another.
+// With CORVANE_BENCH_SFTP_KEY set (bench/BenchFrame.h), the "ftp" view talks SFTP.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>

@@ -7,7 +7,8 @@
 // The remote file or folder lands in local-folder; the local file or folder upload-entry goes
 // to the server's start folder, or to remote-folder when given (the view opens it first).
 // With an authority, the connection requires FTP over TLS and certificates that authority
-// issued are trusted, as a public authority's would be.
+// issued are trusted, as a public authority's would be. With CORVANE_BENCH_SFTP_KEY set
+// (bench/BenchFrame.h), the view talks SFTP and logs in with that key; password is unused.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>

@@ -33,10 +33,17 @@
 #   with the fixture sshd's ed25519 key, best of three alternating rounds, and the ratios;
 #   then the same over a 50 ms round trip (the delaying proxy, 25 ms each way) with
 #   CORVANE_BENCH_SFTP_LONGLINK_MIB (64; 0 leaves it out).
+# sftpprog: SFTP through the program's own path (the view's engine an SftpFS, the view's
+#   commands, the workers, the panels, list_view_bench's double click) beside OpenSSH's
+#   sftp with the same key, best of CORVANE_BENCH_SFTP_ROUNDS (3) alternating rounds: one
+#   file of CORVANE_BENCH_SFTP_MIB (1024) MiB and a folder of CORVANE_BENCH_SFTP_TREE_FILES
+#   (2000) files of 1 KiB down and up (sftp's get -r / put -r), and a folder of
+#   CORVANE_BENCH_SFTP_LIST_COUNT (10000) entries shown (sftp's ls -l); a table of the
+#   times and ratios. The program uses the stored "Simultaneous Transfers" option.
 # Our programs run as scripts/run.sh runs Corvane (scripts/wine-one-cpu.sh: on one CPU
 # with their Wine server); CORVANE_WINE_CPU=any runs them where the system puts them.
 set -euo pipefail
-sections=${*:-transfer tls list tree layer responsiveness longlink sftp}
+sections=${*:-transfer tls list tree layer responsiveness longlink sftp sftpprog}
 want() { [[ " $sections " == *" $1 "* ]]; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
@@ -70,6 +77,34 @@ seconds() {
 
 # One of our programs on a virtual display of its own, run as scripts/run.sh runs Corvane.
 on_display() { xvfb-run -a -s "-screen 0 800x700x24" "$root/scripts/wine-one-cpu.sh" "$@"; }
+
+# A Linux path as Wine names it.
+wine_path() { local path=${1//\//\\}; echo "Z:$path"; }
+# OpenSSH's sftp running a batch of commands against the fixture's sshd, with its ed25519 key.
+sftp_reference() {
+    sftp -q -b - -i "$CORVANE_SFTP_KEY_ED25519" -P "$1" -o IdentitiesOnly=yes \
+        -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null "$CORVANE_SFTP_USER@$CORVANE_SFTP_HOST" <<<"$2"
+}
+
+# Folders of many entries for the list views, as `make_folders parent count...` makes
+# them (parent/fCOUNT): files of assorted (sparse) sizes and dates, one entry in twenty a folder.
+make_folders() {
+    /usr/bin/python3 - "$@" <<'PY'
+import os, sys
+parent = sys.argv[1]
+for count in map(int, sys.argv[2:]):
+    folder = os.path.join(parent, "f%d" % count)
+    os.makedirs(folder, exist_ok=True)
+    for i in range(count):
+        path = os.path.join(folder, "entry %06d.dat" % ((i * 7919) % count))
+        if i % 20 == 0:
+            os.makedirs(path, exist_ok=True)
+        else:
+            with open(path, "wb") as f:
+                f.truncate((i * 104729) % (1 << (i % 34)))
+        os.utime(path, (1600000000 + i * 3600, 1600000000 + i * 3600))
+PY
+}
 
 # Thousands of closed data connections wait out TIME_WAIT and slow the next
 # client's binds and connects; each client starts once most have gone.
@@ -156,29 +191,11 @@ if [ -f "$work/summary" ]; then
 fi
 
 if want list; then
-# The same folders on disk for the local view and in each server's tree: files of
-# assorted (sparse) sizes and dates, one entry in twenty a folder.
+# The same folders on disk for the local view and in each server's tree.
 counts=${CORVANE_BENCH_LIST_COUNTS:-1000 10000 50000}
-make_folders() {
-    /usr/bin/python3 - "$1" $counts <<'PY'
-import os, sys
-parent = sys.argv[1]
-for count in map(int, sys.argv[2:]):
-    folder = os.path.join(parent, "f%d" % count)
-    os.makedirs(folder, exist_ok=True)
-    for i in range(count):
-        path = os.path.join(folder, "entry %06d.dat" % ((i * 7919) % count))
-        if i % 20 == 0:
-            os.makedirs(path, exist_ok=True)
-        else:
-            with open(path, "wb") as f:
-                f.truncate((i * 104729) % (1 << (i % 34)))
-        os.utime(path, (1600000000 + i * 3600, 1600000000 + i * 3600))
-PY
-}
 names=$(for c in $counts; do printf 'f%s ' "$c"; done)
-make_folders "$work/list"
-make_folders "$CORVANE_FTP_ROOT/list"
+make_folders "$work/list" $counts
+make_folders "$CORVANE_FTP_ROOT/list" $counts
 run_list() {
     on_display "$build/list_view_bench.exe" "$@"
 }
@@ -188,7 +205,7 @@ run_list ftp "$CORVANE_FTP_HOST" "$CORVANE_FTP_PORT" "$CORVANE_FTP_USER" "$CORVA
     /list $names | sed 's/^ftp /pyftpdlib /' | tee -a "$results"
 servers="pyftpdlib"
 if [ -n "${CORVANE_VSFTPD_PORT:-}" ]; then
-    make_folders "$CORVANE_VSFTPD_ROOT/pub/list"
+    make_folders "$CORVANE_VSFTPD_ROOT/pub/list" $counts
     # vsftpd runs without chroot as the launching user: its folders are named relative to
     # where the login starts.
     run_list ftp 127.0.0.1 "$CORVANE_VSFTPD_PORT" anonymous bench@example.org pub/list $names |
@@ -463,17 +480,11 @@ fi
 if want sftp; then
 sftp_served=$CORVANE_SFTP_ROOT/bench
 mkdir -p "$sftp_served" && chown "$CORVANE_SFTP_USER" "$sftp_served"
-wine_path() { local path=${1//\//\\}; echo "Z:$path"; }
 # usage: sftp_ours PORT down|up REMOTE LOCAL
 sftp_ours() {
     "$root/scripts/wine-one-cpu.sh" "$build/sftp_session_bench.exe" "$CORVANE_SFTP_HOST" "$1" \
         "$CORVANE_SFTP_USER" "$(wine_path "$CORVANE_SFTP_KEY_ED25519")" "$CORVANE_SFTP_HOSTKEY_ED25519" \
         "$2" "$3" "$(wine_path "$4")" | tr -d '\r'
-}
-# usage: sftp_reference PORT COMMAND
-sftp_reference() {
-    sftp -q -b - -i "$CORVANE_SFTP_KEY_ED25519" -P "$1" -o IdentitiesOnly=yes \
-        -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null "$CORVANE_SFTP_USER@$CORVANE_SFTP_HOST" <<<"$2"
 }
 same_file() { cmp -s "$1" "$2" || { echo "sftp: $3 differs" >&2; exit 1; }; }
 # usage: sftp_compare PORT MIB LABEL: one file down and up, ours and sftp's, best of 3.
@@ -510,4 +521,97 @@ if [ -n "${CORVANE_SFTP_LONGLINK_PORT:-}" ] && [ "${CORVANE_BENCH_SFTP_LONGLINK_
         "50 ms round trip (the delaying proxy)"
 fi
 rm -rf "$sftp_served"
+fi
+
+if want sftpprog; then
+# SFTP through the program's own path: the view's engine an SftpFS logging in with the
+# fixture's ed25519 key (its host key stored as trusted, as "Always trust" stores it),
+# the view's commands, the workers and the panels, beside OpenSSH's sftp with the same key.
+[ -n "${CORVANE_SFTP_PORT:-}" ] || { echo "sshd did not start: no sftpprog figures" >&2; exit 1; }
+prog_rounds=${CORVANE_BENCH_SFTP_ROUNDS:-3}
+prog_mib=${CORVANE_BENCH_SFTP_MIB:-1024}
+prog_files=${CORVANE_BENCH_SFTP_TREE_FILES:-2000}
+prog_entries=${CORVANE_BENCH_SFTP_LIST_COUNT:-10000}
+prog_served=$CORVANE_SFTP_ROOT/prog
+prog_table=$work/sftpprog-table
+mkdir -p "$prog_served"
+# One of our bench programs with its view on SFTP.
+sftp_program() {
+    (
+        export CORVANE_BENCH_SFTP_KEY=$(wine_path "$CORVANE_SFTP_KEY_ED25519")
+        export CORVANE_BENCH_SFTP_HOSTKEY=$CORVANE_SFTP_HOSTKEY_ED25519
+        on_display "$@" | tr -d '\r'
+    )
+}
+# The remote entry comes down into $work/ours and the local entry goes up into the served
+# folder, by our program then by sftp (get -r / put -r), in alternating rounds; every copy
+# is compared with its source and each client keeps its best times.
+# usage: prog_case label remote-entry local-entry (a file or folder each)
+prog_case() {
+    local label=$1 entry=$2 source=$3 up result od= ou= rd= ru= round
+    up=$(basename "$source")
+    for round in $(seq 1 "$prog_rounds"); do
+        mkdir -p "$work/ours"
+        settle
+        result=$(sftp_program "$build/program_transfer_bench.exe" "$CORVANE_SFTP_HOST" \
+            "$CORVANE_SFTP_PORT" "$CORVANE_SFTP_USER" - "$entry" "${work//\//\\}\\ours" \
+            "$(wine_path "$source")" "$prog_served")
+        echo "$label round $round, ours: $(tr '\n' ';' <<<"$result")"
+        diff -rq "$prog_served/$entry" "$work/ours/$entry" >/dev/null ||
+            { echo "sftpprog: our download differs ($label)" >&2; exit 1; }
+        diff -rq "$source" "$prog_served/$up" >/dev/null ||
+            { echo "sftpprog: our upload differs ($label)" >&2; exit 1; }
+        rm -rf "$work/ours" "$prog_served/$up"
+        od=$(best "$od" "$(awk '/^download/ {print $2}' <<<"$result")")
+        ou=$(best "$ou" "$(awk '/^upload/ {print $2}' <<<"$result")")
+        settle
+        rd=$(best "$rd" "$(seconds sftp_reference "$CORVANE_SFTP_PORT" "get -r $prog_served/$entry $work/ref")")
+        settle
+        ru=$(best "$ru" "$(seconds sftp_reference "$CORVANE_SFTP_PORT" "put -r $source $prog_served/ref")")
+        diff -rq "$prog_served/$entry" "$work/ref" >/dev/null ||
+            { echo "sftpprog: sftp's download differs ($label)" >&2; exit 1; }
+        diff -rq "$source" "$prog_served/ref" >/dev/null ||
+            { echo "sftpprog: sftp's upload differs ($label)" >&2; exit 1; }
+        rm -rf "$work/ref" "$prog_served/ref"
+    done
+    awk -v l="$label" -v od="$od" -v ou="$ou" -v rd="$rd" -v ru="$ru" 'BEGIN {
+        printf "| %s, down | %.2f s | %.2f s | %.2f |\n", l, od, rd, od / rd
+        printf "| %s, up | %.2f s | %.2f s | %.2f |\n", l, ou, ru, ou / ru
+    }' >>"$prog_table"
+}
+
+head -c $((prog_mib << 20)) /dev/urandom >"$prog_served/big"
+cp "$prog_served/big" "$work/big-up"
+mkdir -p "$prog_served/tree" "$work/tree-up"
+for i in $(seq 1 "$prog_files"); do
+    head -c 1024 /dev/urandom >"$prog_served/tree/f$i"
+    head -c 1024 /dev/urandom >"$work/tree-up/f$i"
+done
+make_folders "$prog_served/list" "$prog_entries"
+# The fixture's user writes there; its start folder is the served root, not this one.
+chown -R "$CORVANE_SFTP_USER" "$prog_served"
+prog_case "$prog_mib MiB" big "$work/big-up"
+rm -f "$prog_served/big" "$work/big-up"
+prog_case "$prog_files x 1 KiB" tree "$work/tree-up"
+
+# The large folder: opened by a double click in the view (list_view_bench), beside
+# sftp's "ls -l" of it and sftp's login alone, best of the rounds.
+open= listing= login=
+for round in $(seq 1 "$prog_rounds"); do
+    result=$(sftp_program "$build/list_view_bench.exe" ftp "$CORVANE_SFTP_HOST" \
+        "$CORVANE_SFTP_PORT" "$CORVANE_SFTP_USER" - "$prog_served/list" "f$prog_entries")
+    echo "list round $round, ours: $(tr '\n' ';' <<<"$result")"
+    open=$(best "$open" "$(awk '$3 == "open" {print $5}' <<<"$result")")
+    listing=$(best "$listing" "$(seconds sftp_reference "$CORVANE_SFTP_PORT" "ls -l $prog_served/list/f$prog_entries")")
+    login=$(best "$login" "$(seconds sftp_reference "$CORVANE_SFTP_PORT" "pwd")")
+done
+awk -v n="$prog_entries" -v o="$open" -v l="$listing" -v g="$login" 'BEGIN {
+    printf "| %d entries shown | %.3f s | ls -l %.3f s (login alone %.3f s) | %.2f |\n", n, o, l, g, o / l
+}' >>"$prog_table"
+rm -rf "$prog_served" "$work/tree-up"
+echo
+echo "sftp through the program, best of $prog_rounds rounds"
+echo "| case | ours | sftp | ours / sftp |"
+echo "|---|---|---|---|"
+cat "$prog_table"
 fi

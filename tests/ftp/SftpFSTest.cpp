@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "ftp/ServerReason.h"
@@ -178,6 +179,31 @@ TEST_F(SftpFSTest, ATreeGoesUpAndComesDownByteForByteWithItsTimes) {
         EXPECT_EQ(bytes, ReadBytes(Local(L"down\\" + name))) << name;
     EXPECT_EQ(bigTime.utc / 10000000,
               LocalTimeOf(Local(L"down\\up\\big.bin").c_str()).utc / 10000000);
+}
+
+// The copy loop's small blocks reach the server whole and in order, however a
+// file's size falls on the session's 64 KiB requests and the 256 KiB writes
+// they are gathered into.
+TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {
+    const DWORD kCopyBlock = 5120, kRequest = 64 * 1024, kGather = 256 * 1024;
+    const size_t sizes[] = {1,
+                            kCopyBlock,
+                            kRequest + 1,
+                            kGather - 1,
+                            kGather,
+                            kGather + 1,
+                            2 * kGather + kCopyBlock + 3};
+    for (size_t size : sizes) {
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + size) % 253);
+        std::wstring name = L"blocks-" + std::to_wstring(size);
+        RemoteFileHandle file = sftpEngine.OpenRemoteFile(name.c_str(), GENERIC_WRITE, 0);
+        ASSERT_TRUE(file) << size;
+        for (size_t at = 0; at < size; at += kCopyBlock)
+            ASSERT_TRUE(file->Write(&bytes[at], DWORD(std::min<size_t>(kCopyBlock, size - at))));
+        ASSERT_TRUE(file->Close()) << size;
+        EXPECT_EQ(bytes, ReadBytes(Served(TestFolderName() + L"\\" + name))) << size;
+    }
 }
 
 // Rename replaces a file of the new name; a tree goes whole; a folder the user
