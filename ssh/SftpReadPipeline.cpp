@@ -50,7 +50,7 @@ size_t SftpReadPipeline::GiveHeld(char* buffer, size_t capacity) {
 }
 
 bool SftpReadPipeline::Ask(SshError& error) {
-    while (pending_.size() < kDepth) {
+    while (pending_.size() < window_) {
         uint32_t id;
         if (!wire_.Send(SftpWire::kRead, asked_, kChunk, nullptr, &id)) return ChannelBroke(error);
         pending_.push_back({id, asked_});
@@ -82,6 +82,7 @@ bool SftpReadPipeline::TakeFront(char* buffer, size_t capacity, size_t* got, Ssh
     }
     uint32_t size = 0;
     if (!TakeData(answer.rest, buffer, capacity, got, &size)) return ChannelBroke(error);
+    if (size == kChunk && window_ < kDepth) window_ *= 2;
     if (size == kChunk || atEnd_) return true;
     // A short answer: what was asked behind it starts at the wrong place.
     if (!Drop(error)) return false;

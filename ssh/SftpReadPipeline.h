@@ -46,6 +46,10 @@ class SftpReadPipeline {
     uint64_t asked_;          // where the next request asks from
     std::vector<char> held_;  // an answer larger than the caller's buffer, given out in parts
     size_t heldAt_ = 0;
+    // Requests kept on the way: one at first, doubled by each full answer up to
+    // kDepth. A small file then costs one request, not kDepth end-of-file answers
+    // that the server holds back until our acknowledgement.
+    size_t window_ = 1;
     bool atEnd_ = false;
     bool failed_ = false;  // and failure_ is why: bytes taken before it were handed on first
     SshError failure_;

@@ -273,6 +273,11 @@ bool SftpSession::OpenSocket(const std::string& host, uint16_t port) {
         socket_.store(socket);
         if (ConnectWithin(socket, address, cut_)) {
             socket_t given = socket;
+            // The library's own no-delay option applies only to sockets it opens: a
+            // request held back for an acknowledgement costs a small file 40 ms.
+            BOOL on = TRUE;
+            setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on),
+                       sizeof on);
             ssh_options_set(ssh_, SSH_OPTIONS_FD, &given);
             return true;
         }
