@@ -9,6 +9,7 @@
 #include "settings/TrustedHostKeys.h"
 #include "ssh/SshQuestions.h"
 #include "wininet/FtpTime.h"
+#include "wininet/ServerText.h"
 
 namespace {
 
@@ -17,24 +18,6 @@ const FileStamp kUnixEpoch = 116444736000000000ULL;
 const FileStamp kStepsPerSecond = 10000000ULL;
 // A key whose passphrase was mistyped may be asked for this often in one login.
 const int kPassphraseTries = 3;
-
-std::string Utf8(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string converted(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &converted[0],
-                        size, nullptr, nullptr);
-    return converted;
-}
-
-std::wstring Wide(const std::string& text) {
-    int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring converted(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &converted[0],
-                        size);
-    return converted;
-}
 
 FileStamp StampOfUnixTime(int64_t seconds) {
     return seconds > 0 ? kUnixEpoch + static_cast<FileStamp>(seconds) * kStepsPerSecond : 0;
@@ -95,7 +78,7 @@ HRESULT SftpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
     declined = false;
     auto fresh = std::make_shared<SftpSession>();
     Tell(INTERNET_STATUS_CONNECTING_TO_SERVER);
-    bool connected = fresh->Connect(Utf8(server), port,
+    bool connected = fresh->Connect(EncodeServerText(server), port,
                                     [this](const SshHostKey& key) { return JudgeHostKey(key); });
     std::string home;
     bool ready = connected && LogIn(*fresh) && fresh->RealPath(".", home);
@@ -106,13 +89,13 @@ HRESULT SftpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
         connectError = declined    ? ERROR_INTERNET_OPERATION_CANCELLED
                        : connected ? ERROR_INTERNET_LOGIN_FAILURE
                                    : ERROR_INTERNET_CANNOT_CONNECT;
-        std::wstring reason = Wide(fresh->LastError().message);
+        std::wstring reason = DecodeServerText(fresh->LastError().message);
         fresh.reset();  // its close may clear the thread's error
         LeaveServerReason(connectError, reason);
         return E_FAIL;
     }
     connectError = 0;
-    currentDir = Wide(home);
+    currentDir = DecodeServerText(home);
     Install(std::move(fresh));
     return S_OK;
 }
@@ -124,7 +107,7 @@ void SftpFS::Tell(DWORD status, void* information, DWORD size) {
 }
 
 bool SftpFS::JudgeHostKey(const SshHostKey& key) {
-    std::wstring fingerprint = Wide(key.fingerprint);
+    std::wstring fingerprint = DecodeServerText(key.fingerprint);
     std::wstring trusted =
         GetApp() ? TrustedHostKeys::Find(GetApp()->registry, server.c_str(), port) : L"";
     if (!fingerprint.empty() && (fingerprint == trusted || fingerprint == acceptedKey)) return true;
@@ -146,9 +129,10 @@ bool SftpFS::JudgeHostKey(const SshHostKey& key) {
 // of a key that could not be opened has gone to the server.
 bool SftpFS::LogIn(SftpSession& fresh) {
     Tell(INTERNET_STATUS_FTP_SECURED);
-    if (keyFile.empty()) return fresh.LoginPassword(Utf8(user), Utf8(password));
+    if (keyFile.empty())
+        return fresh.LoginPassword(EncodeServerText(user), EncodeServerText(password));
     for (int asked = 0;; ++asked) {
-        if (fresh.LoginKeyFile(Utf8(user), keyFile, passphrase)) return true;
+        if (fresh.LoginKeyFile(EncodeServerText(user), keyFile, passphrase)) return true;
         if (!fresh.LastError().keyLocked || asked == kPassphraseTries ||
             !AskPassphrase(asked > 0 || !passphrase.empty()))
             return false;
@@ -227,20 +211,20 @@ bool SftpFS::Failed() {
     std::shared_ptr<SftpSession> open = Current();
     bool lost = !open || open->ConnectionLost();
     LeaveServerReason(lost ? ERROR_INTERNET_CONNECTION_ABORTED : ERROR_SFTP_REFUSED,
-                      open ? Wide(open->LastError().message) : std::wstring());
+                      open ? DecodeServerText(open->LastError().message) : std::wstring());
     return false;
 }
 
 std::string SftpFS::PathOf(const wchar_t* name) const {
-    if (name[0] == L'/') return Utf8(name);
+    if (name[0] == L'/') return EncodeServerText(name);
     bool atRoot = currentDir.empty() || currentDir.back() == L'/';
-    return Utf8(currentDir + (atRoot ? L"" : L"/") + name);
+    return EncodeServerText(currentDir + (atRoot ? L"" : L"/") + name);
 }
 
 HRESULT SftpFS::FindFirst(WIN32_FIND_DATAW* data) {
     FindClose();
     std::shared_ptr<SftpSession> open = Current();
-    if (!open || !open->List(Utf8(currentDir), listed)) {
+    if (!open || !open->List(EncodeServerText(currentDir), listed)) {
         listed.clear();
         return Result(Failed());
     }
@@ -254,7 +238,7 @@ HRESULT SftpFS::FindNext(WIN32_FIND_DATAW* data) { return NextSafeEntry(data); }
 HRESULT SftpFS::NextSafeEntry(WIN32_FIND_DATAW* data) {
     while (nextListed < listed.size()) {
         const SftpEntry& entry = listed[nextListed++];
-        std::wstring name = Wide(entry.name);
+        std::wstring name = DecodeServerText(entry.name);
         if (name.size() >= MAX_PATH || !IsSafeEntryName(name.c_str(), MAX_PATH)) continue;
         Describe(entry, name, data);
         return S_OK;
@@ -280,7 +264,7 @@ HRESULT SftpFS::SetCurrentDir(const wchar_t* path) {
         LeaveServerReason(ERROR_SFTP_REFUSED, L"Not a folder");
         return E_FAIL;
     }
-    currentDir = Wide(resolved);
+    currentDir = DecodeServerText(resolved);
     return S_OK;
 }
 

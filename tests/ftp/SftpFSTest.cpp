@@ -10,14 +10,6 @@
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], size);
-    wide.resize(size - 1);
-    return wide;
-}
-
 std::vector<WIN32_FIND_DATAW> Listed(RemoteFS& engine) {
     std::vector<WIN32_FIND_DATAW> entries;
     WIN32_FIND_DATAW data;
@@ -43,8 +35,8 @@ class SftpFSTest : public TransferTest {
         app.registry.SetMakerKey(L"CorvaneTest");
         app.registry.SetProductKey(L"SftpTrust");
         ASSERT_TRUE(app.registry.Open());
-        host = Wide(sftp.host);
-        root = Wide(sftp.root);
+        host = Widen(sftp.host);
+        root = Widen(sftp.root);
         Trust(sftp.port);
         ASSERT_EQ(S_OK, LogIn(sftpEngine)) << TakeServerReason();
         folder = root + L"/" + TestFolderName();
@@ -53,10 +45,11 @@ class SftpFSTest : public TransferTest {
     }
 
     void Trust(INTERNET_PORT port) {
-        TrustedHostKeys::Trust(app.registry, host.c_str(), port, Wide(sftp.ed25519HostKey).c_str());
+        TrustedHostKeys::Trust(app.registry, host.c_str(), port,
+                               Widen(sftp.ed25519HostKey).c_str());
     }
     HRESULT LogIn(SftpFS& engine, const std::string& password, INTERNET_PORT port = 0) {
-        return engine.Connect(host.c_str(), Wide(sftp.user).c_str(), Wide(password).c_str(),
+        return engine.Connect(host.c_str(), Widen(sftp.user).c_str(), Widen(password).c_str(),
                               port ? port : sftp.port);
     }
     HRESULT LogIn(SftpFS& engine) { return LogIn(engine, sftp.password); }
@@ -210,7 +203,7 @@ TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {
 // may not read fails alone while the rest of the run goes on.
 TEST_F(SftpFSTest, RenameReplacesTreesDeleteAndAForbiddenFolderFailsAlone) {
     for (const char* name : {"old", "new"}) {
-        RemoteFileHandle file = sftpEngine.OpenRemoteFile(Wide(name).c_str(), GENERIC_WRITE, 0);
+        RemoteFileHandle file = sftpEngine.OpenRemoteFile(Widen(name).c_str(), GENERIC_WRITE, 0);
         ASSERT_TRUE(file && file->Write(name, 3) && file->Close());
     }
     ASSERT_EQ(S_OK, sftpEngine.RenameRemote(L"old", L"new"));

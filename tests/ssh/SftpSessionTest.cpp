@@ -265,29 +265,6 @@ TEST_F(SftpSessionTest, LinksSayWhereTheyLeadAndRemoveOnlyThemselves) {
     EXPECT_EQ(entries.size(), 2u);
 }
 
-TEST_F(SftpSessionTest, AwkwardNamesListAndRoundTrip) {
-    SftpSession session;
-    ASSERT_TRUE(LogIn(session)) << session.LastError().message;
-    const std::string folder = server.root + "/names";
-    ASSERT_TRUE(session.MakeFolder(folder)) << session.LastError().message;
-    const std::string names[] = {"with  two blanks ", "grüße 日本", "new\nline", " leading"};
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        std::string data = "contents of " + name, read;
-        ASSERT_TRUE(Put(session, folder + "/" + name, data)) << session.LastError().message;
-        ASSERT_TRUE(Get(session, folder + "/" + name, read)) << session.LastError().message;
-        EXPECT_EQ(read, data);
-    }
-    std::vector<SftpEntry> entries;
-    ASSERT_TRUE(session.List(folder, entries));
-    std::vector<std::string> listed;
-    for (const SftpEntry& entry : entries) listed.push_back(entry.name);
-    std::sort(listed.begin(), listed.end());
-    std::vector<std::string> expected(std::begin(names), std::end(names));
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(listed, expected);
-}
-
 TEST_F(SftpSessionTest, BlocksOfAnySizeFromAnyOffset) {
     const std::string data = RandomBytes(3 * 1024 * 1024 + 4321, 11);
     SftpSession session;
