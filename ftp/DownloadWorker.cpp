@@ -218,7 +218,7 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
     bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(localName.c_str()));
     StartLocalSteps(newPart);
     *remote = offset == 0 || engine.RestartAt(offset)
-                  ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type)
+                  ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type, node->element->size)
                   : nullptr;
     FILE* local = FinishLocalSteps();
     if (!newPart && *remote && !unmoved) local = _wfopen(partFile, offset ? L"ab" : L"wb");

@@ -261,7 +261,8 @@ bool FtpFS::RestartAt(ULONGLONG offset) {
     return BinaryCommand(L"REST " + std::to_wstring(offset));
 }
 
-RemoteFileHandle FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) {
+RemoteFileHandle FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
+                                       ULONGLONG) {
     if (!IsSafeCommandArgument(name)) return nullptr;
     HINTERNET file =
         FtpOpenFileW(connection, name, access, transferType, reinterpret_cast<DWORD_PTR>(this));

@@ -53,7 +53,8 @@ class FtpFS : public RemoteFS {
     bool SetServerFileTime(const wchar_t* name, FileStamp stamp) override;
     // REST.
     bool RestartAt(ULONGLONG offset) override;
-    RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType) override;
+    RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
+                                    ULONGLONG listedSize) override;
     HRESULT DeleteRemoteFile(const wchar_t* name) override;
     // RNFR, then RNTO.
     HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName) override;

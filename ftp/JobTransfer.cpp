@@ -44,7 +44,7 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
         return LocalFailure(job);
     if (!EnterFolder(job) || (offset && !engine.RestartAt(offset))) return RemoteFailure(job);
     RemoteFileHandle remote =
-        engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_READ, job.transferFlags);
+        engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_READ, job.transferFlags, job.size);
     if (!remote) return RemoteFailure(job);
     FILE* local = OpenPart(job, part, offset);
     if (!local) return LocalFailure(job);
@@ -82,8 +82,9 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
         entered &&
         (offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && engine.RestartAt(offset)));
     RemoteFileHandle remote =
-        positioned ? engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_WRITE, job.transferFlags)
-                   : nullptr;
+        positioned
+            ? engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_WRITE, job.transferFlags, 0)
+            : nullptr;
     if (!remote) {
         fclose(local);
         return RemoteFailure(job);

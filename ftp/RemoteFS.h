@@ -78,14 +78,18 @@ class RemoteFS {
     KnownTime ListedTime(const WIN32_FIND_DATAW& data) const { return ListedTimeOf(data, clock); }
     // The file's time as the server gives it (UTC); unknown when it gives none.
     virtual KnownTime ServerFileTime(const wchar_t* name) = 0;
-    // Gives the server's copy that time; false when the time was not set.
+    // Gives the server's copy that time, a copy's last touch; false when the time
+    // was not set. Over SFTP the answer is not waited for: false only when the
+    // request could not be sent.
     virtual bool SetServerFileTime(const wchar_t* name, FileStamp stamp) = 0;
     // Makes the next transfer start at offset in the file; false when refused.
     virtual bool RestartAt(ULONGLONG offset) = 0;
     // A file of the current folder opened for GENERIC_READ or GENERIC_WRITE,
     // ASCII or binary (an FTP_TRANSFER_TYPE); null when the server refused it.
-    virtual RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access,
-                                            DWORD transferType) = 0;
+    // A read may be told the size the listing gave (0: none), which lets a
+    // protocol that asks for the bytes ask for all of a small file at once.
+    virtual RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
+                                            ULONGLONG listedSize) = 0;
     static bool LocalFileExists(const wchar_t* path);
     // 0 when the file cannot be found.
     static ULONGLONG LocalFileSize(const wchar_t* path);

@@ -304,12 +304,13 @@ KnownTime SftpFS::ServerFileTime(const wchar_t* name) {
     return KnownTime{StampOfUnixTime(entry.modified), true, true};
 }
 
-// SFTP keeps whole seconds; a time before 1970 is not set.
+// SFTP keeps whole seconds; a time before 1970 is not set. The answer comes with
+// the next request's: a round trip per copied file saved.
 bool SftpFS::SetServerFileTime(const wchar_t* name, FileStamp stamp) {
     std::shared_ptr<SftpSession> open = Current();
     if (!open || stamp < kUnixEpoch) return false;
-    return open->SetModified(PathOf(name),
-                             static_cast<int64_t>((stamp - kUnixEpoch) / kStepsPerSecond));
+    return open->SetModifiedUnanswered(
+        PathOf(name), static_cast<int64_t>((stamp - kUnixEpoch) / kStepsPerSecond));
 }
 
 bool SftpFS::RestartAt(ULONGLONG offset) {
@@ -317,14 +318,15 @@ bool SftpFS::RestartAt(ULONGLONG offset) {
     return true;
 }
 
-RemoteFileHandle SftpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD) {
+RemoteFileHandle SftpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD,
+                                        ULONGLONG listedSize) {
     ULONGLONG offset = restartOffset;
     restartOffset = 0;
     std::shared_ptr<SftpSession> open = Current();
     if (!open) return Failed(), nullptr;
     std::string path = PathOf(name);
-    bool opened =
-        access == GENERIC_WRITE ? open->OpenWrite(path, offset) : open->OpenRead(path, offset);
+    bool opened = access == GENERIC_WRITE ? open->OpenWrite(path, offset)
+                                          : open->OpenRead(path, offset, listedSize);
     if (!opened) return Failed(), nullptr;
     return std::make_shared<SftpRemoteFile>(open);
 }

@@ -172,7 +172,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     bool positioned = offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && !Cancelled() &&
                                       engine.RestartAt(offset));
     RemoteFileHandle remote =
-        positioned && !Cancelled() ? engine.OpenRemoteFile(name, GENERIC_WRITE, type) : nullptr;
+        positioned && !Cancelled() ? engine.OpenRemoteFile(name, GENERIC_WRITE, type, 0) : nullptr;
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
     if (remote) {

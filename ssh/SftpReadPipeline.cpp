@@ -3,6 +3,7 @@
 #include <libssh/libssh.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -14,6 +15,21 @@ constexpr size_t kDepth = 32;
 constexpr const char* kWhat = "Can't read the file";
 
 }  // namespace
+
+SftpReadPipeline::SftpReadPipeline(SftpWire& wire, std::string handle, uint64_t offset,
+                                   uint64_t expectedSize)
+    : wire_(wire),
+      handle_(std::move(handle)),
+      asked_(offset),
+      expectedEnd_(expectedSize > offset ? expectedSize : 0) {
+    wire_.SetReadAhead(kReadAhead);
+    if (expectedEnd_) {
+        uint64_t requests = (expectedSize - offset + kChunk - 1) / kChunk + 1;
+        window_ = requests < kDepth ? static_cast<size_t>(requests) : kDepth;
+    }
+}
+
+SftpReadPipeline::~SftpReadPipeline() { wire_.SetReadAhead(SftpWire::kShortAnswers); }
 
 bool SftpReadPipeline::Read(char* buffer, size_t capacity, size_t* got, SshError& error) {
     *got = GiveHeld(buffer, capacity);
@@ -49,14 +65,26 @@ size_t SftpReadPipeline::GiveHeld(char* buffer, size_t capacity) {
     return size;
 }
 
+// Fills the window once half of it was taken, so requests go out in batches. Nothing
+// is asked past the request for the listed end until its answer says the file goes on.
 bool SftpReadPipeline::Ask(SshError& error) {
-    while (pending_.size() < window_) {
-        uint32_t id;
-        if (!wire_.Send(SftpWire::kRead, asked_, kChunk, nullptr, &id)) return ChannelBroke(error);
-        pending_.push_back({id, asked_});
-        asked_ += kChunk;
+    if (pending_.size() * 2 > window_) return true;
+    while (pending_.size() < window_ &&
+           !(expectedEnd_ && asked_ > expectedEnd_ && !pending_.empty())) {
+        uint32_t id, size = NextRequestSize();
+        if (!wire_.Send(SftpWire::kRead, handle_, asked_, size, nullptr, &id))
+            return ChannelBroke(error);
+        pending_.push_back({id, asked_, size});
+        asked_ += size;
     }
     return true;
+}
+
+// A request that would pass the listed size stops there; from it on, whole chunks.
+uint32_t SftpReadPipeline::NextRequestSize() const {
+    if (asked_ < expectedEnd_ && expectedEnd_ - asked_ < kChunk)
+        return static_cast<uint32_t>(expectedEnd_ - asked_);
+    return kChunk;
 }
 
 // Takes the oldest request's answer: data, the end, or a refusal.
@@ -81,22 +109,22 @@ bool SftpReadPipeline::TakeFront(char* buffer, size_t capacity, size_t* got, Ssh
         return ChannelBroke(error);
     }
     uint32_t size = 0;
-    if (!TakeData(answer.rest, buffer, capacity, got, &size)) return ChannelBroke(error);
-    if (size == kChunk && window_ < kDepth) window_ *= 2;
-    if (size == kChunk || atEnd_) return true;
+    if (!TakeData(front, answer.rest, buffer, capacity, got, &size)) return ChannelBroke(error);
+    if (size == front.size) window_ = window_ * 2 < kDepth ? window_ * 2 : kDepth;
+    if (size == front.size || atEnd_) return true;
     // A short answer: what was asked behind it starts at the wrong place.
     if (!Drop(error)) return false;
     asked_ = front.offset + size;
     return true;
 }
 
-bool SftpReadPipeline::TakeData(uint32_t rest, char* buffer, size_t capacity, size_t* got,
-                                uint32_t* size) {
+bool SftpReadPipeline::TakeData(const Request& front, uint32_t rest, char* buffer, size_t capacity,
+                                size_t* got, uint32_t* size) {
     unsigned char length[4];
     if (rest < 4 || !wire_.ReadExactly(length, 4)) return false;
     *size = (uint32_t(length[0]) << 24) | (uint32_t(length[1]) << 16) | (uint32_t(length[2]) << 8) |
             length[3];
-    if (*size != rest - 4 || *size > kChunk)
+    if (*size != rest - 4 || *size > front.size)
         return wire_.Malformed("the server's data answer was malformed");
     atEnd_ = *size == 0;  // nothing more to give: taken as the end
     if (*size <= capacity) {

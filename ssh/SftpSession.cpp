@@ -13,6 +13,7 @@
 
 #include "ssh/SftpReadPipeline.h"
 #include "ssh/SftpStatus.h"
+#include "ssh/SftpWire.h"
 #include "ssh/SftpWritePipeline.h"
 
 namespace {
@@ -25,6 +26,7 @@ constexpr const char* kCiphers =
     "aes256-gcm@openssh.com,aes128-gcm@openssh.com,"
     "chacha20-poly1305@openssh.com,aes256-ctr,aes128-ctr";
 constexpr uintptr_t kNoSocket = ~uintptr_t(0);
+constexpr const char* kOutOfStep = "The server's answers broke off";
 // How often a connect in progress looks whether it was cut.
 constexpr long kConnectSliceMs = 100;
 
@@ -146,6 +148,8 @@ SftpSession::~SftpSession() { Close(); }
 
 void SftpSession::Close() {
     CloseFile();
+    unanswered_.clear();
+    wire_.reset();
     if (sftp_) sftp_free(sftp_);
     sftp_ = nullptr;
     ForgetSocket();
@@ -217,13 +221,51 @@ bool SftpSession::Checked(int result, const char* what) {
     return result == SSH_OK || SftpFailed(what);
 }
 
-// Logged in, not cut, and no file's answers on the way; clears the last SFTP status so
-// that a failure without one is seen as the connection's.
-bool SftpSession::Ready() {
+// Logged in, not cut, and no file open.
+bool SftpSession::Usable() {
     if (cut_) return SshFailed("Not connected");
     if (!sftp_) return Fail(SSH_FATAL, "not logged in");
-    if (file_) return Fail(SSH_FATAL, "another file is open on this session");
+    if (fileOpen_) return Fail(SSH_FATAL, "another file is open on this session");
+    return true;
+}
+
+// Usable, with every answer still due taken, so that the channel is the library's; clears
+// the last SFTP status so that a failure without one is seen as the connection's.
+bool SftpSession::Ready() {
+    if (!Usable() || !TakeUnanswered()) return false;
+    if (!wire_->Drained())
+        return wire_->Malformed("the server sent more than was asked"), WireFailed(kOutOfStep);
     sftp_->errnum = SSH_FX_OK;
+    return true;
+}
+
+// The answers of requests that nobody waited for: a refusal there is not told, but an
+// answer out of step breaks the connection.
+bool SftpSession::TakeUnanswered() {
+    while (!unanswered_.empty()) {
+        uint32_t id = unanswered_.front(), code;
+        unanswered_.pop_front();
+        SshError refused;
+        if (!AnswerStatus(id, kOutOfStep, &code, refused)) return false;
+    }
+    return true;
+}
+
+// The wire failed: the connection is out of step and is cut.
+bool SftpSession::WireFailed(const char* what) {
+    error_ = wire_->ChannelError(what);
+    return PipelineFailed(true, what);
+}
+
+// Reads the status answer of request `id`: false only when the connection failed; a
+// refusal leaves its code, and its reason in `refused`.
+bool SftpSession::AnswerStatus(uint32_t id, const char* what, uint32_t* code, SshError& refused) {
+    SftpWire::Answer answer;
+    if (!wire_->ReadAnswer(answer)) return WireFailed(what);
+    if (answer.id != id || answer.type != SftpWire::kStatus)
+        return wire_->Malformed("the server answered out of step"), WireFailed(what);
+    if (!wire_->ReadStatus(answer.rest, what, code, refused)) return WireFailed(what);
+    connectionLost_ = false;
     return true;
 }
 
@@ -356,6 +398,7 @@ bool SftpSession::StartSftp() {
         sftp_ = nullptr;
         return false;
     }
+    wire_ = std::make_unique<SftpWire>(sftp_);
     return true;
 }
 
@@ -446,41 +489,62 @@ bool SftpSession::Rename(const std::string& from, const std::string& to) {
 // The plain SFTP rename refuses onto an existing name; this one replaces it at once.
 bool SftpSession::PosixRename(const std::string& from, const std::string& to) {
     constexpr const char* kWhat = "Can't rename";
-    SftpWire wire(sftp_);
-    SftpWire::Answer answer;
     uint32_t id = 0, code = SSH_FX_OK;
-    bool answered = wire.SendExtended("posix-rename@openssh.com", from, to, &id) &&
-                    wire.ReadAnswer(answer) &&
-                    (answer.id == id && answer.type == SftpWire::kStatus
-                         ? wire.ReadStatus(answer.rest, kWhat, &code, error_)
-                         : wire.Malformed("the server answered a rename with something else"));
-    if (!answered) {
-        error_ = wire.ChannelError(kWhat);
-        return PipelineFailed(true, kWhat);
-    }
-    connectionLost_ = false;
-    return code == SSH_FX_OK;
+    if (!wire_->SendExtended("posix-rename@openssh.com", from, to, &id)) return WireFailed(kWhat);
+    return AnswerStatus(id, kWhat, &code, error_) && code == SSH_FX_OK;
 }
 
 bool SftpSession::SetModified(const std::string& path, int64_t modified) {
-    CallWatch watch = Watched();
-    if (!Ready()) return false;
+    constexpr const char* kWhat = "Can't set the file's time";
+    uint32_t id = 0, code = SSH_FX_OK;
+    if (!Usable()) return false;
+    if (!SendSetModified(path, modified, &id)) return WireFailed(kWhat);
+    return TakeUnanswered() && AnswerStatus(id, kWhat, &code, error_) && code == SSH_FX_OK;
+}
+
+bool SftpSession::SetModifiedUnanswered(const std::string& path, int64_t modified) {
+    uint32_t id = 0;
+    if (!Usable()) return false;
+    // Sent at once, so that the time is set even when nothing follows on this session.
+    if (!SendSetModified(path, modified, &id) || !wire_->Flush())
+        return WireFailed("Can't set the file's time");
+    unanswered_.push_back(id);
+    return true;
+}
+
+bool SftpSession::SendSetModified(const std::string& path, int64_t modified, uint32_t* id) {
     // The protocol carries unsigned 32-bit seconds.
     uint32_t seconds = modified < 0              ? 0
                        : modified > 0xffffffffLL ? 0xffffffffu
                                                  : uint32_t(modified);
-    sftp_attributes_struct attributes = {};
-    attributes.flags = SSH_FILEXFER_ATTR_ACMODTIME;
-    attributes.atime = attributes.mtime = seconds;
-    return Checked(sftp_setstat(sftp_, path.c_str(), &attributes), "Can't set the file's time");
+    return wire_->SendSetTimes(path, seconds, id);
 }
 
-bool SftpSession::OpenRead(const std::string& path, uint64_t offset) {
-    CallWatch watch = Watched();
-    if (!Ready()) return false;
-    file_ = sftp_open(sftp_, path.c_str(), O_RDONLY, 0);
-    if (!file_) return SftpFailed("Can't open the file");
-    reader_ = std::make_unique<SftpReadPipeline>(sftp_, file_, offset);
+// Sends the open request before taking the answers still due, so that both go in one
+// round trip; the handle is kept for the pipelines.
+bool SftpSession::OpenHandle(const std::string& path, uint32_t flags, const char* what) {
+    uint32_t id = 0, code = SSH_FX_OK;
+    if (!Usable()) return false;
+    if (!wire_->SendOpen(path, flags, 0644, &id)) return WireFailed(what);
+    if (!TakeUnanswered()) return false;
+    SftpWire::Answer answer;
+    if (!wire_->ReadAnswer(answer)) return WireFailed(what);
+    if (answer.id != id || (answer.type != SftpWire::kHandle && answer.type != SftpWire::kStatus))
+        return wire_->Malformed("the server answered an open out of step"), WireFailed(what);
+    connectionLost_ = false;
+    if (answer.type == SftpWire::kHandle) {
+        if (!wire_->ReadHandle(answer.rest, handle_)) return WireFailed(what);
+        fileOpen_ = true;
+        return true;
+    }
+    if (!wire_->ReadStatus(answer.rest, what, &code, error_)) return WireFailed(what);
+    if (code == SSH_FX_OK) error_ = {SSH_FX_FAILURE, true, std::string(what) + ": no handle came"};
+    return false;
+}
+
+bool SftpSession::OpenRead(const std::string& path, uint64_t offset, uint64_t expectedSize) {
+    if (!OpenHandle(path, SSH_FXF_READ, "Can't open the file")) return false;
+    reader_ = std::make_unique<SftpReadPipeline>(*wire_, handle_, offset, expectedSize);
     return true;
 }
 
@@ -493,12 +557,9 @@ bool SftpSession::Read(char* buffer, size_t capacity, size_t* got) {
 }
 
 bool SftpSession::OpenWrite(const std::string& path, uint64_t offset) {
-    CallWatch watch = Watched();
-    if (!Ready()) return false;
-    int flags = O_WRONLY | O_CREAT | (offset == 0 ? O_TRUNC : 0);
-    file_ = sftp_open(sftp_, path.c_str(), flags, 0644);
-    if (!file_) return SftpFailed("Can't create the file");
-    writer_ = std::make_unique<SftpWritePipeline>(sftp_, file_, offset);
+    uint32_t flags = SSH_FXF_WRITE | SSH_FXF_CREAT | (offset == 0 ? SSH_FXF_TRUNC : 0);
+    if (!OpenHandle(path, flags, "Can't create the file")) return false;
+    writer_ = std::make_unique<SftpWritePipeline>(*wire_, handle_, offset);
     return true;
 }
 
@@ -518,34 +579,37 @@ bool SftpSession::PipelineFailed(bool channelFailed, const char* what) {
     return false;
 }
 
-// Ends the pipeline's exchange, then closes the handle while the channel is in step.
+// Ends the pipeline's exchange and closes the handle. A write's close goes with its
+// last requests and its answer is the verdict; a read's answer is left for later.
 bool SftpSession::CloseFile() {
-    if (!file_) return true;
+    if (!fileOpen_) return true;
+    fileOpen_ = false;
     SshError late;
     bool ok = true, inStep = true;
-    if (writer_) {
-        ok = writer_->Finish(late);
-        inStep = !writer_->ChannelFailed();
+    uint32_t id = 0;
+    bool writing = writer_ != nullptr;
+    if (writing) {
+        inStep = wire_->SendClose(handle_, &id);
+        ok = inStep && writer_->Finish(late);
+        inStep = inStep && !writer_->ChannelFailed();
     } else if (reader_) {
-        inStep = reader_->Drop(late) || !reader_->ChannelFailed();
+        inStep = (reader_->Drop(late) || !reader_->ChannelFailed()) &&
+                 wire_->SendClose(handle_, &id) && wire_->Flush();
     }
     reader_.reset();
     writer_.reset();
-    sftp_file file = file_;
-    file_ = nullptr;
     if (!inStep || cut_) {
         Cut();
-        sftp_close(file);  // fails at once, and frees it
-        if (!ok) error_ = late;
+        if (!late.message.empty()) error_ = late;
         connectionLost_ = true;
         return false;
     }
-    sftp_->errnum = SSH_FX_OK;
-    bool closed = Watched(sftp_close, file) == SSH_OK;
-    if (!ok) {
-        error_ = late;
-        connectionLost_ = false;
-        return false;
+    if (!writing) {
+        unanswered_.push_back(id);
+        return true;
     }
-    return closed || SftpFailed("The server did not keep the file");
+    uint32_t code = SSH_FX_OK;
+    if (!AnswerStatus(id, "The server did not keep the file", &code, error_)) return false;
+    if (!ok) error_ = late;
+    return ok && code == SSH_FX_OK;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,9 +14,9 @@
 // The SSH library's handles, so that callers need not see its headers.
 struct ssh_session_struct;
 struct sftp_session_struct;
-struct sftp_file_struct;
 class SftpReadPipeline;
 class SftpWritePipeline;
+class SftpWire;
 
 // What the server showed of itself before anything of the user was sent.
 struct SshHostKey {
@@ -86,9 +87,15 @@ class SftpSession {
     bool Rename(const std::string& from, const std::string& to);
     // Seconds since 1970, UTC (the access time is set to the same).
     bool SetModified(const std::string& path, int64_t modified);
+    // The same without waiting: the answer is taken with the next call's, and a refusal
+    // is not told. For a copy's last touch, where a round trip per file would cost more
+    // than the time is worth to the caller.
+    bool SetModifiedUnanswered(const std::string& path, int64_t modified);
 
     // One open file at a time, read or write, moved block by block by the caller.
-    bool OpenRead(const std::string& path, uint64_t offset);
+    // `expectedSize` is the size the listing gave (0: none): a small file then comes
+    // with its end in one round trip.
+    bool OpenRead(const std::string& path, uint64_t offset, uint64_t expectedSize = 0);
     // Up to `capacity` bytes in file order; *got == 0 at the end. Keeps many requests in
     // flight ahead of the caller.
     bool Read(char* buffer, size_t capacity, size_t* got);
@@ -97,7 +104,8 @@ class SftpSession {
     // Sends without waiting for each answer; false once any write failed.
     bool Write(const char* data, size_t size);
     // For a write, waits for every answer: the verdict. For a read, drops what is still on
-    // the way. True when nothing was open.
+    // the way and closes without waiting (the answer comes with the next call's). True
+    // when nothing was open.
     bool CloseFile();
 
     // From any thread, even while another is inside a call: shuts the connection's socket
@@ -126,7 +134,13 @@ class SftpSession {
     void ForgetSocket();
     bool StartSftp();
     bool Authenticated(int result, const char* what);
+    bool Usable();
     bool Ready();
+    bool TakeUnanswered();
+    bool OpenHandle(const std::string& path, uint32_t flags, const char* what);
+    bool AnswerStatus(uint32_t id, const char* what, uint32_t* code, SshError& refused);
+    bool SendSetModified(const std::string& path, int64_t modified, uint32_t* id);
+    bool WireFailed(const char* what);
     bool SshFailed(const char* what);
     bool SftpFailed(const char* what);
     bool Fail(int code, const std::string& message);
@@ -137,7 +151,11 @@ class SftpSession {
 
     ssh_session_struct* ssh_ = nullptr;
     sftp_session_struct* sftp_ = nullptr;
-    sftp_file_struct* file_ = nullptr;
+    std::unique_ptr<SftpWire> wire_;  // from the SFTP start on
+    std::string handle_;              // of the open file
+    bool fileOpen_ = false;
+    // Requests sent whose status answers are taken before anything else.
+    std::deque<uint32_t> unanswered_;
     std::unique_ptr<SftpReadPipeline> reader_;
     std::unique_ptr<SftpWritePipeline> writer_;
     SshError error_;

@@ -16,6 +16,11 @@ constexpr uint32_t kStraightRead = 16 * 1024;
 // A status answer carries a short message; anything far larger is not one.
 constexpr uint32_t kLargestStatus = 64 * 1024;
 
+// Gathered requests go out once this many bytes wait: large writes need not wait for a read.
+constexpr size_t kFlushBytes = 256 * 1024;
+constexpr uint32_t kTimesFlag = 0x00000008;        // SSH_FILEXFER_ATTR_ACMODTIME
+constexpr uint32_t kPermissionsFlag = 0x00000004;  // SSH_FILEXFER_ATTR_PERMISSIONS
+
 void PutUint32(std::vector<unsigned char>& out, uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<unsigned char>(value >> shift));
@@ -32,45 +37,76 @@ uint32_t GetUint32(const unsigned char* in) {
 
 }  // namespace
 
-bool SftpWire::Send(uint8_t type, uint64_t offset, uint32_t size, const char* data, uint32_t* id) {
-    ssh_string handle = file_->handle;
-    uint32_t handleSize = static_cast<uint32_t>(ssh_string_len(handle));
-    uint32_t dataSize = data ? size : 0;
-    // One buffer for the request and its data: each channel write becomes SSH packets of
-    // its own, and under Wine every packet costs a system call.
-    std::vector<unsigned char>& head = packet_;
-    head.clear();
-    PutUint32(head, 1 + 4 + 4 + handleSize + 8 + 4 + dataSize);
-    head.push_back(type);
+// Starts a request in the gathered bytes: its length (set by End), type and id.
+size_t SftpWire::Begin(uint8_t type, uint32_t* id) {
+    size_t start = outgoing_.size();
+    PutUint32(outgoing_, 0);
+    outgoing_.push_back(type);
     *id = ++sftp_->id_counter;  // the library's own numbering, so ids never clash
-    PutUint32(head, *id);
-    PutUint32(head, handleSize);
-    auto* handleBytes = static_cast<const unsigned char*>(ssh_string_data(handle));
-    head.insert(head.end(), handleBytes, handleBytes + handleSize);
-    PutUint32(head, static_cast<uint32_t>(offset >> 32));
-    PutUint32(head, static_cast<uint32_t>(offset));
-    PutUint32(head, size);
-    head.insert(head.end(), data, data + dataSize);
-    return SendPacket(head);
+    PutUint32(outgoing_, *id);
+    return start;
+}
+
+bool SftpWire::End(size_t start) {
+    uint32_t length = static_cast<uint32_t>(outgoing_.size() - start - 4);
+    for (int i = 0; i < 4; ++i)
+        outgoing_[start + i] = static_cast<unsigned char>(length >> (24 - 8 * i));
+    return outgoing_.size() < kFlushBytes || Flush();
+}
+
+bool SftpWire::Send(uint8_t type, const std::string& handle, uint64_t offset, uint32_t size,
+                    const char* data, uint32_t* id) {
+    size_t start = Begin(type, id);
+    PutString(outgoing_, handle);
+    PutUint32(outgoing_, static_cast<uint32_t>(offset >> 32));
+    PutUint32(outgoing_, static_cast<uint32_t>(offset));
+    PutUint32(outgoing_, size);
+    if (data) outgoing_.insert(outgoing_.end(), data, data + size);
+    return End(start);
+}
+
+bool SftpWire::SendOpen(const std::string& path, uint32_t flags, uint32_t permissions,
+                        uint32_t* id) {
+    size_t start = Begin(kOpen, id);
+    PutString(outgoing_, path);
+    PutUint32(outgoing_, flags);
+    PutUint32(outgoing_, kPermissionsFlag);
+    PutUint32(outgoing_, permissions);
+    return End(start);
+}
+
+bool SftpWire::SendClose(const std::string& handle, uint32_t* id) {
+    size_t start = Begin(kClose, id);
+    PutString(outgoing_, handle);
+    return End(start);
+}
+
+bool SftpWire::SendSetTimes(const std::string& path, uint32_t seconds, uint32_t* id) {
+    size_t start = Begin(kSetStat, id);
+    PutString(outgoing_, path);
+    PutUint32(outgoing_, kTimesFlag);
+    PutUint32(outgoing_, seconds);  // access
+    PutUint32(outgoing_, seconds);  // modification
+    return End(start);
 }
 
 bool SftpWire::SendExtended(const std::string& name, const std::string& first,
                             const std::string& second, uint32_t* id) {
-    std::vector<unsigned char> head;
-    PutUint32(head, static_cast<uint32_t>(1 + 4 + 4 + name.size() + 4 + first.size() + 4 +
-                                          second.size()));
-    head.push_back(kExtended);
-    *id = ++sftp_->id_counter;
-    PutUint32(head, *id);
-    PutString(head, name);
-    PutString(head, first);
-    PutString(head, second);
-    return SendPacket(head);
+    size_t start = Begin(kExtended, id);
+    PutString(outgoing_, name);
+    PutString(outgoing_, first);
+    PutString(outgoing_, second);
+    return End(start);
 }
 
-bool SftpWire::SendPacket(const std::vector<unsigned char>& packet) {
-    return ssh_channel_write(sftp_->channel, packet.data(), static_cast<uint32_t>(packet.size())) ==
-           static_cast<int>(packet.size());
+// One channel write for everything gathered: the library cuts it into packets.
+bool SftpWire::Flush() {
+    if (outgoing_.empty()) return true;
+    int size = static_cast<int>(outgoing_.size());
+    bool sent =
+        ssh_channel_write(sftp_->channel, outgoing_.data(), static_cast<uint32_t>(size)) == size;
+    outgoing_.clear();
+    return sent;
 }
 
 bool SftpWire::ReadAnswer(Answer& answer) {
@@ -83,6 +119,7 @@ bool SftpWire::ReadAnswer(Answer& answer) {
 }
 
 bool SftpWire::ReadExactly(void* buffer, uint32_t size) {
+    if (!Flush()) return false;
     auto* at = static_cast<char*>(buffer);
     while (size > 0) {
         uint32_t piece = TakeStaged(at, size);
@@ -90,7 +127,10 @@ bool SftpWire::ReadExactly(void* buffer, uint32_t size) {
             // A large piece goes straight where it is wanted; small ones come out of one
             // large read, which also lets the server send a window's worth ahead.
             bool straight = size >= kStraightRead;
-            if (!straight && !staged_) staged_.reset(new char[readAhead_]);
+            if (!straight && stagedSize_ < readAhead_) {
+                staged_.reset(new char[readAhead_]);  // empty here: nothing is lost
+                stagedSize_ = readAhead_;
+            }
             int got = ChannelRead(straight ? at : staged_.get(),
                                   straight ? size : static_cast<uint32_t>(readAhead_));
             if (got <= 0) return false;
@@ -141,6 +181,17 @@ bool SftpWire::ReadStatus(uint32_t rest, const char* what, uint32_t* code, SshEr
     if (*code != SSH_FX_OK)
         error = {static_cast<int>(*code), true, std::string(what) + ": " + SftpStatusText(*code)};
     return true;
+}
+
+bool SftpWire::ReadHandle(uint32_t rest, std::string& handle) {
+    unsigned char length[4];
+    if (rest < 4) return Malformed("the server's handle was malformed");
+    if (!ReadExactly(length, 4)) return false;
+    uint32_t size = GetUint32(length);
+    // SFTP handles are at most 256 bytes.
+    if (size != rest - 4 || size > 256) return Malformed("the server's handle was malformed");
+    handle.resize(size);
+    return ReadExactly(&handle[0], size);
 }
 
 bool SftpWire::Malformed(const char* reason) {

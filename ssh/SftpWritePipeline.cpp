@@ -18,7 +18,7 @@ bool SftpWritePipeline::Write(const char* data, size_t size, SshError& error) {
         if (failed_) break;
         uint32_t piece = static_cast<uint32_t>(size < kChunk ? size : kChunk);
         uint32_t id;
-        if (!wire_.Send(SftpWire::kWrite, offset_, piece, data, &id)) {
+        if (!wire_.Send(SftpWire::kWrite, handle_, offset_, piece, data, &id)) {
             channelFailed_ = failed_ = true;
             firstError_ = wire_.ChannelError(kWhat);
             break;

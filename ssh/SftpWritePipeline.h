@@ -1,9 +1,9 @@
 #pragma once
 
-#include <libssh/sftp.h>
-
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "ssh/SftpWire.h"
 
@@ -14,8 +14,8 @@
 // session must not use its channel otherwise until Finish returns.
 class SftpWritePipeline {
   public:
-    SftpWritePipeline(sftp_session sftp, sftp_file file, uint64_t offset)
-        : wire_(sftp, file), offset_(offset) {}
+    SftpWritePipeline(SftpWire& wire, std::string handle, uint64_t offset)
+        : wire_(wire), handle_(std::move(handle)), offset_(offset) {}
 
     // Sends `data` at the end of what was written; false (reason in `error`) once any
     // write failed.
@@ -28,7 +28,8 @@ class SftpWritePipeline {
   private:
     void Collect();
 
-    SftpWire wire_;
+    SftpWire& wire_;
+    const std::string handle_;
     uint64_t offset_;
     int inFlight_ = 0;
     bool channelFailed_ = false;

@@ -214,7 +214,8 @@ TEST_F(SftpSessionTest, FolderRenameTimeAndRemoveOnTheServer) {
     EXPECT_EQ(login, server.root) << "the login folder";
     const std::string folder = server.root + "/made here", a = folder + "/a", b = folder + "/b";
     ASSERT_TRUE(session.MakeFolder(folder)) << session.LastError().message;
-    ASSERT_TRUE(Put(session, a, "first") && Put(session, b, "second, longer"));
+    ASSERT_TRUE(Put(session, a, "first") && Put(session, b, "second, longer"))
+        << session.LastError().message;
     ASSERT_TRUE(session.Rename(a, b)) << "replaces: " << session.LastError().message;
     SftpEntry entry;
     ASSERT_TRUE(session.Stat(b, entry));
