@@ -148,6 +148,8 @@ SftpSession::~SftpSession() { Close(); }
 
 void SftpSession::Close() {
     CloseFile();
+    // What was gathered (a close, a time) still reaches the server before the end.
+    if (wire_ && !cut_) wire_->Flush();
     unanswered_.clear();
     wire_.reset();
     if (sftp_) sftp_free(sftp_);
@@ -505,9 +507,8 @@ bool SftpSession::SetModified(const std::string& path, int64_t modified) {
 bool SftpSession::SetModifiedUnanswered(const std::string& path, int64_t modified) {
     uint32_t id = 0;
     if (!Usable()) return false;
-    // Sent at once, so that the time is set even when nothing follows on this session.
-    if (!SendSetModified(path, modified, &id) || !wire_->Flush())
-        return WireFailed("Can't set the file's time");
+    // It goes with the next request, at the latest when the session closes.
+    if (!SendSetModified(path, modified, &id)) return WireFailed("Can't set the file's time");
     unanswered_.push_back(id);
     return true;
 }
@@ -594,7 +595,7 @@ bool SftpSession::CloseFile() {
         inStep = inStep && !writer_->ChannelFailed();
     } else if (reader_) {
         inStep = (reader_->Drop(late) || !reader_->ChannelFailed()) &&
-                 wire_->SendClose(handle_, &id) && wire_->Flush();
+                 wire_->SendClose(handle_, &id);
     }
     reader_.reset();
     writer_.reset();

@@ -87,8 +87,8 @@ class SftpSession {
     bool Rename(const std::string& from, const std::string& to);
     // Seconds since 1970, UTC (the access time is set to the same).
     bool SetModified(const std::string& path, int64_t modified);
-    // The same without waiting: the answer is taken with the next call's, and a refusal
-    // is not told. For a copy's last touch, where a round trip per file would cost more
+    // The same without waiting: the request goes with the next call's (or at the close)
+    // and its answer is taken then; a refusal is not told. For a copy's last touch, where a round trip per file would cost more
     // than the time is worth to the caller.
     bool SetModifiedUnanswered(const std::string& path, int64_t modified);
 
@@ -104,7 +104,7 @@ class SftpSession {
     // Sends without waiting for each answer; false once any write failed.
     bool Write(const char* data, size_t size);
     // For a write, waits for every answer: the verdict. For a read, drops what is still on
-    // the way and closes without waiting (the answer comes with the next call's). True
+    // the way and closes with the next call's request, taking its answer then. True
     // when nothing was open.
     bool CloseFile();
 
