@@ -14,7 +14,10 @@ constexpr const char* kWhat = "Can't write the file";
 
 bool SftpWritePipeline::Write(const char* data, size_t size, SshError& error) {
     while (size > 0 && !failed_) {
-        while (inFlight_ >= kDepth && !failed_) Collect();
+        // Half the answers at a time once all are out, so that the writes after them
+        // gather into a few large channel writes, not one small one per answer.
+        if (inFlight_ >= kDepth)
+            while (inFlight_ > kDepth / 2 && !failed_) Collect();
         if (failed_) break;
         uint32_t piece = static_cast<uint32_t>(size < kChunk ? size : kChunk);
         uint32_t id;
