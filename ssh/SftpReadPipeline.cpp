@@ -22,12 +22,17 @@ SftpReadPipeline::SftpReadPipeline(SftpWire& wire, std::string handle, uint64_t 
       handle_(std::move(handle)),
       asked_(offset),
       expectedEnd_(expectedSize > offset ? expectedSize : 0) {
-    wire_.SetReadAhead(kReadAhead);
     if (expectedEnd_) {
         uint64_t requests = (expectedSize - offset + kChunk - 1) / kChunk + 1;
         window_ = requests < kDepth ? static_cast<size_t>(requests) : kDepth;
     }
+    ReadAheadForWindow();
 }
+
+// Twice the bytes asked at a time, so the channel's window never holds the answers back.
+// No more: each read that asks past the channel's window makes the library send the
+// server a window adjustment, which a small file's read would pay for every time.
+void SftpReadPipeline::ReadAheadForWindow() { wire_.SetReadAhead(2 * window_ * kChunk); }
 
 SftpReadPipeline::~SftpReadPipeline() { wire_.SetReadAhead(SftpWire::kShortAnswers); }
 
@@ -110,7 +115,10 @@ bool SftpReadPipeline::TakeFront(char* buffer, size_t capacity, size_t* got, Ssh
     }
     uint32_t size = 0;
     if (!TakeData(front, answer.rest, buffer, capacity, got, &size)) return ChannelBroke(error);
-    if (size == front.size) window_ = window_ * 2 < kDepth ? window_ * 2 : kDepth;
+    if (size == front.size && window_ < kDepth) {
+        window_ = window_ * 2 < kDepth ? window_ * 2 : kDepth;
+        ReadAheadForWindow();
+    }
     if (size == front.size || atEnd_) return true;
     // A short answer: what was asked behind it starts at the wrong place.
     if (!Drop(error)) return false;

@@ -34,13 +34,12 @@ class SftpReadPipeline {
     bool ChannelFailed() const { return channelFailed_; }
 
   private:
-    // Twice what is asked at a time, so the channel's window never holds the answers back.
-    static constexpr size_t kReadAhead = 4 * 1024 * 1024;
     struct Request {
         uint32_t id;
         uint64_t offset;
         uint32_t size;
     };
+    void ReadAheadForWindow();
     bool Ask(SshError& error);
     uint32_t NextRequestSize() const;
     bool TakeFront(char* buffer, size_t capacity, size_t* got, SshError& error);
