@@ -51,11 +51,15 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
     CopyEnd end = Copy(job, remote, offset, ReadRemote(remote), WriteLocal(local));
     // The close reports the server's verdict on a complete file.
     bool closed = slot.Close();
-    bool whole = end == CopyEnd::complete && closed;
+    bool whole = end == CopyEnd::complete && closed && !cancel;
+    // A whole file takes its target's place while still open: opening it again
+    // by name to move it costs as much again.
+    bool moved = whole && MoveOpenPartFile(local, job.moveTarget, job.moveFlags);
     closed = CloseLocalFile(local, whole ? job.keepTime : 0) && closed;
     if (end == CopyEnd::stopped || cancel) return Outcome::stopped;
     if (end != CopyEnd::complete || !closed) return RemoteFailure(job);
-    if (!MoveFileExW(part.c_str(), job.moveTarget.c_str(), job.moveFlags)) return LocalFailure(job);
+    if (!moved && !MoveFileExW(part.c_str(), job.moveTarget.c_str(), job.moveFlags))
+        return LocalFailure(job);
     figures.EndFile(true);
     return Outcome::done;
 }
@@ -63,7 +67,7 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
 // A new part file is made by the path the walk chose; one to continue is appended to.
 FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset) {
     const std::wstring& path = offset || job.partCreatePath.empty() ? part : job.partCreatePath;
-    FILE* local = _wfopen(path.c_str(), offset ? L"ab" : L"wb");
+    FILE* local = OpenPartFile(path.c_str(), offset != 0);
     if (local) setvbuf(local, streamBuffer.get(), _IOFBF, kLocalBufferSize);
     return local;
 }

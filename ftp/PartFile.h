@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 // A download is written beside its target under the part name until the
@@ -14,3 +15,11 @@ std::wstring PartFileName(const wchar_t* nameOrPath);
 // the server's file cannot be its start: offset 0 then. False when no part
 // file could be made.
 bool PreparePartFile(const wchar_t* target, const wchar_t* part, ULONGLONG size, ULONGLONG* offset);
+
+// The part file opened for writing: made new (or emptied), or appended to. It
+// may be moved while open (MoveOpenPartFile), which spares opening it again.
+FILE* OpenPartFile(const wchar_t* path, bool append);
+// Moves an open part file to target, replacing it only with
+// MOVEFILE_REPLACE_EXISTING in moveFlags. False when it did not move (the
+// caller may still move it by name once closed).
+bool MoveOpenPartFile(FILE* file, const std::wstring& target, DWORD moveFlags);

@@ -594,8 +594,8 @@ bool SftpSession::CloseFile() {
         ok = inStep && writer_->Finish(late);
         inStep = inStep && !writer_->ChannelFailed();
     } else if (reader_) {
-        inStep = (reader_->Drop(late) || !reader_->ChannelFailed()) &&
-                 wire_->SendClose(handle_, &id);
+        inStep =
+            (reader_->Drop(late) || !reader_->ChannelFailed()) && wire_->SendClose(handle_, &id);
     }
     reader_.reset();
     writer_.reset();

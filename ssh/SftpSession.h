@@ -88,8 +88,8 @@ class SftpSession {
     // Seconds since 1970, UTC (the access time is set to the same).
     bool SetModified(const std::string& path, int64_t modified);
     // The same without waiting: the request goes with the next call's (or at the close)
-    // and its answer is taken then; a refusal is not told. For a copy's last touch, where a round trip per file would cost more
-    // than the time is worth to the caller.
+    // and its answer is taken then; a refusal is not told. For a copy's last touch, where a round
+    // trip per file would cost more than the time is worth to the caller.
     bool SetModifiedUnanswered(const std::string& path, int64_t modified);
 
     // One open file at a time, read or write, moved block by block by the caller.
