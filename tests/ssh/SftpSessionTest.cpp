@@ -34,9 +34,9 @@ bool Put(SftpSession& session, const std::string& path, const std::string& data,
 }
 
 bool Get(SftpSession& session, const std::string& path, std::string& data, uint64_t offset = 0,
-         size_t block = 256 * 1024) {
+         size_t block = 256 * 1024, uint64_t listedSize = 0) {
     data.clear();
-    if (!session.OpenRead(path, offset)) return false;
+    if (!session.OpenRead(path, offset, listedSize)) return false;
     std::vector<char> buffer(block);
     size_t got = 0;
     bool ok;
@@ -225,6 +225,14 @@ TEST_F(SftpSessionTest, FolderRenameTimeAndRemoveOnTheServer) {
     ASSERT_TRUE(session.SetModified(b, 1600000000)) << session.LastError().message;
     ASSERT_TRUE(session.Stat(b, entry));
     EXPECT_EQ(entry.modified, 1600000000);
+    // Unanswered: a refusal stays untold and later calls are in step; a time sent just
+    // before the session closes is still set.
+    EXPECT_TRUE(session.SetModifiedUnanswered(folder + "/missing", 1));
+    ASSERT_TRUE(session.Stat(b, entry)) << session.LastError().message;
+    EXPECT_TRUE(session.SetModifiedUnanswered(b, 1500000000));
+    session.Close();
+    ASSERT_TRUE(LogIn(session) && session.Stat(b, entry)) << session.LastError().message;
+    EXPECT_EQ(entry.modified, 1500000000);
     ASSERT_TRUE(session.Stat(folder + "/", entry));
     EXPECT_TRUE(entry.folder);
     EXPECT_EQ(entry.name, "made here");
@@ -297,6 +305,31 @@ TEST_F(SftpSessionTest, BlocksOfAnySizeFromAnyOffset) {
     SftpEntry entry;
     ASSERT_TRUE(session.Stat(path, entry)) << session.LastError().message;
     EXPECT_EQ(entry.size, data.size());
+    EXPECT_TRUE(session.RemoveFile(path));
+}
+
+// The listed size only shapes the first requests: a file that changed since reads as it is now.
+TEST_F(SftpSessionTest, ListedSizesThatNoLongerHoldStillReadTheWholeFile) {
+    SftpSession session;
+    ASSERT_TRUE(LogIn(session)) << session.LastError().message;
+    const std::string path = server.root + "/listed.bin";
+    const struct {
+        size_t size;
+        uint64_t listed, offset;
+    } cases[] = {
+        {0, 0, 0},           {1, 1, 0},          {1024, 1024, 0},         {1024, 4096, 0},
+        {1024, 10, 0},       {65536, 65536, 0},  {65537, 65536, 0},       {65536, 65537, 0},
+        {200000, 200000, 0}, {200000, 70000, 5}, {200000, 300000, 100000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.size << " bytes listed as " << c.listed << " from " << c.offset);
+        const std::string data = RandomBytes(c.size, 7);
+        ASSERT_TRUE(Put(session, path, data)) << session.LastError().message;
+        std::string read;
+        ASSERT_TRUE(Get(session, path, read, c.offset, 64 * 1024, c.listed))
+            << session.LastError().message;
+        EXPECT_TRUE(read == data.substr(c.offset)) << read.size() << " bytes";
+    }
     EXPECT_TRUE(session.RemoveFile(path));
 }
 
