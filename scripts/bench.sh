@@ -63,6 +63,9 @@ cleanup() {
 trap cleanup EXIT
 source "$root/tests/fixtures/start_servers.sh" "$state"
 
+# What one Wine server request costs on this machine today: our every call pays it.
+"$root/scripts/wine-one-cpu.sh" "$build/wine_request_bench.exe" | tr -d '\r'
+
 url="ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FTP_PORT"
 # Three rounds, alternating the clients; each keeps its best time, so a busy
 # moment on the machine does not decide the ratio.
