@@ -3,7 +3,6 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <fcntl.h>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
