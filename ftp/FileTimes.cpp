@@ -11,9 +11,9 @@ const FileStamp kTolerance = 2 * kSecond;
 
 KnownTime Exact(FileStamp stamp) { return KnownTime{stamp, stamp != 0, stamp != 0}; }
 
-HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
-
 }  // namespace
+
+HANDLE HandleOf(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
 FileStamp StampOf(const FILETIME& time) {
     return (FileStamp(time.dwHighDateTime) << 32) | time.dwLowDateTime;

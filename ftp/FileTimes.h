@@ -47,3 +47,5 @@ KnownTime LocalTimeOf(const wchar_t* path);
 // (0: none); false when its data did not all reach the file. The time is
 // set after the last write, which would otherwise change it again.
 bool CloseLocalFile(FILE* file, FileStamp stamp);
+// The Windows handle under a C stream.
+HANDLE HandleOf(FILE* file);

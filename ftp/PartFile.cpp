@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ftp/FileTimes.h"
 #include "ftp/RemoteFS.h"
 
 namespace {
@@ -49,7 +50,6 @@ bool MoveOpenPartFile(FILE* file, const std::wstring& target, DWORD moveFlags) {
     rename->RootDirectory = nullptr;
     rename->FileNameLength = static_cast<DWORD>(nameBytes);
     memcpy(rename->FileName, target.c_str(), nameBytes + sizeof(wchar_t));
-    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    return SetFileInformationByHandle(handle, FileRenameInfo, rename,
+    return SetFileInformationByHandle(HandleOf(file), FileRenameInfo, rename,
                                       static_cast<DWORD>(block.size()));
 }

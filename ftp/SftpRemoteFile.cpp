@@ -11,9 +11,9 @@ bool SftpRemoteFile::Read(char* block, DWORD room, DWORD* count) {
 
 namespace {
 
-// Four of the session's 64 KiB write requests at a time: it then collects
-// and sends answers and requests in fours, which took an upload of 256 MiB
-// from 8.2 s to 3.9 s against one request per call.
+// Four of the session's 64 KiB write requests at a time: without gathering,
+// each of the copy loop's 5 KiB blocks was a request of its own (an upload
+// of 256 MiB took 8.2 s where gathered it took 3.9 s).
 const size_t kGatherBytes = 256 * 1024;
 
 }  // namespace

@@ -128,10 +128,7 @@ bool SftpReadPipeline::TakeFront(char* buffer, size_t capacity, size_t* got, Ssh
 
 bool SftpReadPipeline::TakeData(const Request& front, uint32_t rest, char* buffer, size_t capacity,
                                 size_t* got, uint32_t* size) {
-    unsigned char length[4];
-    if (rest < 4 || !wire_.ReadExactly(length, 4)) return false;
-    *size = (uint32_t(length[0]) << 24) | (uint32_t(length[1]) << 16) | (uint32_t(length[2]) << 8) |
-            length[3];
+    if (rest < 4 || !wire_.ReadUint32(size)) return false;
     if (*size != rest - 4 || *size > front.size)
         return wire_.Malformed("the server's data answer was malformed");
     atEnd_ = *size == 0;  // nothing more to give: taken as the end

@@ -495,29 +495,17 @@ bool SftpSession::PosixRename(const std::string& from, const std::string& to) {
     return AnswerStatus(id, kWhat, &code, error_) && code == SSH_FX_OK;
 }
 
-bool SftpSession::SetModified(const std::string& path, int64_t modified) {
-    constexpr const char* kWhat = "Can't set the file's time";
-    uint32_t id = 0, code = SSH_FX_OK;
-    if (!Usable()) return false;
-    if (!SendSetModified(path, modified, &id)) return WireFailed(kWhat);
-    return TakeUnanswered() && AnswerStatus(id, kWhat, &code, error_) && code == SSH_FX_OK;
-}
-
 bool SftpSession::SetModifiedUnanswered(const std::string& path, int64_t modified) {
     uint32_t id = 0;
     if (!Usable()) return false;
-    // It goes with the next request, at the latest when the session closes.
-    if (!SendSetModified(path, modified, &id)) return WireFailed("Can't set the file's time");
-    unanswered_.push_back(id);
-    return true;
-}
-
-bool SftpSession::SendSetModified(const std::string& path, int64_t modified, uint32_t* id) {
     // The protocol carries unsigned 32-bit seconds.
     uint32_t seconds = modified < 0              ? 0
                        : modified > 0xffffffffLL ? 0xffffffffu
                                                  : uint32_t(modified);
-    return wire_->SendSetTimes(path, seconds, id);
+    // It goes with the next request, at the latest when the session closes.
+    if (!wire_->SendSetTimes(path, seconds, &id)) return WireFailed("Can't set the file's time");
+    unanswered_.push_back(id);
+    return true;
 }
 
 // Sends the open request before taking the answers still due, so that both go in one

@@ -85,11 +85,10 @@ class SftpSession {
     // Replaces an existing file where the server offers posix-rename@openssh.com; elsewhere
     // the server refuses onto an existing name.
     bool Rename(const std::string& from, const std::string& to);
-    // Seconds since 1970, UTC (the access time is set to the same).
-    bool SetModified(const std::string& path, int64_t modified);
-    // The same without waiting: the request goes with the next call's (or at the close)
-    // and its answer is taken then; a refusal is not told. For a copy's last touch, where a round
-    // trip per file would cost more than the time is worth to the caller.
+    // Seconds since 1970, UTC (the access time is set to the same), without waiting: the
+    // request goes with the next call's (or at the close) and its answer is taken then; a
+    // refusal is not told. For a copy's last touch, where a round trip per file would cost
+    // more than the time is worth to the caller.
     bool SetModifiedUnanswered(const std::string& path, int64_t modified);
 
     // One open file at a time, read or write, moved block by block by the caller.
@@ -139,7 +138,6 @@ class SftpSession {
     bool TakeUnanswered();
     bool OpenHandle(const std::string& path, uint32_t flags, const char* what);
     bool AnswerStatus(uint32_t id, const char* what, uint32_t* code, SshError& refused);
-    bool SendSetModified(const std::string& path, int64_t modified, uint32_t* id);
     bool WireFailed(const char* what);
     bool SshFailed(const char* what);
     bool SftpFailed(const char* what);

@@ -146,6 +146,13 @@ bool SftpWire::ReadExactly(void* buffer, uint32_t size) {
     return true;
 }
 
+bool SftpWire::ReadUint32(uint32_t* value) {
+    unsigned char bytes[4];
+    if (!ReadExactly(bytes, sizeof bytes)) return false;
+    *value = GetUint32(bytes);
+    return true;
+}
+
 uint32_t SftpWire::TakeStaged(char* buffer, uint32_t size) {
     size_t piece = stagedEnd_ - stagedAt_;
     if (piece > size) piece = size;
@@ -184,10 +191,9 @@ bool SftpWire::ReadStatus(uint32_t rest, const char* what, uint32_t* code, SshEr
 }
 
 bool SftpWire::ReadHandle(uint32_t rest, std::string& handle) {
-    unsigned char length[4];
+    uint32_t size = 0;
     if (rest < 4) return Malformed("the server's handle was malformed");
-    if (!ReadExactly(length, 4)) return false;
-    uint32_t size = GetUint32(length);
+    if (!ReadUint32(&size)) return false;
     // SFTP handles are at most 256 bytes.
     if (size != rest - 4 || size > 256) return Malformed("the server's handle was malformed");
     handle.resize(size);

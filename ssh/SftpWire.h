@@ -61,6 +61,8 @@ class SftpWire {
 
     bool ReadAnswer(Answer& answer);
     bool ReadExactly(void* buffer, uint32_t size);
+    // The protocol's big-endian 32-bit number (a length, a count).
+    bool ReadUint32(uint32_t* value);
     bool Skip(uint32_t size);
     // The rest of a status answer: its code, and in `error` its reason when not OK.
     bool ReadStatus(uint32_t rest, const char* what, uint32_t* code, SshError& error);
