@@ -110,7 +110,6 @@ void DownloadWorker::HandleFile(Node* node) {
         return;
     }
     if (!node->element->sized) SizeSelectedFiles();
-    if (!node->element->time.exact && TimeMatters()) AskExactTime(node);
     // A file cut off by a lost connection goes on from what its part file holds.
     if (node->element->interruptions) {
         StartFile(node, node->element->continuable && RemoteFS::LocalFileExists(partFile));
@@ -125,16 +124,16 @@ void DownloadWorker::HandleFile(Node* node) {
     // The file before may be this one's namesake (a listing may repeat a
     // name): its move comes before this file's target and part are looked at.
     if (SettleHeldWork()) return;
+    if (!node->element->time.exact && RuleComparesTimes()) AskExactTime(node);
     bool resume = false;
     if (MayWriteLocalFile(node, &resume)) StartFile(node, resume);
 }
 
-// The copy keeps its source's time, or the rule may compare it with a whole
-// target's: without one there is nothing to compare.
-bool DownloadWorker::TimeMatters() const {
-    const TransferRules& rules = engineState.rules;
-    if (rules.keepTimes) return true;
-    bool compares = rules.existingFile == existingIfNewer || rules.existingFile == existingPrompt;
+// The rule may compare the source's time with a whole target's: without one
+// there is nothing to compare. A time only kept is asked with the file's open.
+bool DownloadWorker::RuleComparesTimes() const {
+    const DWORD rule = engineState.rules.existingFile;
+    bool compares = rule == existingIfNewer || rule == existingPrompt;
     return compares && RemoteFS::LocalFileExists(localFile);
 }
 
@@ -217,9 +216,12 @@ FILE* DownloadWorker::OpenRemoteAndPart(Node* node, DWORD type, ULONGLONG offset
                                         RemoteFileHandle* remote) {
     bool newPart = offset == 0 && !folderNames.back().Holds(PartFileName(localName.c_str()));
     StartLocalSteps(newPart);
+    KnownTime asked;
     *remote = offset == 0 || engine.RestartAt(offset)
-                  ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type, node->element->size)
+                  ? engine.OpenRemoteFile(ItemText(node), GENERIC_READ, type, node->element->size,
+                                          AsksTimeAtOpen(node) ? &asked : nullptr)
                   : nullptr;
+    if (asked.exact) node->element->time = asked;
     FILE* local = FinishLocalSteps();
     if (!newPart && *remote && !unmoved) local = _wfopen(partFile, offset ? L"ab" : L"wb");
     if (*remote && local && !unmoved) return local;

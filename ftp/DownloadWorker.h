@@ -33,7 +33,7 @@ class DownloadWorker : public TransferWalk {
 
   private:
     bool LocalPathFor(const wchar_t* name, wchar_t (&path)[WorkerState::kPathCapacity]);
-    bool TimeMatters() const;
+    bool RuleComparesTimes() const;
     void AskExactTime(Node* node);
     bool MayWriteLocalFile(Node* node, bool* resume);
     void StartFile(Node* node, bool resume);

@@ -30,8 +30,10 @@ struct FileJob {
     unsigned interruptions = 0;
     // As for the walk's own items: the copy to resume from is this run's.
     bool continuable = false;
-    // The time the copy gets once it is whole; 0: none.
+    // The time the copy gets once it is whole; 0: none. A download asks the
+    // server for an exact one with its open (askTime), which then replaces it.
     FileStamp keepTime = 0;
+    bool askTime = false;
     // Download: the path to make a new part file by, and the target's path
     // and flags for the part's move (replacing only a target known to be there).
     std::wstring partCreatePath;

@@ -261,11 +261,14 @@ bool FtpFS::RestartAt(ULONGLONG offset) {
     return BinaryCommand(L"REST " + std::to_wstring(offset));
 }
 
+// MDTM goes out with the transfer's EPSV and RETR.
 RemoteFileHandle FtpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
-                                       ULONGLONG) {
+                                       ULONGLONG, KnownTime* exactTime) {
     if (!IsSafeCommandArgument(name)) return nullptr;
+    if (exactTime) AskTimeWithNext(name);
     HINTERNET file =
         FtpOpenFileW(connection, name, access, transferType, reinterpret_cast<DWORD_PTR>(this));
+    if (file && exactTime) *exactTime = TimeAskedWithNext();
     return file ? std::make_shared<FtpRemoteFile>(file) : nullptr;
 }
 

@@ -51,10 +51,11 @@ class FtpFS : public RemoteFS {
     // the server refuses as unknown is learned once per connection and not
     // tried again; a server with none keeps its own time.
     bool SetServerFileTime(const wchar_t* name, FileStamp stamp) override;
+    bool Settle() override;
     // REST.
     bool RestartAt(ULONGLONG offset) override;
     RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
-                                    ULONGLONG listedSize) override;
+                                    ULONGLONG listedSize, KnownTime* exactTime) override;
     HRESULT DeleteRemoteFile(const wchar_t* name) override;
     // RNFR, then RNTO.
     HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName) override;
@@ -94,7 +95,11 @@ class FtpFS : public RemoteFS {
     // The commands a server may set a file's time by, in the order they are tried.
     enum class TimeSetter { unknown, mfmt, mdtm, siteUtime, none };
     TimeSetter FirstTimeSetter();
-    bool SendTimeSetter(TimeSetter setter, const std::wstring& time, const wchar_t* name);
+    bool SendTimeSetter(TimeSetter setter, const std::wstring& time, const wchar_t* name,
+                        bool answered);
+    // MDTM sent with the next command (an open's), and its answer once it came.
+    void AskTimeWithNext(const wchar_t* name);
+    KnownTime TimeAskedWithNext();
     bool BinaryCommand(const std::wstring& command);
 
     HINTERNET session;

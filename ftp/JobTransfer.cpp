@@ -43,9 +43,12 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
         !PreparePartFile(job.localPath.c_str(), part.c_str(), job.size, &offset))
         return LocalFailure(job);
     if (!EnterFolder(job) || (offset && !engine.RestartAt(offset))) return RemoteFailure(job);
+    KnownTime asked;
     RemoteFileHandle remote =
-        engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_READ, job.transferFlags, job.size);
+        engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_READ, job.transferFlags, job.size,
+                              job.askTime ? &asked : nullptr);
     if (!remote) return RemoteFailure(job);
+    if (asked.exact) job.keepTime = asked.utc;
     FILE* local = OpenPart(job, part, offset);
     if (!local) return LocalFailure(job);
     CopyEnd end = Copy(job, remote, offset, ReadRemote(remote), WriteLocal(local));
@@ -85,10 +88,10 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
     bool positioned =
         entered &&
         (offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && engine.RestartAt(offset)));
-    RemoteFileHandle remote =
-        positioned
-            ? engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_WRITE, job.transferFlags, 0)
-            : nullptr;
+    RemoteFileHandle remote = positioned
+                                  ? engine.OpenRemoteFile(job.remoteName.c_str(), GENERIC_WRITE,
+                                                          job.transferFlags, 0, nullptr)
+                                  : nullptr;
     if (!remote) {
         fclose(local);
         return RemoteFailure(job);

@@ -79,17 +79,24 @@ class RemoteFS {
     // The file's time as the server gives it (UTC); unknown when it gives none.
     virtual KnownTime ServerFileTime(const wchar_t* name) = 0;
     // Gives the server's copy that time, a copy's last touch; false when the time
-    // was not set. Over SFTP the answer is not waited for: false only when the
-    // request could not be sent.
+    // was not set. Over SFTP, and over FTP once a way of setting times worked on
+    // the connection, the answer is not waited for (it comes with the next
+    // request's): false only when the request could not be sent.
     virtual bool SetServerFileTime(const wchar_t* name, FileStamp stamp) = 0;
+    // Sends what waits to go with the next request (a time set unanswered) and
+    // takes the answers due, so that the server holds it all when a run ends;
+    // false when the connection failed.
+    virtual bool Settle() = 0;
     // Makes the next transfer start at offset in the file; false when refused.
     virtual bool RestartAt(ULONGLONG offset) = 0;
     // A file of the current folder opened for GENERIC_READ or GENERIC_WRITE,
     // ASCII or binary (an FTP_TRANSFER_TYPE); null when the server refused it.
     // A read may be told the size the listing gave (0: none), which lets a
-    // protocol that asks for the bytes ask for all of a small file at once.
+    // protocol that asks for the bytes ask for all of a small file at once,
+    // and asked for the file's exact time (exactTime; null: not asked), which
+    // then travels with the open's own requests instead of costing a round trip.
     virtual RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
-                                            ULONGLONG listedSize) = 0;
+                                            ULONGLONG listedSize, KnownTime* exactTime) = 0;
     static bool LocalFileExists(const wchar_t* path);
     // 0 when the file cannot be found.
     static ULONGLONG LocalFileSize(const wchar_t* path);

@@ -40,6 +40,15 @@ bool OffersMfmt(std::wstring features) {
     return features.find(L"\n MFMT") != std::wstring::npos;
 }
 
+// A "213 YYYYMMDDHHMMSS" last reply as a time; any other gives none.
+KnownTime TimeOfLastReply() {
+    DWORD code = 0;
+    FILETIME time;
+    std::wstring reply = LastReply(&code);
+    if (code != 213 || !ParseTimeReply(reply, time)) return KnownTime();
+    return KnownTime{StampOf(time), true, true};
+}
+
 }  // namespace
 
 KnownTime FtpFS::ServerFileTime(const wchar_t* name) {
@@ -49,24 +58,36 @@ KnownTime FtpFS::ServerFileTime(const wchar_t* name) {
         TakeServerReason();  // no time is no failure: its reply explains nothing later
         return KnownTime();
     }
+    return TimeOfLastReply();
+}
+
+void FtpFS::AskTimeWithNext(const wchar_t* name) {
+    std::wstring command = std::wstring(L"MDTM ") + name;
+    FtpCommandWithNextW(connection, command.c_str(), TRUE);
+}
+
+// A refusal is no failure of the file: its reply explains nothing later.
+KnownTime FtpFS::TimeAskedWithNext() {
     DWORD code = 0;
-    FILETIME time;
-    std::wstring reply = LastReply(&code);
-    if (code != 213 || !ParseTimeReply(reply, time)) return KnownTime();
-    return KnownTime{StampOf(time), true, true};
+    if (!FtpTakeKeptReply(connection, &code)) return KnownTime();
+    KnownTime time = TimeOfLastReply();
+    if (!time.exact) TakeServerReason();
+    return time;
 }
 
 // A command that sets a time and has once worked here keeps being used; one
 // not yet seen working gives way to the next at its first refusal (a server
 // without MDTM's setting form reads the time as part of the name, and refuses
-// the file). A refused time leaves the file as the transfer made it.
+// the file). A refused time leaves the file as the transfer made it. Once one
+// worked, its replies are not waited for: they come with the next command's.
 bool FtpFS::SetServerFileTime(const wchar_t* name, FileStamp stamp) {
     std::string time = FormatFtpTime(ToFileTime(stamp));
     if (time.empty() || !IsSafeCommandArgument(name)) return false;
     std::wstring wideTime(time.begin(), time.end());
+    if (timeSetterWorked) return SendTimeSetter(timeSetter, wideTime, name, false);
     if (timeSetter == TimeSetter::unknown) timeSetter = FirstTimeSetter();
     while (timeSetter != TimeSetter::none) {
-        if (SendTimeSetter(timeSetter, wideTime, name)) {
+        if (SendTimeSetter(timeSetter, wideTime, name, true)) {
             timeSetterWorked = true;
             return true;
         }
@@ -82,6 +103,8 @@ bool FtpFS::SetServerFileTime(const wchar_t* name, FileStamp stamp) {
     return false;
 }
 
+bool FtpFS::Settle() { return FtpSettleCommands(connection) != FALSE; }
+
 FtpFS::TimeSetter FtpFS::FirstTimeSetter() {
     DWORD code = 0;
     if (!FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, L"FEAT", 0, nullptr)) {
@@ -91,11 +114,13 @@ FtpFS::TimeSetter FtpFS::FirstTimeSetter() {
     return OffersMfmt(LastReply(&code)) ? TimeSetter::mfmt : TimeSetter::mdtm;
 }
 
-bool FtpFS::SendTimeSetter(TimeSetter setter, const std::wstring& time, const wchar_t* name) {
+bool FtpFS::SendTimeSetter(TimeSetter setter, const std::wstring& time, const wchar_t* name,
+                           bool answered) {
     const wchar_t* verb = setter == TimeSetter::mfmt   ? L"MFMT "
                           : setter == TimeSetter::mdtm ? L"MDTM "
                                                        : L"SITE UTIME ";
     std::wstring command = verb + time + L" " + name;
+    if (!answered) return FtpCommandWithNextW(connection, command.c_str(), FALSE) != FALSE;
     return FtpCommandW(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0, nullptr) !=
            FALSE;
 }

@@ -313,13 +313,19 @@ bool SftpFS::SetServerFileTime(const wchar_t* name, FileStamp stamp) {
         PathOf(name), static_cast<int64_t>((stamp - kUnixEpoch) / kStepsPerSecond));
 }
 
+bool SftpFS::Settle() {
+    std::shared_ptr<SftpSession> open = Current();
+    return open && open->Settle();
+}
+
 bool SftpFS::RestartAt(ULONGLONG offset) {
     restartOffset = offset;
     return true;
 }
 
+// A listing's times are exact already: none is asked.
 RemoteFileHandle SftpFS::OpenRemoteFile(const wchar_t* name, DWORD access, DWORD,
-                                        ULONGLONG listedSize) {
+                                        ULONGLONG listedSize, KnownTime*) {
     ULONGLONG offset = restartOffset;
     restartOffset = 0;
     std::shared_ptr<SftpSession> open = Current();

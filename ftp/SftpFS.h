@@ -51,10 +51,11 @@ class SftpFS : public RemoteFS {
     bool ServerFileSize(const wchar_t* name, ULONGLONG* size) override;
     KnownTime ServerFileTime(const wchar_t* name) override;
     bool SetServerFileTime(const wchar_t* name, FileStamp stamp) override;
+    bool Settle() override;
     bool RestartAt(ULONGLONG offset) override;
     // Bytes as they are, whatever the transfer type: SFTP has no text mode.
     RemoteFileHandle OpenRemoteFile(const wchar_t* name, DWORD access, DWORD transferType,
-                                    ULONGLONG listedSize) override;
+                                    ULONGLONG listedSize, KnownTime* exactTime) override;
     HRESULT DeleteRemoteFile(const wchar_t* name) override;
     HRESULT RenameRemote(const wchar_t* oldName, const wchar_t* newName) override;
     bool CreateRemoteDir(const wchar_t* name) override;

@@ -180,6 +180,8 @@ void TransferLanes::Serve(Lane& lane) {
             ++drops < kDropsPerLane && !cancel && SUCCEEDED(lane.engine->Reconnect(folder.c_str()));
         mover.LoggedInAt(folder);
     }
+    // The times set unanswered are in place by Done.
+    if (connected && !cancel) lane.engine->Settle();
     LaneLeft(lane);
 }
 

@@ -34,6 +34,8 @@ bool TransferWalk::Run() {
     // A stopped walk leaves its held work to be settled here, with no more tries.
     SettleHeldWork();
     FinishLanes();
+    // The times set unanswered are in place by Done.
+    if (!Cancelled()) engine.Settle();
     // Every connection has ended: the counts at Done are exact.
     ReportProgress(true);
     // A cancel reconnects and goes back by itself; the connection is not ours then.
@@ -91,6 +93,7 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
     job->resume = resume;
     job->continuable = resume || node->element->continuable;
     job->keepTime = KeptTime(node);
+    job->askTime = AsksTimeAtOpen(node);
     return job;
 }
 

@@ -104,6 +104,11 @@ class TransferWalk : public FolderWalk {
     FileStamp KeptTime(const Node* node) const {
         return engineState.rules.keepTimes ? node->element->time.utc : 0;
     }
+    // A time to keep that is not to the second (a LIST's) is asked for with
+    // the file's open, which costs no round trip of its own.
+    bool AsksTimeAtOpen(const Node* node) const {
+        return engineState.rules.keepTimes && !node->element->time.exact;
+    }
     // The transfer flags for the file called name, decided in the same way;
     // binary once cancelled, and 0xFFFFFFFF for an unknown stored code.
     DWORD TransferType(const wchar_t* name);

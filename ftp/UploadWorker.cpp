@@ -171,8 +171,9 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     ULONGLONG offset = resume && type == FTP_TRANSFER_TYPE_BINARY ? ResumeOffset(name, size) : 0;
     bool positioned = offset == 0 || (_fseeki64(local, offset, SEEK_SET) == 0 && !Cancelled() &&
                                       engine.RestartAt(offset));
-    RemoteFileHandle remote =
-        positioned && !Cancelled() ? engine.OpenRemoteFile(name, GENERIC_WRITE, type, 0) : nullptr;
+    RemoteFileHandle remote = positioned && !Cancelled()
+                                  ? engine.OpenRemoteFile(name, GENERIC_WRITE, type, 0, nullptr)
+                                  : nullptr;
     CopyEnd end = CopyEnd::stopped;
     bool closed = false;
     if (remote) {

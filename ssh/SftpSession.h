@@ -90,6 +90,8 @@ class SftpSession {
     // refusal is not told. For a copy's last touch, where a round trip per file would cost
     // more than the time is worth to the caller.
     bool SetModifiedUnanswered(const std::string& path, int64_t modified);
+    // Every answer still due taken, what waits sent first.
+    bool Settle() { return Usable() && TakeUnanswered(); }
 
     // One open file at a time, read or write, moved block by block by the caller.
     // `expectedSize` is the size the listing gave (0: none): a small file then comes

@@ -379,6 +379,31 @@ DWORD FtpConnection::Command(const std::wstring& command) {
     return Failed(error);
 }
 
+DWORD FtpConnection::CommandWithNext(const std::wstring& command, bool keepReply) {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    control_.SendWithNext(EncodeServerText(command), keepReply);
+    return 0;
+}
+
+DWORD FtpConnection::Settle() {
+    Lock lock = Acquire();
+    if (DWORD error = Usable(lock)) return error;
+    if (!control_.HasWaiting()) return 0;
+    FtpReply reply;
+    return Failed(control_.Command("NOOP", reply));
+}
+
+// Also while the transfer the reply came with is open.
+DWORD FtpConnection::TakeKeptReply(DWORD& code) {
+    Lock lock = Acquire();
+    if (!lock.owns_lock()) return ERROR_INTERNET_TIMEOUT;
+    FtpReply reply;
+    if (!control_.TakeKept(reply)) return ERROR_NO_MORE_ITEMS;
+    code = static_cast<DWORD>(reply.code);
+    return 0;
+}
+
 DWORD FtpConnection::ReadCurrentPath(const FtpReply& reply, std::wstring& path) {
     std::string quoted;
     if (reply.code != 257 || !ParseQuotedPath(reply.text, quoted))

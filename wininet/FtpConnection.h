@@ -38,6 +38,14 @@ class FtpConnection : public InternetHandle {
     // A command of the caller's (SIZE, REST, SITE, ...) answered on the
     // control connection alone; a reply of class 2 or 3 is a success.
     DWORD Command(const std::wstring& command);
+    // The same for a command that changes nothing this connection keeps track
+    // of (a file's time), sent with the next command instead of alone: its
+    // reply is kept for TakeKeptReply (only the newest kept one) or dropped.
+    DWORD CommandWithNext(const std::wstring& command, bool keepReply);
+    // ERROR_NO_MORE_ITEMS until the kept reply came; then it is the last response.
+    DWORD TakeKeptReply(DWORD& code);
+    // Commands still waiting for the next one go out with a NOOP, replies read.
+    DWORD Settle();
     // The entries a pattern names: all of a folder, those matching wildcards, or one name.
     DWORD Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries);
     // Starts RETR or STOR on the channel; type is 'A' or 'I'.

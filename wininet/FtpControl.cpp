@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "wininet/LastResponse.h"
@@ -53,6 +54,25 @@ DWORD FtpControl::ReadReply(FtpReply& reply) { return ReadReplyWithin(FtpReplyBo
 
 DWORD FtpControl::ReadReplyWithin(DWORD boundMs, FtpReply& reply) {
     ULONGLONG deadline = GetTickCount64() + boundMs;
+    DWORD error = ReadAwaited(deadline);
+    return error ? error : ReadOneReply(deadline, reply);
+}
+
+DWORD FtpControl::ReadAwaited(ULONGLONG deadline) {
+    while (!awaited_.empty()) {
+        FtpReply reply;
+        DWORD error = ReadOneReply(deadline, reply);
+        if (error) return error;
+        if (awaited_.front()) {
+            kept_ = reply;
+            keptRead_ = true;
+        }
+        awaited_.pop_front();
+    }
+    return 0;
+}
+
+DWORD FtpControl::ReadOneReply(ULONGLONG deadline, FtpReply& reply) {
     std::string line;
     DWORD error = ReadLine(line, deadline);
     if (error) return error;
@@ -74,16 +94,42 @@ DWORD FtpControl::ReadReplyWithin(DWORD boundMs, FtpReply& reply) {
     return reply.code == 421 ? ERROR_FTP_DROPPED : 0;
 }
 
+// The waiting commands go first, in the same write.
 DWORD FtpControl::Send(const std::string& line) {
-    std::string command = line + "\r\n";
-    return LostIfBroken(socket_.Send(command.data(), command.size()));
+    std::string lines;
+    lines.swap(waiting_);
+    awaited_.insert(awaited_.end(), unsent_.begin(), unsent_.end());
+    unsent_.clear();
+    return SendBytes(lines + line + "\r\n");
+}
+
+DWORD FtpControl::SendBytes(const std::string& lines) {
+    return LostIfBroken(socket_.Send(lines.data(), lines.size()));
+}
+
+void FtpControl::SendWithNext(const std::string& line, bool keepReply) {
+    if (keepReply) {
+        for (auto* due : {&awaited_, &unsent_}) std::fill(due->begin(), due->end(), false);
+        keptRead_ = false;
+    }
+    waiting_ += line + "\r\n";
+    unsent_.push_back(keepReply);
+}
+
+bool FtpControl::TakeKept(FtpReply& reply) {
+    if (!keptRead_) return false;
+    keptRead_ = false;
+    reply = kept_;
+    RecordLastResponse(reply.code, DecodeServerText(reply.text + "\r\n"));
+    return true;
 }
 
 DWORD FtpControl::SendAbort() {
     static const char kInterrupt[] = "\xFF\xF4\xFF", kDataMark = '\xF2';
     DWORD error = socket_.Send(kInterrupt, sizeof(kInterrupt) - 1);
     if (!error) error = socket_.SendUrgent(kDataMark);
-    return error ? error : Send("ABOR");
+    // Alone: a waiting command goes with the next one after the transfer.
+    return error ? error : SendBytes("ABOR\r\n");
 }
 
 DWORD FtpControl::Command(const std::string& line, FtpReply& reply) {

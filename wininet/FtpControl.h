@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <string>
 
 #include "wininet/FtpSocket.h"
@@ -14,7 +15,10 @@ struct FtpReply {
 // The control connection: commands out, numbered replies in. Results are
 // WinINet error codes; a reply of any code is a success at this level. A
 // reply fails when it stalls for the idle bound or, however it trickles in,
-// takes longer than the reply bound in all.
+// takes longer than the reply bound in all. A command may wait to go out
+// with the next one (SendWithNext): over a long link every wait for a reply
+// costs a round trip. Its reply is read before the next command's, and kept
+// for TakeKept or dropped.
 class FtpControl {
   public:
     DWORD Connect(const sockaddr* address, int length) { return socket_.Connect(address, length); }
@@ -23,6 +27,11 @@ class FtpControl {
     DWORD ReadReplyWithin(DWORD boundMs, FtpReply& reply);
     DWORD Command(const std::string& line, FtpReply& reply);
     DWORD Send(const std::string& line);
+    // Keeping its reply forgets the one kept before, read or not.
+    void SendWithNext(const std::string& line, bool keepReply);
+    // The kept reply once it was read; false before.
+    bool TakeKept(FtpReply& reply);
+    bool HasWaiting() const { return !waiting_.empty(); }
     // Two commands in one write, the second sent without waiting for the first's reply.
     DWORD SendBoth(const std::string& first, const std::string& second) {
         return Send(first + "\r\n" + second);
@@ -38,7 +47,15 @@ class FtpControl {
 
   private:
     DWORD ReadLine(std::string& line, ULONGLONG deadline);
+    DWORD ReadOneReply(ULONGLONG deadline, FtpReply& reply);
+    // The replies of commands sent with an earlier one, which come first.
+    DWORD ReadAwaited(ULONGLONG deadline);
+    DWORD SendBytes(const std::string& lines);
 
     FtpSocket socket_;
-    std::string pending_;  // received bytes not yet taken as lines
+    std::string pending_;                // received bytes not yet taken as lines
+    std::string waiting_;                // lines that go out with the next command
+    std::deque<bool> unsent_, awaited_;  // per command of waiting_ and sent since: kept?
+    bool keptRead_ = false;
+    FtpReply kept_;
 };

@@ -202,6 +202,28 @@ BOOL WINAPI FtpCommandW(HINTERNET hConnect, BOOL fExpectResponse, DWORD, LPCWSTR
                         });
 }
 
+BOOL WINAPI FtpCommandWithNextW(HINTERNET hConnect, LPCWSTR command, BOOL keepReply) {
+    return OnConnection(hConnect, command,
+                        [keepReply](FtpConnection& connection, const std::wstring& line) {
+                            return connection.CommandWithNext(line, keepReply != FALSE);
+                        });
+}
+
+BOOL WINAPI FtpTakeKeptReply(HINTERNET hConnect, DWORD* code) {
+    if (!code) return Fail(ERROR_INVALID_PARAMETER);
+    DWORD error = 0;
+    auto connection =
+        HandleTable::FindAs<FtpConnection>(hConnect, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
+    return connection ? Result(connection->TakeKeptReply(*code)) : Fail(error);
+}
+
+BOOL WINAPI FtpSettleCommands(HINTERNET hConnect) {
+    DWORD error = 0;
+    auto connection =
+        HandleTable::FindAs<FtpConnection>(hConnect, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
+    return connection ? Result(connection->Settle()) : Fail(error);
+}
+
 BOOL WINAPI FtpAbortFile(HINTERNET hFile) {
     DWORD error = 0;
     auto file = HandleTable::FindAs<FtpFileHandle>(hFile, INTERNET_HANDLE_TYPE_FTP_FILE, error);

@@ -71,7 +71,7 @@ int PasswordsLogged() {
     FILE* log = _wfopen(WinePath(path).c_str(), L"r");
     int passwords = 0;
     char session[64], verb[64];
-    while (log && fscanf(log, "%63s %63s", session, verb) == 2)
+    while (log && fscanf(log, "%63s %63s %*d", session, verb) == 2)
         passwords += strcmp(verb, "PASS") == 0;
     if (log) fclose(log);
     return passwords;

@@ -44,8 +44,9 @@ TEST_F(OddNamesTest, ATreeOfOddNamesComesDownMappedAndGoesBackUnderItsOwnNames) 
     Names files;
     for (size_t i = 0; i < std::size(kTree); ++i) {
         std::string bytes = Content(i);
-        RemoteFileHandle file = engine.OpenRemoteFile((L"odd/" + kTree[i].first).c_str(),
-                                                      GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
+        RemoteFileHandle file =
+            engine.OpenRemoteFile((L"odd/" + kTree[i].first).c_str(), GENERIC_WRITE,
+                                  FTP_TRANSFER_TYPE_BINARY, 0, nullptr);
         ASSERT_TRUE(file && (i == 0 || file->Write(bytes.data(), DWORD(bytes.size()))));
         ASSERT_TRUE(file->Close());
         files.push_back(kTree[i].second);

@@ -190,7 +190,8 @@ TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {
         std::string bytes(size, '\0');
         for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + size) % 253);
         std::wstring name = L"blocks-" + std::to_wstring(size);
-        RemoteFileHandle file = sftpEngine.OpenRemoteFile(name.c_str(), GENERIC_WRITE, 0, 0);
+        RemoteFileHandle file =
+            sftpEngine.OpenRemoteFile(name.c_str(), GENERIC_WRITE, 0, 0, nullptr);
         ASSERT_TRUE(file) << size;
         for (size_t at = 0; at < size; at += kCopyBlock)
             ASSERT_TRUE(file->Write(&bytes[at], DWORD(std::min<size_t>(kCopyBlock, size - at))));
@@ -203,13 +204,14 @@ TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {
 // may not read fails alone while the rest of the run goes on.
 TEST_F(SftpFSTest, RenameReplacesTreesDeleteAndAForbiddenFolderFailsAlone) {
     for (const char* name : {"old", "new"}) {
-        RemoteFileHandle file = sftpEngine.OpenRemoteFile(Widen(name).c_str(), GENERIC_WRITE, 0, 0);
+        RemoteFileHandle file =
+            sftpEngine.OpenRemoteFile(Widen(name).c_str(), GENERIC_WRITE, 0, 0, nullptr);
         ASSERT_TRUE(file && file->Write(name, 3) && file->Close());
     }
     ASSERT_EQ(S_OK, sftpEngine.RenameRemote(L"old", L"new"));
     EXPECT_EQ("old", ReadBytes(Served(TestFolderName() + L"\\new")));
     ASSERT_TRUE(sftpEngine.CreateRemoteDir(L"tree") && sftpEngine.CreateRemoteDir(L"tree/deep"));
-    ASSERT_TRUE(sftpEngine.OpenRemoteFile(L"tree/deep/file", GENERIC_WRITE, 0, 0));
+    ASSERT_TRUE(sftpEngine.OpenRemoteFile(L"tree/deep/file", GENERIC_WRITE, 0, 0, nullptr));
     EXPECT_EQ(S_OK, sftpEngine.DeleteRemoteTree(L"tree"));
     std::vector<WIN32_FIND_DATAW> left = Listed(sftpEngine);
     ASSERT_EQ(1u, left.size());
@@ -229,7 +231,7 @@ TEST_F(SftpFSTest, RenameReplacesTreesDeleteAndAForbiddenFolderFailsAlone) {
 // engine logs in again for the view.
 TEST_F(SftpFSTest, CancelEndsAStalledDownloadAtOnce) {
     REQUIRE_FIXTURE_VARIABLE(stallsPort, "CORVANE_SFTP_STALLS_PORT");
-    RemoteFileHandle file = sftpEngine.OpenRemoteFile(L"large", GENERIC_WRITE, 0, 0);
+    RemoteFileHandle file = sftpEngine.OpenRemoteFile(L"large", GENERIC_WRITE, 0, 0, nullptr);
     std::string block(1 << 20, 'x');
     for (int i = 0; file && i < 8; ++i) ASSERT_TRUE(file->Write(block.data(), DWORD(block.size())));
     ASSERT_TRUE(file && file->Close());

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,17 +12,34 @@
 
 namespace {
 
-// What the counting server logged: one verb a line, after the session's id.
-std::vector<std::string> LoggedVerbs() {
-    std::vector<std::string> verbs;
+// A command as the counting server logged it: its session's receive that
+// brought it tells which commands the client sent together.
+struct Logged {
+    std::string verb;
+    std::pair<std::string, int> receive;
+};
+
+std::vector<Logged> LoggedCommands() {
+    std::vector<Logged> commands;
     std::string path;
-    if (!FixtureVariable("CORVANE_FTP_COMMAND_LOG", path)) return verbs;
+    if (!FixtureVariable("CORVANE_FTP_COMMAND_LOG", path)) return commands;
     FILE* log = _wfopen(WinePath(path).c_str(), L"r");
-    if (!log) return verbs;
+    if (!log) return commands;
     char session[64], verb[64];
-    while (fscanf(log, "%63s %63s", session, verb) == 2) verbs.push_back(verb);
+    int receive = 0;
+    while (fscanf(log, "%63s %63s %d", session, verb, &receive) == 3)
+        commands.push_back(Logged{verb, {session, receive}});
     fclose(log);
-    return verbs;
+    return commands;
+}
+
+// Whether a command of the verb came alone, after a wait of its own.
+bool CameAlone(const std::vector<Logged>& commands, const std::string& verb) {
+    std::map<std::pair<std::string, int>, int> together;
+    for (const Logged& command : commands) ++together[command.receive];
+    for (const Logged& command : commands)
+        if (command.verb == verb && together[command.receive] == 1) return true;
+    return false;
 }
 
 // A passive engine logged in to the counting server, in this test's folder,
@@ -39,13 +57,13 @@ class CommandCountTest : public TransferTest {
         ASSERT_EQ(S_OK, counted->SetCurrentDir((L"/" + TestFolderName()).c_str()));
     }
 
-    // The verbs the server took while the step ran.
-    std::vector<std::string> Cost(const std::function<void()>& step) {
-        size_t before = LoggedVerbs().size();
+    // The commands the server took while the step ran.
+    std::vector<Logged> Cost(const std::function<void()>& step) {
+        size_t before = LoggedCommands().size();
         step();
-        std::vector<std::string> verbs = LoggedVerbs();
-        return std::vector<std::string>(verbs.begin() + std::min(before, verbs.size()),
-                                        verbs.end());
+        std::vector<Logged> commands = LoggedCommands();
+        return std::vector<Logged>(commands.begin() + std::min(before, commands.size()),
+                                   commands.end());
     }
 
     // A folder of `files` small binary files, on the server or here.
@@ -59,9 +77,13 @@ class CommandCountTest : public TransferTest {
     std::unique_ptr<FtpFS> counted;  // made once passive mode is chosen
 };
 
-std::string Joined(const std::vector<std::string>& verbs) {
+// The verbs, with "|" where the client waited for a reply before sending on.
+std::string Joined(const std::vector<Logged>& commands) {
     std::string text;
-    for (const std::string& verb : verbs) text += verb + " ";
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (i > 0 && commands[i].receive != commands[i - 1].receive) text += "| ";
+        text += commands[i].verb + " ";
+    }
     return text;
 }
 
@@ -71,11 +93,13 @@ std::string Joined(const std::vector<std::string>& verbs) {
 // entered (CWD and PWD, sent together: PWD tells a link that leads back),
 // listed on the way down (EPSV and MLSD, together) or made on the way up (MKD),
 // and left (CWD). An upload gives each file its time (MFMT), having asked
-// once per connection how the server takes one (FEAT, not counted here).
+// once per connection how the server takes one (FEAT, not counted here); a
+// time goes with the next file's commands once one has worked. So each file
+// costs one wait for replies before its data, and the closing reply after it.
 TEST_F(CommandCountTest, AFileCostsTwoCommandsAndAnUploadsTimeOneAndAFolderFiveOrSix) {
     for (bool upload : {false, true}) {
         SCOPED_TRACE(upload ? "up" : "down");
-        std::vector<std::string> cost[2];
+        std::vector<Logged> cost[2];
         for (int files : {1, 4}) {
             std::wstring folder = (upload ? L"up" : L"down") + std::to_wstring(files);
             MakeFolder(!upload, folder, files);
@@ -84,22 +108,53 @@ TEST_F(CommandCountTest, AFileCostsTwoCommandsAndAnUploadsTimeOneAndAFolderFiveO
                 ASSERT_EQ(S_OK, Transfer(upload, {L"D" + folder}, local.Path(), counted.get()));
             });
             cost[files == 4].erase(
-                std::remove(cost[files == 4].begin(), cost[files == 4].end(), "FEAT"),
+                std::remove_if(cost[files == 4].begin(), cost[files == 4].end(),
+                               [](const Logged& command) { return command.verb == "FEAT"; }),
                 cost[files == 4].end());
             EXPECT_EQ(files, recorder.Count(upload ? WM_APP_UPLOAD_FILE : WM_APP_DOWNLOAD_FILE));
         }
         size_t perThreeFiles = cost[1].size() - cost[0].size();
         EXPECT_EQ(upload ? 9u : 6u, perThreeFiles) << Joined(cost[0]) << "| " << Joined(cost[1]);
         EXPECT_LE(cost[0].size() - perThreeFiles / 3, upload ? 5u : 6u) << Joined(cost[0]);
+        for (const char* verb : {"RETR", "STOR", "MFMT"})
+            EXPECT_FALSE(CameAlone(cost[1], verb)) << verb << ": " << Joined(cost[1]);
     }
 }
 
+// A time asked with a download's open goes out with its EPSV and RETR; one
+// asked with an open the server refused is never the next file's answer.
+TEST_F(CommandCountTest, ATimeAskedWithAnOpenCostsNoWaitOfItsOwn) {
+    MakeFolder(true, L"timed", 2);
+    const uint64_t stamp = FileTimeOf(2016, 5, 17, 9, 41);
+    ASSERT_TRUE(SetFileFacts(Remote(L"timed\\f1.bin"), stamp));
+    ASSERT_EQ(S_OK, counted->SetCurrentDir(L"timed"));
+    KnownTime refused, asked;
+    std::vector<Logged> opened = Cost([&] {
+        EXPECT_FALSE(counted->OpenRemoteFile(L"missing.bin", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY,
+                                             0, &refused));
+        RemoteFileHandle file =
+            counted->OpenRemoteFile(L"f1.bin", GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 6, &asked);
+        ASSERT_TRUE(file);
+        char bytes[16];
+        DWORD read = 0;
+        EXPECT_TRUE(file->Read(bytes, sizeof(bytes), &read));
+        EXPECT_EQ("data 1", std::string(bytes, read));
+        EXPECT_TRUE(file->Close());
+    });
+    EXPECT_FALSE(refused.exact);
+    EXPECT_TRUE(asked.exact);
+    EXPECT_EQ(stamp, asked.utc);
+    std::vector<Logged> last(opened.end() - std::min<size_t>(3, opened.size()), opened.end());
+    EXPECT_EQ("MDTM EPSV RETR ", Joined(last)) << Joined(opened);
+}
+
 // Opening a folder by its full path as the view does: CWD, EPSV and MLSD, no
-// PWD, since the path is known already.
+// PWD, since the path is known already. A connection's first EPSV goes alone,
+// until the server has shown that it grants it.
 TEST_F(CommandCountTest, OpeningAFolderByItsPathCostsThreeCommands) {
     MakeFolder(true, L"open", 2);
     std::wstring path = L"/" + TestFolderName() + L"/open";
-    std::vector<std::string> verbs = Cost([&] {
+    std::vector<Logged> verbs = Cost([&] {
         ASSERT_EQ(S_OK, counted->SetCurrentDir(path.c_str()));
         WIN32_FIND_DATAW data;
         int listed = 0;
@@ -109,7 +164,7 @@ TEST_F(CommandCountTest, OpeningAFolderByItsPathCostsThreeCommands) {
         counted->FindClose();
         EXPECT_EQ(2, listed);
     });
-    EXPECT_EQ("CWD EPSV MLSD ", Joined(verbs));
+    EXPECT_EQ("CWD | EPSV | MLSD ", Joined(verbs));
 }
 
 }  // namespace

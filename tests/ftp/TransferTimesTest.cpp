@@ -134,19 +134,23 @@ TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnVsftpd) {
 }
 
 // A refused time (550 for a file not there) leaves the command that works in
-// use; MDTM reads the time back.
+// use; MDTM reads the time back. Once a command worked, times go out with the
+// next command, unanswered: a refusal is not told, and the replies stay in step.
 TEST_F(TransferTimesTest, ARefusedTimeChangesNothingAndTheNextFileGetsItsTime) {
-    const uint64_t time = FileTimeOf(2020, 2, 29, 13, 14);
+    const uint64_t time = FileTimeOf(2020, 2, 29, 13, 14), later = FileTimeOf(2021, 6, 1, 7, 8);
     WriteBytes(Remote(L"kept.bin"), "data");
+    WriteBytes(Remote(L"next.bin"), "data");
     EXPECT_FALSE(engine.SetServerFileTime(L"missing.bin", time));
     EXPECT_TRUE(engine.SetServerFileTime(L"kept.bin", time));
     EXPECT_EQ(time, WrittenAt(Remote(L"kept.bin")));
+    EXPECT_TRUE(engine.SetServerFileTime(L"missing.bin", later));
+    EXPECT_TRUE(engine.SetServerFileTime(L"next.bin", later));
+    EXPECT_FALSE(engine.SetServerFileTime(L"kept.bin", FileTimeOf(2999, 1, 1)));
     KnownTime read = engine.ServerFileTime(L"kept.bin");
     EXPECT_EQ(time, read.utc);
     EXPECT_TRUE(read.comparable);
+    EXPECT_EQ(later, WrittenAt(Remote(L"next.bin")));
     EXPECT_FALSE(engine.ServerFileTime(L"missing.bin").comparable);
-    EXPECT_FALSE(engine.SetServerFileTime(L"kept.bin", FileTimeOf(2999, 1, 1)));
-    EXPECT_EQ(time, WrittenAt(Remote(L"kept.bin")));
 }
 
 }  // namespace
