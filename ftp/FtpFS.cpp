@@ -62,14 +62,21 @@ HRESULT FtpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
     tlsRefused = certificateDeclined = false;
     timeSetter = TimeSetter::unknown;
     timeSetterWorked = false;
-    connection = InternetConnectW(session, server, port, user, password, INTERNET_SERVICE_FTP,
-                                  flags, reinterpret_cast<DWORD_PTR>(this));
-    connectError = connection ? 0 : GetLastError();
+    // The status callback lists the handle in `connection` as soon as it is
+    // made, so that a cut reaches the login; a cut meanwhile has closed it.
+    HINTERNET made = InternetConnectW(session, server, port, user, password, INTERNET_SERVICE_FTP,
+                                      flags, reinterpret_cast<DWORD_PTR>(this));
+    if (made && connection.load() != made) {
+        made = nullptr;
+        SetLastError(ERROR_INTERNET_OPERATION_CANCELLED);
+    }
+    connectError = made ? 0 : GetLastError();
+    if (!made) connection = nullptr;
     // The status window serves one login; a later reconnect must not report
     // to a dialog that is gone by then.
     statusWindow = nullptr;
-    if (!connection) return kFailure;
-    InternetSetStatusCallback(connection, nullptr);
+    if (!made) return kFailure;
+    InternetSetStatusCallback(made, nullptr);
     return S_OK;
 }
 
@@ -144,6 +151,11 @@ void CALLBACK FtpFS::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, 
     FtpFS* engine = reinterpret_cast<FtpFS*>(context);
     if (!engine) return;
     StatusReport report = {status, information, informationLength};
+    if (status == INTERNET_STATUS_HANDLE_CREATED) {
+        engine->connection =
+            reinterpret_cast<HINTERNET>(static_cast<INTERNET_ASYNC_RESULT*>(information)->dwResult);
+        return;
+    }
     if (status == INTERNET_STATUS_FTP_TLS_REFUSED) engine->tlsRefused = true;
     if (status == INTERNET_STATUS_FTP_CERTIFICATE) return engine->JudgeCertificate(report);
     if (status == INTERNET_STATUS_FTP_TLS_REFUSED && information)

@@ -77,11 +77,13 @@ HRESULT SftpFS::Connect(const wchar_t* serverName, const wchar_t* userName,
     port = serverPort ? serverPort : kDefaultPort;
     declined = false;
     auto fresh = std::make_shared<SftpSession>();
+    SetLoggingIn(fresh);
     Tell(INTERNET_STATUS_CONNECTING_TO_SERVER);
     bool connected = fresh->Connect(EncodeServerText(server), port,
                                     [this](const SshHostKey& key) { return JudgeHostKey(key); });
     std::string home;
     bool ready = connected && LogIn(*fresh) && fresh->RealPath(".", home);
+    SetLoggingIn(nullptr);
     // The status window serves one login; a later one must not report to a dialog
     // gone by then.
     statusWindow = nullptr;
@@ -159,8 +161,14 @@ void SftpFS::Disconnect() {
 }
 
 void SftpFS::CutConnection() {
-    std::shared_ptr<SftpSession> open = Current();
-    if (open) open->Cut();
+    std::lock_guard<std::mutex> hold(sessionLock);
+    for (auto* open : {&session, &loggingIn})
+        if (*open) (*open)->Cut();
+}
+
+void SftpFS::SetLoggingIn(std::shared_ptr<SftpSession> fresh) {
+    std::lock_guard<std::mutex> hold(sessionLock);
+    loggingIn.swap(fresh);
 }
 
 HRESULT SftpFS::Reconnect(const wchar_t* folder) {

@@ -68,6 +68,7 @@ class SftpFS : public RemoteFS {
   private:
     void CopyLoginOf(const SftpFS& other);
     std::shared_ptr<SftpSession> Current() const;
+    void SetLoggingIn(std::shared_ptr<SftpSession> fresh);
     void Install(std::shared_ptr<SftpSession> next);
     bool JudgeHostKey(const SshHostKey& key);
     bool LogIn(SftpSession& fresh);
@@ -84,6 +85,7 @@ class SftpFS : public RemoteFS {
 
     mutable std::mutex sessionLock;
     std::shared_ptr<SftpSession> session;
+    std::shared_ptr<SftpSession> loggingIn;  // so that a cut reaches a login under way
     std::wstring currentDir;
     std::vector<SftpEntry> listed;
     size_t nextListed;

@@ -18,6 +18,10 @@ void TransferLanes::End() {
     {
         std::lock_guard<std::mutex> hold(lock);
         ending = true;
+        // A login the server is slow to answer has no file left to move: it is
+        // cut rather than waited for.
+        for (auto& lane : lanes)
+            if (lane->thread && !lane->loggedIn && lane->engine) lane->engine->CutConnection();
     }
     changed.notify_all();
     for (auto& lane : lanes)

@@ -32,7 +32,8 @@ class TransferLanes {
     TransferLanes(const RemoteFS& engine, Direction direction, unsigned extra,
                   const std::atomic<bool>& cancel);
     ~TransferLanes() { End(); }
-    // Lets every connection finish its file, then ends them and waits.
+    // Lets every connection finish its file, then ends them and waits; a login
+    // still under way is cut.
     void End();
     TransferLanes(const TransferLanes&) = delete;
     TransferLanes& operator=(const TransferLanes&) = delete;

@@ -82,6 +82,10 @@ HINTERNET WINAPI InternetConnectW(HINTERNET hInternet, LPCWSTR lpszServerName,
     // Listed before it connects, so that closing the session cuts a slow connect short.
     HINTERNET value = AddChild(connection);
     if (!value) return nullptr;
+    // As WinINet does: the caller may close the handle from another thread
+    // while the login takes long.
+    INTERNET_ASYNC_RESULT created = {reinterpret_cast<DWORD_PTR>(value), 0};
+    connection->ReportStatus(INTERNET_STATUS_HANDLE_CREATED, &created, sizeof(created));
     error = connection->Open(lpszServerName, nServerPort, lpszUserName ? lpszUserName : L"",
                              lpszPassword ? lpszPassword : L"");
     if (!error) return value;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <string>
+#include <thread>
 
 #include "ftp/ServerReason.h"
 #include "ftp/SftpFS.h"
@@ -60,6 +61,23 @@ class SftpFSTest : public TransferTest {
     std::wstring host, root, folder;
     SftpFS sftpEngine;
 };
+
+// A cut reaches a login still under way, as a run's end or a cancel cuts its
+// extra connections that are still logging in.
+TEST_F(SftpFSTest, ACutEndsALoginTheServerLeavesUnanswered) {
+    REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_SFTP_SILENT_PORT");
+    SftpFS waiting;
+    HRESULT result = S_OK;
+    std::thread login([&] {
+        result = LogIn(waiting, sftp.password, static_cast<INTERNET_PORT>(std::stoi(silentPort)));
+    });
+    Sleep(500);  // now waiting for the server's greeting
+    DWORD cut = GetTickCount();
+    waiting.CutConnection();
+    login.join();
+    EXPECT_LT(GetTickCount() - cut, 5000u);  // the login's own wait is 10 s
+    EXPECT_EQ(E_FAIL, result);
+}
 
 }  // namespace
 

@@ -78,6 +78,43 @@ TEST_F(ConnectionsTest, ServersThatRefuseOrDropExtraConnectionsStillGetEveryFile
     }
 }
 
+// Extra logins the server never answers hold nothing up: the walk's own
+// connection moves the files, and the run ends (at its end, or at a cancel
+// midway) without waiting for them. The wait bound is 30 s here, so a run that
+// waited for them could not end within the fault detector's 10 s.
+TEST_F(ConnectionsTest, LoginsTheServerNeverAnswersAreCutWhenTheRunEnds) {
+    DWORD idleMs = 30000, defaultMs = 10000;
+    ASSERT_TRUE(InternetSetOptionW(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &idleMs, 4));
+    app.options.SetConnections(4);
+    app.options.SetUsePassive(true);
+    const Names files = MakeTree();
+    for (const std::wstring& file : files) WriteBytes(Remote(file), ReadBytes(Local(file)));
+    // The server sends files named "slow" at about 1.5 MB/s: time to cancel midway.
+    ASSERT_TRUE(WriteTestFile(Remote(L"slow\\slow.bin"), 8 << 20, 1));
+    FtpFS through;
+    LogInTo(Fixture::kStallsExtraLogins, through);
+    for (bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "to the end");
+        local.MakeFolder(cancel ? L"cut" : L"whole");
+        recorder.events.clear();
+        DWORD start = GetTickCount();
+        ASSERT_EQ(S_OK, Start(false, {cancel ? L"Dslow" : L"Dtree"},
+                              Local(cancel ? L"cut" : L"whole"), &through));
+        if (cancel) {
+            ASSERT_TRUE(PumpUntil(
+                [this] { return recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).fileBytes > 0; }));
+            EXPECT_EQ(S_OK, through.CancelDownload());
+        }
+        EXPECT_TRUE(PumpUntil([&through] { return !through.IsBusy(); }));
+        EXPECT_LT(GetTickCount() - start, 10000u);
+        EXPECT_EQ(1, recorder.Count(WM_APP_DOWNLOAD_ENDED));
+        if (!cancel) {
+            EXPECT_EQ(18u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).filesDone);
+        }
+    }
+    EXPECT_TRUE(InternetSetOptionW(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &defaultMs, 4));
+}
+
 // One refused file is asked about once and named at the end; the other files
 // came on several connections at once.
 TEST_F(ConnectionsTest, ARefusedFileFailsAloneWhileTheOthersComeOnSeveralConnections) {

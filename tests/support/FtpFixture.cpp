@@ -52,6 +52,8 @@ FixtureVariables VariablesOf(Fixture which) {
             return {host, "CORVANE_FTP_TWO_LOGINS_PORT", root};
         case Fixture::kDropsExtraLogins:
             return {host, "CORVANE_FTP_DROPS_EXTRA_LOGINS_PORT", root};
+        case Fixture::kStallsExtraLogins:
+            return {host, "CORVANE_FTP_STALLS_EXTRA_LOGINS_PORT", root};
     }
     return {host, "CORVANE_FTP_PORT", root};
 }

@@ -27,13 +27,14 @@ std::wstring Widen(const std::string& text);
 // (tests/fixtures/ftp_servers.py says how each behaves).
 enum class Fixture {
     kMain,
-    kDropEverySecond,  // closes the connection after every second answer of a login
-    kLoginThenClose,   // accepts the password, then closes
-    kIdle,             // closes a control connection idle for FixtureIdleSeconds()
-    kRestartable,      // restarted through RestartableServer, a root of its own
-    kCounting,         // logs every command it takes (CORVANE_FTP_COMMAND_LOG)
-    kTwoLogins,        // refuses a user's third session at once (530)
-    kDropsExtraLogins,  // hangs up on a user's further sessions when they ask for a file
+    kDropEverySecond,    // closes the connection after every second answer of a login
+    kLoginThenClose,     // accepts the password, then closes
+    kIdle,               // closes a control connection idle for FixtureIdleSeconds()
+    kRestartable,        // restarted through RestartableServer, a root of its own
+    kCounting,           // logs every command it takes (CORVANE_FTP_COMMAND_LOG)
+    kTwoLogins,          // refuses a user's third session at once (530)
+    kDropsExtraLogins,   // hangs up on a user's further sessions when they ask for a file
+    kStallsExtraLogins,  // never answers the password of a user's further sessions
 };
 
 // A fixture server as the start script exported it.
