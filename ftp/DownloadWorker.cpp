@@ -196,6 +196,7 @@ bool DownloadWorker::HandOffFile(Node* node, DWORD type, bool resume) {
 // only once the server confirmed the whole file: a failed, refused, ignored or
 // cancelled file leaves an existing local copy as it was.
 void DownloadWorker::OpenAndCopy(Node* node, DWORD type, bool resume) {
+    OwnFileShown shown(*this);
     ULONGLONG size = node->element->size;
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
     ULONGLONG offset = 0;

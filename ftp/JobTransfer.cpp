@@ -35,6 +35,9 @@ JobTransfer::JobTransfer(RemoteFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& l
 
 // The target stays as it was until the server confirmed the whole file.
 JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
+    // The panel names the file from the first command on: over a long link
+    // the server's answers take most of a small file's time.
+    figures.StartFile(job.remoteName, job.size, 0);
     std::wstring part = PartFileName(job.localPath.c_str());
     ULONGLONG offset = 0;
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
@@ -78,6 +81,7 @@ FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGL
 // The local file is opened first: one that cannot be read must not replace
 // the server's copy with an empty file. A file not sent whole is aborted.
 JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
+    figures.StartFile(job.remoteName, job.size, 0);
     FILE* local = job.localFile ? job.localFile : _wfopen(job.localPath.c_str(), L"rb");
     job.localFile = nullptr;
     if (!local) return LocalFailure(job);

@@ -346,15 +346,12 @@ bool TransferWalk::ProgressDue(bool force) {
 TransferWalk::CopyEnd TransferWalk::CopyBlocks(const BlockRead& read, const BlockWrite& write,
                                                ByteCounts counts) {
     if (!block) block.reset(new char[kBlockSize]);
-    copying = true;
     auto moved = [this, &counts](DWORD count) {
         counts.total += count;
         counts.file += count;
         counts.elapsedMs = ElapsedMs();
         ReportProgress(false);
     };
-    CopyEnd end = CopyInBlocks(block.get(), kBlockSize,
-                               {read, write, [this] { return !Cancelled(); }, moved});
-    copying = false;
-    return end;
+    return CopyInBlocks(block.get(), kBlockSize,
+                        {read, write, [this] { return !Cancelled(); }, moved});
 }

@@ -37,6 +37,13 @@ class TransferWalk : public FolderWalk {
     static void SetReportInterval(DWORD ms) { reportIntervalMs = ms; }
 
   protected:
+    // The walk's own line names its file from the first command to the close,
+    // as the other connections' lines do.
+    struct OwnFileShown {
+        explicit OwnFileShown(TransferWalk& walk) : walk(walk) { walk.copying = true; }
+        ~OwnFileShown() { walk.copying = false; }
+        TransferWalk& walk;
+    };
     static const wchar_t* ItemText(const Node* node) { return node->element->Name(); }
 
     bool Stopped() const override { return aborted || Cancelled(); }

@@ -161,6 +161,7 @@ void UploadWorker::StartFile(Node* node, FILE* local, bool resume) {
 }
 
 void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
+    OwnFileShown shown(*this);
     const wchar_t* path = ItemText(node);
     const std::wstring remoteName = RemoteNameOf(path);
     const wchar_t* name = remoteName.c_str();
