@@ -68,80 +68,55 @@ class SftpSessionTest : public ::testing::Test {
     std::vector<SshHostKey> shownKeys;
 };
 
-struct Login {
-    const char* name;
-    std::function<bool(SftpSession&, const SftpFixtureServer&)> logIn;
-};
-
-TEST_F(SftpSessionTest, EachLoginKindAfterTheHostKeyOnCurve25519) {
-    const Login logins[] = {
-        {"password",
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginPassword(f.user, f.password);
-         }},
-        {"keyboard-interactive",
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginKeyboardInteractive(f.user, f.password);
-         }},
-        {"ed25519 key",
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginKeyFile(f.user, WinePath(f.ed25519Key), "");
-         }},
-        {"ECDSA key with passphrase",
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginKeyFile(f.user, WinePath(f.ecdsaKey), f.ecdsaPassphrase);
-         }},
-        // The server refuses SHA-1 signatures: this passes only with rsa-sha2.
-        {"RSA key",
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginKeyFile(f.user, WinePath(f.rsaKey), "");
-         }},
-    };
-    for (const Login& login : logins) {
-        SCOPED_TRACE(login.name);
-        SftpSession session;
-        shownKeys.clear();
-        ASSERT_TRUE(Connect(session)) << session.LastError().message;
-        ASSERT_EQ(shownKeys.size(), 1u);
-        EXPECT_EQ(shownKeys[0].type, "ssh-ed25519");
-        EXPECT_EQ(shownKeys[0].fingerprint, server.ed25519HostKey);
-        EXPECT_EQ(session.KeyExchange().rfind("curve25519-sha256", 0), 0u) << session.KeyExchange();
-        ASSERT_TRUE(login.logIn(session, server)) << session.LastError().message;
-        std::vector<SftpEntry> entries;
-        EXPECT_TRUE(session.List(server.root + "/listing", entries)) << session.LastError().message;
-    }
-}
-
-TEST_F(SftpSessionTest, RefusedLoginsAndServersSayWhy) {
+// Each login kind after the host key, on curve25519; a refused login or server says why.
+TEST_F(SftpSessionTest, EachLoginKindAfterTheHostKeyAndRefusalsSayWhy) {
+    enum Kind { kPassword, kInteractive, kKey };
     const struct {
         const char* name;
-        uint16_t port;
-        std::function<bool(SftpSession&, const SftpFixtureServer&)> logIn;
-        const char* reason;
+        Kind kind;
+        std::string key, secret;  // the key file's Linux path; the password or passphrase
+        const char* reason = "";  // empty: the login succeeds
         bool keyLocked = false;
+        uint16_t port = 0;
     } cases[] = {
-        {"wrong password", 0,
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginPassword(f.user, "wrong");
-         },
-         "access denied"},
-        {"wrong passphrase", 0,
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginKeyFile(f.user, WinePath(f.ecdsaKey), "wrong");
-         },
-         "passphrase is wrong", true},
-        {"passphrase missing", 0,
-         [](SftpSession& s, const SftpFixtureServer& f) {
-             return s.LoginKeyFile(f.user, WinePath(f.ecdsaKey), "");
-         },
-         "needs a passphrase", true},
-        {"closes in the key exchange", server.closesInKexPort, nullptr, "Can't connect"},
+        {"password", kPassword, "", server.password},
+        {"keyboard-interactive", kInteractive, "", server.password},
+        {"ed25519 key", kKey, server.ed25519Key, ""},
+        {"ECDSA key with passphrase", kKey, server.ecdsaKey, server.ecdsaPassphrase},
+        // The server refuses SHA-1 signatures: this passes only with rsa-sha2.
+        {"RSA key", kKey, server.rsaKey, ""},
+        {"wrong password", kPassword, "", "wrong", "access denied"},
+        {"wrong passphrase", kKey, server.ecdsaKey, "wrong", "passphrase is wrong", true},
+        {"passphrase missing", kKey, server.ecdsaKey, "", "needs a passphrase", true},
+        {"closes in the key exchange", kPassword, "", "", "Can't connect", false,
+         server.closesInKexPort},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SftpSession session;
+        shownKeys.clear();
         bool connected = Connect(session, c.port);
-        EXPECT_TRUE(c.logIn ? connected && !c.logIn(session, server) : !connected);
+        if (c.port) {
+            EXPECT_FALSE(connected);
+        } else {
+            ASSERT_TRUE(connected) << session.LastError().message;
+            ASSERT_EQ(shownKeys.size(), 1u);
+            EXPECT_EQ(shownKeys[0].type, "ssh-ed25519");
+            EXPECT_EQ(shownKeys[0].fingerprint, server.ed25519HostKey);
+            EXPECT_EQ(session.KeyExchange().rfind("curve25519-sha256", 0), 0u)
+                << session.KeyExchange();
+            bool in = c.kind == kKey ? session.LoginKeyFile(server.user, WinePath(c.key), c.secret)
+                      : c.kind == kInteractive
+                          ? session.LoginKeyboardInteractive(server.user, c.secret)
+                          : session.LoginPassword(server.user, c.secret);
+            EXPECT_EQ(*c.reason == '\0', in) << session.LastError().message;
+        }
+        std::vector<SftpEntry> entries;
+        if (*c.reason == '\0') {
+            EXPECT_TRUE(session.List(server.root + "/listing", entries))
+                << session.LastError().message;
+            continue;
+        }
         EXPECT_NE(session.LastError().message.find(c.reason), std::string::npos)
             << session.LastError().message;
         EXPECT_EQ(c.keyLocked, session.LastError().keyLocked);
