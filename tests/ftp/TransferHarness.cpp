@@ -107,3 +107,15 @@ bool TransferTest::ConnectHostile(FtpFS& hostile) {
     return FixtureVariable("CORVANE_FTP_HOSTILE_PORT", port) &&
            Login(hostile, static_cast<WORD>(atoi(port.c_str()))) == S_OK;
 }
+
+bool TransferTest::ConnectVsftpd(FtpFS& vsftpd, std::wstring& onServer) {
+    std::string port, root;
+    if (!FixtureVariable("CORVANE_VSFTPD_PORT", port) ||
+        !FixtureVariable("CORVANE_VSFTPD_ROOT", root) ||
+        vsftpd.Connect(L"127.0.0.1", L"anonymous", L"guest@",
+                       static_cast<INTERNET_PORT>(atoi(port.c_str()))) != S_OK)
+        return false;
+    std::wstring folder = L"pub/" + TestFolderName();
+    onServer = WinePath(root) + L"\\pub\\" + TestFolderName();
+    return vsftpd.CreateRemoteDir(folder.c_str()) && vsftpd.SetCurrentDir(folder.c_str()) == S_OK;
+}

@@ -83,6 +83,9 @@ class TransferTest : public ::testing::Test {
     HRESULT Login(FtpFS& ftp, WORD port = 0);
     // Logs the engine in to the fixture's hostile server; false when it does not run.
     bool ConnectHostile(FtpFS& hostile);
+    // Logs in to vsftpd (anonymous, with writes allowed) and enters a folder of
+    // the test's own, `onServer` as Wine reaches it; false when it does not run.
+    bool ConnectVsftpd(FtpFS& vsftpd, std::wstring& onServer);
     // Local names, relative to the local folder.
     HRESULT Upload(const Names& items) { return Transfer(true, items, L""); }
 

@@ -50,15 +50,17 @@ class TransferTimesTest : public TransferTest {
     // Up to the server, then down into another local folder: every file keeps
     // its time both ways, and no question or failure comes up.
     void RoundTrip(FtpFS* through, const std::wstring& onServer) {
+        recorder.events.clear();
         for (size_t i = 0; i < std::size(kTree); ++i) {
             ASSERT_TRUE(WriteTestFile(Local(kTree[i].path), kTree[i].size, unsigned(i)));
             ASSERT_TRUE(SetFileFacts(Local(kTree[i].path), kTree[i].time));
         }
         Transfer(true, {L"Dtree"}, L"", through);
         ExpectTreeTimes(onServer, "uploaded");
-        ASSERT_TRUE(CreateDirectoryW(Local(L"back").c_str(), nullptr));
-        Download({L"Dtree"}, L"back", through);
-        ExpectTreeTimes(Local(L"back"), "downloaded");
+        const std::wstring back = L"back" + std::to_wstring(++rounds);
+        ASSERT_TRUE(CreateDirectoryW(Local(back).c_str(), nullptr));
+        Download({L"Dtree"}, back, through);
+        ExpectTreeTimes(Local(back), "downloaded");
         EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR) + recorder.Count(WM_APP_UPLOAD_ERROR));
     }
 
@@ -67,6 +69,7 @@ class TransferTimesTest : public TransferTest {
     void NewerOnEachSide(FtpFS* through, const std::wstring& onServer) {
         // Recent times: a LIST line gives their time of day, not only the day.
         uint64_t base = (WrittenAt(local.Path()) / kHour - 3) * kHour;
+        recorder.events.clear();
         Names files;
         for (int i = 0; i < 4; ++i) {
             std::wstring name = L"n" + std::to_wstring(i) + L".txt";
@@ -93,39 +96,21 @@ class TransferTimesTest : public TransferTest {
         EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR) + recorder.Count(WM_APP_UPLOAD_ERROR));
     }
 
-    // vsftpd in a folder of this test's own (anonymous, with writes allowed).
-    bool ConnectVsftpd(FtpFS& vsftpd, std::wstring& onServer) {
-        std::string port, root;
-        if (!FixtureVariable("CORVANE_VSFTPD_PORT", port) ||
-            !FixtureVariable("CORVANE_VSFTPD_ROOT", root))
-            return false;
-        if (vsftpd.Connect(L"127.0.0.1", L"anonymous", L"guest@",
-                           static_cast<INTERNET_PORT>(atoi(port.c_str()))) != S_OK)
-            return false;
-        std::wstring folder = L"pub/" + TestFolderName();
-        onServer = WinePath(root) + L"\\pub\\" + TestFolderName();
-        return vsftpd.CreateRemoteDir(folder.c_str()) &&
-               vsftpd.SetCurrentDir(folder.c_str()) == S_OK;
-    }
+    int rounds = 0;
 };
 
-TEST_F(TransferTimesTest, ATreeKeepsItsTimesUpAndDownOnPyftpdlibWithMfmt) {
+// pyftpdlib sets times by MFMT and lists by MLSD; vsftpd sets them by MDTM
+// with a time and lists by LIST, in UTC.
+TEST_F(TransferTimesTest, ATreeKeepsItsTimesUpAndDownOnPyftpdlibAndVsftpd) {
     RoundTrip(nullptr, remote);
-}
-
-// vsftpd sets times by MDTM with a time and lists by LIST in UTC.
-TEST_F(TransferTimesTest, ATreeKeepsItsTimesUpAndDownOnVsftpdWithMdtm) {
     FtpFS vsftpd;
     std::wstring onServer;
     ASSERT_TRUE(ConnectVsftpd(vsftpd, onServer)) << kFixtureMissing;
     RoundTrip(&vsftpd, onServer);
 }
 
-TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnPyftpdlib) {
+TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnPyftpdlibAndVsftpd) {
     NewerOnEachSide(nullptr, remote);
-}
-
-TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnVsftpd) {
     FtpFS vsftpd;
     std::wstring onServer;
     ASSERT_TRUE(ConnectVsftpd(vsftpd, onServer)) << kFixtureMissing;
