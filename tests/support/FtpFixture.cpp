@@ -26,59 +26,37 @@ std::wstring Widen(const std::string& text) {
 
 namespace {
 
-struct FixtureVariables {
-    const char* host;
-    const char* port;
-    const char* root;
-};
-
-FixtureVariables VariablesOf(Fixture which) {
-    const char* host = "CORVANE_FTP_HOST";
-    const char* root = "CORVANE_FTP_ROOT";
-    switch (which) {
-        case Fixture::kMain:
-            return {host, "CORVANE_FTP_PORT", root};
-        case Fixture::kDropEverySecond:
-            return {host, "CORVANE_FTP_DROP_EVERY_SECOND_PORT", root};
-        case Fixture::kLoginThenClose:
-            return {host, "CORVANE_FTP_LOGIN_THEN_CLOSE_PORT", root};
-        case Fixture::kIdle:
-            return {host, "CORVANE_FTP_IDLE_PORT", root};
-        case Fixture::kRestartable:
-            return {host, "CORVANE_FTP_RESTARTABLE_PORT", "CORVANE_FTP_RESTARTABLE_ROOT"};
-        case Fixture::kCounting:
-            return {host, "CORVANE_FTP_COUNTING_PORT", root};
-        case Fixture::kTwoLogins:
-            return {host, "CORVANE_FTP_TWO_LOGINS_PORT", root};
-        case Fixture::kDropsExtraLogins:
-            return {host, "CORVANE_FTP_DROPS_EXTRA_LOGINS_PORT", root};
-        case Fixture::kStallsExtraLogins:
-            return {host, "CORVANE_FTP_STALLS_EXTRA_LOGINS_PORT", root};
-    }
-    return {host, "CORVANE_FTP_PORT", root};
-}
-
-int IntegerVariable(const char* name) {
-    std::string text;
-    return FixtureVariable(name, text) ? atoi(text.c_str()) : 0;
-}
+// Each server's port variable, in the order of Fixture.
+const char* const kPortVariables[] = {"CORVANE_FTP_PORT",
+                                      "CORVANE_FTP_DROP_EVERY_SECOND_PORT",
+                                      "CORVANE_FTP_LOGIN_THEN_CLOSE_PORT",
+                                      "CORVANE_FTP_IDLE_PORT",
+                                      "CORVANE_FTP_RESTARTABLE_PORT",
+                                      "CORVANE_FTP_COUNTING_PORT",
+                                      "CORVANE_FTP_TWO_LOGINS_PORT",
+                                      "CORVANE_FTP_DROPS_EXTRA_LOGINS_PORT",
+                                      "CORVANE_FTP_STALLS_EXTRA_LOGINS_PORT"};
 
 }  // namespace
 
 bool FixtureServer::Load(Fixture which) {
-    FixtureVariables names = VariablesOf(which);
     std::string text[4];
-    const char* required[] = {names.host, names.port, "CORVANE_FTP_USER", "CORVANE_FTP_PASSWORD"};
+    const char* required[] = {"CORVANE_FTP_HOST", kPortVariables[static_cast<int>(which)],
+                              "CORVANE_FTP_USER", "CORVANE_FTP_PASSWORD"};
     for (int i = 0; i < 4; ++i)
         if (!FixtureVariable(required[i], text[i])) return false;
     host = Widen(text[0]);
     port = static_cast<WORD>(atoi(text[1].c_str()));
     user = Widen(text[2]);
     password = Widen(text[3]);
-    return FixtureVariable(names.root, root);
+    return FixtureVariable(
+        which == Fixture::kRestartable ? "CORVANE_FTP_RESTARTABLE_ROOT" : "CORVANE_FTP_ROOT", root);
 }
 
-int FixtureIdleSeconds() { return IntegerVariable("CORVANE_FTP_IDLE_SECONDS"); }
+int FixtureIdleSeconds() {
+    std::string text;
+    return FixtureVariable("CORVANE_FTP_IDLE_SECONDS", text) ? atoi(text.c_str()) : 0;
+}
 
 std::wstring TestFolderName() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
