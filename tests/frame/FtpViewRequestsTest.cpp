@@ -40,6 +40,18 @@ class FtpViewRequestsTest : public FtpViewTest {
         Wait();
     }
 
+    // A second view in the frame, in the test's folder on the given server, once its listing is in.
+    FtpBrowseWnd* OpenView(const FixtureServer& on, const wchar_t* name, INTERNET_PORT port = 0) {
+        auto* opened = new FtpBrowseWnd;
+        EXPECT_TRUE(opened->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
+        EXPECT_TRUE(opened->Connect(on.host.c_str(), on.user.c_str(), on.password.c_str(), name,
+                                    port ? port : on.port));
+        opened->SetCurrentPath(folder.c_str());  // a path from the root needs no PWD
+        frame.AddView(opened, name);             // which lists it
+        EXPECT_TRUE(WaitUntilIdle(*opened));
+        return opened;
+    }
+
     std::wstring folder;
     DialogDriver driver{Pressing({IDOK})};
 };
@@ -50,13 +62,7 @@ class FtpViewRequestsTest : public FtpViewTest {
 // folder opened by name waits there, since the server resolves the name.
 TEST_F(FtpViewRequestsTest, AWaitingRequestLeavesTheWindowFreeAndEscGivesItUp) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_DRIPPING_PORT");
-    auto* drip = new FtpBrowseWnd;
-    ASSERT_TRUE(drip->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
-    ASSERT_TRUE(drip->Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                              L"drip", static_cast<INTERNET_PORT>(std::stoi(port))));
-    drip->SetCurrentPath(folder.c_str());  // a path from the root needs no PWD
-    frame.AddView(drip, L"drip");          // which lists it
-    ASSERT_TRUE(WaitUntilIdle(*drip));
+    FtpBrowseWnd* drip = OpenView(server, L"drip", static_cast<INTERNET_PORT>(std::stoi(port)));
     Texts before = RowNames(drip->GetFileList());
     ASSERT_EQ(3u, before.size());  // "..", "sub" and "a.txt"
 
@@ -125,13 +131,7 @@ TEST_F(FtpViewRequestsTest, AClosedConnectionComesBackByItself) {
 TEST_F(FtpViewRequestsTest, AfterTheServersIdleTimeoutADoubleClickStillOpensTheFolder) {
     FixtureServer idle;
     ASSERT_TRUE(idle.Load(Fixture::kIdle)) << kFixtureMissing;
-    auto* resting = new FtpBrowseWnd;
-    ASSERT_TRUE(resting->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
-    ASSERT_TRUE(resting->Connect(idle.host.c_str(), idle.user.c_str(), idle.password.c_str(),
-                                 L"resting", idle.port));
-    resting->SetCurrentPath(folder.c_str());
-    frame.AddView(resting, L"resting");
-    ASSERT_TRUE(WaitUntilIdle(*resting));
+    FtpBrowseWnd* resting = OpenView(idle, L"resting");
     ASSERT_GT(FixtureIdleSeconds(), 0);
     Sleep(static_cast<DWORD>(FixtureIdleSeconds() * 1000 + 1500));
     SelectRows(resting->GetFileList(), {L"sub"});
@@ -150,14 +150,8 @@ TEST_F(FtpViewRequestsTest, ServersThatKeepClosingEndInTheListingOrOneClearMessa
         SCOPED_TRACE(static_cast<int>(hostile));
         FixtureServer closing;
         ASSERT_TRUE(closing.Load(hostile)) << kFixtureMissing;
-        auto* shaky = new FtpBrowseWnd;
-        ASSERT_TRUE(shaky->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
         int before = driver.Count();
-        ASSERT_TRUE(shaky->Connect(closing.host.c_str(), closing.user.c_str(),
-                                   closing.password.c_str(), L"shaky", closing.port));
-        shaky->SetCurrentPath(folder.c_str());
-        frame.AddView(shaky, L"shaky");
-        ASSERT_TRUE(WaitUntilIdle(*shaky));
+        FtpBrowseWnd* shaky = OpenView(closing, L"shaky");
         shaky->Refresh();
         ASSERT_TRUE(WaitUntilIdle(*shaky));
         size_t rows = RowNames(shaky->GetFileList()).size();
@@ -206,13 +200,7 @@ TEST_F(FtpViewRequestsTest, AFailedLoginIsToldAndTheRowsStay) {
 TEST_F(FtpViewRequestsTest, ActiveModeThatTheServerRefusesFallsBackToPassiveAndSaysSo) {
     REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_NO_ACTIVE_PORT");
     ASSERT_FALSE(app.options.GetUsePassive());
-    auto* active = new FtpBrowseWnd;
-    ASSERT_TRUE(active->CreateBrowser(L"BrowseWnd", WS_CHILD, 0, 0, 320, 300, &frame));
-    ASSERT_TRUE(active->Connect(server.host.c_str(), server.user.c_str(), server.password.c_str(),
-                                L"active", static_cast<INTERNET_PORT>(std::stoi(port))));
-    active->SetCurrentPath(folder.c_str());
-    frame.AddView(active, L"active");
-    ASSERT_TRUE(WaitUntilIdle(*active));
+    FtpBrowseWnd* active = OpenView(server, L"active", static_cast<INTERNET_PORT>(std::stoi(port)));
     Texts rows = RowNames(active->GetFileList());
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ((Texts{L"..", L"a.txt", L"sub"}), rows);
