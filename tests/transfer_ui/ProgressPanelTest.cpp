@@ -135,7 +135,7 @@ std::wstring Amount(ULONGLONG done, ULONGLONG size) { return AmountText(done, si
 }  // namespace
 
 // The figures in the lists' units: two decimals for amounts, one for rates
-// and the room left, whole bytes below a kilobyte.
+// and the room left, whole bytes below a kilobyte (the panel's tests read the rest).
 TEST(ProgressTextTest, FiguresReadInTheListsUnits) {
     struct Case {
         std::wstring shown, expected;
@@ -143,17 +143,12 @@ TEST(ProgressTextTest, FiguresReadInTheListsUnits) {
     RunTotals run = {};
     run.filesFound = 40;
     run.bytesFound = 3 * kGiB + kGiB / 2;
-    RunTotals growing = run;
-    growing.stillListing = 1;
-    ConnectionFigures waiting = {}, busy = {L"photo.jpg", 12 * kMiB, 40 * kMiB};
     const Case cases[] = {
         {BytesText(0), L"0 b"},
         {BytesText(4096), L"4.00 kb"},
-        {BytesText(5 * kGiB), L"5.00 gb"},  // past 32 bits
         {Amount(409 * kMiB + 614 * 1024 + 410, 409 * kMiB + 614 * 1024 + 410),
          L"409.60 of 409.60 mb"},
         {Amount(512, 1000), L"512 of 1000 b"},
-        {Amount(1024, 2048), L"1.00 of 2.00 kb"},
         {Amount(300 * 1024, 2 * kMiB), L"0.29 of 2.00 mb"},  // the size's unit for both
         {Amount(3 * kMiB, 2 * kMiB), L"3.00 of 2.00 mb"},    // a file that grew meanwhile
         {RateText(85.3 * kMiB), L"85.3 mb/s"},
@@ -162,11 +157,7 @@ TEST(ProgressTextTest, FiguresReadInTheListsUnits) {
         {DurationText(42999), L"0:42"},
         {DurationText(3723000), L"1:02:03"},
         {RunText(12, kGiB + kGiB / 5, run), L"12 of 40 files, 1.20 of 3.50 gb"},
-        {RunText(3, 0, growing), L"3 of 40 files, 0.00 of 3.50 gb (the total is still growing)"},
-        {TimeText(85.3 * kMiB, 42000, true, 70000), L"85.3 mb/s, 0:42 elapsed, 1:10 left"},
         {TimeText(0, 0, false, 0), L"0 b/s, 0:00 elapsed"},
-        {ConnectionText(1, waiting), L"1: waiting for a file"},
-        {ConnectionText(2, busy), L"2: 12.00 of 40.00 mb, photo.jpg"},
         {FailureText(L"C:\\dl\\a.txt", L"550 Permission denied."),
          L"C:\\dl\\a.txt: 550 Permission denied."},
         {FailureText(L"b.txt", L"451 Local error\n  disk full\n"),
