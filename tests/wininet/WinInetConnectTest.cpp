@@ -31,8 +31,9 @@ TEST_F(FtpConnect, LogsInOverIpv4AndIpv6ReportingStatusesInOrderOnTheCallingThre
     ASSERT_TRUE(WriteTestFile(LocalPath(L"only file"), 6, 6));
     InternetSetStatusCallbackW(session_, RecordStatus);
     const std::vector<DWORD> expected = {
-        INTERNET_STATUS_RESOLVING_NAME, INTERNET_STATUS_NAME_RESOLVED,
-        INTERNET_STATUS_CONNECTING_TO_SERVER, INTERNET_STATUS_CONNECTED_TO_SERVER};
+        INTERNET_STATUS_HANDLE_CREATED, INTERNET_STATUS_RESOLVING_NAME,
+        INTERNET_STATUS_NAME_RESOLVED, INTERNET_STATUS_CONNECTING_TO_SERVER,
+        INTERNET_STATUS_CONNECTED_TO_SERVER};
     const std::pair<LPCWSTR, INTERNET_PORT> servers[] = {{server_.host.c_str(), server_.port},
                                                          {L"::1", PortFrom(port6)},
                                                          {L"[::1]", PortFrom(port6)}};
