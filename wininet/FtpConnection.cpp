@@ -4,7 +4,6 @@
 #include <cwctype>
 #include <memory>
 
-#include "wininet/LastResponse.h"
 #include "wininet/NameResolver.h"
 #include "wininet/ServerCertificate.h"
 #include "wininet/ServerText.h"
@@ -334,7 +333,7 @@ DWORD FtpConnection::ChangeDirectory(const std::wstring& path) {
     DWORD asked = control_.ReadReply(current);
     if (asked) Abandon();
     if (changed.Class() != 2) {
-        if (!asked) RecordLastResponse(changed.code, DecodeServerText(changed.text + "\r\n"));
+        if (!asked) RecordAsLastResponse(changed);
         return asked ? asked : ERROR_INTERNET_EXTENDED_ERROR;
     }
     // Without a path in the reply, CurrentDirectory asks the server itself.
@@ -501,7 +500,7 @@ DWORD FtpConnection::CutTransfer(FtpSocket& data, bool upload) {
     // A server that reads no command during a transfer answers once the reset ended it.
     if (waited) error = control_.ReadReplyWithin(left(), transfer);
     if (!error && transfer.code != 225) error = control_.ReadReplyWithin(left(), abort);
-    if (!error) RecordLastResponse(transfer.code, DecodeServerText(transfer.text + "\r\n"));
+    if (!error) RecordAsLastResponse(transfer);
     return error;
 }
 

@@ -32,6 +32,10 @@ int LeadingCode(const std::string& line) {
 
 }  // namespace
 
+void RecordAsLastResponse(const FtpReply& reply) {
+    RecordLastResponse(reply.code, DecodeServerText(reply.text + "\r\n"));
+}
+
 DWORD FtpControl::ReadLine(std::string& line, ULONGLONG deadline) {
     for (;;) {
         size_t end = pending_.find('\n');
@@ -90,7 +94,7 @@ DWORD FtpControl::ReadOneReply(ULONGLONG deadline, FtpReply& reply) {
             reply.text += "\r\n" + line;
         } while (line.compare(0, 4, last) != 0 && line != last.substr(0, 3));
     }
-    RecordLastResponse(reply.code, DecodeServerText(reply.text + "\r\n"));
+    RecordAsLastResponse(reply);
     return reply.code == 421 ? ERROR_FTP_DROPPED : 0;
 }
 
@@ -120,7 +124,7 @@ bool FtpControl::TakeKept(FtpReply& reply) {
     if (!keptRead_) return false;
     keptRead_ = false;
     reply = kept_;
-    RecordLastResponse(reply.code, DecodeServerText(reply.text + "\r\n"));
+    RecordAsLastResponse(reply);
     return true;
 }
 

@@ -12,6 +12,9 @@ struct FtpReply {
     int Class() const { return code / 100; }
 };
 
+// Makes the reply the one InternetGetLastResponseInfo gives on this thread.
+void RecordAsLastResponse(const FtpReply& reply);
+
 // The control connection: commands out, numbered replies in. Results are
 // WinINet error codes; a reply of any code is a success at this level. A
 // reply fails when it stalls for the idle bound or, however it trickles in,

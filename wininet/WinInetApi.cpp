@@ -39,13 +39,19 @@ bool IsSafeText(LPCWSTR text) { return !text || !wcspbrk(text, L"\r\n"); }
 bool IsSafeName(LPCWSTR name) { return name && *name && IsSafeText(name); }
 
 template <typename Operation>
-BOOL OnConnection(HINTERNET hConnect, LPCWSTR name, Operation operation) {
-    if (!IsSafeName(name)) return Fail(ERROR_INVALID_PARAMETER);
+BOOL OnConnection(HINTERNET hConnect, Operation operation) {
     DWORD error = 0;
     auto connection =
         HandleTable::FindAs<FtpConnection>(hConnect, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
-    if (!connection) return Fail(error);
-    return Result(operation(*connection, std::wstring(name)));
+    return connection ? Result(operation(*connection)) : Fail(error);
+}
+
+template <typename Operation>
+BOOL OnConnection(HINTERNET hConnect, LPCWSTR name, Operation operation) {
+    if (!IsSafeName(name)) return Fail(ERROR_INVALID_PARAMETER);
+    return OnConnection(hConnect, [&](FtpConnection& connection) {
+        return operation(connection, std::wstring(name));
+    });
 }
 
 }  // namespace
@@ -215,17 +221,12 @@ BOOL WINAPI FtpCommandWithNextW(HINTERNET hConnect, LPCWSTR command, BOOL keepRe
 
 BOOL WINAPI FtpTakeKeptReply(HINTERNET hConnect, DWORD* code) {
     if (!code) return Fail(ERROR_INVALID_PARAMETER);
-    DWORD error = 0;
-    auto connection =
-        HandleTable::FindAs<FtpConnection>(hConnect, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
-    return connection ? Result(connection->TakeKeptReply(*code)) : Fail(error);
+    return OnConnection(
+        hConnect, [code](FtpConnection& connection) { return connection.TakeKeptReply(*code); });
 }
 
 BOOL WINAPI FtpSettleCommands(HINTERNET hConnect) {
-    DWORD error = 0;
-    auto connection =
-        HandleTable::FindAs<FtpConnection>(hConnect, INTERNET_HANDLE_TYPE_CONNECT_FTP, error);
-    return connection ? Result(connection->Settle()) : Fail(error);
+    return OnConnection(hConnect, [](FtpConnection& connection) { return connection.Settle(); });
 }
 
 BOOL WINAPI FtpAbortFile(HINTERNET hFile) {
