@@ -14,18 +14,26 @@ TransferLanes::TransferLanes(const RemoteFS& engine, Direction way, unsigned ext
     }
 }
 
+// A login the server is slow to answer has no file left to move: it is cut
+// rather than waited for, and cut again until its thread ends, since a cut
+// that comes before the login has made its connection reaches nothing.
 void TransferLanes::End() {
     {
         std::lock_guard<std::mutex> hold(lock);
         ending = true;
-        // A login the server is slow to answer has no file left to move: it is
-        // cut rather than waited for.
-        for (auto& lane : lanes)
-            if (lane->thread && !lane->loggedIn && lane->engine) lane->engine->CutConnection();
     }
     changed.notify_all();
-    for (auto& lane : lanes)
-        if (lane->thread) WaitForSingleObject(lane->thread.Get(), INFINITE);
+    for (auto& lane : lanes) {
+        if (!lane->thread) continue;
+        do CutLogin(*lane);
+        while (WaitForSingleObject(lane->thread.Get(), kCutAgainMs) == WAIT_TIMEOUT);
+    }
+}
+
+// After a cancel a connection logging in again after a drop is cut too.
+void TransferLanes::CutLogin(Lane& lane) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (lane.engine && (!lane.loggedIn || cancel)) lane.engine->CutConnection();
 }
 
 // The siblings are made here, on the walk's thread, which owns the walk's

@@ -74,6 +74,7 @@ class TransferLanes {
     };
     // A connection that lost its connection this often in a row leaves the run.
     static const unsigned kDropsPerLane = 2;
+    static const DWORD kCutAgainMs = 100;
     // A file cut this often by lost connections is left to the walk's own.
     static const unsigned kInterruptionsPerFile = 3;
 
@@ -89,6 +90,7 @@ class TransferLanes {
     void Interrupted(std::unique_ptr<FileJob> job);
     void Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome);
     void LaneLeft(Lane& lane);
+    void CutLogin(Lane& lane);
     std::wstring TargetOf(const FileJob& job) const;
     bool Drained() const;
 
