@@ -19,6 +19,12 @@ HMENU FileSubmenu(FrameWnd& frame, int position) {
     return GetSubMenu(Popup(frame, IDM_FILE), position);
 }
 
+Texts OpenedMenu(FrameWnd& frame, UINT buttonId, int submenu) {
+    HMENU popup = Popup(frame, buttonId);
+    frame.PrepareMenuPopup(popup, buttonId, 0);
+    return ItemTexts(submenu < 0 ? popup : GetSubMenu(popup, submenu));
+}
+
 Texts ItemTexts(HMENU menu) {
     Texts texts;
     for (int position = 0; position < GetMenuItemCount(menu); ++position) {

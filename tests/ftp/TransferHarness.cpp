@@ -1,7 +1,5 @@
 #include "TransferHarness.h"
 
-#include <algorithm>
-
 #include "ftp/TransferWalk.h"
 
 TransferRecorder::TransferRecorder() {
@@ -64,8 +62,7 @@ void TransferTest::SetUp() {
     ASSERT_TRUE(server.Load()) << kFixtureMissing;
     remote = WinePath(server.root) + L"\\" + TestFolderName();
     CreateDirectoryW(remote.c_str(), nullptr);
-    ASSERT_EQ(S_OK, Login(engine));
-    ASSERT_EQ(S_OK, engine.SetCurrentDir((L"/" + TestFolderName()).c_str()));
+    ASSERT_EQ(S_OK, LoginInFolder(engine));
     startDir = CurrentDir();
 }
 
@@ -103,19 +100,15 @@ HRESULT TransferTest::Login(FtpFS& ftp, WORD port) {
 }
 
 bool TransferTest::ConnectHostile(FtpFS& hostile) {
-    std::string port;
-    return FixtureVariable("CORVANE_FTP_HOSTILE_PORT", port) &&
-           Login(hostile, static_cast<WORD>(atoi(port.c_str()))) == S_OK;
+    return Login(hostile, FixturePort("CORVANE_FTP_HOSTILE_PORT")) == S_OK;
 }
 
 bool TransferTest::ConnectVsftpd(FtpFS& vsftpd, std::wstring& onServer) {
-    std::string port, root;
-    if (!FixtureVariable("CORVANE_VSFTPD_PORT", port) ||
-        !FixtureVariable("CORVANE_VSFTPD_ROOT", root) ||
-        vsftpd.Connect(L"127.0.0.1", L"anonymous", L"guest@",
-                       static_cast<INTERNET_PORT>(atoi(port.c_str()))) != S_OK)
-        return false;
-    std::wstring folder = L"pub/" + TestFolderName();
+    std::string root;
+    if (!FixtureVariable("CORVANE_VSFTPD_ROOT", root)) return false;
     onServer = WinePath(root) + L"\\pub\\" + TestFolderName();
-    return vsftpd.CreateRemoteDir(folder.c_str()) && vsftpd.SetCurrentDir(folder.c_str()) == S_OK;
+    std::wstring folder = L"pub/" + TestFolderName();
+    WORD port = FixturePort("CORVANE_VSFTPD_PORT");
+    return vsftpd.Connect(L"127.0.0.1", L"anonymous", L"guest@", port) == S_OK &&
+           vsftpd.CreateRemoteDir(folder.c_str()) && vsftpd.SetCurrentDir(folder.c_str()) == S_OK;
 }

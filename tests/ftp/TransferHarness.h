@@ -81,6 +81,11 @@ class TransferTest : public ::testing::Test {
     }
     // Logs the engine in as the fixture's user, to the main server unless a port is given.
     HRESULT Login(FtpFS& ftp, WORD port = 0);
+    // The same, then into the test's own folder.
+    HRESULT LoginInFolder(FtpFS& ftp, WORD port = 0) {
+        HRESULT result = Login(ftp, port);
+        return result == S_OK ? ftp.SetCurrentDir((L"/" + TestFolderName()).c_str()) : result;
+    }
     // Logs the engine in to the fixture's hostile server; false when it does not run.
     bool ConnectHostile(FtpFS& hostile);
     // Logs in to vsftpd (anonymous, with writes allowed) and enters a folder of

@@ -6,12 +6,6 @@ thread_local DialogDriver* activeDriver = nullptr;
 const wchar_t kSeenMark[] = L"DialogDriver.seen";
 const UINT kPollMs = 20;
 
-bool IsOurs(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process == GetCurrentProcessId();
-}
-
 }  // namespace
 
 DialogDriver::DialogDriver(Action otherwise)
@@ -42,8 +36,11 @@ void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 BOOL CALLBACK DialogDriver::OnWindow(HWND window, LPARAM driver) {
     wchar_t className[16] = L"";
-    if (IsWindowVisible(window) && IsOurs(window) && GetClassNameW(window, className, 16) &&
-        wcscmp(className, L"#32770") == 0 && !GetPropW(window, kSeenMark))
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (IsWindowVisible(window) && process == GetCurrentProcessId() &&
+        GetClassNameW(window, className, 16) && wcscmp(className, L"#32770") == 0 &&
+        !GetPropW(window, kSeenMark))
         reinterpret_cast<DialogDriver*>(driver)->Handle(window);
     return TRUE;
 }

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <wincrypt.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <cstdlib>
-#include <vector>
 
 #include "support/ScratchFolder.h"
 
@@ -15,6 +15,13 @@ bool FixtureVariable(const char* name, std::string& value) {
     if (!text || !*text) return false;
     value = text;
     return true;
+}
+
+WORD FixturePort(const char* variable) {
+    std::string port;
+    if (FixtureVariable(variable, port)) return static_cast<WORD>(atoi(port.c_str()));
+    ADD_FAILURE() << variable << " is not set: " << kFixtureMissing;
+    return 0;
 }
 
 std::wstring Widen(const std::string& text) {
@@ -27,15 +34,13 @@ std::wstring Widen(const std::string& text) {
 namespace {
 
 // Each server's port variable, in the order of Fixture.
-const char* const kPortVariables[] = {"CORVANE_FTP_PORT",
-                                      "CORVANE_FTP_DROP_EVERY_SECOND_PORT",
-                                      "CORVANE_FTP_LOGIN_THEN_CLOSE_PORT",
-                                      "CORVANE_FTP_IDLE_PORT",
-                                      "CORVANE_FTP_RESTARTABLE_PORT",
-                                      "CORVANE_FTP_COUNTING_PORT",
-                                      "CORVANE_FTP_TWO_LOGINS_PORT",
-                                      "CORVANE_FTP_DROPS_EXTRA_LOGINS_PORT",
-                                      "CORVANE_FTP_STALLS_EXTRA_LOGINS_PORT"};
+// clang-format off
+const char* const kPortVariables[] = {
+    "CORVANE_FTP_PORT", "CORVANE_FTP_DROP_EVERY_SECOND_PORT", "CORVANE_FTP_LOGIN_THEN_CLOSE_PORT",
+    "CORVANE_FTP_IDLE_PORT", "CORVANE_FTP_RESTARTABLE_PORT", "CORVANE_FTP_COUNTING_PORT",
+    "CORVANE_FTP_TWO_LOGINS_PORT", "CORVANE_FTP_DROPS_EXTRA_LOGINS_PORT",
+    "CORVANE_FTP_STALLS_EXTRA_LOGINS_PORT"};
+// clang-format on
 
 }  // namespace
 
@@ -53,6 +58,20 @@ bool FixtureServer::Load(Fixture which) {
         which == Fixture::kRestartable ? "CORVANE_FTP_RESTARTABLE_ROOT" : "CORVANE_FTP_ROOT", root);
 }
 
+std::vector<LoggedCommand> CountingServerLog() {
+    std::vector<LoggedCommand> commands;
+    std::string path;
+    FILE* log = FixtureVariable("CORVANE_FTP_COMMAND_LOG", path)
+                    ? _wfopen(WinePath(path).c_str(), L"r")
+                    : nullptr;
+    char session[64], verb[64];
+    int receive = 0;
+    while (log && fscanf(log, "%63s %63s %d", session, verb, &receive) == 3)
+        commands.push_back(LoggedCommand{verb, {session, receive}});
+    if (log) fclose(log);
+    return commands;
+}
+
 int FixtureIdleSeconds() {
     std::string text;
     return FixtureVariable("CORVANE_FTP_IDLE_SECONDS", text) ? atoi(text.c_str()) : 0;
@@ -60,17 +79,30 @@ int FixtureIdleSeconds() {
 
 std::wstring TestFolderName() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(test->test_suite_name()) + "." + test->name();
-    for (char& c : name)
-        if (c == '/') c = '-';  // parameterised tests carry a slash
-    return Widen(name);
+    return Widen(std::string(test->test_suite_name()) + "." + test->name());
 }
 
 std::wstring WinePath(const std::string& linuxPath) {
     std::wstring path = L"Z:" + Widen(linuxPath);
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
+    std::replace(path.begin(), path.end(), L'/', L'\\');
     return path;
+}
+
+namespace {
+
+// The next byte of a test file's sequence.
+unsigned char NextTestByte(uint32_t& state) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<unsigned char>(state >> 24);
+}
+
+}  // namespace
+
+std::string TestBytes(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    uint32_t state = seed * 2654435761u + 1;
+    for (char& byte : bytes) byte = static_cast<char>(NextTestByte(state));
+    return bytes;
 }
 
 bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed) {
@@ -83,10 +115,7 @@ bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed) {
     bool ok = true;
     for (uint64_t left = size; ok && left > 0;) {
         size_t count = left < block.size() ? static_cast<size_t>(left) : block.size();
-        for (size_t i = 0; i < count; ++i) {
-            state = state * 1664525u + 1013904223u;
-            block[i] = static_cast<unsigned char>(state >> 24);
-        }
+        for (size_t i = 0; i < count; ++i) block[i] = NextTestByte(state);
         ok = fwrite(block.data(), 1, count, file) == count;
         left -= count;
     }

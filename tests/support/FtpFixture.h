@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Helpers for tests that use the FTP servers of tests/fixtures/start_servers.sh.
 
@@ -15,6 +16,9 @@ bool FixtureVariable(const char* name, std::string& value);
 constexpr const char* kFixtureMissing =
     "the FTP fixture is not running: run the tests through scripts/test.sh, which starts the "
     "FTP servers";
+
+// The port the fixture exported under the variable; fails the test (and gives 0) when it did not.
+WORD FixturePort(const char* variable);
 
 // Declares `var` from the named variable, or fails the test when the fixture did not set it.
 #define REQUIRE_FIXTURE_VARIABLE(var, name) \
@@ -45,6 +49,15 @@ struct FixtureServer {
     bool Load(Fixture which = Fixture::kMain);  // false when the fixture is not running
 };
 
+// A command the counting server logged: the receive of its session that
+// brought it tells which commands the client sent together.
+struct LoggedCommand {
+    std::string verb;
+    std::pair<std::string, int> receive;  // the session, the receive's number
+};
+// Every command the counting server logged so far, in order; none without the fixture.
+std::vector<LoggedCommand> CountingServerLog();
+
 // How long the idle server lets a control connection rest; 0 without the fixture.
 int FixtureIdleSeconds();
 
@@ -56,6 +69,8 @@ std::wstring WinePath(const std::string& linuxPath);
 
 // Writes a file of the given size whose bytes depend on the seed, making its folders.
 bool WriteTestFile(const std::wstring& path, uint64_t size, unsigned seed);
+// The bytes of such a file.
+std::string TestBytes(size_t size, unsigned seed);
 
 // The file time of a UTC date and time.
 uint64_t FileTimeOf(WORD year, WORD month, WORD day, WORD hour = 12, WORD minute = 30);

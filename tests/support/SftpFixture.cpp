@@ -1,30 +1,19 @@
 #include "support/SftpFixture.h"
 
-#include <cstdlib>
-
 #include "support/FtpFixture.h"
 
 bool SftpFixtureServer::Load() {
-    std::string port_, kexPort;
-    struct {
-        const char* name;
-        std::string* value;
-    } variables[] = {
-        {"CORVANE_SFTP_HOST", &host},
-        {"CORVANE_SFTP_USER", &user},
-        {"CORVANE_SFTP_PASSWORD", &password},
-        {"CORVANE_SFTP_PORT", &port_},
-        {"CORVANE_SFTP_CLOSES_IN_KEX_PORT", &kexPort},
-        {"CORVANE_SFTP_ROOT", &root},
-        {"CORVANE_SFTP_KEY_ED25519", &ed25519Key},
-        {"CORVANE_SFTP_KEY_ECDSA", &ecdsaKey},
-        {"CORVANE_SFTP_KEY_ECDSA_PASSPHRASE", &ecdsaPassphrase},
-        {"CORVANE_SFTP_KEY_RSA", &rsaKey},
-        {"CORVANE_SFTP_HOSTKEY_ED25519", &ed25519HostKey},
-    };
+    // clang-format off
+    const struct { const char* name; std::string* value; } variables[] = {
+        {"CORVANE_SFTP_HOST", &host}, {"CORVANE_SFTP_USER", &user},
+        {"CORVANE_SFTP_PASSWORD", &password}, {"CORVANE_SFTP_ROOT", &root},
+        {"CORVANE_SFTP_KEY_ED25519", &ed25519Key}, {"CORVANE_SFTP_KEY_ECDSA", &ecdsaKey},
+        {"CORVANE_SFTP_KEY_ECDSA_PASSPHRASE", &ecdsaPassphrase}, {"CORVANE_SFTP_KEY_RSA", &rsaKey},
+        {"CORVANE_SFTP_HOSTKEY_ED25519", &ed25519HostKey}};
+    // clang-format on
     for (const auto& variable : variables)
         if (!FixtureVariable(variable.name, *variable.value)) return false;
-    port = static_cast<uint16_t>(atoi(port_.c_str()));
-    closesInKexPort = static_cast<uint16_t>(atoi(kexPort.c_str()));
-    return true;
+    port = FixturePort("CORVANE_SFTP_PORT");
+    closesInKexPort = FixturePort("CORVANE_SFTP_CLOSES_IN_KEX_PORT");
+    return port != 0;
 }
