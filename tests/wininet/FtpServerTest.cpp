@@ -23,9 +23,7 @@ bool Download(HINTERNET connection, LPCWSTR name, DWORD type, std::string& data,
         shortBlock = read < block;
         data.append(buffer.data(), read);
     }
-    if (ok) {
-        EXPECT_TRUE(InternetReadFile(file, buffer.data(), block, &read) && read == 0);
-    }
+    EXPECT_TRUE(!ok || (InternetReadFile(file, buffer.data(), block, &read) && read == 0));
     return InternetCloseHandle(file) && ok;
 }
 

@@ -14,21 +14,19 @@ std::string ReadBack(const std::string& text) {
 }
 
 TEST(FtpTime, TimesOfRepliesAndFactsAreReadOrRefusedWhole) {
+    // Fractions are dropped, a leap second is the one before, and times before
+    // any local file system's or past 2107, or dates that do not exist, are refused.
+    // clang-format off
     const std::pair<std::string, std::string> rows[] = {
-        {"20240131103005", "20240131103005"},
-        {"20240131103005.123", "20240131103005"},  // fractions are dropped
-        {"19800101000000", "19800101000000"},
-        {"21071231235959", "21071231235959"},
-        {"20161231235960", "20161231235959"},  // a leap second
-        {"16010101000000", "none"},            // before any local file system's times
-        {"29990101000000", "none"},
-        {"20241301000000", "none"},  // month 13
-        {"20240230000000", "none"},  // 30 February
-        {"20240131250000", "none"},
-        {"20240131103005.", "none"},
-        {"2024-01-31 10:30", "none"},
+        {"20240131103005", "20240131103005"}, {"20240131103005.123", "20240131103005"},
+        {"19800101000000", "19800101000000"}, {"21071231235959", "21071231235959"},
+        {"20161231235960", "20161231235959"}, {"16010101000000", "none"},
+        {"29990101000000", "none"},           {"20241301000000", "none"},
+        {"20240230000000", "none"},           {"20240131250000", "none"},
+        {"20240131103005.", "none"},          {"2024-01-31 10:30", "none"},
         {"File modification time set.", "none"},
     };
+    // clang-format on
     for (const auto& row : rows) EXPECT_EQ(row.second, ReadBack(row.first)) << row.first;
 }
 
@@ -42,7 +40,6 @@ TEST(FtpTime, EntriesSayHowTheirTimeIsToBeRead) {
     };
     const Row rows[] = {
         {"type=file;size=1;modify=20240131103005; a", true, true, kListedUtc},
-        {"type=file;size=1;modify=20240131103005.5; a", true, true, kListedUtc},
         {"type=file;size=1;modify=16010101000000; a", true, false, kListedUtc},
         {"type=file;size=1;modify=29991231000000; a", true, false, kListedUtc},
         {"type=file;size=1;modify=yesterday; a", true, false, kListedUtc},

@@ -99,9 +99,8 @@ TEST_F(FtpDirectory, TenThousandEntriesInBothDataModes) {
 TEST_F(FtpServerTest, HostileServerDeliversOnlySafeNamesOverPasvAndPort) {
     // This server offers neither EPSV nor EPRT, and its PASV replies name an
     // address where nothing listens: the data connection must go to the server.
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_HOSTILE_PORT");
     for (DWORD flags : {DWORD(INTERNET_FLAG_PASSIVE), DWORD(0)}) {
-        HINTERNET connection = Connect(flags, PortFrom(port));
+        HINTERNET connection = Connect(flags, FixturePort("CORVANE_FTP_HOSTILE_PORT"));
         ASSERT_NE(nullptr, connection) << GetLastError();
         std::vector<WIN32_FIND_DATAW> entries = List(connection);
         std::vector<std::wstring> expected = {L"folder", L"link", L"name with blanks"};

@@ -15,17 +15,21 @@ DWORD FellBack(HINTERNET connection) {
 
 class FtpPassiveFallback : public FtpServerTest {};
 
-// Active mode against a server that refuses PORT and EPRT and against one that
-// takes them but never connects back: the listing or the download (resumed
-// from an offset) that comes first is done passively, the connection says so
-// from then on, and it stays passive for what follows.
+// Active mode against a server that refuses PORT and EPRT, one that takes them
+// but never connects back, and one whose connection back comes from another
+// address than the server's (the server behind the long link's proxy, which
+// connects from its own address: shut unread, and the wait goes on for the
+// server's own): the listing or the download (resumed from an offset) that
+// comes first is done passively, the connection says so from then on, and it
+// stays passive for what follows.
 TEST_F(FtpPassiveFallback, ActiveModeTurnsPassiveWhenTheServerCannotConnectBack) {
     REQUIRE_FIXTURE_VARIABLE(refusing, "CORVANE_FTP_NO_ACTIVE_PORT");
     REQUIRE_FIXTURE_VARIABLE(noConnectBack, "CORVANE_FTP_NO_CONNECT_BACK_PORT");
+    REQUIRE_FIXTURE_VARIABLE(longLink, "CORVANE_FTP_LONGLINK_PORT");
     ShortWaitBounds bounds;  // the connection back is waited for a second, not ten
     ASSERT_TRUE(WriteTestFile(LocalPath(L"file"), 300000, 3));
     const std::string whole = ReadBytes(LocalPath(L"file"));
-    for (const std::string& port : {refusing, noConnectBack}) {
+    for (const std::string& port : {refusing, noConnectBack, longLink}) {
         for (bool listFirst : {true, false}) {
             SCOPED_TRACE(port + (listFirst ? ", listing first" : ", download first"));
             HINTERNET connection = Connect(0, PortFrom(port));
@@ -52,20 +56,4 @@ TEST_F(FtpPassiveFallback, ActiveModeTurnsPassiveWhenTheServerCannotConnectBack)
     EXPECT_EQ(std::vector<std::wstring>{L"file"}, NamesOf(List(active)));
     EXPECT_EQ(0u, FellBack(active));
     InternetCloseHandle(active);
-}
-
-// A connection back from another address than the server's (here the server
-// behind the long link's proxy, which connects from its own address) is shut
-// unread; the wait goes on for the server's own and, as none comes, the
-// listing goes passive.
-TEST_F(FtpPassiveFallback, AConnectionBackFromAnotherHostIsShutAndTheListingGoesPassive) {
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTP_LONGLINK_PORT");
-    ShortWaitBounds bounds;
-    ASSERT_TRUE(WriteTestFile(LocalPath(L"file"), 1000, 3));
-    HINTERNET connection = Connect(0, PortFrom(port));
-    ASSERT_NE(nullptr, connection) << GetLastError();
-    EnterOwnFolder(connection);
-    EXPECT_EQ(std::vector<std::wstring>{L"file"}, NamesOf(List(connection)));
-    EXPECT_EQ(1u, FellBack(connection));
-    InternetCloseHandle(connection);
 }
