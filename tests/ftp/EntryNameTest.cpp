@@ -2,16 +2,14 @@
 
 #include "ftp/EntryName.h"
 
-// The names that pass; those that lead out of the folder are refused through the view's rename.
-TEST(EntryName, AcceptsOrdinaryNames) {
+// The names that pass, and none without its end; those that lead out of the
+// folder are refused through the view's rename.
+TEST(EntryName, AcceptsOrdinaryNamesOnlyWhole) {
     for (const wchar_t* name :
          {L"a", L"...", L"..hidden", L"with blank", L" lead", L"\u00e9t\u00e9"})
         EXPECT_TRUE(IsSafeEntryName(name, 260)) << name;
-}
-
-TEST(EntryName, RefusesUnterminatedName) {
-    wchar_t name[3] = {L'a', L'b', L'c'};
-    EXPECT_FALSE(IsSafeEntryName(name, 3));
+    const wchar_t unterminated[3] = {L'a', L'b', L'c'};
+    EXPECT_FALSE(IsSafeEntryName(unterminated, 3));
 }
 
 TEST(EntryName, LocalNamesThatWindowsCannotStoreOrReadsAsDevicesAreRefused) {

@@ -1,7 +1,4 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <string>
 
 #include "TransferHarness.h"
 
@@ -17,12 +14,8 @@ const std::pair<std::wstring, std::wstring> kTree[] = {
     {L"50%?", L"50%25%3F"}, {L"a%3Ab", L"a%253Ab"},
     {L"100%", L"100%"},     {L"sub:dir./LPT1", L"sub%3Adir%2E\\LPT%31"}};
 
-// Bytes of every value, a different length per file; the first is empty.
-std::string Content(size_t index) {
-    std::string bytes(index * 1531, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 + index);
-    return bytes;
-}
+// A different length and sequence per file; the first is empty.
+std::string Content(size_t index) { return TestBytes(index * 1531, unsigned(index)); }
 
 // The name reports of one message as "remote | local", sorted.
 Names Reports(const TransferRecorder& recorder, UINT message) {

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <string>
-
 #include "ftp/ServerReason.h"
 #include "support/FtpFixture.h"
 
@@ -41,8 +39,7 @@ TEST(ServerReason, IsTheRefusalJustSeenToldOnce) {
     send(L"A\tB");
     EXPECT_EQ(L"500 Command \"A B\" not understood.", TakeServerReason());
     send(std::wstring(600, L'X'));
-    std::wstring cut = TakeServerReason();
-    EXPECT_EQ(L"500 Command \"XXX" + std::wstring(384, L'X') + L"\u2026", cut);
+    EXPECT_EQ(L"500 Command \"XXX" + std::wstring(384, L'X') + L"\u2026", TakeServerReason());
     InternetCloseHandle(connection);
     InternetCloseHandle(session);
 }

@@ -1,37 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <functional>
 #include <memory>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "TransferHarness.h"
 
 namespace {
 
-// A command as the counting server logged it: its session's receive that
-// brought it tells which commands the client sent together.
-struct Logged {
-    std::string verb;
-    std::pair<std::string, int> receive;
-};
-
-std::vector<Logged> LoggedCommands() {
-    std::vector<Logged> commands;
-    std::string path;
-    if (!FixtureVariable("CORVANE_FTP_COMMAND_LOG", path)) return commands;
-    FILE* log = _wfopen(WinePath(path).c_str(), L"r");
-    if (!log) return commands;
-    char session[64], verb[64];
-    int receive = 0;
-    while (fscanf(log, "%63s %63s %d", session, verb, &receive) == 3)
-        commands.push_back(Logged{verb, {session, receive}});
-    fclose(log);
-    return commands;
-}
+using Logged = LoggedCommand;
 
 // Whether a command of the verb came alone, after a wait of its own.
 bool CameAlone(const std::vector<Logged>& commands, const std::string& verb) {
@@ -53,17 +27,18 @@ class CommandCountTest : public TransferTest {
         app.options.SetUsePassive(true);
         app.options.SetConnections(1);
         counted = std::make_unique<FtpFS>();
-        ASSERT_EQ(S_OK, Login(*counted, counting.port));
-        ASSERT_EQ(S_OK, counted->SetCurrentDir((L"/" + TestFolderName()).c_str()));
+        ASSERT_EQ(S_OK, LoginInFolder(*counted, counting.port));
     }
 
-    // The commands the server took while the step ran.
+    // The commands the server took while the step ran, but for the FEAT a
+    // connection sends once.
     std::vector<Logged> Cost(const std::function<void()>& step) {
-        size_t before = LoggedCommands().size();
+        size_t before = CountingServerLog().size();
         step();
-        std::vector<Logged> commands = LoggedCommands();
-        return std::vector<Logged>(commands.begin() + std::min(before, commands.size()),
-                                   commands.end());
+        std::vector<Logged> commands = CountingServerLog(), cost;
+        for (size_t i = before; i < commands.size(); ++i)
+            if (commands[i].verb != "FEAT") cost.push_back(commands[i]);
+        return cost;
     }
 
     // A folder of `files` small binary files, on the server or here.
@@ -107,10 +82,6 @@ TEST_F(CommandCountTest, AFileCostsTwoCommandsAndAnUploadsTimeOneAndAFolderFiveO
             cost[files == 4] = Cost([&] {
                 ASSERT_EQ(S_OK, Transfer(upload, {L"D" + folder}, local.Path(), counted.get()));
             });
-            cost[files == 4].erase(
-                std::remove_if(cost[files == 4].begin(), cost[files == 4].end(),
-                               [](const Logged& command) { return command.verb == "FEAT"; }),
-                cost[files == 4].end());
             EXPECT_EQ(files, recorder.Count(upload ? WM_APP_UPLOAD_FILE : WM_APP_DOWNLOAD_FILE));
         }
         size_t perThreeFiles = cost[1].size() - cost[0].size();
@@ -153,9 +124,8 @@ TEST_F(CommandCountTest, ATimeAskedWithAnOpenCostsNoWaitOfItsOwn) {
 // until the server has shown that it grants it.
 TEST_F(CommandCountTest, OpeningAFolderByItsPathCostsThreeCommands) {
     MakeFolder(true, L"open", 2);
-    std::wstring path = L"/" + TestFolderName() + L"/open";
     std::vector<Logged> verbs = Cost([&] {
-        ASSERT_EQ(S_OK, counted->SetCurrentDir(path.c_str()));
+        ASSERT_EQ(S_OK, counted->SetCurrentDir((L"/" + TestFolderName() + L"/open").c_str()));
         WIN32_FIND_DATAW data;
         int listed = 0;
         for (HRESULT found = counted->FindFirst(&data); found == S_OK;

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "TransferHarness.h"
 #include "support/RestartableServer.h"
 
@@ -26,10 +24,9 @@ TEST_F(TransferReconnectTest, ADroppedConnectionComesBackAndTheCutFileGoesOn) {
 
         EXPECT_EQ(S_OK, Transfer(upload, {L"D" + tree}, local.Path()));
 
-        UINT errors = upload ? WM_APP_UPLOAD_ERROR : WM_APP_DOWNLOAD_ERROR;
-        UINT progress = upload ? WM_APP_UPLOAD_PROGRESS : WM_APP_DOWNLOAD_PROGRESS;
-        EXPECT_EQ(0, recorder.Count(errors));
-        const TransferRecorder::Progress& end = recorder.LastProgress(progress);
+        EXPECT_EQ(0, recorder.Count(upload ? WM_APP_UPLOAD_ERROR : WM_APP_DOWNLOAD_ERROR));
+        const TransferRecorder::Progress& end =
+            recorder.LastProgress(upload ? WM_APP_UPLOAD_PROGRESS : WM_APP_DOWNLOAD_PROGRESS);
         EXPECT_EQ(3u, end.filesDone);
         EXPECT_EQ(0u, end.failures.files + end.failures.folders + end.failures.runFailed);
         for (const wchar_t* name : {L"\\a-first.txt", L"\\z-last.txt"})
@@ -37,9 +34,7 @@ TEST_F(TransferReconnectTest, ADroppedConnectionComesBackAndTheCutFileGoesOn) {
         EXPECT_EQ(FileChecksum(source(cut)), FileChecksum(target(cut)));
         EXPECT_EQ(3u, FilesBelow(target(tree)).size());  // no part file beside them
         // Bytes that arrived before the drop were not asked for again.
-        if (!upload) {
-            EXPECT_EQ(kCutSize + 3000, end.totalBytes);
-        }
+        EXPECT_TRUE(upload || end.totalBytes == kCutSize + 3000) << end.totalBytes;
         EXPECT_EQ(startDir, CurrentDir());
     }
 }
@@ -51,14 +46,12 @@ TEST_F(TransferReconnectTest, ATreeComesDownWholeThoughTheServerRestartsHalfway)
     const int kFiles = 300;
     RestartableServer restartable;
     ASSERT_TRUE(restartable.Load()) << "the restartable fixture server is not running";
-    std::wstring folder = TestFolderName();
-    std::wstring source = WinePath(restartable.server.root) + L"\\" + folder + L"\\tree";
+    std::wstring source = WinePath(restartable.server.root) + L"\\" + TestFolderName() + L"\\tree";
     auto name = [](int i) { return L"sub" + std::to_wstring(i % 3) + L"\\f" + std::to_wstring(i); };
     for (int i = 0; i < kFiles; ++i)
         ASSERT_TRUE(WriteTestFile(source + L"\\" + name(i), 500 + i, static_cast<unsigned>(i)));
     FtpFS there;
-    ASSERT_EQ(S_OK, Login(there, restartable.server.port));
-    ASSERT_EQ(S_OK, there.SetCurrentDir((L"/" + folder).c_str()));
+    ASSERT_EQ(S_OK, LoginInFolder(there, restartable.server.port));
     int generation = restartable.Generation();
     ASSERT_TRUE(restartable.RestartAfterDownloads(kFiles / 2));
 

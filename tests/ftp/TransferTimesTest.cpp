@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <string>
 
 #include "ftp/TransferHarness.h"
 #include "settings/FtpOptions.h"
@@ -57,7 +56,7 @@ class TransferTimesTest : public TransferTest {
         }
         Transfer(true, {L"Dtree"}, L"", through);
         ExpectTreeTimes(onServer, "uploaded");
-        const std::wstring back = L"back" + std::to_wstring(++rounds);
+        const std::wstring back = through ? L"back-vsftpd" : L"back";
         ASSERT_TRUE(CreateDirectoryW(Local(back).c_str(), nullptr));
         Download({L"Dtree"}, back, through);
         ExpectTreeTimes(Local(back), "downloaded");
@@ -70,50 +69,38 @@ class TransferTimesTest : public TransferTest {
         // Recent times: a LIST line gives their time of day, not only the day.
         uint64_t base = (WrittenAt(local.Path()) / kHour - 3) * kHour;
         recorder.events.clear();
+        auto name = [](int i) { return L"n" + std::to_wstring(i) + L".txt"; };
         Names files;
         for (int i = 0; i < 4; ++i) {
-            std::wstring name = L"n" + std::to_wstring(i) + L".txt";
             bool localNewer = i % 2 == 0;
-            WriteBytes(Local(name), "local");
-            WriteBytes(onServer + L"\\" + name, "server");
-            ASSERT_TRUE(SetFileFacts(Local(name), base + (localNewer ? kHour : 0)));
-            ASSERT_TRUE(SetFileFacts(onServer + L"\\" + name, base + (localNewer ? 0 : kHour)));
-            files.push_back(L"F" + name);
+            WriteBytes(Local(name(i)), "local");
+            WriteBytes(onServer + L"\\" + name(i), "server");
+            ASSERT_TRUE(SetFileFacts(Local(name(i)), base + (localNewer ? kHour : 0)));
+            ASSERT_TRUE(SetFileFacts(onServer + L"\\" + name(i), base + (localNewer ? 0 : kHour)));
+            files.push_back(L"F" + name(i));
         }
         app.options.SetExistingFileOption(existingIfNewer);
         Transfer(true, files, L"", through);
-        for (int i = 0; i < 4; ++i) {
-            std::wstring name = L"n" + std::to_wstring(i) + L".txt";
-            EXPECT_EQ(i % 2 == 0 ? "local" : "server", ReadBytes(onServer + L"\\" + name)) << i;
-        }
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(i % 2 == 0 ? "local" : "server", ReadBytes(onServer + L"\\" + name(i))) << i;
         // The copies just sent have the same times here and there: only the others come down.
         Download(files, L"", through);
-        for (int i = 0; i < 4; ++i) {
-            std::wstring name = L"n" + std::to_wstring(i) + L".txt";
-            EXPECT_EQ(i % 2 == 0 ? "local" : "server", ReadBytes(Local(name))) << i;
-        }
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(i % 2 == 0 ? "local" : "server", ReadBytes(Local(name(i)))) << i;
         EXPECT_EQ(2, recorder.Count(WM_APP_DOWNLOAD_FILE));
         EXPECT_EQ(0, recorder.Count(WM_APP_DOWNLOAD_ERROR) + recorder.Count(WM_APP_UPLOAD_ERROR));
     }
-
-    int rounds = 0;
 };
 
 // pyftpdlib sets times by MFMT and lists by MLSD; vsftpd sets them by MDTM
 // with a time and lists by LIST, in UTC.
-TEST_F(TransferTimesTest, ATreeKeepsItsTimesUpAndDownOnPyftpdlibAndVsftpd) {
+TEST_F(TransferTimesTest, TreesKeepTheirTimesAndOnlyNewerFilesReplaceOnPyftpdlibAndVsftpd) {
     RoundTrip(nullptr, remote);
-    FtpFS vsftpd;
-    std::wstring onServer;
-    ASSERT_TRUE(ConnectVsftpd(vsftpd, onServer)) << kFixtureMissing;
-    RoundTrip(&vsftpd, onServer);
-}
-
-TEST_F(TransferTimesTest, OverwriteIfNewerReplacesOnlyTheNewerFilesOnPyftpdlibAndVsftpd) {
     NewerOnEachSide(nullptr, remote);
     FtpFS vsftpd;
     std::wstring onServer;
     ASSERT_TRUE(ConnectVsftpd(vsftpd, onServer)) << kFixtureMissing;
+    RoundTrip(&vsftpd, onServer);
     vsftpd.SetServerClock(ServerClock{true, 0});  // its LIST times are UTC
     NewerOnEachSide(&vsftpd, onServer);
 }
