@@ -1,12 +1,5 @@
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "browsers/FtpBrowseWnd.h"
 #include "browsers/ModifiedText.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"
@@ -76,9 +69,8 @@ TEST_F(FtpBrowseWndTest, NewFolderIsNamedThroughTheDialog) {
 }
 
 TEST_F(FtpBrowseWndTest, DeletesFilesAndWholeTreesAndSaysWhatItCannot) {
-    MakeFile(L"a.txt");
-    MakeFile(L"undeletable.txt");
-    MakeFile(L"tree\\inner\\deep.txt");
+    for (const wchar_t* name : {L"a.txt", L"undeletable.txt", L"tree\\inner\\deep.txt"})
+        MakeFile(name);
     view->Refresh();
     Wait();
     DialogDriver driver(Pressing({IDYES, IDOK}));  // the question, then the failure
@@ -141,7 +133,6 @@ TEST_F(FtpBrowseWndTest, RenamesInPlaceOnTheServer) {
 // vsftpd lists with LIST (in UTC): an older file's line gives its day without
 // a time; a recent one's time of day is the server's clock.
 TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTimesByTheServersOffset) {
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_VSFTPD_PORT");
     REQUIRE_FIXTURE_VARIABLE(root, "CORVANE_VSFTPD_ROOT");
     GuiApp app;
     std::wstring local = WinePath(root) + L"\\pub\\" + TestFolderName();
@@ -156,7 +147,7 @@ TEST(FtpBrowseWndOnVsftpd, ShowsTheDayOfAnOlderFileAndTimesByTheServersOffset) {
     FtpBrowseWnd view;
     ASSERT_TRUE(view.CreateBrowser(L"BrowseWnd", WS_POPUP, 0, 0, 300, 300, nullptr));
     ASSERT_TRUE(view.Connect(L"127.0.0.1", L"anonymous", L"guest@", L"vsftpd",
-                             static_cast<INTERNET_PORT>(atoi(port.c_str()))));
+                             FixturePort("CORVANE_VSFTPD_PORT")));
     view.SetCurrentPath((L"pub/" + TestFolderName()).c_str());
     view.Refresh();
     ASSERT_TRUE(WaitUntilIdle(view));

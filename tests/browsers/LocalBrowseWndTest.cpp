@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "browsers/LocalBrowseWnd.h"
 #include "browsers/ModifiedText.h"
@@ -196,8 +192,7 @@ TEST_F(LocalBrowseWndTest, KeysAndDoubleClicksDoWhatTheirMenuItemsSay) {
         EXPECT_EQ(L"Are you sure you want to delete this item?", no.LastText());
     }
     EXPECT_TRUE(scratch.Exists(L"small.txt"));
-    BYTE keys[256];
-    GetKeyboardState(keys);
+    BYTE keys[256] = {};
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
     Key('A');

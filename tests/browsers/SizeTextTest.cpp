@@ -9,17 +9,15 @@ static std::wstring Shown(uint64_t size) {
 }
 
 TEST(SizeText, ShowsUnitsAndReadsThemBack) {
-    EXPECT_EQ(L"1023b", Shown(1023));
-    EXPECT_EQ(L"1.00kb", Shown(1024));
-    EXPECT_EQ(L"1024.00kb", Shown(1048575));
-    EXPECT_EQ(L"1.00mb", Shown(1048576));
-    EXPECT_EQ(L"1024.00mb", Shown((1ull << 30) - 1));
-    EXPECT_EQ(L"1.00gb", Shown(1ull << 30));
-    EXPECT_EQ(1023u, ParseSizeText(L"1023b"));
-    EXPECT_EQ(1536u, ParseSizeText(L"1.50kb"));
-    EXPECT_EQ(1048576u, ParseSizeText(L"1.00mb"));
-    EXPECT_EQ(5ull << 30, ParseSizeText(L"5.00gb"));
-    EXPECT_EQ(0u, ParseSizeText(L""));
+    // clang-format off
+    const std::pair<uint64_t, const wchar_t*> shown[] = {
+        {1023, L"1023b"}, {1024, L"1.00kb"}, {1048575, L"1024.00kb"}, {1048576, L"1.00mb"},
+        {(1ull << 30) - 1, L"1024.00mb"}, {1ull << 30, L"1.00gb"}};
     // Out-of-range text clamps instead of wrapping round to a small size.
-    EXPECT_EQ(UINT64_MAX, ParseSizeText(L"1e30gb"));
+    const std::pair<const wchar_t*, uint64_t> read[] = {
+        {L"1023b", 1023}, {L"1.50kb", 1536}, {L"1.00mb", 1048576}, {L"5.00gb", 5ull << 30},
+        {L"", 0}, {L"1e30gb", UINT64_MAX}};
+    // clang-format on
+    for (const auto& [size, text] : shown) EXPECT_EQ(text, Shown(size));
+    for (const auto& [text, size] : read) EXPECT_EQ(size, ParseSizeText(text)) << text;
 }

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-
 #include "dialogs/CertificateDlg.h"
 #include "resources/resource.h"
 #include "support/DialogDriver.h"

@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
 #include "browsers/FtpBrowseWnd.h"
 #include "dialogs/ConnectingDlg.h"
 #include "ftp/TransferTypes.h"
@@ -58,17 +53,15 @@ class ConnectingDlgTest : public ::testing::Test {
 // The silent server never greets, so the login could only end by the FTP
 // layer's own time limit; Cancel must not wait for it.
 TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
-    REQUIRE_FIXTURE_VARIABLE(silentPort, "CORVANE_FTP_SILENT_PORT");
     DialogDriver driver;
     DWORD pressed = 0;
     driver.On(L"Connecting...", [&](HWND d) {
         pressed = GetTickCount();
         Click(d, IDCANCEL);
     });
-    int result = Run(server.password, static_cast<WORD>(std::stoi(silentPort)));
-    DWORD waited = GetTickCount() - pressed;
-    EXPECT_EQ(ConnectingDlg::kCancelled, result);
-    EXPECT_LT(waited, 5000u);
+    EXPECT_EQ(ConnectingDlg::kCancelled,
+              Run(server.password, FixturePort("CORVANE_FTP_SILENT_PORT")));
+    EXPECT_LT(GetTickCount() - pressed, 5000u);
     EXPECT_FALSE(view.GetEngine().IsConnected());
 
     // Once the abandoned login has timed out, nothing of it shows up anywhere.
@@ -82,9 +75,8 @@ TEST_F(ConnectingDlgTest, CancelReturnsAtOnceAndTheAbandonedLoginStaysSilent) {
 // Cancel ends the attempt as the user's choice, "Connect once" logs in over TLS.
 // The result reaches the dialog even while another loop runs, as a menu's does.
 TEST_F(ConnectingDlgTest, LoginAsksAboutTheCertificateAndHandsTheConnectionToTheView) {
-    REQUIRE_FIXTURE_VARIABLE(port, "CORVANE_FTPS_SELFSIGNED_PORT");
     dialog.SetEncryption(kRequireTls);
-    const WORD tlsPort = static_cast<WORD>(std::stoi(port));
+    const WORD tlsPort = FixturePort("CORVANE_FTPS_SELFSIGNED_PORT");
     std::wstring details;
     DialogDriver driver;
     driver.On(L"Server certificate", [&](HWND d) {

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-
 #include "dialogs/ConnectingDlg.h"
 #include "ftp/TransferTypes.h"
 #include "resources/resource.h"
@@ -62,10 +58,7 @@ TEST(ConnectingDlg, AnswersTheSftpLoginsQuestions) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(std::string(test.shown) + " pressing " + std::to_string(test.button));
-        SshHostKeyQuestion question;
-        question.host = L"sftp.example";
-        question.port = 2222;
-        question.key = {"ssh-ed25519", test.shown};
+        SshHostKeyQuestion question{L"sftp.example", 2222, {"ssh-ed25519", test.shown}, L"", false};
         std::wstring seen;
         bool cancelIsDefault = false;
         DialogDriver driver([&](HWND d) {
@@ -82,18 +75,15 @@ TEST(ConnectingDlg, AnswersTheSftpLoginsQuestions) {
         EXPECT_EQ(0u, seen.find(test.heading)) << seen;
         EXPECT_EQ(test.button != 0, cancelIsDefault);
         EXPECT_EQ(test.button != 0, Contains(seen, L"Key type: ssh-ed25519")) << seen;
-        bool changed = test.shown == std::string(kKeyB);
-        EXPECT_EQ(changed, Contains(seen, Wide(kKeyA)) && Contains(seen, Wide(kKeyB)));
+        EXPECT_EQ(test.shown == std::string(kKeyB),
+                  Contains(seen, Wide(kKeyA)) && Contains(seen, Wide(kKeyB)));
         EXPECT_EQ(Wide(test.trustedAfter),
                   TrustedHostKeys::Find(app.registry, L"SFTP.example", 2222));
     }
     EXPECT_EQ(L"Checking host key", ItemText(dialog.GetHandle(), IDC_CONNECTING_STATUS));
 
     for (bool given : {true, false}) {
-        SshPassphraseQuestion question;
-        question.keyFile = L"C:\\keys\\id_rsa";
-        question.wrongBefore = given;
-        question.passphrase = "left from before";
+        SshPassphraseQuestion question{L"C:\\keys\\id_rsa", given, "left from before", false};
         std::wstring prompt;
         bool hidden = false;
         DialogDriver driver([&](HWND d) {

@@ -1,13 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-#include <vector>
+#include <algorithm>
 
 #include "browsers/FtpBrowseWnd.h"
 #include "FrameProbe.h"
-#include "resources/resource.h"
 #include "support/DialogDriver.h"
 #include "support/FtpFixture.h"
 #include "support/FrameTest.h"
@@ -29,8 +23,10 @@ class ConnectFixture {
   public:
     explicit ConnectFixture(FrameWnd& frame) : frame(frame) {}
 
-    Login Valid(const std::wstring& session) const {
-        return {session, server.host, std::to_wstring(server.port), server.user, server.password};
+    // The fixture's login to the main server, or the one given.
+    Login Valid(const std::wstring& session, const FixtureServer* on = nullptr) const {
+        const FixtureServer& to = on ? *on : server;
+        return {session, to.host, std::to_wstring(to.port), to.user, to.password};
     }
 
     void TypeAndConnect(const Login& login) {
@@ -41,9 +37,8 @@ class ConnectFixture {
             SetDlgItemTextW(d, IDC_CONNECT_USER, login.user.c_str());
             SetDlgItemTextW(d, IDC_CONNECT_PASSWORD, login.password.c_str());
             SendDlgItemMessageW(d, IDC_CONNECT_ENCRYPTION, CB_SETCURSEL, login.encryption, 0);
-            if (login.saveHost) Click(d, IDC_CONNECT_SAVE_HOST);
             // The password is kept only on request; the restart below logs in with it.
-            if (login.saveHost) Click(d, IDC_CONNECT_SAVE_PASSWORD);
+            if (login.saveHost) Pressing({IDC_CONNECT_SAVE_HOST, IDC_CONNECT_SAVE_PASSWORD})(d);
             Click(d, IDOK);
         });
         frame.HandleCommand(IDM_NEW_HOST, 0, 0);
@@ -66,15 +61,9 @@ class ConnectTest : public FrameTest, public ConnectFixture {
 
 // How many passwords the counting server has taken so far.
 int PasswordsLogged() {
-    std::string path;
-    if (!FixtureVariable("CORVANE_FTP_COMMAND_LOG", path)) return -1;
-    FILE* log = _wfopen(WinePath(path).c_str(), L"r");
-    int passwords = 0;
-    char session[64], verb[64];
-    while (log && fscanf(log, "%63s %63s %*d", session, verb) == 2)
-        passwords += strcmp(verb, "PASS") == 0;
-    if (log) fclose(log);
-    return passwords;
+    std::vector<LoggedCommand> log = CountingServerLog();
+    return static_cast<int>(std::count_if(log.begin(), log.end(),
+                                          [](const LoggedCommand& c) { return c.verb == "PASS"; }));
 }
 
 }  // namespace
@@ -86,8 +75,7 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     EXPECT_GT(frame.GetLocalView()->GetFileList().GetItemCount(), 0);
     HMENU context = frame.GetLocalView()->GetContextMenu();
     EXPECT_EQ(L"-Upload To", ItemTexts(context).at(2));  // nothing to upload to yet
-    frame.PrepareMenuPopup(Popup(frame, IDM_FILE), IDM_FILE, 0);
-    EXPECT_EQ((Texts{L"-Current View", L"-"}), ItemTexts(FileSubmenu(frame, 1)));
+    EXPECT_EQ((Texts{L"-Current View", L"-"}), OpenedMenu(frame, IDM_FILE, 1));
 
     TypeAndConnect(Valid(L"one"));
     auto* one = dynamic_cast<FtpBrowseWnd*>(frame.GetCurrentView());
@@ -104,19 +92,16 @@ TEST_F(ConnectTest, LoginsBecomeViewsAndEachWayOfClosingFallsBack) {
     EXPECT_TRUE(IsWindowEnabled(frame.GetHandle()));
     TypeAndConnect(Valid(L"three"));
     ASSERT_TRUE(WaitUntilIdle(*frame.GetCurrentView()));
-    frame.PrepareMenuPopup(Popup(frame, IDM_FILE), IDM_FILE, 0);
     EXPECT_EQ((Texts{L"Current View", L"-", L"three", server.host, L"one"}),
-              ItemTexts(FileSubmenu(frame, 1)));
+              OpenedMenu(frame, IDM_FILE, 1));
     HMENU view = Popup(frame, IDM_VIEW);
     frame.HandleCommand(GetMenuItemID(view, 2), 0, 0);
     EXPECT_EQ(L"Ftp [one] (not encrypted)", Title(frame));
-    frame.PrepareMenuPopup(view, IDM_VIEW, 0);
     EXPECT_EQ(
         (Texts{L"three", server.host, L"+one", L"Local", L"-", L"Refresh\tF5", L"Options..."}),
-        ItemTexts(view));
+        OpenedMenu(frame, IDM_VIEW));
     frame.HandleCommand(IDM_LOCAL, 0, 0);
-    frame.PrepareMenuPopup(view, IDM_VIEW, 0);
-    EXPECT_EQ(L"+Local", ItemTexts(view).at(3));
+    EXPECT_EQ(L"+Local", OpenedMenu(frame, IDM_VIEW).at(3));
     // Upload To offers the connections, newest first (a busy one greyed: TransferViewTest).
     context = frame.GetLocalView()->GetContextMenu();
     EXPECT_EQ((Texts{L"three", server.host, L"one"}), ItemTexts(GetSubMenu(context, 2)));
@@ -211,13 +196,9 @@ TEST(ConnectSessions, SavedSessionsFillTheMenusAndOutliveARestart) {
 TEST_F(ConnectTest, PasswordsGoOutInTheClearOnlyAfterYes) {
     FixtureServer counting;
     ASSERT_TRUE(counting.Load(Fixture::kCounting)) << kFixtureMissing;
-    Login login = {L"clear",
-                   counting.host,
-                   std::to_wstring(counting.port),
-                   counting.user,
-                   counting.password,
-                   true,
-                   1};
+    Login login = Valid(L"clear", &counting);
+    login.saveHost = true;
+    login.encryption = 1;  // "if available"
     std::wstring question;
     int passwordsAtQuestion = -1;
     auto answer = [&](int button, bool dontAsk) {

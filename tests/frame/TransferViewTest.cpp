@@ -1,10 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <windows.h>
 #include <commctrl.h>
-
-#include <functional>
-#include <string>
 
 #include "frame/FrameProbe.h"
 #include "resources/resource.h"
@@ -29,13 +24,15 @@ class TransferViewTest : public FtpViewTest {
     std::wstring Heading(ProgressPanel& panel) {
         return ItemText(panel.GetHandle(), IDC_PROGRESS_HEADING);
     }
-    // Waits for the panel's Done and presses it.
-    void PressDone(ProgressPanel& panel) {
-        ASSERT_TRUE(
+    // Waits for the panel's Done and presses it; the heading it showed.
+    std::wstring PressDone(ProgressPanel& panel) {
+        EXPECT_TRUE(
             PumpUntil([&] { return panel.GetHandle() && IsWindowVisible(panel.GetItem(IDOK)); }));
+        std::wstring heading = Heading(panel);
         Click(panel.GetHandle(), IDOK);
         EXPECT_TRUE(IsWindowVisible(view->GetFileList().GetHandle()));
-        Wait();  // the listing Done asked for
+        EXPECT_TRUE(WaitUntilIdle(*view));  // the listing Done asked for
+        return heading;
     }
     void Download(std::initializer_list<const wchar_t*> names) {
         view->Refresh();
@@ -78,9 +75,7 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     CreateDirectoryW((remote + L"\\sub").c_str(), nullptr);
     Download({L"..", L"a file.txt", L"sub"});
     EXPECT_FALSE(UpEnabled());
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(view->GetDownloadPanel().GetItem(IDOK)); }));
-    EXPECT_EQ(L"Download complete", Heading(view->GetDownloadPanel()));
-    PressDone(view->GetDownloadPanel());
+    EXPECT_EQ(L"Download complete", PressDone(view->GetDownloadPanel()));
     EXPECT_TRUE(UpEnabled());
     EXPECT_EQ(3, frame.GetLocalView()->GetFileList().GetItemCount());  // "..", the file, "sub"
 
@@ -89,9 +84,7 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
     items.AddTail(new WString((L"F" + local.Join(L"up.bin")).c_str()));
     view->StartUpload(items);
     delete items.RemoveHead();
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(view->GetUploadPanel().GetItem(IDOK)); }));
-    EXPECT_EQ(L"Upload complete", Heading(view->GetUploadPanel()));
-    PressDone(view->GetUploadPanel());
+    EXPECT_EQ(L"Upload complete", PressDone(view->GetUploadPanel()));
     EXPECT_EQ(4, view->GetFileList().GetItemCount());  // "..", the file, the folder, up.bin
 
     // Cancel from the panel: the worker logs in again by itself and the view stays put.
@@ -103,28 +96,21 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
         PumpUntil([&] { return !ReadBytes(local.Join(L"slow.bin.corvane-part")).empty(); }));
     // While the worker owns the connection, the view's commands are greyed; the local view's are
     // not.
-    HMENU edit = Popup(frame, IDM_EDIT), viewMenu = Popup(frame, IDM_VIEW);
-    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
-    frame.PrepareMenuPopup(viewMenu, IDM_VIEW, 0);
     EXPECT_EQ((Texts{L"-Select All\tCtrl+A", L"-Invert Selection", L"-", L"-Delete\tDel",
                      L"-Rename\tF2"}),
-              ItemTexts(edit));
-    EXPECT_EQ(L"-Refresh\tF5", ItemTexts(viewMenu).at(3));
+              OpenedMenu(frame, IDM_EDIT));
+    EXPECT_EQ(L"-Refresh\tF5", OpenedMenu(frame, IDM_VIEW).at(3));
     frame.HandleCommand(IDM_LOCAL, 0, 0);
-    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
-    EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
+    EXPECT_EQ(L"Rename\tF2", OpenedMenu(frame, IDM_EDIT).at(4));
     HMENU uploadTo = GetSubMenu(frame.GetLocalView()->GetContextMenu(), 2);
     EXPECT_EQ(Texts{L"-" + std::wstring(view->GetSessionName())}, ItemTexts(uploadTo));
     frame.ShowView(view);
     view->BeginRename();  // nor does F2 start an edit
     EXPECT_EQ(0, view->GetFileList().Send(LVM_GETEDITCONTROL, 0, 0));
     Click(view->GetDownloadPanel().GetHandle(), IDCANCEL);
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(view->GetDownloadPanel().GetItem(IDOK)); }));
-    EXPECT_EQ(L"Download cancelled", Heading(view->GetDownloadPanel()));
-    PressDone(view->GetDownloadPanel());
+    EXPECT_EQ(L"Download cancelled", PressDone(view->GetDownloadPanel()));
     EXPECT_TRUE(view->IsIdle());
-    frame.PrepareMenuPopup(edit, IDM_EDIT, 0);
-    EXPECT_EQ(L"Rename\tF2", ItemTexts(edit).at(4));
+    EXPECT_EQ(L"Rename\tF2", OpenedMenu(frame, IDM_EDIT).at(4));
     EXPECT_EQ(before, view->GetCurrentPath());
     EXPECT_TRUE(local.Exists(L"slow.bin.corvane-part"));
 }
@@ -132,10 +118,8 @@ TEST_F(TransferViewTest, DownloadAndUploadRunThroughThePanelsAndCancelKeepsTheFo
 // Files the server refuses are listed by name with its reply, in a report the
 // user can copy, and the heading says the run failed; the others come down.
 TEST_F(TransferViewTest, FailedFilesAreListedWithTheServersReasonAtTheEnd) {
-    ASSERT_TRUE(WriteTestFile(remote + L"\\good.txt", 100, 1));
-    CreateDirectoryW((remote + L"\\sub").c_str(), nullptr);
-    ASSERT_TRUE(WriteTestFile(remote + L"\\sub\\unreadable one.txt", 100, 2));
-    ASSERT_TRUE(WriteTestFile(remote + L"\\unreadable two.txt", 100, 3));
+    for (const wchar_t* name : {L"good.txt", L"sub\\unreadable one.txt", L"unreadable two.txt"})
+        ASSERT_TRUE(WriteTestFile(remote + L"\\" + name, 100, 1));
     DialogDriver answerer(Pressing({IDC_TRANSFER_ERROR_IGNORE}));  // the prompt has no title
     Download({L"good.txt", L"sub", L"unreadable two.txt"});
     ProgressPanel& panel = view->GetDownloadPanel();

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include "framework/BaseDlg.h"
 #include "resources/resource.h"
 #include "support/GuiApp.h"
@@ -45,8 +43,7 @@ TEST(WindowRouting, ObjectsSeeTheirWindowsWholeLifeAndOutliveIt) {
     ASSERT_TRUE(
         parent.Create(ourClass, L"p", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr, nullptr));
     ASSERT_TRUE(child.Create(ourClass, L"c", WS_CHILD, 0, 0, 10, 10, &parent, nullptr));
-    HWND handle = parent.GetHandle();
-    HWND childHandle = child.GetHandle();
+    HWND handle = parent.GetHandle(), childHandle = child.GetHandle();
     EXPECT_EQ(handle, parent.fieldAtCreate);
     EXPECT_EQ(&parent, app.LookupWindow(handle));
     // The loop dispatches what is queued until the quit message.

@@ -1,6 +1,5 @@
 #include <cwchar>
 #include <functional>
-#include <string>
 
 #include "RegistryTest.h"
 #include "settings/FtpOptions.h"
@@ -65,13 +64,13 @@ TEST_F(FtpOptionsTest, SimultaneousTransfersOutsideOneToTenReadAsTheDefault) {
         std::function<void()> store;
         DWORD loaded;
     } const rows[] = {
+        // clang-format off
         {[] {}, 4},  // the first run
-        {[&] { key.SetDword(config, name, 1); }, 1},
-        {[&] { key.SetDword(config, name, 10); }, 10},
-        {[&] { key.SetDword(config, name, 0); }, 4},
-        {[&] { key.SetDword(config, name, 11); }, 4},
+        {[&] { key.SetDword(config, name, 1); }, 1}, {[&] { key.SetDword(config, name, 10); }, 10},
+        {[&] { key.SetDword(config, name, 0); }, 4}, {[&] { key.SetDword(config, name, 11); }, 4},
         {[&] { key.SetString(config, name, L"7"); }, 4},
         {[&] { key.SetRaw(config, name, REG_BINARY, twoBytes, 2); }, 4},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);

@@ -1,4 +1,3 @@
-#include <string>
 #include <tuple>
 
 #include "RegistryTest.h"
@@ -67,8 +66,8 @@ TEST_F(RegStoreTest, WrongTypesGiveTheDefaultAndBrokenStringsStayInTheirBytes) {
     UINT_PTR freeBefore = NextFreeHandle();
     for (const auto& [type, data, size, text, number] : rows) {
         key.SetRaw(L"Cfg", L"v", type, data, size);
-        std::wstring read = store.ReadString(L"Cfg", nullptr, L"v", L"default").GetText();
-        EXPECT_EQ(text, read) << type << "/" << size;
+        EXPECT_STREQ(text, store.ReadString(L"Cfg", nullptr, L"v", L"default").GetText())
+            << type << "/" << size;
         EXPECT_EQ(number, store.ReadDword(L"Cfg", nullptr, L"v", 42)) << type << "/" << size;
     }
     EXPECT_STREQ(L"none", store.ReadString(L"Cfg", nullptr, L"missing", L"none").GetText());

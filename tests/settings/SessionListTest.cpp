@@ -1,7 +1,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 #include "RegistryTest.h"
@@ -117,22 +116,20 @@ TEST_F(SessionListTest, FirstRunPartialRecordsAndAnEmptyListAreHandledSafely) {
     SessionInfo* empty = list.FindByName(L"empty");
     SessionInfo* longHost = list.FindByName(L"long");
     ASSERT_TRUE(bare && empty && longHost);
-    EXPECT_STREQ(L"only.host", bare->host);
+    EXPECT_EQ((std::vector<std::wstring>{L"only.host", L"", std::wstring(511, L'h')}),
+              (std::vector<std::wstring>{bare->host, empty->host, longHost->host}));
     EXPECT_EQ(0u, bare->port);
     // Saved before the choice existed: plain FTP, as it always connected.
-    EXPECT_EQ(DWORD(kPlainFtp), bare->encryption);
-    EXPECT_EQ(DWORD(kRequireTls), empty->encryption);
-    EXPECT_STREQ(L"", empty->host);
-    EXPECT_EQ(std::wstring(511, L'h'), longHost->host);
+    EXPECT_EQ((std::vector<DWORD>{kPlainFtp, kRequireTls}),
+              (std::vector<DWORD>{DWORD(bare->encryption), DWORD(empty->encryption)}));
     // No offset given: LIST times are never compared.
     EXPECT_EQ(kNoServerOffset, bare->serverTimeOffset);
     EXPECT_EQ(kNoServerOffset, longHost->serverTimeOffset);
     // Saved before SFTP existed, or with a protocol of no known meaning: FTP, no key.
     EXPECT_EQ((std::vector<DWORD>{kProtocolFtp, kProtocolSftp, kProtocolFtp}),
               (std::vector<DWORD>{bare->protocol, empty->protocol, longHost->protocol}));
-    EXPECT_STREQ(L"", bare->keyFile);
-    EXPECT_STREQ(L"", longHost->keyFile);
-    EXPECT_STREQ(L"C:\\keys\\id_rsa", empty->keyFile);
+    EXPECT_EQ((std::vector<std::wstring>{L"", L"C:\\keys\\id_rsa", L""}),
+              (std::vector<std::wstring>{bare->keyFile, empty->keyFile, longHost->keyFile}));
 
     while (SessionInfo* session = list.RemoveHead()) delete session;
     EXPECT_TRUE(list.Save(store));
