@@ -84,22 +84,27 @@ const std::vector<KeptLine> kKept = {
 };
 
 // Lines that are no entries, and hostile names that could climb or escape the folder.
-// clang-format off
 const std::vector<DroppedLine> kDropped = {
     {"type=cdir;modify=20240101000000; .\r\n", kMlsd},
     {"type=pdir;modify=20240101000000; ..\r\n", kMlsd},
-    {"type=dir; ../up\r\n", kMlsd}, {"type=file; /etc/passwd\r\n", kMlsd},
-    {"type=dir; \r\n", kMlsd}, {"no facts\r\n", kMlsd}, {"total 42\n", kList},
+    {"type=dir; ../up\r\n", kMlsd},
+    {"type=file; /etc/passwd\r\n", kMlsd},
+    {"type=dir; \r\n", kMlsd},
+    {"no facts\r\n", kMlsd},
+    {"total 42\n", kList},
     {"drwxr-xr-x 2 u g 4096 Jan 31 10:00 .\n", kList},
     {"drwxr-xr-x 2 u g 4096 Jan 31 10:00 ..\n", kList},
     {"lrwxrwxrwx 1 u g 1 Jan 31 10:00 .. -> /\n", kList},
-    {kUnixFile + "../escape\n", kList}, {kUnixFile + "a/b\n", kList}, {kUnixFile + "a\\b\n", kList},
-    {kUnixFile + "\n", kList}, {kUnixFile + std::string(MAX_PATH, 'x') + "\n", kList},
+    {kUnixFile + "../escape\n", kList},
+    {kUnixFile + "a/b\n", kList},
+    {kUnixFile + "a\\b\n", kList},
+    {kUnixFile + "\n", kList},
+    {kUnixFile + std::string(MAX_PATH, 'x') + "\n", kList},
     {kUnixFile + "nul\0inside\n"s, kList},
     {"01-31-20  10:00AM       <DIR>          ..\r\n", kList},
-    {"01-31-20  10:00AM       <DIR>          C:\\Windows\r\n", kList}, {"garbage\n", kList},
+    {"01-31-20  10:00AM       <DIR>          C:\\Windows\r\n", kList},
+    {"garbage\n", kList},
 };
-// clang-format on
 
 }  // namespace
 
