@@ -3,11 +3,11 @@
 #include "ftp/PartFile.h"
 #include "ftp/ServerReason.h"
 
-void LaneFigures::StartFile(const std::wstring& name, ULONGLONG size, ULONGLONG offset) {
+void LaneFigures::StartFile(const std::wstring& name, ULONGLONG size) {
     std::lock_guard<std::mutex> hold(nameLock);
     file = name;
     fileSize = size;
-    fileBytes = offset;
+    fileBytes = 0;
 }
 
 void LaneFigures::EndFile(bool done) {
@@ -37,7 +37,7 @@ JobTransfer::JobTransfer(RemoteFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& l
 JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
     // The panel names the file from the first command on: over a long link
     // the server's answers take most of a small file's time.
-    figures.StartFile(job.remoteName, job.size, 0);
+    figures.StartFile(job.remoteName, job.size);
     std::wstring part = PartFileName(job.localPath.c_str());
     ULONGLONG offset = 0;
     // Line ends change in ASCII: only a binary file's bytes can be counted on.
@@ -81,7 +81,7 @@ FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGL
 // The local file is opened first: one that cannot be read must not replace
 // the server's copy with an empty file. A file not sent whole is aborted.
 JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
-    figures.StartFile(job.remoteName, job.size, 0);
+    figures.StartFile(job.remoteName, job.size);
     FILE* local = job.localFile ? job.localFile : _wfopen(job.localPath.c_str(), L"rb");
     job.localFile = nullptr;
     if (!local) return LocalFailure(job);
@@ -131,7 +131,7 @@ CopyEnd JobTransfer::Copy(FileJob& job, const RemoteFileHandle& remote, ULONGLON
                           const BlockRead& read, const BlockWrite& write) {
     job.continuable = true;
     slot.Put(remote);
-    figures.StartFile(job.remoteName, job.size, offset);
+    figures.fileBytes = offset;  // a resumed file's bar starts at what was there
     auto moved = [this](DWORD count) {
         figures.bytes += count;
         figures.fileBytes += count;

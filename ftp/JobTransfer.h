@@ -24,7 +24,7 @@ struct LaneFigures {
     std::mutex nameLock;
     std::wstring file;
 
-    void StartFile(const std::wstring& name, ULONGLONG size, ULONGLONG offset);
+    void StartFile(const std::wstring& name, ULONGLONG size);
     void EndFile(bool done);
     std::wstring File();
 };
