@@ -97,7 +97,12 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
     return job;
 }
 
-bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) { return lanes && lanes->Offer(job); }
+// A run that can only ever have one file has nothing to share: no extra
+// connection logs in for it, which a server that counts sessions would see.
+bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
+    if (!lanes || (filesFound < 2 && !StillListing())) return false;
+    return lanes->Offer(job);
+}
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
     if (!lanes) return;

@@ -83,8 +83,10 @@ TEST_F(ConnectionsTest, LoginsTheServerNeverAnswersAreCutWhenTheRunEnds) {
     app.options.SetUsePassive(true);
     const Names files = MakeTree();
     for (const std::wstring& file : files) WriteBytes(Remote(file), ReadBytes(Local(file)));
-    // The server sends files named "slow" at about 1.5 MB/s: time to cancel midway.
+    // The server sends files named "slow" at about 1.5 MB/s: time to cancel
+    // midway. A second file, so that the run asks for extra connections.
     ASSERT_TRUE(WriteTestFile(Remote(L"slow\\slow.bin"), 8 << 20, 1));
+    WriteBytes(Remote(L"slow\\second.txt"), "second");
     FtpFS through;
     LogInTo(Fixture::kStallsExtraLogins, through);
     for (bool cancel : {false, true}) {
@@ -105,6 +107,41 @@ TEST_F(ConnectionsTest, LoginsTheServerNeverAnswersAreCutWhenTheRunEnds) {
         EXPECT_TRUE(cancel || recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).filesDone == 18u);
     }
     EXPECT_TRUE(InternetSetOptionW(nullptr, INTERNET_OPTION_RECEIVE_TIMEOUT, &defaultMs, 4));
+}
+
+// A run of one file, a selected one or the only one in a folder, either way,
+// logs in no extra connection; a run of two does.
+TEST_F(ConnectionsTest, OnlyARunOfSeveralFilesLogsInExtraConnections) {
+    app.options.SetConnections(4);
+    app.options.SetExistingFileOption(existingOverwrite);
+    app.options.SetUsePassive(true);
+    WriteBytes(Remote(L"one.txt"), "one");
+    WriteBytes(Remote(L"single\\only.txt"), "only");
+    WriteBytes(Remote(L"pair\\a.txt"), "a");
+    WriteBytes(Remote(L"pair\\b.txt"), "b");
+    WriteBytes(Local(L"up.txt"), "up");
+    FtpFS through;
+    LogInTo(Fixture::kCounting, through);
+    struct Case {
+        bool upload;
+        const wchar_t* item;
+        bool extraLogins;
+    } cases[] = {{false, L"Fone.txt", false},
+                 {false, L"Dsingle", false},
+                 {true, L"Fup.txt", false},
+                 {false, L"Dpair", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        size_t before = CountingServerLog().size();
+        EXPECT_EQ(S_OK, Transfer(c.upload, {c.item}, c.upload ? L"" : local.Path(), &through));
+        std::vector<LoggedCommand> log = CountingServerLog();
+        bool loggedIn =
+            std::any_of(log.begin() + before, log.end(),
+                        [](const LoggedCommand& command) { return command.verb == "USER"; });
+        EXPECT_EQ(c.extraLogins, loggedIn);
+    }
+    EXPECT_EQ("b", ReadBytes(Local(L"pair\\b.txt")));
+    EXPECT_EQ("up", ReadBytes(Remote(L"up.txt")));
 }
 
 // One refused file is asked about once and named at the end; the other files
