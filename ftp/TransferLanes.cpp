@@ -41,8 +41,9 @@ void TransferLanes::CutLogin(Lane& lane) {
 // connections then log in one after another, each starting the next when its
 // login has ended: threads that start while others end (a refused login's,
 // a name lookup's) can hang in the C runtime's thread-local storage.
-void TransferLanes::StartLanes() {
+void TransferLanes::StartLanes(unsigned useful) {
     started = true;
+    if (lanes.size() > useful) lanes.resize(useful);
     for (auto& lane : lanes) lane->engine = walkEngine.MakeSibling();
     serving = static_cast<unsigned>(lanes.size());
     StartLane(0);
@@ -64,10 +65,10 @@ DWORD WINAPI TransferLanes::LaneThread(LPVOID parameter) {
     return 0;
 }
 
-bool TransferLanes::Offer(std::unique_ptr<FileJob>& job) {
+bool TransferLanes::Offer(std::unique_ptr<FileJob>& job, unsigned useful) {
     if (lanes.empty()) return false;
     std::lock_guard<std::mutex> hold(lock);
-    if (!started) StartLanes();
+    if (!started) StartLanes(useful);
     if (stopTaking || queued.size() >= loggedIn) return false;
     targets.insert(TargetOf(*job));
     queued.push_back(std::move(job));

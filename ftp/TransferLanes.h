@@ -39,8 +39,9 @@ class TransferLanes {
     TransferLanes& operator=(const TransferLanes&) = delete;
 
     // Queues the job when a logged-in connection will be free for it soon
-    // (and starts the logins the first time); false: the walk does it itself.
-    bool Offer(std::unique_ptr<FileJob>& job);
+    // (and starts the logins the first time, at most `useful` of them);
+    // false: the walk does it itself.
+    bool Offer(std::unique_ptr<FileJob>& job, unsigned useful);
     // Waits while a connection still has a file of the job's target (a listing
     // that repeats a name must not have two connections write one file).
     void AwaitTarget(const FileJob& job);
@@ -78,7 +79,7 @@ class TransferLanes {
     // A file cut this often by lost connections is left to the walk's own.
     static const unsigned kInterruptionsPerFile = 3;
 
-    void StartLanes();
+    void StartLanes(unsigned useful);
     void StartLane(size_t index);
     static DWORD WINAPI LaneThread(LPVOID lane);
     void Serve(Lane& lane);

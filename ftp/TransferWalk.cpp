@@ -97,11 +97,13 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
     return job;
 }
 
-// A run that can only ever have one file has nothing to share: no extra
-// connection logs in for it, which a server that counts sessions would see.
+// Once every file of the run is known, no more connections log in than the
+// other files could use: none for a run of one file, which a server that
+// counts sessions would otherwise see.
 bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
-    if (!lanes || (filesFound < 2 && !StillListing())) return false;
-    return lanes->Offer(job);
+    if (!lanes) return false;
+    if (StillListing()) return lanes->Offer(job, kMaxTransferConnections);
+    return filesFound > 1 && lanes->Offer(job, filesFound - 1);
 }
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
