@@ -99,11 +99,13 @@ std::unique_ptr<FileJob> TransferWalk::NewJob(const Node* node, const wchar_t* r
 
 // Once every file of the run is known, no more connections log in than the
 // other files could use: none for a run of one file, which a server that
-// counts sessions would otherwise see.
+// counts sessions would otherwise see. The list is scanned for folders still
+// to list only while so few files are known that it could matter.
 bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
     if (!lanes) return false;
-    if (StillListing()) return lanes->Offer(job, kMaxTransferConnections);
-    return filesFound > 1 && lanes->Offer(job, filesFound - 1);
+    bool fewFiles = filesFound <= kMaxTransferConnections && !StillListing();
+    if (fewFiles && filesFound < 2) return false;
+    return lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections);
 }
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {

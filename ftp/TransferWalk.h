@@ -54,8 +54,9 @@ class TransferWalk : public FolderWalk {
 
     // The run's other connections, when the options give it more than one
     // and the run more than one file: a decided file goes to one of them when
-    // one is free (true), else the walk moves it itself. Their failures come to the walk's prompt
-    // between its steps, and the walk waits for them before it ends.
+    // one is free (true), else the walk moves it itself. Their failures come
+    // to the walk's prompt between its steps, and the walk waits for them
+    // before it ends.
     bool HasLanes() const { return lanes != nullptr; }
     std::unique_ptr<FileJob> NewJob(const Node* node, const wchar_t* remoteName,
                                     const wchar_t* localPath, DWORD transferFlags, bool resume);
