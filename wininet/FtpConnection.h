@@ -103,6 +103,9 @@ class FtpConnection : public InternetHandle {
                   std::vector<FtpListEntry>& entries);
 
     std::timed_mutex mutex_;
+    // Before the control connection: its TLS stream reads these settings up to
+    // its own end, so they must outlive it.
+    std::unique_ptr<TlsContext> tls_;
     FtpControl control_;
     std::mutex watchMutex_;
     FtpSocket* watchedData_ = nullptr;
@@ -112,7 +115,6 @@ class FtpConnection : public InternetHandle {
     std::atomic<bool> fellBack_{false};
     std::string restart_;  // the REST the server accepted for the next transfer
     const DWORD tlsFlags_;
-    std::unique_ptr<TlsContext> tls_;
     std::vector<std::string>
         serverChain_;  // the control connection's, which data connections must show
     bool hasMlst_ = false;
