@@ -9,7 +9,19 @@
 
 // The one copy loop of every connection and direction: blocks go from read to
 // write until read gives no bytes (the end), either fails, or going() says
-// the run was stopped. moved(count) counts each block written.
+// the run was stopped. moved(count) counts each block written. Blocks start
+// at 5 KiB and double while a block's read and write take no time worth
+// showing, and halve when one takes long: a slow link still shows every few
+// KiB as they come, a fast one moves whole blocks. now() is the clock in ms.
+// A file moves in blocks of up to this size; only a read of no bytes marks
+// its end. Each block is a pass through the remote layer, the local stream and
+// the progress check (some 0.75 us under Wine): at 5 KiB those passes took a
+// sixth of a 1 GiB download, at 64 KiB they are lost in the copying.
+constexpr DWORD kCopyBlockBytes = 64 * 1024;
+// Local streams buffer this much, so the blocks reach the disk in large
+// reads and writes instead of a system call or two per block.
+constexpr size_t kLocalStreamBytes = 256 * 1024;
+
 enum class CopyEnd { complete, stopped, failed };
 using BlockRead = std::function<bool(char* block, DWORD size, DWORD* count)>;
 using BlockWrite = std::function<bool(const char* block, DWORD count)>;
@@ -19,6 +31,7 @@ struct BlockCopy {
     BlockWrite write;
     std::function<bool()> going;
     std::function<void(DWORD count)> moved;
+    ULONGLONG (*now)() = GetTickCount64;
 };
 
 CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy);

@@ -30,8 +30,8 @@ JobTransfer::JobTransfer(RemoteFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& l
       figures(laneFigures),
       cancel(cancelled),
       folder(startFolder),
-      block(new char[kBlockSize]),
-      streamBuffer(new char[kLocalBufferSize]) {}
+      block(new char[kCopyBlockBytes]),
+      streamBuffer(new char[kLocalStreamBytes]) {}
 
 // The target stays as it was until the server confirmed the whole file.
 JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
@@ -74,7 +74,7 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
 FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset) {
     const std::wstring& path = offset || job.partCreatePath.empty() ? part : job.partCreatePath;
     FILE* local = OpenPartFile(path.c_str(), offset != 0);
-    if (local) setvbuf(local, streamBuffer.get(), _IOFBF, kLocalBufferSize);
+    if (local) setvbuf(local, streamBuffer.get(), _IOFBF, kLocalStreamBytes);
     return local;
 }
 
@@ -85,7 +85,7 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
     FILE* local = job.localFile ? job.localFile : _wfopen(job.localPath.c_str(), L"rb");
     job.localFile = nullptr;
     if (!local) return LocalFailure(job);
-    setvbuf(local, streamBuffer.get(), _IOFBF, kLocalBufferSize);
+    setvbuf(local, streamBuffer.get(), _IOFBF, kLocalStreamBytes);
     bool binary = job.transferFlags == FTP_TRANSFER_TYPE_BINARY;
     bool entered = EnterFolder(job);
     ULONGLONG offset = entered && job.resume && binary ? UploadOffset(job) : 0;
@@ -136,7 +136,8 @@ CopyEnd JobTransfer::Copy(FileJob& job, const RemoteFileHandle& remote, ULONGLON
         figures.bytes += count;
         figures.fileBytes += count;
     };
-    return CopyInBlocks(block.get(), kBlockSize, {read, write, [this] { return !cancel; }, moved});
+    return CopyInBlocks(block.get(), kCopyBlockBytes,
+                        {read, write, [this] { return !cancel; }, moved});
 }
 
 JobTransfer::Outcome JobTransfer::RemoteFailure(FileJob& job) {

@@ -36,8 +36,6 @@ struct LaneFigures {
 class JobTransfer {
   public:
     enum class Outcome { done, failed, lost, stopped };
-    static const DWORD kBlockSize = 5120;
-    static const size_t kLocalBufferSize = 256 * 1024;
 
     // folder: where the engine's connection stands now.
     JobTransfer(RemoteFS& engine, RemoteFileSlot& slot, LaneFigures& figures,

@@ -190,8 +190,8 @@ void TransferWalk::FolderLeft(Node* node, bool) {
 }
 
 void TransferWalk::BufferLocalStream(FILE* stream) {
-    if (!streamBuffer) streamBuffer.reset(new char[kLocalBufferSize]);
-    setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalBufferSize);
+    if (!streamBuffer) streamBuffer.reset(new char[kLocalStreamBytes]);
+    setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalStreamBytes);
 }
 
 DWORD TransferWalk::ExistingFileAction(const wchar_t* subject, const KnownTime& source,
@@ -354,13 +354,13 @@ bool TransferWalk::ProgressDue(bool force) {
 
 TransferWalk::CopyEnd TransferWalk::CopyBlocks(const BlockRead& read, const BlockWrite& write,
                                                ByteCounts counts) {
-    if (!block) block.reset(new char[kBlockSize]);
+    if (!block) block.reset(new char[kCopyBlockBytes]);
     auto moved = [this, &counts](DWORD count) {
         counts.total += count;
         counts.file += count;
         counts.elapsedMs = ElapsedMs();
         ReportProgress(false);
     };
-    return CopyInBlocks(block.get(), kBlockSize,
+    return CopyInBlocks(block.get(), kCopyBlockBytes,
                         {read, write, [this] { return !Cancelled(); }, moved});
 }

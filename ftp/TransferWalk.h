@@ -20,12 +20,6 @@
 // the error prompt and progress going to the notify window.
 class TransferWalk : public FolderWalk {
   public:
-    // A file moves in blocks of this size; only a read of no bytes marks its end.
-    static const DWORD kBlockSize = 5120;
-    // Local streams buffer this much, so the blocks reach the disk in large
-    // reads and writes instead of a system call or two per block.
-    static const size_t kLocalBufferSize = 256 * 1024;
-
     TransferWalk(RemoteFS& engine, WorkerState& state, UINT errorMessage, FailureCounts& failures,
                  TransferLanes::Direction direction);
     ~TransferWalk() override;
@@ -137,9 +131,9 @@ class TransferWalk : public FolderWalk {
     void ReportNameMapped(UINT message, const std::wstring& remote, const std::wstring& local);
     DWORD ElapsedMs() const { return GetTickCount() - startTick; }
     // Progress goes out when forced (the run's end, so that the counts shown
-    // at Done are exact) and otherwise at most every 50 ms: a sent
+    // at Done are exact) and otherwise at most every 100 ms: a sent
     // message costs the worker a trip to the other thread, which a report per
-    // block would pay 200000 times a GiB, and a report per file paces a tree
+    // block would pay 16,000 times a GiB, and a report per file paces a tree
     // of small files by the window's updates. A due report sends the pending
     // file notice first.
     bool ProgressDue(bool force);

@@ -185,7 +185,7 @@ TEST_F(SftpFSTest, ATreeGoesUpAndComesDownByteForByteWithItsTimes) {
               LocalTimeOf(Local(L"down\\up\\big.bin").c_str()).utc / 10000000);
 }
 
-// The copy loop's small blocks reach the server whole and in order, however a
+// A caller's small blocks reach the server whole and in order, however a
 // file's size falls on the session's 64 KiB requests and the 256 KiB writes
 // they are gathered into.
 TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {

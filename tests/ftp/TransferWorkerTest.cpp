@@ -266,7 +266,8 @@ TEST_F(DownloadWorkerTest, FolderLinksAreFollowedButNeverWithoutEndAndNeverDelet
 TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     const Names files = {L"A\\one", L"A\\empty",          L"A\\inner\\name with blanks",
                          L"top",    L"B\\Grüße 名前.bin", L"B\\deep\\deeper\\x"};
-    const uint64_t sizes[] = {5120, 0, 12345, 1, 70000, 5121};
+    const uint64_t sizes[] = {kCopyBlockBytes,    0, 12345, 1, 3 * kCopyBlockBytes - 1,
+                              kCopyBlockBytes + 1};
     for (size_t i = 0; i < files.size(); ++i)
         ASSERT_TRUE(WriteTestFile(Local(files[i]), sizes[i], static_cast<unsigned>(i)));
     WriteBytes(Remote(L"A\\one"), "older and other");
@@ -284,7 +285,7 @@ TEST_F(TransferWorkerTest, TreesGoUpAndComeBackByteForByteInStackOrder) {
     std::sort(fromB.begin(), fromB.end());
     EXPECT_EQ((Names{L"Grüße 名前.bin", L"x"}), fromB);
     // Files done (the last one counted), folders created, total bytes.
-    const std::vector<ULONGLONG> counts = {6, 5, 5120 + 12345 + 1 + 70000 + 5121};
+    const std::vector<ULONGLONG> counts = {6, 5, 5 * kCopyBlockBytes + 12345 + 1};
     EXPECT_EQ(counts, recorder.LastProgress(WM_APP_UPLOAD_PROGRESS).Counts());
     EXPECT_EQ(1, recorder.Count(WM_APP_UPLOAD_ENDED));
 

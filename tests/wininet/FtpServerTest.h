@@ -47,7 +47,8 @@ double SecondsFor(Call call) {
     return (GetTickCount64() - start) / 1000.0;
 }
 
-// The block size the engine copies files in.
+// A caller's block, smaller than a receive and not a power of two, so that
+// reads and writes meet the layer's buffers at odd places.
 constexpr DWORD kEngineBlock = 5120;
 // Reads a remote file in blocks of the given size. Every read fills its block
 // until the data ends, and the end is told by a read of zero bytes (again on

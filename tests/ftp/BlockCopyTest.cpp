@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ftp/BlockCopy.h"
+
+namespace {
+
+ULONGLONG fakeNow = 0;
+ULONGLONG FakeClock() { return fakeNow; }
+
+// A source of `total` bytes whose every read takes the next of `delaysMs`
+// (the last one again once they run out), and a sink that keeps what it got.
+struct ScriptedCopy {
+    std::string source;
+    std::vector<ULONGLONG> delaysMs;
+    std::vector<DWORD> asked;
+    std::string written;
+    size_t at = 0;
+
+    CopyEnd Run() {
+        std::vector<char> block(kCopyBlockBytes);
+        BlockCopy copy{
+            [this](char* into, DWORD room, DWORD* count) { return Read(into, room, count); },
+            [this](const char* from, DWORD count) {
+                written.append(from, count);
+                return true;
+            },
+            [] { return true; }, [](DWORD) {}, FakeClock};
+        return CopyInBlocks(block.data(), kCopyBlockBytes, copy);
+    }
+
+    bool Read(char* into, DWORD room, DWORD* count) {
+        asked.push_back(room);
+        fakeNow += delaysMs[std::min(asked.size(), delaysMs.size()) - 1];
+        *count = static_cast<DWORD>(std::min<size_t>(room, source.size() - at));
+        source.copy(into, *count, at);
+        at += *count;
+        return true;
+    }
+};
+
+}  // namespace
+
+// Blocks grow while they move at once and shrink while each keeps the panel
+// waiting, within 5 KiB and the block's size; every byte arrives in order
+// whatever the sizes.
+TEST(BlockCopyTest, BlocksFollowHowLongEachTakes) {
+    const DWORD full = kCopyBlockBytes;
+    struct Case {
+        const char* what;
+        std::vector<ULONGLONG> delaysMs;
+        std::vector<DWORD> firstAsked;
+    } cases[] = {
+        {"fast link", {0}, {5120, 10240, 20480, 40960, full, full}},
+        {"slow link", {250}, {5120, 5120, 5120}},
+        {"in between", {50}, {5120, 5120, 5120}},
+        {"fast, then slow",
+         {0, 0, 0, 0, 0, 150, 150, 150, 150, 150},
+         {5120, 10240, 20480, 40960, full, full, full / 2, full / 4, full / 8, 5120}},
+    };
+    for (const Case& c : cases) {
+        ScriptedCopy copy;
+        for (int i = 0; i < 400000; ++i) copy.source += static_cast<char>(i * 7 + i / 251);
+        copy.delaysMs = c.delaysMs;
+        EXPECT_EQ(CopyEnd::complete, copy.Run()) << c.what;
+        EXPECT_EQ(copy.source, copy.written) << c.what;
+        ASSERT_GE(copy.asked.size(), c.firstAsked.size()) << c.what;
+        std::vector<DWORD> first(copy.asked.begin(), copy.asked.begin() + c.firstAsked.size());
+        EXPECT_EQ(c.firstAsked, first) << c.what;
+    }
+}
