@@ -7,12 +7,6 @@
 
 #include "ftp/RemoteFile.h"
 
-// The one copy loop of every connection and direction: blocks go from read to
-// write until read gives no bytes (the end), either fails, or going() says
-// the run was stopped. moved(count) counts each block written. Blocks start
-// at 5 KiB and double while a block's read and write take no time worth
-// showing, and halve when one takes long: a slow link still shows every few
-// KiB as they come, a fast one moves whole blocks. now() is the clock in ms.
 // A file moves in blocks of up to this size; only a read of no bytes marks
 // its end. Each block is a pass through the remote layer, the local stream and
 // the progress check (some 0.75 us under Wine): at 5 KiB those passes took a
@@ -34,6 +28,12 @@ struct BlockCopy {
     ULONGLONG (*now)() = GetTickCount64;
 };
 
+// The one copy loop of every connection and direction: blocks go from read to
+// write until read gives no bytes (the end), either fails, or going() says
+// the run was stopped. moved(count) counts each block written. Blocks start
+// at 5 KiB and double while a block's read and write take no time worth
+// showing, and halve when one takes long: a slow link still shows every few
+// KiB as they come, a fast one moves whole blocks. now() is the clock in ms.
 CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy);
 
 // The ends every copy is made of. A failed read or write fails the file: a

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ftp/BlockCopy.h"
@@ -10,10 +11,13 @@ namespace {
 ULONGLONG fakeNow = 0;
 ULONGLONG FakeClock() { return fakeNow; }
 
-// A source of `total` bytes whose every read takes the next of `delaysMs`
-// (the last one again once they run out), and a sink that keeps what it got.
+// A source whose every read takes the next of `delaysMs` (the last one
+// again once they run out), and a sink that keeps what it got.
 struct ScriptedCopy {
-    std::string source;
+    ScriptedCopy(const std::string& bytes, std::vector<ULONGLONG> delays)
+        : source(bytes), delaysMs(std::move(delays)) {}
+
+    const std::string& source;
     std::vector<ULONGLONG> delaysMs;
     std::vector<DWORD> asked;
     std::string written;
@@ -60,12 +64,12 @@ TEST(BlockCopyTest, BlocksFollowHowLongEachTakes) {
          {0, 0, 0, 0, 0, 150, 150, 150, 150, 150},
          {5120, 10240, 20480, 40960, full, full, full / 2, full / 4, full / 8, 5120}},
     };
+    std::string source;
+    for (int i = 0; i < 400000; ++i) source += static_cast<char>(i * 7 + i / 251);
     for (const Case& c : cases) {
-        ScriptedCopy copy;
-        for (int i = 0; i < 400000; ++i) copy.source += static_cast<char>(i * 7 + i / 251);
-        copy.delaysMs = c.delaysMs;
+        ScriptedCopy copy(source, c.delaysMs);
         EXPECT_EQ(CopyEnd::complete, copy.Run()) << c.what;
-        EXPECT_EQ(copy.source, copy.written) << c.what;
+        EXPECT_EQ(source, copy.written) << c.what;
         ASSERT_GE(copy.asked.size(), c.firstAsked.size()) << c.what;
         std::vector<DWORD> first(copy.asked.begin(), copy.asked.begin() + c.firstAsked.size());
         EXPECT_EQ(c.firstAsked, first) << c.what;
