@@ -2,8 +2,9 @@
 # Sections (all unless named as arguments, e.g. `scripts/bench.sh list`):
 # transfer: downloads and uploads one file (1 GiB unless CORVANE_BENCH_MIB says otherwise)
 #   from a local pyftpdlib, once through the program's own path (the FTP view's commands,
-#   the transfer workers and the progress panels, on a virtual display) and once with curl,
-#   and prints both times and their ratio.
+#   the transfer workers and the progress panels, on a virtual display), with curl and with
+#   lftp, in CORVANE_BENCH_TRANSFER_ROUNDS (5) alternating rounds, and prints each client's
+#   best and median time and their ratios to curl's.
 # tls: the same over explicit FTP over TLS against vsftpd (require_ssl_reuse=YES), beside
 #   curl --ssl-reqd. Both sections time lftp too.
 # list: opens folders of 1,000, 10,000 and 50,000 entries in the local view and in the
@@ -49,6 +50,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh" >/dev/null
 source "$root/scripts/wine-env.sh"
 mib=${CORVANE_BENCH_MIB:-1024}
+transfer_rounds=${CORVANE_BENCH_TRANSFER_ROUNDS:-5}
 
 # Files live in memory when the machine offers it, so that the disk's write-back
 # does not decide the figures of either client.
@@ -67,9 +69,28 @@ source "$root/tests/fixtures/start_servers.sh" "$state"
 "$root/scripts/wine-one-cpu.sh" "$build/wine_request_bench.exe" | tr -d '\r'
 
 url="ftp://$CORVANE_FTP_USER:$CORVANE_FTP_PASSWORD@$CORVANE_FTP_HOST:$CORVANE_FTP_PORT"
-# Three rounds, alternating the clients; each keeps its best time, so a busy
+# Rounds alternate the clients; each keeps its best time, so a busy
 # moment on the machine does not decide the ratio.
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
+# "best B s, median M s (xB/REF-best, xM/REF-median)" of a list of times against a
+# reference client's list (no ratios without one). One fast round of either client
+# decides a best-of ratio alone; the median shows where most rounds lay.
+spread() {
+    awk -v times="$1" -v ref="$2" 'function sorted(text, t,   n, i, j, x) {
+            n = split(text, t, " ")
+            for (i = 2; i <= n; i++) for (j = i; j > 1 && t[j - 1] > t[j]; j--) {
+                x = t[j]; t[j] = t[j - 1]; t[j - 1] = x
+            }
+            return n
+        }
+        BEGIN {
+            n = sorted(times, t); b = t[1]; md = t[int((n + 1) / 2)]
+            printf "best %.3f s, median %.3f s", b, md
+            if (ref == "") exit
+            m = sorted(ref, r)
+            printf " (x%.2f, x%.2f)", b / r[1], md / r[int((m + 1) / 2)]
+        }'
+}
 # Seconds a command takes.
 seconds() {
     local start
@@ -133,18 +154,18 @@ compare() {
     cp "$work/source.bin" "$folder/bench.bin"
     local curl_down= curl_up= lftp_down= lftp_up= ours_down= ours_up= time ours round
     local lftp_login=(-u "$user,$password" -p "$port" "$host") path=${remote:+$remote/}
-    for round in 1 2 3; do
+    for round in $(seq 1 "$transfer_rounds"); do
         time=$(curl -s "$@" -o "$work/curl.bin" -w '%{time_total}' "$url/bench.bin")
-        curl_down=$(best "$curl_down" "$time")
+        curl_down+=" $time"
         time=$(curl -s "$@" -T "$work/source.bin" -w '%{time_total}' "$url/bench.curl-up")
-        curl_up=$(best "$curl_up" "$time")
+        curl_up+=" $time"
         cmp -s "$work/curl.bin" "$work/source.bin" || { echo "curl download differs" >&2; exit 1; }
         cmp -s "$folder/bench.curl-up" "$work/source.bin" || { echo "curl upload differs" >&2; exit 1; }
         rm -f "$work/curl.bin" "$folder/bench.curl-up"
         time=$(seconds lftp "${lftp_login[@]}" -e "$settings get ${path}bench.bin -o $work/lftp.bin; quit")
-        lftp_down=$(best "$lftp_down" "$time")
+        lftp_down+=" $time"
         time=$(seconds lftp "${lftp_login[@]}" -e "$settings put $work/source.bin -o ${path}bench.lftp-up; quit")
-        lftp_up=$(best "$lftp_up" "$time")
+        lftp_up+=" $time"
         cmp -s "$work/lftp.bin" "$work/source.bin" || { echo "lftp download differs" >&2; exit 1; }
         cmp -s "$folder/bench.lftp-up" "$work/source.bin" || { echo "lftp upload differs" >&2; exit 1; }
         rm -f "$work/lftp.bin" "$folder/bench.lftp-up"
@@ -158,16 +179,19 @@ compare() {
         cmp -s "$work/ours/bench.bin" "$work/source.bin" || { echo "our download differs" >&2; exit 1; }
         cmp -s "$folder/source.bin" "$work/source.bin" || { echo "our upload differs" >&2; exit 1; }
         rm -rf "$work/ours" "$folder/source.bin"
-        ours_down=$(best "$ours_down" "$(awk '/^download/ {print $2}' <<<"$ours")")
-        ours_up=$(best "$ours_up" "$(awk '/^upload/ {print $2}' <<<"$ours")")
+        ours_down+=" $(awk '/^download/ {print $2}' <<<"$ours")"
+        ours_up+=" $(awk '/^upload/ {print $2}' <<<"$ours")"
     done
-    awk -v label="$label" -v cd="$curl_down" -v cu="$curl_up" -v ld="$lftp_down" -v lu="$lftp_up" \
-        -v od="$ours_down" -v ou="$ours_up" 'BEGIN {
-        printf "%s download: ours %.3f s, curl %.3f s (ratio %.2f), lftp %.3f s (ratio %.2f)\n",
-            label, od, cd, od / cd, ld, od / ld
-        printf "%s upload:   ours %.3f s, curl %.3f s (ratio %.2f), lftp %.3f s (ratio %.2f)\n",
-            label, ou, cu, ou / cu, lu, ou / lu
-    }' >>"$work/summary"
+    local way
+    for way in download upload; do
+        if [ $way = download ]; then
+            set -- "$ours_down" "$curl_down" "$lftp_down"
+        else
+            set -- "$ours_up" "$curl_up" "$lftp_up"
+        fi
+        printf '%s %-9s ours %s, curl %s, lftp %s\n' "$label" "$way:" "$(spread "$1" "$2")" \
+            "$(spread "$2" "")" "$(spread "$3" "$2")" >>"$work/summary"
+    done
 }
 
 if want transfer || want tls || want layer; then
@@ -189,7 +213,7 @@ if want tls; then
     fi
 fi
 if [ -f "$work/summary" ]; then
-    echo "file: $mib MiB, best of three rounds"
+    echo "file: $mib MiB, $transfer_rounds rounds; ratios against curl's best and median"
     cat "$work/summary"
 fi
 
