@@ -33,6 +33,8 @@ CopyEnd CopyInBlocks(char* block, DWORD blockSize, const BlockCopy& copy) {
     return CopyEnd::stopped;
 }
 
+void UnbufferLocal(FILE* local) { setvbuf(local, nullptr, _IONBF, 0); }
+
 BlockRead ReadRemote(RemoteFileHandle remote) {
     return [remote](char* block, DWORD room, DWORD* count) {
         return remote->Read(block, room, count);

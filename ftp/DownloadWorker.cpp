@@ -240,7 +240,7 @@ void DownloadWorker::CopyOpenFile(Node* node, const RemoteFileHandle& remote, FI
                                   ULONGLONG size, ULONGLONG offset) {
     node->element->continuable = true;
     folderNames.back().Add(PartFileName(localName.c_str()));
-    BufferLocalStream(local);
+    UnbufferLocal(local);
     engineState.remoteFile.Put(remote);
     engineState.localFile = local;
     CopyEnd end = Copy(remote, size, offset);

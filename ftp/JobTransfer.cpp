@@ -30,8 +30,7 @@ JobTransfer::JobTransfer(RemoteFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& l
       figures(laneFigures),
       cancel(cancelled),
       folder(startFolder),
-      block(new char[kCopyBlockBytes]),
-      streamBuffer(new char[kLocalStreamBytes]) {}
+      block(new char[kCopyBlockBytes]) {}
 
 // The target stays as it was until the server confirmed the whole file.
 JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
@@ -74,7 +73,7 @@ JobTransfer::Outcome JobTransfer::Download(FileJob& job) {
 FILE* JobTransfer::OpenPart(const FileJob& job, const std::wstring& part, ULONGLONG offset) {
     const std::wstring& path = offset || job.partCreatePath.empty() ? part : job.partCreatePath;
     FILE* local = OpenPartFile(path.c_str(), offset != 0);
-    if (local) setvbuf(local, streamBuffer.get(), _IOFBF, kLocalStreamBytes);
+    if (local) UnbufferLocal(local);
     return local;
 }
 
@@ -85,7 +84,7 @@ JobTransfer::Outcome JobTransfer::Upload(FileJob& job) {
     FILE* local = job.localFile ? job.localFile : _wfopen(job.localPath.c_str(), L"rb");
     job.localFile = nullptr;
     if (!local) return LocalFailure(job);
-    setvbuf(local, streamBuffer.get(), _IOFBF, kLocalStreamBytes);
+    UnbufferLocal(local);
     bool binary = job.transferFlags == FTP_TRANSFER_TYPE_BINARY;
     bool entered = EnterFolder(job);
     ULONGLONG offset = entered && job.resume && binary ? UploadOffset(job) : 0;

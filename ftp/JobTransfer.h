@@ -65,5 +65,4 @@ class JobTransfer {
     const std::atomic<bool>& cancel;
     std::wstring folder;
     std::unique_ptr<char[]> block;
-    std::unique_ptr<char[]> streamBuffer;
 };

@@ -19,6 +19,8 @@ const size_t kGatherBytes = 256 * 1024;
 }  // namespace
 
 bool SftpRemoteFile::Write(const char* block, DWORD count) {
+    // A block as large as a gathering goes as it is, without a copy.
+    if (gathered.empty() && count >= kGatherBytes) return session->Write(block, count);
     gathered.insert(gathered.end(), block, block + count);
     return gathered.size() < kGatherBytes || SendGathered();
 }

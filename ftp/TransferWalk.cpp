@@ -189,11 +189,6 @@ void TransferWalk::FolderLeft(Node* node, bool) {
     DropItem(node);
 }
 
-void TransferWalk::BufferLocalStream(FILE* stream) {
-    if (!streamBuffer) streamBuffer.reset(new char[kLocalStreamBytes]);
-    setvbuf(stream, streamBuffer.get(), _IOFBF, kLocalStreamBytes);
-}
-
 DWORD TransferWalk::ExistingFileAction(const wchar_t* subject, const KnownTime& source,
                                        const KnownTime& target) {
     TransferRules& rules = engineState.rules;

@@ -115,10 +115,6 @@ class TransferWalk : public FolderWalk {
     // binary once cancelled, and 0xFFFFFFFF for an unknown stored code.
     DWORD TransferType(const wchar_t* name);
 
-    // The one stream buffer of the walk, lent to each local file in turn: a
-    // fresh one per file would cost an allocation of its size every file.
-    void BufferLocalStream(FILE* stream);
-
     bool Cancelled() const { return engineState.cancel; }
     void Notify(UINT message, WPARAM wParam, LPARAM lParam);
     // Names the file now under way (message, its path, its name). The notice
@@ -188,7 +184,6 @@ class TransferWalk : public FolderWalk {
 
     const UINT errorMessage;
     FailureCounts& failures;
-    std::unique_ptr<char[]> streamBuffer;
     std::unique_ptr<char[]> block;
     DWORD startTick;
     DWORD lastProgressTick;

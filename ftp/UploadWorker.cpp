@@ -165,7 +165,7 @@ void UploadWorker::SendFile(Node* node, FILE* local, DWORD type, bool resume) {
     const wchar_t* path = ItemText(node);
     const std::wstring remoteName = RemoteNameOf(path);
     const wchar_t* name = remoteName.c_str();
-    BufferLocalStream(local);
+    UnbufferLocal(local);
     engineState.localFile = local;
     ULONGLONG size = node->element->size;
     // Line ends change in ASCII: only a binary file's bytes can be counted on.

@@ -52,20 +52,29 @@ struct ScriptedCopy {
 // whatever the sizes.
 TEST(BlockCopyTest, BlocksFollowHowLongEachTakes) {
     const DWORD full = kCopyBlockBytes;
+    // Blocks from 5 KiB, doubling while below the full size, then `then`.
+    auto growing = [](std::vector<DWORD> then) {
+        std::vector<DWORD> sizes;
+        for (DWORD size = 5120; size < kCopyBlockBytes; size *= 2) sizes.push_back(size);
+        sizes.insert(sizes.end(), then.begin(), then.end());
+        return sizes;
+    };
+    // Quick until the first full block has moved, slow from the next one on.
+    std::vector<ULONGLONG> quickThenSlow(growing({full}).size(), 0);
+    quickThenSlow.push_back(150);
     struct Case {
         const char* what;
         std::vector<ULONGLONG> delaysMs;
         std::vector<DWORD> firstAsked;
     } cases[] = {
-        {"fast link", {0}, {5120, 10240, 20480, 40960, full, full}},
+        {"fast link", {0}, growing({full, full})},
         {"slow link", {250}, {5120, 5120, 5120}},
         {"in between", {50}, {5120, 5120, 5120}},
-        {"fast, then slow",
-         {0, 0, 0, 0, 0, 150, 150, 150, 150, 150},
-         {5120, 10240, 20480, 40960, full, full, full / 2, full / 4, full / 8, 5120}},
+        {"fast, then slow", quickThenSlow,
+         growing({full, full, full / 2, full / 4, full / 8, full / 16, full / 32, 5120})},
     };
     std::string source;
-    for (int i = 0; i < 400000; ++i) source += static_cast<char>(i * 7 + i / 251);
+    for (int i = 0; i < 2 * 1024 * 1024; ++i) source += static_cast<char>(i * 7 + i / 251);
     for (const Case& c : cases) {
         ScriptedCopy copy(source, c.delaysMs);
         EXPECT_EQ(CopyEnd::complete, copy.Run()) << c.what;

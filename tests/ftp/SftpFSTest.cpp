@@ -185,22 +185,29 @@ TEST_F(SftpFSTest, ATreeGoesUpAndComesDownByteForByteWithItsTimes) {
               LocalTimeOf(Local(L"down\\up\\big.bin").c_str()).utc / 10000000);
 }
 
-// A caller's small blocks reach the server whole and in order, however a
-// file's size falls on the session's 64 KiB requests and the 256 KiB writes
-// they are gathered into.
-TEST_F(SftpFSTest, SmallBlocksArriveWholeAroundEveryRequestBoundary) {
+// A caller's blocks reach the server whole and in order, however a file's
+// size falls on the session's 64 KiB requests and the 256 KiB writes small
+// blocks are gathered into: blocks of 5 KiB each, and 256 KiB blocks (sent
+// without gathering when nothing is gathered) between blocks of 5 KiB.
+TEST_F(SftpFSTest, BlocksArriveWholeAroundEveryRequestBoundary) {
     const size_t kCopyBlock = 5120, kRequest = 64 * 1024, kGather = 256 * 1024;
-    for (size_t size : {size_t(1), kCopyBlock, kRequest + 1, kGather - 1, kGather, kGather + 1,
-                        2 * kGather + kCopyBlock + 3}) {
-        const std::string bytes = TestBytes(size, static_cast<unsigned>(size));
-        std::wstring name = L"blocks-" + std::to_wstring(size);
-        RemoteFileHandle file =
-            sftpEngine.OpenRemoteFile(name.c_str(), GENERIC_WRITE, 0, 0, nullptr);
-        ASSERT_TRUE(file) << size;
-        for (size_t at = 0; at < size; at += kCopyBlock)
-            ASSERT_TRUE(file->Write(&bytes[at], DWORD(std::min<size_t>(kCopyBlock, size - at))));
-        ASSERT_TRUE(file->Close()) << size;
-        EXPECT_EQ(bytes, ReadBytes(Served(name))) << size;
+    const std::vector<size_t> cycles[] = {{kCopyBlock}, {kGather, kCopyBlock}};
+    for (const std::vector<size_t>& cycle : cycles) {
+        for (size_t size : {size_t(1), kCopyBlock, kRequest + 1, kGather - 1, kGather, kGather + 1,
+                            2 * kGather + kCopyBlock + 3}) {
+            const std::string bytes = TestBytes(size, static_cast<unsigned>(size));
+            std::wstring name = L"blocks-" + std::to_wstring(size);
+            RemoteFileHandle file =
+                sftpEngine.OpenRemoteFile(name.c_str(), GENERIC_WRITE, 0, 0, nullptr);
+            ASSERT_TRUE(file) << size;
+            for (size_t at = 0, i = 0; at < size; at += cycle[i++ % cycle.size()]) {
+                size_t block = std::min(cycle[i % cycle.size()], size - at);
+                ASSERT_TRUE(file->Write(&bytes[at], DWORD(block)));
+            }
+            ASSERT_TRUE(file->Close()) << size;
+            // Compared whole: a difference would print megabytes.
+            EXPECT_TRUE(bytes == ReadBytes(Served(name))) << size << " in blocks of " << cycle[0];
+        }
     }
 }
 
