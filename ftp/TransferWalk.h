@@ -129,7 +129,7 @@ class TransferWalk : public FolderWalk {
     // Progress goes out when forced (the run's end, so that the counts shown
     // at Done are exact) and otherwise at most every 100 ms: a sent
     // message costs the worker a trip to the other thread, which a report per
-    // block would pay 16,000 times a GiB, and a report per file paces a tree
+    // block would pay 4,096 times a GiB, and a report per file paces a tree
     // of small files by the window's updates. A due report sends the pending
     // file notice first.
     bool ProgressDue(bool force);
