@@ -167,7 +167,7 @@ bool DownloadWorker::MayWriteLocalFile(Node* node, bool* resume) {
 // is moved here.
 void DownloadWorker::StartFile(Node* node, bool resume) {
     const wchar_t* name = ItemText(node);
-    AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name);
+    AnnounceFile(WM_APP_DOWNLOAD_FILE, localFile, name, node->element->size);
     if (Cancelled()) return;
     DWORD type = TransferType(name);
     if (resume) node->element->continuable = true;

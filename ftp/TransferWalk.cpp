@@ -18,7 +18,9 @@ TransferWalk::TransferWalk(RemoteFS& ftp, WorkerState& state, UINT message, Fail
       startTick(GetTickCount()),
       lastProgressTick(GetTickCount() - reportIntervalMs),  // the first report is due at once
       noticeMessage(0),
+      noticeSize(0),
       noticePending(false),
+      noticeHanded(false),
       copying(false),
       filesFound(0),
       bytesFound(0),
@@ -105,7 +107,8 @@ bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
     if (!lanes) return false;
     bool fewFiles = filesFound <= kMaxTransferConnections && !StillListing();
     if (fewFiles && filesFound < 2) return false;
-    return lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections);
+    noticeHanded = lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections);
+    return noticeHanded;
 }
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
@@ -171,8 +174,8 @@ void TransferWalk::FinishLanes() {
     lanes->End();
 }
 
-void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG fileBytes,
-                                 ULONGLONG fileSize, RunTotals& run) {
+void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG& fileBytes,
+                                 ULONGLONG& fileSize, RunTotals& run) {
     run.filesFound = filesFound;
     run.bytesFound = bytesFound;
     run.stillListing = StillListing();
@@ -182,6 +185,22 @@ void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGL
     own.fileBytes = copying ? fileBytes : 0;
     own.fileSize = copying ? fileSize : 0;
     if (lanes) lanes->AddFigures(filesDone, totalBytes, run);
+    FollowNamedFile(run, fileBytes, fileSize);
+}
+
+// The file bar follows the file the panel names: when another connection has
+// it, that connection's figures; when none has it any more, it ended there
+// (a handed file waits in the queue only while every connection is busy).
+void TransferWalk::FollowNamedFile(const RunTotals& run, ULONGLONG& fileBytes,
+                                   ULONGLONG& fileSize) const {
+    if (!noticeHanded) return;
+    for (DWORD line = 1; line < run.connections; ++line)
+        if (wcsncmp(run.lines[line].file, noticeName.c_str(), MAX_PATH - 1) == 0) {
+            fileBytes = run.lines[line].fileBytes;
+            fileSize = run.lines[line].fileSize;
+            return;
+        }
+    fileBytes = fileSize = noticeSize;
 }
 
 void TransferWalk::FolderLeft(Node* node, bool) {
@@ -324,10 +343,13 @@ void TransferWalk::ReportNameMapped(UINT message, const std::wstring& remote,
                reinterpret_cast<LPARAM>(local.c_str()));
 }
 
-void TransferWalk::AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name) {
+void TransferWalk::AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name,
+                                ULONGLONG size) {
     noticeMessage = message;
     noticePath = path;
     noticeName = name;
+    noticeSize = size;
+    noticeHanded = false;
     noticePending = true;
     ProgressDue(false);
 }

@@ -121,7 +121,7 @@ class TransferWalk : public FolderWalk {
     // waits for the next due report and goes just before it, or before an
     // error prompt: a sent message per file would pace a tree of small files
     // by the window's updates, yet each update shows the current file.
-    void AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name);
+    void AnnounceFile(UINT message, const wchar_t* path, const wchar_t* name, ULONGLONG size);
     // Tells the notify window (as message: wParam the remote name, lParam the
     // local one) that an entry went across under a mapped name.
     void ReportNameMapped(UINT message, const std::wstring& remote, const std::wstring& local);
@@ -148,8 +148,9 @@ class TransferWalk : public FolderWalk {
     WorkerState& engineState;
 
   private:
-    void AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG fileBytes,
-                       ULONGLONG fileSize, RunTotals& run);
+    void AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGLONG& fileBytes,
+                       ULONGLONG& fileSize, RunTotals& run);
+    void FollowNamedFile(const RunTotals& run, ULONGLONG& fileBytes, ULONGLONG& fileSize) const;
     void StartLanes(TransferLanes::Direction direction);
     void CountSelection();
     void ServeLaneFailures();
@@ -190,8 +191,10 @@ class TransferWalk : public FolderWalk {
     UINT noticeMessage;
     std::wstring noticePath;
     std::wstring noticeName;
+    ULONGLONG noticeSize;
     bool noticePending;
-    bool copying;  // the walk's own connection moves a file
+    bool noticeHanded;  // the named file went to another connection
+    bool copying;       // the walk's own connection moves a file
     std::unique_ptr<TransferLanes> lanes;
     DWORD filesFound;
     ULONGLONG bytesFound;

@@ -140,7 +140,7 @@ void UploadWorker::StartFile(Node* node, FILE* local, bool resume) {
     const wchar_t* path = ItemText(node);
     const std::wstring remoteName = RemoteNameOf(path);
     const wchar_t* name = remoteName.c_str();
-    AnnounceFile(WM_APP_UPLOAD_FILE, path, name);
+    AnnounceFile(WM_APP_UPLOAD_FILE, path, name, node->element->size);
     DWORD type = TransferType(name);
     if (resume) node->element->continuable = true;
     std::unique_ptr<FileJob> job =

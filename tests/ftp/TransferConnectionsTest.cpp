@@ -170,4 +170,28 @@ TEST_F(ConnectionsTest, ARefusedFileFailsAloneWhileTheOthersComeOnSeveralConnect
     EXPECT_FALSE(FtpFS::LocalFileExists(Local(L"back\\tree\\b\\unreadable.txt").c_str()));
 }
 
+// The file bar shows the file the panel names, also when another connection
+// moves it: the walk sends the first slow file itself while the extra
+// connection logs in, which then takes the second.
+TEST_F(ConnectionsTest, TheFileBarFollowsTheNamedFileOnAnotherConnection) {
+    app.options.SetConnections(2);
+    for (const wchar_t* name : {L"slow1.bin", L"slow2.bin"})
+        ASSERT_TRUE(WriteTestFile(Remote(name), 1 << 20, name[4]));
+    EXPECT_EQ(S_OK, Download({L"Fslow1.bin", L"Fslow2.bin"}));
+    std::wstring named;
+    int onAnother = 0;
+    for (const TransferRecorder::Event& event : recorder.events) {
+        if (event.message == WM_APP_DOWNLOAD_FILE) named = event.name;
+        if (event.message != WM_APP_DOWNLOAD_PROGRESS) continue;
+        auto line = event.progress.lineBytes.find(named);
+        if (line == event.progress.lineBytes.end() || event.progress.connections < 2) continue;
+        onAnother += named == L"slow2.bin";
+        EXPECT_EQ(line->second, event.progress.fileBytes) << named;
+        EXPECT_EQ(1u << 20, event.progress.fileSize) << named;
+    }
+    EXPECT_GT(onAnother, 0);
+    EXPECT_EQ(1u << 20, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).fileBytes);
+    EXPECT_EQ(FileChecksum(Remote(L"slow2.bin")), FileChecksum(Local(L"slow2.bin")));
+}
+
 }  // namespace

@@ -22,17 +22,24 @@ LRESULT TransferRecorder::OnWindowMessage(HWND handle, UINT message, WPARAM wPar
     bool progress = message == WM_APP_DOWNLOAD_PROGRESS || message == WM_APP_UPLOAD_PROGRESS;
     Event event = {message, L"", L"", {}};
     if (message == WM_APP_DOWNLOAD_PROGRESS)
-        event.progress = {d.filesDone,        d.foldersEntered, d.totalBytes,
-                          d.currentFileBytes, d.failures,       d.run.connections};
+        event.progress = {d.filesDone, d.foldersEntered,  d.totalBytes,      d.currentFileBytes,
+                          d.failures,  d.run.connections, d.currentFileSize, LineBytes(d.run)};
     else if (message == WM_APP_UPLOAD_PROGRESS)
-        event.progress = {u.filesDone,        u.foldersCreated, u.totalBytes,
-                          u.currentFileBytes, u.failures,       u.run.connections};
+        event.progress = {u.filesDone, u.foldersCreated,  u.totalBytes,      u.currentFileBytes,
+                          u.failures,  u.run.connections, u.currentFileSize, LineBytes(u.run)};
     else if (wParam)
         event.text = reinterpret_cast<const wchar_t*>(wParam);
     if (lParam) event.name = reinterpret_cast<const wchar_t*>(lParam);
     events.push_back(event);
     if (progress && onProgress) onProgress(event.progress);
     return 0;
+}
+
+std::map<std::wstring, ULONGLONG> TransferRecorder::LineBytes(const RunTotals& run) {
+    std::map<std::wstring, ULONGLONG> lines;
+    for (DWORD line = 0; line < run.connections && line < kMaxTransferConnections; ++line)
+        lines[run.lines[line].file] = run.lines[line].fileBytes;
+    return lines;
 }
 
 void TransferRecorder::AnswerFailure(UINT message, LPARAM posted) {

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ class TransferRecorder : public BaseWnd {
         ULONGLONG totalBytes, fileBytes;
         FailureCounts failures;
         DWORD connections;  // at work when the report was made
+        ULONGLONG fileSize;
+        std::map<std::wstring, ULONGLONG> lineBytes;  // each connection's file and its bytes
         std::vector<ULONGLONG> Counts() const { return {filesDone, folders, totalBytes}; }
     };
     struct Event {
@@ -52,6 +55,7 @@ class TransferRecorder : public BaseWnd {
 
   protected:
     Names Collect(UINT message, std::wstring Event::*field) const;
+    static std::map<std::wstring, ULONGLONG> LineBytes(const RunTotals& run);
     LRESULT OnWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) override;
     void AnswerFailure(UINT message, LPARAM posted);
 
