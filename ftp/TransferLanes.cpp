@@ -256,6 +256,11 @@ void TransferLanes::LaneLeft(Lane& lane) {
     changed.notify_all();
 }
 
+bool TransferLanes::Holds(const std::wstring& target) {
+    std::lock_guard<std::mutex> hold(lock);
+    return targets.count(target) != 0;
+}
+
 // Local names compare without regard to letter case, as the file system does.
 std::wstring TransferLanes::TargetOf(const FileJob& job) const {
     if (direction == Direction::upload) return job.remoteFolder + L'/' + job.remoteName;

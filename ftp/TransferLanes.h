@@ -62,6 +62,11 @@ class TransferLanes {
     void Cut();
     // Adds the connections' files and bytes, and their lines, to a report.
     void AddFigures(DWORD& filesDone, ULONGLONG& totalBytes, RunTotals& run);
+    // What two files that must not be written at once share: the local path
+    // of a download, the remote path of an upload.
+    std::wstring TargetOf(const FileJob& job) const;
+    // Whether a file of that target is queued or under way.
+    bool Holds(const std::wstring& target);
 
   private:
     struct Lane {
@@ -92,7 +97,6 @@ class TransferLanes {
     void Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome);
     void LaneLeft(Lane& lane);
     void CutLogin(Lane& lane);
-    std::wstring TargetOf(const FileJob& job) const;
     bool Drained() const;
 
     const RemoteFS& walkEngine;

@@ -107,7 +107,9 @@ bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
     if (!lanes) return false;
     bool fewFiles = filesFound <= kMaxTransferConnections && !StillListing();
     if (fewFiles && filesFound < 2) return false;
+    std::wstring target = lanes->TargetOf(*job);
     noticeHanded = lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections);
+    if (noticeHanded) noticeTarget = std::move(target);
     return noticeHanded;
 }
 
@@ -188,9 +190,8 @@ void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGL
     FollowNamedFile(run, fileBytes, fileSize);
 }
 
-// The file bar follows the file the panel names: when another connection has
-// it, that connection's figures; when none has it any more, it ended there
-// (a handed file waits in the queue only while every connection is busy).
+// The file bar follows the file the panel names: when another connection moves
+// it, that connection's figures; before one takes it, empty; after, whole.
 void TransferWalk::FollowNamedFile(const RunTotals& run, ULONGLONG& fileBytes,
                                    ULONGLONG& fileSize) const {
     if (!noticeHanded) return;
@@ -200,7 +201,8 @@ void TransferWalk::FollowNamedFile(const RunTotals& run, ULONGLONG& fileBytes,
             fileSize = run.lines[line].fileSize;
             return;
         }
-    fileBytes = fileSize = noticeSize;
+    fileBytes = lanes->Holds(noticeTarget) ? 0 : noticeSize;
+    fileSize = noticeSize;
 }
 
 void TransferWalk::FolderLeft(Node* node, bool) {

@@ -192,6 +192,7 @@ class TransferWalk : public FolderWalk {
     std::wstring noticePath;
     std::wstring noticeName;
     ULONGLONG noticeSize;
+    std::wstring noticeTarget;  // of the named file, when it went to another connection
     bool noticePending;
     bool noticeHanded;  // the named file went to another connection
     bool copying;       // the walk's own connection moves a file
