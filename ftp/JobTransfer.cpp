@@ -24,12 +24,14 @@ std::wstring LaneFigures::File() {
 }
 
 JobTransfer::JobTransfer(RemoteFS& ftp, RemoteFileSlot& fileSlot, LaneFigures& laneFigures,
-                         const std::atomic<bool>& cancelled, const std::wstring& startFolder)
+                         const std::atomic<bool>& cancelled, const std::wstring& startFolder,
+                         std::function<void()> blockDone)
     : engine(ftp),
       slot(fileSlot),
       figures(laneFigures),
       cancel(cancelled),
       folder(startFolder),
+      afterBlock(std::move(blockDone)),
       block(new char[kCopyBlockBytes]) {}
 
 // The target stays as it was until the server confirmed the whole file.
@@ -134,6 +136,7 @@ CopyEnd JobTransfer::Copy(FileJob& job, const RemoteFileHandle& remote, ULONGLON
     auto moved = [this](DWORD count) {
         figures.bytes += count;
         figures.fileBytes += count;
+        if (afterBlock) afterBlock();
     };
     return CopyInBlocks(block.get(), kCopyBlockBytes,
                         {read, write, [this] { return !cancel; }, moved});

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,9 +38,11 @@ class JobTransfer {
   public:
     enum class Outcome { done, failed, lost, stopped };
 
-    // folder: where the engine's connection stands now.
+    // folder: where the engine's connection stands now; afterBlock, when
+    // given, is called after every block (the walk's reports).
     JobTransfer(RemoteFS& engine, RemoteFileSlot& slot, LaneFigures& figures,
-                const std::atomic<bool>& cancel, const std::wstring& folder);
+                const std::atomic<bool>& cancel, const std::wstring& folder,
+                std::function<void()> afterBlock = nullptr);
 
     Outcome Download(FileJob& job);
     Outcome Upload(FileJob& job);
@@ -64,5 +67,6 @@ class JobTransfer {
     LaneFigures& figures;
     const std::atomic<bool>& cancel;
     std::wstring folder;
+    std::function<void()> afterBlock;
     std::unique_ptr<char[]> block;
 };

@@ -80,7 +80,7 @@ void TransferLanes::AwaitTarget(const FileJob& job) {
     if (lanes.empty()) return;
     std::wstring target = TargetOf(job);
     std::unique_lock<std::mutex> hold(lock);
-    // Without a connection left the file waits as an orphan for the walk itself.
+    // Without a connection left the queued file waits for the walk itself.
     changed.wait(hold, [&] { return cancel || serving == 0 || targets.count(target) == 0; });
 }
 
@@ -106,21 +106,20 @@ bool TransferLanes::Drained() const {
 bool TransferLanes::WaitUntilDrained(DWORD ms) {
     std::unique_lock<std::mutex> hold(lock);
     changed.wait_for(hold, std::chrono::milliseconds(ms), [&] {
-        return cancel || Drained() || !failed.empty() || !forWalk.empty() ||
-               (serving == 0 && !queued.empty());
+        return cancel || Drained() || !failed.empty() || !forWalk.empty() || !queued.empty();
     });
     return Drained();
 }
 
-std::wstring TransferLanes::RunOrphans(RemoteFS& engine, RemoteFileSlot& slot,
-                                       const std::wstring& folder) {
-    JobTransfer mover(engine, slot, orphanFigures, cancel, folder);
+std::wstring TransferLanes::RunQueued(RemoteFS& engine, RemoteFileSlot& slot,
+                                      const std::wstring& folder, std::function<void()> report) {
+    JobTransfer mover(engine, slot, walkFigures, cancel, folder, std::move(report));
     for (;;) {
         std::unique_ptr<FileJob> job;
         {
             std::lock_guard<std::mutex> hold(lock);
             std::deque<std::unique_ptr<FileJob>>& from = forWalk.empty() ? queued : forWalk;
-            if ((serving != 0 && &from == &queued) || from.empty() || stopTaking) break;
+            if (from.empty() || stopTaking) break;
             job = std::move(from.front());
             from.pop_front();
             ++underWay;
@@ -154,8 +153,10 @@ void TransferLanes::Cut() {
 }
 
 void TransferLanes::AddFigures(DWORD& filesDone, ULONGLONG& totalBytes, RunTotals& run) {
-    filesDone += orphanFigures.files;
-    totalBytes += orphanFigures.bytes;
+    filesDone += walkFigures.files;
+    totalBytes += walkFigures.bytes;
+    std::wstring walkFile = walkFigures.File();
+    if (!walkFile.empty()) SetLine(run.lines[0], walkFile, walkFigures);
     for (auto& lane : lanes) {
         LaneFigures& figures = lane->figures;
         filesDone += figures.files;
@@ -164,13 +165,16 @@ void TransferLanes::AddFigures(DWORD& filesDone, ULONGLONG& totalBytes, RunTotal
             std::lock_guard<std::mutex> hold(lock);
             if (!lane->loggedIn || run.connections >= kMaxTransferConnections) continue;
         }
-        ConnectionFigures& line = run.lines[run.connections++];
-        std::wstring file = figures.File();
-        wcsncpy(line.file, file.c_str(), MAX_PATH - 1);
-        line.file[MAX_PATH - 1] = L'\0';
-        line.fileBytes = figures.fileBytes;
-        line.fileSize = figures.fileSize;
+        SetLine(run.lines[run.connections++], figures.File(), figures);
     }
+}
+
+void TransferLanes::SetLine(ConnectionFigures& line, const std::wstring& file,
+                            const LaneFigures& figures) {
+    wcsncpy(line.file, file.c_str(), MAX_PATH - 1);
+    line.file[MAX_PATH - 1] = L'\0';
+    line.fileBytes = figures.fileBytes;
+    line.fileSize = figures.fileSize;
 }
 
 // One connection's life: log in, move files until the run ends, leave.

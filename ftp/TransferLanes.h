@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -51,10 +52,13 @@ class TransferLanes {
     void Retry(std::unique_ptr<FileJob> job);
     // Waits up to ms for news; true when nothing is queued, under way or failed.
     bool WaitUntilDrained(DWORD ms);
-    // Queued files that no connection is left to take, and files cut too
-    // often on the others, done on the walk's own connection (which stands in folder and stays
-    // where it ends up); those that fail join the failed ones. Gives where the connection stands.
-    std::wstring RunOrphans(RemoteFS& engine, RemoteFileSlot& slot, const std::wstring& folder);
+    // Once the walk has listed everything its connection is as free as the
+    // others: queued files no other connection has taken yet, and files cut
+    // too often on the others, are done on it (it stands in folder and stays
+    // where it ends up; report is called after every block); those that fail
+    // join the failed ones. Gives where the connection stands.
+    std::wstring RunQueued(RemoteFS& engine, RemoteFileSlot& slot, const std::wstring& folder,
+                           std::function<void()> report);
     // An Abort: the queue is dropped and no connection takes another file.
     void StopTaking();
     // The cancel, from its own thread: cuts every connection's file and
@@ -97,13 +101,15 @@ class TransferLanes {
     void Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome);
     void LaneLeft(Lane& lane);
     void CutLogin(Lane& lane);
+    static void SetLine(ConnectionFigures& line, const std::wstring& file,
+                        const LaneFigures& figures);
     bool Drained() const;
 
     const RemoteFS& walkEngine;
     const Direction direction;
     const std::atomic<bool>& cancel;
     std::vector<std::unique_ptr<Lane>> lanes;
-    LaneFigures orphanFigures;
+    LaneFigures walkFigures;  // of the files the walk's connection took from the queue
 
     std::mutex lock;
     std::condition_variable changed;

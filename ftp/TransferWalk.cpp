@@ -165,7 +165,8 @@ void TransferWalk::FinishLanes() {
         ServeLaneFailures();
         if (Stopped()) lanes->StopTaking();
         std::wstring here(CurrentRemotePath());
-        if (lanes->RunOrphans(engine, engineState.remoteFile, here) != here)
+        if (lanes->RunQueued(engine, engineState.remoteFile, here,
+                             [this] { ReportProgress(false); }) != here)
             engine.SetCurrentDir(here.c_str());
         if (lanes->WaitUntilDrained(reportIntervalMs ? reportIntervalMs : 1)) break;
         ReportProgress(false);
@@ -195,7 +196,7 @@ void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGL
 void TransferWalk::FollowNamedFile(const RunTotals& run, ULONGLONG& fileBytes,
                                    ULONGLONG& fileSize) const {
     if (!noticeHanded) return;
-    for (DWORD line = 1; line < run.connections; ++line)
+    for (DWORD line = 0; line < run.connections; ++line)
         if (wcsncmp(run.lines[line].file, noticeName.c_str(), MAX_PATH - 1) == 0) {
             fileBytes = run.lines[line].fileBytes;
             fileSize = run.lines[line].fileSize;

@@ -170,28 +170,35 @@ TEST_F(ConnectionsTest, ARefusedFileFailsAloneWhileTheOthersComeOnSeveralConnect
     EXPECT_FALSE(FtpFS::LocalFileExists(Local(L"back\\tree\\b\\unreadable.txt").c_str()));
 }
 
-// The file bar shows the file the panel names, also when another connection
-// moves it: the walk sends the first slow file itself while the extra
-// connection logs in, which then takes the second.
-TEST_F(ConnectionsTest, TheFileBarFollowsTheNamedFileOnAnotherConnection) {
+// With two connections the walk sends its first slow file itself while the
+// other logs in, which then takes the next; the last waits for no one: the
+// walk has nothing left to list and takes it. The file bar shows the file the
+// panel names, also when another connection moves it.
+TEST_F(ConnectionsTest, QueuedFilesGoToTheFirstFreeConnectionAndTheFileBarFollowsThem) {
     app.options.SetConnections(2);
-    for (const wchar_t* name : {L"slow1.bin", L"slow2.bin"})
+    const Names names = {L"slow1.bin", L"slow2.bin", L"slow3.bin"};
+    for (const std::wstring& name : names)
         ASSERT_TRUE(WriteTestFile(Remote(name), 1 << 20, name[4]));
-    EXPECT_EQ(S_OK, Download({L"Fslow1.bin", L"Fslow2.bin"}));
+    EXPECT_EQ(S_OK, Download({L"F" + names[0], L"F" + names[1], L"F" + names[2]}));
     std::wstring named;
-    int onAnother = 0;
+    int followed = 0, twoAfterTheFirst = 0;
     for (const TransferRecorder::Event& event : recorder.events) {
         if (event.message == WM_APP_DOWNLOAD_FILE) named = event.name;
-        if (event.message != WM_APP_DOWNLOAD_PROGRESS) continue;
-        auto line = event.progress.lineBytes.find(named);
-        if (line == event.progress.lineBytes.end() || event.progress.connections < 2) continue;
-        onAnother += named == L"slow2.bin";
+        if (event.message != WM_APP_DOWNLOAD_PROGRESS || event.progress.filesDone == 0) continue;
+        const auto& lines = event.progress.lineBytes;
+        twoAfterTheFirst += lines.size() - lines.count(L"") >= 2;
+        auto line = lines.find(named);
+        if (line == lines.end()) continue;
+        ++followed;
         EXPECT_EQ(line->second, event.progress.fileBytes) << named;
         EXPECT_EQ(1u << 20, event.progress.fileSize) << named;
     }
-    EXPECT_GT(onAnother, 0);
+    EXPECT_GT(followed, 0);
+    EXPECT_GT(twoAfterTheFirst, 0);
     EXPECT_EQ(1u << 20, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).fileBytes);
-    EXPECT_EQ(FileChecksum(Remote(L"slow2.bin")), FileChecksum(Local(L"slow2.bin")));
+    EXPECT_EQ(3u, recorder.LastProgress(WM_APP_DOWNLOAD_PROGRESS).filesDone);
+    for (const std::wstring& name : names)
+        EXPECT_EQ(FileChecksum(Remote(name)), FileChecksum(Local(name))) << name;
 }
 
 }  // namespace
