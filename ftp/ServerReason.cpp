@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "wininet/FtpTlsApi.h"
+#include "wininet/ThreadSlot.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ struct LeftReason {
     DWORD error = ERROR_SUCCESS;
     std::wstring text;
 };
-thread_local LeftReason leftReason;
+ThreadSlot<LeftReason> leftReasons;
 
 const size_t kMaxReasonChars = 400;
 const int kMaxReasonLines = 6;
@@ -71,7 +72,7 @@ std::wstring TakeServerReason() {
                L"be intercepting the connection.";
     }
     LeftReason left;
-    std::swap(left, leftReason);
+    std::swap(left, leftReasons.Get());
     if (!IsLayerError(GetLastError())) return L"";
     if (left.error == GetLastError() && !left.text.empty()) {
         SetLastError(ERROR_SUCCESS);
@@ -83,7 +84,7 @@ std::wstring TakeServerReason() {
 }
 
 void LeaveServerReason(DWORD error, const std::wstring& reason) {
-    leftReason = {error, reason};
+    leftReasons.Get() = {error, reason};
     SetLastError(error);
 }
 

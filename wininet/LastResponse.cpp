@@ -1,5 +1,7 @@
 #include "wininet/LastResponse.h"
 
+#include "wininet/ThreadSlot.h"
+
 namespace {
 
 struct Response {
@@ -7,10 +9,9 @@ struct Response {
     std::wstring text;
 };
 
-Response& ThreadResponse() {
-    thread_local Response response;
-    return response;
-}
+ThreadSlot<Response> responses;
+
+Response& ThreadResponse() { return responses.Get(); }
 
 }  // namespace
 
