@@ -20,7 +20,6 @@ TransferWalk::TransferWalk(RemoteFS& ftp, WorkerState& state, UINT message, Fail
       noticeMessage(0),
       noticeSize(0),
       noticePending(false),
-      noticeHanded(false),
       copying(false),
       filesFound(0),
       bytesFound(0),
@@ -108,9 +107,9 @@ bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
     bool fewFiles = filesFound <= kMaxTransferConnections && !StillListing();
     if (fewFiles && filesFound < 2) return false;
     std::wstring target = lanes->TargetOf(*job);
-    noticeHanded = lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections);
-    if (noticeHanded) noticeTarget = std::move(target);
-    return noticeHanded;
+    if (!lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections)) return false;
+    noticeTarget = std::move(target);
+    return true;
 }
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
@@ -195,7 +194,7 @@ void TransferWalk::AddRunFigures(DWORD& filesDone, ULONGLONG& totalBytes, ULONGL
 // it, that connection's figures; before one takes it, empty; after, whole.
 void TransferWalk::FollowNamedFile(const RunTotals& run, ULONGLONG& fileBytes,
                                    ULONGLONG& fileSize) const {
-    if (!noticeHanded) return;
+    if (noticeTarget.empty()) return;
     for (DWORD line = 0; line < run.connections; ++line)
         if (wcsncmp(run.lines[line].file, noticeName.c_str(), MAX_PATH - 1) == 0) {
             fileBytes = run.lines[line].fileBytes;
@@ -352,7 +351,7 @@ void TransferWalk::AnnounceFile(UINT message, const wchar_t* path, const wchar_t
     noticePath = path;
     noticeName = name;
     noticeSize = size;
-    noticeHanded = false;
+    noticeTarget.clear();
     noticePending = true;
     ProgressDue(false);
 }

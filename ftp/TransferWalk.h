@@ -192,10 +192,10 @@ class TransferWalk : public FolderWalk {
     std::wstring noticePath;
     std::wstring noticeName;
     ULONGLONG noticeSize;
-    std::wstring noticeTarget;  // of the named file, when it went to another connection
+    // Of the named file, when it went to another connection; empty while it did not.
+    std::wstring noticeTarget;
     bool noticePending;
-    bool noticeHanded;  // the named file went to another connection
-    bool copying;       // the walk's own connection moves a file
+    bool copying;  // the walk's own connection moves a file
     std::unique_ptr<TransferLanes> lanes;
     DWORD filesFound;
     ULONGLONG bytesFound;

@@ -11,15 +11,14 @@ struct Response {
 
 ThreadSlot<Response> responses;
 
-Response& ThreadResponse() { return responses.Get(); }
-
 }  // namespace
 
 void RecordLastResponse(int code, const std::wstring& text) {
-    ThreadResponse().code = code;
-    ThreadResponse().text = text;
+    Response& response = responses.Get();
+    response.code = code;
+    response.text = text;
 }
 
-int LastResponseCode() { return ThreadResponse().code; }
+int LastResponseCode() { return responses.Get().code; }
 
-const std::wstring& LastResponseText() { return ThreadResponse().text; }
+const std::wstring& LastResponseText() { return responses.Get().text; }
