@@ -65,12 +65,13 @@ DWORD WINAPI TransferLanes::LaneThread(LPVOID parameter) {
     return 0;
 }
 
-bool TransferLanes::Offer(std::unique_ptr<FileJob>& job, unsigned useful) {
+bool TransferLanes::Offer(std::unique_ptr<FileJob>& job, unsigned useful, std::wstring& target) {
     if (lanes.empty()) return false;
     std::lock_guard<std::mutex> hold(lock);
     if (!started) StartLanes(useful);
     if (stopTaking || queued.size() >= loggedIn) return false;
-    targets.insert(TargetOf(*job));
+    target = TargetOf(*job);
+    targets.insert(target);
     queued.push_back(std::move(job));
     changed.notify_all();
     return true;

@@ -40,9 +40,9 @@ class TransferLanes {
     TransferLanes& operator=(const TransferLanes&) = delete;
 
     // Queues the job when a logged-in connection will be free for it soon
-    // (and starts the logins the first time, at most `useful` of them);
-    // false: the walk does it itself.
-    bool Offer(std::unique_ptr<FileJob>& job, unsigned useful);
+    // (and starts the logins the first time, at most `useful` of them), and
+    // gives the target it holds the job under; false: the walk does it itself.
+    bool Offer(std::unique_ptr<FileJob>& job, unsigned useful, std::wstring& target);
     // Waits while a connection still has a file of the job's target (a listing
     // that repeats a name must not have two connections write one file).
     void AwaitTarget(const FileJob& job);
@@ -66,9 +66,6 @@ class TransferLanes {
     void Cut();
     // Adds the connections' files and bytes, and their lines, to a report.
     void AddFigures(DWORD& filesDone, ULONGLONG& totalBytes, RunTotals& run);
-    // What two files that must not be written at once share: the local path
-    // of a download, the remote path of an upload.
-    std::wstring TargetOf(const FileJob& job) const;
     // Whether a file of that target is queued or under way.
     bool Holds(const std::wstring& target);
 
@@ -101,6 +98,9 @@ class TransferLanes {
     void Ended(std::unique_ptr<FileJob> job, JobTransfer::Outcome outcome);
     void LaneLeft(Lane& lane);
     void CutLogin(Lane& lane);
+    // What two files that must not be written at once share: the local path
+    // of a download, the remote path of an upload.
+    std::wstring TargetOf(const FileJob& job) const;
     static void SetLine(ConnectionFigures& line, const std::wstring& file,
                         const LaneFigures& figures);
     bool Drained() const;

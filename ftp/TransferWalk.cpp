@@ -106,10 +106,7 @@ bool TransferWalk::HandOff(std::unique_ptr<FileJob>& job) {
     if (!lanes) return false;
     bool fewFiles = filesFound <= kMaxTransferConnections && !StillListing();
     if (fewFiles && filesFound < 2) return false;
-    std::wstring target = lanes->TargetOf(*job);
-    if (!lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections)) return false;
-    noticeTarget = std::move(target);
-    return true;
+    return lanes->Offer(job, fewFiles ? filesFound - 1 : kMaxTransferConnections, noticeTarget);
 }
 
 void TransferWalk::AwaitTarget(const wchar_t* remoteName, const wchar_t* localPath) {
