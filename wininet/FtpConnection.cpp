@@ -440,12 +440,44 @@ DWORD FtpConnection::StartTransfer(const std::string& command, FtpDataChannel& c
     if (!error && !channel.CommandSent()) error = control_.Send(command);
     if (!error) error = channel.FinishPassive();
     FtpReply reply;
-    if (!error) error = control_.ReadReply(reply);
+    bool dataFirst = false;
+    if (!error && passive && !tls_ && !channel.Upload())
+        error = AwaitTransferStart(channel.Socket(), reply, dataFirst);
+    else if (!error)
+        error = control_.ReadReply(reply);
+    if (!error && dataFirst) {
+        control_.OwePreliminary();
+        return 0;
+    }
     if (!error && !passive && reply.code == 425) return RetryPassive(command, channel, true);
     if (!error && reply.Class() != 1) error = ERROR_INTERNET_EXTENDED_ERROR;
     if (!error && (error = channel.Establish(control_)))
         return EndUnestablished(command, channel, error);
     return !error && tls_ ? SecureDataChannel(channel) : error;
+}
+
+// vsftpd sends its 150 only once it has the data connection, right before the
+// data: taking the data first lets the 150 come with the final reply, one
+// receive fewer per file. Data before any reply means the server took the
+// command. An end of the data before it (an empty file, or a refusal that
+// closed the connection) leaves the reply to say which.
+DWORD FtpConnection::AwaitTransferStart(FtpSocket& data, FtpReply& reply, bool& dataFirst) {
+    dataFirst = false;
+    ULONGLONG deadline = GetTickCount64() + FtpReplyBoundMs();
+    for (;;) {
+        if (control_.ReplyReceived()) return control_.ReadReply(reply);
+        bool came = false;
+        DWORD error = data.ReceiveAhead(came);
+        if (error) return error;
+        if (came) {
+            dataFirst = !data.EndedAhead();
+            return dataFirst ? 0 : control_.ReadReply(reply);
+        }
+        bool nothingYet = false;
+        if ((error = control_.ReceiveIfThere(nothingYet))) return error;
+        if (nothingYet && (error = FtpSocket::WaitForEither(control_.Socket(), data, deadline)))
+            return error;
+    }
 }
 
 DWORD FtpConnection::RetryPassive(const std::string& command, FtpDataChannel& channel, bool sent) {

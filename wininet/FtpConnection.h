@@ -86,6 +86,8 @@ class FtpConnection : public InternetHandle {
     // The path of a reply to PWD.
     DWORD ReadCurrentPath(const FtpReply& reply, std::wstring& path);
     DWORD StartTransfer(const std::string& command, FtpDataChannel& channel);
+    // The server's preliminary reply, or, on a plain passive download, the data if it comes first.
+    DWORD AwaitTransferStart(FtpSocket& data, FtpReply& reply, bool& dataFirst);
     // The same command again in passive mode; `sent` when the server saw it,
     // so that a restart offset it took is given again.
     DWORD RetryPassive(const std::string& command, FtpDataChannel& channel, bool sent);

@@ -49,8 +49,7 @@ DWORD FtpControl::ReadLine(std::string& line, ULONGLONG deadline) {
         size_t received = 0;
         DWORD error = socket_.Receive(chunk, sizeof(chunk), received, deadline);
         if (error) return LostIfBroken(error);
-        if (received == 0) return ERROR_INTERNET_CONNECTION_ABORTED;
-        pending_.append(chunk, received);
+        if ((error = Keep(chunk, received))) return error;
     }
 }
 
@@ -59,7 +58,43 @@ DWORD FtpControl::ReadReply(FtpReply& reply) { return ReadReplyWithin(FtpReplyBo
 DWORD FtpControl::ReadReplyWithin(DWORD boundMs, FtpReply& reply) {
     ULONGLONG deadline = GetTickCount64() + boundMs;
     DWORD error = ReadAwaited(deadline);
-    return error ? error : ReadOneReply(deadline, reply);
+    if (!error) error = ReadOneReply(deadline, reply);
+    if (!error && preliminaryOwed_) {
+        preliminaryOwed_ = false;
+        if (reply.Class() == 1) error = ReadOneReply(deadline, reply);
+    }
+    return error;
+}
+
+bool FtpControl::ReplyReceived() const {
+    size_t end = pending_.find('\n');
+    if (end == std::string::npos) return false;
+    if (end < 4 || pending_[3] != '-') return true;
+    // A multi-line reply is whole once a line starts with its code, alone or before a blank.
+    const std::string code = pending_.substr(0, 3);
+    for (size_t start = end + 1; (end = pending_.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        std::string line = pending_.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == code || line.compare(0, 4, code + " ") == 0) return true;
+    }
+    return false;
+}
+
+DWORD FtpControl::ReceiveIfThere(bool& nothingYet) {
+    char chunk[4096];
+    size_t received = 0;
+    DWORD error = socket_.ReceiveNow(chunk, sizeof(chunk), received, nothingYet);
+    if (error || nothingYet) return LostIfBroken(error);
+    if ((error = Keep(chunk, received))) return error;
+    return pending_.size() > kMaxReplyBytes ? ERROR_INTERNET_INVALID_OPERATION : 0;
+}
+
+// Nothing at all means the server closed the connection.
+DWORD FtpControl::Keep(const char* chunk, size_t received) {
+    if (received == 0) return ERROR_INTERNET_CONNECTION_ABORTED;
+    pending_.append(chunk, received);
+    return 0;
 }
 
 DWORD FtpControl::ReadAwaited(ULONGLONG deadline) {

@@ -30,6 +30,13 @@ class FtpControl {
     DWORD ReadReplyWithin(DWORD boundMs, FtpReply& reply);
     DWORD Command(const std::string& line, FtpReply& reply);
     DWORD Send(const std::string& line);
+    // A whole reply came already: reading it waits for nothing.
+    bool ReplyReceived() const;
+    // Plain connections: takes in what came, without waiting; nothingYet when nothing did.
+    DWORD ReceiveIfThere(bool& nothingYet);
+    // The transfer's preliminary reply (1xx) is still to come, after data that
+    // came first: the next reply read passes over it.
+    void OwePreliminary() { preliminaryOwed_ = true; }
     // Keeping its reply forgets the one kept before, read or not.
     void SendWithNext(const std::string& line, bool keepReply);
     // The kept reply once it was read; false before.
@@ -50,6 +57,8 @@ class FtpControl {
 
   private:
     DWORD ReadLine(std::string& line, ULONGLONG deadline);
+    // Adds received bytes to those not yet taken as lines.
+    DWORD Keep(const char* chunk, size_t received);
     DWORD ReadOneReply(ULONGLONG deadline, FtpReply& reply);
     // The replies of commands sent with an earlier one, which come first.
     DWORD ReadAwaited(ULONGLONG deadline);
@@ -60,5 +69,6 @@ class FtpControl {
     std::string waiting_;                // lines that go out with the next command
     std::deque<bool> unsent_, awaited_;  // per command of waiting_ and sent since: kept?
     bool keptRead_ = false;
+    bool preliminaryOwed_ = false;
     FtpReply kept_;
 };

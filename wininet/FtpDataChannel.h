@@ -16,6 +16,8 @@ struct FtpDataModes {
 // local address and takes a connection only from the server's address.
 class FtpDataChannel {
   public:
+    explicit FtpDataChannel(bool upload = false) : upload_(upload) {}
+    bool Upload() const { return upload_; }
     // Before the transfer command: passive starts connecting, active listens and
     // says where. The channel's sockets wait on the connection's `wake`. Given a
     // `command`, one that the server may refuse without harm, it goes out
@@ -40,6 +42,7 @@ class FtpDataChannel {
                              const std::string* command, FtpReply& reply);
     DWORD OfferActivePort(FtpControl& control, FtpDataModes& modes);
 
+    const bool upload_;
     FtpSocket socket_;
     FtpSocket listener_;
     bool passive_ = true;

@@ -4,6 +4,7 @@ FtpFileHandle::FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upl
                              DWORD_PTR context)
     : InternetHandle(INTERNET_HANDLE_TYPE_FTP_FILE, connection, context),
       connection_(std::move(connection)),
+      channel_(upload),
       upload_(upload) {}
 
 DWORD FtpFileHandle::Open(const std::wstring& name, char type) {

@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+#include <algorithm>
+
 #include "wininet/TlsStream.h"
 
 namespace {
@@ -91,8 +93,6 @@ DWORD FtpSocket::Create(int family) {
 DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
     ULONGLONG idle = GetTickCount64() + idleBoundMs;
     if (!deadline || idle < deadline) deadline = idle;
-    // A connect nearby is mostly through by the time it is asked about: asking
-    // first spares the wait.
     DWORD outcome = 0;
     if ((events & FD_CONNECT) && Settled(events, outcome)) return outcome;
     for (;;) {
@@ -136,10 +136,16 @@ DWORD FtpSocket::StartConnect(const sockaddr* address, int length) {
     return 0;
 }
 
+// A connect nearby is mostly through by the time it is asked about. Asking
+// the system for the peer costs one round trip to the Wine server, for the
+// socket's descriptor, which the calls after it use anyway; asking which
+// events came costs three. Only a connect not yet through, or failed, waits
+// for its event, which carries its error.
 DWORD FtpSocket::FinishConnect() {
     if (!connecting_) return 0;
     connecting_ = false;
-    DWORD error = WaitFor(FD_CONNECT);
+    sockaddr_storage peer;
+    DWORD error = PeerAddress(peer) ? 0 : WaitFor(FD_CONNECT);
     if (!error) SendSmallWritesAtOnce();
     return error;
 }
@@ -220,20 +226,68 @@ DWORD FtpSocket::SendUrgent(char byte) {
 }
 
 DWORD FtpSocket::ReceivePlain(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline) {
-    received = 0;
-    int chunk = capacity > 0x40000000 ? 0x40000000 : static_cast<int>(capacity);
     for (;;) {
-        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        int count = recv(socket_, buffer, chunk, 0);
-        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        if (count >= 0) {
-            received = static_cast<size_t>(count);
-            return 0;
-        }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
-        DWORD error = WaitFor(FD_READ, deadline);
+        bool nothingYet = false;
+        DWORD error = ReceiveNow(buffer, capacity, received, nothingYet);
+        if (error || !nothingYet) return error;
+        error = WaitFor(FD_READ, deadline);
         if (error) return error;
     }
+}
+
+DWORD FtpSocket::ReceiveNow(char* buffer, size_t capacity, size_t& received, bool& nothingYet) {
+    if (!TakeAhead(buffer, capacity, received))
+        return ReceiveFromWire(buffer, capacity, received, nothingYet);
+    nothingYet = false;
+    return 0;
+}
+
+DWORD FtpSocket::ReceiveFromWire(char* buffer, size_t capacity, size_t& received,
+                                 bool& nothingYet) {
+    received = 0;
+    nothingYet = false;
+    if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    int chunk = capacity > 0x40000000 ? 0x40000000 : static_cast<int>(capacity);
+    int count = recv(socket_, buffer, chunk, 0);
+    if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    if (count >= 0) {
+        received = static_cast<size_t>(count);
+        return 0;
+    }
+    if (WSAGetLastError() != WSAEWOULDBLOCK) return ErrorFromSocket(WSAGetLastError());
+    nothingYet = true;
+    return 0;
+}
+
+DWORD FtpSocket::ReceiveAhead(bool& came) {
+    constexpr size_t kAhead = 16 * 1024;
+    ahead_.resize(kAhead);
+    size_t received = 0;
+    bool nothingYet = false;
+    DWORD error = ReceiveFromWire(&ahead_[0], kAhead, received, nothingYet);
+    ahead_.resize(received);
+    came = !error && !nothingYet;
+    endedAhead_ = came && received == 0;
+    return error;
+}
+
+bool FtpSocket::TakeAhead(char* buffer, size_t capacity, size_t& received) {
+    if (!endedAhead_ && ahead_.empty()) return false;
+    received = std::min(capacity, ahead_.size());  // none once the end came ahead
+    ahead_.copy(buffer, received);
+    ahead_.erase(0, received);
+    return true;
+}
+
+DWORD FtpSocket::WaitForEither(FtpSocket& one, FtpSocket& other, ULONGLONG deadline) {
+    ULONGLONG now = GetTickCount64();
+    if (!deadline || now + idleBoundMs < deadline) deadline = now + idleBoundMs;
+    HANDLE wakes[] = {one.wake_, other.wake_};
+    if (one.aborted_ || other.aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    if (now >= deadline) return ERROR_INTERNET_TIMEOUT;
+    DWORD woken = WaitForMultipleObjects(2, wakes, FALSE, static_cast<DWORD>(deadline - now));
+    if (one.aborted_ || other.aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+    return woken == WAIT_TIMEOUT ? ERROR_INTERNET_TIMEOUT : 0;
 }
 
 // Without TLS the close that follows ends the data as surely, and under Wine a
@@ -268,6 +322,8 @@ void FtpSocket::Close() {
     tls_.reset();
     SOCKET open = socket_.exchange(INVALID_SOCKET);
     if (open != INVALID_SOCKET) closesocket(open);
+    ahead_.clear();
+    endedAhead_ = false;
 }
 
 void FtpSocket::Renew() {

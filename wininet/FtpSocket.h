@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <string>
 
 class TlsContext;
 class TlsStream;
@@ -68,6 +69,14 @@ class FtpSocket {
     // The bytes on the wire, beneath TLS.
     DWORD SendPlain(const char* data, size_t length);
     DWORD ReceivePlain(char* buffer, size_t capacity, size_t& received, ULONGLONG deadline = 0);
+    // The same without waiting: nothingYet when no byte and no end has come.
+    DWORD ReceiveNow(char* buffer, size_t capacity, size_t& received, bool& nothingYet);
+    // Plain only: receives without waiting and keeps what came (data or the end
+    // of the stream) for the next Receive; came tells whether anything did.
+    DWORD ReceiveAhead(bool& came);
+    bool EndedAhead() const { return endedAhead_; }
+    // Until either socket has news (bytes, an end, an abort) or the idle bound passes.
+    static DWORD WaitForEither(FtpSocket& one, FtpSocket& other, ULONGLONG deadline);
     // A data connection resumes the context's session (resume), the control connection starts it.
     DWORD StartTls(TlsContext& context, bool resume);
     TlsStream* Tls() const { return tls_.get(); }
@@ -95,6 +104,9 @@ class FtpSocket {
     // Waits for one of the FD_* events, the end of the stream, an abort or a bound.
     DWORD WaitFor(long events, ULONGLONG deadline = 0);
     bool Settled(long events, DWORD& outcome);
+    DWORD ReceiveFromWire(char* buffer, size_t capacity, size_t& received, bool& nothingYet);
+    // Hands on what ReceiveAhead kept; false when it kept nothing.
+    bool TakeAhead(char* buffer, size_t capacity, size_t& received);
 
     // Atomic because an abort on another thread reads it while the owner sets it.
     std::atomic<SOCKET> socket_{INVALID_SOCKET};
@@ -106,6 +118,8 @@ class FtpSocket {
     FtpWakeEvent* wakeSource_ = &ownWake_;
     bool connecting_ = false;
     sockaddr_storage peer_ = {};  // asked once: it never changes, and each question costs
+    std::string ahead_;           // received ahead, not yet handed on
+    bool endedAhead_ = false;     // the end of the stream came ahead
     std::unique_ptr<TlsStream> tls_;
 };
 

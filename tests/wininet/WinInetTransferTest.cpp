@@ -149,6 +149,32 @@ TEST_F(FtpTransfer, OpenFileBlocksOtherCommandsAndReportsFailures) {
         FailureOf(FtpCommandW(connection, TRUE, FTP_TRANSFER_TYPE_BINARY, L"NLST", 0, &file)));
 }
 
+// A download's data may come before its preliminary reply, which may come in
+// pieces; a failure may come in its place. The data is delivered whole, the
+// transfer ends as the server's last reply says, and the next command gets its
+// own reply.
+TEST_F(FtpTransfer, DataBeforeThePreliminaryReplyKeepsTheRepliesInStep) {
+    HINTERNET connection =
+        ConnectAs(L"user", L"secret", FixturePort("CORVANE_FTP_DATA_FIRST_PORT"));
+    ASSERT_NE(nullptr, connection) << GetLastError();
+    for (bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "fails" : "arrives");
+        HINTERNET file = FtpOpenFileW(connection, fails ? L"fails" : L"arrives", GENERIC_READ,
+                                      FTP_TRANSFER_TYPE_BINARY, 1);
+        ASSERT_NE(nullptr, file) << GetLastError();
+        char block[kEngineBlock];
+        DWORD read = 0, total = 0;
+        while (InternetReadFile(file, block, sizeof(block), &read) && read > 0) total += read;
+        EXPECT_EQ(3000u, total);
+        EXPECT_EQ(fails ? ERROR_INTERNET_EXTENDED_ERROR : NO_ERROR,
+                  FailureOf(InternetCloseHandle(file)));
+        EXPECT_EQ(fails ? 451u : 226u, LastReplyCode());
+    }
+    EXPECT_TRUE(FtpCreateDirectoryW(connection, L"after"));
+    EXPECT_EQ(200u, LastReplyCode());
+    InternetCloseHandle(connection);
+}
+
 // Once the server granted EPSV, the transfer command goes out with it. One it
 // announces behind a refused EPSV, with no data connection to come, ends the
 // connection at once, so that no late reply answers a later command. (One the
