@@ -616,12 +616,12 @@ DWORD FtpConnection::Find(const std::wstring& pattern, std::vector<FtpListEntry>
     return entries.empty() ? ERROR_NO_MORE_FILES : 0;
 }
 
-DWORD FtpConnection::OpenTransfer(const std::wstring& name, bool upload, char type,
-                                  FtpDataChannel& channel) {
+DWORD FtpConnection::OpenTransfer(const std::wstring& name, char type, FtpDataChannel& channel) {
     Lock lock = Acquire();
     if (DWORD error = Usable(lock)) return error;
     DWORD error = SetType(type);
-    if (!error) error = StartTransfer((upload ? "STOR " : "RETR ") + EncodePath(name), channel);
+    if (!error)
+        error = StartTransfer((channel.Upload() ? "STOR " : "RETR ") + EncodePath(name), channel);
     restart_.clear();
     if (!error) transferOpen_ = true;
     return Failed(error);

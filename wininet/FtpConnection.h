@@ -48,8 +48,8 @@ class FtpConnection : public InternetHandle {
     DWORD Settle();
     // The entries a pattern names: all of a folder, those matching wildcards, or one name.
     DWORD Find(const std::wstring& pattern, std::vector<FtpListEntry>& entries);
-    // Starts RETR or STOR on the channel; type is 'A' or 'I'.
-    DWORD OpenTransfer(const std::wstring& name, bool upload, char type, FtpDataChannel& channel);
+    // Starts RETR or STOR (an upload channel) on the channel; type is 'A' or 'I'.
+    DWORD OpenTransfer(const std::wstring& name, char type, FtpDataChannel& channel);
     // Reads the reply that ends the open transfer.
     DWORD FinishTransfer();
     // Whether commands and data travel under TLS.

@@ -30,6 +30,11 @@ int LeadingCode(const std::string& line) {
     return atoi(line.substr(0, 3).c_str());
 }
 
+// A multi-line reply ends with a line that starts with its code, alone or before a blank.
+bool EndsReply(const std::string& line, const std::string& code) {
+    return line == code || line.compare(0, 4, code + " ") == 0;
+}
+
 }  // namespace
 
 void RecordAsLastResponse(const FtpReply& reply) {
@@ -70,13 +75,12 @@ bool FtpControl::ReplyReceived() const {
     size_t end = pending_.find('\n');
     if (end == std::string::npos) return false;
     if (end < 4 || pending_[3] != '-') return true;
-    // A multi-line reply is whole once a line starts with its code, alone or before a blank.
     const std::string code = pending_.substr(0, 3);
     for (size_t start = end + 1; (end = pending_.find('\n', start)) != std::string::npos;
          start = end + 1) {
         std::string line = pending_.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line == code || line.compare(0, 4, code + " ") == 0) return true;
+        if (EndsReply(line, code)) return true;
     }
     return false;
 }
@@ -118,16 +122,15 @@ DWORD FtpControl::ReadOneReply(ULONGLONG deadline, FtpReply& reply) {
     reply.code = LeadingCode(line);
     if (reply.code == 0) return ERROR_INTERNET_INVALID_OPERATION;
     reply.text = line;
-    // A multi-line reply ends with a line that starts with the same code and a blank.
     if (line.size() > 3 && line[3] == '-') {
-        std::string last = line.substr(0, 3) + " ";
+        const std::string code = line.substr(0, 3);
         do {
             error = ReadLine(line, deadline);
             if (error) return error;
             if (reply.text.size() + line.size() > kMaxReplyBytes)
                 return ERROR_INTERNET_INVALID_OPERATION;
             reply.text += "\r\n" + line;
-        } while (line.compare(0, 4, last) != 0 && line != last.substr(0, 3));
+        } while (!EndsReply(line, code));
     }
     RecordAsLastResponse(reply);
     return reply.code == 421 ? ERROR_FTP_DROPPED : 0;

@@ -4,12 +4,11 @@ FtpFileHandle::FtpFileHandle(std::shared_ptr<FtpConnection> connection, bool upl
                              DWORD_PTR context)
     : InternetHandle(INTERNET_HANDLE_TYPE_FTP_FILE, connection, context),
       connection_(std::move(connection)),
-      channel_(upload),
-      upload_(upload) {}
+      channel_(upload) {}
 
 DWORD FtpFileHandle::Open(const std::wstring& name, char type) {
-    DWORD error = connection_->OpenTransfer(name, upload_, type, channel_);
-    if (!error) pump_ = std::make_unique<FtpDataPump>(channel_.Socket(), upload_);
+    DWORD error = connection_->OpenTransfer(name, type, channel_);
+    if (!error) pump_ = std::make_unique<FtpDataPump>(channel_.Socket(), channel_.Upload());
     return error;
 }
 
@@ -43,7 +42,7 @@ DWORD FtpFileHandle::Call(Work work) {
 
 DWORD FtpFileHandle::Read(void* buffer, DWORD size, DWORD& read) {
     read = 0;
-    if (upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
+    if (channel_.Upload()) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
     return Call([&] {
         size_t count = 0;
         DWORD error = pump_->Read(static_cast<char*>(buffer), size, count);
@@ -54,7 +53,7 @@ DWORD FtpFileHandle::Read(void* buffer, DWORD size, DWORD& read) {
 
 DWORD FtpFileHandle::Write(const void* data, DWORD size, DWORD& written) {
     written = 0;
-    if (!upload_) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
+    if (!channel_.Upload()) return ERROR_INTERNET_INCORRECT_HANDLE_STATE;
     return Call([&] {
         DWORD error = pump_->Write(static_cast<const char*>(data), size);
         if (!error) written = size;
@@ -90,11 +89,11 @@ DWORD FtpFileHandle::End() {
         std::lock_guard<std::mutex> lock(stateMutex_);
         ending_ = true;
     }
-    bool complete = !aborted_ && (upload_ ? !pump_->Failure() : pump_->Delivered());
+    bool complete = !aborted_ && (channel_.Upload() ? !pump_->Failure() : pump_->Delivered());
     if (complete) return Finish();
     // A download stopped early and an abort were asked for: the server's
     // complaint about them is no failure. A failed upload keeps its failure.
-    DWORD failure = upload_ && !aborted_ ? pump_->Failure() : 0;
+    DWORD failure = channel_.Upload() && !aborted_ ? pump_->Failure() : 0;
     CutShort();
     return failure;
 }
@@ -102,11 +101,11 @@ DWORD FtpFileHandle::End() {
 DWORD FtpFileHandle::Finish() {
     DWORD error = pump_->Finish();
     // An upload whose last data could not be sent must not end as a whole file.
-    if (error && upload_) {
+    if (error && channel_.Upload()) {
         CutShort();
         return error;
     }
-    if (upload_) channel_.Socket().FinishSending();
+    if (channel_.Upload()) channel_.Socket().FinishSending();
     channel_.Socket().Close();
     DWORD verdict = connection_->FinishTransfer();
     return error ? error : verdict;
@@ -115,5 +114,5 @@ DWORD FtpFileHandle::Finish() {
 // The pump thread is gone before the data connection is touched.
 DWORD FtpFileHandle::CutShort() {
     pump_->Halt();
-    return connection_->AbortTransfer(channel_.Socket(), upload_);
+    return connection_->AbortTransfer(channel_.Socket(), channel_.Upload());
 }

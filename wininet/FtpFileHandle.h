@@ -47,7 +47,6 @@ class FtpFileHandle : public InternetHandle {
     std::shared_ptr<FtpConnection> connection_;
     FtpDataChannel channel_;
     std::unique_ptr<FtpDataPump> pump_;
-    const bool upload_;
     std::mutex ioMutex_;  // one call moves data at a time
     std::mutex stateMutex_;
     int calls_ = 0;

@@ -30,6 +30,12 @@ DWORD ErrorFromSocket(int code) {
     }
 }
 
+// A caller's deadline (0: none), no later than the idle bound from now.
+ULONGLONG WithinIdleBound(ULONGLONG deadline) {
+    ULONGLONG idle = GetTickCount64() + idleBoundMs;
+    return !deadline || idle < deadline ? idle : deadline;
+}
+
 int AddressLength(const sockaddr_storage& address) {
     return address.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
 }
@@ -91,18 +97,32 @@ DWORD FtpSocket::Create(int family) {
 // that to the call it waited for, which is tried again: under Wine asking
 // costs three round trips to the Wine server.
 DWORD FtpSocket::WaitFor(long events, ULONGLONG deadline) {
-    ULONGLONG idle = GetTickCount64() + idleBoundMs;
-    if (!deadline || idle < deadline) deadline = idle;
+    deadline = WithinIdleBound(deadline);
     DWORD outcome = 0;
     if ((events & FD_CONNECT) && Settled(events, outcome)) return outcome;
+    FtpSocket* const self[] = {this};
     for (;;) {
-        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
+        if (DWORD error = WaitForWake(self, 1, deadline)) return error;
+        if (!(events & FD_CONNECT) || Settled(events, outcome)) return outcome;
+    }
+}
+
+DWORD FtpSocket::WaitForWake(FtpSocket* const sockets[], DWORD count, ULONGLONG deadline) {
+    HANDLE wakes[2];
+    for (DWORD i = 0; i < count; ++i) wakes[i] = sockets[i]->wake_;
+    auto aborted = [&] {
+        for (DWORD i = 0; i < count; ++i)
+            if (sockets[i]->aborted_) return true;
+        return false;
+    };
+    for (;;) {
+        if (aborted()) return ERROR_INTERNET_OPERATION_CANCELLED;
         ULONGLONG now = GetTickCount64();
         if (now >= deadline) return ERROR_INTERNET_TIMEOUT;
-        DWORD woken = WaitForSingleObject(wake_, static_cast<DWORD>(deadline - now));
-        if (aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-        if (woken != WAIT_OBJECT_0) continue;
-        if (!(events & FD_CONNECT) || Settled(events, outcome)) return outcome;
+        DWORD woken =
+            WaitForMultipleObjects(count, wakes, FALSE, static_cast<DWORD>(deadline - now));
+        if (aborted()) return ERROR_INTERNET_OPERATION_CANCELLED;
+        if (woken - WAIT_OBJECT_0 < count) return 0;
     }
 }
 
@@ -280,14 +300,8 @@ bool FtpSocket::TakeAhead(char* buffer, size_t capacity, size_t& received) {
 }
 
 DWORD FtpSocket::WaitForEither(FtpSocket& one, FtpSocket& other, ULONGLONG deadline) {
-    ULONGLONG now = GetTickCount64();
-    if (!deadline || now + idleBoundMs < deadline) deadline = now + idleBoundMs;
-    HANDLE wakes[] = {one.wake_, other.wake_};
-    if (one.aborted_ || other.aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-    if (now >= deadline) return ERROR_INTERNET_TIMEOUT;
-    DWORD woken = WaitForMultipleObjects(2, wakes, FALSE, static_cast<DWORD>(deadline - now));
-    if (one.aborted_ || other.aborted_) return ERROR_INTERNET_OPERATION_CANCELLED;
-    return woken == WAIT_TIMEOUT ? ERROR_INTERNET_TIMEOUT : 0;
+    FtpSocket* const both[] = {&one, &other};
+    return WaitForWake(both, 2, WithinIdleBound(deadline));
 }
 
 // Without TLS the close that follows ends the data as surely, and under Wine a

@@ -104,6 +104,9 @@ class FtpSocket {
     // Waits for one of the FD_* events, the end of the stream, an abort or a bound.
     DWORD WaitFor(long events, ULONGLONG deadline = 0);
     bool Settled(long events, DWORD& outcome);
+    // One wait on the events of up to two sockets: 0 once one is set, else
+    // the deadline or an abort of either.
+    static DWORD WaitForWake(FtpSocket* const sockets[], DWORD count, ULONGLONG deadline);
     DWORD ReceiveFromWire(char* buffer, size_t capacity, size_t& received, bool& nothingYet);
     // Hands on what ReceiveAhead kept; false when it kept nothing.
     bool TakeAhead(char* buffer, size_t capacity, size_t& received);
